@@ -1,0 +1,1 @@
+// placeholder for a folder that has no sources yet

@@ -1,0 +1,282 @@
+#pragma once
+// A small DAO-like layer over SQLite: a database file opened exclusively,
+// recordsets with AddNew/Edit/Update, table definitions that report Jet's
+// type codes, sizes and attributes, and transactions.
+//
+// Values travel as QVariant: an invalid QVariant is Null, QString is text
+// (an empty QString is an empty text, not Null), qlonglong is a whole number,
+// double a fractional one, QDate/QDateTime a date. Booleans are stored and
+// read as the whole numbers 0 and -1.
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace jet {
+
+// Field type codes as DAO reports them.
+enum DataType : int {
+    dbBoolean = 1,
+    dbByte = 2,
+    dbInteger = 3,
+    dbLong = 4,
+    dbDate = 8,
+    dbText = 10,
+    dbMemo = 12,
+};
+
+// Field attribute bits.
+enum FieldAttribute : int {
+    dbFixedField = 1,
+    dbVariableField = 2,
+    dbAutoIncrField = 16,
+    dbAutoNumberKey = 17,
+};
+
+// Recordset kinds. All of them are read from a private copy of the rows;
+// table and dynaset recordsets are updatable.
+enum RecordsetType : int {
+    dbOpenTable = 1,
+    dbOpenDynaset = 2,
+    dbOpenSnapshot = 4,
+    dbOpenForwardOnly = 8,
+};
+
+// Error numbers, after the engine's own where one exists.
+enum ErrorNumber : int {
+    errTypeMismatch = 13,
+    errNoCurrentRecord = 3021,
+    errUpdateWithoutEdit = 3020,
+    errDuplicateValue = 3022,
+    errFileNotFound = 3024,
+    errNotUpdatable = 3027,
+    errDatabaseExists = 3204,
+    errFileInUse = 3045,
+    errFieldTooSmall = 3163,
+    errRecordDeleted = 3167,
+    errItemNotFound = 3265,
+    errNotADatabase = 3343,
+    errDamaged = 3049,
+    errSyntax = 3075,
+    errGeneric = 3000,
+    errIo = 3051,
+};
+
+// What went wrong, with a number and a description for the messages that
+// show both.
+class Error : public std::runtime_error {
+public:
+    Error(int number, const QString& description);
+    int number() const { return number_; }
+    QString description() const { return description_; }
+
+private:
+    int number_;
+    QString description_;
+};
+
+struct FieldDef {
+    QString name;
+    int type = dbText;   // DataType
+    int size = 0;        // characters for Text; bytes for the others; 0 for Memo
+    int attributes = 0;  // FieldAttribute bits; 0 means the default for the type
+};
+
+struct IndexDef {
+    QString name;    // "PrimaryKey"
+    QString fields;  // "+IDG" or "+A;-B"
+    bool primary = false;
+};
+
+struct TableDef {
+    QString name;
+    std::vector<FieldDef> fields;
+    std::vector<IndexDef> indexes;
+
+    const FieldDef* field(const QString& name) const;  // case-insensitive, nullptr when absent
+    const IndexDef* index(const QString& name) const;
+};
+
+// Type word, size and attributes default for a field of `type`.
+int defaultSize(int type);
+int defaultAttributes(int type);
+
+class Database;
+
+class Recordset {
+public:
+    ~Recordset();
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    bool isEOF() const;
+    bool isBOF() const;
+    void moveFirst();
+    void moveNext();
+    void movePrevious();
+    void moveLast();
+    // Rows read so far (all of them after moveLast), as DAO counts them.
+    long recordCount() const;
+
+    int fieldCount() const;
+    QString fieldName(int index) const;
+    QStringList fieldNames() const;
+    bool hasField(const QString& name) const;
+    int fieldIndex(const QString& name) const;  // -1 when absent; names match without regard to case
+
+    // Value of the current row (or of the row being edited or added).
+    QVariant value(const QString& name) const;
+    QVariant value(int index) const;
+    QVariant operator[](const QString& name) const { return value(name); }
+    // Text of a value with Null read as an empty text.
+    QString text(const QString& name) const;
+
+    // Assigns a field of the row being edited or added. The value is converted
+    // to the column's type as the engine would; a text longer than its column
+    // or a value that does not convert is refused.
+    void setValue(const QString& name, const QVariant& value);
+    void setValue(int index, const QVariant& value);
+
+    void addNew();   // the new row's auto-number key is readable at once
+    void edit();
+    void update();
+    void cancelUpdate();
+    void deleteCurrent();
+    void close();
+    bool isOpen() const;
+    bool editing() const;
+
+    // Key of the row most recently added or changed through this recordset.
+    qlonglong lastModifiedKey() const { return lastModifiedKey_; }
+
+private:
+    friend class Database;
+    Recordset(Database* db, sqlite3_stmt* stmt, int type);
+    struct ColumnInfo;
+    struct Origin;
+    bool fetchOne();
+    void fetchAll();
+    void ensureCurrent() const;
+    void ensureUpdatable();
+    const ColumnInfo& column(int index) const;
+    QVariant convertForColumn(int index, const QVariant& value) const;
+
+    Database* db_ = nullptr;
+    sqlite3_stmt* stmt_ = nullptr;
+    int type_ = dbOpenDynaset;
+    std::vector<ColumnInfo> columns_;
+    QHash<QString, int> byName_;
+    std::vector<std::vector<QVariant>> rows_;
+    std::vector<bool> deleted_;
+    long pos_ = 0;  // index into rows_; rows_.size() means EOF, -1 BOF
+    enum class Mode { None, Edit, Add } mode_ = Mode::None;
+    std::vector<QVariant> buffer_;
+    std::vector<bool> changed_;
+    qlonglong lastModifiedKey_ = 0;
+    bool exhausted_ = false;
+};
+
+class Database {
+public:
+    // Creates a new, empty database file readable by its owner only. Fails
+    // with errDatabaseExists when a file is already there.
+    static std::unique_ptr<Database> create(const QString& path);
+    // Opens an existing file exclusively: no other program can open it until
+    // this one is closed. Fails with errFileNotFound, errFileInUse,
+    // errNotADatabase or errDamaged.
+    static std::unique_ptr<Database> open(const QString& path);
+
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    QString path() const { return path_; }
+    void close();
+    bool isOpen() const { return db_ != nullptr; }
+
+    // Runs one statement with its values bound in order to the "?" marks.
+    // The Jet words of CREATE TABLE/CREATE INDEX (COUNTER, STRING(n), MEMO,
+    // BIT, BYTE, SMALLINT, INTEGER, DATETIME, WITH PRIMARY) are understood.
+    // Returns the number of rows changed.
+    int execute(const QString& sql, const QVariantList& params = {});
+
+    // A bare table name gives all its rows in key order; anything else is a
+    // query run with `params` bound.
+    std::unique_ptr<Recordset> openRecordset(const QString& source, int type = dbOpenDynaset,
+                                             const QVariantList& params = {});
+
+    // First column of the first row of a query, Null when there is no row.
+    QVariant scalar(const QString& sql, const QVariantList& params = {});
+
+    // Schema.
+    QStringList tableNames() const;
+    bool hasTable(const QString& name) const;  // case-insensitive
+    TableDef tableDef(const QString& name) const;
+    // Creates a table from a definition; a field with attributes 17 becomes the
+    // auto-number key.
+    void createTable(const TableDef& def);
+    // Appends a field at the end of a table.
+    void appendField(const QString& table, const FieldDef& field);
+    void dropField(const QString& table, const QString& field);
+
+    // Transactions; they nest (an inner one is a savepoint).
+    void beginTrans();
+    void commitTrans();
+    void rollback();
+    int transactionDepth() const { return depth_; }
+
+    // Copies the whole database into a new file (the copy is consistent even
+    // while rows are being changed).
+    void backupTo(const QString& path);
+
+    sqlite3* handle() const { return db_; }
+    qlonglong lastInsertKey() const;
+
+    // The engine's Cyrillic-aware string functions, for tests and helpers.
+    static int compareText(const QString& a, const QString& b);
+
+private:
+    friend class Recordset;
+    Database(sqlite3* db, const QString& path);
+    sqlite3_stmt* prepare(const QString& sql) const;
+    void bind(sqlite3_stmt* stmt, const QVariantList& params) const;
+    [[noreturn]] void fail(int rc, const QString& context = {}) const;
+    void invalidateSchema();
+    const TableDef& cachedTableDef(const QString& name) const;
+    qlonglong nextKey(const QString& table) const;
+
+    sqlite3* db_ = nullptr;
+    QString path_;
+    int depth_ = 0;
+    mutable QHash<QString, TableDef> schemaCache_;
+};
+
+// Commits on commit(); rolls back when it goes out of scope otherwise.
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    void commit();
+
+private:
+    Database& db_;
+    bool done_ = false;
+};
+
+// Converts a value read from the database for display and comparison.
+QString toText(const QVariant& value);           // Null → ""
+qlonglong toLong(const QVariant& value);         // Null or non-number → 0
+bool isNull(const QVariant& value);
+// Visual Basic's Val(): leading number of a text, blanks ignored.
+double vbVal(const QString& text);
+
+} // namespace jet

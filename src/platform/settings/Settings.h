@@ -1,0 +1,28 @@
+#pragma once
+// Per-user settings of the program: an INI file "kalveta/kalveta.ini" in the
+// user's configuration folder, sections "User" and "Settings", every value
+// stored as text.
+#include <QString>
+
+namespace settings {
+
+inline constexpr const char* kSectionUser = "User";
+inline constexpr const char* kSectionSettings = "Settings";
+
+// Reads a value; a missing key gives `defaultValue`.
+QString getSetting(const QString& section, const QString& key, const QString& defaultValue = {});
+// Writes a value as text and flushes it to disk.
+void saveSetting(const QString& section, const QString& key, const QString& value);
+void deleteSetting(const QString& section, const QString& key);
+
+// Booleans as the program stores them: "-1" for true, "0" for false.
+QString boolText(bool value);
+
+// Machine-wide values (system scope, read only).
+QString getSystemSetting(const QString& section, const QString& key, const QString& defaultValue = {});
+
+// Test support: keep the settings file in `folder` instead of the user's
+// configuration folder (both user and system scope).
+void useSettingsFolder(const QString& folder);
+
+} // namespace settings

@@ -1,0 +1,124 @@
+#include "platform/ui/Messages.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPointer>
+
+namespace ui {
+namespace {
+
+struct Service {
+    QString title = QStringLiteral("Кальвета");
+    QPointer<QWidget> parent;
+    MessageHandler messageHandler;
+    DialogHandler dialogHandler;
+};
+
+Service& service()
+{
+    static Service s;
+    return s;
+}
+
+QMessageBox::StandardButton toStandard(int answer)
+{
+    switch (answer) {
+    case Ok: return QMessageBox::Ok;
+    case Cancel: return QMessageBox::Cancel;
+    case Abort: return QMessageBox::Abort;
+    case Retry: return QMessageBox::Retry;
+    case Ignore: return QMessageBox::Ignore;
+    case Yes: return QMessageBox::Yes;
+    case No: return QMessageBox::No;
+    default: return QMessageBox::NoButton;
+    }
+}
+
+int fromStandard(int button)
+{
+    switch (button) {
+    case QMessageBox::Ok: return Ok;
+    case QMessageBox::Cancel: return Cancel;
+    case QMessageBox::Abort: return Abort;
+    case QMessageBox::Retry: return Retry;
+    case QMessageBox::Ignore: return Ignore;
+    case QMessageBox::Yes: return Yes;
+    case QMessageBox::No: return No;
+    default: return Cancel;
+    }
+}
+
+QList<int> answersOf(int buttons)
+{
+    switch (buttons) {
+    case OkCancel: return {Ok, Cancel};
+    case AbortRetryIgnore: return {Abort, Retry, Ignore};
+    case YesNoCancel: return {Yes, No, Cancel};
+    case YesNo: return {Yes, No};
+    case RetryCancel: return {Retry, Cancel};
+    default: return {Ok};
+    }
+}
+
+int showRealBox(const MessageRequest& request)
+{
+    QMessageBox box(service().parent ? service().parent.data() : QApplication::activeWindow());
+    box.setWindowTitle(request.title);
+    box.setText(request.text);
+    switch (request.icon()) {
+    case Critical: box.setIcon(QMessageBox::Critical); break;
+    case Question: box.setIcon(QMessageBox::Question); break;
+    case Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case Information: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+    }
+    const QList<int> answers = answersOf(request.buttons());
+    QMessageBox::StandardButtons buttons;
+    for (int a : answers)
+        buttons |= toStandard(a);
+    box.setStandardButtons(buttons);
+    int defaultIndex = 0;
+    if (request.defaultButton() == DefaultButton2)
+        defaultIndex = 1;
+    else if (request.defaultButton() == DefaultButton3)
+        defaultIndex = 2;
+    if (defaultIndex < answers.size())
+        box.setDefaultButton(toStandard(answers.at(defaultIndex)));
+    if (answers.contains(Cancel))
+        box.setEscapeButton(QMessageBox::Cancel);
+    else if (answers.contains(No))
+        box.setEscapeButton(QMessageBox::No);
+    else if (answers.size() == 1)
+        box.setEscapeButton(toStandard(answers.first()));
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    if (!clicked)
+        return answers.contains(Cancel) ? Cancel : answers.last();
+    return fromStandard(box.standardButton(clicked));
+}
+
+} // namespace
+
+int msgBox(const QString& text, int style, const QString& title)
+{
+    MessageRequest request{text, style, title.isEmpty() ? service().title : title};
+    if (service().messageHandler)
+        return service().messageHandler(request);
+    return showRealBox(request);
+}
+
+int execDialog(QDialog* dialog)
+{
+    if (service().dialogHandler)
+        return service().dialogHandler(dialog);
+    return dialog->exec();
+}
+
+void setApplicationTitle(const QString& title) { service().title = title; }
+QString applicationTitle() { return service().title; }
+void setMessageParent(QWidget* parent) { service().parent = parent; }
+void setMessageHandler(MessageHandler handler) { service().messageHandler = std::move(handler); }
+void setDialogHandler(DialogHandler handler) { service().dialogHandler = std::move(handler); }
+
+} // namespace ui

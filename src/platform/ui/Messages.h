@@ -1,0 +1,63 @@
+#pragma once
+// The one way the program shows a message box or runs a modal dialog, so that
+// tests can answer both without a person at the screen.
+#include <QString>
+#include <functional>
+
+class QDialog;
+class QWidget;
+
+namespace ui {
+
+// Buttons, icon and default button are combined as in a message-box style
+// value: buttons | icon | default button.
+enum MsgStyle : int {
+    OkOnly = 0,
+    OkCancel = 1,
+    AbortRetryIgnore = 2,
+    YesNoCancel = 3,
+    YesNo = 4,
+    RetryCancel = 5,
+    Critical = 16,
+    Question = 32,
+    Exclamation = 48,
+    Information = 64,
+    DefaultButton2 = 256,
+    DefaultButton3 = 512,
+};
+
+// The answer: which button was pressed.
+enum Answer : int { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+
+struct MessageRequest {
+    QString text;
+    int style = OkOnly;
+    QString title;
+    int buttons() const { return style & 0x0F; }
+    int icon() const { return style & 0xF0; }
+    int defaultButton() const { return style & 0xF00; }
+};
+
+// Shows a message box with the program's title (or `title` when given) and
+// returns the button pressed. Esc answers Cancel or No where the box has one.
+int msgBox(const QString& text, int style = OkOnly, const QString& title = {});
+
+// Runs `dialog` modally and returns QDialog's result code.
+int execDialog(QDialog* dialog);
+
+// The title every message box carries unless told otherwise.
+void setApplicationTitle(const QString& title);
+QString applicationTitle();
+
+// The window in front of which messages appear (the main window once shown).
+void setMessageParent(QWidget* parent);
+
+// Test support. A message handler returns the answer for a request; a dialog
+// handler fills and closes a dialog and returns its result code. Passing an
+// empty function restores the real boxes and dialogs.
+using MessageHandler = std::function<int(const MessageRequest&)>;
+using DialogHandler = std::function<int(QDialog*)>;
+void setMessageHandler(MessageHandler handler);
+void setDialogHandler(DialogHandler handler);
+
+} // namespace ui

@@ -1,0 +1,68 @@
+#include "TestSupport.h"
+
+#include "platform/settings/Settings.h"
+
+#include <QDir>
+#include <QSettings>
+
+namespace testsupport {
+
+MessageRecorder::MessageRecorder()
+{
+    ui::setMessageHandler([this](const ui::MessageRequest& r) {
+        messages_.push_back(r);
+        if (!answers_.empty()) {
+            const int a = answers_.front();
+            answers_.pop_front();
+            return a;
+        }
+        switch (r.buttons()) {
+        case ui::OkCancel: return r.defaultButton() == ui::DefaultButton2 ? int(ui::Cancel) : int(ui::Ok);
+        case ui::YesNo:
+        case ui::YesNoCancel:
+            if (r.defaultButton() == ui::DefaultButton2)
+                return int(ui::No);
+            if (r.defaultButton() == ui::DefaultButton3)
+                return int(ui::Cancel);
+            return int(ui::Yes);
+        default: return int(ui::Ok);
+        }
+    });
+}
+
+MessageRecorder::~MessageRecorder()
+{
+    ui::setMessageHandler({});
+}
+
+QStringList MessageRecorder::texts() const
+{
+    QStringList out;
+    for (const auto& m : messages_)
+        out << m.text;
+    return out;
+}
+
+TempFolder::TempFolder()
+{
+    dir_.setAutoRemove(true);
+}
+
+QString testDataFolder()
+{
+    return qEnvironmentVariable("KALVETA_TEST_DATA");
+}
+
+QString sourceDataFolder()
+{
+    return qEnvironmentVariable("KALVETA_SOURCE_DATA");
+}
+
+void clearSettings()
+{
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kalveta"), QStringLiteral("kalveta"));
+    s.clear();
+    s.sync();
+}
+
+} // namespace testsupport

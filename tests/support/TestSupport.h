@@ -1,0 +1,50 @@
+#pragma once
+// Shared test helpers: a private data folder and settings file per test
+// program, recorded and answered message boxes.
+#include "platform/ui/Messages.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <deque>
+#include <vector>
+
+namespace testsupport {
+
+// Records every message box and answers from a queue; when the queue is
+// empty it answers with the box's default button. Restores the real boxes
+// when destroyed.
+class MessageRecorder {
+public:
+    MessageRecorder();
+    ~MessageRecorder();
+    void answer(int a) { answers_.push_back(a); }
+    const std::vector<ui::MessageRequest>& messages() const { return messages_; }
+    QStringList texts() const;
+    int count() const { return static_cast<int>(messages_.size()); }
+    void clear() { messages_.clear(); }
+
+private:
+    std::deque<int> answers_;
+    std::vector<ui::MessageRequest> messages_;
+};
+
+// A fresh folder that is removed with the object.
+class TempFolder {
+public:
+    TempFolder();
+    QString path() const { return dir_.path(); }
+    QString file(const QString& name) const { return dir_.filePath(name); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Folder of test fixtures (tests/data) and of the shipped data (data/).
+QString testDataFolder();
+QString sourceDataFolder();
+
+// Clears the private settings file of this test program.
+void clearSettings();
+
+} // namespace testsupport
