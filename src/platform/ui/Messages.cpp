@@ -13,6 +13,8 @@ struct Service {
     QPointer<QWidget> parent;
     MessageHandler messageHandler;
     DialogHandler dialogHandler;
+    StatusHandler statusHandler;
+    QString status;
 };
 
 Service& service()
@@ -120,5 +122,15 @@ QString applicationTitle() { return service().title; }
 void setMessageParent(QWidget* parent) { service().parent = parent; }
 void setMessageHandler(MessageHandler handler) { service().messageHandler = std::move(handler); }
 void setDialogHandler(DialogHandler handler) { service().dialogHandler = std::move(handler); }
+
+void setStatusText(const QString& text)
+{
+    service().status = text;
+    if (service().statusHandler)
+        service().statusHandler(text);
+}
+
+QString statusText() { return service().status; }
+void setStatusHandler(StatusHandler handler) { service().statusHandler = std::move(handler); }
 
 } // namespace ui

@@ -52,6 +52,13 @@ QString applicationTitle();
 // The window in front of which messages appear (the main window once shown).
 void setMessageParent(QWidget* parent);
 
+// The first panel of the main window's status bar: progress and results of
+// long work. Without a main window the text is only remembered.
+void setStatusText(const QString& text);
+QString statusText();
+using StatusHandler = std::function<void(const QString&)>;
+void setStatusHandler(StatusHandler handler);
+
 // Test support. A message handler returns the answer for a request; a dialog
 // handler fills and closes a dialog and returns its result code. Passing an
 // empty function restores the real boxes and dialogs.

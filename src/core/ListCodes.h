@@ -1,0 +1,34 @@
+#pragma once
+// The catalogue of list codes: fixed lists and directory queries that fill
+// combo boxes and list views.
+#include <QString>
+#include <QVariantList>
+
+class QComboBox;
+class QTreeWidget;
+
+namespace core {
+
+// A directory query of a list code: SQL with its bound values, the field
+// whose number becomes an item's data and the field shown.
+struct ListQuery {
+    QString sql;
+    QVariantList params;
+    QString keyField;
+    QString displayField;
+    bool isValid() const { return !sql.isEmpty(); }
+};
+
+// queryPart: 0 the SQL text, 1 the key field, 2 the display field; anything
+// else gives an empty text.
+QString DirectoryQuery(int listCode, int queryPart, long parentId);
+ListQuery directoryListQuery(int listCode, long parentId);
+
+// Fills a combo box from a list code; item data holds the number.
+void FillCombo(QComboBox* combo, int listCode, bool keepItems = false, long parentId = 0);
+
+// Adds one item per row to a list view: text = display field, first
+// sub-item = the key as a decimal number.
+void FillListViewFromDirectory(QTreeWidget* list, int listCode);
+
+} // namespace core
