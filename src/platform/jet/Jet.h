@@ -15,6 +15,7 @@
 #include <QVariantList>
 
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <vector>
 
@@ -161,28 +162,42 @@ public:
 private:
     friend class Database;
     Recordset(Database* db, sqlite3_stmt* stmt, int type);
-    struct ColumnInfo;
-    struct Origin;
+    struct ColumnInfo {
+        QString name;
+        QString table;   // table the value comes from; empty for a computed column
+        QString origin;  // column of that table
+        int type = 0;    // its DataType; 0 when unknown
+        int size = 0;
+        bool isKey = false;
+    };
     bool fetchOne();
     void fetchAll();
+    void finalizeStatement();
     void ensureCurrent() const;
-    void ensureUpdatable();
-    const ColumnInfo& column(int index) const;
+    void ensureUpdatable() const;
+    int requireField(const QString& name) const;
+    QVariant readValue(int index, const QVariant& raw) const;
     QVariant convertForColumn(int index, const QVariant& value) const;
+    QVariant& cell(long row, int col) { return cells_[size_t(row) * columns_.size() + size_t(col)]; }
+    const QVariant& cell(long row, int col) const { return cells_[size_t(row) * columns_.size() + size_t(col)]; }
+    long rowCount() const { return columns_.empty() ? 0 : long(cells_.size() / columns_.size()); }
+    QString baseTable() const;
+    int keyColumnOf(const QString& table) const;
+    void skipDeletedForward();
+    void skipDeletedBackward();
 
     Database* db_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;
     int type_ = dbOpenDynaset;
     std::vector<ColumnInfo> columns_;
     QHash<QString, int> byName_;
-    std::vector<std::vector<QVariant>> rows_;
+    std::vector<QVariant> cells_;  // rows one after another
     std::vector<bool> deleted_;
-    long pos_ = 0;  // index into rows_; rows_.size() means EOF, -1 BOF
+    long pos_ = 0;                 // rowCount() means EOF, -1 BOF
     enum class Mode { None, Edit, Add } mode_ = Mode::None;
     std::vector<QVariant> buffer_;
     std::vector<bool> changed_;
     qlonglong lastModifiedKey_ = 0;
-    bool exhausted_ = false;
 };
 
 class Database {
@@ -247,6 +262,7 @@ public:
 private:
     friend class Recordset;
     Database(sqlite3* db, const QString& path);
+    int executeNative(const QString& sql, const QVariantList& params, bool ddl);
     sqlite3_stmt* prepare(const QString& sql) const;
     void bind(sqlite3_stmt* stmt, const QVariantList& params) const;
     [[noreturn]] void fail(int rc, const QString& context = {}) const;
@@ -258,6 +274,7 @@ private:
     QString path_;
     int depth_ = 0;
     mutable QHash<QString, TableDef> schemaCache_;
+    std::set<Recordset*> openRecordsets_;
 };
 
 // Commits on commit(); rolls back when it goes out of scope otherwise.

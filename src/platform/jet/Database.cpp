@@ -1,0 +1,740 @@
+#include "platform/jet/Jet.h"
+
+#include "platform/jet/SqlFunctions.h"
+#include "platform/jet/TypeMapping.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace jet {
+
+using detail::quoteIdent;
+
+Error::Error(int number, const QString& description)
+    : std::runtime_error(description.toStdString()), number_(number), description_(description)
+{
+}
+
+const FieldDef* TableDef::field(const QString& name) const
+{
+    for (const FieldDef& f : fields)
+        if (f.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &f;
+    return nullptr;
+}
+
+const IndexDef* TableDef::index(const QString& name) const
+{
+    for (const IndexDef& i : indexes)
+        if (i.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &i;
+    return nullptr;
+}
+
+int defaultSize(int type)
+{
+    switch (type) {
+    case dbBoolean: return 1;
+    case dbByte: return 1;
+    case dbInteger: return 2;
+    case dbLong: return 4;
+    case dbDate: return 8;
+    case dbText: return 255;
+    case dbMemo: return 0;
+    default: return 8;
+    }
+}
+
+int defaultAttributes(int type)
+{
+    return (type == dbText || type == dbMemo) ? int(dbVariableField) : int(dbFixedField);
+}
+
+namespace {
+
+int errorNumberFor(int rc, const char* message)
+{
+    const int primary = rc & 0xFF;
+    switch (primary) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return errFileInUse;
+    case SQLITE_NOTADB: return errNotADatabase;
+    case SQLITE_CORRUPT: return errDamaged;
+    case SQLITE_CANTOPEN: return errFileNotFound;
+    case SQLITE_IOERR:
+    case SQLITE_FULL:
+    case SQLITE_READONLY:
+    case SQLITE_PERM: return errIo;
+    case SQLITE_CONSTRAINT:
+        if (rc == SQLITE_CONSTRAINT_CHECK && message && std::strstr(message, "length("))
+            return errFieldTooSmall;
+        if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
+            return errDuplicateValue;
+        return errGeneric;
+    case SQLITE_ERROR: return errSyntax;
+    case SQLITE_MISMATCH: return errTypeMismatch;
+    default: return errGeneric;
+    }
+}
+
+QString describe(int number, const QString& engineText)
+{
+    switch (number) {
+    case errFileInUse: return QStringLiteral("Файл базы данных занят другой программой (%1).").arg(engineText);
+    case errNotADatabase: return QStringLiteral("Файл не является базой данных.");
+    case errDamaged: return QStringLiteral("Файл базы данных повреждён (%1).").arg(engineText);
+    case errFileNotFound: return QStringLiteral("Не удаётся открыть файл базы данных (%1).").arg(engineText);
+    case errIo: return QStringLiteral("Ошибка чтения или записи файла базы данных (%1).").arg(engineText);
+    case errFieldTooSmall:
+        return QStringLiteral("Значение слишком длинное для поля (%1).").arg(engineText);
+    case errDuplicateValue: return QStringLiteral("Повторяющееся значение ключа (%1).").arg(engineText);
+    case errSyntax: return QStringLiteral("Ошибка в запросе: %1").arg(engineText);
+    default: return engineText;
+    }
+}
+
+QString sqliteMessage(sqlite3* db, int rc)
+{
+    const char* msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    return QString::fromUtf8(msg ? msg : sqlite3_errstr(rc));
+}
+
+void configure(sqlite3* db)
+{
+    sqlite3_extended_result_codes(db, 1);
+    if (!detail::registerTextSemantics(db))
+        throw Error(errGeneric, QStringLiteral("Не удалось подключить русскую сортировку текста."));
+    char* err = nullptr;
+    const int rc = sqlite3_exec(db,
+                                "PRAGMA locking_mode=EXCLUSIVE;"
+                                "PRAGMA foreign_keys=OFF;"
+                                "PRAGMA synchronous=FULL;",
+                                nullptr, nullptr, &err);
+    sqlite3_free(err);
+    if (rc != SQLITE_OK) {
+        const int n = errorNumberFor(rc, nullptr);
+        throw Error(n, describe(n, QString::fromUtf8(sqlite3_errstr(rc))));
+    }
+}
+
+// Takes the exclusive lock at once and keeps it until the file is closed.
+void lockExclusively(sqlite3* db)
+{
+    char* err = nullptr;
+    int rc = sqlite3_exec(db, "BEGIN EXCLUSIVE; COMMIT;", nullptr, nullptr, &err);
+    QString text = err ? QString::fromUtf8(err) : QString::fromUtf8(sqlite3_errstr(rc));
+    sqlite3_free(err);
+    if (rc == SQLITE_OK) {
+        // Reading the schema proves the file is a database at all.
+        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, &err);
+        text = err ? QString::fromUtf8(err) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_free(err);
+    }
+    if (rc != SQLITE_OK) {
+        sqlite3_exec(db, "ROLLBACK;", nullptr, nullptr, nullptr);
+        const int n = errorNumberFor(sqlite3_extended_errcode(db), nullptr);
+        throw Error(n, describe(n, text));
+    }
+}
+
+void quickCheck(sqlite3* db)
+{
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(1);", -1, &stmt, nullptr);
+    QString result;
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW)
+            result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    }
+    const QString engineText = sqliteMessage(db, rc);
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_ROW) {
+        const int n = errorNumberFor(sqlite3_extended_errcode(db), nullptr);
+        throw Error(n == errSyntax ? int(errDamaged) : n, describe(n == errSyntax ? int(errDamaged) : n, engineText));
+    }
+    if (result != QLatin1String("ok"))
+        throw Error(errDamaged, describe(errDamaged, result));
+}
+
+QByteArray nativePath(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+} // namespace
+
+Database::Database(sqlite3* db, const QString& path) : db_(db), path_(path) {}
+
+Database::~Database()
+{
+    close();
+}
+
+std::unique_ptr<Database> Database::create(const QString& path)
+{
+    const QByteArray native = nativePath(path);
+    const int fd = ::open(native.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        if (errno == EEXIST)
+            throw Error(errDatabaseExists, QStringLiteral("База данных уже существует."));
+        throw Error(errIo, QStringLiteral("Не удаётся создать файл %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    ::close(fd);
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(native.constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString text = sqliteMessage(raw, rc);
+        sqlite3_close_v2(raw);
+        ::unlink(native.constData());
+        throw Error(errIo, describe(errIo, text));
+    }
+    std::unique_ptr<Database> db(new Database(raw, path));
+    try {
+        configure(raw);
+        db->execute(QStringLiteral("PRAGMA application_id=1263293524"));  // "KLVT"
+        lockExclusively(raw);
+    } catch (...) {
+        db->close();
+        ::unlink(native.constData());
+        throw;
+    }
+    return db;
+}
+
+std::unique_ptr<Database> Database::open(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile())
+        throw Error(errFileNotFound, QStringLiteral("Файл %1 не найден.").arg(path));
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(nativePath(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString text = sqliteMessage(raw, rc);
+        sqlite3_close_v2(raw);
+        const int n = errorNumberFor(rc, nullptr);
+        throw Error(n, describe(n, text));
+    }
+    std::unique_ptr<Database> db(new Database(raw, path));
+    if (sqlite3_db_readonly(raw, "main") == 1) {
+        db->close();
+        throw Error(errIo, QStringLiteral("Файл базы данных %1 доступен только для чтения.").arg(path));
+    }
+    configure(raw);
+    sqlite3_busy_timeout(raw, 0);
+    lockExclusively(raw);
+    quickCheck(raw);
+    return db;
+}
+
+void Database::close()
+{
+    if (!db_)
+        return;
+    for (Recordset* rs : std::vector<Recordset*>(openRecordsets_.begin(), openRecordsets_.end()))
+        rs->close();
+    openRecordsets_.clear();
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    depth_ = 0;
+    schemaCache_.clear();
+}
+
+void Database::fail(int rc, const QString& context) const
+{
+    const char* msg = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+    const int ext = db_ ? sqlite3_extended_errcode(db_) : rc;
+    const int n = errorNumberFor(ext, msg);
+    QString text = QString::fromUtf8(msg);
+    if (n == errFieldTooSmall) {
+        static const QRegularExpression col(QStringLiteral(R"re(length\("?([^")]+)"?\))re"));
+        const auto m = col.match(text);
+        text = m.hasMatch() ? QStringLiteral("Значение поля %1 длиннее допустимого.").arg(m.captured(1))
+                            : QStringLiteral("Значение длиннее допустимого для поля.");
+        throw Error(n, context.isEmpty() ? text : context + QLatin1Char(' ') + text);
+    }
+    const QString d = describe(n, text);
+    throw Error(n, context.isEmpty() ? d : context + QLatin1Char(' ') + d);
+}
+
+sqlite3_stmt* Database::prepare(const QString& sql) const
+{
+    if (!db_)
+        throw Error(errGeneric, QStringLiteral("База данных не открыта."));
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    const int rc = sqlite3_prepare_v2(db_, utf8.constData(), int(utf8.size()), &stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        fail(rc);
+    }
+    return stmt;
+}
+
+void Database::bind(sqlite3_stmt* stmt, const QVariantList& params) const
+{
+    const int expected = sqlite3_bind_parameter_count(stmt);
+    if (expected != params.size()) {
+        sqlite3_finalize(stmt);
+        throw Error(errSyntax, QStringLiteral("Число параметров запроса (%1) не совпадает с числом значений (%2).")
+                                   .arg(expected)
+                                   .arg(params.size()));
+    }
+    for (int i = 0; i < params.size(); ++i) {
+        const QVariant& v = params.at(i);
+        const int idx = i + 1;
+        int rc = SQLITE_OK;
+        if (v.isNull() && v.typeId() != QMetaType::QString) {
+            rc = sqlite3_bind_null(stmt, idx);
+        } else {
+            switch (v.typeId()) {
+            case QMetaType::Bool: rc = sqlite3_bind_int(stmt, idx, v.toBool() ? -1 : 0); break;
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::Long:
+            case QMetaType::LongLong:
+            case QMetaType::Short:
+            case QMetaType::UShort:
+            case QMetaType::ULong:
+            case QMetaType::ULongLong:
+            case QMetaType::Char:
+            case QMetaType::UChar:
+            case QMetaType::SChar: rc = sqlite3_bind_int64(stmt, idx, v.toLongLong()); break;
+            case QMetaType::Double:
+            case QMetaType::Float: rc = sqlite3_bind_double(stmt, idx, v.toDouble()); break;
+            case QMetaType::QDate: {
+                const QByteArray t = v.toDate().toString(Qt::ISODate).toUtf8();
+                rc = sqlite3_bind_text(stmt, idx, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+                break;
+            }
+            case QMetaType::QDateTime: {
+                const QDateTime dt = v.toDateTime();
+                const QString s = dt.time() == QTime(0, 0) ? dt.date().toString(Qt::ISODate)
+                                                           : dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+                const QByteArray t = s.toUtf8();
+                rc = sqlite3_bind_text(stmt, idx, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+                break;
+            }
+            case QMetaType::QByteArray: {
+                const QByteArray b = v.toByteArray();
+                rc = sqlite3_bind_blob(stmt, idx, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+                break;
+            }
+            default: {
+                const QByteArray t = v.toString().toUtf8();
+                rc = sqlite3_bind_text(stmt, idx, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+            }
+            }
+        }
+        if (rc != SQLITE_OK) {
+            sqlite3_finalize(stmt);
+            fail(rc);
+        }
+    }
+}
+
+int Database::execute(const QString& sql, const QVariantList& params)
+{
+    bool ddl = false;
+    const QString translated = detail::translateStatement(sql, &ddl);
+    return executeNative(translated, params, ddl);
+}
+
+int Database::executeNative(const QString& sql, const QVariantList& params, bool ddl)
+{
+    if (ddl)
+        invalidateSchema();
+    sqlite3_stmt* stmt = prepare(sql);
+    bind(stmt, params);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) {
+        sqlite3_reset(stmt);
+        sqlite3_finalize(stmt);
+        fail(rc);
+    }
+    sqlite3_finalize(stmt);
+    if (ddl)
+        invalidateSchema();
+    return sqlite3_changes(db_);
+}
+
+QVariant Database::scalar(const QString& sql, const QVariantList& params)
+{
+    auto rs = openRecordset(sql, dbOpenSnapshot, params);
+    if (rs->isEOF() || rs->fieldCount() == 0)
+        return {};
+    return rs->value(0);
+}
+
+std::unique_ptr<Recordset> Database::openRecordset(const QString& source, int type, const QVariantList& params)
+{
+    static const QRegularExpression bareName(QStringLiteral(R"(^\s*\[?([A-Za-z_][A-Za-z0-9_]*)\]?\s*$)"));
+    QString sql = source;
+    if (const auto m = bareName.match(source); m.hasMatch()) {
+        const TableDef& def = cachedTableDef(m.captured(1));
+        QString key;
+        for (const FieldDef& f : def.fields)
+            if (f.attributes == dbAutoNumberKey) {
+                key = f.name;
+                break;
+            }
+        sql = QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(quoteIdent(def.name), key.isEmpty() ? QStringLiteral("rowid") : quoteIdent(key));
+    }
+    sqlite3_stmt* stmt = prepare(sql);
+    bind(stmt, params);
+    std::unique_ptr<Recordset> rs(new Recordset(this, stmt, type));
+    openRecordsets_.insert(rs.get());
+    rs->fetchOne();
+    return rs;
+}
+
+QStringList Database::tableNames() const
+{
+    QStringList names;
+    sqlite3_stmt* stmt = prepare(QStringLiteral(
+        "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid"));
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    return names;
+}
+
+bool Database::hasTable(const QString& name) const
+{
+    for (const QString& t : tableNames())
+        if (t.compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+TableDef Database::tableDef(const QString& name) const
+{
+    return cachedTableDef(name);
+}
+
+const TableDef& Database::cachedTableDef(const QString& name) const
+{
+    const QString key = name.toUpper();
+    auto it = schemaCache_.find(key);
+    if (it != schemaCache_.end())
+        return it.value();
+
+    QString actual;
+    for (const QString& t : tableNames())
+        if (t.compare(name, Qt::CaseInsensitive) == 0) {
+            actual = t;
+            break;
+        }
+    if (actual.isEmpty())
+        throw Error(errItemNotFound, QStringLiteral("Таблица %1 не найдена.").arg(name));
+
+    TableDef def;
+    def.name = actual;
+    sqlite3_stmt* stmt = prepare(QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?)"));
+    bind(stmt, {actual});
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        const QString col = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        const auto* declared = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+        const bool pk = sqlite3_column_int(stmt, 2) > 0;
+        def.fields.push_back(detail::fieldFromDeclared(col, QString::fromUtf8(declared ? declared : ""), pk));
+    }
+    sqlite3_finalize(stmt);
+
+    stmt = prepare(QStringLiteral("SELECT name, \"unique\", origin FROM pragma_index_list(?) ORDER BY seq DESC"));
+    bind(stmt, {actual});
+    std::vector<std::pair<QString, bool>> indexes;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        const QString origin = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2)));
+        if (origin != QLatin1String("c"))
+            continue;  // automatic indexes of constraints are not the table's own
+        indexes.emplace_back(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))),
+                             sqlite3_column_int(stmt, 1) != 0);
+    }
+    sqlite3_finalize(stmt);
+    for (const auto& [stored, unique] : indexes) {
+        IndexDef idx;
+        idx.name = detail::indexNameFromStored(actual, stored);
+        idx.primary = unique;
+        QStringList parts;
+        sqlite3_stmt* cols = prepare(QStringLiteral("SELECT name, \"desc\" FROM pragma_index_xinfo(?) WHERE key=1 ORDER BY seqno"));
+        bind(cols, {stored});
+        while (sqlite3_step(cols) == SQLITE_ROW) {
+            const auto* c = reinterpret_cast<const char*>(sqlite3_column_text(cols, 0));
+            parts << (sqlite3_column_int(cols, 1) ? QStringLiteral("-") : QStringLiteral("+")) + QString::fromUtf8(c ? c : "");
+        }
+        sqlite3_finalize(cols);
+        idx.fields = parts.join(QLatin1Char(';'));
+        def.indexes.push_back(idx);
+    }
+    return schemaCache_.insert(key, def).value();
+}
+
+void Database::invalidateSchema()
+{
+    schemaCache_.clear();
+}
+
+void Database::createTable(const TableDef& def)
+{
+    if (def.fields.empty())
+        throw Error(errSyntax, QStringLiteral("В таблице %1 нет полей.").arg(def.name));
+    QStringList cols;
+    for (const FieldDef& f : def.fields) {
+        FieldDef field = f;
+        if (field.attributes == 0)
+            field.attributes = defaultAttributes(field.type);
+        cols << detail::columnDefinition(field);
+    }
+    executeNative(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdent(def.name), cols.join(QStringLiteral(", "))), {}, true);
+    for (const IndexDef& idx : def.indexes) {
+        QStringList fields;
+        for (QString part : idx.fields.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            part = part.trimmed();
+            const bool desc = part.startsWith(QLatin1Char('-'));
+            if (part.startsWith(QLatin1Char('+')) || desc)
+                part.remove(0, 1);
+            fields << quoteIdent(part) + (desc ? QStringLiteral(" DESC") : QString());
+        }
+        executeNative(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+                          .arg(idx.primary ? QStringLiteral("UNIQUE ") : QString(),
+                               quoteIdent(detail::storedIndexName(def.name, idx.name)), quoteIdent(def.name),
+                               fields.join(QStringLiteral(", "))),
+                      {}, true);
+    }
+}
+
+void Database::appendField(const QString& table, const FieldDef& field)
+{
+    if ((field.attributes & dbAutoIncrField) != 0)
+        throw Error(errSyntax, QStringLiteral("Поле-счётчик нельзя добавить к существующей таблице %1.").arg(table));
+    const TableDef& def = cachedTableDef(table);
+    if (def.field(field.name))
+        throw Error(errDuplicateValue, QStringLiteral("Поле %1 уже есть в таблице %2.").arg(field.name, table));
+    FieldDef f = field;
+    f.attributes = defaultAttributes(f.type);
+    executeNative(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(quoteIdent(def.name), detail::columnDefinition(f)), {}, true);
+}
+
+void Database::dropField(const QString& table, const QString& field)
+{
+    const TableDef& def = cachedTableDef(table);
+    if (!def.field(field))
+        throw Error(errItemNotFound, QStringLiteral("Поле %1 не найдено в таблице %2.").arg(field, table));
+    executeNative(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(quoteIdent(def.name), quoteIdent(field)), {}, true);
+}
+
+void Database::beginTrans()
+{
+    execute(QStringLiteral("SAVEPOINT kalveta_%1").arg(depth_ + 1));
+    ++depth_;
+}
+
+void Database::commitTrans()
+{
+    if (depth_ == 0)
+        throw Error(errGeneric, QStringLiteral("Нет начатой транзакции."));
+    execute(QStringLiteral("RELEASE SAVEPOINT kalveta_%1").arg(depth_));
+    --depth_;
+}
+
+void Database::rollback()
+{
+    if (depth_ == 0)
+        throw Error(errGeneric, QStringLiteral("Нет начатой транзакции."));
+    const int d = depth_;
+    --depth_;
+    execute(QStringLiteral("ROLLBACK TO SAVEPOINT kalveta_%1").arg(d));
+    execute(QStringLiteral("RELEASE SAVEPOINT kalveta_%1").arg(d));
+    invalidateSchema();
+}
+
+void Database::backupTo(const QString& path)
+{
+    const QByteArray native = nativePath(path);
+    const int fd = ::open(native.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        if (errno == EEXIST)
+            throw Error(errDatabaseExists, QStringLiteral("Файл %1 уже существует.").arg(path));
+        throw Error(errIo, QStringLiteral("Не удаётся создать файл %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    ::close(fd);
+    sqlite3* target = nullptr;
+    int rc = sqlite3_open_v2(native.constData(), &target, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_backup* b = sqlite3_backup_init(target, "main", db_, "main");
+        if (b) {
+            rc = sqlite3_backup_step(b, -1);
+            sqlite3_backup_finish(b);
+            if (rc == SQLITE_DONE)
+                rc = SQLITE_OK;
+        } else {
+            rc = sqlite3_errcode(target);
+        }
+    }
+    const QString text = sqliteMessage(target, rc);
+    sqlite3_close_v2(target);
+    if (rc != SQLITE_OK) {
+        ::unlink(native.constData());
+        throw Error(errIo, QStringLiteral("Не удалось скопировать базу данных в %1: %2").arg(path, text));
+    }
+}
+
+qlonglong Database::lastInsertKey() const
+{
+    return db_ ? sqlite3_last_insert_rowid(db_) : 0;
+}
+
+qlonglong Database::nextKey(const QString& table) const
+{
+    const TableDef& def = cachedTableDef(table);
+    QString key;
+    for (const FieldDef& f : def.fields)
+        if (f.attributes == dbAutoNumberKey)
+            key = f.name;
+    if (key.isEmpty())
+        return 0;
+    qlonglong seq = 0;
+    sqlite3_stmt* stmt = prepare(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name=?"));
+    bind(stmt, {def.name});
+    if (sqlite3_step(stmt) == SQLITE_ROW)
+        seq = sqlite3_column_int64(stmt, 0);
+    sqlite3_finalize(stmt);
+    stmt = prepare(QStringLiteral("SELECT max(%1) FROM %2").arg(quoteIdent(key), quoteIdent(def.name)));
+    if (sqlite3_step(stmt) == SQLITE_ROW)
+        seq = std::max<qlonglong>(seq, sqlite3_column_int64(stmt, 0));
+    sqlite3_finalize(stmt);
+    return seq + 1;
+}
+
+int Database::compareText(const QString& a, const QString& b)
+{
+    return detail::collateRu(a, b);
+}
+
+Transaction::Transaction(Database& db) : db_(db)
+{
+    db_.beginTrans();
+}
+
+Transaction::~Transaction()
+{
+    if (!done_) {
+        try {
+            db_.rollback();
+        } catch (const Error&) {
+            // The connection is gone or already rolled back; nothing is left to undo.
+        }
+    }
+}
+
+void Transaction::commit()
+{
+    db_.commitTrans();
+    done_ = true;
+}
+
+QString toText(const QVariant& value)
+{
+    if (value.isNull())
+        return {};
+    if (value.typeId() == QMetaType::QDate)
+        return value.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+    if (value.typeId() == QMetaType::QDateTime) {
+        const QDateTime dt = value.toDateTime();
+        return dt.time() == QTime(0, 0) ? dt.date().toString(QStringLiteral("dd.MM.yyyy"))
+                                        : dt.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    }
+    if (value.typeId() == QMetaType::Double) {
+        QString s = QString::number(value.toDouble(), 'g', 15);
+        s.replace(QLatin1Char('.'), QLatin1Char(','));
+        return s;
+    }
+    return value.toString();
+}
+
+qlonglong toLong(const QVariant& value)
+{
+    if (value.isNull())
+        return 0;
+    bool ok = false;
+    const qlonglong n = value.toLongLong(&ok);
+    if (ok)
+        return n;
+    return static_cast<qlonglong>(vbVal(value.toString()));
+}
+
+bool isNull(const QVariant& value)
+{
+    return value.isNull() && value.typeId() != QMetaType::QString;
+}
+
+double vbVal(const QString& text)
+{
+    // Visual Basic's Val: blanks, tabs and line feeds are skipped everywhere;
+    // reading stops at the first character that cannot continue a number.
+    QString s;
+    s.reserve(text.size());
+    for (QChar c : text)
+        if (c != QLatin1Char(' ') && c != QLatin1Char('\t') && c != QLatin1Char('\n') && c != QLatin1Char('\r'))
+            s += c;
+    if (s.startsWith(QLatin1String("&H"), Qt::CaseInsensitive) || s.startsWith(QLatin1String("&O"), Qt::CaseInsensitive)) {
+        const int base = s.at(1).toUpper() == QLatin1Char('H') ? 16 : 8;
+        qlonglong v = 0;
+        for (qsizetype i = 2; i < s.size(); ++i) {
+            const int d = s.at(i).isDigit() ? s.at(i).digitValue()
+                                            : (base == 16 && s.at(i).toUpper() >= QLatin1Char('A') && s.at(i).toUpper() <= QLatin1Char('F')
+                                                   ? s.at(i).toUpper().unicode() - 'A' + 10
+                                                   : -1);
+            if (d < 0 || d >= base)
+                break;
+            v = v * base + d;
+        }
+        return double(v);
+    }
+    qsizetype i = 0;
+    QString num;
+    if (i < s.size() && (s.at(i) == QLatin1Char('-') || s.at(i) == QLatin1Char('+')))
+        num += s.at(i++);
+    bool digits = false, dot = false;
+    while (i < s.size()) {
+        const QChar c = s.at(i);
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+            num += c;
+            digits = true;
+        } else if (c == QLatin1Char('.') && !dot) {
+            num += c;
+            dot = true;
+        } else {
+            break;
+        }
+        ++i;
+    }
+    if (digits && i < s.size() && (s.at(i).toUpper() == QLatin1Char('E') || s.at(i).toUpper() == QLatin1Char('D'))) {
+        QString exp = QStringLiteral("e");
+        qsizetype j = i + 1;
+        if (j < s.size() && (s.at(j) == QLatin1Char('-') || s.at(j) == QLatin1Char('+')))
+            exp += s.at(j++);
+        bool expDigits = false;
+        while (j < s.size() && s.at(j) >= QLatin1Char('0') && s.at(j) <= QLatin1Char('9')) {
+            exp += s.at(j++);
+            expDigits = true;
+        }
+        if (expDigits)
+            num += exp;
+    }
+    if (!digits)
+        return 0.0;
+    return num.toDouble();
+}
+
+} // namespace jet

@@ -1,0 +1,565 @@
+#include "platform/jet/Jet.h"
+
+#include "platform/jet/TypeMapping.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+
+namespace jet {
+
+using detail::quoteIdent;
+
+namespace {
+
+QString columnText(const char* p)
+{
+    return p ? QString::fromUtf8(p) : QString();
+}
+
+QVariant rawValue(sqlite3_stmt* stmt, int col)
+{
+    switch (sqlite3_column_type(stmt, col)) {
+    case SQLITE_INTEGER: return QVariant(qlonglong(sqlite3_column_int64(stmt, col)));
+    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(stmt, col));
+    case SQLITE_TEXT:
+        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, col)),
+                                          sqlite3_column_bytes(stmt, col)));
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, col)), sqlite3_column_bytes(stmt, col)));
+    default: return QVariant();
+    }
+}
+
+QVariant parseStoredDate(const QString& s)
+{
+    if (s.size() == 10) {
+        const QDate d = QDate::fromString(s, Qt::ISODate);
+        if (d.isValid())
+            return d;
+    }
+    QDateTime dt = QDateTime::fromString(s, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!dt.isValid())
+        dt = QDateTime::fromString(s, Qt::ISODate);
+    if (dt.isValid())
+        return dt.time() == QTime(0, 0) ? QVariant(dt.date()) : QVariant(dt);
+    return s;
+}
+
+QString storedDate(const QDateTime& dt)
+{
+    return dt.time() == QTime(0, 0) ? dt.date().toString(Qt::ISODate) : dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+bool isNumberType(int typeId)
+{
+    switch (typeId) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Char:
+    case QMetaType::UChar:
+    case QMetaType::SChar: return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
+Recordset::Recordset(Database* db, sqlite3_stmt* stmt, int type) : db_(db), stmt_(stmt), type_(type)
+{
+    const int n = sqlite3_column_count(stmt);
+    columns_.reserve(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        ColumnInfo c;
+        c.name = columnText(sqlite3_column_name(stmt, i));
+        c.table = columnText(sqlite3_column_table_name(stmt, i));
+        c.origin = columnText(sqlite3_column_origin_name(stmt, i));
+        if (!c.table.isEmpty()) {
+            try {
+                const TableDef& def = db->cachedTableDef(c.table);
+                if (const FieldDef* f = def.field(c.origin)) {
+                    c.type = f->type;
+                    c.size = f->size;
+                    c.isKey = f->attributes == dbAutoNumberKey;
+                }
+            } catch (const Error&) {
+                // A view or a table the schema walk does not list: values pass as they are.
+            }
+        }
+        const QString lower = c.name.toLower();
+        if (!byName_.contains(lower))
+            byName_.insert(lower, i);
+        if (!c.table.isEmpty()) {
+            const QString qualified = (c.table + QLatin1Char('.') + c.origin).toLower();
+            if (!byName_.contains(qualified))
+                byName_.insert(qualified, i);
+        }
+        columns_.push_back(c);
+    }
+}
+
+Recordset::~Recordset()
+{
+    close();
+}
+
+void Recordset::finalizeStatement()
+{
+    if (stmt_) {
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+    }
+}
+
+bool Recordset::fetchOne()
+{
+    if (!stmt_)
+        return false;
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) {
+        const int n = int(columns_.size());
+        for (int i = 0; i < n; ++i)
+            cells_.push_back(rawValue(stmt_, i));
+        deleted_.push_back(false);
+        return true;
+    }
+    finalizeStatement();
+    if (rc != SQLITE_DONE && db_)
+        db_->fail(rc);
+    return false;
+}
+
+void Recordset::fetchAll()
+{
+    while (fetchOne()) {
+    }
+}
+
+bool Recordset::isOpen() const
+{
+    return db_ != nullptr;
+}
+
+bool Recordset::editing() const
+{
+    return mode_ != Mode::None;
+}
+
+bool Recordset::isEOF() const
+{
+    return pos_ >= rowCount() || rowCount() == 0;
+}
+
+bool Recordset::isBOF() const
+{
+    return pos_ < 0 || rowCount() == 0;
+}
+
+void Recordset::skipDeletedForward()
+{
+    while (pos_ >= 0 && pos_ < rowCount() && deleted_[size_t(pos_)]) {
+        ++pos_;
+        if (pos_ == rowCount())
+            fetchOne();
+    }
+}
+
+void Recordset::skipDeletedBackward()
+{
+    while (pos_ >= 0 && pos_ < rowCount() && deleted_[size_t(pos_)])
+        --pos_;
+}
+
+void Recordset::moveFirst()
+{
+    mode_ = Mode::None;
+    pos_ = 0;
+    if (rowCount() == 0)
+        fetchOne();
+    skipDeletedForward();
+}
+
+void Recordset::moveNext()
+{
+    mode_ = Mode::None;
+    if (pos_ >= rowCount())
+        throw Error(errNoCurrentRecord, QStringLiteral("Нет текущей записи."));
+    ++pos_;
+    if (pos_ == rowCount())
+        fetchOne();
+    skipDeletedForward();
+}
+
+void Recordset::movePrevious()
+{
+    mode_ = Mode::None;
+    if (pos_ < 0)
+        throw Error(errNoCurrentRecord, QStringLiteral("Нет текущей записи."));
+    if (pos_ > rowCount())
+        pos_ = rowCount();
+    --pos_;
+    skipDeletedBackward();
+}
+
+void Recordset::moveLast()
+{
+    mode_ = Mode::None;
+    fetchAll();
+    pos_ = rowCount() - 1;
+    skipDeletedBackward();
+    if (pos_ < 0)
+        pos_ = rowCount();
+}
+
+long Recordset::recordCount() const
+{
+    long n = 0;
+    for (bool d : deleted_)
+        if (!d)
+            ++n;
+    return n;
+}
+
+int Recordset::fieldCount() const
+{
+    return int(columns_.size());
+}
+
+QString Recordset::fieldName(int index) const
+{
+    if (index < 0 || index >= fieldCount())
+        throw Error(errItemNotFound, QStringLiteral("Поле с номером %1 не найдено.").arg(index));
+    return columns_[size_t(index)].name;
+}
+
+QStringList Recordset::fieldNames() const
+{
+    QStringList names;
+    for (const ColumnInfo& c : columns_)
+        names << c.name;
+    return names;
+}
+
+bool Recordset::hasField(const QString& name) const
+{
+    return fieldIndex(name) >= 0;
+}
+
+int Recordset::fieldIndex(const QString& name) const
+{
+    return byName_.value(name.toLower(), -1);
+}
+
+int Recordset::requireField(const QString& name) const
+{
+    const int i = fieldIndex(name);
+    if (i < 0)
+        throw Error(errItemNotFound, QStringLiteral("Поле %1 не найдено.").arg(name));
+    return i;
+}
+
+void Recordset::ensureCurrent() const
+{
+    if (!db_)
+        throw Error(errGeneric, QStringLiteral("Набор записей закрыт."));
+    if (pos_ < 0 || pos_ >= rowCount())
+        throw Error(errNoCurrentRecord, QStringLiteral("Нет текущей записи."));
+    if (deleted_[size_t(pos_)])
+        throw Error(errRecordDeleted, QStringLiteral("Запись удалена."));
+}
+
+void Recordset::ensureUpdatable() const
+{
+    if (!db_)
+        throw Error(errGeneric, QStringLiteral("Набор записей закрыт."));
+    if (type_ != dbOpenTable && type_ != dbOpenDynaset)
+        throw Error(errNotUpdatable, QStringLiteral("Набор записей открыт только для чтения."));
+}
+
+QVariant Recordset::readValue(int index, const QVariant& raw) const
+{
+    if (raw.isNull() && raw.typeId() != QMetaType::QString)
+        return QVariant();
+    const int type = columns_[size_t(index)].type;
+    if (type == dbDate && raw.typeId() == QMetaType::QString)
+        return parseStoredDate(raw.toString());
+    if (type == dbBoolean && raw.typeId() == QMetaType::LongLong)
+        return QVariant(qlonglong(raw.toLongLong() != 0 ? -1 : 0));
+    return raw;
+}
+
+QVariant Recordset::value(int index) const
+{
+    if (index < 0 || index >= fieldCount())
+        throw Error(errItemNotFound, QStringLiteral("Поле с номером %1 не найдено.").arg(index));
+    if (mode_ != Mode::None)
+        return readValue(index, buffer_[size_t(index)]);
+    ensureCurrent();
+    return readValue(index, cell(pos_, index));
+}
+
+QVariant Recordset::value(const QString& name) const
+{
+    return value(requireField(name));
+}
+
+QString Recordset::text(const QString& name) const
+{
+    return toText(value(name));
+}
+
+QVariant Recordset::convertForColumn(int index, const QVariant& v) const
+{
+    const ColumnInfo& c = columns_[size_t(index)];
+    if (isNull(v))
+        return QVariant();
+    const auto mismatch = [&]() {
+        return Error(errTypeMismatch, QStringLiteral("Значение «%1» не подходит для поля %2.").arg(v.toString(), c.name));
+    };
+    switch (c.type) {
+    case dbText:
+    case dbMemo: {
+        QString s;
+        if (v.typeId() == QMetaType::QDate || v.typeId() == QMetaType::QDateTime || v.typeId() == QMetaType::Double)
+            s = toText(v);
+        else if (v.typeId() == QMetaType::Bool)
+            s = v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        else
+            s = v.toString();
+        if (c.type == dbText && c.size > 0 && s.size() > c.size)
+            throw Error(errFieldTooSmall, QStringLiteral("Значение поля %1 длиннее допустимого: не более %2 символов.")
+                                              .arg(c.name)
+                                              .arg(c.size));
+        return s;
+    }
+    case dbLong:
+    case dbInteger:
+    case dbByte: {
+        double d;
+        if (v.typeId() == QMetaType::Bool) {
+            d = v.toBool() ? -1 : 0;
+        } else if (isNumberType(v.typeId())) {
+            d = v.toDouble();
+        } else {
+            QString s = v.toString().trimmed();
+            if (s.isEmpty())
+                return QVariant();
+            s.replace(QLatin1Char(','), QLatin1Char('.'));
+            bool ok = false;
+            d = s.toDouble(&ok);
+            if (!ok)
+                throw mismatch();
+        }
+        const double r = std::nearbyint(d);
+        const double lo = c.type == dbByte ? 0 : (c.type == dbInteger ? -32768.0 : -2147483648.0);
+        const double hi = c.type == dbByte ? 255 : (c.type == dbInteger ? 32767.0 : 2147483647.0);
+        if (r < lo || r > hi)
+            throw Error(6, QStringLiteral("Переполнение: значение %1 не помещается в поле %2.").arg(v.toString(), c.name));
+        return QVariant(qlonglong(r));
+    }
+    case dbBoolean: {
+        if (v.typeId() == QMetaType::Bool)
+            return QVariant(qlonglong(v.toBool() ? -1 : 0));
+        if (isNumberType(v.typeId()))
+            return QVariant(qlonglong(v.toDouble() != 0 ? -1 : 0));
+        const QString s = v.toString().trimmed().toLower();
+        if (s.isEmpty())
+            return QVariant();
+        if (s == QLatin1String("true") || s == QStringLiteral("истина") || s == QStringLiteral("да") || s == QLatin1String("-1")
+            || s == QLatin1String("1"))
+            return QVariant(qlonglong(-1));
+        if (s == QLatin1String("false") || s == QStringLiteral("ложь") || s == QStringLiteral("нет") || s == QLatin1String("0"))
+            return QVariant(qlonglong(0));
+        throw mismatch();
+    }
+    case dbDate: {
+        if (v.typeId() == QMetaType::QDate)
+            return v.toDate().isValid() ? QVariant(v.toDate().toString(Qt::ISODate)) : QVariant();
+        if (v.typeId() == QMetaType::QDateTime)
+            return v.toDateTime().isValid() ? QVariant(storedDate(v.toDateTime())) : QVariant();
+        const QString s = v.toString().trimmed();
+        if (s.isEmpty())
+            return QVariant();
+        for (const char* fmt : {"dd.MM.yyyy", "d.M.yyyy", "yyyy-MM-dd"}) {
+            const QDate d = QDate::fromString(s, QString::fromLatin1(fmt));
+            if (d.isValid())
+                return d.toString(Qt::ISODate);
+        }
+        for (const char* fmt : {"dd.MM.yyyy HH:mm:ss", "dd.MM.yyyy H:mm", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm:ss"}) {
+            const QDateTime dt = QDateTime::fromString(s, QString::fromLatin1(fmt));
+            if (dt.isValid())
+                return storedDate(dt);
+        }
+        throw mismatch();
+    }
+    default:
+        if (v.typeId() == QMetaType::Bool)
+            return QVariant(qlonglong(v.toBool() ? -1 : 0));
+        return v;
+    }
+}
+
+void Recordset::setValue(int index, const QVariant& v)
+{
+    if (index < 0 || index >= fieldCount())
+        throw Error(errItemNotFound, QStringLiteral("Поле с номером %1 не найдено.").arg(index));
+    if (mode_ == Mode::None)
+        throw Error(errUpdateWithoutEdit, QStringLiteral("Запись не открыта для изменения (нет AddNew или Edit)."));
+    const ColumnInfo& c = columns_[size_t(index)];
+    if (c.table.isEmpty())
+        throw Error(errNotUpdatable, QStringLiteral("Поле %1 вычисляется и не может быть изменено.").arg(c.name));
+    if (c.isKey)
+        throw Error(errNotUpdatable, QStringLiteral("Поле-счётчик %1 не может быть изменено.").arg(c.name));
+    buffer_[size_t(index)] = convertForColumn(index, v);
+    changed_[size_t(index)] = true;
+}
+
+void Recordset::setValue(const QString& name, const QVariant& v)
+{
+    setValue(requireField(name), v);
+}
+
+QString Recordset::baseTable() const
+{
+    QString table;
+    for (const ColumnInfo& c : columns_) {
+        if (c.table.isEmpty())
+            continue;
+        if (table.isEmpty())
+            table = c.table;
+        else if (table.compare(c.table, Qt::CaseInsensitive) != 0)
+            throw Error(errNotUpdatable, QStringLiteral("В набор записей входят поля нескольких таблиц; добавлять и удалять записи нельзя."));
+    }
+    if (table.isEmpty())
+        throw Error(errNotUpdatable, QStringLiteral("Набор записей не связан с таблицей."));
+    return table;
+}
+
+int Recordset::keyColumnOf(const QString& table) const
+{
+    for (int i = 0; i < fieldCount(); ++i)
+        if (columns_[size_t(i)].isKey && columns_[size_t(i)].table.compare(table, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+void Recordset::addNew()
+{
+    ensureUpdatable();
+    const QString table = baseTable();
+    fetchAll();
+    buffer_.assign(columns_.size(), QVariant());
+    changed_.assign(columns_.size(), false);
+    const int key = keyColumnOf(table);
+    if (key >= 0)
+        buffer_[size_t(key)] = QVariant(db_->nextKey(table));
+    mode_ = Mode::Add;
+}
+
+void Recordset::edit()
+{
+    ensureUpdatable();
+    ensureCurrent();
+    fetchAll();
+    buffer_.assign(cells_.begin() + long(size_t(pos_) * columns_.size()),
+                   cells_.begin() + long(size_t(pos_ + 1) * columns_.size()));
+    changed_.assign(columns_.size(), false);
+    mode_ = Mode::Edit;
+}
+
+void Recordset::update()
+{
+    if (mode_ == Mode::None)
+        throw Error(errUpdateWithoutEdit, QStringLiteral("Запись не открыта для изменения (нет AddNew или Edit)."));
+    if (mode_ == Mode::Add) {
+        const QString table = baseTable();
+        const int key = keyColumnOf(table);
+        QStringList cols, marks;
+        QVariantList params;
+        for (int i = 0; i < fieldCount(); ++i) {
+            if (i != key && !changed_[size_t(i)])
+                continue;
+            cols << quoteIdent(columns_[size_t(i)].origin);
+            marks << QStringLiteral("?");
+            params << buffer_[size_t(i)];
+        }
+        const QString sql = cols.isEmpty()
+                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdent(table))
+                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                      .arg(quoteIdent(table), cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+        db_->execute(sql, params);
+        lastModifiedKey_ = key >= 0 ? buffer_[size_t(key)].toLongLong() : db_->lastInsertKey();
+        if (key < 0) {
+            // Without the key in the result the row cannot be shown again.
+        } else {
+            for (const QVariant& v : buffer_)
+                cells_.push_back(v);
+            deleted_.push_back(false);
+        }
+    } else {
+        // Group the changed fields by the table they belong to.
+        QHash<QString, QList<int>> byTable;
+        for (int i = 0; i < fieldCount(); ++i)
+            if (changed_[size_t(i)])
+                byTable[columns_[size_t(i)].table.toUpper()].push_back(i);
+        for (auto it = byTable.cbegin(); it != byTable.cend(); ++it) {
+            const QString table = columns_[size_t(it.value().first())].table;
+            const int key = keyColumnOf(table);
+            if (key < 0)
+                throw Error(errNotUpdatable, QStringLiteral("В наборе записей нет ключа таблицы %1; изменить запись нельзя.").arg(table));
+            QStringList sets;
+            QVariantList params;
+            for (int i : it.value()) {
+                sets << quoteIdent(columns_[size_t(i)].origin) + QStringLiteral("=?");
+                params << buffer_[size_t(i)];
+            }
+            params << cell(pos_, key);
+            db_->execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
+                             .arg(quoteIdent(table), sets.join(QStringLiteral(", ")), quoteIdent(columns_[size_t(key)].origin)),
+                         params);
+            lastModifiedKey_ = cell(pos_, key).toLongLong();
+        }
+        for (int i = 0; i < fieldCount(); ++i)
+            cell(pos_, i) = buffer_[size_t(i)];
+    }
+    mode_ = Mode::None;
+}
+
+void Recordset::cancelUpdate()
+{
+    mode_ = Mode::None;
+}
+
+void Recordset::deleteCurrent()
+{
+    ensureUpdatable();
+    ensureCurrent();
+    const QString table = baseTable();
+    const int key = keyColumnOf(table);
+    if (key < 0)
+        throw Error(errNotUpdatable, QStringLiteral("В наборе записей нет ключа таблицы %1; удалить запись нельзя.").arg(table));
+    fetchAll();
+    db_->execute(QStringLiteral("DELETE FROM %1 WHERE %2=?").arg(quoteIdent(table), quoteIdent(columns_[size_t(key)].origin)),
+                 {cell(pos_, key)});
+    deleted_[size_t(pos_)] = true;
+    mode_ = Mode::None;
+}
+
+void Recordset::close()
+{
+    finalizeStatement();
+    if (db_)
+        db_->openRecordsets_.erase(this);
+    db_ = nullptr;
+    mode_ = Mode::None;
+}
+
+} // namespace jet

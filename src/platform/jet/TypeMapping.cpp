@@ -1,0 +1,250 @@
+#include "platform/jet/TypeMapping.h"
+
+#include <QRegularExpression>
+
+namespace jet::detail {
+namespace {
+
+const QString kIndexSeparator = QStringLiteral("__");
+
+// Declared type words. Each keeps the affinity the values need: INTEGER for
+// numbers, TEXT for text and dates (so "0012" stays text).
+const QString kKeyType = QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+const QString kLongType = QStringLiteral("INTEGER");
+const QString kIntegerType = QStringLiteral("SMALLINT");
+const QString kByteType = QStringLiteral("TINYINT");
+const QString kBooleanType = QStringLiteral("BOOLINT");
+const QString kDateType = QStringLiteral("DATETEXT");
+const QString kTextType = QStringLiteral("VARCHAR");
+const QString kMemoType = QStringLiteral("LONGTEXT");
+
+FieldDef jetWordToField(const QString& name, const QString& word, int size)
+{
+    const QString w = word.toUpper();
+    FieldDef f;
+    f.name = name;
+    if (w == QLatin1String("COUNTER") || w == QLatin1String("AUTOINCREMENT")) {
+        f.type = dbLong;
+        f.attributes = dbAutoNumberKey;
+    } else if (w == QLatin1String("INTEGER") || w == QLatin1String("LONG") || w == QLatin1String("INT")) {
+        f.type = dbLong;
+    } else if (w == QLatin1String("SMALLINT") || w == QLatin1String("SHORT")) {
+        f.type = dbInteger;
+    } else if (w == QLatin1String("BYTE") || w == QLatin1String("TINYINT")) {
+        f.type = dbByte;
+    } else if (w == QLatin1String("BIT") || w == QLatin1String("YESNO") || w == QLatin1String("LOGICAL")) {
+        f.type = dbBoolean;
+    } else if (w == QLatin1String("DATETIME") || w == QLatin1String("DATE")) {
+        f.type = dbDate;
+    } else if (w == QLatin1String("MEMO") || w == QLatin1String("LONGTEXT")) {
+        f.type = dbMemo;
+    } else if (w == QLatin1String("STRING") || w == QLatin1String("TEXT") || w == QLatin1String("VARCHAR")
+               || w == QLatin1String("CHAR")) {
+        f.type = dbText;
+        f.size = size > 0 ? size : 255;
+    } else {
+        throw Error(errSyntax, QStringLiteral("Неизвестный тип данных: %1").arg(word));
+    }
+    if (f.type != dbText)
+        f.size = defaultSize(f.type);
+    if (f.attributes == 0)
+        f.attributes = defaultAttributes(f.type);
+    return f;
+}
+
+// Splits at commas that are not inside parentheses or brackets.
+QStringList splitTopLevel(const QString& s)
+{
+    QStringList parts;
+    int depth = 0;
+    bool inBracket = false;
+    QString cur;
+    for (QChar c : s) {
+        if (c == QLatin1Char('[')) inBracket = true;
+        else if (c == QLatin1Char(']')) inBracket = false;
+        else if (!inBracket && c == QLatin1Char('(')) ++depth;
+        else if (!inBracket && c == QLatin1Char(')')) --depth;
+        if (c == QLatin1Char(',') && depth == 0 && !inBracket) {
+            parts << cur;
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.trimmed().isEmpty())
+        parts << cur;
+    return parts;
+}
+
+QString unbracket(QString name)
+{
+    name = name.trimmed();
+    if ((name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
+        || (name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"'))))
+        name = name.mid(1, name.size() - 2);
+    return name;
+}
+
+// "[NAIM] STRING(100)" → field definition.
+FieldDef parseJetColumn(const QString& text)
+{
+    static const QRegularExpression re(
+        QStringLiteral(R"(^\s*(\[[^\]]+\]|"[^"]+"|\S+)\s+([A-Za-z]+)\s*(?:\(\s*(\d+)\s*\))?\s*(.*)$)"));
+    const auto m = re.match(text);
+    if (!m.hasMatch())
+        throw Error(errSyntax, QStringLiteral("Ошибка в описании поля: %1").arg(text.trimmed()));
+    if (!m.captured(4).trimmed().isEmpty()) {
+        const QString rest = m.captured(4).trimmed().toUpper();
+        if (rest != QLatin1String("PRIMARY KEY") && rest != QLatin1String("NOT NULL"))
+            throw Error(errSyntax, QStringLiteral("Ошибка в описании поля: %1").arg(text.trimmed()));
+    }
+    return jetWordToField(unbracket(m.captured(1)), m.captured(2), m.captured(3).toInt());
+}
+
+} // namespace
+
+QString quoteIdent(const QString& name)
+{
+    QString n = name;
+    n.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
+}
+
+QString columnDefinition(const FieldDef& field)
+{
+    const QString q = quoteIdent(field.name);
+    if ((field.attributes & dbAutoIncrField) != 0)
+        return q + QLatin1Char(' ') + kKeyType;
+    switch (field.type) {
+    case dbBoolean: return q + QLatin1Char(' ') + kBooleanType;
+    case dbByte: return q + QLatin1Char(' ') + kByteType;
+    case dbInteger: return q + QLatin1Char(' ') + kIntegerType;
+    case dbLong: return q + QLatin1Char(' ') + kLongType;
+    case dbDate: return q + QLatin1Char(' ') + kDateType;
+    case dbMemo: return q + QLatin1Char(' ') + kMemoType + QStringLiteral(" COLLATE RU");
+    case dbText: {
+        const int size = field.size > 0 ? field.size : 255;
+        return QStringLiteral("%1 %2(%3) COLLATE RU CHECK(length(%1)<=%3)").arg(q, kTextType).arg(size);
+    }
+    default:
+        throw Error(errTypeMismatch, QStringLiteral("Неподдерживаемый тип поля %1: %2").arg(field.name).arg(field.type));
+    }
+}
+
+FieldDef fieldFromDeclared(const QString& name, const QString& declaredType, bool primaryKey)
+{
+    FieldDef f;
+    f.name = name;
+    const QString t = declaredType.trimmed().toUpper();
+    static const QRegularExpression sized(QStringLiteral(R"(^([A-Z_]+)\s*\(\s*(\d+)\s*\))"));
+    const auto m = sized.match(t);
+    const QString word = m.hasMatch() ? m.captured(1) : t.section(QLatin1Char(' '), 0, 0);
+    if (word == kLongType || word == QLatin1String("INT")) {
+        f.type = dbLong;
+        f.attributes = primaryKey ? int(dbAutoNumberKey) : int(dbFixedField);
+    } else if (word == kIntegerType) {
+        f.type = dbInteger;
+    } else if (word == kByteType) {
+        f.type = dbByte;
+    } else if (word == kBooleanType) {
+        f.type = dbBoolean;
+    } else if (word == kDateType) {
+        f.type = dbDate;
+    } else if (word == kMemoType) {
+        f.type = dbMemo;
+    } else if (word == kTextType) {
+        f.type = dbText;
+        f.size = m.hasMatch() ? m.captured(2).toInt() : 255;
+    } else if (word.contains(QLatin1String("INT"))) {
+        f.type = dbLong;
+    } else if (word.contains(QLatin1String("CHAR")) || word.contains(QLatin1String("TEXT"))
+               || word.contains(QLatin1String("CLOB"))) {
+        f.type = dbMemo;
+    } else {
+        f.type = 7;  // double
+        f.size = 8;
+        f.attributes = dbFixedField;
+    }
+    if (f.type != dbText && f.size == 0)
+        f.size = defaultSize(f.type);
+    if (f.attributes == 0)
+        f.attributes = defaultAttributes(f.type);
+    return f;
+}
+
+QString storedIndexName(const QString& table, const QString& index)
+{
+    return table.toUpper() + kIndexSeparator + index;
+}
+
+QString indexNameFromStored(const QString& table, const QString& stored)
+{
+    const QString prefix = table.toUpper() + kIndexSeparator;
+    if (stored.startsWith(prefix, Qt::CaseInsensitive))
+        return stored.mid(prefix.size());
+    return stored;
+}
+
+QString translateStatement(const QString& sql, bool* isDdl)
+{
+    *isDdl = false;
+    static const QRegularExpression createTable(
+        QStringLiteral(R"(^\s*CREATE\s+TABLE\s+(\[[^\]]+\]|"[^"]+"|\S+)\s*\((.*)\)\s*;?\s*$)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression createIndex(
+        QStringLiteral(R"(^\s*CREATE\s+(UNIQUE\s+)?INDEX\s+(\[[^\]]+\]|"[^"]+"|\S+)\s+ON\s+(\[[^\]]+\]|"[^"]+"|[^\s(]+)\s*\(([^)]*)\)\s*(WITH\s+PRIMARY)?\s*;?\s*$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression addColumn(
+        QStringLiteral(R"(^\s*ALTER\s+TABLE\s+(\[[^\]]+\]|"[^"]+"|\S+)\s+ADD\s+(?:COLUMN\s+)?(.*?)\s*;?\s*$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression otherDdl(QStringLiteral(R"(^\s*(ALTER|DROP|CREATE)\s)"),
+                                             QRegularExpression::CaseInsensitiveOption);
+
+    if (auto m = createTable.match(sql); m.hasMatch()) {
+        *isDdl = true;
+        const QString table = unbracket(m.captured(1));
+        QStringList defs;
+        bool hasKey = false;
+        for (const QString& col : splitTopLevel(m.captured(2))) {
+            FieldDef f = parseJetColumn(col);
+            if (f.attributes == dbAutoNumberKey) {
+                if (hasKey)
+                    throw Error(errSyntax, QStringLiteral("В таблице %1 больше одного поля-счётчика.").arg(table));
+                hasKey = true;
+            }
+            defs << columnDefinition(f);
+        }
+        return QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdent(table), defs.join(QStringLiteral(", ")));
+    }
+    if (auto m = createIndex.match(sql); m.hasMatch()) {
+        *isDdl = true;
+        const QString table = unbracket(m.captured(3));
+        const QString index = unbracket(m.captured(2));
+        const bool unique = !m.captured(1).isEmpty() || !m.captured(5).isEmpty();
+        QStringList cols;
+        for (const QString& c : m.captured(4).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            QString col = c.trimmed();
+            QString dir;
+            if (col.endsWith(QLatin1String(" DESC"), Qt::CaseInsensitive)) {
+                dir = QStringLiteral(" DESC");
+                col.chop(5);
+            } else if (col.endsWith(QLatin1String(" ASC"), Qt::CaseInsensitive)) {
+                col.chop(4);
+            }
+            cols << quoteIdent(unbracket(col)) + dir;
+        }
+        return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+            .arg(unique ? QStringLiteral("UNIQUE ") : QString(), quoteIdent(storedIndexName(table, index)),
+                 quoteIdent(table), cols.join(QStringLiteral(", ")));
+    }
+    if (auto m = addColumn.match(sql); m.hasMatch()) {
+        *isDdl = true;
+        const FieldDef f = parseJetColumn(m.captured(2));
+        return QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(quoteIdent(unbracket(m.captured(1))), columnDefinition(f));
+    }
+    if (otherDdl.match(sql).hasMatch())
+        *isDdl = true;
+    return sql;
+}
+
+} // namespace jet::detail

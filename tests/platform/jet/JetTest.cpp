@@ -1,0 +1,314 @@
+#include "platform/jet/Jet.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace jet;
+
+namespace {
+
+class JetTest : public ::testing::Test {
+protected:
+    testsupport::TempFolder tmp;
+    QString path = tmp.file(QStringLiteral("test.db"));
+
+    std::unique_ptr<Database> makeDb()
+    {
+        auto db = Database::create(path);
+        db->execute(QStringLiteral("CREATE TABLE SPSTUD ([ID] COUNTER, [IDG] INTEGER, [FAM] STRING(10), [IM] STRING(100), "
+                                   "[MEMO] MEMO, [D_R] DATETIME, [DUBL] BIT, [ROLE] BYTE, [ASEC] SMALLINT);"));
+        db->execute(QStringLiteral("CREATE INDEX PrimaryKey ON SPSTUD (ID) WITH PRIMARY;"));
+        return db;
+    }
+
+    int errorOf(const std::function<void()>& f)
+    {
+        try {
+            f();
+        } catch (const Error& e) {
+            EXPECT_FALSE(e.description().isEmpty());
+            return e.number();
+        }
+        return 0;
+    }
+};
+
+TEST_F(JetTest, JetDdlReadsBackWithJetTypesSizesAndAttributes)
+{
+    makeDb()->close();
+    auto db = Database::open(path);
+    const TableDef t = db->tableDef(QStringLiteral("spstud"));
+    struct Expect { const char* name; int type; int size; int attributes; };
+    const Expect expected[] = {
+        {"ID", dbLong, 4, 17}, {"IDG", dbLong, 4, 1}, {"FAM", dbText, 10, 2}, {"IM", dbText, 100, 2},
+        {"MEMO", dbMemo, 0, 2}, {"D_R", dbDate, 8, 1}, {"DUBL", dbBoolean, 1, 1}, {"ROLE", dbByte, 1, 1},
+        {"ASEC", dbInteger, 2, 1},
+    };
+    ASSERT_EQ(t.fields.size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        SCOPED_TRACE(expected[i].name);
+        EXPECT_EQ(t.fields[i].name, QString::fromLatin1(expected[i].name));
+        EXPECT_EQ(t.fields[i].type, expected[i].type);
+        EXPECT_EQ(t.fields[i].size, expected[i].size);
+        EXPECT_EQ(t.fields[i].attributes, expected[i].attributes);
+    }
+    ASSERT_EQ(t.indexes.size(), 1u);
+    EXPECT_EQ(t.indexes[0].name, QStringLiteral("PrimaryKey"));
+    EXPECT_EQ(t.indexes[0].fields, QStringLiteral("+ID"));
+    EXPECT_TRUE(t.indexes[0].primary);
+}
+
+TEST_F(JetTest, ObjectModelTablesAndAppendedFieldsReadBack)
+{
+    auto db = Database::create(path);
+    TableDef def;
+    def.name = QStringLiteral("SPOTD");
+    def.fields = {{QStringLiteral("IDO"), dbLong, 4, dbAutoNumberKey}, {QStringLiteral("NAIM"), dbText, 50, 0}};
+    db->createTable(def);
+    db->createTable(TableDef{QStringLiteral("SPGRUP"), {{QStringLiteral("IDG"), dbLong, 4, dbAutoNumberKey}},
+                             {{QStringLiteral("PrimaryKey"), QStringLiteral("+IDG"), true}}});
+    db->appendField(QStringLiteral("spotd"), {QStringLiteral("NAIM2"), dbText, 255, 0});
+    db->appendField(QStringLiteral("SPOTD"), {QStringLiteral("DAT"), dbDate, 8, 0});
+    const TableDef t = db->tableDef(QStringLiteral("SPOTD"));
+    ASSERT_EQ(t.fields.size(), 4u);
+    EXPECT_EQ(t.fields[0].attributes, 17);
+    EXPECT_EQ(t.fields[2].name, QStringLiteral("NAIM2"));
+    EXPECT_EQ(t.fields[2].size, 255);
+    EXPECT_EQ(t.fields[3].type, dbDate);
+    EXPECT_TRUE(t.indexes.empty());
+    EXPECT_EQ(db->tableDef(QStringLiteral("SPGRUP")).indexes.at(0).fields, QStringLiteral("+IDG"));
+    // Two tables may each have an index called PrimaryKey.
+    db->execute(QStringLiteral("CREATE INDEX PrimaryKey ON SPOTD (IDO) WITH PRIMARY;"));
+    db->dropField(QStringLiteral("SPOTD"), QStringLiteral("NAIM2"));
+    EXPECT_EQ(db->tableDef(QStringLiteral("SPOTD")).field(QStringLiteral("naim2")), nullptr);
+    EXPECT_EQ(db->tableNames(), (QStringList{QStringLiteral("SPOTD"), QStringLiteral("SPGRUP")}));
+}
+
+TEST_F(JetTest, CreateRefusesAnExistingFileAndLeavesItUntouched)
+{
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("keep me");
+    }
+    EXPECT_EQ(errorOf([&] { Database::create(path); }), errDatabaseExists);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("keep me"));
+}
+
+TEST_F(JetTest, NewFileIsReadableByItsOwnerOnly)
+{
+    makeDb();
+    EXPECT_EQ(QFileInfo(path).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther), 0);
+}
+
+TEST_F(JetTest, OpeningReportsFourOutcomesApart)
+{
+    EXPECT_EQ(errorOf([&] { Database::open(tmp.file(QStringLiteral("none.db"))); }), errFileNotFound);
+
+    auto first = makeDb();
+    EXPECT_EQ(errorOf([&] { Database::open(path); }), errFileInUse);
+    first->close();
+    EXPECT_EQ(errorOf([&] { Database::open(path); }), 0);
+
+    const QString text = tmp.file(QStringLiteral("text.db"));
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+    }
+    EXPECT_EQ(errorOf([&] { Database::open(text); }), errNotADatabase);
+
+    // A real database whose pages were overwritten in the middle.
+    const QString broken = tmp.file(QStringLiteral("broken.db"));
+    {
+        auto db = Database::create(broken);
+        db->execute(QStringLiteral("CREATE TABLE T ([ID] COUNTER, [NAIM] MEMO);"));
+        for (int i = 0; i < 200; ++i)
+            db->execute(QStringLiteral("INSERT INTO T (NAIM) VALUES (?)"), {QString(200, QChar(u'ж'))});
+    }
+    {
+        QFile f(broken);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek(4096 * 3);
+        f.write(QByteArray(4096 * 2, '\x5a'));
+    }
+    EXPECT_EQ(errorOf([&] { Database::open(broken); }), errDamaged);
+}
+
+TEST_F(JetTest, TextThatLooksLikeANumberStaysText)
+{
+    auto db = makeDb();
+    db->execute(QStringLiteral("INSERT INTO SPSTUD (FAM, IM) VALUES (?, ?)"), {QStringLiteral("0012"), QStringLiteral("1e3")});
+    auto rs = db->openRecordset(QStringLiteral("SPSTUD"));
+    EXPECT_EQ(rs->value(QStringLiteral("fam")).typeId(), QMetaType::QString);
+    EXPECT_EQ(rs->value(QStringLiteral("FAM")).toString(), QStringLiteral("0012"));
+    EXPECT_EQ(rs->value(QStringLiteral("IM")).toString(), QStringLiteral("1e3"));
+}
+
+TEST_F(JetTest, CyrillicTextComparesWithoutCaseInAlphabetOrder)
+{
+    auto db = makeDb();
+    for (const char* s : {"Яблоко", "ёлка", "Елка", "жук", "Ёж", "АРБУЗ", "арбуз", "Zebra"})
+        db->execute(QStringLiteral("INSERT INTO SPSTUD (IM) VALUES (?)"), {QString::fromUtf8(s)});
+    QStringList order;
+    for (auto rs = db->openRecordset(QStringLiteral("SELECT IM FROM SPSTUD ORDER BY IM, ID")); !rs->isEOF(); rs->moveNext())
+        order << rs->text(QStringLiteral("IM"));
+    EXPECT_EQ(order.indexOf(QStringLiteral("Zebra")), 0) << order.join(',').toStdString();
+    EXPECT_EQ(order.indexOf(QStringLiteral("Яблоко")), order.size() - 1) << order.join(',').toStdString();
+    EXPECT_LT(order.indexOf(QStringLiteral("АРБУЗ")), order.indexOf(QStringLiteral("Елка")));
+    // Ё sorts beside Е, before Ж.
+    EXPECT_LT(order.indexOf(QStringLiteral("ёлка")), order.indexOf(QStringLiteral("жук")));
+    EXPECT_LT(order.indexOf(QStringLiteral("Ёж")), order.indexOf(QStringLiteral("жук")));
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM SPSTUD WHERE IM=?"), {QStringLiteral("арбуз")}).toInt(), 2);
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM SPSTUD WHERE IM LIKE ?"), {QStringLiteral("ЯБЛ%")}).toInt(), 1);
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT upper(?)"), {QStringLiteral("ёлка")}).toString(), QStringLiteral("ЁЛКА"));
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT lower(?)"), {QStringLiteral("ЖУК")}).toString(), QStringLiteral("жук"));
+    EXPECT_LT(Database::compareText(QStringLiteral("елка"), QStringLiteral("Жук")), 0);
+    EXPECT_EQ(Database::compareText(QStringLiteral("ПЕТРОВ"), QStringLiteral("петров")), 0);
+}
+
+TEST_F(JetTest, ValFollowsVisualBasicRules)
+{
+    struct Case { const char* text; double value; };
+    const Case cases[] = {{"12", 12}, {" 1 2 3", 123}, {"12abc", 12}, {"-3.5", -3.5}, {"1,5", 1}, {"", 0},
+                          {"abc", 0}, {"&H1F", 31}, {"2e2", 200}, {"36 недель", 36}};
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(vbVal(QString::fromUtf8(c.text)), c.value) << c.text;
+    auto db = makeDb();
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT val(?)"), {QStringLiteral("72 ч.")}).toLongLong(), 72);
+}
+
+TEST_F(JetTest, NullIsNotAnEmptyText)
+{
+    auto db = makeDb();
+    db->execute(QStringLiteral("INSERT INTO SPSTUD (FAM, IM) VALUES (?, ?)"), {QString(""), QVariant()});
+    auto rs = db->openRecordset(QStringLiteral("SELECT * FROM SPSTUD"), dbOpenSnapshot);
+    EXPECT_FALSE(isNull(rs->value(QStringLiteral("FAM"))));
+    EXPECT_EQ(rs->value(QStringLiteral("FAM")).toString(), QString());
+    EXPECT_TRUE(isNull(rs->value(QStringLiteral("IM"))));
+    EXPECT_EQ(rs->text(QStringLiteral("IM")), QString());
+}
+
+TEST_F(JetTest, AddNewExposesTheKeyBeforeUpdate)
+{
+    auto db = makeDb();
+    auto rs = db->openRecordset(QStringLiteral("SPSTUD"), dbOpenTable);
+    for (qlonglong expected = 1; expected <= 3; ++expected) {
+        rs->addNew();
+        const qlonglong key = rs->value(QStringLiteral("ID")).toLongLong();
+        EXPECT_EQ(key, expected);
+        rs->setValue(QStringLiteral("IDG"), key);  // stored in another field of the same row
+        rs->setValue(QStringLiteral("FAM"), QStringLiteral("Иванов"));
+        rs->update();
+    }
+    rs->addNew();
+    rs->cancelUpdate();
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM SPSTUD WHERE ID=IDG")).toInt(), 3);
+    rs->addNew();
+    EXPECT_EQ(rs->value(QStringLiteral("ID")).toLongLong(), 4);
+}
+
+TEST_F(JetTest, RecordsetEditsDeletesAndConvertsValues)
+{
+    auto db = makeDb();
+    for (int i = 1; i <= 3; ++i)
+        db->execute(QStringLiteral("INSERT INTO SPSTUD (FAM, IDG) VALUES (?, ?)"), {QStringLiteral("Ф%1").arg(i), i});
+    auto rs = db->openRecordset(QStringLiteral("SELECT * FROM SPSTUD WHERE IDG>=? ORDER BY ID"), dbOpenDynaset, {2});
+    ASSERT_FALSE(rs->isEOF());
+    rs->edit();
+    rs->setValue(QStringLiteral("D_R"), QStringLiteral("05.03.2004"));
+    rs->setValue(QStringLiteral("DUBL"), true);
+    rs->setValue(QStringLiteral("IDG"), QStringLiteral("7"));
+    rs->update();
+    EXPECT_EQ(rs->value(QStringLiteral("D_R")).toDate(), QDate(2004, 3, 5));
+    EXPECT_EQ(rs->value(QStringLiteral("DUBL")).toLongLong(), -1);
+    rs->moveNext();
+    rs->deleteCurrent();
+    rs->moveNext();
+    EXPECT_TRUE(rs->isEOF());
+    rs->moveLast();
+    EXPECT_EQ(rs->recordCount(), 1);
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT D_R FROM SPSTUD WHERE ID=2")).toString(), QStringLiteral("2004-03-05"));
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT DUBL FROM SPSTUD WHERE ID=2")).toInt(), -1);
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM SPSTUD")).toInt(), 2);
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT D_R FROM SPSTUD WHERE D_R > ?"), {QDate(2000, 1, 1)}).toString(), QStringLiteral("2004-03-05"));
+
+    rs->moveFirst();
+    rs->edit();
+    EXPECT_EQ(errorOf([&] { rs->setValue(QStringLiteral("IDG"), QStringLiteral("abc")); }), errTypeMismatch);
+    EXPECT_EQ(errorOf([&] { rs->setValue(QStringLiteral("ROLE"), 300); }), 6);
+    EXPECT_EQ(errorOf([&] { rs->setValue(QStringLiteral("NOPE"), 1); }), errItemNotFound);
+    rs->cancelUpdate();
+    EXPECT_EQ(errorOf([&] { rs->setValue(QStringLiteral("IDG"), 1); }), errUpdateWithoutEdit);
+
+    auto snap = db->openRecordset(QStringLiteral("SPSTUD"), dbOpenSnapshot);
+    EXPECT_EQ(errorOf([&] { snap->edit(); }), errNotUpdatable);
+}
+
+TEST_F(JetTest, TextLongerThanItsColumnIsRefusedNotCut)
+{
+    auto db = makeDb();
+    EXPECT_EQ(errorOf([&] { db->execute(QStringLiteral("INSERT INTO SPSTUD (FAM) VALUES (?)"), {QStringLiteral("Длиннаяфамилия")}); }),
+              errFieldTooSmall);
+    auto rs = db->openRecordset(QStringLiteral("SPSTUD"));
+    rs->addNew();
+    EXPECT_EQ(errorOf([&] { rs->setValue(QStringLiteral("FAM"), QStringLiteral("Длиннаяфамилия")); }), errFieldTooSmall);
+    rs->setValue(QStringLiteral("FAM"), QStringLiteral("Ёжиков"));  // ten characters fit
+    rs->update();
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM SPSTUD")).toInt(), 1);
+}
+
+TEST_F(JetTest, FailedMultiRowChangeInsideATransactionLeavesNothing)
+{
+    auto db = makeDb();
+    try {
+        Transaction t(*db);
+        db->execute(QStringLiteral("INSERT INTO SPSTUD (FAM) VALUES (?)"), {QStringLiteral("Первый")});
+        {
+            Transaction inner(*db);
+            db->execute(QStringLiteral("INSERT INTO SPSTUD (FAM) VALUES (?)"), {QStringLiteral("Второй")});
+            inner.commit();
+        }
+        db->execute(QStringLiteral("INSERT INTO SPSTUD (FAM) VALUES (?)"), {QStringLiteral("Слишком длинное")});
+        t.commit();
+    } catch (const Error&) {
+    }
+    EXPECT_EQ(db->transactionDepth(), 0);
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM SPSTUD")).toInt(), 0);
+
+    {
+        Transaction t(*db);
+        db->execute(QStringLiteral("INSERT INTO SPSTUD (FAM) VALUES (?)"), {QStringLiteral("Есть")});
+        t.commit();
+    }
+    db->close();
+    auto again = Database::open(path);
+    EXPECT_EQ(again->scalar(QStringLiteral("SELECT FAM FROM SPSTUD")).toString(), QStringLiteral("Есть"));
+}
+
+TEST_F(JetTest, BackupMakesAnOpenableCopy)
+{
+    auto db = makeDb();
+    db->execute(QStringLiteral("INSERT INTO SPSTUD (FAM) VALUES (?)"), {QStringLiteral("Копия")});
+    const QString copy = tmp.file(QStringLiteral("copy.db"));
+    db->backupTo(copy);
+    EXPECT_EQ(errorOf([&] { db->backupTo(copy); }), errDatabaseExists);
+    auto c = Database::open(copy);
+    EXPECT_EQ(c->scalar(QStringLiteral("SELECT FAM FROM SPSTUD")).toString(), QStringLiteral("Копия"));
+}
+
+TEST_F(JetTest, ClosingTheDatabaseClosesItsRecordsets)
+{
+    auto db = makeDb();
+    db->execute(QStringLiteral("INSERT INTO SPSTUD (FAM) VALUES (?)"), {QStringLiteral("А")});
+    auto rs = db->openRecordset(QStringLiteral("SPSTUD"));
+    db->close();
+    EXPECT_FALSE(rs->isOpen());
+    EXPECT_NE(errorOf([&] { rs->edit(); }), 0);
+}
+
+} // namespace
