@@ -20,7 +20,7 @@ function(kalveta_test_folder name folder)
     return()
   endif()
   add_executable(${name} ${_src})
-  target_link_libraries(${name} PRIVATE kalveta_test_support)
+  target_link_libraries(${name} PRIVATE kalveta_test_support ${ARGN})
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     DISCOVERY_MODE PRE_TEST

@@ -394,7 +394,7 @@ std::unique_ptr<Recordset> Database::openRecordset(const QString& source, int ty
     bind(stmt, params);
     std::unique_ptr<Recordset> rs(new Recordset(this, stmt, type));
     openRecordsets_.insert(rs.get());
-    rs->fetchOne();
+    rs->start();
     return rs;
 }
 

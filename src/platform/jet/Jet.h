@@ -170,16 +170,35 @@ private:
         int size = 0;
         bool isKey = false;
     };
-    bool fetchOne();
-    void fetchAll();
+    void start();
+    bool stepStatement();
+    QVariant columnValue(int index) const;
+    void storeCurrentRow();
+    void materialize();
+    void requery();
     void finalizeStatement();
     void ensureCurrent() const;
     void ensureUpdatable() const;
     int requireField(const QString& name) const;
-    QVariant readValue(int index, const QVariant& raw) const;
+    QVariant readValue(int index, QVariant raw) const;
     QVariant convertForColumn(int index, const QVariant& value) const;
-    QVariant& cell(long row, int col) { return cells_[size_t(row) * columns_.size() + size_t(col)]; }
-    const QVariant& cell(long row, int col) const { return cells_[size_t(row) * columns_.size() + size_t(col)]; }
+    // Rows are kept as the engine gave them: one small cell per value, text
+    // bytes in one growing arena; values become QVariants only when read.
+    struct Cell {
+        enum Kind : quint32 { Null, Integer, Real, Text, Blob } kind = Null;
+        quint32 length = 0;
+        union {
+            qint64 integer;
+            double real;
+            quint64 offset;
+        };
+        Cell() : integer(0) {}
+    };
+    QVariant decode(const Cell& c) const;
+    Cell encode(const QVariant& storageValue);
+    Cell& cell(long row, int col) { return cells_[size_t(row) * columns_.size() + size_t(col)]; }
+    const Cell& cell(long row, int col) const { return cells_[size_t(row) * columns_.size() + size_t(col)]; }
+    QVariant cellValue(long row, int col) const { return decode(cell(row, col)); }
     long rowCount() const { return columns_.empty() ? 0 : long(cells_.size() / columns_.size()); }
     QString baseTable() const;
     int keyColumnOf(const QString& table) const;
@@ -191,9 +210,13 @@ private:
     int type_ = dbOpenDynaset;
     std::vector<ColumnInfo> columns_;
     QHash<QString, int> byName_;
-    std::vector<QVariant> cells_;  // rows one after another
+    std::vector<Cell> cells_;  // rows one after another
+    std::vector<char> arena_;
     std::vector<bool> deleted_;
-    long pos_ = 0;                 // rowCount() means EOF, -1 BOF
+    bool streaming_ = true;        // rows come straight from the statement
+    bool hasRow_ = false;          // while streaming: the statement is on a row
+    long base_ = 0;                // logical number of the first stored row
+    long pos_ = 0;                 // streaming: logical row; stored: index into the stored rows
     enum class Mode { None, Edit, Add } mode_ = Mode::None;
     std::vector<QVariant> buffer_;
     std::vector<bool> changed_;

@@ -17,20 +17,6 @@ QString columnText(const char* p)
     return p ? QString::fromUtf8(p) : QString();
 }
 
-QVariant rawValue(sqlite3_stmt* stmt, int col)
-{
-    switch (sqlite3_column_type(stmt, col)) {
-    case SQLITE_INTEGER: return QVariant(qlonglong(sqlite3_column_int64(stmt, col)));
-    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(stmt, col));
-    case SQLITE_TEXT:
-        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, col)),
-                                          sqlite3_column_bytes(stmt, col)));
-    case SQLITE_BLOB:
-        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, col)), sqlite3_column_bytes(stmt, col)));
-    default: return QVariant();
-    }
-}
-
 QVariant parseStoredDate(const QString& s)
 {
     if (s.size() == 10) {
@@ -44,6 +30,24 @@ QVariant parseStoredDate(const QString& s)
     if (dt.isValid())
         return dt.time() == QTime(0, 0) ? QVariant(dt.date()) : QVariant(dt);
     return s;
+}
+
+// "yyyy-MM-dd" read without the general date parser: lists read many dates.
+QVariant fastStoredDate(const QString& s)
+{
+    if (s.size() == 10 && s.at(4) == QLatin1Char('-') && s.at(7) == QLatin1Char('-')) {
+        const auto digit = [&](int i) { return s.at(i).unicode() - u'0'; };
+        bool ok = true;
+        for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
+            ok = ok && s.at(i).unicode() >= u'0' && s.at(i).unicode() <= u'9';
+        if (ok) {
+            const QDate d(digit(0) * 1000 + digit(1) * 100 + digit(2) * 10 + digit(3), digit(5) * 10 + digit(6),
+                          digit(8) * 10 + digit(9));
+            if (d.isValid())
+                return d;
+        }
+    }
+    return parseStoredDate(s);
 }
 
 QString storedDate(const QDateTime& dt)
@@ -119,28 +123,104 @@ void Recordset::finalizeStatement()
     }
 }
 
-bool Recordset::fetchOne()
+bool Recordset::stepStatement()
 {
     if (!stmt_)
         return false;
     const int rc = sqlite3_step(stmt_);
-    if (rc == SQLITE_ROW) {
-        const int n = int(columns_.size());
-        for (int i = 0; i < n; ++i)
-            cells_.push_back(rawValue(stmt_, i));
-        deleted_.push_back(false);
+    if (rc == SQLITE_ROW)
         return true;
-    }
-    finalizeStatement();
+    sqlite3_reset(stmt_);  // a finished statement holds nothing
     if (rc != SQLITE_DONE && db_)
         db_->fail(rc);
     return false;
 }
 
-void Recordset::fetchAll()
+void Recordset::start()
 {
-    while (fetchOne()) {
+    streaming_ = true;
+    base_ = 0;
+    pos_ = 0;
+    hasRow_ = stepStatement();
+}
+
+QVariant Recordset::columnValue(int i) const
+{
+    // The protected value needs no connection mutex for each access.
+    sqlite3_value* v = sqlite3_column_value(stmt_, i);
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER: return QVariant(qlonglong(sqlite3_value_int64(v)));
+    case SQLITE_FLOAT: return QVariant(sqlite3_value_double(v));
+    case SQLITE_TEXT:
+        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(v)), sqlite3_value_bytes(v)));
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char*>(sqlite3_value_blob(v)), sqlite3_value_bytes(v)));
+    default: return QVariant();
     }
+}
+
+void Recordset::storeCurrentRow()
+{
+    const int n = int(columns_.size());
+    for (int i = 0; i < n; ++i) {
+        Cell c;
+        switch (sqlite3_column_type(stmt_, i)) {
+        case SQLITE_INTEGER:
+            c.kind = Cell::Integer;
+            c.integer = sqlite3_column_int64(stmt_, i);
+            break;
+        case SQLITE_FLOAT:
+            c.kind = Cell::Real;
+            c.real = sqlite3_column_double(stmt_, i);
+            break;
+        case SQLITE_TEXT:
+        case SQLITE_BLOB: {
+            const bool text = sqlite3_column_type(stmt_, i) == SQLITE_TEXT;
+            const char* p = text ? reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i))
+                                 : static_cast<const char*>(sqlite3_column_blob(stmt_, i));
+            c.kind = text ? Cell::Text : Cell::Blob;
+            c.length = quint32(sqlite3_column_bytes(stmt_, i));
+            c.offset = arena_.size();
+            arena_.insert(arena_.end(), p, p + c.length);
+            break;
+        }
+        default: break;
+        }
+        cells_.push_back(c);
+    }
+    deleted_.push_back(false);
+}
+
+// Rows are read straight from the statement while the recordset only moves
+// forward. Anything else (changing rows, moving back, counting to the end)
+// first copies the rest of the result, from the current row on.
+void Recordset::materialize()
+{
+    if (!streaming_)
+        return;
+    cells_.clear();
+    arena_.clear();
+    deleted_.clear();
+    base_ = pos_;
+    if (hasRow_) {
+        storeCurrentRow();
+        while (stepStatement())
+            storeCurrentRow();
+    }
+    hasRow_ = false;
+    streaming_ = false;
+    pos_ = 0;
+}
+
+void Recordset::requery()
+{
+    if (!stmt_)
+        throw Error(errGeneric, QStringLiteral("Набор записей закрыт."));
+    sqlite3_reset(stmt_);
+    cells_.clear();
+    arena_.clear();
+    deleted_.clear();
+    start();
 }
 
 bool Recordset::isOpen() const
@@ -155,21 +235,22 @@ bool Recordset::editing() const
 
 bool Recordset::isEOF() const
 {
+    if (streaming_)
+        return !hasRow_;
     return pos_ >= rowCount() || rowCount() == 0;
 }
 
 bool Recordset::isBOF() const
 {
+    if (streaming_)
+        return pos_ < 0 || (!hasRow_ && pos_ == 0);
     return pos_ < 0 || rowCount() == 0;
 }
 
 void Recordset::skipDeletedForward()
 {
-    while (pos_ >= 0 && pos_ < rowCount() && deleted_[size_t(pos_)]) {
+    while (pos_ >= 0 && pos_ < rowCount() && deleted_[size_t(pos_)])
         ++pos_;
-        if (pos_ == rowCount())
-            fetchOne();
-    }
 }
 
 void Recordset::skipDeletedBackward()
@@ -181,38 +262,59 @@ void Recordset::skipDeletedBackward()
 void Recordset::moveFirst()
 {
     mode_ = Mode::None;
+    if (streaming_) {
+        if (pos_ != 0)
+            requery();
+        return;
+    }
+    if (base_ > 0) {
+        requery();
+        return;
+    }
     pos_ = 0;
-    if (rowCount() == 0)
-        fetchOne();
     skipDeletedForward();
 }
 
 void Recordset::moveNext()
 {
     mode_ = Mode::None;
-    if (pos_ >= rowCount())
+    if (isEOF())
         throw Error(errNoCurrentRecord, QStringLiteral("Нет текущей записи."));
+    if (streaming_) {
+        hasRow_ = stepStatement();
+        ++pos_;
+        return;
+    }
     ++pos_;
-    if (pos_ == rowCount())
-        fetchOne();
     skipDeletedForward();
 }
 
 void Recordset::movePrevious()
 {
     mode_ = Mode::None;
-    if (pos_ < 0)
+    if (isBOF() && pos_ < 0)
         throw Error(errNoCurrentRecord, QStringLiteral("Нет текущей записи."));
-    if (pos_ > rowCount())
-        pos_ = rowCount();
-    --pos_;
+    const long logical = (streaming_ ? pos_ : base_ + std::min<long>(pos_, rowCount())) - 1;
+    if (streaming_ || pos_ - 1 < 0) {
+        if (logical < 0) {
+            if (streaming_)
+                materialize();
+            pos_ = -1;
+            return;
+        }
+        requery();
+        materialize();
+        pos_ = logical;
+    } else {
+        pos_ = std::min<long>(pos_, rowCount()) - 1;
+    }
     skipDeletedBackward();
 }
 
 void Recordset::moveLast()
 {
     mode_ = Mode::None;
-    fetchAll();
+    materialize();
     pos_ = rowCount() - 1;
     skipDeletedBackward();
     if (pos_ < 0)
@@ -221,7 +323,9 @@ void Recordset::moveLast()
 
 long Recordset::recordCount() const
 {
-    long n = 0;
+    if (streaming_)
+        return hasRow_ ? pos_ + 1 : pos_;
+    long n = base_;
     for (bool d : deleted_)
         if (!d)
             ++n;
@@ -270,6 +374,11 @@ void Recordset::ensureCurrent() const
 {
     if (!db_)
         throw Error(errGeneric, QStringLiteral("Набор записей закрыт."));
+    if (streaming_) {
+        if (!hasRow_ || pos_ < 0)
+            throw Error(errNoCurrentRecord, QStringLiteral("Нет текущей записи."));
+        return;
+    }
     if (pos_ < 0 || pos_ >= rowCount())
         throw Error(errNoCurrentRecord, QStringLiteral("Нет текущей записи."));
     if (deleted_[size_t(pos_)])
@@ -284,13 +393,61 @@ void Recordset::ensureUpdatable() const
         throw Error(errNotUpdatable, QStringLiteral("Набор записей открыт только для чтения."));
 }
 
-QVariant Recordset::readValue(int index, const QVariant& raw) const
+QVariant Recordset::decode(const Cell& c) const
 {
+    switch (c.kind) {
+    case Cell::Integer: return QVariant(qlonglong(c.integer));
+    case Cell::Real: return QVariant(c.real);
+    case Cell::Text: return QVariant(QString::fromUtf8(arena_.data() + c.offset, qsizetype(c.length)));
+    case Cell::Blob: return QVariant(QByteArray(arena_.data() + c.offset, qsizetype(c.length)));
+    default: return QVariant();
+    }
+}
+
+Recordset::Cell Recordset::encode(const QVariant& v)
+{
+    Cell c;
+    if (v.isNull() && v.typeId() != QMetaType::QString)
+        return c;
+    switch (v.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::Bool:
+        c.kind = Cell::Integer;
+        c.integer = v.typeId() == QMetaType::Bool ? (v.toBool() ? -1 : 0) : v.toLongLong();
+        return c;
+    case QMetaType::Double:
+        c.kind = Cell::Real;
+        c.real = v.toDouble();
+        return c;
+    case QMetaType::QByteArray: {
+        const QByteArray b = v.toByteArray();
+        c.kind = Cell::Blob;
+        c.length = quint32(b.size());
+        c.offset = arena_.size();
+        arena_.insert(arena_.end(), b.constData(), b.constData() + b.size());
+        return c;
+    }
+    default: {
+        const QByteArray b = v.toString().toUtf8();
+        c.kind = Cell::Text;
+        c.length = quint32(b.size());
+        c.offset = arena_.size();
+        arena_.insert(arena_.end(), b.constData(), b.constData() + b.size());
+        return c;
+    }
+    }
+}
+
+QVariant Recordset::readValue(int index, QVariant raw) const
+{
+    const int type = columns_[size_t(index)].type;
+    if (type != dbDate && type != dbBoolean)
+        return raw;
     if (raw.isNull() && raw.typeId() != QMetaType::QString)
         return QVariant();
-    const int type = columns_[size_t(index)].type;
     if (type == dbDate && raw.typeId() == QMetaType::QString)
-        return parseStoredDate(raw.toString());
+        return fastStoredDate(raw.toString());
     if (type == dbBoolean && raw.typeId() == QMetaType::LongLong)
         return QVariant(qlonglong(raw.toLongLong() != 0 ? -1 : 0));
     return raw;
@@ -303,7 +460,9 @@ QVariant Recordset::value(int index) const
     if (mode_ != Mode::None)
         return readValue(index, buffer_[size_t(index)]);
     ensureCurrent();
-    return readValue(index, cell(pos_, index));
+    if (streaming_)
+        return readValue(index, columnValue(index));
+    return readValue(index, cellValue(pos_, index));
 }
 
 QVariant Recordset::value(const QString& name) const
@@ -455,7 +614,7 @@ void Recordset::addNew()
 {
     ensureUpdatable();
     const QString table = baseTable();
-    fetchAll();
+    materialize();
     buffer_.assign(columns_.size(), QVariant());
     changed_.assign(columns_.size(), false);
     const int key = keyColumnOf(table);
@@ -468,9 +627,10 @@ void Recordset::edit()
 {
     ensureUpdatable();
     ensureCurrent();
-    fetchAll();
-    buffer_.assign(cells_.begin() + long(size_t(pos_) * columns_.size()),
-                   cells_.begin() + long(size_t(pos_ + 1) * columns_.size()));
+    materialize();
+    buffer_.clear();
+    for (int i = 0; i < fieldCount(); ++i)
+        buffer_.push_back(cellValue(pos_, i));
     changed_.assign(columns_.size(), false);
     mode_ = Mode::Edit;
 }
@@ -500,8 +660,8 @@ void Recordset::update()
         if (key < 0) {
             // Without the key in the result the row cannot be shown again.
         } else {
-            for (const QVariant& v : buffer_)
-                cells_.push_back(v);
+            for (int i = 0; i < fieldCount(); ++i)
+                cells_.push_back(encode(buffer_[size_t(i)]));
             deleted_.push_back(false);
         }
     } else {
@@ -521,14 +681,14 @@ void Recordset::update()
                 sets << quoteIdent(columns_[size_t(i)].origin) + QStringLiteral("=?");
                 params << buffer_[size_t(i)];
             }
-            params << cell(pos_, key);
+            params << cellValue(pos_, key);
             db_->execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
                              .arg(quoteIdent(table), sets.join(QStringLiteral(", ")), quoteIdent(columns_[size_t(key)].origin)),
                          params);
-            lastModifiedKey_ = cell(pos_, key).toLongLong();
+            lastModifiedKey_ = cellValue(pos_, key).toLongLong();
         }
         for (int i = 0; i < fieldCount(); ++i)
-            cell(pos_, i) = buffer_[size_t(i)];
+            cell(pos_, i) = encode(buffer_[size_t(i)]);
     }
     mode_ = Mode::None;
 }
@@ -546,9 +706,9 @@ void Recordset::deleteCurrent()
     const int key = keyColumnOf(table);
     if (key < 0)
         throw Error(errNotUpdatable, QStringLiteral("В наборе записей нет ключа таблицы %1; удалить запись нельзя.").arg(table));
-    fetchAll();
+    materialize();
     db_->execute(QStringLiteral("DELETE FROM %1 WHERE %2=?").arg(quoteIdent(table), quoteIdent(columns_[size_t(key)].origin)),
-                 {cell(pos_, key)});
+                 {cellValue(pos_, key)});
     deleted_[size_t(pos_)] = true;
     mode_ = Mode::None;
 }

@@ -312,3 +312,87 @@ TEST_F(JetTest, ClosingTheDatabaseClosesItsRecordsets)
 }
 
 } // namespace
+
+namespace {
+
+class JetNavigationTest : public ::testing::Test {
+protected:
+    testsupport::TempFolder tmp;
+    std::unique_ptr<Database> db;
+    void SetUp() override
+    {
+        db = Database::create(tmp.file(QStringLiteral("nav.db")));
+        db->execute(QStringLiteral("CREATE TABLE EXAM ([IDE] COUNTER, [SORT] INTEGER, [CH] STRING(50));"));
+        for (int i = 1; i <= 5; ++i)
+            db->execute(QStringLiteral("INSERT INTO EXAM (SORT, CH) VALUES (?, ?)"), {i * 10, QString::number(i)});
+    }
+    QList<int> walk(Recordset& rs)
+    {
+        QList<int> keys;
+        for (; !rs.isEOF(); rs.moveNext())
+            keys << rs.value(QStringLiteral("IDE")).toInt();
+        return keys;
+    }
+};
+
+TEST_F(JetNavigationTest, MovesBothWaysAndCountsAfterMoveLast)
+{
+    auto rs = db->openRecordset(QStringLiteral("SELECT * FROM EXAM ORDER BY SORT"));
+    EXPECT_EQ(rs->recordCount(), 1);
+    rs->moveNext();
+    rs->moveNext();
+    EXPECT_EQ(rs->value(QStringLiteral("IDE")).toInt(), 3);
+    rs->movePrevious();
+    EXPECT_EQ(rs->value(QStringLiteral("IDE")).toInt(), 2);
+    rs->moveLast();
+    EXPECT_EQ(rs->value(QStringLiteral("IDE")).toInt(), 5);
+    EXPECT_EQ(rs->recordCount(), 5);
+    rs->moveFirst();
+    EXPECT_EQ(walk(*rs), (QList<int>{1, 2, 3, 4, 5}));
+    rs->movePrevious();
+    EXPECT_EQ(rs->value(QStringLiteral("IDE")).toInt(), 5);
+    rs->moveFirst();
+    rs->movePrevious();
+    EXPECT_TRUE(rs->isBOF());
+
+    auto empty = db->openRecordset(QStringLiteral("SELECT * FROM EXAM WHERE SORT>?"), dbOpenDynaset, {100});
+    EXPECT_TRUE(empty->isEOF());
+    EXPECT_TRUE(empty->isBOF());
+    empty->moveLast();
+    EXPECT_EQ(empty->recordCount(), 0);
+}
+
+TEST_F(JetNavigationTest, RowsChangedThroughOtherRecordsetsWhileWalking)
+{
+    // One query walks the rows while each row is opened again by its key and changed.
+    auto outer = db->openRecordset(QStringLiteral("SELECT * FROM EXAM"));
+    int seen = 0;
+    for (; !outer->isEOF(); outer->moveNext()) {
+        auto one = db->openRecordset(QStringLiteral("SELECT * FROM EXAM WHERE IDE=?"), dbOpenDynaset, {outer->value(QStringLiteral("IDE"))});
+        one->edit();
+        one->setValue(QStringLiteral("CH"), outer->text(QStringLiteral("CH")) + QStringLiteral(" ч."));
+        one->update();
+        ++seen;
+    }
+    EXPECT_EQ(seen, 5);
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM EXAM WHERE CH LIKE '% ч.'")).toInt(), 5);
+}
+
+TEST_F(JetNavigationTest, EditingInTheMiddleOfAWalkKeepsTheRestOfTheRows)
+{
+    auto rs = db->openRecordset(QStringLiteral("SELECT * FROM EXAM WHERE SORT>? ORDER BY SORT"), dbOpenDynaset, {15});
+    QList<int> keys;
+    for (; !rs->isEOF(); rs->moveNext()) {
+        keys << rs->value(QStringLiteral("IDE")).toInt();
+        rs->edit();
+        rs->setValue(QStringLiteral("SORT"), rs->value(QStringLiteral("SORT")).toInt() + 1);
+        rs->update();
+    }
+    EXPECT_EQ(keys, (QList<int>{2, 3, 4, 5}));
+    EXPECT_EQ(rs->recordCount(), 4);
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT group_concat(SORT) FROM EXAM")).toString(), QStringLiteral("10,21,31,41,51"));
+    rs->moveFirst();  // the query runs again and sees the changes
+    EXPECT_EQ(rs->value(QStringLiteral("SORT")).toInt(), 21);
+}
+
+} // namespace
