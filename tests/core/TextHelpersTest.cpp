@@ -46,6 +46,9 @@ INSTANTIATE_TEST_SUITE_P(
         DativeCase{NamePart::Surname, "Долгий", "Долгому"},
         DativeCase{NamePart::Surname, "Тихий", "Тихому"},
         DativeCase{NamePart::Surname, "Крайний", "Крайнему"},
+        // After ж, ш, щ, ч the soft ending stays soft.
+        DativeCase{NamePart::Surname, "Рыжий", "Рыжему"},
+        DativeCase{NamePart::Surname, "Горячий", "Горячему"},
         DativeCase{NamePart::Surname, "Островская", "Островской"},
         DativeCase{NamePart::Surname, "Трубецкая", "Трубецкой"},
         DativeCase{NamePart::Surname, "Толстая", "Толстой"},

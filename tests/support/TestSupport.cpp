@@ -50,12 +50,12 @@ TempFolder::TempFolder()
 
 QString testDataFolder()
 {
-    return qEnvironmentVariable("KALVETA_TEST_DATA");
+    return qEnvironmentVariable("KALVETA_TEST_DATA", QStringLiteral(KALVETA_TEST_DATA_DIR));
 }
 
 QString sourceDataFolder()
 {
-    return qEnvironmentVariable("KALVETA_SOURCE_DATA");
+    return qEnvironmentVariable("KALVETA_SOURCE_DATA", QStringLiteral(KALVETA_SOURCE_DATA_DIR));
 }
 
 void clearSettings()
