@@ -44,4 +44,18 @@ QString SingularNames(int kind) { return QString::fromUtf8(kindMeta(kind).singul
 QString PluralNames(int kind) { return QString::fromUtf8(kindMeta(kind).pluralName); }
 int NameFieldIndexes(int kind) { return kindMeta(kind).nameFieldIndex; }
 
+QString DirectoryWindowCaption(int kind, int docKind)
+{
+    if (kind != Grades)
+        return PluralNames(kind);
+    const char* suffix = "академических справок";
+    switch (docKind) {
+    case Documents: suffix = "документов"; break;
+    case RetrainingDocuments: suffix = "переподготовки"; break;
+    case TrainingCertificates: suffix = "свидетельств"; break;
+    default: break;
+    }
+    return PluralNames(kind) + QLatin1Char(' ') + QString::fromUtf8(suffix);
+}
+
 } // namespace core

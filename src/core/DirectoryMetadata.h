@@ -25,4 +25,9 @@ QString SingularNames(int kind);
 QString PluralNames(int kind);
 int NameFieldIndexes(int kind);
 
+// The caption of a directory window: the plural name of its kind; a grades
+// window adds its document kind ("Итоговые оценки переподготовки"), so that
+// each document kind has a window of its own.
+QString DirectoryWindowCaption(int kind, int docKind);
+
 } // namespace core

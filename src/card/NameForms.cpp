@@ -1,0 +1,53 @@
+#include "card/NameForms.h"
+
+#include "card/frmSD1.h"
+#include "core/AppState.h"
+#include "core/TextHelpers.h"
+
+namespace card {
+
+namespace {
+
+// Dative line, the nominative line it comes from, the part of the name.
+struct DativeLine {
+    int dative;
+    int nominative;
+    core::NamePart part;
+};
+constexpr DativeLine kDativeLines[] = {
+    {6, 2, core::NamePart::Surname},
+    {7, 3, core::NamePart::FirstName},
+    {8, 4, core::NamePart::Patronymic},
+};
+
+bool isEmptyLine(const frmSD1& card, int line)
+{
+    return card.lineText(line).trimmed().isEmpty();
+}
+
+void fill(frmSD1& card, const DativeLine& d)
+{
+    if (isEmptyLine(card, d.dative))
+        card.setLineText(d.dative, core::ToDativeCase(card.lineText(d.nominative), d.part));
+}
+
+} // namespace
+
+void fillDativeLines(frmSD1& card)
+{
+    if (!card.isRetrainingLayout())
+        return;
+    for (const DativeLine& d : kDativeLines)
+        fill(card, d);
+}
+
+void fillDativeOnFocus(frmSD1& card, int line)
+{
+    if (!card.isRetrainingLayout() || core::state().CurrentRowId > 0)
+        return;
+    for (const DativeLine& d : kDativeLines)
+        if (d.dative == line)
+            fill(card, d);
+}
+
+} // namespace card

@@ -1,0 +1,93 @@
+#include "CardTestSupport.h"
+
+#include <QTest>
+
+namespace cardtest {
+
+QString* CardTest::templateFile_ = nullptr;
+testsupport::TempFolder* CardTest::templateFolder_ = nullptr;
+
+void CardTest::SetUpTestSuite()
+{
+    if (templateFile_)
+        return;
+    core::resetState();
+    templateFolder_ = new testsupport::TempFolder;
+    templateFile_ = new QString(templateFolder_->file(QStringLiteral("template.db")));
+    testsupport::MessageRecorder quiet;
+    ASSERT_TRUE(newdb::CreateNewDatabase(*templateFile_, false)) << quiet.texts().join('\n').toStdString();
+    core::CloseDatabase();
+}
+
+void CardTest::TearDownTestSuite()
+{
+    delete templateFile_;
+    templateFile_ = nullptr;
+    delete templateFolder_;
+    templateFolder_ = nullptr;
+}
+
+void CardTest::SetUp()
+{
+    core::resetState();
+    testsupport::clearSettings();
+    card::shellHooks() = {};
+    core::AppState& s = core::state();
+    s.ComboTypeAhead = true;
+    s.AppPath = folder_.path();
+    const QString file = folder_.file(QStringLiteral("qv.db"));
+    ASSERT_TRUE(QFile::copy(*templateFile_, file));
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    s.MainDatabase = jet::Database::open(file);
+}
+
+void CardTest::TearDown()
+{
+    core::CloseDatabase();
+    ui::setDialogHandler({});
+}
+
+std::unique_ptr<card::frmSD1> CardTest::openCard(int kind, long rowId, bool copy, int docKind, long groupId)
+{
+    core::AppState& s = core::state();
+    s.CurrentKind = kind;
+    s.CurrentRowId = rowId;
+    s.RowIsCopy = copy;
+    s.CurrentDocKind = docKind;
+    s.CurrentGroupId = groupId;
+    return std::make_unique<card::frmSD1>();
+}
+
+void typeText(QWidget* widget, const QString& text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+void pressKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers)
+{
+    QTest::keyClick(widget, Qt::Key(key), modifiers);
+}
+
+void chooseEntry(QComboBox* combo, const QString& text)
+{
+    const int index = combo->findText(text);
+    ASSERT_GE(index, 0) << text.toStdString();
+    combo->setCurrentIndex(index);
+    Q_EMIT combo->activated(index);
+}
+
+void showCard(card::frmSD1& card)
+{
+    card.show();
+    QApplication::setActiveWindow(&card);
+    card.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&card, 1000));
+    QApplication::processEvents();
+}
+
+} // namespace cardtest

@@ -1,0 +1,319 @@
+// The directory window on the sample database: every kind opens with its
+// caption, columns, toolbar and rows; the group filter; sorting; commands.
+#include "DirectoryTestSupport.h"
+
+#include "core/DirectoryMetadata.h"
+#include "directory/DirectoryCommands.h"
+#include "platform/settings/Settings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QTest>
+#include <QTime>
+
+using namespace dirtest;
+using directory::frmSprav;
+
+namespace {
+
+QString groupSetting(int kind)
+{
+    return settings::getSetting(settings::kSectionUser, QStringLiteral("DG%1").arg(kind));
+}
+
+QDate dateOf(const QString& text)
+{
+    return QDate::fromString(text.trimmed(), QStringLiteral("dd.MM.yyyy"));
+}
+
+} // namespace
+
+using DirectoryWindowTest = DirectoryDbTest;
+
+TEST_F(DirectoryWindowTest, EveryKindOpensFromTheFactoryWithCaptionColumnsToolbarAndRows)
+{
+    directory::registerDirectoryWindow();
+    for (int kind : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 16}) {
+        core::state().CurrentKind = kind;
+        core::state().CurrentDocKind = 2;
+        std::unique_ptr<core::DirectoryWindowApi> api(core::windowFactories().createDirectoryWindow(nullptr));
+        auto* w = dynamic_cast<frmSprav*>(api.get());
+        ASSERT_NE(w, nullptr);
+        w->show();
+
+        EXPECT_EQ(w->windowTitle(), kind == 0 ? QStringLiteral("Итоговые оценки переподготовки") : core::PluralNames(kind));
+        EXPECT_EQ(api->docKind(), kind == 3 ? -1 : 2);
+        const directory::ListDefinition& def = w->definition();
+        ASSERT_EQ(w->Spr()->columnCount(), def.Captions.size()) << kind;
+        for (int c = 1; c < def.Captions.size(); ++c)
+            EXPECT_EQ(w->Spr()->headerItem()->text(c), def.Captions.at(c)) << kind;
+        EXPECT_EQ(w->Spr()->columnWidth(0), 0) << kind;
+        EXPECT_FALSE(w->Spr()->isHidden()) << kind;
+        EXPECT_EQ(w->Spr2()->isHidden(), kind != 0) << kind;
+
+        for (const directory::ToolbarButtonDef& b : directory::toolbarButtons()) {
+            if (QString::fromUtf8(b.key).isEmpty())
+                continue;
+            ASSERT_TRUE(api->hasButton(QString::fromUtf8(b.key))) << b.key;
+            EXPECT_EQ(w->button(QString::fromUtf8(b.key))->isVisible(), directory::buttonVisibleIn(b, kind))
+                << kind << " " << b.key;
+        }
+
+        const bool filtered = core::ParentKinds(kind) > 0;
+        EXPECT_EQ(w->findChild<QFrame*>(QStringLiteral("Рамка4"))->isHidden(), !filtered) << kind;
+        qlonglong rows = 0;
+        if (kind == 0 || kind == 3) {
+            EXPECT_EQ(w->chosenGroupIndex(), 0);
+            rows = count(QStringLiteral("SELECT COUNT(*) FROM SPSTUD WHERE IDG = ?"), {qlonglong(w->chosenGroupId())});
+        } else if (kind == 5) {
+            rows = count(QStringLiteral("SELECT COUNT(*) FROM SPNAGR WHERE IDG = ?"), {qlonglong(w->chosenGroupId())});
+        } else {
+            rows = count(QStringLiteral("SELECT COUNT(*) FROM ") + core::TableNames(kind));
+        }
+        EXPECT_GT(rows, 0) << kind;
+        EXPECT_EQ(w->Spr()->topLevelItemCount(), rows) << kind;
+        // Every item is keyed by its row and one of them is selected.
+        EXPECT_TRUE(core::listItemKey(w->Spr()->topLevelItem(0)).startsWith(QLatin1Char('R'))) << kind;
+        EXPECT_GT(core::IdFromKey(core::listItemKey(w->Spr()->topLevelItem(0))), 0) << kind;
+        EXPECT_NE(core::selectedListItem(w->Spr()), nullptr) << kind;
+    }
+}
+
+TEST_F(DirectoryWindowTest, StudentsFilterByGroupAndTheChoiceSurvivesARestart)
+{
+    // Three persons in the third group by name.
+    auto probe = open(3);
+    ASSERT_GE(probe->Cm1()->count(), 3);
+    const qlonglong third = probe->Cm1()->itemData(2).toLongLong();
+    probe.reset();
+    for (const char* name : {"Абрамов", "Яковлев"})
+        insert(QStringLiteral("INSERT INTO SPSTUD (IDG, FAM) VALUES (?, ?)"), {third, QString::fromUtf8(name)});
+
+    settings::saveSetting(settings::kSectionUser, QStringLiteral("DG3"), QStringLiteral("2"));
+    auto w = open(3);
+    EXPECT_EQ(w->chosenGroupIndex(), 2);
+    EXPECT_EQ(w->chosenGroupId(), third);
+    EXPECT_EQ(w->Spr()->topLevelItemCount(), count(QStringLiteral("SELECT COUNT(*) FROM SPSTUD WHERE IDG = ?"), {third}));
+    EXPECT_EQ(w->Spr()->topLevelItem(0)->text(1), QStringLiteral("Абрамов"));  // sorted by surname
+
+    w->Cm1()->setCurrentIndex(1);
+    EXPECT_EQ(groupSetting(3), QStringLiteral("1"));
+    EXPECT_EQ(w->Spr()->topLevelItemCount(),
+              count(QStringLiteral("SELECT COUNT(*) FROM SPSTUD WHERE IDG = ?"), {qlonglong(w->chosenGroupId())}));
+    w.reset();
+    EXPECT_EQ(open(3)->chosenGroupIndex(), 1);
+
+    // A position that is not there, or no number at all: the first group, stored.
+    for (const char* stored : {"9", "-1", "abc"}) {
+        settings::saveSetting(settings::kSectionUser, QStringLiteral("DG3"), QString::fromUtf8(stored));
+        EXPECT_EQ(open(3)->chosenGroupIndex(), 0) << stored;
+        EXPECT_EQ(groupSetting(3), QStringLiteral("0")) << stored;
+    }
+}
+
+TEST_F(DirectoryWindowTest, TypingInTheFilterChoosesTheGroupAndLeavingDropsAStrangeText)
+{
+    auto w = open(3);
+    QComboBox* cm1 = w->Cm1();
+    const int target = cm1->findText(QStringLiteral("П 31"));
+    ASSERT_GE(target, 0);
+    cm1->lineEdit()->clear();
+    for (QChar c : QStringLiteral("п ")) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(cm1, &press);
+    }
+    EXPECT_EQ(w->chosenGroupIndex(), target);
+    EXPECT_EQ(groupSetting(3), QString::number(target));
+    EXPECT_EQ(w->Spr()->topLevelItemCount(),
+              count(QStringLiteral("SELECT COUNT(*) FROM SPSTUD WHERE IDG = ?"), {qlonglong(w->chosenGroupId())}));
+
+    // Enter in the filter goes on to the list.
+    w->Cm1()->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(cm1, &enter);
+    EXPECT_EQ(w->focusWidget(), w->Spr());
+
+    cm1->setEditText(QStringLiteral("нет такой"));
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(cm1, &out);
+    EXPECT_EQ(cm1->currentText(), QString());
+    EXPECT_EQ(w->chosenGroupIndex(), -1);
+    EXPECT_EQ(groupSetting(3), QString::number(target));  // nothing stored for a cleared filter
+}
+
+TEST_F(DirectoryWindowTest, ColumnClicksSortEachKindBothWays)
+{
+    auto groups = open(4);
+    QTreeWidget* list = groups->Spr();
+    // Opened sorted by the group name, ascending.
+    QStringList names = texts(list, 1);
+    QStringList sortedNames = names;
+    std::sort(sortedNames.begin(), sortedNames.end(),
+              [](const QString& a, const QString& b) { return jet::Database::compareText(a, b) < 0; });
+    EXPECT_EQ(names, sortedNames);
+
+    // "Дата выдачи документов" (column 9) as dates: ascending, then descending.
+    const int datColumn = int(groups->definition().FieldNames.indexOf(QStringLiteral("Dat"))) + 1;
+    groups->Spr_ColumnClick(datColumn);
+    EXPECT_FALSE(groups->sortDescending());
+    QList<QDate> dates;
+    for (const QString& t : texts(list, datColumn - 1))
+        dates << dateOf(t);
+    EXPECT_TRUE(std::is_sorted(dates.begin(), dates.end()));
+    EXPECT_NE(dates.first(), dates.last());
+    groups->Spr_ColumnClick(datColumn);
+    dates.clear();
+    for (const QString& t : texts(list, datColumn - 1))
+        dates << dateOf(t);
+    EXPECT_TRUE(std::is_sorted(dates.rbegin(), dates.rend()));
+
+    // "Дата приказа об отчислении выпускников" keeps the direction in force: descending.
+    const int orderColumn = int(groups->definition().FieldNames.indexOf(QStringLiteral("PRIKAZDAT"))) + 1;
+    groups->Spr_ColumnClick(orderColumn);
+    EXPECT_TRUE(groups->sortDescending());
+    EXPECT_EQ(dateOf(list->topLevelItem(0)->text(orderColumn - 1)), QDate(2014, 12, 17));
+
+    // Grade kinds by their mark as numbers: marks that are no numbers after the numbers.
+    auto kindsWindow = open(6);
+    QStringList marks = texts(kindsWindow->Spr(), 1);
+    ASSERT_EQ(marks.size(), 10);
+    EXPECT_EQ(marks.mid(0, 5), (QStringList{"1", "2", "3", "4", "5"}));
+    QStringList others = marks.mid(5);
+    others.sort();
+    EXPECT_EQ(others, (QStringList{"+", "-", "а", "о", "х"}));
+    kindsWindow->Spr_ColumnClick(2);  // the column it opened sorted by: now descending
+    marks = texts(kindsWindow->Spr(), 1);
+    EXPECT_EQ(marks.mid(5), (QStringList{"5", "4", "3", "2", "1"}));
+}
+
+TEST_F(DirectoryWindowTest, StudyPlanAndFirstColumnHeadersDoNotSort)
+{
+    auto plan = open(5);
+    const QStringList before = keys(plan->Spr());
+    ASSERT_GT(before.size(), 3);
+    plan->Spr_ColumnClick(2);
+    plan->Spr_ColumnClick(4);
+    EXPECT_EQ(keys(plan->Spr()), before);
+    EXPECT_EQ(plan->sortColumn(), 1);
+
+    auto groups = open(4);
+    const QStringList groupKeys = keys(groups->Spr());
+    groups->Spr_ColumnClick(1);
+    EXPECT_EQ(keys(groups->Spr()), groupKeys);
+    EXPECT_EQ(groups->sortColumn(), 2);
+}
+
+TEST_F(DirectoryWindowTest, CellsShowLineBreaksAsBlanksAndEmptyValuesAsOneBlank)
+{
+    db().execute(QStringLiteral("UPDATE SPOTD SET MEMO = ?, KVAL = NULL WHERE IDO = 1"),
+                 {QStringLiteral("Первая\r\nвторая\nтретья")});
+    auto w = open(1);
+    QTreeWidgetItem* item = core::findListItem(w->Spr(), QStringLiteral("R1"));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(2), QStringLiteral("Первая вторая\nтретья"));
+    EXPECT_EQ(item->text(3), QStringLiteral(" "));
+}
+
+TEST_F(DirectoryWindowTest, StatusLineCountsRowsAndSelection)
+{
+    auto groups = open(4);
+    QTreeWidget* list = groups->Spr();
+    core::selectOnlyItem(list, list->topLevelItem(2));
+    groups->ShowRowStatus(groups->Spr());
+    EXPECT_EQ(ui::statusText(), QStringLiteral("Строка: 3. Всего строк: %1. Выделено строк: 1.").arg(list->topLevelItemCount()));
+    list->topLevelItem(4)->setSelected(true);
+    groups->ShowRowStatus(groups->Spr());
+    EXPECT_TRUE(ui::statusText().endsWith(QStringLiteral("Выделено строк: 2.")));
+
+    // The persons list of the grades view allows one selected row: no count of selected rows.
+    auto grades = open(0, 2);
+    grades->ShowRowStatus(grades->Spr());
+    EXPECT_EQ(ui::statusText(), QStringLiteral("Строка: 1. Всего строк: 1. "));
+
+    // A key that moves the selection writes the status line too.
+    ui::setStatusText(QString());
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(groups->Spr(), &release);
+    EXPECT_TRUE(ui::statusText().startsWith(QStringLiteral("Строка: ")));
+}
+
+TEST_F(DirectoryWindowTest, SetIdsReportsEmptyListAndMissingSelection)
+{
+    auto students = open(3);
+    const qlonglong first = qlonglong(core::IdFromKey(core::listItemKey(students->Spr()->topLevelItem(0))));
+    students->SetIds();
+    EXPECT_EQ(core::state().CurrentRowId, first);
+    students->Spr()->clearSelection();
+    students->SetIds();
+    EXPECT_EQ(core::state().CurrentRowId, 0);
+    students->Spr()->clear();
+    students->SetIds();
+    EXPECT_EQ(core::state().CurrentRowId, -1);
+
+    auto groups = open(4);
+    groups->Spr()->clear();
+    core::state().CurrentRowId = 7;
+    groups->SetIds();
+    EXPECT_EQ(core::state().CurrentRowId, 7);  // only the person lists report an empty list
+}
+
+TEST_F(DirectoryWindowTest, ActionsMenuFollowsActivationAndPopsUpOnTheRightButton)
+{
+    QList<bool> shown;
+    int popups = 0;
+    QMdiArea area;
+    area.resize(1000, 700);
+    area.show();
+    core::shellServices().mdiArea = &area;
+    core::shellServices().setActionsMenuVisible = [&](bool visible) { shown << visible; };
+    core::shellServices().popupActionsMenu = [&](const QPoint&) { ++popups; };
+
+    core::state().CurrentKind = 4;
+    auto* groups = new RecordingWindow(&log);
+    QMdiSubWindow* groupsSub = area.addSubWindow(groups);
+    groupsSub->show();
+    core::state().CurrentKind = 6;
+    auto* kinds = new RecordingWindow(&log);
+    QMdiSubWindow* kindsSub = area.addSubWindow(kinds);
+    kindsSub->show();
+
+    area.setActiveSubWindow(groupsSub);
+    shown.clear();
+    area.setActiveSubWindow(kindsSub);
+    EXPECT_EQ(shown, (QList<bool>{false, true}));
+
+    shown.clear();
+    QMouseEvent right(QEvent::MouseButtonPress, QPointF(20, 20), QPointF(20, 20), Qt::RightButton, Qt::RightButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(kinds->Spr()->viewport(), &right);
+    QMouseEvent left(QEvent::MouseButtonPress, QPointF(20, 20), QPointF(20, 20), Qt::LeftButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(kinds->Spr()->viewport(), &left);
+    EXPECT_EQ(popups, 1);
+
+    kindsSub->close();
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_FALSE(shown.first());
+    core::shellServices().mdiArea = nullptr;
+}
+
+TEST_F(DirectoryWindowTest, ActivationRebuildsTheListOncePerSecond)
+{
+    // Start early in a second, so that the next steps fall within it.
+    while (QTime::currentTime().msec() > 300)
+        QTest::qWait(20);
+    auto w = open(4);
+    const int rows = w->Spr()->topLevelItemCount();
+    insert(QStringLiteral("INSERT INTO SPGRUP (NAIM) VALUES (?)"), {QStringLiteral("Я 99")});
+    w->Form_Activate();
+    EXPECT_EQ(w->Spr()->topLevelItemCount(), rows);
+    QTest::qWait(1000);
+    w->Form_Activate();
+    EXPECT_EQ(w->Spr()->topLevelItemCount(), rows + 1);
+    EXPECT_EQ(w->focusWidget(), w->Spr());
+}
