@@ -1,11 +1,21 @@
+#include "shell/Startup.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QMainWindow w;
-    w.setWindowTitle(QStringLiteral("Кальвета"));
-    w.show();
-    return app.exec();
+    QApplication::setApplicationName(QStringLiteral("kalveta"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Кальвета"));
+    shell::installTranslations(app);
+
+    switch (shell::Main()) {
+    case shell::StartResult::MainWindowShown:
+        return app.exec();
+    case shell::StartResult::Refused:
+        return 0;
+    case shell::StartResult::Failed:
+        break;
+    }
+    return 1;
 }

@@ -1,5 +1,10 @@
 #include "directory/frmSprav.h"
 
+#include "directory/GradeSetting.h"
+#include "directory/PlanToGrades.h"
+#include "directory/PlanTotals.h"
+#include "directory/RowDeletion.h"
+
 #include "core/AppState.h"
 #include "core/ComboTypeAhead.h"
 #include "core/DirectoryMetadata.h"
@@ -43,7 +48,6 @@ constexpr double kFilterOffset = 20;
 constexpr double kPlanFilterLeft = 2800;
 constexpr double kMargin = 50;
 
-const char* const kGradesCaption = "Итоговые оценки переподготовки";
 
 QString groupSettingKey(int kind)
 {
@@ -135,9 +139,10 @@ frmSprav::frmSprav(QWidget* parent) : QWidget(parent)
     windowDocKind_ = windowKind_ == core::Students ? core::StudentsWindow : s.CurrentDocKind;
     sortColumn_ = 2;
 
-    setWindowTitle(windowKind_ == core::Grades ? QString::fromUtf8(kGradesCaption)
-                   : windowKind_ >= 0 && windowKind_ < core::kKindCount ? core::PluralNames(windowKind_)
-                                                                         : QString());
+    // Each grades window is captioned by its own document kind, the rule by
+    // which the main window finds it again.
+    setWindowTitle(windowKind_ >= 0 && windowKind_ < core::kKindCount ? core::DirectoryWindowCaption(windowKind_, windowDocKind_)
+                                                                       : QString());
 
     toolbar_ = new QToolBar(this);
     toolbar_->setObjectName(QStringLiteral("Toolbar1"));
@@ -853,10 +858,52 @@ void frmSprav::MoveRow(int direction)
 // Operations built separately: deleting, plan copy, grading, plan totals,
 // import and list printing. The commands already reach them.
 
-void frmSprav::DeleteRows(core::ReportList*) {}
-void frmSprav::CopyFromPlan() {}
-void frmSprav::SetGrade(int) {}
-void frmSprav::TotalPlanHours() {}
+void frmSprav::DeleteRows(core::ReportList* list)
+{
+    const DeletionOutcome outcome = deleteRows(windowKind_, list == spr2_, listRows(list));
+    list->setFocus();
+    if (outcome.deleted == 0)
+        return;
+    if (list == spr2_)
+        ShowGrades();
+    else
+        Ref();
+    selectAfterDeletion(list, outcome.firstPosition);
+}
+
+void frmSprav::CopyFromPlan()
+{
+    if (windowKind_ != core::Grades)
+        return;
+    const auto person = static_cast<qlonglong>(core::IdFromKey(core::listItemKey(core::selectedListItem(spr_))));
+    if (copyPlanToGrades(person, windowDocKind_).way != PlanFill::None)
+        ShowGrades();
+}
+
+void frmSprav::SetGrade(int grade)
+{
+    const GradeOutcome outcome = setGrade(gradeRequest(grade, windowDocKind_, spr_, spr2_, focusWidget()));
+    if (!outcome.written)
+        return;
+    ShowGrades();
+    if (outcome.restoreSelection) {
+        applyLineSelection(spr2_, outcome.selectPositions);
+        spr2_->setFocus();
+    }
+}
+
+void frmSprav::TotalPlanHours()
+{
+    const int index = chosenGroupIndex();
+    const qlonglong row = totalPlanHours(cm1_->count(), index >= 0 ? chosenGroupId() : 0,
+                                         static_cast<qlonglong>(core::IdFromKey(core::listItemKey(core::selectedListItem(spr_)))));
+    if (row == 0)
+        return;
+    Ref();
+    if (QTreeWidgetItem* item = core::findListItem(spr_, core::rowItemKey(row)))
+        core::selectOnlyItem(spr_, item);
+    spr_->setFocus();
+}
 void frmSprav::ShowImportDialog() {}
 void frmSprav::bPrint_click() {}
 void frmSprav::bPrintOOo() {}

@@ -1,0 +1,312 @@
+#include "shell/Startup.h"
+
+#include "shell/Cipher.h"
+#include "shell/UserManual.h"
+
+#include "card/RecordCard.h"
+#include "core/AppState.h"
+#include "core/DataAccess.h"
+#include "core/DatabaseSetup.h"
+#include "directory/frmSprav.h"
+#include "newdb/NewDatabase.h"
+#include "platform/settings/Settings.h"
+#include "platform/ui/Messages.h"
+#include "shell/LoginDialogs.h"
+#include "shell/MainWindow.h"
+#include "shell/ProgramIcon.h"
+#include "shell/SplashWindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QPointer>
+#include <QStandardPaths>
+#include <QTranslator>
+
+namespace shell {
+namespace {
+
+const QString kUser = QString::fromLatin1(settings::kSectionUser);
+
+// Folders shipped with the program and copied into the data folder.
+constexpr const char* kShippedFolders[] = {"Шаблоны ЭЖ", "Помощник ЭЖ"};
+
+constexpr const char* kDefaultDatabaseName = "qv.db";
+constexpr const char* kTemplatesFolderName = "Шаблоны ЭЖ";
+constexpr const char* kHelpStartPage = "Помощник ЭЖ/index.htm";
+constexpr const char* kMainCaption = "Кальвета";
+
+// Base names of document templates by template slot (1 to 5; 6 to 10 stay empty).
+constexpr const char* kDefaultTemplateNames[] = {
+    "Титул диплома", "Титул диплома с отличием", "Приложение к диплому", "Академическая справка", "Кальвета",
+};
+
+// The pieces of the office notice; "\n" marks its line breaks.
+constexpr const char* kOfficeNotice[] = {
+    "Эта программа может работать как с ",
+    "Microsoft Office (Word, Excel), так и с бесплатным офисным пакетом OpenOffice.org (Writer, Calc). ",
+    "Выбрать офисную программу Вы можете: Справочники - Учреждение - Офисная программа.",
+    "\n",
+    "По умолчанию используется Microsoft Office. ",
+    "\n",
+    "Готовые документы: Кальветы, книга регистрации выданных сертификатов, импорт данных в справочники и их "
+    "распечатка будут выполняться с использованием выбранной Вами программы.",
+};
+
+void showUnexpectedError(int number, const QString& description)
+{
+    ui::msgBox(QStringLiteral("Произошла непредвиденная ошибка. ") + QString::number(number) + QLatin1Char(' ')
+                   + description,
+               ui::Critical);
+}
+
+bool isInside(const QString& path, const QString& folder)
+{
+    const QString p = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const QString f = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    return p == f || p.startsWith(f + QLatin1Char('/'));
+}
+
+// Copies a folder tree; the copies are writable by the user (templates are
+// edited in place).
+bool copyTree(const QString& from, const QString& to)
+{
+    if (!QDir().mkpath(to))
+        return false;
+    QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    const QDir source(from);
+    const QDir target(to);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        const QString destination = target.filePath(source.relativeFilePath(path));
+        if (info.isDir()) {
+            if (!QDir().mkpath(destination))
+                return false;
+        } else {
+            if (!QFile::copy(path, destination))
+                return false;
+            QFile::setPermissions(destination, QFile::permissions(destination) | QFile::WriteOwner | QFile::ReadOwner);
+        }
+    }
+    return true;
+}
+
+// The bMesOOo step: the notice is shown once; "-1" is stored at every start.
+void showOfficeNoticeOnce()
+{
+    const QString key = QStringLiteral("bMesOOo");
+    const std::optional<bool> shown = settingAsBool(settings::getSetting(kUser, key, QStringLiteral("0")));
+    if (!shown)
+        showUnexpectedError(jet::errTypeMismatch, QStringLiteral("Несоответствие типа"));
+    if (!shown.value_or(false))
+        ui::msgBox(officeNoticeText(), ui::Information);
+    settings::saveSetting(kUser, key, settings::boolText(true));
+}
+
+// The password step: any failure in it refuses entry.
+bool passwordGiven()
+{
+    try {
+        return checkProgramPassword();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// The child windows the main window opens through core::windowFactories().
+void registerChildWindows()
+{
+    directory::registerDirectoryWindow();
+    card::registerRecordCard();
+    card::shellHooks().encryptString = EncryptString;
+    card::shellHooks().decryptString = DecryptString;
+    card::shellHooks().openUserManual = [] { OpenUserManual(); };
+}
+
+} // namespace
+
+QString resolveAppPath()
+{
+    const QString home = qEnvironmentVariable("KALVETA_HOME");
+    if (!home.isEmpty())
+        return QDir::cleanPath(QFileInfo(home).absoluteFilePath());
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+QString shippedDataFolder()
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+#ifdef KALVETA_BUILD_DIR
+    if (isInside(programFolder, QStringLiteral(KALVETA_BUILD_DIR)))
+        return QStringLiteral(KALVETA_SOURCE_DATA_DIR);
+#endif
+    const QString relative = QDir(programFolder).absoluteFilePath(QStringLiteral("../share/kalveta"));
+    if (QFileInfo(relative).isDir())
+        return QDir::cleanPath(relative);
+#ifdef KALVETA_INSTALL_DATA_DIR
+    return QStringLiteral(KALVETA_INSTALL_DATA_DIR);
+#else
+    return QDir::cleanPath(relative);
+#endif
+}
+
+void fillAppFolder(const QString& appPath, const QString& shipped)
+{
+    const QDir app(appPath);
+    for (const char* folder : kShippedFolders) {
+        const QString name = QString::fromUtf8(folder);
+        const QString source = QDir(shipped).filePath(name);
+        if (QFileInfo::exists(app.filePath(name)) || !QFileInfo(source).isDir())
+            continue;
+        // Copied under a temporary name first, so that an interrupted copy is
+        // not taken for a complete one at the next start.
+        const QString partial = app.filePath(name + QStringLiteral(".part"));
+        QDir(partial).removeRecursively();
+        if (copyTree(source, partial))
+            QDir().rename(partial, app.filePath(name));
+        else
+            QDir(partial).removeRecursively();
+    }
+}
+
+QString databasePathFromSetting(const QString& setting, const QString& appPath)
+{
+    const QString name = setting.trimmed().isEmpty() ? QString::fromLatin1(kDefaultDatabaseName) : setting.trimmed();
+    const QFileInfo info(name);
+    if (info.isAbsolute())
+        return QDir::cleanPath(name);
+    if (!name.contains(QLatin1Char('/')))
+        return QDir(appPath).filePath(name);
+    return QDir::cleanPath(info.absoluteFilePath());
+}
+
+QString databaseSettingFor(const QString& path, const QString& appPath)
+{
+    const QFileInfo info(path);
+    if (QDir::cleanPath(info.absolutePath()) == QDir::cleanPath(QFileInfo(appPath).absoluteFilePath()))
+        return info.fileName();
+    return QDir::cleanPath(info.absoluteFilePath());
+}
+
+std::unique_ptr<jet::Database> openCheckedDatabase(const QString& path)
+{
+    if (!core::OpenAndCheckDatabase(path, false))
+        return nullptr;
+    try {
+        return jet::Database::open(path);
+    } catch (const jet::Error& e) {
+        ui::msgBox(QStringLiteral("Не удалось открыть базу данных ") + QDir::toNativeSeparators(path)
+                       + QStringLiteral(": ") + QString::number(e.number()) + QLatin1Char(' ') + e.description(),
+                   ui::Critical);
+        return nullptr;
+    }
+}
+
+void useAsWorkingDatabase(std::unique_ptr<jet::Database> db)
+{
+    core::state().MainDatabase = std::move(db);
+    readOfficeChoice();
+}
+
+void readOfficeChoice()
+{
+    const QVariant ooo = core::LookupFieldValue(QStringLiteral("SELECT OOo FROM INF"), QStringLiteral("OOo"));
+    core::state().OfficeIsOOo = jet::toLong(ooo) > 1;
+}
+
+bool prepareWorkingDatabase(const QString& path)
+{
+    if (!QFileInfo::exists(path)) {
+        if (!newdb::CreateNewDatabase(path, false))
+            return false;
+        readOfficeChoice();
+        return true;
+    }
+    std::unique_ptr<jet::Database> db = openCheckedDatabase(path);
+    if (!db)
+        return false;
+    useAsWorkingDatabase(std::move(db));
+    return true;
+}
+
+std::optional<bool> settingAsBool(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+        return false;
+    bool ok = false;
+    const double number = t.toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    return number != 0;
+}
+
+void installTranslations(QApplication& app)
+{
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
+QString officeNoticeText()
+{
+    QString text;
+    for (const char* piece : kOfficeNotice)
+        text += QString::fromUtf8(piece);
+    return text;
+}
+
+StartResult Main(MainWindow** mainWindow)
+{
+    core::AppState& s = core::state();
+
+    s.AppPath = resolveAppPath();
+    QDir().mkpath(s.AppPath);
+    fillAppFolder(s.AppPath, shippedDataFolder());
+    const QDir app(s.AppPath);
+    s.HelpPagePath = app.filePath(QString::fromUtf8(kHelpStartPage));
+    s.ComboTypeAhead = true;
+    s.DatabasePathSetting = settings::getSetting(kUser, QStringLiteral("DB"), QString::fromLatin1(kDefaultDatabaseName));
+    s.TemplatesFolder = settings::getSetting(kUser, QStringLiteral("sTmpPath"),
+                                             app.filePath(QString::fromUtf8(kTemplatesFolderName)));
+    for (int i = 0; i < int(std::size(kDefaultTemplateNames)); ++i)
+        s.DefaultTemplateNames[i + 1] = QString::fromUtf8(kDefaultTemplateNames[i]);
+    QApplication::setWindowIcon(programIcon());
+    registerChildWindows();
+
+    SplashWindow::showModal();
+
+    showOfficeNoticeOnce();
+    if (!passwordGiven())
+        return StartResult::Refused;
+
+    s.MainCaption = QString::fromUtf8(kMainCaption);
+    ui::setApplicationTitle(s.MainCaption);
+
+    QPointer<SplashWindow> splash = SplashWindow::showModeless();
+    if (!prepareWorkingDatabase(databasePathFromSetting(s.DatabasePathSetting, s.AppPath))) {
+        if (splash)
+            splash->close();
+        return StartResult::Failed;
+    }
+
+    auto* window = new MainWindow;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    if (mainWindow)
+        *mainWindow = window;
+    return StartResult::MainWindowShown;
+}
+
+} // namespace shell

@@ -1,0 +1,73 @@
+#pragma once
+// The program's start: the data folder (AppPath) and its first filling, the
+// working database, and the start-up sequence that ends with the main window.
+#include "platform/jet/Jet.h"
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QApplication;
+
+namespace shell {
+
+class MainWindow;
+
+// The data folder: $KALVETA_HOME when set, else the user's application data
+// folder ("kalveta").
+QString resolveAppPath();
+
+// Where the shipped templates and help pages are: the source tree's data
+// folder when the program runs from its build tree, else share/kalveta of the
+// installation.
+QString shippedDataFolder();
+
+// Copies the shipped folders that `appPath` lacks ("Шаблоны ЭЖ",
+// "Помощник ЭЖ") from `shipped`. A folder is copied whole or not at all.
+void fillAppFolder(const QString& appPath, const QString& shipped);
+
+// The working database's file for the setting "DB": a name without a folder
+// lies in `appPath`.
+QString databasePathFromSetting(const QString& setting, const QString& appPath);
+// The setting "DB" for a file: its bare name when it lies in `appPath`, else
+// its full path.
+QString databaseSettingFor(const QString& path, const QString& appPath);
+
+// Opens an existing database file for work: verified and upgraded, then
+// opened exclusively. Null after a failure, which has been reported.
+std::unique_ptr<jet::Database> openCheckedDatabase(const QString& path);
+
+// Makes `db` the working database (MainDatabase, the previous one closed)
+// and takes the institution's office choice from it.
+void useAsWorkingDatabase(std::unique_ptr<jet::Database> db);
+
+// OfficeIsOOo from INF.OOo of the working database (greater than 1 means
+// OpenOffice.org); false when it cannot be read.
+void readOfficeChoice();
+
+// Start-up's database step: a missing file is created with the sample data,
+// an existing one opened as above. True when MainDatabase is open.
+bool prepareWorkingDatabase(const QString& path);
+
+// A switch stored as text: a number (non-zero is true) or "True"/"False";
+// nullopt for anything else.
+std::optional<bool> settingAsBool(const QString& text);
+
+// The Russian texts of Qt's own buttons and dialogs, and Russian formats.
+void installTranslations(QApplication& app);
+
+// The one-time notice about the office programs (shown at the first start).
+QString officeNoticeText();
+
+enum class StartResult {
+    MainWindowShown,  // the program runs until the main window closes
+    Refused,          // the password was not given
+    Failed,           // no working database
+};
+
+// The start-up sequence: state and folders, splash, the one-time notice, the
+// password, the working database and the main window. `mainWindow` receives
+// the window shown.
+StartResult Main(MainWindow** mainWindow = nullptr);
+
+} // namespace shell

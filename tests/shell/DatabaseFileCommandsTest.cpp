@@ -1,0 +1,348 @@
+// The database-file commands on real files: create, open, save as, copy,
+// restore, compact, archive and mail, and that a failure leaves the previous
+// database working.
+#include "core/AppState.h"
+#include "core/DataAccess.h"
+#include "newdb/NewDatabase.h"
+#include "platform/settings/Settings.h"
+#include "shell/DatabaseFileCommands.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+using shell::DatabaseFileCommands;
+
+const QString kUser = QString::fromLatin1(settings::kSectionUser);
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(content);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class DatabaseFileCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::clearSettings();
+        core::resetState();
+        core::state().AppPath = app.path();
+        working = app.file(QStringLiteral("qv.db"));
+        ASSERT_TRUE(newdb::CreateNewDatabase(working, true));
+        addGroup(QStringLiteral("Группа в рабочей базе"));
+    }
+    void TearDown() override
+    {
+        ui::setDialogHandler({});
+        core::CloseDatabase();
+        core::resetState();
+    }
+
+    static void addGroup(const QString& name)
+    {
+        core::db().execute(QStringLiteral("INSERT INTO SPGRUP (NAIM) VALUES (?)"), {name});
+    }
+    static long groups(const QString& name)
+    {
+        return core::CountRecords(QStringLiteral("SELECT IDG FROM SPGRUP WHERE NAIM = ?"), {name});
+    }
+    static QString workingPath() { return core::db().path(); }
+    // The previous database still answers queries.
+    void expectStillWorking()
+    {
+        EXPECT_EQ(workingPath(), working);
+        EXPECT_EQ(groups(QStringLiteral("Группа в рабочей базе")), 1);
+    }
+
+    testsupport::TempFolder app;
+    testsupport::TempFolder removable;
+    QString working;
+    int childClosings = 0;
+    bool childrenClose = true;
+    DatabaseFileCommands commands{nullptr, [this] {
+                                      ++childClosings;
+                                      return childrenClose;
+                                  }};
+};
+
+TEST_F(DatabaseFileCommandsTest, CreateMakesAReferenceOnlyDatabaseTheWorkingOne)
+{
+    testsupport::MessageRecorder messages;
+    const QString path = app.file(QStringLiteral("новая.db"));
+    ASSERT_TRUE(commands.createAt(path));
+    EXPECT_EQ(workingPath(), path);
+    EXPECT_EQ(childClosings, 1);
+    EXPECT_EQ(settings::getSetting(kUser, QStringLiteral("DB")), QStringLiteral("новая.db"));
+    EXPECT_EQ(core::CountRecords(QStringLiteral("SELECT ID FROM SPSTUD")), 0);  // no sample data
+    EXPECT_GT(core::CountRecords(QStringLiteral("SELECT IDB FROM SPBALL")), 0);  // reference rows
+    EXPECT_EQ(groups(QStringLiteral("Группа в рабочей базе")), 0);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.messages().front().icon(), ui::Information);
+
+    // The old file was closed properly and opens again.
+    EXPECT_NO_THROW(jet::Database::open(working));
+}
+
+TEST_F(DatabaseFileCommandsTest, CreateRefusesAnExistingFile)
+{
+    testsupport::MessageRecorder messages;
+    const QString existing = app.file(QStringLiteral("занято.db"));
+    writeFile(existing, "что-то свое");
+    EXPECT_FALSE(commands.createAt(existing));
+    EXPECT_EQ(readFile(existing), QByteArray("что-то свое"));
+    EXPECT_FALSE(commands.createAt(working));
+    EXPECT_EQ(messages.count(), 2);
+    EXPECT_EQ(childClosings, 0);
+    expectStillWorking();
+}
+
+TEST_F(DatabaseFileCommandsTest, CreateInAFolderThatCannotBeWrittenKeepsThePreviousDatabase)
+{
+    testsupport::MessageRecorder messages;
+    EXPECT_FALSE(commands.createAt(QStringLiteral("/proc/нет/такой.db")));
+    EXPECT_GE(messages.count(), 1);
+    expectStillWorking();
+}
+
+TEST_F(DatabaseFileCommandsTest, OpenVerifiesAndSwitches)
+{
+    const QString other = app.file(QStringLiteral("другая.db"));
+    {
+        testsupport::MessageRecorder quiet;
+        ASSERT_TRUE(newdb::CreateNewDatabase(other, true));
+        addGroup(QStringLiteral("Группа другой базы"));
+        core::CloseDatabase();
+        ASSERT_TRUE(newdb::CreateNewDatabase(app.file(QStringLiteral("третья.db")), true));
+        core::CloseDatabase();
+        core::state().MainDatabase = jet::Database::open(working);
+    }
+    testsupport::MessageRecorder messages;
+    ASSERT_TRUE(commands.openAt(other));
+    EXPECT_EQ(workingPath(), other);
+    EXPECT_EQ(groups(QStringLiteral("Группа другой базы")), 1);
+    EXPECT_EQ(settings::getSetting(kUser, QStringLiteral("DB")), QStringLiteral("другая.db"));
+    EXPECT_EQ(childClosings, 1);
+    EXPECT_EQ(messages.count(), 0);
+
+    // Opening the open one again changes nothing.
+    EXPECT_FALSE(commands.openAt(other));
+    EXPECT_EQ(childClosings, 1);
+}
+
+TEST_F(DatabaseFileCommandsTest, RefusedOpenLeavesThePreviousDatabaseWorking)
+{
+    const QString notADatabase = app.file(QStringLiteral("письмо.db"));
+    writeFile(notADatabase, "Это текст, а не база данных.\n");
+    testsupport::MessageRecorder messages;
+    EXPECT_FALSE(commands.openAt(notADatabase));
+    EXPECT_EQ(messages.count(), 1);
+    EXPECT_EQ(childClosings, 0);  // the windows stay open
+    expectStillWorking();
+    addGroup(QStringLiteral("Еще одна"));
+    EXPECT_EQ(groups(QStringLiteral("Еще одна")), 1);
+    EXPECT_EQ(readFile(notADatabase), QByteArray("Это текст, а не база данных.\n"));
+
+    EXPECT_FALSE(commands.openAt(app.file(QStringLiteral("нет такого.db"))));
+    expectStillWorking();
+}
+
+TEST_F(DatabaseFileCommandsTest, SaveAsCopiesAndContinuesWithTheCopy)
+{
+    testsupport::MessageRecorder messages;
+    const QString copy = removable.file(QStringLiteral("копия.db"));
+    ASSERT_TRUE(commands.saveAsAt(copy));
+    EXPECT_EQ(workingPath(), copy);
+    EXPECT_EQ(groups(QStringLiteral("Группа в рабочей базе")), 1);
+    EXPECT_EQ(settings::getSetting(kUser, QStringLiteral("DB")), copy);
+    EXPECT_FALSE(QFileInfo::exists(copy + QStringLiteral(".part")));
+    addGroup(QStringLiteral("Только в копии"));
+
+    // The original stays as it was.
+    core::CloseDatabase();
+    core::state().MainDatabase = jet::Database::open(working);
+    EXPECT_EQ(groups(QStringLiteral("Только в копии")), 0);
+    EXPECT_EQ(groups(QStringLiteral("Группа в рабочей базе")), 1);
+
+    EXPECT_FALSE(commands.saveAsAt(working));  // not over itself
+    expectStillWorking();
+}
+
+TEST_F(DatabaseFileCommandsTest, CopyToARemovableDiskKeepsWorkingOnTheOriginal)
+{
+    testsupport::MessageRecorder messages;
+    const QString copy = commands.copyInto(removable.path());
+    ASSERT_EQ(copy, removable.file(QStringLiteral("qv.db")));
+    expectStillWorking();
+    EXPECT_EQ(childClosings, 0);
+    {
+        auto db = jet::Database::open(copy);
+        EXPECT_EQ(jet::toLong(db->scalar(QStringLiteral("SELECT COUNT(*) FROM SPGRUP WHERE NAIM = ?"),
+                                         {QStringLiteral("Группа в рабочей базе")})),
+                  1);
+    }
+
+    // A copy already there is replaced only when the user agrees.
+    writeFile(copy, "старая копия");
+    messages.clear();
+    messages.answer(ui::No);
+    EXPECT_TRUE(commands.copyInto(removable.path()).isEmpty());
+    EXPECT_EQ(readFile(copy), QByteArray("старая копия"));
+    EXPECT_EQ(messages.messages().front().defaultButton(), ui::DefaultButton2);
+    messages.answer(ui::Yes);
+    EXPECT_EQ(commands.copyInto(removable.path()), copy);
+    EXPECT_NO_THROW(jet::Database::open(copy));
+
+    EXPECT_TRUE(commands.copyInto(app.path()).isEmpty());  // not over the working file
+    expectStillWorking();
+}
+
+TEST_F(DatabaseFileCommandsTest, RestoreReplacesTheDatabaseAndArchivesTheOldOne)
+{
+    testsupport::MessageRecorder messages;
+    const QString copy = commands.copyInto(removable.path());
+    ASSERT_FALSE(copy.isEmpty());
+    const QByteArray copyBytes = readFile(copy);
+    addGroup(QStringLiteral("После копии"));
+
+    // Declined: nothing happens.
+    messages.clear();
+    messages.answer(ui::No);
+    EXPECT_FALSE(commands.restoreFrom(copy));
+    EXPECT_EQ(groups(QStringLiteral("После копии")), 1);
+
+    messages.clear();
+    messages.answer(ui::Yes);
+    ASSERT_TRUE(commands.restoreFrom(copy));
+    EXPECT_EQ(workingPath(), working);
+    EXPECT_EQ(groups(QStringLiteral("После копии")), 0);
+    EXPECT_EQ(groups(QStringLiteral("Группа в рабочей базе")), 1);
+    EXPECT_EQ(childClosings, 1);
+    EXPECT_FALSE(QFileInfo::exists(working + QStringLiteral(".restore")));
+
+    // The replaced database is in the archive, whole.
+    const QStringList archived = QDir(app.file(QStringLiteral("Архив"))).entryList(QDir::Files);
+    ASSERT_EQ(archived.size(), 1);
+    auto old = jet::Database::open(QDir(app.file(QStringLiteral("Архив"))).filePath(archived.first()));
+    EXPECT_EQ(jet::toLong(old->scalar(QStringLiteral("SELECT COUNT(*) FROM SPGRUP WHERE NAIM = ?"),
+                                      {QStringLiteral("После копии")})),
+              1);
+    // The copy on the removable disk is left as it was.
+    EXPECT_EQ(readFile(copy), copyBytes);
+}
+
+TEST_F(DatabaseFileCommandsTest, RestoreFromABrokenCopyChangesNothing)
+{
+    const QString broken = removable.file(QStringLiteral("qv.db"));
+    writeFile(broken, "испорченная копия");
+    testsupport::MessageRecorder messages;
+    messages.answer(ui::Yes);
+    EXPECT_FALSE(commands.restoreFrom(broken));
+    EXPECT_EQ(messages.count(), 2);  // the question and the refusal
+    EXPECT_EQ(childClosings, 0);
+    expectStillWorking();
+    EXPECT_FALSE(QFileInfo::exists(working + QStringLiteral(".restore")));
+    EXPECT_TRUE(QDir(app.file(QStringLiteral("Архив"))).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(readFile(broken), QByteArray("испорченная копия"));
+}
+
+TEST_F(DatabaseFileCommandsTest, WindowsThatStayOpenStopTheSwitch)
+{
+    childrenClose = false;
+    testsupport::MessageRecorder messages;
+    EXPECT_FALSE(commands.createAt(app.file(QStringLiteral("новая.db"))));
+    EXPECT_FALSE(QFileInfo::exists(app.file(QStringLiteral("новая.db"))));
+    EXPECT_FALSE(commands.saveAsAt(removable.file(QStringLiteral("копия.db"))));
+    expectStillWorking();
+}
+
+TEST_F(DatabaseFileCommandsTest, CompactAndArchive)
+{
+    for (int i = 0; i < 200; ++i)
+        addGroup(QStringLiteral("Временная группа %1").arg(i));
+    core::db().execute(QStringLiteral("DELETE FROM SPGRUP WHERE NAIM LIKE ?"), {QStringLiteral("Временная%")});
+
+    testsupport::MessageRecorder messages;
+    ASSERT_TRUE(commands.compactNow());
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.texts().first().contains(QStringLiteral("Проверка целостности ошибок не обнаружила")));
+    EXPECT_EQ(messages.messages().front().icon(), ui::Information);
+    expectStillWorking();
+
+    const QString archived = commands.archiveNow();
+    ASSERT_FALSE(archived.isEmpty());
+    EXPECT_EQ(QFileInfo(archived).absolutePath(), app.file(QStringLiteral("Архив")));
+    EXPECT_TRUE(QFileInfo(archived).fileName().startsWith(QStringLiteral("qv ")));
+    EXPECT_TRUE(archived.endsWith(QStringLiteral(".db")));
+    auto copy = jet::Database::open(archived);
+    EXPECT_EQ(jet::toText(copy->scalar(QStringLiteral("PRAGMA integrity_check"))), QStringLiteral("ok"));
+    expectStillWorking();
+}
+
+TEST_F(DatabaseFileCommandsTest, MailAttachesACopyOrSaysThereIsNoMailProgram)
+{
+    const QByteArray path = qgetenv("PATH");
+    const QString bin = app.file(QStringLiteral("bin"));
+    QDir().mkpath(bin);
+    testsupport::MessageRecorder messages;
+
+    qputenv("PATH", bin.toLocal8Bit());
+    EXPECT_FALSE(commands.mailNow());
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.texts().first().startsWith(QStringLiteral("Почтовая программа недоступна")));
+
+    const QString argsFile = app.file(QStringLiteral("аргументы.txt"));
+    writeFile(QDir(bin).filePath(QStringLiteral("xdg-email")),
+              "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > \"" + argsFile.toUtf8() + "\"\n");
+    QFile::setPermissions(QDir(bin).filePath(QStringLiteral("xdg-email")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("PATH", bin.toLocal8Bit() + ':' + path);
+    ASSERT_TRUE(commands.mailNow());
+    qputenv("PATH", path);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(argsFile).size() > 0, 5000);
+    const QStringList args = QString::fromUtf8(readFile(argsFile)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const int attach = args.indexOf(QStringLiteral("--attach"));
+    ASSERT_GE(attach, 0);
+    const QString attachment = args.value(attach + 1);
+    EXPECT_EQ(QFileInfo(attachment).fileName(), QStringLiteral("qv.db"));
+    EXPECT_NO_THROW(jet::Database::open(attachment));
+    expectStillWorking();
+}
+
+TEST_F(DatabaseFileCommandsTest, MenuCommandTakesTheFileChosenInTheDialog)
+{
+    const QString path = app.file(QStringLiteral("из диалога.db"));
+    QString title;
+    ui::setDialogHandler([&](QDialog* d) {
+        auto* dialog = qobject_cast<QFileDialog*>(d);
+        title = d->windowTitle();
+        dialog->selectFile(path);
+        return int(QDialog::Accepted);
+    });
+    testsupport::MessageRecorder messages;
+    commands.create();
+    EXPECT_EQ(title, QStringLiteral("Создать базу данных"));
+    EXPECT_EQ(workingPath(), path);
+
+    // Cancelled: nothing changes.
+    ui::setDialogHandler([](QDialog*) { return int(QDialog::Rejected); });
+    commands.open();
+    commands.saveAs();
+    commands.copyToRemovableDisk();
+    commands.restoreFromRemovableDisk();
+    EXPECT_EQ(workingPath(), path);
+}
+
+} // namespace

@@ -1,0 +1,283 @@
+// Start-up: the data folder and its first filling, the working database, the
+// one-time office notice, the password and the whole sequence as a new user
+// meets it.
+#include "ShellStandIns.h"
+
+#include "core/AppState.h"
+#include "core/DataAccess.h"
+#include "platform/settings/Settings.h"
+#include "shell/MainWindow.h"
+#include "shell/Startup.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kUser = QString::fromLatin1(settings::kSectionUser);
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(content);
+}
+
+// KALVETA_HOME for one test.
+class HomeFolder {
+public:
+    explicit HomeFolder(const QString& path)
+        : previous_(qgetenv("KALVETA_HOME"))
+    {
+        qputenv("KALVETA_HOME", path.toUtf8());
+    }
+    ~HomeFolder() { qputenv("KALVETA_HOME", previous_); }
+
+private:
+    QByteArray previous_;
+};
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::clearSettings();
+        core::resetState();
+        core::state().AppPath = app.path();
+    }
+    void TearDown() override
+    {
+        core::CloseDatabase();
+        core::resetState();
+    }
+    testsupport::TempFolder app;
+};
+
+TEST_F(StartupTest, DataFolderComesFromTheEnvironment)
+{
+    HomeFolder home(app.file(QStringLiteral("дом")));
+    EXPECT_EQ(shell::resolveAppPath(), app.file(QStringLiteral("дом")));
+}
+
+TEST_F(StartupTest, WorkingDatabaseFileFromTheSetting)
+{
+    const QString a = app.path();
+    struct Case {
+        QString setting;
+        QString path;
+    };
+    const Case cases[] = {
+        {QString(), a + QStringLiteral("/qv.db")},
+        {QStringLiteral("qv.db"), a + QStringLiteral("/qv.db")},
+        {QStringLiteral("учёт 2024.db"), a + QStringLiteral("/учёт 2024.db")},
+        {QStringLiteral("/srv/данные/qv.db"), QStringLiteral("/srv/данные/qv.db")},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(shell::databasePathFromSetting(c.setting, a), c.path) << c.setting.toStdString();
+
+    EXPECT_EQ(shell::databaseSettingFor(a + QStringLiteral("/другая.db"), a), QStringLiteral("другая.db"));
+    EXPECT_EQ(shell::databaseSettingFor(QStringLiteral("/mnt/флешка/qv.db"), a), QStringLiteral("/mnt/флешка/qv.db"));
+}
+
+TEST_F(StartupTest, SwitchTexts)
+{
+    struct Case {
+        const char* text;
+        std::optional<bool> value;
+    };
+    const Case cases[] = {
+        {"-1", true}, {"1", true}, {"0", false}, {"True", true}, {"false", false},
+        {" 2 ", true}, {"", std::nullopt}, {"да", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(shell::settingAsBool(QString::fromUtf8(c.text)), c.value) << c.text;
+}
+
+TEST_F(StartupTest, FirstStartCopiesTheShippedFoldersOnce)
+{
+    testsupport::TempFolder shipped;
+    writeFile(shipped.file(QStringLiteral("Шаблоны ЭЖ/Группы.ots")), "template");
+    writeFile(shipped.file(QStringLiteral("Помощник ЭЖ/index.htm")), "<html/>");
+    writeFile(shipped.file(QStringLiteral("Помощник ЭЖ/картинки/1.png")), "png");
+    QFile::setPermissions(shipped.file(QStringLiteral("Шаблоны ЭЖ/Группы.ots")), QFile::ReadOwner);
+
+    shell::fillAppFolder(app.path(), shipped.path());
+    EXPECT_TRUE(QFileInfo(app.file(QStringLiteral("Помощник ЭЖ/картинки/1.png"))).isFile());
+    const QFileInfo copied(app.file(QStringLiteral("Шаблоны ЭЖ/Группы.ots")));
+    ASSERT_TRUE(copied.isFile());
+    EXPECT_TRUE(copied.isWritable());  // templates are adjusted in place
+    EXPECT_FALSE(QFileInfo::exists(app.file(QStringLiteral("Шаблоны ЭЖ.part"))));
+
+    // The user's own changes are never overwritten by a later start.
+    writeFile(app.file(QStringLiteral("Шаблоны ЭЖ/Группы.ots")), "edited");
+    shell::fillAppFolder(app.path(), shipped.path());
+    QFile f(app.file(QStringLiteral("Шаблоны ЭЖ/Группы.ots")));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("edited"));
+}
+
+TEST_F(StartupTest, ShippedDataOfTheSourceTreeWhenRunFromTheBuildTree)
+{
+    const QString shipped = shell::shippedDataFolder();
+    EXPECT_TRUE(QFileInfo(QDir(shipped).filePath(QStringLiteral("Помощник ЭЖ/index.htm"))).isFile()) << shipped.toStdString();
+    EXPECT_TRUE(QFileInfo(QDir(shipped).filePath(QStringLiteral("CMakeLists.txt"))).isFile()) << shipped.toStdString();
+}
+
+TEST_F(StartupTest, FirstStartCreatesTheSampleDatabaseAndTheNextOneReopensIt)
+{
+    testsupport::MessageRecorder messages;
+    const QString path = app.file(QStringLiteral("qv.db"));
+    ASSERT_TRUE(shell::prepareWorkingDatabase(path));
+    EXPECT_EQ(core::db().path(), path);
+    const long students = core::CountRecords(QStringLiteral("SELECT ID FROM SPSTUD"));
+    EXPECT_GT(students, 0);  // the sample data
+    // The office choice survives a restart.
+    core::db().execute(QStringLiteral("UPDATE INF SET OOo = 2"));
+    core::CloseDatabase();
+    core::state().OfficeIsOOo = false;
+
+    ASSERT_TRUE(shell::prepareWorkingDatabase(path));
+    EXPECT_EQ(core::CountRecords(QStringLiteral("SELECT ID FROM SPSTUD")), students);
+    EXPECT_TRUE(core::state().OfficeIsOOo);
+    EXPECT_EQ(messages.count(), 0);
+}
+
+TEST_F(StartupTest, ASecondCopyOnTheSameDatabaseIsRefused)
+{
+    const QString path = app.file(QStringLiteral("qv.db"));
+    {
+        testsupport::MessageRecorder quiet;
+        ASSERT_TRUE(shell::prepareWorkingDatabase(path));
+    }
+    // The first copy keeps the file open; the second one gets its own state.
+    std::unique_ptr<jet::Database> first = std::move(core::state().MainDatabase);
+
+    testsupport::MessageRecorder messages;
+    EXPECT_FALSE(shell::prepareWorkingDatabase(path));
+    EXPECT_EQ(core::state().MainDatabase, nullptr);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.texts().first().contains(QStringLiteral("требуется монопольный доступ")));
+    EXPECT_EQ(messages.messages().front().icon(), ui::Exclamation);
+}
+
+TEST_F(StartupTest, ANonDatabaseFileEndsTheStart)
+{
+    const QString path = app.file(QStringLiteral("qv.db"));
+    writeFile(path, "это не база данных");
+    testsupport::MessageRecorder messages;
+    EXPECT_FALSE(shell::prepareWorkingDatabase(path));
+    EXPECT_EQ(messages.count(), 1);
+    EXPECT_EQ(core::state().MainDatabase, nullptr);
+}
+
+// The whole sequence, as a new user starts the program twice.
+class MainSequenceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::clearSettings();
+        core::resetState();
+        ui::setDialogHandler([this](QDialog* d) {
+            dialogs << QString::fromLatin1(d->metaObject()->className());
+            return int(QDialog::Rejected);
+        });
+    }
+    void TearDown() override
+    {
+        ui::setDialogHandler({});
+        core::CloseDatabase();
+        core::resetState();
+    }
+    // Runs the start-up; closes the main window it shows.
+    shell::StartResult start(QString* title = nullptr, QString* status = nullptr)
+    {
+        shell::MainWindow* window = nullptr;
+        const shell::StartResult result = shell::Main(&window);
+        if (window) {
+            if (title)
+                *title = window->windowTitle();
+            if (status)
+                *status = window->statusPanel(1)->text();
+            window->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        core::CloseDatabase();
+        return result;
+    }
+
+    testsupport::TempFolder home;
+    HomeFolder env{home.path()};
+    QStringList dialogs;
+};
+
+TEST_F(MainSequenceTest, NewUserSeesTheNoticeOnceAndGetsTheSampleDatabase)
+{
+    testsupport::MessageRecorder messages;
+    QString title, status;
+    ASSERT_EQ(start(&title, &status), shell::StartResult::MainWindowShown);
+    EXPECT_EQ(title, QStringLiteral("Кальвета"));
+    EXPECT_EQ(status, QStringLiteral("Готово"));
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.texts().first(), shell::officeNoticeText());
+    EXPECT_EQ(messages.messages().front().icon(), ui::Information);
+    EXPECT_EQ(shell::officeNoticeText().count(QLatin1Char('\n')), 2);
+    EXPECT_EQ(settings::getSetting(kUser, QStringLiteral("bMesOOo")), QStringLiteral("-1"));
+    EXPECT_TRUE(dialogs.isEmpty());  // no password stored: no password dialog
+
+    const QString db = home.file(QStringLiteral("qv.db"));
+    EXPECT_TRUE(QFileInfo(db).isFile());
+    EXPECT_TRUE(QFileInfo(home.file(QStringLiteral("Помощник ЭЖ/index.htm"))).isFile());
+    EXPECT_EQ(core::state().TemplatesFolder, home.file(QStringLiteral("Шаблоны ЭЖ")));
+    EXPECT_EQ(core::state().HelpPagePath, home.file(QStringLiteral("Помощник ЭЖ/index.htm")));
+    EXPECT_EQ(core::state().DefaultTemplateNames[5], QStringLiteral("Кальвета"));
+    EXPECT_FALSE(core::state().OfficeIsOOo);
+    // The institution chooses the other office program; the next start reads it.
+    jet::Database::open(db)->execute(QStringLiteral("UPDATE INF SET OOo = 2"));
+
+    messages.clear();
+    ASSERT_EQ(start(), shell::StartResult::MainWindowShown);
+    EXPECT_EQ(messages.count(), 0);
+    EXPECT_TRUE(core::state().OfficeIsOOo);  // the same database, reopened
+    EXPECT_EQ(settings::getSetting(kUser, QStringLiteral("bMesOOo")), QStringLiteral("-1"));
+}
+
+TEST_F(MainSequenceTest, UnreadableNoticeSwitchReportsAndShowsTheNotice)
+{
+    settings::saveSetting(kUser, QStringLiteral("bMesOOo"), QStringLiteral("может быть"));
+    testsupport::MessageRecorder messages;
+    ASSERT_EQ(start(), shell::StartResult::MainWindowShown);
+    ASSERT_EQ(messages.count(), 2);
+    EXPECT_TRUE(messages.texts().at(0).startsWith(QStringLiteral("Произошла непредвиденная ошибка. 13 ")));
+    EXPECT_EQ(messages.texts().at(1), shell::officeNoticeText());
+    EXPECT_EQ(settings::getSetting(kUser, QStringLiteral("bMesOOo")), QStringLiteral("-1"));
+}
+
+TEST_F(MainSequenceTest, RefusedPasswordEndsWithoutTouchingTheDatabase)
+{
+    settings::saveSetting(kUser, QStringLiteral("bMesOOo"), QStringLiteral("-1"));
+    settings::saveSetting(kUser, QStringLiteral("Passw"), QStringLiteral("секрет"));
+    testsupport::MessageRecorder messages;
+    EXPECT_EQ(start(), shell::StartResult::Refused);
+    EXPECT_EQ(dialogs, QStringList{QStringLiteral("shell::LoginDialog")});
+    EXPECT_FALSE(QFileInfo::exists(home.file(QStringLiteral("qv.db"))));
+    EXPECT_EQ(shell::MainWindow::find(), nullptr);
+}
+
+TEST_F(MainSequenceTest, FailedDatabaseStepEndsWithoutAMainWindow)
+{
+    settings::saveSetting(kUser, QStringLiteral("bMesOOo"), QStringLiteral("-1"));
+    writeFile(home.file(QStringLiteral("qv.db")), "это не база данных");
+    testsupport::MessageRecorder messages;
+    EXPECT_EQ(start(), shell::StartResult::Failed);
+    EXPECT_EQ(messages.count(), 1);
+    EXPECT_EQ(shell::MainWindow::find(), nullptr);
+}
+
+} // namespace
