@@ -1,0 +1,816 @@
+#include "platform/office/Office.h"
+
+#include "platform/office/UnoSupport.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <com/sun/star/awt/XTopWindow.hpp>
+#include <com/sun/star/awt/XWindow2.hpp>
+#include <com/sun/star/bridge/BridgeFactory.hpp>
+#include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/connection/Connector.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/XEventListener.hpp>
+#include <com/sun/star/util/CloseVetoException.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <cppuhelper/bootstrap.hxx>
+#include <cppuhelper/implbase1.hxx>
+#include <rtl/ref.hxx>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <optional>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace office {
+
+using namespace office::uno;
+
+namespace {
+
+constexpr const char* kDefaultProgram = "/usr/lib/libreoffice/program/soffice";
+constexpr const char* kFundamentalRc = "/usr/lib/libreoffice/program/fundamentalrc";
+constexpr auto kStartTimeout = std::chrono::seconds(90);
+constexpr auto kGraceAfterExit = std::chrono::seconds(5);
+constexpr auto kEndTimeout = std::chrono::seconds(10);
+const char* const kPipeFile = "kalveta-office-pipe";
+
+// Settings the profile starts with: no first-start pages (the start then
+// takes a fraction of a second), no tips. A headless office also keeps no
+// lock files, writes no thumbnails and saves no recovery data.
+const char* const kSeedCommon[][3] = {
+    {"/org.openoffice.Setup/Product", "ooSetupLastVersion", "99.9"},
+    {"/org.openoffice.Office.Common/Misc", "ShowTipOfTheDay", "false"},
+    {"/org.openoffice.Office.Common/Misc", "FirstRun", "false"},
+};
+const char* const kSeedHeadless[][3] = {
+    {"/org.openoffice.Office.Common/Misc", "UseLocking", "false"},
+    {"/org.openoffice.Office.Common/Save/Document", "GenerateThumbnail", "false"},
+    {"/org.openoffice.Office.Recovery/AutoSave", "Enabled", "false"},
+};
+
+// Told by the UNO bridge when the connection to the office ends.
+class BridgeListener : public cppu::WeakImplHelper1<css::lang::XEventListener> {
+public:
+    explicit BridgeListener(std::atomic<bool>* alive) : alive_(alive) {}
+    void SAL_CALL disposing(const css::lang::EventObject&) override { alive_->store(false); }
+
+private:
+    std::atomic<bool>* alive_;
+};
+
+bool envFlag(const char* name)
+{
+    const QByteArray v = qgetenv(name).trimmed();
+    return !v.isEmpty() && v != "0";
+}
+
+void shutdownHook()
+{
+    Office::instance().shutdown();
+}
+
+QString fileUrl(const QString& path)
+{
+    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+}
+
+// The socket of a pipe the office listens on.
+QString pipeSocket(const QString& name)
+{
+    return QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(name);
+}
+
+// The pipe through which an office hands its arguments to another office
+// on the same profile: named after an MD5 digest of the profile's URL.
+QString singleInstancePipe(const QString& profileUrl)
+{
+    const QByteArray utf16(reinterpret_cast<const char*>(profileUrl.utf16()), profileUrl.size() * 2);
+    const QByteArray digest = QCryptographicHash::hash(utf16, QCryptographicHash::Md5);
+    QString hex;
+    for (unsigned char b : digest)
+        hex += QString::number(b, 16);
+    return QStringLiteral("SingleOfficeIPC_") + hex;
+}
+
+} // namespace
+
+struct Office::Impl {
+    QString program = QString::fromLatin1(kDefaultProgram);
+    // Without a screen an office window cannot be shown at all.
+    bool headless = envFlag("KALVETA_HEADLESS_OFFICE")
+        || (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"));
+    QString dataFolder;
+
+    Reference<css::uno::XComponentContext> remote;
+    Reference<css::frame::XDesktop2> desktop;
+    Reference<css::bridge::XBridge> bridge;
+    rtl::Reference<BridgeListener> listener;
+    std::atomic<bool> alive{false};
+    pid_t pid = 0;  // the started office's process group
+    pid_t watchdog = 0;
+    QString pipe;   // the name the started office listens on
+    int starts = 0;
+    // Offices started here and left running for the user at an end of the
+    // run; reaped once they end.
+    std::vector<pid_t> leftRunning;
+    QSet<QString> documentFiles;  // local files the office was given
+
+    QString profile() const { return QDir(dataFolder).filePath(QStringLiteral("office")); }
+    // The office's own temporary folder, so that what a killed office
+    // leaves there stays inside the profile folder.
+    QString tempFolder() const { return QDir(profile()).filePath(QStringLiteral("tmp")); }
+
+    bool childRunning()
+    {
+        if (pid <= 0)
+            return true;  // not ours to watch; the bridge tells
+        int status = 0;
+        const pid_t r = ::waitpid(pid, &status, WNOHANG);
+        return r == 0;
+    }
+
+    void reapLeftRunning(std::chrono::milliseconds wait = std::chrono::milliseconds(0))
+    {
+        const auto until = std::chrono::steady_clock::now() + wait;
+        for (;;) {
+            std::erase_if(leftRunning, [](pid_t p) {
+                int status = 0;
+                return ::waitpid(p, &status, WNOHANG) != 0;
+            });
+            if (leftRunning.empty() || std::chrono::steady_clock::now() >= until)
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
+    bool connected()
+    {
+        if (!remote.is() || !alive.load())
+            return false;
+        if (pid > 0 && !childRunning()) {
+            // The office we started has ended (crashed, or the user quit it).
+            pid = -pid;  // reaped; remember only that the group may linger
+            alive.store(false);
+            return false;
+        }
+        return true;
+    }
+
+    void dropConnection()
+    {
+        if (bridge.is()) {
+            try {
+                Reference<css::lang::XComponent>(bridge, UNO_QUERY_THROW)->dispose();
+            } catch (const css::uno::Exception&) {
+            }
+        }
+        desktop.clear();
+        remote.clear();
+        bridge.clear();
+        listener.clear();
+        alive.store(false);
+    }
+
+    // Processes of a process group (the office's start program and the
+    // office it runs), or with `byParent` the children of a process.
+    static std::vector<pid_t> groupMembers(pid_t group, bool byParent = false)
+    {
+        std::vector<pid_t> out;
+        const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        for (const QString& e : entries) {
+            bool ok = false;
+            const pid_t p = pid_t(e.toInt(&ok));
+            if (!ok)
+                continue;
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(p));
+            if (!stat.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray line = stat.readAll();
+            // pid (name) state ppid pgrp ...: the name may hold blanks.
+            const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+            if (fields.size() > 2 && fields.at(byParent ? 1 : 2).toInt() == group)
+                out.push_back(p);
+        }
+        return out;
+    }
+
+    // Kills what is left of a started office and reaps it: the office
+    // first, so that its start program reaps it, then the start program.
+    void killGroup()
+    {
+        if (pid == 0)
+            return;
+        const pid_t group = pid > 0 ? pid : -pid;
+        for (pid_t p : groupMembers(group))
+            if (p != group)
+                ::kill(p, SIGKILL);
+        if (pid > 0) {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+            while (childRunning() && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (childRunning()) {
+                ::kill(pid, SIGKILL);
+                int status = 0;
+                ::waitpid(pid, &status, 0);
+            }
+        }
+        ::kill(-group, SIGKILL);
+        pid = 0;
+        stopWatchdog();
+        // What the office leaves when it cannot clean up after itself: the
+        // socket of its pipe and its temporary files.
+        if (!pipe.isEmpty())
+            QFile::remove(pipeSocket(pipe));
+        QFile::remove(pipeSocket(singleInstancePipe(fileUrl(profile()))));
+        QDir(tempFolder()).removeRecursively();
+    }
+
+    // Lock files that a killed office left next to documents it held.
+    void removeStaleLocks()
+    {
+        QFile::remove(QDir(profile()).filePath(QStringLiteral(".lock")));
+        // Only locks that name our profile: another office may hold the
+        // same document now.
+        const QByteArray ours = QFileInfo(profile()).absoluteFilePath().toUtf8();
+        for (const QString& path : std::as_const(documentFiles)) {
+            const QFileInfo fi(path);
+            QFile lock(fi.dir().filePath(QStringLiteral(".~lock.") + fi.fileName() + QLatin1Char('#')));
+            if (!lock.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray owner = QByteArray::fromPercentEncoding(lock.readAll());
+            lock.close();
+            if (owner.contains(ours))
+                lock.remove();
+        }
+        documentFiles.clear();
+    }
+
+    void seedProfile()
+    {
+        const QString user = QDir(profile()).filePath(QStringLiteral("user"));
+        const QString xcu = QDir(user).filePath(QStringLiteral("registrymodifications.xcu"));
+        if (QFileInfo::exists(xcu))
+            return;
+        QDir().mkpath(user);
+        QByteArray text =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+            "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+            "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n";
+        auto add = [&text](const char* const item[3]) {
+            text += QByteArray("<item oor:path=\"") + item[0] + "\"><prop oor:name=\"" + item[1]
+                + "\" oor:op=\"fuse\"><value>" + item[2] + "</value></prop></item>\n";
+        };
+        for (const auto& item : kSeedCommon)
+            add(item);
+        if (headless)
+            for (const auto& item : kSeedHeadless)
+                add(item);
+        text += "</oor:items>\n";
+        QFile f(xcu);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(text);
+    }
+
+    // One attempt to reach an office listening on `pipe`.
+    bool tryConnect(const QString& pipe)
+    {
+        try {
+            auto local = localContext();
+            auto connection = css::connection::Connector::create(local)->connect(
+                toOU(QStringLiteral("pipe,name=") + pipe));
+            auto factory = css::bridge::BridgeFactory::create(local);
+            auto newBridge = factory->createBridge(OUString(), "urp", connection, nullptr);
+            Reference<css::uno::XComponentContext> ctx(
+                newBridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
+            auto newDesktop = css::frame::Desktop::create(ctx);
+            alive.store(true);
+            listener = new BridgeListener(&alive);
+            Reference<css::lang::XComponent>(newBridge, UNO_QUERY_THROW)
+                ->addEventListener(Reference<css::lang::XEventListener>(listener.get()));
+            bridge = newBridge;
+            remote = ctx;
+            desktop = newDesktop;
+            return true;
+        } catch (const css::connection::NoConnectException&) {
+            return false;
+        } catch (const css::uno::Exception&) {
+            return false;
+        }
+    }
+
+    QString pipeFile() const { return QDir(profile()).filePath(QString::fromLatin1(kPipeFile)); }
+
+    // An office of ours left running by an earlier run (with the user's
+    // documents in it) is reused.
+    bool reuseEarlier()
+    {
+        QFile f(pipeFile());
+        if (!f.open(QIODevice::ReadOnly))
+            return false;
+        const QString earlier = QString::fromUtf8(f.readLine()).trimmed();
+        if (earlier.isEmpty())
+            return false;
+        return tryConnect(earlier);
+    }
+
+    // A headless office must not outlive this process, however it ends
+    // (a test killed for taking too long): a small shell in the office's
+    // process group ends the group once this process is gone.
+    void stopWatchdog()
+    {
+        if (watchdog <= 0)
+            return;
+        const auto sleeping = groupMembers(watchdog, true);
+        ::kill(watchdog, SIGKILL);
+        for (pid_t p : sleeping)
+            ::kill(p, SIGKILL);
+        int status = 0;
+        ::waitpid(watchdog, &status, 0);
+        watchdog = 0;
+    }
+
+    void startWatchdog(pid_t group)
+    {
+        const QByteArray sockets = QFile::encodeName(pipeSocket(pipe)) + "' '"
+            + QFile::encodeName(pipeSocket(singleInstancePipe(fileUrl(profile()))));
+        const QByteArray script = QByteArray("while kill -0 ") + QByteArray::number(::getpid())
+            + " 2>/dev/null; do sleep 1; done; rm -f '" + sockets + "'; kill -KILL -" + QByteArray::number(group);
+        const char* argv[] = {"/bin/sh", "-c", script.constData(), nullptr};
+        posix_spawnattr_t attr;
+        posix_spawnattr_init(&attr);
+        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
+        posix_spawnattr_setpgroup(&attr, group);
+        sigset_t none;
+        sigemptyset(&none);
+        posix_spawnattr_setsigmask(&attr, &none);
+        posix_spawn_file_actions_t files;
+        posix_spawn_file_actions_init(&files);
+        posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+        pid_t p = 0;
+        if (posix_spawn(&p, argv[0], &files, &attr, const_cast<char**>(argv), environ) == 0)
+            watchdog = p;
+        posix_spawn_file_actions_destroy(&files);
+        posix_spawnattr_destroy(&attr);
+    }
+
+    void start()
+    {
+        pipe = QStringLiteral("kalveta-%1-%2-%3")
+                                 .arg(::getpid())
+                                 .arg(starts + 1)
+                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+        seedProfile();
+
+        std::vector<QByteArray> args;
+        args.push_back(program.toLocal8Bit());
+        if (headless)
+            args.push_back("--headless");
+        for (const char* a : {"--invisible", "--nologo", "--norestore", "--nodefault", "--nolockcheck"})
+            args.push_back(a);
+        args.push_back(QByteArray("--accept=pipe,name=") + pipe.toUtf8() + ";urp;StarOffice.ComponentContext");
+        args.push_back(QByteArray("-env:UserInstallation=") + fileUrl(profile()).toUtf8());
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        QDir().mkpath(tempFolder());
+        std::vector<QByteArray> env;
+        for (char** e = environ; *e; ++e)
+            if (std::strncmp(*e, "TMPDIR=", 7) != 0)
+                env.emplace_back(*e);
+        env.push_back("TMPDIR=" + QFile::encodeName(tempFolder()));
+        std::vector<char*> envp;
+        for (auto& e : env)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+
+        posix_spawnattr_t attr;
+        posix_spawnattr_init(&attr);
+        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
+        posix_spawnattr_setpgroup(&attr, 0);
+        sigset_t none;
+        sigemptyset(&none);
+        posix_spawnattr_setsigmask(&attr, &none);
+        posix_spawn_file_actions_t files;
+        posix_spawn_file_actions_init(&files);
+        posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+        pid_t child = 0;
+        const bool bare = !program.contains(QLatin1Char('/'));
+        const int rc = bare ? posix_spawnp(&child, argv[0], &files, &attr, argv.data(), envp.data())
+                            : posix_spawn(&child, argv[0], &files, &attr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&files);
+        posix_spawnattr_destroy(&attr);
+        if (rc != 0)
+            throw Error(ErrorKind::NotStarted, program + QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(rc)) + QLatin1Char(')'));
+        pid = child;
+        ++starts;
+        if (headless)
+            startWatchdog(child);
+
+        using clock = std::chrono::steady_clock;
+        const auto begin = clock::now();
+        std::optional<clock::time_point> exitedAt;
+        int exitStatus = 0;
+        auto wait = std::chrono::milliseconds(30);
+        for (;;) {
+            if (tryConnect(pipe))
+                break;
+            if (!exitedAt) {
+                int status = 0;
+                if (::waitpid(child, &status, WNOHANG) == child) {
+                    // Either it failed, or it handed the request to an office
+                    // already running on this profile; give that one a moment.
+                    exitedAt = clock::now();
+                    exitStatus = status;
+                    pid = -child;
+                }
+            }
+            const auto now = clock::now();
+            if ((exitedAt && now - *exitedAt > kGraceAfterExit) || now - begin > kStartTimeout) {
+                killGroup();
+                QString why = exitedAt ? QStringLiteral("программа завершилась с кодом %1")
+                                             .arg(WIFEXITED(exitStatus) ? WEXITSTATUS(exitStatus) : 128 + WTERMSIG(exitStatus))
+                                       : QStringLiteral("программа не отвечает");
+                throw Error(ErrorKind::NotStarted, program + QStringLiteral(" (") + why + QLatin1Char(')'));
+            }
+            std::this_thread::sleep_for(wait);
+            wait = std::min(wait * 2, std::chrono::milliseconds(100));
+        }
+        QFile f(pipeFile());
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write(pipe.toUtf8() + '\n');
+    }
+
+    // Documents open in the office.
+    std::vector<Reference<css::lang::XComponent>> components()
+    {
+        std::vector<Reference<css::lang::XComponent>> out;
+        if (!desktop.is())
+            return out;
+        try {
+            auto e = desktop->getComponents()->createEnumeration();
+            while (e->hasMoreElements()) {
+                Reference<css::lang::XComponent> c(e->nextElement(), UNO_QUERY);
+                if (c.is())
+                    out.push_back(c);
+            }
+        } catch (const css::uno::Exception&) {
+        }
+        return out;
+    }
+
+    // Ends the connected office; returns false (and leaves it running) when
+    // it shows a document and `evenVisible` is false, after closing the
+    // hidden documents when `closeHidden`.
+    bool end(bool evenVisible, bool closeHidden = false)
+    {
+        bool ended = false;
+        if (connected()) {
+            auto docs = components();
+            if (!evenVisible) {
+                std::vector<Reference<css::lang::XComponent>> shown;
+                for (const auto& c : docs)
+                    if (isVisible(c))
+                        shown.push_back(c);
+                if (!shown.empty()) {
+                    if (closeHidden)
+                        for (const auto& c : docs)
+                            if (std::find(shown.begin(), shown.end(), c) == shown.end())
+                                closeComponent(c);
+                    return false;
+                }
+            }
+            for (const auto& c : docs)
+                closeComponent(c);
+            try {
+                desktop->terminate();
+            } catch (const css::uno::Exception&) {
+            }
+            ended = true;
+        }
+        dropConnection();
+        if (pid > 0) {
+            const auto until = std::chrono::steady_clock::now() + kEndTimeout;
+            while (childRunning() && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (childRunning()) {
+                killGroup();
+                removeStaleLocks();
+            }
+        }
+        if (pid != 0) {
+            killGroup();  // anything left in the group
+            ended = true;
+        }
+        if (ended) {
+            // An office left running earlier and ended now by terminate().
+            reapLeftRunning(kEndTimeout);
+            QFile::remove(pipeFile());
+            QDir(tempFolder()).removeRecursively();
+            documentFiles.clear();
+        }
+        return true;
+    }
+};
+
+Office& Office::instance()
+{
+    // Never destroyed: the end of the run is handled by shutdown(), before
+    // the UNO runtime goes away.
+    static Office* office = [] {
+        auto* o = new Office;
+        if (QCoreApplication::instance())
+            qAddPostRoutine(shutdownHook);
+        std::atexit(shutdownHook);
+        return o;
+    }();
+    return *office;
+}
+
+Office::Office() : d_(std::make_unique<Impl>())
+{
+    const QString home = qEnvironmentVariable("KALVETA_HOME");
+    d_->dataFolder = !home.isEmpty() ? home : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+Office::~Office() = default;
+
+bool Office::ensureRunning()
+{
+    d_->reapLeftRunning();
+    if (d_->connected())
+        return false;
+    d_->dropConnection();
+    if (d_->pid != 0) {
+        d_->killGroup();
+        d_->removeStaleLocks();
+    }
+    localContext();  // throws NotStarted without the office's runtime
+    if (d_->reuseEarlier())
+        return false;
+    d_->start();
+    return true;
+}
+
+bool Office::isRunning()
+{
+    return d_->connected();
+}
+
+bool Office::quitIfIdle()
+{
+    return d_->end(false);
+}
+
+void Office::shutdown()
+{
+    if (d_->headless) {
+        d_->end(true);
+        return;
+    }
+    if (!d_->end(false, true)) {
+        // The user works with documents in it: leave it to the user.
+        d_->stopWatchdog();
+        d_->dropConnection();
+        if (d_->pid > 0)
+            d_->leftRunning.push_back(d_->pid);
+        d_->pid = 0;
+    }
+}
+
+bool Office::headless() const
+{
+    return d_->headless;
+}
+
+void Office::setHeadless(bool headless)
+{
+    d_->headless = headless;
+}
+
+QString Office::dataFolder() const
+{
+    return d_->dataFolder;
+}
+
+void Office::setDataFolder(const QString& folder)
+{
+    d_->dataFolder = folder;
+}
+
+QString Office::profileFolder() const
+{
+    return d_->profile();
+}
+
+QString Office::program() const
+{
+    return d_->program;
+}
+
+void Office::setProgram(const QString& path)
+{
+    d_->program = path;
+}
+
+long long Office::processGroup() const
+{
+    return d_->pid > 0 ? d_->pid : 0;
+}
+
+int Office::startCount() const
+{
+    return d_->starts;
+}
+
+// ---------------------------------------------------------------------------
+// UNO support
+
+namespace uno {
+
+Reference<css::uno::XComponentContext> localContext()
+{
+    // Kept to the very end of the process (never destroyed), like the
+    // runtime it stands for.
+    static auto* ctxHolder = new Reference<css::uno::XComponentContext>;
+    auto& ctx = *ctxHolder;
+    if (ctx.is())
+        return ctx;
+    if (qEnvironmentVariableIsEmpty("URE_BOOTSTRAP"))
+        qputenv("URE_BOOTSTRAP", QByteArray("vnd.sun.star.pathname:") + kFundamentalRc);
+    try {
+        ctx = cppu::defaultBootstrap_InitialComponentContext();
+    } catch (const cppu::BootstrapException& e) {
+        throw Error(ErrorKind::NotStarted, toQ(e.getMessage()));
+    } catch (const css::uno::Exception& e) {
+        throw Error(ErrorKind::NotStarted, toQ(e.Message));
+    }
+    return ctx;
+}
+
+Reference<css::uno::XComponentContext> context()
+{
+    Office::instance().ensureRunning();
+    return Office::instance().impl().remote;
+}
+
+Reference<css::frame::XDesktop2> desktop()
+{
+    Office::instance().ensureRunning();
+    return Office::instance().impl().desktop;
+}
+
+Props props(std::initializer_list<std::pair<const char*, Any>> list)
+{
+    Props out(static_cast<sal_Int32>(list.size()));
+    auto* p = out.getArray();
+    for (const auto& [name, value] : list) {
+        p->Name = OUString::createFromAscii(name);
+        p->Value = value;
+        ++p;
+    }
+    return out;
+}
+
+void fail(ErrorKind kind, const css::uno::Exception& e, const QString& what, bool disposed)
+{
+    // A closed document also reports itself disposed; only a broken bridge
+    // means the office went away.
+    const bool gone = !Office::instance().impl().connected()
+        || (disposed && e.Message.indexOf("bridge") >= 0);
+    if (gone) {
+        Office::instance().impl().alive.store(false);
+        throw Error(ErrorKind::ConnectionLost, toQ(e.Message));
+    }
+    QString detail = what;
+    const QString message = toQ(e.Message).trimmed();
+    if (!message.isEmpty())
+        detail += detail.isEmpty() ? message : QStringLiteral(" (") + message + QLatin1Char(')');
+    throw Error(kind, detail);
+}
+
+Reference<css::lang::XComponent> loadComponent(const OUString& url, const Props& args, const QString& what)
+{
+    auto desk = desktop();
+    Reference<css::lang::XComponent> doc;
+    try {
+        doc = desk->loadComponentFromURL(url, "_blank", 0, args);
+    } catch (const css::uno::Exception& e) {
+        fail(ErrorKind::CannotLoad, e, what);
+    }
+    if (!doc.is())
+        throw Error(ErrorKind::CannotLoad, what);
+    noteDocumentFile(url);
+    return doc;
+}
+
+void closeComponent(const Reference<css::lang::XComponent>& doc)
+{
+    if (!doc.is())
+        return;
+    try {
+        Reference<css::util::XCloseable> c(doc, UNO_QUERY);
+        if (c.is())
+            c->close(true);
+        else
+            doc->dispose();
+    } catch (const css::util::CloseVetoException&) {
+        try {
+            doc->dispose();
+        } catch (const css::uno::Exception&) {
+        }
+    } catch (const css::uno::Exception&) {
+    }
+}
+
+namespace {
+
+Reference<css::frame::XFrame> frameOf(const Reference<css::lang::XComponent>& doc)
+{
+    Reference<css::frame::XModel> model(doc, UNO_QUERY);
+    if (!model.is())
+        return {};
+    auto controller = model->getCurrentController();
+    return controller.is() ? controller->getFrame() : Reference<css::frame::XFrame>();
+}
+
+} // namespace
+
+bool isVisible(const Reference<css::lang::XComponent>& doc)
+{
+    try {
+        auto frame = frameOf(doc);
+        if (!frame.is())
+            return false;
+        Reference<css::awt::XWindow2> w(frame->getContainerWindow(), UNO_QUERY);
+        return w.is() && w->isVisible();
+    } catch (const css::uno::Exception&) {
+        return false;
+    }
+}
+
+void setVisible(const Reference<css::lang::XComponent>& doc, bool visible)
+{
+    call(ErrorKind::Failed, [&] {
+        auto frame = frameOf(doc);
+        if (frame.is() && frame->getContainerWindow().is())
+            frame->getContainerWindow()->setVisible(visible);
+    });
+}
+
+void activate(const Reference<css::lang::XComponent>& doc)
+{
+    call(ErrorKind::Failed, [&] {
+        auto frame = frameOf(doc);
+        if (!frame.is())
+            return;
+        frame->activate();
+        Reference<css::awt::XTopWindow> top(frame->getContainerWindow(), UNO_QUERY);
+        if (top.is())
+            top->toFront();
+    });
+}
+
+void noteDocumentFile(const OUString& url)
+{
+    const QUrl u(toQ(url));
+    if (u.isLocalFile())
+        Office::instance().impl().documentFiles.insert(u.toLocalFile());
+}
+
+} // namespace uno
+
+} // namespace office

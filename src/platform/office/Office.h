@@ -1,0 +1,72 @@
+#pragma once
+// The office process the program drives: LibreOffice, started by the program
+// on first use and kept for the run.
+//
+// It runs with its own profile folder inside the data folder (seeded so that
+// a start takes well under a second) and listens on a pipe whose name is
+// unique to this process. It is visible for the user, or headless when the
+// environment variable KALVETA_HEADLESS_OFFICE is 1 (tests, CI) or there is
+// no screen to show it on. An office
+// that ended or crashed is noticed and started again on the next use. At the
+// end of the run an office that shows documents to the user is left running
+// with them; otherwise it is ended.
+#include <QString>
+
+#include <memory>
+
+namespace office {
+
+class Office {
+public:
+    static Office& instance();
+
+    // Makes sure our office runs and is connected, starting it (again) when
+    // it does not. Returns true when this call started it. Throws
+    // office::Error (NotStarted) when it cannot be started.
+    bool ensureRunning();
+
+    // True when our office runs and is connected; starts nothing.
+    bool isRunning();
+
+    // Ends the office now unless it shows a document to the user: hidden
+    // documents are closed first. Returns true when no office runs anymore.
+    bool quitIfIdle();
+
+    // End of the run: a headless office is always ended; a visible one only
+    // when it shows no document (quitIfIdle). Called by itself when the
+    // application object is destroyed or the process exits.
+    void shutdown();
+
+    bool headless() const;
+    void setHeadless(bool headless);
+
+    // The data folder that holds the profile folder: $KALVETA_HOME, else the
+    // application's data location.
+    QString dataFolder() const;
+    void setDataFolder(const QString& folder);
+    QString profileFolder() const;
+
+    // The office's start program (normally the installed "soffice").
+    QString program() const;
+    void setProgram(const QString& path);
+
+    // Process group of the office this process started, 0 when none runs
+    // or the office was already running.
+    long long processGroup() const;
+
+    // How many times an office was started by this process.
+    int startCount() const;
+
+    struct Impl;
+    Impl& impl() { return *d_; }
+
+    ~Office();
+    Office(const Office&) = delete;
+    Office& operator=(const Office&) = delete;
+
+private:
+    Office();
+    std::unique_ptr<Impl> d_;
+};
+
+} // namespace office

@@ -1,0 +1,68 @@
+#include "platform/office/OfficeError.h"
+
+#include <array>
+
+namespace office {
+
+namespace {
+
+struct KindText {
+    ErrorKind kind;
+    int number;
+    const char* description;
+};
+
+constexpr std::array<KindText, 6> kKinds{{
+    {ErrorKind::NotStarted, errNotStarted, "Офисная программа не установлена или не может быть запущена"},
+    {ErrorKind::CannotLoad, errCannotLoad, "Документ не может быть загружен"},
+    {ErrorKind::CannotStore, errCannotStore, "Документ не может быть сохранен"},
+    {ErrorKind::ConnectionLost, errConnectionLost, "Связь с офисной программой потеряна"},
+    {ErrorKind::NotFound, errNotFound, "Объект не найден"},
+    {ErrorKind::Failed, errFailed, "Ошибка офисной программы"},
+}};
+
+const KindText& textOf(ErrorKind kind)
+{
+    for (const auto& k : kKinds)
+        if (k.kind == kind)
+            return k;
+    return kKinds.back();
+}
+
+QString composeDescription(ErrorKind kind, const QString& detail)
+{
+    QString d = QString::fromUtf8(textOf(kind).description);
+    if (!detail.isEmpty())
+        d += QStringLiteral(": ") + detail;
+    return d;
+}
+
+} // namespace
+
+Error::Error(ErrorKind kind, const QString& detail)
+    : std::runtime_error(QString(QString::number(textOf(kind).number) + QLatin1Char(' ')
+                                 + composeDescription(kind, detail))
+                             .toStdString())
+    , kind_(kind)
+    , number_(textOf(kind).number)
+    , description_(composeDescription(kind, detail))
+    , detail_(detail)
+{
+}
+
+QString Error::numberAndDescription() const
+{
+    return QString::number(number_) + QLatin1Char(' ') + description_;
+}
+
+int Error::numberOf(ErrorKind kind)
+{
+    return textOf(kind).number;
+}
+
+QString Error::descriptionOf(ErrorKind kind)
+{
+    return QString::fromUtf8(textOf(kind).description);
+}
+
+} // namespace office

@@ -1,0 +1,59 @@
+#pragma once
+// Failures of the office layer. Every failure carries a number and a
+// description for the messages that show both ("... Ошибка: 429 ...") and a
+// kind that tells the callers' cases apart: the office cannot be started at
+// all, a document cannot be loaded, a document cannot be stored, the office
+// went away in the middle of the work, a sheet or frame that does not exist,
+// anything else the office refused.
+#include <QString>
+
+#include <stdexcept>
+
+namespace office {
+
+enum class ErrorKind {
+    NotStarted,      // office not installed or it cannot start
+    CannotLoad,      // a document or template cannot be loaded
+    CannotStore,     // a document cannot be stored
+    ConnectionLost,  // the office ended or crashed while in use
+    NotFound,        // no sheet, frame or cell of that name or index
+    Failed,          // any other refusal of the office
+};
+
+// Error numbers, after the automation errors of the same meaning where
+// there is one.
+enum ErrorNumber : int {
+    errNotStarted = 429,
+    errCannotLoad = 1004,
+    errCannotStore = 75,
+    errConnectionLost = 462,
+    errNotFound = 9,
+    errFailed = 440,
+};
+
+class Error : public std::runtime_error {
+public:
+    // `detail` (the office's own message, a file name) follows the kind's
+    // description after a colon.
+    Error(ErrorKind kind, const QString& detail = {});
+
+    ErrorKind kind() const { return kind_; }
+    int number() const { return number_; }
+    QString description() const { return description_; }
+    QString detail() const { return detail_; }
+
+    // The number and the description joined by one blank, as the messages
+    // show them.
+    QString numberAndDescription() const;
+
+    static int numberOf(ErrorKind kind);
+    static QString descriptionOf(ErrorKind kind);
+
+private:
+    ErrorKind kind_;
+    int number_;
+    QString description_;
+    QString detail_;
+};
+
+} // namespace office

@@ -1,0 +1,548 @@
+#include "platform/office/SheetBuffer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
+#include <com/sun/star/sheet/XUsedAreaCursor.hpp>
+#include <com/sun/star/table/BorderLineStyle.hpp>
+#include <com/sun/star/table/CellRangeAddress.hpp>
+#include <com/sun/star/table/TableBorder2.hpp>
+#include <com/sun/star/lang/Locale.hpp>
+#include <com/sun/star/util/Date.hpp>
+#include <com/sun/star/util/NumberFormat.hpp>
+#include <com/sun/star/util/XNumberFormatTypes.hpp>
+#include <com/sun/star/util/XNumberFormatsSupplier.hpp>
+
+#include <atomic>
+
+namespace office::detail {
+
+using namespace office::uno;
+using css::table::BorderLine2;
+using css::table::CellRangeAddress;
+using css::table::TableBorder2;
+
+namespace {
+
+std::atomic<long long> gRemoteCalls{0};
+
+// Rectangles larger than this are not taken apart into cells: what is queued
+// is sent first and the property is set on the block directly.
+constexpr long long kQueueLimit = 200000;
+
+// Border widths in hundredths of a millimetre for the automation weights,
+// as the .xls filter maps them.
+constexpr sal_Int32 kHairline = 2;
+constexpr sal_Int32 kThin = 26;
+constexpr sal_Int32 kMedium = 62;
+constexpr sal_Int32 kThick = 88;
+
+enum Weight : int { wHairline = 1, wThin = 2, wMedium = -4138, wThick = 4 };
+enum Style : int { sNone = -4142, sContinuous = 1, sDash = -4115, sDot = -4118, sDouble = -4119 };
+
+} // namespace
+
+long long remoteCallCount()
+{
+    return gRemoteCalls.load();
+}
+
+void SheetBuffer::countCall(int n)
+{
+    gRemoteCalls += n;
+}
+
+std::vector<Rect> coalesce(const std::vector<std::pair<int, int>>& cells)
+{
+    std::vector<Rect> done;
+    std::map<std::pair<int, int>, Rect> open;  // column span -> block ending in the previous row
+    size_t i = 0;
+    while (i < cells.size()) {
+        const int row = cells[i].first;
+        std::map<std::pair<int, int>, Rect> next;
+        while (i < cells.size() && cells[i].first == row) {
+            const int left = cells[i].second;
+            int right = left;
+            ++i;
+            while (i < cells.size() && cells[i].first == row && cells[i].second == right + 1) {
+                ++right;
+                ++i;
+            }
+            const std::pair<int, int> span{left, right};
+            auto it = open.find(span);
+            if (it != open.end() && it->second.bottom == row - 1) {
+                Rect r = it->second;
+                r.bottom = row;
+                open.erase(it);
+                next[span] = r;
+            } else {
+                next[span] = Rect{row, left, row, right};
+            }
+        }
+        for (const auto& [span, r] : open)
+            done.push_back(r);
+        open = std::move(next);
+    }
+    for (const auto& [span, r] : open)
+        done.push_back(r);
+    return done;
+}
+
+BorderLine2 borderLine(std::optional<int> style, std::optional<int> weight)
+{
+    BorderLine2 line;
+    line.Color = 0;
+    const int s = style.value_or(sContinuous);
+    if (s == sNone) {
+        line.LineStyle = css::table::BorderLineStyle::NONE;
+        return line;
+    }
+    switch (s) {
+    case sDash: line.LineStyle = css::table::BorderLineStyle::DASHED; break;
+    case sDot: line.LineStyle = css::table::BorderLineStyle::DOTTED; break;
+    case sDouble: line.LineStyle = css::table::BorderLineStyle::DOUBLE; break;
+    default: line.LineStyle = css::table::BorderLineStyle::SOLID; break;
+    }
+    sal_Int32 width = kThin;
+    switch (weight.value_or(wThin)) {
+    case wHairline: width = kHairline; break;
+    case wMedium: width = kMedium; break;
+    case wThick: width = kThick; break;
+    default: width = kThin; break;
+    }
+    line.LineWidth = width;
+    line.OuterLineWidth = width;
+    return line;
+}
+
+int lineStyleOf(const BorderLine2& line)
+{
+    if (line.LineStyle == css::table::BorderLineStyle::NONE || line.LineWidth == 0)
+        return sNone;
+    switch (line.LineStyle) {
+    case css::table::BorderLineStyle::DASHED: return sDash;
+    case css::table::BorderLineStyle::DOTTED: return sDot;
+    case css::table::BorderLineStyle::DOUBLE: return sDouble;
+    default: return sContinuous;
+    }
+}
+
+int weightOf(const BorderLine2& line)
+{
+    const sal_Int32 w = line.LineWidth;
+    if (w <= 10)
+        return wHairline;
+    if (w <= 45)
+        return wThin;
+    if (w <= 75)
+        return wMedium;
+    return wThick;
+}
+
+std::vector<std::vector<QString>> parseSheetText(const QString& text)
+{
+    std::vector<std::vector<QString>> rows;
+    std::vector<QString> row;
+    QString field;
+    bool quoted = false;
+    bool fieldStarted = false;
+    const int n = text.size();
+    for (int i = 0; i < n; ++i) {
+        const QChar ch = text.at(i);
+        if (quoted) {
+            if (ch == QLatin1Char('"')) {
+                if (i + 1 < n && text.at(i + 1) == QLatin1Char('"')) {
+                    field += QLatin1Char('"');
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                field += ch;
+            }
+            continue;
+        }
+        if (ch == QLatin1Char('"') && !fieldStarted) {
+            quoted = true;
+            fieldStarted = true;
+        } else if (ch == QLatin1Char('\t')) {
+            row.push_back(field);
+            field.clear();
+            fieldStarted = false;
+        } else if (ch == QLatin1Char('\n') || ch == QLatin1Char('\r')) {
+            if (ch == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+            row.push_back(field);
+            rows.push_back(std::move(row));
+            row.clear();
+            field.clear();
+            fieldStarted = false;
+        } else {
+            field += ch;
+            fieldStarted = true;
+        }
+    }
+    if (fieldStarted || !row.empty()) {
+        row.push_back(field);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+SheetBuffer::SheetBuffer(const Reference<css::lang::XComponent>& document,
+                         const Reference<css::sheet::XSpreadsheet>& sheet)
+    : document_(document), sheet_(sheet)
+{
+}
+
+SheetBuffer::~SheetBuffer()
+{
+    try {
+        flush();
+    } catch (const Error&) {
+        // The document or the office is gone; nothing left to write to.
+    }
+}
+
+bool SheetBuffer::hasPending() const
+{
+    return !values_.empty() || !properties_.empty() || !borders_.empty();
+}
+
+void SheetBuffer::discard()
+{
+    values_.clear();
+    properties_.clear();
+    borders_.clear();
+    invalidate();
+}
+
+void SheetBuffer::invalidate()
+{
+    valueCache_.reset();
+    textCache_.reset();
+}
+
+void SheetBuffer::setValue(int row, int column, const Any& value)
+{
+    values_[{row, column}] = value;
+    invalidate();
+}
+
+void SheetBuffer::setProperty(const Rect& rect, const rtl::OUString& name, const Any& value)
+{
+    if (rect.cellCount() > kQueueLimit) {
+        flush();
+        applyProperty({rect}, name, value);
+        return;
+    }
+    auto it = std::find_if(properties_.begin(), properties_.end(),
+                           [&](const PropertyState& p) { return p.name == name; });
+    if (it == properties_.end()) {
+        properties_.push_back(PropertyState{name, {}, {}});
+        it = properties_.end() - 1;
+    }
+    int index = -1;
+    for (size_t i = 0; i < it->values.size(); ++i)
+        if (it->values[i] == value) {
+            index = int(i);
+            break;
+        }
+    if (index < 0) {
+        it->values.push_back(value);
+        index = int(it->values.size()) - 1;
+    }
+    for (int r = rect.top; r <= rect.bottom; ++r)
+        for (int c = rect.left; c <= rect.right; ++c)
+            it->cells[{r, c}] = index;
+}
+
+void SheetBuffer::setBorder(const Rect& rect, int side, std::optional<int> style, std::optional<int> weight)
+{
+    if (borders_.empty() || !(borders_.back().rect == rect))
+        borders_.push_back(BorderOp{rect, {}});
+    SidePending& p = borders_.back().sides[side];
+    if (style)
+        p.style = style;
+    if (weight)
+        p.weight = weight;
+}
+
+void SheetBuffer::flush()
+{
+    if (!hasPending())
+        return;
+    invalidate();
+    call(ErrorKind::Failed, [&] {
+        flushValues();
+        flushProperties();
+        flushBorders();
+    });
+}
+
+Reference<css::table::XCellRange> SheetBuffer::range(const Rect& r)
+{
+    return call(ErrorKind::Failed, [&] {
+        countCall();
+        return sheet_->getCellRangeByPosition(r.left, r.top, r.right, r.bottom);
+    });
+}
+
+int SheetBuffer::sheetIndex()
+{
+    return call(ErrorKind::Failed, [&] {
+        countCall();
+        return int(Reference<css::sheet::XCellRangeAddressable>(sheet_, UNO_QUERY_THROW)->getRangeAddress().Sheet);
+    });
+}
+
+void SheetBuffer::flushValues()
+{
+    if (values_.empty())
+        return;
+    std::vector<std::pair<int, int>> cells;
+    cells.reserve(values_.size());
+    for (const auto& [cell, value] : values_)
+        cells.push_back(cell);
+    for (const Rect& r : coalesce(cells)) {
+        css::uno::Sequence<css::uno::Sequence<Any>> data(r.bottom - r.top + 1);
+        auto* rows = data.getArray();
+        for (int row = r.top; row <= r.bottom; ++row) {
+            css::uno::Sequence<Any> line(r.right - r.left + 1);
+            auto* p = line.getArray();
+            for (int col = r.left; col <= r.right; ++col)
+                *p++ = values_[{row, col}];
+            rows[row - r.top] = line;
+        }
+        auto target = range(r);
+        countCall();
+        Reference<css::sheet::XCellRangeData>(target, UNO_QUERY_THROW)->setDataArray(data);
+    }
+    values_.clear();
+}
+
+void SheetBuffer::applyProperty(const std::vector<Rect>& rects, const rtl::OUString& name, const Any& value)
+{
+    if (rects.empty())
+        return;
+    if (rects.size() == 1) {
+        auto target = range(rects.front());
+        countCall();
+        Reference<css::beans::XPropertySet>(target, UNO_QUERY_THROW)->setPropertyValue(name, value);
+        return;
+    }
+    const int sheet = sheetIndex();
+    css::uno::Sequence<CellRangeAddress> addresses(static_cast<sal_Int32>(rects.size()));
+    auto* a = addresses.getArray();
+    for (const Rect& r : rects)
+        *a++ = CellRangeAddress(sal_Int16(sheet), r.left, r.top, r.right, r.bottom);
+    countCall(3);
+    Reference<css::lang::XMultiServiceFactory> factory(document_, UNO_QUERY_THROW);
+    Reference<css::sheet::XSheetCellRangeContainer> container(
+        factory->createInstance("com.sun.star.sheet.SheetCellRanges"), UNO_QUERY_THROW);
+    container->addRangeAddresses(addresses, false);
+    Reference<css::beans::XPropertySet>(container, UNO_QUERY_THROW)->setPropertyValue(name, value);
+}
+
+void SheetBuffer::flushProperties()
+{
+    for (const PropertyState& p : properties_) {
+        std::vector<std::vector<std::pair<int, int>>> byValue(p.values.size());
+        for (const auto& [cell, index] : p.cells)
+            byValue[index].push_back(cell);
+        for (size_t i = 0; i < p.values.size(); ++i)
+            applyProperty(coalesce(byValue[i]), p.name, p.values[i]);
+    }
+    properties_.clear();
+}
+
+void SheetBuffer::flushBorders()
+{
+    for (const BorderOp& op : borders_) {
+        TableBorder2 border;
+        bool anyEdge = false;
+        std::optional<BorderLine2> down, up;
+        for (const auto& [side, pending] : op.sides) {
+            const BorderLine2 line = borderLine(pending.style, pending.weight);
+            switch (side) {
+            case EdgeLeft: border.LeftLine = line; border.IsLeftLineValid = true; anyEdge = true; break;
+            case EdgeTop: border.TopLine = line; border.IsTopLineValid = true; anyEdge = true; break;
+            case EdgeBottom: border.BottomLine = line; border.IsBottomLineValid = true; anyEdge = true; break;
+            case EdgeRight: border.RightLine = line; border.IsRightLineValid = true; anyEdge = true; break;
+            case InsideVertical: border.VerticalLine = line; border.IsVerticalLineValid = true; anyEdge = true; break;
+            case InsideHorizontal: border.HorizontalLine = line; border.IsHorizontalLineValid = true; anyEdge = true; break;
+            case DiagonalDown: down = line; break;
+            case DiagonalUp: up = line; break;
+            default: break;
+            }
+        }
+        auto target = range(op.rect);
+        Reference<css::beans::XPropertySet> props(target, UNO_QUERY_THROW);
+        if (down) {
+            countCall();
+            props->setPropertyValue("DiagonalTLBR2", Any(*down));
+        }
+        if (up) {
+            countCall();
+            props->setPropertyValue("DiagonalBLTR2", Any(*up));
+        }
+        if (anyEdge) {
+            countCall();
+            props->setPropertyValue("TableBorder2", Any(border));
+        }
+    }
+    borders_.clear();
+}
+
+SheetBuffer::ValueCache& SheetBuffer::valueCache()
+{
+    flush();
+    if (valueCache_)
+        return *valueCache_;
+    call(ErrorKind::Failed, [&] {
+        ValueCache cache;
+        countCall(3);
+        auto cursor = sheet_->createCursor();
+        Reference<css::sheet::XUsedAreaCursor>(cursor, UNO_QUERY_THROW)->gotoEndOfUsedArea(false);
+        const auto end = Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
+        cache.rows = end.EndRow + 1;
+        cache.columns = end.EndColumn + 1;
+        auto block = range(Rect{0, 0, end.EndRow, end.EndColumn});
+        countCall(3);
+        cache.data = Reference<css::sheet::XCellRangeData>(block, UNO_QUERY_THROW)->getDataArray();
+        auto dates = Reference<css::sheet::XCellRangesQuery>(block, UNO_QUERY_THROW)
+                         ->queryContentCells(css::sheet::CellFlags::DATETIME);
+        if (dates.is()) {
+            countCall();
+            for (const auto& a : dates->getRangeAddresses())
+                for (int r = a.StartRow; r <= a.EndRow; ++r)
+                    for (int c = a.StartColumn; c <= a.EndColumn; ++c)
+                        cache.dates.insert({r, c});
+        }
+        // An empty sheet still reports its first cell as used.
+        if (cache.rows == 1 && cache.columns == 1) {
+            rtl::OUString s;
+            const Any& v = cache.data[0][0];
+            if (v.getValueTypeClass() != css::uno::TypeClass_DOUBLE && (v >>= s) && s.isEmpty())
+                cache.rows = cache.columns = 0;
+        }
+        valueCache_ = std::move(cache);
+    });
+    return *valueCache_;
+}
+
+Any SheetBuffer::value(int row, int column)
+{
+    const ValueCache& c = valueCache();
+    if (row < 0 || column < 0 || row >= c.rows || column >= c.columns)
+        return Any(rtl::OUString());
+    return c.data[row][column];
+}
+
+bool SheetBuffer::isDate(int row, int column)
+{
+    return valueCache().dates.count({row, column}) > 0;
+}
+
+std::pair<int, int> SheetBuffer::lastCell()
+{
+    const ValueCache& c = valueCache();
+    return {c.rows - 1, c.columns - 1};
+}
+
+css::uno::Sequence<css::uno::Sequence<Any>> SheetBuffer::values(const Rect& rect)
+{
+    flush();
+    return call(ErrorKind::Failed, [&] {
+        auto block = range(rect);
+        countCall();
+        return Reference<css::sheet::XCellRangeData>(block, UNO_QUERY_THROW)->getDataArray();
+    });
+}
+
+SheetBuffer::TextCache& SheetBuffer::textCache()
+{
+    flush();
+    if (textCache_)
+        return *textCache_;
+    // The texts as shown come from the office's text export of this one
+    // sheet: one call instead of one per cell.
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        throw Error(ErrorKind::Failed, QStringLiteral("временная папка недоступна"));
+    const int index = sheetIndex();
+    const QString url = QUrl::fromLocalFile(dir.filePath(QStringLiteral("sheet.csv"))).toString(QUrl::FullyEncoded);
+    call(ErrorKind::Failed, [&] {
+        countCall();
+        Reference<css::frame::XStorable>(document_, UNO_QUERY_THROW)
+            ->storeToURL(toOU(url),
+                         props({{"FilterName", Any(rtl::OUString("Text - txt - csv (StarCalc)"))},
+                                {"FilterOptions",
+                                 Any(toOU(QStringLiteral("9,34,76,1,,0,true,false,true,false,false,%1").arg(index + 1)))},
+                                {"Overwrite", Any(true)}}));
+    });
+    // The export names the file after the sheet; it is the only one there.
+    const QStringList files = QDir(dir.path()).entryList(QDir::Files);
+    TextCache cache;
+    if (!files.isEmpty()) {
+        QFile f(dir.filePath(files.first()));
+        if (f.open(QIODevice::ReadOnly))
+            cache.rows = parseSheetText(QString::fromUtf8(f.readAll()));
+    }
+    textCache_ = std::move(cache);
+    return *textCache_;
+}
+
+QDate SheetBuffer::nullDate()
+{
+    if (!nullDate_) {
+        nullDate_ = call(ErrorKind::Failed, [&] {
+            countCall();
+            css::util::Date d(30, 12, 1899);
+            Reference<css::beans::XPropertySet>(document_, UNO_QUERY_THROW)->getPropertyValue("NullDate") >>= d;
+            return QDate(d.Year, d.Month, d.Day);
+        });
+    }
+    return *nullDate_;
+}
+
+sal_Int32 SheetBuffer::dateFormat(bool withTime)
+{
+    auto it = dateFormats_.find(withTime);
+    if (it != dateFormats_.end())
+        return it->second;
+    const sal_Int32 key = call(ErrorKind::Failed, [&] {
+        countCall(2);
+        Reference<css::util::XNumberFormatsSupplier> nfs(document_, UNO_QUERY_THROW);
+        Reference<css::util::XNumberFormatTypes> types(nfs->getNumberFormats(), UNO_QUERY_THROW);
+        return types->getStandardFormat(withTime ? css::util::NumberFormat::DATETIME : css::util::NumberFormat::DATE,
+                                        css::lang::Locale("ru", "RU", ""));
+    });
+    dateFormats_[withTime] = key;
+    return key;
+}
+
+QString SheetBuffer::displayText(int row, int column)
+{
+    const TextCache& c = textCache();
+    if (row < 0 || row >= int(c.rows.size()))
+        return {};
+    const auto& line = c.rows[row];
+    if (column < 0 || column >= int(line.size()))
+        return {};
+    return line[column];
+}
+
+} // namespace office::detail

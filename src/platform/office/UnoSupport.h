@@ -1,0 +1,87 @@
+#pragma once
+// Inside the office layer only: the UNO connection, conversions between Qt
+// and UNO texts and the translation of UNO exceptions into office::Error.
+// Needs the generated UNO headers (kalveta_office_uno).
+#include "platform/office/OfficeError.h"
+
+#include <QString>
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
+#include <com/sun/star/uno/Any.hxx>
+#include <com/sun/star/uno/Reference.hxx>
+#include <com/sun/star/uno/Sequence.hxx>
+#include <com/sun/star/uno/XComponentContext.hpp>
+#include <rtl/ustring.hxx>
+
+#include <initializer_list>
+#include <utility>
+
+namespace office::uno {
+
+using css::uno::Any;
+using css::uno::Reference;
+using css::uno::Sequence;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+using rtl::OUString;
+
+inline OUString toOU(const QString& s)
+{
+    return OUString(reinterpret_cast<const sal_Unicode*>(s.utf16()), s.size());
+}
+
+inline QString toQ(const OUString& s)
+{
+    return QString(reinterpret_cast<const QChar*>(s.getStr()), s.getLength());
+}
+
+// The process's own UNO runtime (bootstrapped once).
+Reference<css::uno::XComponentContext> localContext();
+
+// The component context and desktop of our office, started when needed.
+Reference<css::uno::XComponentContext> context();
+Reference<css::frame::XDesktop2> desktop();
+
+using Props = Sequence<css::beans::PropertyValue>;
+Props props(std::initializer_list<std::pair<const char*, Any>> list);
+
+// Throws office::Error of `kind` for the UNO exception `e` (ConnectionLost
+// when the office went away); `what` names the document or object.
+// `disposed` tells that `e` was a DisposedException.
+[[noreturn]] void fail(ErrorKind kind, const css::uno::Exception& e, const QString& what = {}, bool disposed = false);
+
+// Runs `f`, turning UNO exceptions into office::Error of `kind`.
+template <class F>
+decltype(auto) call(ErrorKind kind, F&& f, const QString& what = {})
+{
+    try {
+        return f();
+    } catch (const css::lang::DisposedException& e) {
+        fail(kind, e, what, true);
+    } catch (const css::uno::Exception& e) {
+        fail(kind, e, what);
+    }
+}
+
+// Loads a document through the desktop; CannotLoad when the office refuses.
+// `what` names the file in the error.
+Reference<css::lang::XComponent> loadComponent(const OUString& url, const Props& args,
+                                               const QString& what);
+
+// Closes a document without saving; failures (a dead office) are ignored.
+void closeComponent(const Reference<css::lang::XComponent>& doc);
+
+// Whether the document has a visible window, and showing or hiding it.
+bool isVisible(const Reference<css::lang::XComponent>& doc);
+void setVisible(const Reference<css::lang::XComponent>& doc, bool visible);
+void activate(const Reference<css::lang::XComponent>& doc);
+
+// Remembers a local file the office holds, so that lock files a crashed
+// office leaves behind can be removed before it is started again.
+void noteDocumentFile(const OUString& url);
+
+} // namespace office::uno

@@ -1,0 +1,255 @@
+// The office helpers: file URLs, the advice text, structs and property
+// lists, single cells and framed ranges, opening a document for the user.
+#include "OfficeFixtures.h"
+
+#include "platform/office/OOo.h"
+#include "platform/office/OOoUno.h"
+
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/table/BorderLine.hpp>
+#include <com/sun/star/table/CellContentType.hpp>
+#include <com/sun/star/table/TableBorder.hpp>
+#include <com/sun/star/text/XTextRange.hpp>
+#include <osl/file.hxx>
+
+using namespace office;
+using css::uno::Any;
+using css::uno::Sequence;
+
+namespace {
+
+QString systemUrl(const QString& path)
+{
+    rtl::OUString url;
+    osl::FileBase::getFileURLFromSystemPath(uno::toOU(path), url);
+    return uno::toQ(url);
+}
+
+Sequence<Any> anys(std::initializer_list<Any> list)
+{
+    Sequence<Any> out(sal_Int32(list.size()));
+    sal_Int32 i = 0;
+    for (const Any& a : list)
+        out.getArray()[i++] = a;
+    return out;
+}
+
+QString cellText(const css::uno::Reference<css::table::XCell>& cell)
+{
+    return uno::toQ(css::uno::Reference<css::text::XTextRange>(cell, css::uno::UNO_QUERY_THROW)->getString());
+}
+
+} // namespace
+
+TEST(ConvertToURL, GivesTheUrlTheOfficeTakesForAnyPath)
+{
+    const QString names[] = {
+        QStringLiteral("/tmp/Шаблоны ЭЖ/Справочники (шаблон).ots"),
+        QStringLiteral("/tmp/100% готово.ods"),
+        QStringLiteral("/tmp/№ 5 #1.xls"),
+        QStringLiteral("/tmp/a;b=c&d+e[1]!.ods"),
+    };
+    for (const QString& path : names) {
+        const QString url = ConvertToURL(path);
+        EXPECT_EQ(QUrl(url).toLocalFile(), path) << qPrintable(url);
+        // The same URL the office's own runtime makes of the path, up to
+        // which harmless characters are escaped.
+        EXPECT_EQ(QUrl::fromPercentEncoding(url.toUtf8()), QUrl::fromPercentEncoding(systemUrl(path).toUtf8()));
+        EXPECT_FALSE(url.contains(QLatin1Char(' ')));
+        EXPECT_FALSE(url.contains(QLatin1Char('#')));
+    }
+    EXPECT_EQ(ConvertToURL(QStringLiteral("/tmp/100% готово.ods")),
+              QStringLiteral("file:///tmp/100%25%20%D0%B3%D0%BE%D1%82%D0%BE%D0%B2%D0%BE.ods"));
+    // Already a URL: unchanged.
+    const QString url = QStringLiteral("file:///tmp/%D0%90.ods");
+    EXPECT_EQ(ConvertToURL(url), url);
+    EXPECT_EQ(ConvertToURL(QStringLiteral("private:factory/scalc")), QStringLiteral("private:factory/scalc"));
+    // Backslashes separate folders; a relative path starts in the current folder.
+    EXPECT_EQ(ConvertToURL(QStringLiteral("/tmp\\Документы\\a.ods")), ConvertToURL(QStringLiteral("/tmp/Документы/a.ods")));
+    EXPECT_EQ(QUrl(ConvertToURL(QStringLiteral("a b.ods"))).toLocalFile(), QDir::current().filePath(QStringLiteral("a b.ods")));
+    EXPECT_EQ(ConvertToURL(QString()), QString());
+}
+
+TEST(ConvertToURL, FilesWithAwkwardNamesAreStoredAndLoaded)
+{
+    testsupport::TempFolder folder;
+    for (const QString& name : {QStringLiteral("Справочник Группы (1).ods"), QStringLiteral("100% #2.ods")}) {
+        const QString path = folder.file(name);
+        CalcDocument doc = CalcDocument::createNew(true);
+        doc.sheet(0).cell(0, 0).setString(name);
+        doc.storeAsUrl(ConvertToURL(path));
+        doc.dispose();
+        ASSERT_TRUE(QFile::exists(path)) << qPrintable(name);
+        CalcDocument back = CalcDocument::load(ConvertToURL(path), true);
+        EXPECT_EQ(back.sheet(0).cell(0, 0).string(), name);
+        back.dispose();
+    }
+}
+
+TEST(OOoNotStartedMessage, ChoosesTheFirstSentenceByTheApplicationWord)
+{
+    const QString rest = QStringLiteral("Проверьте, установлен ли на Вашем компьютере офисный комплект программ OpenOffice.org версии 3.1 и выше, затем повторите операцию. ");
+    struct Case {
+        const char* word;
+        const char* first;
+    };
+    const Case cases[] = {
+        {"", "Приложение OpenOffice.org не может загрузиться. "},
+        {"Writer", "Приложение OpenOffice.org Writer не может загрузиться. "},
+        {"Calc", "Приложение OpenOffice.org Calc не может загрузиться. "},
+        {"calc", ""},
+    };
+    for (const Case& c : cases) {
+        const QString text = OOoNotStartedMessage(QString::fromUtf8(c.word));
+        EXPECT_TRUE(text.startsWith(QString::fromUtf8(c.first) + rest)) << c.word;
+    }
+    const QString text = OOoNotStartedMessage(QStringLiteral("Calc"));
+    EXPECT_TRUE(text.contains(QStringLiteral("по адресу: https://")));
+    EXPECT_TRUE(text.contains(QStringLiteral(" и установить на свой компьютер . По своим возможностям")));
+    EXPECT_TRUE(text.contains(QStringLiteral("бюджетные учреждения полностью перевести")));
+    EXPECT_TRUE(text.endsWith(QStringLiteral("Справочники - Учреждение - Офисная программа. ")));
+    const Error e(ErrorKind::NotStarted, QStringLiteral("soffice"));
+    EXPECT_EQ(OOoNotStartedReport(QStringLiteral("Calc"), e),
+              text + QStringLiteral(" Ошибка: 429 ") + e.description());
+}
+
+TEST(OOoHelpers, StructsAndPropertyLists)
+{
+    newServiceManager();
+    ASSERT_TRUE(OOoServiceManager().is());
+    css::beans::PropertyValue one;
+    EXPECT_TRUE(CreateUnoStruct(QStringLiteral("com.sun.star.beans.PropertyValue"), -1) >>= one);
+    struct Case {
+        int count;
+        int elements;
+    };
+    for (const Case& c : {Case{0, 1}, Case{2, 3}}) {
+        Sequence<Any> array;
+        ASSERT_TRUE(CreateUnoStruct(QStringLiteral("com.sun.star.table.BorderLine"), c.count) >>= array);
+        ASSERT_EQ(array.getLength(), c.elements);
+        css::table::BorderLine line;
+        EXPECT_TRUE(array[0] >>= line);
+    }
+    EXPECT_FALSE(CreateUnoStruct(QStringLiteral("com.sun.star.no.SuchStruct"), -1).hasValue());
+    EXPECT_FALSE(CreateUnoStruct(QStringLiteral("com.sun.star.frame.XDesktop"), -1).hasValue());
+
+    auto hidden = MakePropertyValues(anys({Any(rtl::OUString("Hidden")), Any(true)}));
+    ASSERT_EQ(hidden.getLength(), 1);
+    EXPECT_EQ(hidden[0].Name, "Hidden");
+    EXPECT_EQ(hidden[0].Value, Any(true));
+    EXPECT_EQ(MakePropertyValues(anys({Any(rtl::OUString("A")), Any(1), Any(rtl::OUString("B"))})).getLength(), 0);
+    EXPECT_EQ(MakePropertyValues(anys({Any(sal_Int32(1)), Any(true)})).getLength(), 0);
+    EXPECT_EQ(MakePropertyValues(Sequence<Any>()).getLength(), 0);
+    auto two = MakePropertyValues(
+        anys({Any(rtl::OUString("Overwrite")), Any(true), Any(rtl::OUString("FilterName")), Any(rtl::OUString("calc8"))}));
+    ASSERT_EQ(two.getLength(), 2);
+    EXPECT_EQ(two[1].Name, "FilterName");
+    EXPECT_EQ(EmptyArray().getLength(), 0);
+}
+
+TEST(OOoHelpers, SetCellValueWritesOneCellByItsMode)
+{
+    newServiceManager();
+    CalcDocument doc = CalcDocument::createNew(true);
+    auto sheet = unoSheet(doc.sheet(0));
+    auto a1 = SetCellValue(1, 1, sheet, QStringLiteral("0123"), 0);
+    ASSERT_TRUE(a1.is());
+    EXPECT_EQ(cellText(sheet->getCellByPosition(0, 0)), QStringLiteral("0123"));
+    EXPECT_EQ(sheet->getCellByPosition(0, 0)->getType(), css::table::CellContentType_TEXT);
+    SetCellValue(2, 3, sheet, QStringLiteral("12,5"), 1);
+    EXPECT_DOUBLE_EQ(sheet->getCellByPosition(2, 1)->getValue(), 12.5);
+    SetCellValue(3, 1, sheet, QStringLiteral("=C2*2"), 2);
+    EXPECT_DOUBLE_EQ(sheet->getCellByPosition(0, 2)->getValue(), 25.0);
+    auto untouched = SetCellValue(4, 1, sheet, QStringLiteral("x"), 3);
+    EXPECT_TRUE(untouched.is());
+    EXPECT_EQ(sheet->getCellByPosition(0, 3)->getType(), css::table::CellContentType_EMPTY);
+    SetCellValue(5, 1, sheet, QStringLiteral("не число"), 1);
+    EXPECT_EQ(sheet->getCellByPosition(0, 4)->getType(), css::table::CellContentType_EMPTY);
+    EXPECT_FALSE(SetCellValue(0, 1, sheet, QStringLiteral("x"), 0).is());
+
+    // The same through the Calc model, collected and sent in one go.
+    CalcSheet model = doc.sheet(0);
+    CalcCell cell = SetCellValue(1, 2, model, QStringLiteral("5"), 1);
+    ASSERT_TRUE(cell.isValid());
+    EXPECT_EQ(cell.column(), 1);
+    EXPECT_EQ(cell.row(), 0);
+    EXPECT_FALSE(SetCellValue(1, 0, model, QStringLiteral("x"), 0).isValid());
+    SetCellValue(7, 1, model, QStringLiteral("x"), 9);
+    EXPECT_DOUBLE_EQ(model.cell(1, 0).value(), 5.0);
+    EXPECT_EQ(model.cell(0, 6).string(), QString());
+    doc.dispose();
+}
+
+TEST(OOoHelpers, SetRangeBordersFramesTheRange)
+{
+    newServiceManager();
+    CalcDocument doc = CalcDocument::createNew(true);
+    auto sheet = unoSheet(doc.sheet(0));
+    auto borderOf = [&](int l, int t, int r, int b) {
+        css::table::TableBorder border;
+        css::uno::Reference<css::beans::XPropertySet>(sheet->getCellRangeByPosition(l, t, r, b), css::uno::UNO_QUERY_THROW)
+                ->getPropertyValue("TableBorder")
+            >>= border;
+        return border;
+    };
+    // Inner lines drawn earlier stay when the frame has none of its own.
+    SetRangeBorders(2, 2, 4, 4, sheet, true, false);
+    SetRangeBorders(1, 1, 5, 5, sheet, false, false);
+    auto outer = borderOf(0, 0, 4, 4);
+    EXPECT_EQ(outer.LeftLine.OuterLineWidth, 2);
+    auto inner = borderOf(1, 1, 3, 3);
+    EXPECT_TRUE(inner.IsHorizontalLineValid);
+    EXPECT_EQ(inner.HorizontalLine.OuterLineWidth, 2);
+    SetRangeBorders(7, 1, 9, 3, sheet, true, true);
+    auto thick = borderOf(0, 6, 2, 8);
+    EXPECT_NEAR(thick.TopLine.OuterLineWidth, 50, 1);  // kept in twips
+    EXPECT_EQ(thick.VerticalLine.OuterLineWidth, 2);
+    // Through the Calc model.
+    CalcSheet model = doc.sheet(0);
+    SetRangeBorders(12, 1, 14, 2, model, true, true);
+    EXPECT_NEAR(model.cellRange(0, 11, 1, 13).outlineWidth(), 50, 1);
+    EXPECT_EQ(model.cellRange(0, 11, 1, 13).innerWidth(), 2);
+    doc.dispose();
+}
+
+TEST(OOoHelpers, OpenDocumentInOOoLeavesTheDocumentOpenForTheUser)
+{
+    testsupport::TempFolder folder;
+    testsupport::MessageRecorder messages;
+    const QString path = folder.file(QStringLiteral("для пользователя.ods"));
+    CalcDocument doc = CalcDocument::createNew(true);
+    doc.storeAsUrl(path);
+    doc.dispose();
+
+    QString argument = path;
+    OpenDocumentInOOo(argument);
+    EXPECT_EQ(messages.count(), 0);
+    EXPECT_EQ(argument, ConvertToURL(path));
+    auto open = officetest::openDocument(path);
+    ASSERT_TRUE(open.is());
+    uno::closeComponent(open);
+
+    QString missing = folder.file(QStringLiteral("нет.ods"));
+    OpenDocumentInOOo(missing);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.texts().first(), QStringLiteral("Файл документа не найден: ") + folder.file(QStringLiteral("нет.ods")));
+    EXPECT_EQ(messages.messages().front().icon(), ui::Exclamation);
+
+    // Something the office cannot load gives the advice with the error.
+    QString folderPath = folder.file(QStringLiteral("папка"));
+    ASSERT_TRUE(QDir().mkpath(folderPath));
+    messages.clear();
+    OpenDocumentInOOo(folderPath);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.texts().first().startsWith(OOoNotStartedMessage(QString()) + QStringLiteral(" Ошибка: 1004 ")))
+        << qPrintable(messages.texts().first());
+    EXPECT_EQ(messages.messages().front().icon(), ui::Information);
+}
