@@ -126,6 +126,12 @@ void frmSD1::Form_Load()
     buildLines();
     layoutCard();
     kindSpecificSteps();
+    // A chosen entry longer than its list box shows its beginning, not its end.
+    for (const Line& L : lines_) {
+        for (QComboBox* combo : {L.cm1, L.cm2})
+            if (combo && combo->lineEdit())
+                combo->lineEdit()->setCursorPosition(0);
+    }
     setCaption();
     isLoading_ = false;
 }

@@ -1,5 +1,7 @@
 #include "core/ChildWindows.h"
 
+#include "platform/ui/Messages.h"
+
 namespace core {
 
 WindowFactories& windowFactories()
@@ -12,6 +14,11 @@ ShellServices& shellServices()
 {
     static ShellServices s;
     return s;
+}
+
+void reportNotAvailable()
+{
+    ui::msgBox(QStringLiteral("Эта возможность в данной версии программы пока недоступна."), ui::Information);
 }
 
 } // namespace core

@@ -2,11 +2,13 @@
 
 #include "platform/jet/Jet.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSet>
@@ -45,6 +47,30 @@ private:
     QTreeWidget* list_;
 };
 
+// Draws a column caption wider than its column as its beginning and "…",
+// whatever its alignment: a right-aligned caption would otherwise lose its
+// first words and a centred one both ends.
+class ElidingHeaderStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        const auto* header = element == CE_HeaderLabel ? qstyleoption_cast<const QStyleOptionHeader*>(option) : nullptr;
+        if (!header) {
+            QProxyStyle::drawControl(element, option, painter, widget);
+            return;
+        }
+        QStyleOptionHeader elided(*header);
+        int room = elided.rect.width();
+        if (!elided.icon.isNull())
+            room -= pixelMetric(PM_SmallIconSize, option, widget) + 2 * pixelMetric(PM_HeaderMargin, option, widget);
+        elided.text = elided.fontMetrics.elidedText(elided.text, Qt::ElideRight, qMax(0, room));
+        QProxyStyle::drawControl(element, &elided, painter, widget);
+    }
+};
+
 Qt::Alignment qtAlignment(int alignment)
 {
     switch (alignment) {
@@ -58,6 +84,12 @@ void prepareHeader(QTreeWidget* list)
 {
     list->header()->setMinimumSectionSize(0);
     list->header()->setStretchLastSection(false);
+    if (!dynamic_cast<ElidingHeaderStyle*>(list->header()->style())) {
+        // Over the program's own style, whichever it is.
+        auto* style = new ElidingHeaderStyle(QApplication::style()->name());
+        style->setParent(list->header());
+        list->header()->setStyle(style);
+    }
     if (!dynamic_cast<ColumnAlignmentDelegate*>(list->itemDelegate()))
         list->setItemDelegate(new ColumnAlignmentDelegate(list));
 }

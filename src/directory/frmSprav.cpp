@@ -6,6 +6,7 @@
 #include "directory/RowDeletion.h"
 
 #include "core/AppState.h"
+#include "core/ChildWindows.h"
 #include "core/ComboTypeAhead.h"
 #include "core/DirectoryMetadata.h"
 #include "core/ListCodes.h"
@@ -680,6 +681,8 @@ void frmSprav::printDocuments(Command command, int blankKind)
     s.CurrentDocKind = certificate ? core::SpecialistCertificates : windowDocKind_;
     if (core::windowFactories().showPrintParameters)
         core::windowFactories().showPrintParameters();
+    else
+        core::reportNotAvailable();
 }
 
 void frmSprav::OpenRegBook(int bookKind)
@@ -719,22 +722,16 @@ void frmSprav::AddRow(core::ReportList* list)
 
 void frmSprav::EditRow(core::ReportList* list)
 {
-    core::AppState& s = core::state();
-    s.CurrentGroupId = 0;
-    s.CurrentStudentId = 0;
-    if (list->topLevelItemCount() == 0)
-        return;
-    QTreeWidgetItem* item = core::selectedListItem(list);
-    if (!item)
-        return;
-    s.CurrentRowId = static_cast<long>(core::IdFromKey(core::listItemKey(item)));
-    if (s.CurrentRowId <= 0)
-        return;
-    s.RowIsCopy = false;
-    OpenRecordCard(list);
+    openSelectedRow(list, false);
 }
 
 void frmSprav::CopyRow(core::ReportList* list)
+{
+    openSelectedRow(list, true);
+}
+
+// The card on the selected row, or on a copy of it.
+void frmSprav::openSelectedRow(core::ReportList* list, bool copy)
 {
     core::AppState& s = core::state();
     s.CurrentGroupId = 0;
@@ -747,7 +744,7 @@ void frmSprav::CopyRow(core::ReportList* list)
     s.CurrentRowId = static_cast<long>(core::IdFromKey(core::listItemKey(item)));
     if (s.CurrentRowId <= 0)
         return;
-    s.RowIsCopy = true;
+    s.RowIsCopy = copy;
     OpenRecordCard(list);
 }
 
@@ -904,9 +901,21 @@ void frmSprav::TotalPlanHours()
         core::selectOnlyItem(spr_, item);
     spr_->setFocus();
 }
-void frmSprav::ShowImportDialog() {}
-void frmSprav::bPrint_click() {}
-void frmSprav::bPrintOOo() {}
+// Import and list printing come with their own windows; until then they say so.
+void frmSprav::ShowImportDialog()
+{
+    core::reportNotAvailable();
+}
+
+void frmSprav::bPrint_click()
+{
+    core::reportNotAvailable();
+}
+
+void frmSprav::bPrintOOo()
+{
+    core::reportNotAvailable();
+}
 
 void registerDirectoryWindow()
 {

@@ -95,6 +95,7 @@ protected:
     virtual void EditRow(core::ReportList* list);
     virtual void CopyRow(core::ReportList* list);
     void OpenRecordCard(core::ReportList* list);
+    void openSelectedRow(core::ReportList* list, bool copy);
 
     // Operations built separately (empty until then); the commands already reach them.
     virtual void DeleteRows(core::ReportList* list);  // deleting with reference checks

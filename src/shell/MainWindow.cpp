@@ -712,8 +712,10 @@ void MainWindow::ShowRegistryBook(int med)
         return;
 
     const auto& create = core::windowFactories().createRegistryBook;
-    if (!create)
+    if (!create) {
+        core::reportNotAvailable();
         return;
+    }
     core::RegistryBookApi* book = create(mdi_, med);
     if (!book || !book->widget())
         return;

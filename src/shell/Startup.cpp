@@ -118,7 +118,8 @@ bool passwordGiven()
     }
 }
 
-// The child windows the main window opens through core::windowFactories().
+} // namespace
+
 void registerChildWindows()
 {
     directory::registerDirectoryWindow();
@@ -127,8 +128,6 @@ void registerChildWindows()
     card::shellHooks().decryptString = DecryptString;
     card::shellHooks().openUserManual = [] { OpenUserManual(); };
 }
-
-} // namespace
 
 QString resolveAppPath()
 {
@@ -172,6 +171,31 @@ void fillAppFolder(const QString& appPath, const QString& shipped)
         else
             QDir(partial).removeRecursively();
     }
+}
+
+QString shippedUserManual()
+{
+#if defined(KALVETA_BUILD_DIR) && defined(KALVETA_BUILD_MANUAL)
+    if (isInside(QCoreApplication::applicationDirPath(), QStringLiteral(KALVETA_BUILD_DIR)))
+        return QStringLiteral(KALVETA_BUILD_MANUAL);
+#endif
+    return QDir(shippedDataFolder()).filePath(QString::fromUtf8(kUserManualFileName));
+}
+
+void fillUserManual(const QString& appPath, const QString& manual)
+{
+    const QString target = QDir(appPath).filePath(QString::fromUtf8(kUserManualFileName));
+    if (QFileInfo::exists(target) || !QFileInfo(manual).isFile())
+        return;
+    // Copied under a temporary name first, as the shipped folders are.
+    const QString partial = target + QStringLiteral(".part");
+    QFile::remove(partial);
+    if (QFile::copy(manual, partial)) {
+        QFile::setPermissions(partial, QFile::permissions(partial) | QFile::WriteOwner | QFile::ReadOwner);
+        if (QFile::rename(partial, target))
+            return;
+    }
+    QFile::remove(partial);
 }
 
 QString databasePathFromSetting(const QString& setting, const QString& appPath)
@@ -274,6 +298,7 @@ StartResult Main(MainWindow** mainWindow)
     s.AppPath = resolveAppPath();
     QDir().mkpath(s.AppPath);
     fillAppFolder(s.AppPath, shippedDataFolder());
+    fillUserManual(s.AppPath, shippedUserManual());
     const QDir app(s.AppPath);
     s.HelpPagePath = app.filePath(QString::fromUtf8(kHelpStartPage));
     s.ComboTypeAhead = true;

@@ -26,6 +26,14 @@ QString shippedDataFolder();
 // "Помощник ЭЖ") from `shipped`. A folder is copied whole or not at all.
 void fillAppFolder(const QString& appPath, const QString& shipped);
 
+// The user manual shipped with the program: the one built in the build tree
+// when the program runs from there, else the one among the shipped data.
+QString shippedUserManual();
+
+// Copies the user manual `manual` into `appPath` when `appPath` has none
+// (nothing happens when `manual` does not exist).
+void fillUserManual(const QString& appPath, const QString& manual);
+
 // The working database's file for the setting "DB": a name without a folder
 // lies in `appPath`.
 QString databasePathFromSetting(const QString& setting, const QString& appPath);
@@ -55,6 +63,11 @@ std::optional<bool> settingAsBool(const QString& text);
 
 // The Russian texts of Qt's own buttons and dialogs, and Russian formats.
 void installTranslations(QApplication& app);
+
+// Registers the real child windows the main window opens through
+// core::windowFactories() (directory windows, the record card) and the
+// card's services of the shell.
+void registerChildWindows();
 
 // The one-time notice about the office programs (shown at the first start).
 QString officeNoticeText();

@@ -167,6 +167,18 @@ TEST_F(CardLoadTest, ListsShowStoredValuesWithAMeaningfulZero)
     EXPECT_EQ(openCard(core::Disciplines, heading)->Cm1(1)->currentText(), QStringLiteral("Заголовок раздела"));
 }
 
+TEST_F(CardLoadTest, AChosenEntryLongerThanItsBoxShowsItsBeginning)
+{
+    const long line = long(jet::toLong(value("SELECT min(IDE) FROM EXAM WHERE ID = 4 AND VidDokum = 1")));
+    const auto card = openCard(core::Grades, line, false, core::RetrainingDocuments, kGroupP31);
+    showCard(*card);
+    QComboBox* discipline = card->Cm1(1);
+    ASSERT_GT(discipline->fontMetrics().horizontalAdvance(discipline->currentText()),
+              discipline->lineEdit()->width());
+    // The box scrolls to its cursor: at the start, the first letters show.
+    EXPECT_EQ(discipline->lineEdit()->cursorPosition(), 0);
+}
+
 TEST_F(CardLoadTest, InstitutionCardTakesTheServiceLinesApart)
 {
     settings::saveSetting("Settings", "Логин", "college");

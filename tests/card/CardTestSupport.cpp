@@ -1,31 +1,10 @@
 #include "CardTestSupport.h"
 
+#include "support/SampleDatabase.h"
+
 #include <QTest>
 
 namespace cardtest {
-
-QString* CardTest::templateFile_ = nullptr;
-testsupport::TempFolder* CardTest::templateFolder_ = nullptr;
-
-void CardTest::SetUpTestSuite()
-{
-    if (templateFile_)
-        return;
-    core::resetState();
-    templateFolder_ = new testsupport::TempFolder;
-    templateFile_ = new QString(templateFolder_->file(QStringLiteral("template.db")));
-    testsupport::MessageRecorder quiet;
-    ASSERT_TRUE(newdb::CreateNewDatabase(*templateFile_, false)) << quiet.texts().join('\n').toStdString();
-    core::CloseDatabase();
-}
-
-void CardTest::TearDownTestSuite()
-{
-    delete templateFile_;
-    templateFile_ = nullptr;
-    delete templateFolder_;
-    templateFolder_ = nullptr;
-}
 
 void CardTest::SetUp()
 {
@@ -36,8 +15,7 @@ void CardTest::SetUp()
     s.ComboTypeAhead = true;
     s.AppPath = folder_.path();
     const QString file = folder_.file(QStringLiteral("qv.db"));
-    ASSERT_TRUE(QFile::copy(*templateFile_, file));
-    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_TRUE(testsupport::copySampleDatabase(file));
     s.MainDatabase = jet::Database::open(file);
 }
 

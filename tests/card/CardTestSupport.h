@@ -30,8 +30,6 @@ inline constexpr long kVesnina = 1;     // person of "Б 31" with a certificate
 
 class CardTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite();
-    static void TearDownTestSuite();
     void SetUp() override;
     void TearDown() override;
 
@@ -50,10 +48,6 @@ protected:
 
     testsupport::TempFolder folder_;
     testsupport::MessageRecorder messages_;
-
-private:
-    static QString* templateFile_;
-    static testsupport::TempFolder* templateFolder_;
 };
 
 // Types a text into a widget one key event per character (QTest::keyClicks

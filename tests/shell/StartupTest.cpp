@@ -8,6 +8,7 @@
 #include "platform/settings/Settings.h"
 #include "shell/MainWindow.h"
 #include "shell/Startup.h"
+#include "shell/UserManual.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -121,6 +122,29 @@ TEST_F(StartupTest, FirstStartCopiesTheShippedFoldersOnce)
     QFile f(app.file(QStringLiteral("Шаблоны ЭЖ/Группы.ots")));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("edited"));
+}
+
+TEST_F(StartupTest, FirstStartCopiesTheUserManualOnce)
+{
+    testsupport::TempFolder shipped;
+    const QString manual = shipped.file(QStringLiteral("Руководство пользователя.doc"));
+    const QString copy = app.file(QStringLiteral("Руководство пользователя.doc"));
+
+    shell::fillUserManual(app.path(), manual);  // nothing shipped: nothing copied
+    EXPECT_FALSE(shell::userManualExists());
+
+    writeFile(manual, "manual");
+    shell::fillUserManual(app.path(), manual);
+    EXPECT_TRUE(shell::userManualExists());
+    EXPECT_EQ(shell::userManualPath(), copy);
+    EXPECT_FALSE(QFileInfo::exists(copy + QStringLiteral(".part")));
+
+    // The copy in the data folder is the user's: a later start leaves it.
+    writeFile(copy, "own");
+    shell::fillUserManual(app.path(), manual);
+    QFile f(copy);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("own"));
 }
 
 TEST_F(StartupTest, ShippedDataOfTheSourceTreeWhenRunFromTheBuildTree)
@@ -246,6 +270,21 @@ TEST_F(MainSequenceTest, NewUserSeesTheNoticeOnceAndGetsTheSampleDatabase)
     EXPECT_EQ(messages.count(), 0);
     EXPECT_TRUE(core::state().OfficeIsOOo);  // the same database, reopened
     EXPECT_EQ(settings::getSetting(kUser, QStringLiteral("bMesOOo")), QStringLiteral("-1"));
+}
+
+TEST_F(MainSequenceTest, NewUserGetsTheUserManualBuiltWithTheProgram)
+{
+    if (!QFileInfo(shell::shippedUserManual()).isFile())
+        GTEST_SKIP() << "the user manual was not built: " << shell::shippedUserManual().toStdString();
+    testsupport::MessageRecorder messages;
+    shell::MainWindow* window = nullptr;
+    ASSERT_EQ(shell::Main(&window), shell::StartResult::MainWindowShown);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(QFileInfo(home.file(QStringLiteral("Руководство пользователя.doc"))).isFile());
+    EXPECT_TRUE(window->menuItem(QStringLiteral("mnuHelpManual"))->isEnabled());
+    EXPECT_TRUE(window->toolbarItem(QStringLiteral("keyHelp"))->isEnabled());
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(MainSequenceTest, UnreadableNoticeSwitchReportsAndShowsTheNotice)

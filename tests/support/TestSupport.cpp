@@ -3,36 +3,65 @@
 #include "platform/settings/Settings.h"
 
 #include <QDir>
+
+#include <algorithm>
 #include <QSettings>
 
 namespace testsupport {
 
+namespace {
+
+// Recorders alive, newest last: the newest answers. What answered before the
+// first of them is put back when the last goes.
+std::vector<MessageRecorder*>& liveRecorders()
+{
+    static std::vector<MessageRecorder*> recorders;
+    return recorders;
+}
+
+ui::MessageHandler& handlerBeforeRecorders()
+{
+    static ui::MessageHandler handler;
+    return handler;
+}
+
+} // namespace
+
 MessageRecorder::MessageRecorder()
 {
-    ui::setMessageHandler([this](const ui::MessageRequest& r) {
-        messages_.push_back(r);
-        if (!answers_.empty()) {
-            const int a = answers_.front();
-            answers_.pop_front();
-            return a;
-        }
-        switch (r.buttons()) {
-        case ui::OkCancel: return r.defaultButton() == ui::DefaultButton2 ? int(ui::Cancel) : int(ui::Ok);
-        case ui::YesNo:
-        case ui::YesNoCancel:
-            if (r.defaultButton() == ui::DefaultButton2)
-                return int(ui::No);
-            if (r.defaultButton() == ui::DefaultButton3)
-                return int(ui::Cancel);
-            return int(ui::Yes);
-        default: return int(ui::Ok);
-        }
-    });
+    if (liveRecorders().empty())
+        handlerBeforeRecorders() = ui::messageHandler();
+    liveRecorders().push_back(this);
+    ui::setMessageHandler([](const ui::MessageRequest& r) { return liveRecorders().back()->record(r); });
+}
+
+int MessageRecorder::record(const ui::MessageRequest& r)
+{
+    messages_.push_back(r);
+    if (!answers_.empty()) {
+        const int a = answers_.front();
+        answers_.pop_front();
+        return a;
+    }
+    switch (r.buttons()) {
+    case ui::OkCancel: return r.defaultButton() == ui::DefaultButton2 ? int(ui::Cancel) : int(ui::Ok);
+    case ui::YesNo:
+    case ui::YesNoCancel:
+        if (r.defaultButton() == ui::DefaultButton2)
+            return int(ui::No);
+        if (r.defaultButton() == ui::DefaultButton3)
+            return int(ui::Cancel);
+        return int(ui::Yes);
+    default: return int(ui::Ok);
+    }
 }
 
 MessageRecorder::~MessageRecorder()
 {
-    ui::setMessageHandler({});
+    auto& live = liveRecorders();
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
+    if (live.empty())
+        ui::setMessageHandler(handlerBeforeRecorders());
 }
 
 QStringList MessageRecorder::texts() const

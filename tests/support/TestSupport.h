@@ -12,8 +12,8 @@
 namespace testsupport {
 
 // Records every message box and answers from a queue; when the queue is
-// empty it answers with the box's default button. Restores the real boxes
-// when destroyed.
+// empty it answers with the box's default button. Puts back whatever
+// answered the boxes before it when destroyed.
 class MessageRecorder {
 public:
     MessageRecorder();
@@ -25,6 +25,7 @@ public:
     void clear() { messages_.clear(); }
 
 private:
+    int record(const ui::MessageRequest& r);
     std::deque<int> answers_;
     std::vector<ui::MessageRequest> messages_;
 };

@@ -121,6 +121,7 @@ void setApplicationTitle(const QString& title) { service().title = title; }
 QString applicationTitle() { return service().title; }
 void setMessageParent(QWidget* parent) { service().parent = parent; }
 void setMessageHandler(MessageHandler handler) { service().messageHandler = std::move(handler); }
+MessageHandler messageHandler() { return service().messageHandler; }
 void setDialogHandler(DialogHandler handler) { service().dialogHandler = std::move(handler); }
 
 void setStatusText(const QString& text)

@@ -65,6 +65,7 @@ void setStatusHandler(StatusHandler handler);
 using MessageHandler = std::function<int(const MessageRequest&)>;
 using DialogHandler = std::function<int(QDialog*)>;
 void setMessageHandler(MessageHandler handler);
+MessageHandler messageHandler();
 void setDialogHandler(DialogHandler handler);
 
 } // namespace ui
