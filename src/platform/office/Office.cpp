@@ -55,6 +55,30 @@ using namespace office::uno;
 
 namespace {
 
+// Starts a program in process group `group` (0: a group of its own) with its
+// standard streams on /dev/null and no signals blocked; `searchPath` looks
+// the program up in PATH. Returns 0 or the error number.
+int spawnQuietly(pid_t* pid, char* const argv[], char* const envp[], pid_t group, bool searchPath)
+{
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setpgroup(&attr, group);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+    const int rc = searchPath ? posix_spawnp(pid, argv[0], &files, &attr, argv, envp)
+                              : posix_spawn(pid, argv[0], &files, &attr, argv, envp);
+    posix_spawn_file_actions_destroy(&files);
+    posix_spawnattr_destroy(&attr);
+    return rc;
+}
+
 constexpr const char* kDefaultProgram = "/usr/lib/libreoffice/program/soffice";
 constexpr const char* kFundamentalRc = "/usr/lib/libreoffice/program/fundamentalrc";
 constexpr auto kStartTimeout = std::chrono::seconds(90);
@@ -365,23 +389,9 @@ struct Office::Impl {
         const QByteArray script = QByteArray("while kill -0 ") + QByteArray::number(::getpid())
             + " 2>/dev/null; do sleep 1; done; rm -f '" + sockets + "'; kill -KILL -" + QByteArray::number(group);
         const char* argv[] = {"/bin/sh", "-c", script.constData(), nullptr};
-        posix_spawnattr_t attr;
-        posix_spawnattr_init(&attr);
-        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
-        posix_spawnattr_setpgroup(&attr, group);
-        sigset_t none;
-        sigemptyset(&none);
-        posix_spawnattr_setsigmask(&attr, &none);
-        posix_spawn_file_actions_t files;
-        posix_spawn_file_actions_init(&files);
-        posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
         pid_t p = 0;
-        if (posix_spawn(&p, argv[0], &files, &attr, const_cast<char**>(argv), environ) == 0)
+        if (spawnQuietly(&p, const_cast<char**>(argv), environ, group, false) == 0)
             watchdog = p;
-        posix_spawn_file_actions_destroy(&files);
-        posix_spawnattr_destroy(&attr);
     }
 
     void start()
@@ -415,24 +425,8 @@ struct Office::Impl {
             envp.push_back(e.data());
         envp.push_back(nullptr);
 
-        posix_spawnattr_t attr;
-        posix_spawnattr_init(&attr);
-        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
-        posix_spawnattr_setpgroup(&attr, 0);
-        sigset_t none;
-        sigemptyset(&none);
-        posix_spawnattr_setsigmask(&attr, &none);
-        posix_spawn_file_actions_t files;
-        posix_spawn_file_actions_init(&files);
-        posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
         pid_t child = 0;
-        const bool bare = !program.contains(QLatin1Char('/'));
-        const int rc = bare ? posix_spawnp(&child, argv[0], &files, &attr, argv.data(), envp.data())
-                            : posix_spawn(&child, argv[0], &files, &attr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&files);
-        posix_spawnattr_destroy(&attr);
+        const int rc = spawnQuietly(&child, argv.data(), envp.data(), 0, !program.contains(QLatin1Char('/')));
         if (rc != 0)
             throw Error(ErrorKind::NotStarted, program + QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(rc)) + QLatin1Char(')'));
         pid = child;
