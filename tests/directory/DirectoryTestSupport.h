@@ -160,4 +160,21 @@ protected:
     static inline testsupport::TempFolder* sampleFolder_ = nullptr;
 };
 
+// A grades window of `docKind`, filtered to `group`, whose one person is
+// selected and whose grade lines are shown.
+inline std::unique_ptr<directory::frmSprav> openGradesView(int docKind, qlonglong group)
+{
+    core::state().CurrentKind = core::Grades;
+    core::state().CurrentDocKind = docKind;
+    auto w = std::make_unique<directory::frmSprav>();
+    w->resize(900, 600);
+    w->show();
+    w->Cm1()->setCurrentIndex(w->Cm1()->findData(group));
+    EXPECT_EQ(w->Spr()->topLevelItemCount(), 1);
+    if (w->Spr()->topLevelItemCount() > 0)
+        core::selectOnlyItem(w->Spr(), w->Spr()->topLevelItem(0));
+    w->ShowGrades();
+    return w;
+}
+
 } // namespace dirtest

@@ -12,8 +12,6 @@ using directory::setGrade;
 
 namespace {
 
-using GradingWindow = directory::frmSprav;
-
 // Keys of the sample grade kinds: "3" 3, "4" 4, "5" 5, "+" 6, "х" 10.
 constexpr qlonglong kMark5 = 5;
 constexpr qlonglong kMarkPass = 6;
@@ -227,15 +225,9 @@ TEST_F(GradeSettingTest, LinesShownButNoneSelectedChangeNothing)
 // graded line passes the selection down and the lines keep the focus.
 TEST_F(GradeSettingTest, KeysAndButtonsGradeAndMoveTheSelection)
 {
-    core::state().CurrentKind = core::Grades;
-    core::state().CurrentDocKind = core::RetrainingDocuments;
-    GradingWindow w;
-    w.resize(900, 600);
-    w.show();
-    w.Cm1()->setCurrentIndex(w.Cm1()->findData(group));
-    ASSERT_EQ(w.Spr()->topLevelItemCount(), 1);
-    core::selectOnlyItem(w.Spr(), w.Spr()->topLevelItem(0));
-    w.ShowGrades();
+    const auto window = openGradesView(core::RetrainingDocuments, group);
+    ASSERT_EQ(window->Spr()->topLevelItemCount(), 1);
+    directory::frmSprav& w = *window;
     core::ReportList* list = w.Spr2();
     ASSERT_EQ(list->topLevelItemCount(), 4);
 

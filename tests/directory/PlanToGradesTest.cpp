@@ -17,8 +17,6 @@ const QString kFirstQuestion = QStringLiteral("Скопировать переч
 const QString kSecondQuestion = QStringLiteral(
     "Список дисциплин с оценками у данного студента не пуст. \"Да\"- очищать данные, \"Нет\" - добавлять строки.");
 
-using FillingWindow = directory::frmSprav;
-
 // One grade line as the tests compare it.
 struct Line {
     qlonglong discipline;
@@ -228,15 +226,9 @@ TEST_F(PlanToGradesTest, NoPersonSelectedWritesNothing)
 // the window's kind and shows them.
 TEST_F(PlanToGradesTest, ButtonOfTheGradesViewShowsTheNewLines)
 {
-    core::state().CurrentKind = core::Grades;
-    core::state().CurrentDocKind = core::TrainingCertificates;
-    FillingWindow w;
-    w.resize(900, 600);
-    w.show();
-    w.Cm1()->setCurrentIndex(w.Cm1()->findData(group));
-    ASSERT_EQ(w.Spr()->topLevelItemCount(), 1);
-    core::selectOnlyItem(w.Spr(), w.Spr()->topLevelItem(0));
-    w.ShowGrades();
+    const auto window = openGradesView(core::TrainingCertificates, group);
+    ASSERT_EQ(window->Spr()->topLevelItemCount(), 1);
+    directory::frmSprav& w = *window;
     ASSERT_EQ(w.Spr2()->topLevelItemCount(), 0);
 
     w.Toolbar1_ButtonClick(QStringLiteral("keyCopyTo"));

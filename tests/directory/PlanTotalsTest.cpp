@@ -11,8 +11,6 @@ using directory::totalPlanHours;
 
 namespace {
 
-using TotallingWindow = directory::frmSprav;
-
 // Keys of the sample headings: totals 6, classroom hours 7, "в том числе:" 8.
 constexpr qlonglong kTotals = 6;
 constexpr qlonglong kClassroom = 7;
@@ -222,7 +220,7 @@ TEST_F(PlanTotalsTest, ButtonSelectsTheTotalsRow)
     planRow(10, 12, QStringLiteral("72"));
     planRow(20, 13, QStringLiteral("1,5 недели"));
     core::state().CurrentKind = core::StudyPlan;
-    TotallingWindow w;
+    directory::frmSprav w;
     w.resize(900, 600);
     w.show();
     w.Cm1()->setCurrentIndex(w.Cm1()->findData(group));

@@ -14,8 +14,6 @@ using directory::ListRow;
 
 namespace {
 
-using DeletingWindow = directory::frmSprav;
-
 class RowDeletionTest : public DirectoryDbTest {
 protected:
     // A list of one selected row.
@@ -321,7 +319,7 @@ TEST_F(RowDeletionTest, WindowSelectsTheRowAtTheFirstDeletedPosition)
     const qlonglong b = insert(QStringLiteral("INSERT INTO SPGRUP (NAIM) VALUES ('Я 2')"), {});
     const qlonglong c = insert(QStringLiteral("INSERT INTO SPGRUP (NAIM) VALUES ('Я 3')"), {});
     core::state().CurrentKind = core::Groups;
-    DeletingWindow w;
+    directory::frmSprav w;
     w.resize(900, 600);
     w.show();
     core::ReportList* list = w.Spr();

@@ -297,29 +297,11 @@ void Database::bind(sqlite3_stmt* stmt, const QVariantList& params) const
         } else {
             switch (v.typeId()) {
             case QMetaType::Bool: rc = sqlite3_bind_int(stmt, idx, v.toBool() ? -1 : 0); break;
-            case QMetaType::Int:
-            case QMetaType::UInt:
-            case QMetaType::Long:
-            case QMetaType::LongLong:
-            case QMetaType::Short:
-            case QMetaType::UShort:
-            case QMetaType::ULong:
-            case QMetaType::ULongLong:
-            case QMetaType::Char:
-            case QMetaType::UChar:
-            case QMetaType::SChar: rc = sqlite3_bind_int64(stmt, idx, v.toLongLong()); break;
             case QMetaType::Double:
             case QMetaType::Float: rc = sqlite3_bind_double(stmt, idx, v.toDouble()); break;
-            case QMetaType::QDate: {
-                const QByteArray t = v.toDate().toString(Qt::ISODate).toUtf8();
-                rc = sqlite3_bind_text(stmt, idx, t.constData(), int(t.size()), SQLITE_TRANSIENT);
-                break;
-            }
+            case QMetaType::QDate:
             case QMetaType::QDateTime: {
-                const QDateTime dt = v.toDateTime();
-                const QString s = dt.time() == QTime(0, 0) ? dt.date().toString(Qt::ISODate)
-                                                           : dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-                const QByteArray t = s.toUtf8();
+                const QByteArray t = detail::storedDate(v.toDateTime()).toUtf8();
                 rc = sqlite3_bind_text(stmt, idx, t.constData(), int(t.size()), SQLITE_TRANSIENT);
                 break;
             }
@@ -329,6 +311,10 @@ void Database::bind(sqlite3_stmt* stmt, const QVariantList& params) const
                 break;
             }
             default: {
+                if (detail::isWholeNumberType(v.typeId())) {
+                    rc = sqlite3_bind_int64(stmt, idx, v.toLongLong());
+                    break;
+                }
                 const QByteArray t = v.toString().toUtf8();
                 rc = sqlite3_bind_text(stmt, idx, t.constData(), int(t.size()), SQLITE_TRANSIENT);
             }

@@ -8,7 +8,9 @@
 
 namespace jet {
 
+using detail::isNumberType;
 using detail::quoteIdent;
+using detail::storedDate;
 
 namespace {
 
@@ -48,31 +50,6 @@ QVariant fastStoredDate(const QString& s)
         }
     }
     return parseStoredDate(s);
-}
-
-QString storedDate(const QDateTime& dt)
-{
-    return dt.time() == QTime(0, 0) ? dt.date().toString(Qt::ISODate) : dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-}
-
-bool isNumberType(int typeId)
-{
-    switch (typeId) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::ULong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Char:
-    case QMetaType::UChar:
-    case QMetaType::SChar: return true;
-    default: return false;
-    }
 }
 
 } // namespace

@@ -103,6 +103,34 @@ FieldDef parseJetColumn(const QString& text)
 
 } // namespace
 
+QString storedDate(const QDateTime& dt)
+{
+    return dt.time() == QTime(0, 0) ? dt.date().toString(Qt::ISODate) : dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+bool isWholeNumberType(int typeId)
+{
+    switch (typeId) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+    case QMetaType::Char:
+    case QMetaType::UChar:
+    case QMetaType::SChar: return true;
+    default: return false;
+    }
+}
+
+bool isNumberType(int typeId)
+{
+    return isWholeNumberType(typeId) || typeId == QMetaType::Double || typeId == QMetaType::Float;
+}
+
 QString quoteIdent(const QString& name)
 {
     QString n = name;

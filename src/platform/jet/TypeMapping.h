@@ -25,4 +25,11 @@ QString indexNameFromStored(const QString& table, const QString& stored);
 
 QString quoteIdent(const QString& name);
 
+// How a date is stored: "yyyy-MM-dd", with " HH:mm:ss" when it has a time.
+QString storedDate(const QDateTime& dt);
+
+// Whether a QVariant type holds a whole number, or any number.
+bool isWholeNumberType(int typeId);
+bool isNumberType(int typeId);
+
 } // namespace jet::detail

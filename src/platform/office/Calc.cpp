@@ -152,23 +152,10 @@ void CalcRange::setTableBorder(int outlineWidth, int innerWidth)
     auto& b = bufferOf(sheet_);
     auto block = b.range(Rect{top_, left_, bottom_, right_});
     call(ErrorKind::Failed, [&] {
-        css::table::BorderLine outline(0, 0, sal_Int16(outlineWidth), 0);
+        const css::table::BorderLine outline(0, 0, sal_Int16(outlineWidth), 0);
+        const css::table::BorderLine inner(0, 0, sal_Int16(innerWidth), 0);
         css::table::TableBorder border;
-        border.TopLine = outline;
-        border.IsTopLineValid = true;
-        border.BottomLine = outline;
-        border.IsBottomLineValid = true;
-        border.LeftLine = outline;
-        border.IsLeftLineValid = true;
-        border.RightLine = outline;
-        border.IsRightLineValid = true;
-        if (innerWidth >= 0) {
-            css::table::BorderLine inner(0, 0, sal_Int16(innerWidth), 0);
-            border.HorizontalLine = inner;
-            border.IsHorizontalLineValid = true;
-            border.VerticalLine = inner;
-            border.IsVerticalLineValid = true;
-        }
+        setTableBorderLines(border, outline, innerWidth >= 0 ? &inner : nullptr);
         detail::SheetBuffer::countCall();
         Reference<css::beans::XPropertySet>(block, UNO_QUERY_THROW)->setPropertyValue("TableBorder", Any(border));
     });

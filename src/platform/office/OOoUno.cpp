@@ -152,20 +152,7 @@ void SetRangeBorders(int firstRow, int firstColumn, int lastRow, int lastColumn,
             throw Error(ErrorKind::Failed, QStringLiteral("нет диспетчера служб офисной программы"));
         innerLine = css::table::BorderLine(0, 0, 2, 0);
         outlineLine = css::table::BorderLine(0, 0, sal_Int16(thick ? 50 : 2), 0);
-        border.TopLine = outlineLine;
-        border.IsTopLineValid = true;
-        border.BottomLine = outlineLine;
-        border.IsBottomLineValid = true;
-        border.LeftLine = outlineLine;
-        border.IsLeftLineValid = true;
-        border.RightLine = outlineLine;
-        border.IsRightLineValid = true;
-        if (innerLines) {
-            border.HorizontalLine = innerLine;
-            border.IsHorizontalLineValid = true;
-            border.VerticalLine = innerLine;
-            border.IsVerticalLineValid = true;
-        }
+        setTableBorderLines(border, outlineLine, innerLines ? &innerLine : nullptr);
         Reference<css::beans::XPropertySet>(range, UNO_QUERY_THROW)->setPropertyValue("TableBorder", Any(border));
     });
 }

@@ -11,6 +11,7 @@
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
+#include <com/sun/star/table/TableBorder.hpp>
 #include <com/sun/star/uno/Any.hxx>
 #include <com/sun/star/uno/Reference.hxx>
 #include <com/sun/star/uno/Sequence.hxx>
@@ -83,5 +84,26 @@ void activate(const Reference<css::lang::XComponent>& doc);
 // Remembers a local file the office holds, so that lock files a crashed
 // office leaves behind can be removed before it is started again.
 void noteDocumentFile(const OUString& url);
+
+// Sets a table border's outline on all four sides and, when `inner` is
+// given, its inner horizontal and vertical lines.
+inline void setTableBorderLines(css::table::TableBorder& border, const css::table::BorderLine& outline,
+                                const css::table::BorderLine* inner)
+{
+    border.TopLine = outline;
+    border.IsTopLineValid = true;
+    border.BottomLine = outline;
+    border.IsBottomLineValid = true;
+    border.LeftLine = outline;
+    border.IsLeftLineValid = true;
+    border.RightLine = outline;
+    border.IsRightLineValid = true;
+    if (inner) {
+        border.HorizontalLine = *inner;
+        border.IsHorizontalLineValid = true;
+        border.VerticalLine = *inner;
+        border.IsVerticalLineValid = true;
+    }
+}
 
 } // namespace office::uno
