@@ -49,6 +49,13 @@ struct WindowFactories {
     std::function<void()> showRecordCard;
     // The print-parameters dialog, modal: reads CurrentDocKind, CurrentRowId.
     std::function<void()> showPrintParameters;
+    // The import window, modal: reads CurrentKind (a directory kind, or 100 +
+    // the kind for a grade sheet), ImportGroupId and ImportDocKind. True when
+    // rows were written (the opener refreshes its list).
+    std::function<bool(QWidget* parent)> showImport;
+    // The template adjustment window on a template file, modal; returns its
+    // DialogResult.
+    std::function<int(const QString& templatePath)> adjustTemplate;
 };
 WindowFactories& windowFactories();
 
@@ -61,6 +68,10 @@ struct ShellServices {
     std::function<void(const QPoint& globalPos)> popupActionsMenu;
     // Opens a registry book (BookGroupId preselects its group).
     std::function<void(int med)> showRegistryBook;
+    // Brings the main window to the front (after an office window took it).
+    std::function<void()> activateMainWindow;
+    // Opens the user manual.
+    std::function<void()> openUserManual;
 };
 ShellServices& shellServices();
 

@@ -492,6 +492,11 @@ void MainWindow::installShellServices()
     services.setActionsMenuVisible = [actions](bool visible) { actions->setVisible(visible); };
     services.popupActionsMenu = [actions](const QPoint& pos) { actions->menu()->popup(pos); };
     services.showRegistryBook = [this](int med) { ShowRegistryBook(med); };
+    services.activateMainWindow = [this] {
+        raise();
+        activateWindow();
+    };
+    services.openUserManual = [] { OpenUserManual(); };
 }
 
 void MainWindow::setItemsVisible(const QStringList& names, bool visible)

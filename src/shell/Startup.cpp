@@ -154,12 +154,22 @@ QString shippedDataFolder()
 #endif
 }
 
-void fillAppFolder(const QString& appPath, const QString& shipped)
+QString shippedTemplatesFolder()
+{
+#if defined(KALVETA_BUILD_DIR) && defined(KALVETA_BUILD_TEMPLATES_DIR)
+    if (isInside(QCoreApplication::applicationDirPath(), QStringLiteral(KALVETA_BUILD_DIR)))
+        return QStringLiteral(KALVETA_BUILD_TEMPLATES_DIR);
+#endif
+    return QDir(shippedDataFolder()).filePath(QString::fromUtf8(kTemplatesFolderName));
+}
+
+void fillAppFolder(const QString& appPath, const QString& shipped, const QString& templates)
 {
     const QDir app(appPath);
     for (const char* folder : kShippedFolders) {
         const QString name = QString::fromUtf8(folder);
-        const QString source = QDir(shipped).filePath(name);
+        const bool ownSource = !templates.isEmpty() && name == QString::fromUtf8(kTemplatesFolderName);
+        const QString source = ownSource ? templates : QDir(shipped).filePath(name);
         if (QFileInfo::exists(app.filePath(name)) || !QFileInfo(source).isDir())
             continue;
         // Copied under a temporary name first, so that an interrupted copy is
@@ -297,7 +307,7 @@ StartResult Main(MainWindow** mainWindow)
 
     s.AppPath = resolveAppPath();
     QDir().mkpath(s.AppPath);
-    fillAppFolder(s.AppPath, shippedDataFolder());
+    fillAppFolder(s.AppPath, shippedDataFolder(), shippedTemplatesFolder());
     fillUserManual(s.AppPath, shippedUserManual());
     const QDir app(s.AppPath);
     s.HelpPagePath = app.filePath(QString::fromUtf8(kHelpStartPage));

@@ -22,9 +22,14 @@ QString resolveAppPath();
 // installation.
 QString shippedDataFolder();
 
+// Where the shipped templates are: the build tree's converted templates when
+// the program runs from its build tree, else "Шаблоны ЭЖ" of the shipped data.
+QString shippedTemplatesFolder();
+
 // Copies the shipped folders that `appPath` lacks ("Шаблоны ЭЖ",
-// "Помощник ЭЖ") from `shipped`. A folder is copied whole or not at all.
-void fillAppFolder(const QString& appPath, const QString& shipped);
+// "Помощник ЭЖ") from `shipped`; "Шаблоны ЭЖ" from `templates` instead when
+// that is given. A folder is copied whole or not at all.
+void fillAppFolder(const QString& appPath, const QString& shipped, const QString& templates = QString());
 
 // The user manual shipped with the program: the one built in the build tree
 // when the program runs from there, else the one among the shipped data.

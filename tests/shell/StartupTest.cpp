@@ -124,6 +124,25 @@ TEST_F(StartupTest, FirstStartCopiesTheShippedFoldersOnce)
     EXPECT_EQ(f.readAll(), QByteArray("edited"));
 }
 
+TEST_F(StartupTest, TemplatesComeFromTheirOwnFolderWhenOneIsGiven)
+{
+    testsupport::TempFolder shipped;
+    testsupport::TempFolder built;
+    writeFile(shipped.file(QStringLiteral("Шаблоны ЭЖ/старый.ots")), "source tree");
+    writeFile(shipped.file(QStringLiteral("Помощник ЭЖ/index.htm")), "<html/>");
+    writeFile(built.file(QStringLiteral("Справочники (шаблон).ots")), "built");
+
+    shell::fillAppFolder(app.path(), shipped.path(), built.path());
+    EXPECT_TRUE(QFileInfo(app.file(QStringLiteral("Шаблоны ЭЖ/Справочники (шаблон).ots"))).isFile());
+    EXPECT_FALSE(QFileInfo::exists(app.file(QStringLiteral("Шаблоны ЭЖ/старый.ots"))));
+    EXPECT_TRUE(QFileInfo(app.file(QStringLiteral("Помощник ЭЖ/index.htm"))).isFile());
+}
+
+TEST_F(StartupTest, TemplatesOfTheBuildTreeWhenRunFromIt)
+{
+    EXPECT_EQ(shell::shippedTemplatesFolder(), testsupport::builtTemplatesFolder());
+}
+
 TEST_F(StartupTest, FirstStartCopiesTheUserManualOnce)
 {
     testsupport::TempFolder shipped;

@@ -87,6 +87,11 @@ QString sourceDataFolder()
     return qEnvironmentVariable("KALVETA_SOURCE_DATA", QStringLiteral(KALVETA_SOURCE_DATA_DIR));
 }
 
+QString builtTemplatesFolder()
+{
+    return QStringLiteral(KALVETA_BUILD_TEMPLATES_DIR);
+}
+
 void clearSettings()
 {
     QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kalveta"), QStringLiteral("kalveta"));

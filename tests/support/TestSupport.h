@@ -44,6 +44,9 @@ private:
 // Folder of test fixtures (tests/data) and of the shipped data (data/).
 QString testDataFolder();
 QString sourceDataFolder();
+// The folder where the build puts the shipped templates it converts
+// ("Шаблоны ЭЖ" of the build tree).
+QString builtTemplatesFolder();
 
 // Clears the private settings file of this test program.
 void clearSettings();
