@@ -6,7 +6,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kalveta"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Кальвета"));
+    // No display name: the window system would append it to every caption.
     shell::installTranslations(app);
 
     switch (shell::Main()) {

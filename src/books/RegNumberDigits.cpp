@@ -4,45 +4,37 @@
 #include "core/TextHelpers.h"
 #include "platform/jet/Jet.h"
 
-#include <QVariant>
-#include <utility>
-#include <vector>
+#include <sqlite3.h>
 
 namespace books {
+namespace {
+
+// regdigits(x): the digits of a text (Null read as an empty text).
+void regDigits(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const QByteArray digits =
+        core::DigitsOnly(QString::fromUtf8(text ? text : "", text ? sqlite3_value_bytes(argv[0]) : 0)).toUtf8();
+    sqlite3_result_text(ctx, digits.constData(), int(digits.size()), SQLITE_TRANSIENT);
+}
+
+} // namespace
 
 void UpdateRegNumberDigits()
 {
-    std::vector<std::pair<QVariant, QVariant>> changes;  // key, new copy
+    // One statement walks the table inside the engine and writes only the
+    // rows whose copy differs.
     try {
         jet::Database& db = core::db();
-        auto rs = db.openRecordset(QStringLiteral("SELECT ID, REGNOMMED, regnommedf FROM SPSTUD"),
-                                   jet::dbOpenSnapshot);
-        for (; !rs->isEOF(); rs->moveNext()) {
-            const QString digits = core::DigitsOnly(rs->text(QStringLiteral("REGNOMMED")));
-            if (digits == rs->text(QStringLiteral("regnommedf")))
-                continue;
-            changes.emplace_back(rs->value(QStringLiteral("ID")),
-                                 digits.isEmpty() ? QVariant() : QVariant(digits));
-        }
+        if (sqlite3_create_function(db.handle(), "regdigits", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, regDigits,
+                                    nullptr, nullptr)
+            != SQLITE_OK)
+            return;
+        db.execute(QStringLiteral("UPDATE SPSTUD SET regnommedf = nullif(regdigits(REGNOMMED), '') "
+                                  "WHERE ifnull(regnommedf, '') <> regdigits(REGNOMMED) COLLATE BINARY"));
     } catch (const jet::Error&) {
-        return;  // no database or no SPSTUD: nothing to bring in line
-    }
-    if (changes.empty())
-        return;
-
-    try {
-        jet::Database& db = core::db();
-        jet::Transaction transaction(db);
-        for (const auto& [id, copy] : changes) {
-            try {
-                db.execute(QStringLiteral("UPDATE SPSTUD SET regnommedf = ? WHERE ID = ?"), {copy, id});
-            } catch (const jet::Error&) {
-                // This person keeps the old copy; the others are still written.
-            }
-        }
-        transaction.commit();
-    } catch (const jet::Error&) {
-        // The transaction could not be started or committed: nothing written.
+        // No database or no SPSTUD, or the copies cannot be written: they
+        // stay as they are.
     }
 }
 

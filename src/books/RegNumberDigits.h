@@ -7,8 +7,8 @@ namespace books {
 
 // Brings every person's digit copy in line with the registration number:
 // the digits of the number, or Null when it has none. Rows whose copy already
-// agrees are not written. Works on the open database; shows no message; a
-// row that cannot be written keeps its old copy.
+// agrees are not written. Works on the open database in one statement
+// (whole or nothing); shows no message.
 void UpdateRegNumberDigits();
 
 } // namespace books

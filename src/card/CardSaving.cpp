@@ -37,6 +37,24 @@ struct LineFailure {
     jet::Error error;
 };
 
+// Why a line's value was refused, in the words of the card: the database's
+// own description names the column, which the operator never sees.
+QString lineFailureReason(const frmSD1& card, const LineFailure& f)
+{
+    constexpr int kOverflow = 6;  // a number too large for its column
+    const QString value = card.lineText(f.line).trimmed();
+    switch (f.error.number()) {
+    case jet::errTypeMismatch:
+        return QStringLiteral("значение «%1» не подходит.").arg(value);
+    case jet::errFieldTooSmall:
+        return QStringLiteral("текст длиннее допустимого.");
+    case kOverflow:
+        return QStringLiteral("число «%1» слишком велико.").arg(value);
+    default:
+        return f.error.description();
+    }
+}
+
 // How a copied person's grade lines are copied.
 enum class GradeCopy { None, WithoutGrades, WithGrades };
 
@@ -335,7 +353,7 @@ bool saveCard(frmSD1& card)
         if (rowRs)
             rowRs->cancelUpdate();
         ui::msgBox(QStringLiteral("Не удалось записать значение поля \"%1\": %2 Изменения не сохранены.")
-                       .arg(card.field(f.line).Caption(), f.error.description()),
+                       .arg(card.field(f.line).Caption(), lineFailureReason(card, f)),
                    ui::Exclamation);
         card.focusLine(f.line);
         return false;
@@ -346,7 +364,8 @@ bool saveCard(frmSD1& card)
     } catch (const jet::Error& e) {
         if (rowRs)
             rowRs->cancelUpdate();
-        ui::msgBox(QStringLiteral("Возникла ошибка при сохранении данных. Изменения не сохранены. Ошибка: %1 %2")
+        ui::msgBox(QStringLiteral("Возникла ошибка при сохранении данных. Проверьте, изменились ли данные в справочнике. "
+                                  "Изменения не сохранены. Ошибка: %1 %2")
                        .arg(e.number())
                        .arg(e.description()),
                    ui::Exclamation);

@@ -18,11 +18,6 @@ QString quoted(const QString& s)
     return QLatin1Char('"') + s + QLatin1Char('"');
 }
 
-void warn(const QString& text)
-{
-    ui::msgBox(text, ui::Exclamation);
-}
-
 // A question of the kind pass: Да/Нет, exclamation, Нет the default.
 bool confirmed(const QString& text)
 {
@@ -31,7 +26,7 @@ bool confirmed(const QString& text)
 
 bool stop(frmSD1& card, int line, const QString& message)
 {
-    warn(message);
+    ui::warn(message);
     card.focusLine(line);
     return false;
 }
@@ -153,7 +148,7 @@ bool gradeLinePass(frmSD1& card)
         }
     } else {
         const bool same = hasRow(QStringLiteral("SELECT EXAM.IDD AS k FROM EXAM WHERE EXAM.ID = ? AND EXAM.IDD = ? "
-                                                "AND EXAM.IDE <> ? AND ifnull(EXAM.VidDokum, 0) = ?"),
+                                                "AND EXAM.IDE <> ? AND EXAM.VidDokum = ?"),
                                  {card.listValue(0), card.listValue(1), qlonglong(card.excludedKey()),
                                   core::vidDokumOf(core::state().CurrentDocKind)});
         if (same && !confirmed(QStringLiteral("Такая дисциплина (строка) уже имеется в этом списке у данного "

@@ -25,10 +25,22 @@ bool isEmptyLine(const frmSD1& card, int line)
     return card.lineText(line).trimmed().isEmpty();
 }
 
+QString nominative(const frmSD1& card, core::NamePart part)
+{
+    for (const DativeLine& d : kDativeLines)
+        if (d.part == part)
+            return card.lineText(d.nominative);
+    return {};
+}
+
 void fill(frmSD1& card, const DativeLine& d)
 {
-    if (isEmptyLine(card, d.dative))
-        card.setLineText(d.dative, core::ToDativeCase(card.lineText(d.nominative), d.part));
+    if (!isEmptyLine(card, d.dative))
+        return;
+    // The first name and the patronymic tell the person's gender.
+    const core::Gender gender = core::GenderOfPerson(nominative(card, core::NamePart::FirstName),
+                                                     nominative(card, core::NamePart::Patronymic));
+    card.setLineText(d.dative, core::ToDativeCase(card.lineText(d.nominative), d.part, gender));
 }
 
 } // namespace

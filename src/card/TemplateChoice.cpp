@@ -36,7 +36,7 @@ QString templateLineValue(const QString& file, const QString& appPath)
 {
     const QFileInfo info(file);
     const QString folder = QDir::cleanPath(info.absolutePath());
-    const QString templates = QDir::cleanPath(QDir(appPath).filePath(QString::fromUtf8(kTemplatesFolderName)));
+    const QString templates = QDir::cleanPath(QDir(appPath).filePath(QString::fromUtf8(core::kTemplatesFolderName)));
     if (folder.compare(templates, Qt::CaseInsensitive) == 0)
         return info.fileName();
     return file;
@@ -104,7 +104,7 @@ void chooseTemplateFile(frmSD1& card, int line)
         ui::msgBox(QStringLiteral("Полное имя файла шаблона длиннее %1 символов и не поместится в справочник. "
                                   "Поместите шаблон в папку \"%2\" программы или в папку с более коротким путем.")
                        .arg(box->maxLength())
-                       .arg(QString::fromUtf8(kTemplatesFolderName)),
+                       .arg(QString::fromUtf8(core::kTemplatesFolderName)),
                    ui::Exclamation);
         ui::setStatusText(notChosen);
         return;

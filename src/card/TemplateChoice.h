@@ -9,9 +9,6 @@ namespace card {
 
 class frmSD1;
 
-// The program's own templates folder, where bare template names live.
-inline constexpr const char* kTemplatesFolderName = "Шаблоны ЭЖ";
-
 // What a template line stores for a chosen file.
 QString templateLineValue(const QString& file, const QString& appPath);
 

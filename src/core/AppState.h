@@ -8,9 +8,9 @@
 #include <array>
 #include <memory>
 
-class QTreeWidget;
-
 namespace core {
+
+class ReportList;
 
 // Directory kinds (the value of CurrentKind).
 enum DirectoryKind : int {
@@ -66,6 +66,13 @@ enum BlankKind : int {
     RkTrainingCertificateSupplement = 15,
 };
 
+// The folder of the data folder that holds the shipped document templates,
+// where a template named without a path is looked for.
+inline constexpr const char* kTemplatesFolderName = "Шаблоны ЭЖ";
+// The folder of the program's folder where printed lists, books and documents
+// are saved.
+inline constexpr const char* kDocumentsFolderName = "Документы";
+
 // The program's version.
 inline constexpr int kAppMajor = 6;
 inline constexpr int kAppMinor = 0;
@@ -107,7 +114,7 @@ struct AppState {
     QString CertFilterDateFrom, CertFilterDateTo, CertFilterNumberFrom, CertFilterNumberTo;
     bool PlanAppendActive = false;
     int PlanCopyDocKind = 0;
-    QTreeWidget* ActiveList = nullptr;
+    ReportList* ActiveList = nullptr;
     QString PrintColumnMask;
     int ColumnChooserMode = 0;
     bool BackgroundNoticeShown = false;

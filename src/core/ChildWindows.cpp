@@ -1,7 +1,5 @@
 #include "core/ChildWindows.h"
 
-#include "platform/ui/Messages.h"
-
 namespace core {
 
 WindowFactories& windowFactories()
@@ -14,11 +12,6 @@ ShellServices& shellServices()
 {
     static ShellServices s;
     return s;
-}
-
-void reportNotAvailable()
-{
-    ui::msgBox(QStringLiteral("Эта возможность в данной версии программы пока недоступна."), ui::Information);
 }
 
 } // namespace core

@@ -75,8 +75,5 @@ struct ShellServices {
 };
 ShellServices& shellServices();
 
-// Says that a window this version does not have (registry books, printing,
-// import) cannot be opened.
-void reportNotAvailable();
 
 } // namespace core

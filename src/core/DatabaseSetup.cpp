@@ -46,10 +46,53 @@ QString msgNotADatabase(const QString& path)
         + QStringLiteral(" не является файлом базы данных программы. Продолжение работы с этим файлом невозможно.");
 }
 
+QString msgEmptyFile(const QString& path)
+{
+    return QStringLiteral("Файл ") + path
+        + QStringLiteral(" пуст (0 байт) и не является файлом базы данных программы. Продолжение работы с этим файлом "
+                         "невозможно.");
+}
+
+// The cause once: the engine's own account of the damage.
 QString msgDamaged(const QString& path, const jet::Error& e)
 {
-    return QStringLiteral("Файл базы данных ") + path + QStringLiteral(" поврежден (") + e.description()
+    const QString cause = e.cause().isEmpty() ? e.description() : e.cause();
+    return QStringLiteral("Файл базы данных ") + path + QStringLiteral(" поврежден (") + cause
         + QStringLiteral("). Продолжение работы с этим файлом невозможно.");
+}
+
+QString msgUnreadable(const QString& path)
+{
+    return QStringLiteral("Нет права на чтение файла базы данных ") + path
+        + QStringLiteral(". Разрешите чтение этого файла или выберите другой файл. Продолжение работы с этим файлом "
+                         "невозможно.");
+}
+
+QString msgReadOnlyFile(const QString& path)
+{
+    return QStringLiteral("Файл базы данных ") + path
+        + QStringLiteral(" доступен только для чтения: изменения в нем нельзя было бы сохранить. Разрешите запись в "
+                         "этот файл, после чего откройте базу данных снова.");
+}
+
+QString msgReadOnlyFolder(const QString& path)
+{
+    return QStringLiteral("Папка ") + QFileInfo(path).absolutePath() + QStringLiteral(", в которой лежит файл базы данных ")
+        + path
+        + QStringLiteral(", закрыта для записи, а при каждом сохранении программа создает в ней служебный файл: "
+                         "изменения нельзя было бы сохранить. Разрешите запись в эту папку или перенесите файл в "
+                         "другую папку, после чего откройте базу данных снова.");
+}
+
+QString msgCannotOpen(const QString& path, const jet::Error& e)
+{
+    return QStringLiteral("Не удалось открыть файл базы данных ") + path + QStringLiteral(". Ошибка: ") + errorText(e);
+}
+
+QString msgCannotSave(const QString& path, const jet::Error& e)
+{
+    return QStringLiteral("Не удалось сохранить изменения структуры файла базы данных ") + path
+        + QStringLiteral(". Ошибка: ") + errorText(e) + QStringLiteral(" Продолжение работы с этим файлом невозможно.");
 }
 
 QString msgNewerVersion()
@@ -108,16 +151,17 @@ QString msgCreateFailed(const jet::Error& e)
     return QStringLiteral("Произошла непредвиденная ошибка при создании файла базы данных: ") + errorText(e);
 }
 
-QString msgCannotCreateTable(const QString& table)
+// Both name the engine's cause after the table (a full disk, say).
+QString msgCannotCreateTable(const QString& table, const jet::Error& e)
 {
     return QStringLiteral("Не удалось создать таблицу ") + table
-        + QStringLiteral(". Продолжение работы с базой данных невозможно!");
+        + QStringLiteral(". Продолжение работы с базой данных невозможно! Ошибка: ") + errorText(e);
 }
 
-QString msgCannotAlterTable(const QString& table)
+QString msgCannotAlterTable(const QString& table, const jet::Error& e)
 {
     return QStringLiteral("Не удалось обновить структуру таблицы ") + table
-        + QStringLiteral(". Продолжение работы с базой данных невозможно!");
+        + QStringLiteral(". Продолжение работы с базой данных невозможно! Ошибка: ") + errorText(e);
 }
 
 QString msgCannotWiden(const QString& table, const jet::Error& e)
@@ -168,88 +212,61 @@ void removeDatabaseFiles(const QString& path)
         QFile::remove(path + QString::fromLatin1(suffix));
 }
 
-// A name beside `path` that nothing uses yet.
+constexpr const char* kTemporarySuffix = ".creating";
+
+// A name beside `path` that nothing uses yet: ".<name>.<random>.creating".
 QString temporaryNameBeside(const QString& path)
 {
     const QFileInfo info(path);
     for (;;) {
         const QString candidate = info.dir().filePath(
-            QStringLiteral(".%1.%2.creating").arg(info.fileName()).arg(QRandomGenerator::global()->generate(), 8, 16,
-                                                                       QLatin1Char('0')));
+            QStringLiteral(".%1.%2%3")
+                .arg(info.fileName())
+                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))
+                .arg(QString::fromLatin1(kTemporarySuffix)));
         if (!QFileInfo::exists(candidate))
             return candidate;
     }
 }
 
-// ---- create mode -----------------------------------------------------------
-
-bool createDatabaseFile(const QString& path)
+// Failures that leave the file unable to take any change: they end the
+// upgrade even where a step's own failure is ignored.
+bool isSevere(const jet::Error& e)
 {
-    const QFileInfo target(path);
-    if (target.exists() || target.isSymLink()) {
-        ui::msgBox(msgCreateFailed(jet::Error(jet::errDatabaseExists, kExistsDescription)), ui::Critical);
-        return false;
+    switch (e.number()) {
+    case jet::errDiskFull:
+    case jet::errIo:
+    case jet::errReadOnlyFile:
+    case jet::errFileInUse:
+    case jet::errDamaged: return true;
+    default: return false;
     }
-
-    // Built under a temporary name and renamed when complete, so that a failure
-    // never leaves a half-made file at `path`.
-    const QString temp = temporaryNameBeside(path);
-    try {
-        auto db = jet::Database::create(temp);
-        for (const QString& statement : CoreTableStatements())
-            db->execute(statement);
-        auto inf = db->openRecordset(QStringLiteral("INF"), jet::dbOpenDynaset);
-        inf->addNew();
-        try {
-            inf->update();
-        } catch (const jet::Error&) {
-            // The file is usable without its first INF row.
-        }
-        inf->close();
-        db->close();
-    } catch (const jet::Error& e) {
-        removeDatabaseFiles(temp);
-        QString description = e.description();
-        description.replace(temp, path);
-        ui::msgBox(msgCreateFailed(jet::Error(e.number(), description)), ui::Critical);
-        return false;
-    }
-
-    // QFile::rename never replaces an existing file.
-    if (!QFile::rename(temp, path)) {
-        removeDatabaseFiles(temp);
-        const jet::Error e = QFileInfo::exists(path)
-            ? jet::Error(jet::errDatabaseExists, kExistsDescription)
-            : jet::Error(jet::errIo, QStringLiteral("Не удаётся создать файл %1.").arg(path));
-        ui::msgBox(msgCreateFailed(e), ui::Critical);
-        return false;
-    }
-    return true;
 }
 
 // ---- open mode -------------------------------------------------------------
 
+// Verifies and upgrades an open file. Every change is made in one
+// transaction: a failure leaves the file as it was.
 class Upgrade {
 public:
-    explicit Upgrade(const QString& path) : path_(path) {}
+    Upgrade(jet::Database& db, const QString& shownPath) : db_(db), path_(shownPath) {}
 
     bool run()
     {
-        if (!QFileInfo(path_).isFile())
-            return fail(msgFileNotFound(path_), ui::Critical);
-        if (!openExclusively())
-            return false;
         readVersionStamp();
-        const bool ok = checkCoreTables() && addMissingTables() && addMissingColumns() && widenColumns();
-        if (ok && !fileIsNewer_)
-            writeVersionStamp();
         try {
-            db_->close();
-        } catch (const jet::Error&) {
-            // Released with the object.
+            jet::Transaction tx(db_);
+            if (!(checkCoreTables() && addMissingTables() && addMissingColumns() && widenColumns() && addSearchIndexes()))
+                return false;
+            if (!fileIsNewer_)
+                writeVersionStamp();
+            if (severe_)
+                return fail(msgCannotSave(path_, *severe_), ui::Critical);
+            tx.commit();
+        } catch (const jet::Error& e) {
+            return fail(msgCannotSave(path_, severe_ ? *severe_ : e), ui::Critical);
         }
-        db_.reset();
-        return ok;
+        return true;
     }
 
 private:
@@ -259,19 +276,12 @@ private:
         return false;
     }
 
-    bool openExclusively()
+    // A failure the step may ignore, unless it tells that nothing can be
+    // written any more.
+    void ignored(const jet::Error& e)
     {
-        try {
-            db_ = jet::Database::open(path_);
-            return true;
-        } catch (const jet::Error& e) {
-            switch (e.number()) {
-            case jet::errFileNotFound: return fail(msgFileNotFound(path_), ui::Critical);
-            case jet::errNotADatabase: return fail(msgNotADatabase(path_), ui::Critical);
-            case jet::errDamaged: return fail(msgDamaged(path_, e), ui::Critical);
-            default: return fail(msgExclusiveAccess(path_), ui::Exclamation);
-            }
-        }
+        if (!severe_ && isSevere(e))
+            severe_ = e;
     }
 
     // Reads the stamp of the first INF row; a file that cannot tell counts as
@@ -279,14 +289,15 @@ private:
     void readVersionStamp()
     {
         try {
-            auto inf = db_->openRecordset(QStringLiteral("INF"), jet::dbOpenDynaset);
+            auto inf = db_.openRecordset(QStringLiteral("SELECT appMajor, appMinor, appRevision FROM INF"),
+                                         jet::dbOpenSnapshot);
             if (inf->isEOF())
                 return;
-            const qlonglong stored = versionNumber(jet::toLong(inf->value(QStringLiteral("appMajor"))),
-                                                   jet::toLong(inf->value(QStringLiteral("appMinor"))),
-                                                   jet::toLong(inf->value(QStringLiteral("appRevision"))));
+            stamp_ = versionNumber(jet::toLong(inf->value(QStringLiteral("appMajor"))),
+                                   jet::toLong(inf->value(QStringLiteral("appMinor"))),
+                                   jet::toLong(inf->value(QStringLiteral("appRevision"))));
             inf->close();
-            if (stored > versionNumber(kAppMajor, kAppMinor, kAppRevision)) {
+            if (*stamp_ > versionNumber(kAppMajor, kAppMinor, kAppRevision)) {
                 fileIsNewer_ = true;
                 ui::msgBox(msgNewerVersion(), ui::Information);
             }
@@ -295,10 +306,13 @@ private:
         }
     }
 
+    // Written only when the file carries another stamp.
     void writeVersionStamp()
     {
+        if (stamp_ && *stamp_ == versionNumber(kAppMajor, kAppMinor, kAppRevision))
+            return;
         try {
-            auto inf = db_->openRecordset(QStringLiteral("INF"), jet::dbOpenDynaset);
+            auto inf = db_.openRecordset(QStringLiteral("INF"), jet::dbOpenDynaset);
             if (inf->isEOF())
                 return;
             inf->edit();
@@ -307,8 +321,8 @@ private:
             inf->setValue(QStringLiteral("appRevision"), kAppRevision);
             inf->update();
             inf->close();
-        } catch (const jet::Error&) {
-            // The stamp is written again at the next opening.
+        } catch (const jet::Error& e) {
+            ignored(e);  // the stamp is written again at the next opening
         }
     }
 
@@ -317,10 +331,10 @@ private:
     {
         try {
             for (const TableDescriptor& t : CoreTables()) {
-                const auto actual = findTable(*db_, t.tableName());
+                const auto actual = findTable(db_, t.tableName());
                 if (!actual)
                     return fail(msgMissingTable(t.tableName()), ui::Critical);
-                const jet::TableDef def = db_->tableDef(*actual);
+                const jet::TableDef def = db_.tableDef(*actual);
                 for (const ColumnSpec& c : t.columns) {
                     const jet::FieldDef* f = def.field(c.columnName());
                     if (!f)
@@ -346,27 +360,32 @@ private:
         return true;
     }
 
-    // Creates the added tables a file lacks; a new SPMED gets its default rows.
+    // Creates the added tables a file lacks; a new SPMED gets its default
+    // rows together with the table, or is not made at all this time.
     bool addMissingTables()
     {
         for (const TableDescriptor& t : AddedTables()) {
-            if (findTable(*db_, t.tableName()))
+            if (findTable(db_, t.tableName()))
                 continue;
             jet::TableDef def;
             def.name = t.tableName();
             for (const ColumnSpec& c : t.columns)
                 def.fields.push_back(fieldOf(c));
+            const bool withRows = t.tableName() == QLatin1String("SPMED");
             try {
-                db_->createTable(def);
-            } catch (const jet::Error&) {
-                return fail(msgCannotCreateTable(t.tableName()), ui::Critical);
-            }
-            if (t.tableName() == QLatin1String("SPMED")) {
+                jet::Transaction tx(db_);
                 try {
-                    FillDefaultMedicalSpecialties(*db_);
-                } catch (const jet::Error&) {
-                    // The directory stays empty; the user can fill it.
+                    db_.createTable(def);
+                } catch (const jet::Error& e) {
+                    return fail(msgCannotCreateTable(t.tableName(), e), ui::Critical);
                 }
+                if (withRows)
+                    FillDefaultMedicalSpecialties(db_);
+                tx.commit();
+            } catch (const jet::Error& e) {
+                // The default rows could not be written: the table is made
+                // with them at the next opening.
+                ignored(e);
             }
         }
         return true;
@@ -376,12 +395,12 @@ private:
     bool addMissingColumns()
     {
         for (const TableDescriptor& t : AddedColumns()) {
-            const auto actual = findTable(*db_, t.tableName());
+            const auto actual = findTable(db_, t.tableName());
             if (!actual)
                 return fail(msgMissingTable(t.tableName()), ui::Critical);
             jet::TableDef def;
             try {
-                def = db_->tableDef(*actual);
+                def = db_.tableDef(*actual);
             } catch (const jet::Error&) {
                 // Every column is then taken as missing; appending tells.
             }
@@ -391,23 +410,23 @@ private:
                 jet::FieldDef f = fieldOf(c);
                 f.attributes = 0;  // the engine's default for the type
                 try {
-                    db_->appendField(*actual, f);
-                } catch (const jet::Error&) {
-                    return fail(msgCannotAlterTable(t.tableName()), ui::Critical);
+                    db_.appendField(*actual, f);
+                } catch (const jet::Error& e) {
+                    return fail(msgCannotAlterTable(t.tableName(), e), ui::Critical);
                 }
                 if (t.tableName() == QLatin1String("INF") && c.columnName() == QLatin1String("TopPronter"))
                     setFirstInfRow(c.columnName(), 0);
             }
             if (t.tableName() == QLatin1String("SPTPGR")) {
                 try {
-                    UpsertDefaultPrintHouses(*db_);
-                } catch (const jet::Error&) {
-                    // Merged again at the next opening.
+                    UpsertDefaultPrintHouses(db_);
+                } catch (const jet::Error& e) {
+                    ignored(e);  // merged again at the next opening
                 }
                 try {
-                    SetDefaultPrintHouse(*db_);
-                } catch (const jet::Error&) {
-                    // Set again at the next opening.
+                    SetDefaultPrintHouse(db_);
+                } catch (const jet::Error& e) {
+                    ignored(e);  // set again at the next opening
                 }
             }
         }
@@ -417,26 +436,26 @@ private:
     void setFirstInfRow(const QString& column, const QVariant& value)
     {
         try {
-            auto inf = db_->openRecordset(QStringLiteral("INF"));
+            auto inf = db_.openRecordset(QStringLiteral("INF"));
             if (inf->isEOF())
                 return;
             inf->edit();
             inf->setValue(column, value);
             inf->update();
             inf->close();
-        } catch (const jet::Error&) {
-            // The column stays empty.
+        } catch (const jet::Error& e) {
+            ignored(e);  // the column stays empty
         }
     }
 
     // Brings each widened column to its size. The column is rebuilt through a
-    // copy column (name + "2") inside one transaction, so an interrupted
-    // rebuild leaves the table as it was; a copy left behind by an older,
-    // interrupted rebuild is copied back before it is dropped.
+    // copy column (name + "2"), so an interrupted rebuild leaves the table as
+    // it was; a copy left behind by an older, interrupted rebuild is copied
+    // back before it is dropped.
     bool widenColumns()
     {
         for (const TableDescriptor& t : WidenedColumns()) {
-            const auto actual = findTable(*db_, t.tableName());
+            const auto actual = findTable(db_, t.tableName());
             if (!actual)
                 return fail(msgMissingTable(t.tableName()), ui::Critical);
             for (const ColumnSpec& c : t.columns) {
@@ -457,7 +476,7 @@ private:
 
         jet::TableDef def;
         try {
-            def = db_->tableDef(table);
+            def = db_.tableDef(table);
         } catch (const jet::Error& e) {
             return fail(msgCannotWiden(tableName, e), ui::OkOnly);
         }
@@ -471,15 +490,15 @@ private:
         if (!existing) {
             // Missing: made anew, with the names of a leftover copy.
             try {
-                jet::Transaction tx(*db_);
-                db_->appendField(table, wide);
+                jet::Transaction tx(db_);
+                db_.appendField(table, wide);
                 if (hasCopy) {
-                    db_->execute(copyBack);
-                    db_->dropField(table, copy);
+                    db_.execute(copyBack);
+                    db_.dropField(table, copy);
                 }
                 tx.commit();
-            } catch (const jet::Error&) {
-                return fail(msgCannotAlterTable(tableName), ui::Critical);
+            } catch (const jet::Error& e) {
+                return fail(msgCannotAlterTable(tableName, e), ui::Critical);
             }
             return true;
         }
@@ -487,25 +506,54 @@ private:
         if (existing->size == c.size && !hasCopy)
             return true;
         try {
-            jet::Transaction tx(*db_);
+            jet::Transaction tx(db_);
             if (existing->size != c.size) {
                 if (hasCopy)
-                    db_->dropField(table, copy);  // the column itself still holds every value
-                db_->appendField(table, wideCopy);
-                db_->execute(QStringLiteral("UPDATE %1 SET %2 = trim(%3)")
-                                 .arg(quotedTable, quoteIdent(copy), quoteIdent(column)));
-                db_->dropField(table, column);
-                db_->appendField(table, wide);
-                db_->execute(copyBack);
-                db_->dropField(table, copy);
+                    db_.dropField(table, copy);  // the column itself still holds every value
+                db_.appendField(table, wideCopy);
+                db_.execute(QStringLiteral("UPDATE %1 SET %2 = trim(%3)")
+                                .arg(quotedTable, quoteIdent(copy), quoteIdent(column)));
+                db_.dropField(table, column);
+                db_.appendField(table, wide);
+                db_.execute(copyBack);
+                db_.dropField(table, copy);
             } else {
                 // Already wide, but an older rebuild stopped before copying back.
-                db_->execute(copyBack + QStringLiteral(" WHERE %1 IS NULL").arg(quoteIdent(column)));
-                db_->dropField(table, copy);
+                db_.execute(copyBack + QStringLiteral(" WHERE %1 IS NULL").arg(quoteIdent(column)));
+                db_.dropField(table, copy);
             }
             tx.commit();
         } catch (const jet::Error& e) {
             return fail(msgCannotWiden(tableName, e), ui::OkOnly);
+        }
+        return true;
+    }
+
+    // Adds the search indexes a file lacks. They only speed up queries: one
+    // that cannot be made is left for the next opening.
+    bool addSearchIndexes()
+    {
+        for (const TableDescriptor& t : SearchIndexes()) {
+            const auto actual = findTable(db_, t.tableName());
+            if (!actual)
+                continue;
+            jet::TableDef def;
+            try {
+                def = db_.tableDef(*actual);
+            } catch (const jet::Error& e) {
+                ignored(e);
+                continue;
+            }
+            const QStringList statements = CreateSearchIndexSql(t);
+            for (size_t i = 0; i < t.indexes.size() && i < size_t(statements.size()); ++i) {
+                if (def.index(t.indexes[i].indexName()))
+                    continue;
+                try {
+                    db_.execute(statements[qsizetype(i)]);
+                } catch (const jet::Error& e) {
+                    ignored(e);
+                }
+            }
         }
         return true;
     }
@@ -517,18 +565,176 @@ private:
         return QLatin1Char('"') + n + QLatin1Char('"');
     }
 
+    jet::Database& db_;
     QString path_;
-    std::unique_ptr<jet::Database> db_;
     bool fileIsNewer_ = false;
+    std::optional<qlonglong> stamp_;
+    std::optional<jet::Error> severe_;
 };
+
+// The exclusive open of an existing file, each refusal told by its cause.
+std::unique_ptr<jet::Database> openExclusively(const QString& path)
+{
+    try {
+        return jet::Database::open(path);
+    } catch (const jet::Error& e) {
+        switch (e.number()) {
+        case jet::errFileNotFound: ui::msgBox(msgFileNotFound(path), ui::Critical); break;
+        case jet::errNoReadPermission: ui::msgBox(msgUnreadable(path), ui::Critical); break;
+        case jet::errReadOnlyFile: ui::msgBox(msgReadOnlyFile(path), ui::Exclamation); break;
+        case jet::errReadOnlyFolder: ui::msgBox(msgReadOnlyFolder(path), ui::Exclamation); break;
+        case jet::errNotADatabase:
+            ui::msgBox(QFileInfo(path).size() == 0 ? msgEmptyFile(path) : msgNotADatabase(path), ui::Critical);
+            break;
+        case jet::errDamaged: ui::msgBox(msgDamaged(path, e), ui::Critical); break;
+        case jet::errFileInUse: ui::msgBox(msgExclusiveAccess(path), ui::Exclamation); break;
+        default: ui::msgBox(msgCannotOpen(path, e), ui::Critical); break;
+        }
+        return nullptr;
+    }
+}
+
+// ---- create mode -----------------------------------------------------------
+
+// The core tables and the one empty INF row.
+void makeCoreTables(jet::Database& db)
+{
+    jet::Transaction tx(db);
+    for (const QString& statement : CoreTableStatements())
+        db.execute(statement);
+    auto inf = db.openRecordset(QStringLiteral("INF"), jet::dbOpenDynaset);
+    inf->addNew();
+    inf->update();
+    inf->close();
+    tx.commit();
+}
+
+void reportCreateFailure(const jet::Error& e)
+{
+    ui::msgBox(msgCreateFailed(e), ui::Critical);
+}
 
 } // namespace
 
+// ---- the new file ----------------------------------------------------------
+
+NewDatabaseFile::NewDatabaseFile(const QString& path) : path_(path) {}
+
+NewDatabaseFile::~NewDatabaseFile()
+{
+    if (finished_)
+        return;
+    db_.reset();
+    if (!temp_.isEmpty())
+        removeDatabaseFiles(temp_);
+}
+
+void NewDatabaseFile::removeLeftovers(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString prefix = QLatin1Char('.') + info.fileName() + QLatin1Char('.');
+    const QDir folder = info.dir();
+    const QStringList names =
+        folder.entryList({prefix + QLatin1Char('*') + QString::fromLatin1(kTemporarySuffix)}, QDir::Files | QDir::Hidden);
+    for (const QString& name : names) {
+        const QString leftover = folder.filePath(name);
+        try {
+            jet::Database::open(leftover)->close();
+        } catch (const jet::Error& e) {
+            if (e.number() == jet::errFileInUse)
+                continue;  // a creation that is still running holds it
+        }
+        removeDatabaseFiles(leftover);
+    }
+}
+
+bool NewDatabaseFile::create()
+{
+    const QFileInfo target(path_);
+    if (target.exists() || target.isSymLink()) {
+        reportCreateFailure(jet::Error(jet::errDatabaseExists, kExistsDescription));
+        return false;
+    }
+    removeLeftovers(path_);
+    temp_ = temporaryNameBeside(path_);
+    try {
+        db_ = jet::Database::create(temp_);
+        makeCoreTables(*db_);
+    } catch (const jet::Error& e) {
+        db_.reset();
+        removeDatabaseFiles(temp_);
+        QString description = e.description();
+        description.replace(temp_, path_);
+        reportCreateFailure(jet::Error(e.number(), description));
+        return false;
+    }
+    return true;
+}
+
+bool NewDatabaseFile::upgrade()
+{
+    return db_ && Upgrade(*db_, path_).run();
+}
+
+bool NewDatabaseFile::finish()
+{
+    if (!db_)
+        return false;
+    try {
+        db_->close();
+    } catch (const jet::Error& e) {
+        reportCreateFailure(e);
+        return false;
+    }
+    db_.reset();
+    // QFile::rename never replaces an existing file.
+    if (!QFile::rename(temp_, path_)) {
+        const jet::Error e = QFileInfo::exists(path_)
+            ? jet::Error(jet::errDatabaseExists, kExistsDescription)
+            : jet::Error(jet::errIo, QStringLiteral("Не удаётся создать файл %1.").arg(path_));
+        reportCreateFailure(e);
+        return false;
+    }
+    finished_ = true;
+    return true;
+}
+
+// ---- the procedure ---------------------------------------------------------
+
+QString DatabaseNotFoundText(const QString& path)
+{
+    return msgFileNotFound(path);
+}
+
+std::unique_ptr<jet::Database> OpenCheckedDatabase(const QString& path)
+{
+    if (!QFileInfo(path).isFile()) {
+        ui::msgBox(msgFileNotFound(path), ui::Critical);
+        return nullptr;
+    }
+    std::unique_ptr<jet::Database> db = openExclusively(path);
+    if (!db)
+        return nullptr;
+    if (!Upgrade(*db, path).run())
+        return nullptr;
+    return db;
+}
+
 bool OpenAndCheckDatabase(const QString& path, bool create)
 {
-    if (create)
-        return createDatabaseFile(path);
-    return Upgrade(path).run();
+    if (create) {
+        NewDatabaseFile file(path);
+        return file.create() && file.finish();
+    }
+    std::unique_ptr<jet::Database> db = OpenCheckedDatabase(path);
+    if (!db)
+        return false;
+    try {
+        db->close();
+    } catch (const jet::Error&) {
+        // Released with the object.
+    }
+    return true;
 }
 
 } // namespace core

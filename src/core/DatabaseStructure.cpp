@@ -287,9 +287,39 @@ const TableDescriptor kWidenedColumns[] = {
     {"SPOTD", kSpotdWidened, {}},
 };
 
+// ---- search indexes --------------------------------------------------------
+
+constexpr IndexSpec kExamSearch[] = {
+    {"PersonKindDiscipline", "+ID;+VidDokum;+IDD"},
+    {"Discipline", "+IDD"},
+    {"DocumentKind", "+VidDokum"},
+};
+constexpr IndexSpec kSpstudSearch[] = {{"GroupId", "+IDG"}};
+constexpr IndexSpec kSpnagrSearch[] = {{"GroupId", "+IDG"}};
+
+const TableDescriptor kSearchIndexes[] = {
+    {"EXAM", {}, kExamSearch},
+    {"SPSTUD", {}, kSpstudSearch},
+    {"SPNAGR", {}, kSpnagrSearch},
+};
+
+// "A, B" from "+A;+B": blank parts dropped, "+" removed.
+QString indexFieldList(const IndexSpec& idx)
+{
+    QStringList fields;
+    for (QString part : idx.fieldText().split(QLatin1Char(';'))) {
+        part = part.trimmed();
+        if (part.isEmpty())
+            continue;
+        fields << part.remove(QLatin1Char('+'));
+    }
+    return fields.join(QStringLiteral(", "));
+}
+
 } // namespace
 
 std::span<const TableDescriptor> CoreTables() { return kCoreTables; }
+std::span<const TableDescriptor> SearchIndexes() { return kSearchIndexes; }
 std::span<const TableDescriptor> AddedTables() { return kAddedTables; }
 std::span<const TableDescriptor> AddedColumns() { return kAddedColumns; }
 std::span<const TableDescriptor> WidenedColumns() { return kWidenedColumns; }
@@ -332,17 +362,10 @@ QStringList CreateIndexSql(const TableDescriptor& table)
 {
     QStringList out;
     for (const IndexSpec& idx : table.indexes) {
-        QStringList fields;
-        for (QString part : idx.fieldText().split(QLatin1Char(';'))) {
-            part = part.trimmed();
-            if (part.isEmpty())
-                continue;
-            fields << part.remove(QLatin1Char('+'));
-        }
+        const QString fields = indexFieldList(idx);
         if (fields.isEmpty())
             continue;
-        out << QStringLiteral("CREATE INDEX %1 ON %2 (%3) WITH PRIMARY;")
-                   .arg(idx.indexName(), table.tableName(), fields.join(QStringLiteral(", ")));
+        out << QStringLiteral("CREATE INDEX %1 ON %2 (%3) WITH PRIMARY;").arg(idx.indexName(), table.tableName(), fields);
     }
     return out;
 }
@@ -355,6 +378,17 @@ QStringList CoreTableStatements()
         if (!create.isEmpty())
             out << create;
         out << CreateIndexSql(t);
+    }
+    return out;
+}
+
+QStringList CreateSearchIndexSql(const TableDescriptor& table)
+{
+    QStringList out;
+    for (const IndexSpec& idx : table.indexes) {
+        const QString fields = indexFieldList(idx);
+        if (!fields.isEmpty())
+            out << QStringLiteral("CREATE INDEX %1 ON %2 (%3);").arg(idx.indexName(), table.tableName(), fields);
     }
     return out;
 }

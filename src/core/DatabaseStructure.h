@@ -51,6 +51,14 @@ std::span<const TableDescriptor> AddedTables();    // SPMED ... SPUCH
 std::span<const TableDescriptor> AddedColumns();   // INF, SPSTUD, SPGRUP, INF, SPTPGR
 std::span<const TableDescriptor> WidenedColumns(); // SPOTD.NAIM
 
+// Search indexes: the program's own indexes on the columns that the lists,
+// the grade lines and the reference checks look rows up by (a person's grade
+// lines of one document kind, a group's persons and plan, the lines of a
+// discipline or of a document kind). Each entry names its table and carries
+// no columns. No check of a file requires them; creating a file makes them
+// and opening one adds those it lacks.
+std::span<const TableDescriptor> SearchIndexes();
+
 // The descriptor of a table among the core and added tables (no
 // regard to case); nullptr when none.
 const TableDescriptor* FindTableDescriptor(const QString& tableName);
@@ -69,5 +77,9 @@ QStringList CreateIndexSql(const TableDescriptor& table);
 // The statements that make the core tables of a new file, each table
 // followed by its indexes.
 QStringList CoreTableStatements();
+
+// "CREATE INDEX <name> ON <table> (<fields>);" for each search index of a
+// SearchIndexes() entry.
+QStringList CreateSearchIndexSql(const TableDescriptor& table);
 
 } // namespace core

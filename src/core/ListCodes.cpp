@@ -2,10 +2,9 @@
 
 #include "core/AppState.h"
 #include "core/DataAccess.h"
+#include "core/ListView.h"
 
 #include <QComboBox>
-#include <QTreeWidget>
-#include <QTreeWidgetItem>
 
 #include <iterator>
 #include <span>
@@ -176,14 +175,15 @@ void FillCombo(QComboBox* combo, int listCode, bool keepItems, long parentId)
     });
 }
 
-void FillListViewFromDirectory(QTreeWidget* list, int listCode)
+void FillListViewFromDirectory(ReportList* list, int listCode)
 {
     if (list == nullptr)
         return;
-    forEachListRow(listCode, 0, [list](const QString& text, qlonglong key) {
-        auto* item = new QTreeWidgetItem(list);
-        item->setText(0, text);
-        item->setText(1, QString::number(key));
+    ListAppender rows(list);
+    forEachListRow(listCode, 0, [&rows](const QString& text, qlonglong key) {
+        rows.addRow(QString());
+        rows.setText(0, text);
+        rows.setText(1, QString::number(key));
     });
 }
 

@@ -5,9 +5,10 @@
 #include <QVariantList>
 
 class QComboBox;
-class QTreeWidget;
 
 namespace core {
+
+class ReportList;
 
 // A directory query of a list code: SQL with its bound values, the field
 // whose number becomes an item's data and the field shown.
@@ -27,8 +28,8 @@ ListQuery directoryListQuery(int listCode, long parentId);
 // Fills a combo box from a list code; item data holds the number.
 void FillCombo(QComboBox* combo, int listCode, bool keepItems = false, long parentId = 0);
 
-// Adds one item per row to a list view: text = display field, first
-// sub-item = the key as a decimal number.
-void FillListViewFromDirectory(QTreeWidget* list, int listCode);
+// Appends one row per query row to a list: column 0 = display field,
+// column 1 = the key as a decimal number.
+void FillListViewFromDirectory(ReportList* list, int listCode);
 
 } // namespace core

@@ -5,47 +5,22 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QItemSelection>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QProxyStyle>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QSet>
-#include <QSignalBlocker>
-#include <QStyledItemDelegate>
 
 #include <unicode/ucol.h>
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <stdexcept>
 #include <vector>
 
 namespace core {
 namespace {
-
-// Paints each cell with the alignment of its column's header unless the
-// item asks for its own.
-class ColumnAlignmentDelegate : public QStyledItemDelegate {
-public:
-    explicit ColumnAlignmentDelegate(QTreeWidget* list) : QStyledItemDelegate(list), list_(list) {}
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        if (index.data(Qt::TextAlignmentRole).isValid())
-            return;
-        const QVariant a = list_->headerItem()->data(index.column(), Qt::TextAlignmentRole);
-        if (a.isValid())
-            option->displayAlignment = Qt::Alignment(a.toInt());
-    }
-
-private:
-    QTreeWidget* list_;
-};
 
 // Draws a column caption wider than its column as its beginning and "…",
 // whatever its alignment: a right-aligned caption would otherwise lose its
@@ -80,7 +55,7 @@ Qt::Alignment qtAlignment(int alignment)
     }
 }
 
-void prepareHeader(QTreeWidget* list)
+void prepareHeader(QTreeView* list)
 {
     list->header()->setMinimumSectionSize(0);
     list->header()->setStretchLastSection(false);
@@ -90,8 +65,6 @@ void prepareHeader(QTreeWidget* list)
         style->setParent(list->header());
         list->header()->setStyle(style);
     }
-    if (!dynamic_cast<ColumnAlignmentDelegate*>(list->itemDelegate()))
-        list->setItemDelegate(new ColumnAlignmentDelegate(list));
 }
 
 template <class T>
@@ -220,15 +193,81 @@ int weekdayIndex(const QString& cell)
     return static_cast<int>(days.indexOf(cell));
 }
 
-bool isTotalsItem(const QTreeWidgetItem* item, int totalsSubItem)
+// Holds off the painting of a list while it is rebuilt. Only a switch set on
+// the list itself is given back: a list that is merely painted with its
+// window (a child window being maximized or restored holds off its own
+// painting for a moment) must not keep that state once the window paints
+// again.
+class UpdatesOff {
+public:
+    explicit UpdatesOff(QWidget* w) : w_(w), ownSwitch_(w->testAttribute(Qt::WA_ForceUpdatesDisabled))
+    {
+        w_->setUpdatesEnabled(false);
+    }
+    ~UpdatesOff() { w_->setUpdatesEnabled(!ownSwitch_); }
+    UpdatesOff(const UpdatesOff&) = delete;
+    UpdatesOff& operator=(const UpdatesOff&) = delete;
+
+private:
+    QWidget* w_;
+    bool ownSwitch_;
+};
+
+// Reading a packed row (ReportModel::appendPackedRow) that starts at `d`:
+// field `index` (0 the key, then the cells from column 0), empty beyond the
+// last field kept.
+QStringView packedField(const QChar* d, int index)
 {
-    return totalsSubItem > 0 && item->text(totalsSubItem).toUpper() == QString::fromUtf8(kTotalsMarker);
+    if (!d || index < 0)
+        return {};
+    const ushort head = d[0].unicode();
+    const int count = head & 0x7FFF;
+    const bool wide = (head & 0x8000) != 0;
+    if (index >= count)
+        return {};
+    auto endOf = [d, wide](int k) -> qsizetype {
+        if (!wide)
+            return d[1 + k].unicode();
+        return (qsizetype(d[1 + 2 * k].unicode()) << 16) | d[2 + 2 * k].unicode();
+    };
+    const qsizetype base = 1 + qsizetype(count) * (wide ? 2 : 1);
+    const qsizetype start = index == 0 ? 0 : endOf(index - 1);
+    return QStringView(d + base + start, endOf(index) - start);
 }
 
-// The key of one item: converted cells first (rank 0), then cells that did
+// The characters a packed row takes.
+qsizetype packedLength(const QChar* d)
+{
+    const int count = d[0].unicode() & 0x7FFF;
+    const qsizetype header = 1 + qsizetype(count) * ((d[0].unicode() & 0x8000) ? 2 : 1);
+    const QStringView last = packedField(d, count - 1);
+    return header + (last.constData() - (d + header)) + last.size();
+}
+
+std::vector<QString> unpackRow(const QChar* d)
+{
+    std::vector<QString> fields;
+    const int count = d[0].unicode() & 0x7FFF;
+    fields.reserve(size_t(count));
+    for (int i = 0; i < count; ++i)
+        fields.push_back(packedField(d, i).toString());
+    return fields;
+}
+
+bool isTotalsCell(QStringView cell)
+{
+    return cell.toString().toUpper() == QString::fromUtf8(kTotalsMarker);
+}
+
+quint64 tipKey(int slot, int column)
+{
+    return (quint64(quint32(slot)) << 16) | quint16(column);
+}
+
+// The key of one row: converted cells first (rank 0), then cells that did
 // not read under the sort kind (rank 1, by their text), then a totals row.
 struct SortEntry {
-    QTreeWidgetItem* item = nullptr;
+    int slot = 0;
     int rank = 0;
     double number = 0;
     QByteArray key;
@@ -256,46 +295,41 @@ double pixelsToTwips(int pixels, const QWidget* widget)
     return pixels * 1440.0 / dpi;
 }
 
-void SetupListViewColumns(QTreeWidget* list, const QStringList& captions, const QList<int>& alignments,
+void SetupListViewColumns(ReportList* list, const QStringList& captions, const QList<int>& alignments,
                           const ColumnBlock& block)
 {
     list->hide();
-    list->clear();
-    list->setColumnCount(0);
     prepareHeader(list);
     const bool useBlock = block.isUsed();
     const QStringList allCaptions = expandBlock(captions, block.captions, block.position, useBlock);
     const QList<int> allAlignments = expandBlock(alignments, block.alignments, block.position, useBlock);
+    const qsizetype usable = std::min(allCaptions.size(), allAlignments.size());
+    list->reportModel()->setColumns(allCaptions.mid(0, usable), allAlignments.mid(0, usable));
     const int startWidth = twipsToPixels(10, list);
-    QTreeWidgetItem* header = list->headerItem();
-    for (qsizetype c = 0; c < allCaptions.size(); ++c) {
-        if (c >= allAlignments.size())
-            throw std::invalid_argument("column definition: an alignment is missing");
-        list->setColumnCount(static_cast<int>(c + 1));
-        header->setText(static_cast<int>(c), allCaptions.at(c));
-        header->setTextAlignment(static_cast<int>(c), qtAlignment(allAlignments.at(c)));
-        list->setColumnWidth(static_cast<int>(c), startWidth);
-    }
+    for (int c = 0; c < int(usable); ++c)
+        list->setColumnWidth(c, startWidth);
+    if (usable < allCaptions.size())
+        throw std::invalid_argument("column definition: an alignment is missing");
 }
 
-void FitListViewColumns(QTreeWidget* list, const QList<double>& divisors, const QList<double>& minWidths,
+void FitListViewColumns(ReportList* list, const QList<double>& divisors, const QList<double>& minWidths,
                         const ColumnBlock& block)
 {
-    const bool updates = list->updatesEnabled();
-    list->setUpdatesEnabled(false);
-    const bool useBlock = block.isUsed();
-    const QList<double> allDivisors = expandBlock(divisors, block.divisors, block.position, useBlock);
-    const QList<double> allMinimums = expandBlock(minWidths, block.minWidths, block.position, useBlock);
-    const double listWidth = list->width();
-    for (int c = 0; c < list->columnCount(); ++c) {
-        const double divisor = c < allDivisors.size() ? allDivisors.at(c) : 0;
-        const double minimum = c < allMinimums.size() ? twipsToPixels(allMinimums.at(c), list) : 0;
-        double width = divisor > 0 ? listWidth / divisor : 0;
-        if (width < minimum)
-            width = minimum;
-        list->setColumnWidth(c, static_cast<int>(width));
+    {
+        const UpdatesOff updatesOff(list);
+        const bool useBlock = block.isUsed();
+        const QList<double> allDivisors = expandBlock(divisors, block.divisors, block.position, useBlock);
+        const QList<double> allMinimums = expandBlock(minWidths, block.minWidths, block.position, useBlock);
+        const double listWidth = list->width();
+        for (int c = 0; c < list->columnCount(); ++c) {
+            const double divisor = c < allDivisors.size() ? allDivisors.at(c) : 0;
+            const double minimum = c < allMinimums.size() ? twipsToPixels(allMinimums.at(c), list) : 0;
+            double width = divisor > 0 ? listWidth / divisor : 0;
+            if (width < minimum)
+                width = minimum;
+            list->setColumnWidth(c, static_cast<int>(width));
+        }
     }
-    list->setUpdatesEnabled(updates);
     list->show();
 }
 
@@ -349,33 +383,434 @@ QString SortKeyText(const QString& cell, int sortKind, bool isTotals, bool* conv
     return key;
 }
 
-void SortListViewByColumn(QTreeWidget* list, int column, bool descending, int sortKind, int totalsSubItem)
+void SortListViewByColumn(ReportList* list, int column, bool descending, int sortKind, int totalsSubItem)
 {
     if (!list || column < 2 || sortKind < SortText || sortKind > SortWeekday)
         return;
-    const int sub = column - 1;
+    const UpdatesOff updatesOff(list);
+    list->reportModel()->sortRows(column - 1, descending, sortKind, totalsSubItem);
+}
 
-    const QList<QTreeWidgetItem*> selectedBefore = list->selectedItems();
-    const QSet<QTreeWidgetItem*> selected(selectedBefore.begin(), selectedBefore.end());
-    QTreeWidgetItem* current = list->currentItem();
-    const int currentColumn = qMax(0, list->currentColumn());
+double IdFromKey(const QString& key)
+{
+    QString s = key;
+    s.remove(QLatin1Char('R'));
+    return jet::vbVal(QStringLiteral("0") + s);
+}
 
-    const bool updates = list->updatesEnabled();
-    list->setUpdatesEnabled(false);
-    const QSignalBlocker blocker(list);
-    const QList<QTreeWidgetItem*> items = list->invisibleRootItem()->takeChildren();
+QString listItemKey(const ListItem& item)
+{
+    return item.key();
+}
 
+QString rowItemKey(qlonglong rowId)
+{
+    return QStringLiteral("R") + QString::number(rowId);
+}
+
+ListItem addListItem(ReportList* list, const QString& key)
+{
+    QString row;
+    ReportModel::appendPackedRow(row, &key, 1);
+    list->reportModel()->appendPacked(std::move(row), 1);
+    return list->topLevelItem(list->topLevelItemCount() - 1);
+}
+
+ListItem findListItem(const ReportList* list, const QString& key)
+{
+    const ReportModel* model = list->reportModel();
+    for (int i = 0; i < model->rowCount(); ++i)
+        if (model->key(model->slotAt(i)) == key)
+            return list->topLevelItem(i);
+    return {};
+}
+
+ListItem selectedListItem(const ReportList* list)
+{
+    if (!list)
+        return {};
+    const ListItem current = list->currentItem();
+    if (current && current.isSelected())
+        return current;
+    const QList<ListItem> selected = list->selectedItems();
+    return selected.isEmpty() ? ListItem() : selected.first();
+}
+
+int listItemPosition(const ReportList* list, const ListItem& item)
+{
+    if (!list || !item || item.list() != list)
+        return 0;
+    return item.position() + 1;
+}
+
+void selectOnlyItem(ReportList* list, const ListItem& item)
+{
+    if (!list || !item || item.list() != list)
+        return;
+    const QModelIndex index = list->reportModel()->index(item.position(), 0);
+    list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->scrollTo(index);
+}
+
+// ListItem
+
+bool ListItem::isValid() const
+{
+    return list_ && list_->reportModel()->positionOf(slot_) >= 0;
+}
+
+int ListItem::position() const
+{
+    return list_ ? list_->reportModel()->positionOf(slot_) : -1;
+}
+
+QString ListItem::text(int column) const
+{
+    return isValid() ? list_->reportModel()->text(slot_, column) : QString();
+}
+
+void ListItem::setText(int column, const QString& text)
+{
+    if (isValid())
+        list_->reportModel()->setText(slot_, column, text);
+}
+
+QString ListItem::toolTip(int column) const
+{
+    return isValid() ? list_->reportModel()->toolTip(slot_, column) : QString();
+}
+
+void ListItem::setToolTip(int column, const QString& tip)
+{
+    if (isValid())
+        list_->reportModel()->setToolTip(slot_, column, tip);
+}
+
+QString ListItem::key() const
+{
+    return isValid() ? list_->reportModel()->key(slot_) : QString();
+}
+
+void ListItem::setKey(const QString& key)
+{
+    if (isValid())
+        list_->reportModel()->setKey(slot_, key);
+}
+
+bool ListItem::isSelected() const
+{
+    if (!isValid())
+        return false;
+    return list_->selectionModel()->isSelected(list_->reportModel()->index(position(), 0));
+}
+
+void ListItem::setSelected(bool selected)
+{
+    if (!isValid())
+        return;
+    list_->selectionModel()->select(list_->reportModel()->index(position(), 0),
+                                    (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                                        QItemSelectionModel::Rows);
+}
+
+int ListItem::columnCount() const
+{
+    return list_ ? list_->columnCount() : 0;
+}
+
+QString ListHeader::text(int column) const
+{
+    return model_->caption(column);
+}
+
+int ListHeader::textAlignment(int column) const
+{
+    return int(model_->alignment(column));
+}
+
+// ReportModel
+
+ReportModel::ReportModel(ReportList* list) : QAbstractTableModel(list), list_(list) {}
+
+int ReportModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(order_.size());
+}
+
+int ReportModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(captions_.size());
+}
+
+QVariant ReportModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
+        return {};
+    const int slot = order_[size_t(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return text(slot, index.column());
+    case Qt::ToolTipRole: {
+        const QString tip = toolTip(slot, index.column());
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
+    case Qt::TextAlignmentRole:
+        return int(alignment(index.column()));
+    case kItemKeyRole:
+        return index.column() == 0 ? QVariant(key(slot)) : QVariant();
+    default:
+        return {};
+    }
+}
+
+QVariant ReportModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
+        return {};
+    if (role == Qt::DisplayRole)
+        return captions_.at(section);
+    if (role == Qt::TextAlignmentRole)
+        return int(alignment(section));
+    return {};
+}
+
+Qt::Alignment ReportModel::alignment(int column) const
+{
+    return alignments_.value(column, Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+void ReportModel::setColumns(const QStringList& captions, const QList<int>& alignments)
+{
+    beginResetModel();
+    captions_ = captions;
+    alignments_.clear();
+    for (int a : alignments)
+        alignments_.append(qtAlignment(a));
+    pool_ = QString();
+    unused_ = 0;
+    std::vector<qsizetype>().swap(starts_);
+    std::vector<int>().swap(order_);
+    std::vector<int>().swap(positions_);
+    tips_.clear();
+    sortColumn_ = -1;
+    endResetModel();
+}
+
+void ReportModel::clear()
+{
+    beginResetModel();
+    pool_ = QString();
+    unused_ = 0;
+    std::vector<qsizetype>().swap(starts_);
+    std::vector<int>().swap(order_);
+    std::vector<int>().swap(positions_);
+    tips_.clear();
+    sortColumn_ = -1;
+    endResetModel();
+}
+
+void ReportModel::appendPacked(QString&& rows, int count)
+{
+    if (count <= 0 || rows.isEmpty())
+        return;
+    const int first = rowCount();
+    if (count > 1) {
+        starts_.reserve(starts_.size() + size_t(count));
+        order_.reserve(order_.size() + size_t(count));
+        positions_.reserve(positions_.size() + size_t(count));
+    }
+    qsizetype offset = pool_.size();
+    if (pool_.isEmpty()) {
+        pool_ = std::move(rows);
+        pool_.squeeze();
+    } else {
+        if (count > 1)
+            pool_.reserve(pool_.size() + rows.size());  // exactly: a list filled in one go takes no spare room
+        pool_.append(rows);
+    }
+    beginInsertRows({}, first, first + count - 1);
+    for (int i = 0; i < count; ++i) {
+        positions_.push_back(int(order_.size()));
+        order_.push_back(int(starts_.size()));
+        starts_.push_back(offset);
+        offset += packedLength(pool_.constData() + offset);
+    }
+    endInsertRows();
+}
+
+void ReportModel::removeSlot(int slot)
+{
+    const int position = positionOf(slot);
+    if (position < 0)
+        return;
+    beginRemoveRows({}, position, position);
+    order_.erase(order_.begin() + position);
+    for (size_t p = size_t(position); p < order_.size(); ++p)
+        positions_[size_t(order_[p])] = int(p);
+    positions_[size_t(slot)] = -1;
+    unused_ += packedLength(pool_.constData() + starts_[size_t(slot)]);
+    for (auto it = tips_.begin(); it != tips_.end();) {
+        if (int(it.key() >> 16) == slot)
+            it = tips_.erase(it);
+        else
+            ++it;
+    }
+    endRemoveRows();
+}
+
+int ReportModel::slotAt(int position) const
+{
+    return position >= 0 && size_t(position) < order_.size() ? order_[size_t(position)] : -1;
+}
+
+int ReportModel::positionOf(int slot) const
+{
+    return slot >= 0 && size_t(slot) < positions_.size() ? positions_[size_t(slot)] : -1;
+}
+
+QStringView ReportModel::field(int slot, int index) const
+{
+    return positionOf(slot) >= 0 ? packedField(pool_.constData() + starts_[size_t(slot)], index) : QStringView();
+}
+
+QString ReportModel::key(int slot) const
+{
+    return field(slot, 0).toString();
+}
+
+void ReportModel::setKey(int slot, const QString& key)
+{
+    replaceField(slot, 0, key);
+}
+
+QString ReportModel::text(int slot, int column) const
+{
+    if (column != 0 || sortColumn_ < 0)
+        return field(slot, column + 1).toString();
+    const QStringView own = field(slot, 1);
+    if (!own.isEmpty() || positionOf(slot) < 0)
+        return own.toString();
+    const bool totals = totalsColumn_ > 0 && isTotalsCell(field(slot, totalsColumn_ + 1));
+    return SortKeyText(field(slot, sortColumn_ + 1).toString(), sortKind_, totals);
+}
+
+void ReportModel::setText(int slot, int column, const QString& text)
+{
+    if (column < 0)
+        return;
+    replaceField(slot, column + 1, text);
+    notifyRow(slot, column, column);
+}
+
+QString ReportModel::toolTip(int slot, int column) const
+{
+    const auto it = tips_.constFind(tipKey(slot, column));
+    if (it != tips_.constEnd())
+        return *it;
+    if (tipSource_ && positionOf(slot) >= 0)
+        return tipSource_(ListItem(list_, slot), column);
+    return {};
+}
+
+void ReportModel::setToolTip(int slot, int column, const QString& tip)
+{
+    if (positionOf(slot) < 0 || column < 0)
+        return;
+    if (tip.isEmpty())
+        tips_.remove(tipKey(slot, column));
+    else
+        tips_.insert(tipKey(slot, column), tip);
+}
+
+void ReportModel::setToolTipSource(std::function<QString(const ListItem&, int)> source)
+{
+    tipSource_ = std::move(source);
+}
+
+void ReportModel::replaceField(int slot, int index, const QString& text)
+{
+    if (positionOf(slot) < 0)
+        return;
+    const QChar* row = pool_.constData() + starts_[size_t(slot)];
+    std::vector<QString> fields = unpackRow(row);
+    if (size_t(index) >= fields.size()) {
+        if (text.isEmpty())
+            return;
+        fields.resize(size_t(index) + 1);
+    }
+    fields[size_t(index)] = text;
+    // The changed row goes to the end of the pool; its old place is given
+    // back once the unused part outweighs the rows in use.
+    unused_ += packedLength(row);
+    starts_[size_t(slot)] = pool_.size();
+    appendPackedRow(pool_, fields.data(), qsizetype(fields.size()));
+    if (unused_ > 4096 && unused_ > pool_.size() / 2)
+        compactPool();
+}
+
+void ReportModel::compactPool()
+{
+    QString pool;
+    pool.reserve(pool_.size() - unused_);
+    for (size_t slot = 0; slot < starts_.size(); ++slot) {
+        if (positions_[slot] < 0)
+            continue;
+        const QChar* row = pool_.constData() + starts_[slot];
+        starts_[slot] = pool.size();
+        pool.append(row, packedLength(row));
+    }
+    pool_ = std::move(pool);
+    unused_ = 0;
+}
+
+void ReportModel::notifyRow(int slot, int firstColumn, int lastColumn)
+{
+    const int position = positionOf(slot);
+    if (position >= 0 && lastColumn < columnCount())
+        Q_EMIT dataChanged(index(position, firstColumn), index(position, lastColumn));
+}
+
+void ReportModel::appendPackedRow(QString& out, const QString* fields, qsizetype count)
+{
+    while (count > 1 && fields[count - 1].isEmpty())
+        --count;
+    count = std::max<qsizetype>(count, 1);
+    qsizetype total = 0;
+    for (qsizetype i = 0; i < count && fields; ++i)
+        total += fields[i].size();
+    const bool wide = total > 0xFFFF;
+    const qsizetype width = wide ? 2 : 1;
+    const qsizetype at = out.size();
+    out.resize(at + 1 + count * width + total);
+    QChar* d = out.data() + at;
+    *d++ = QChar(ushort(count | (wide ? 0x8000 : 0)));
+    qsizetype end = 0;
+    for (qsizetype i = 0; i < count; ++i) {
+        end += fields ? fields[i].size() : 0;
+        if (wide)
+            *d++ = QChar(ushort(end >> 16));
+        *d++ = QChar(ushort(end & 0xFFFF));
+    }
+    for (qsizetype i = 0; i < count && fields; ++i) {
+        std::copy(fields[i].constBegin(), fields[i].constEnd(), d);
+        d += fields[i].size();
+    }
+}
+
+void ReportModel::sortRows(int column, bool descending, int sortKind, int totalsColumn)
+{
     const RussianCollator collator;
     std::vector<SortEntry> entries;
-    entries.reserve(static_cast<size_t>(items.size()));
-    for (QTreeWidgetItem* item : items) {
+    entries.reserve(order_.size());
+    for (int slot : order_) {
         SortEntry e;
-        e.item = item;
-        const bool totals = isTotalsItem(item, totalsSubItem);
-        const QString cell = item->text(sub);
+        e.slot = slot;
+        const bool totals = totalsColumn > 0 && isTotalsCell(field(slot, totalsColumn + 1));
+        const QString cell = field(slot, column + 1).toString();
         bool converted = true;
         const QString key = SortKeyText(cell, sortKind, totals, &converted);
-        item->setText(0, key);
         if (totals) {
             e.rank = 2;
         } else if (!converted) {
@@ -406,121 +841,73 @@ void SortListViewByColumn(QTreeWidget* list, int column, bool descending, int so
     else
         std::stable_sort(entries.begin(), entries.end(), less);
 
-    QList<QTreeWidgetItem*> sorted;
-    sorted.reserve(static_cast<qsizetype>(entries.size()));
-    for (const SortEntry& e : entries)
-        sorted.append(e.item);
-    list->addTopLevelItems(sorted);
-
-    // Selection and current item as they were, in one step.
-    QAbstractItemModel* model = list->model();
-    QItemSelection selection;
-    int currentRow = -1;
-    int runStart = -1;
-    for (int row = 0; row < sorted.size(); ++row) {
-        QTreeWidgetItem* item = sorted.at(row);
-        if (item == current)
-            currentRow = row;
-        const bool isSelected = selected.contains(item);
-        if (isSelected && runStart < 0)
-            runStart = row;
-        if (!isSelected && runStart >= 0) {
-            selection.select(model->index(runStart, 0), model->index(row - 1, 0));
-            runStart = -1;
-        }
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<int> slotsBefore;
+    slotsBefore.reserve(size_t(before.size()));
+    for (const QModelIndex& index : before)
+        slotsBefore.push_back(slotAt(index.row()));
+    for (size_t p = 0; p < entries.size(); ++p) {
+        order_[p] = entries[p].slot;
+        positions_[size_t(entries[p].slot)] = int(p);
     }
-    if (runStart >= 0)
-        selection.select(model->index(runStart, 0), model->index(static_cast<int>(sorted.size()) - 1, 0));
-    if (currentRow >= 0)
-        list->selectionModel()->setCurrentIndex(model->index(currentRow, currentColumn), QItemSelectionModel::NoUpdate);
-    if (!selection.isEmpty())
-        list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    list->setUpdatesEnabled(updates);
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i)
+        after.append(index(positionOf(slotsBefore[size_t(i)]), before.at(i).column()));
+    changePersistentIndexList(before, after);
+    // Column 0 shows the new keys: texts put there before give way.
+    for (int slot : order_)
+        if (!field(slot, 1).isEmpty())
+            replaceField(slot, 1, QString());
+    sortColumn_ = column;
+    sortKind_ = sortKind;
+    totalsColumn_ = totalsColumn;
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-double IdFromKey(const QString& key)
+// ListAppender
+
+ListAppender::ListAppender(ReportList* list) : list_(list) {}
+
+ListAppender::~ListAppender()
 {
-    QString s = key;
-    s.remove(QLatin1Char('R'));
-    return jet::vbVal(QStringLiteral("0") + s);
+    commit();
 }
 
-QString listItemKey(const QTreeWidgetItem* item)
+void ListAppender::addRow(const QString& key)
 {
-    return item ? item->data(0, kItemKeyRole).toString() : QString();
+    finishRow();
+    fields_.assign(1, key);
+    open_ = true;
 }
 
-void setListItemKey(QTreeWidgetItem* item, const QString& key)
+void ListAppender::setText(int column, const QString& text)
 {
-    item->setData(0, kItemKeyRole, key);
-}
-
-QString rowItemKey(qlonglong rowId)
-{
-    return QStringLiteral("R") + QString::number(rowId);
-}
-
-QTreeWidgetItem* newListItem(const QString& key)
-{
-    auto* item = new QTreeWidgetItem();
-    setListItemKey(item, key);
-    return item;
-}
-
-QTreeWidgetItem* addListItem(QTreeWidget* list, const QString& key)
-{
-    QTreeWidgetItem* item = newListItem(key);
-    list->addTopLevelItem(item);
-    return item;
-}
-
-QTreeWidgetItem* findListItem(const QTreeWidget* list, const QString& key)
-{
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* item = list->topLevelItem(i);
-        if (listItemKey(item) == key)
-            return item;
-    }
-    return nullptr;
-}
-
-QTreeWidgetItem* selectedListItem(const QTreeWidget* list)
-{
-    if (!list)
-        return nullptr;
-    QTreeWidgetItem* current = list->currentItem();
-    if (current && current->isSelected())
-        return current;
-    const QList<QTreeWidgetItem*> selected = list->selectedItems();
-    QTreeWidgetItem* first = nullptr;
-    int firstPos = -1;
-    for (QTreeWidgetItem* item : selected) {
-        const int pos = list->indexOfTopLevelItem(item);
-        if (pos >= 0 && (firstPos < 0 || pos < firstPos)) {
-            first = item;
-            firstPos = pos;
-        }
-    }
-    return first;
-}
-
-int listItemPosition(const QTreeWidget* list, const QTreeWidgetItem* item)
-{
-    if (!list || !item)
-        return 0;
-    return list->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(item)) + 1;
-}
-
-void selectOnlyItem(QTreeWidget* list, QTreeWidgetItem* item)
-{
-    if (!list || !item)
+    if (!open_ || column < 0)
         return;
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->clearSelection();
-    list->setCurrentItem(item);
-    item->setSelected(true);
-    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list->scrollToItem(item);
+    if (fields_.size() <= size_t(column) + 1)
+        fields_.resize(size_t(column) + 2);
+    fields_[size_t(column) + 1] = text;
+}
+
+void ListAppender::finishRow()
+{
+    if (!open_)
+        return;
+    ReportModel::appendPackedRow(rows_, fields_.data(), qsizetype(fields_.size()));
+    ++count_;
+    fields_.clear();
+    open_ = false;
+}
+
+void ListAppender::commit()
+{
+    finishRow();
+    if (count_ > 0 && list_)
+        list_->reportModel()->appendPacked(std::move(rows_), count_);
+    rows_ = QString();
+    count_ = 0;
 }
 
 int vbKeyCode(const QKeyEvent* event)
@@ -571,8 +958,9 @@ int vbShiftState(Qt::KeyboardModifiers modifiers)
     return shift;
 }
 
-ReportList::ReportList(QWidget* parent) : QTreeWidget(parent)
+ReportList::ReportList(QWidget* parent) : QTreeView(parent), model_(new ReportModel(this))
 {
+    setModel(model_);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setAllColumnsShowFocus(true);
@@ -586,7 +974,8 @@ ReportList::ReportList(QWidget* parent) : QTreeWidget(parent)
     header()->setSortIndicatorShown(false);
     prepareHeader(this);
     connect(header(), &QHeaderView::sectionClicked, this, [this](int logical) { Q_EMIT columnClicked(logical + 1); });
-    connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) { Q_EMIT itemClick(item); });
+    connect(this, &QAbstractItemView::clicked, this,
+            [this](const QModelIndex& index) { Q_EMIT itemClick(topLevelItem(index.row())); });
 }
 
 void ReportList::setMultiSelect(bool multi)
@@ -600,38 +989,94 @@ bool ReportList::multiSelect() const
            selectionMode() == QAbstractItemView::MultiSelection;
 }
 
+ListItem ReportList::topLevelItem(int position) const
+{
+    const int slot = model_->slotAt(position);
+    return slot >= 0 ? ListItem(const_cast<ReportList*>(this), slot) : ListItem();
+}
+
+QList<ListItem> ReportList::selectedItems() const
+{
+    std::vector<int> rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        if (range.left() <= 0 && range.right() >= 0)
+            for (int r = range.top(); r <= range.bottom(); ++r)
+                rows.push_back(r);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    QList<ListItem> items;
+    items.reserve(qsizetype(rows.size()));
+    for (int r : rows)
+        items.append(topLevelItem(r));
+    return items;
+}
+
+ListItem ReportList::currentItem() const
+{
+    const QModelIndex index = currentIndex();
+    return index.isValid() ? topLevelItem(index.row()) : ListItem();
+}
+
+void ReportList::setCurrentItem(const ListItem& item)
+{
+    if (item && item.list() == this)
+        setCurrentIndex(model_->index(item.position(), 0));
+}
+
+void ReportList::scrollToItem(const ListItem& item)
+{
+    if (item && item.list() == this)
+        scrollTo(model_->index(item.position(), 0));
+}
+
+void ReportList::clear()
+{
+    model_->clear();
+}
+
+void ReportList::removeItem(const ListItem& item)
+{
+    if (item && item.list() == this)
+        model_->removeSlot(item.slot_);
+}
+
+void ReportList::setToolTipSource(std::function<QString(const ListItem&, int)> source)
+{
+    model_->setToolTipSource(std::move(source));
+}
+
 void ReportList::keyPressEvent(QKeyEvent* event)
 {
     Q_EMIT keyDown(vbKeyCode(event), vbShiftState(event->modifiers()));
-    QTreeWidgetItem* before = currentItem();
-    QTreeWidget::keyPressEvent(event);
-    QTreeWidgetItem* after = currentItem();
-    if (after && after != before && after->isSelected())
+    const ListItem before = currentItem();
+    QTreeView::keyPressEvent(event);
+    const ListItem after = currentItem();
+    if (after && after != before && after.isSelected())
         Q_EMIT itemClick(after);
 }
 
 void ReportList::keyReleaseEvent(QKeyEvent* event)
 {
-    QTreeWidget::keyReleaseEvent(event);
+    QTreeView::keyReleaseEvent(event);
     Q_EMIT keyUp(vbKeyCode(event), vbShiftState(event->modifiers()));
 }
 
 void ReportList::mousePressEvent(QMouseEvent* event)
 {
-    QTreeWidget::mousePressEvent(event);
+    QTreeView::mousePressEvent(event);
     Q_EMIT mouseDown(event->button(), event->globalPosition().toPoint());
 }
 
 void ReportList::mouseReleaseEvent(QMouseEvent* event)
 {
-    QTreeWidget::mouseReleaseEvent(event);
+    QTreeView::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton)
         Q_EMIT listClicked();
 }
 
 void ReportList::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    QTreeWidget::mouseDoubleClickEvent(event);
+    QTreeView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
         Q_EMIT listDoubleClicked();
 }

@@ -11,40 +11,61 @@ namespace {
 struct EndingRule {
     QStringView ending;
     QStringView replacement;
+    int minStem = 1;  // letters the word keeps in front of the ending
 };
 
-// Dative endings, tried in order; the first ending that matches wins. A word
-// that matches none takes "у".
-//
-// Surnames: the adjectival forms come first (Достоевский → Достоевскому,
-// Толстой → Толстому, Островская → Островской); after them the nominal ones
-// (Петров → Петрову by the default, Петрова → Петровой, Петренко stays).
-constexpr EndingRule kSurnameEndings[] = {
-    {u"ский", u"скому"},
-    {u"цкий", u"цкому"},
-    {u"гий", u"гому"},
-    {u"кий", u"кому"},
-    {u"хий", u"хому"},
-    {u"ий", u"ему"},
-    {u"ой", u"ому"},
-    {u"ый", u"ому"},
-    {u"ская", u"ской"},
-    {u"цкая", u"цкой"},
-    {u"ая", u"ой"},
-    {u"яя", u"ей"},
-    {u"й", u"ю"},
-    {u"а", u"ой"},
-    {u"ь", u"ю"},
-    {u"о", u"о"},
+// Dative endings, tried in order; the first ending that matches wins.
+
+// Endings of names that do not decline: Гёте, Верди, Шоу, Отто, Петренко;
+// for surnames also the old genitive plurals Черных, Долгих.
+constexpr QStringView kIndeclinableEndings[] = {u"е", u"и", u"о", u"у", u"э", u"ю"};
+constexpr QStringView kIndeclinableSurnameEndings[] = {u"ых", u"их"};
+
+// Men's surnames, and surnames whose ending does not make them a woman's:
+// the adjectival forms first (Достоевский → Достоевскому, Толстой →
+// Толстому), then the nominal ones (Гайдай → Гайдаю, Гоголь → Гоголю,
+// Глинка → Глинке, Зозуля → Зозуле); a consonant takes "у".
+constexpr EndingRule kMenSurnameEndings[] = {
+    {u"ский", u"скому"}, {u"цкий", u"цкому"}, {u"гий", u"гому"}, {u"кий", u"кому"}, {u"хий", u"хому"},
+    {u"ий", u"ему"},     {u"ой", u"ому"},     {u"ый", u"ому"},   {u"ская", u"ской"}, {u"цкая", u"цкой"},
+    {u"ая", u"ой"},      {u"яя", u"ей"},      {u"й", u"ю"},      {u"ь", u"ю"},       {u"ия", u"ии"},
+    {u"я", u"е"},        {u"а", u"е"},
 };
 
-constexpr EndingRule kFirstNameEndings[] = {
-    {u"ел", u"лу"},
-    {u"ья", u"ье"},
-    {u"ия", u"ии"},
-    {u"а", u"е"},
-    {u"й", u"ю"},
-    {u"ь", u"ю"},
+// Women's surnames: Петрова → Петровой, Островская → Островской, Рыжая →
+// Рыжей, Синяя → Синей, Глинка → Глинке, Берия → Берии; a consonant or a
+// soft sign stays (Ковальчук, Коваль).
+constexpr EndingRule kWomenSurnameEndings[] = {
+    {u"ова", u"овой"}, {u"ева", u"евой"}, {u"ёва", u"ёвой"}, {u"ина", u"иной"}, {u"ына", u"ыной"},
+    {u"жая", u"жей"},  {u"чая", u"чей"},  {u"шая", u"шей"},  {u"щая", u"щей"},  {u"ая", u"ой"},
+    {u"яя", u"ей"},    {u"ия", u"ии"},    {u"а", u"е"},      {u"я", u"е"},
+};
+
+// Surname endings that make a surname a woman's when the gender is unknown.
+constexpr QStringView kWomenSurnameMarks[] = {u"ова", u"ева", u"ёва", u"ина", u"ына", u"ая", u"яя"};
+
+// First names: Наталья → Наталье, Мария → Марии (Ия → Ии), Ваня → Ване,
+// Анна → Анне, Андрей → Андрею, Игорь → Игорю; a man's name ending in a
+// consonant takes "у". A woman's name in a soft sign takes "и" (Любовь →
+// Любови); in a consonant it stays (Кармен).
+constexpr EndingRule kMenFirstNameEndings[] = {
+    {u"ья", u"ье"}, {u"ия", u"ии", 0}, {u"я", u"е"}, {u"а", u"е"}, {u"й", u"ю"}, {u"ь", u"ю"},
+};
+constexpr EndingRule kWomenFirstNameEndings[] = {
+    {u"ья", u"ье"}, {u"ия", u"ии", 0}, {u"я", u"е"}, {u"а", u"е"}, {u"ь", u"и"},
+};
+
+// First names that lose a vowel as they decline, as whole words.
+constexpr EndingRule kFleetingVowelNames[] = {
+    {u"лев", u"льву"}, {u"пётр", u"петру"}, {u"петр", u"петру"}, {u"павел", u"павлу"},
+};
+
+// Men's first names that end in -а or -я.
+constexpr QStringView kMenNamesInA[] = {
+    u"илья",   u"никита", u"кузьма", u"фома",  u"лука",  u"савва", u"данила", u"гаврила", u"фока",
+    u"иона",   u"ерёма",  u"мина",   u"сила",  u"ваня",  u"миша",  u"петя",   u"дима",    u"вася",
+    u"федя",   u"гриша",  u"паша",   u"лёша",  u"алёша", u"костя", u"витя",   u"толя",    u"юра",
+    u"серёжа", u"коля",   u"боря",   u"гена",  u"лёва",  u"вова",  u"стёпа",  u"тёма",
 };
 
 constexpr EndingRule kPatronymicEndings[] = {
@@ -53,17 +74,9 @@ constexpr EndingRule kPatronymicEndings[] = {
     {u"ь", u"ю"},
 };
 
+// What a word that matches no rule takes: men's names and patronymics "у",
+// women's names nothing.
 constexpr QStringView kDefaultEnding = u"у";
-
-std::span<const EndingRule> endingsOf(NamePart part)
-{
-    switch (part) {
-    case NamePart::Surname: return kSurnameEndings;
-    case NamePart::FirstName: return kFirstNameEndings;
-    case NamePart::Patronymic: return kPatronymicEndings;
-    }
-    return {};
-}
 
 constexpr QStringView kSheetNameForbidden = u"/\\?:*";
 
@@ -78,53 +91,150 @@ QString trimBlanks(const QString& text)
     return text.mid(begin, end - begin);
 }
 
-// Declines `word` in place by the first matching rule and returns it.
-QString replaceEnding(QString& word, std::span<const EndingRule> rules)
+// A last character that is not a letter counts as a capital as well.
+bool inCapitals(const QString& word)
 {
-    if (word.size() < 2)
-        return {};
-    word = trimBlanks(word);
-    // A word that was (nearly) all blanks has nothing to decline.
-    if (word.size() < 2)
-        return {};
-
-    // A last character that is not a letter counts as a capital as well.
     const QChar last = word.back();
-    const bool capitals = last == last.toUpper();
+    return last == last.toUpper();
+}
 
-    bool matched = false;
+bool endsWithAny(const QString& word, std::span<const QStringView> endings)
+{
+    for (QStringView e : endings) {
+        if (word.size() > e.size() && word.endsWith(e, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+// The word with its ending replaced by the first matching rule; a word that
+// matches none takes `fallback` (nothing when it is empty).
+QString replaceEnding(const QString& word, std::span<const EndingRule> rules, QStringView fallback)
+{
+    const bool capitals = inCapitals(word);
     for (const EndingRule& rule : rules) {
         const qsizetype n = rule.ending.size();
-        if (word.size() > n && word.endsWith(rule.ending, Qt::CaseInsensitive)) {
-            const QString replacement = rule.replacement.toString();
-            word = word.left(word.size() - n) + (capitals ? replacement.toUpper() : replacement);
-            matched = true;
-            break;
+        if (word.size() >= n + rule.minStem && word.endsWith(rule.ending, Qt::CaseInsensitive)) {
+            QString replacement = rule.replacement.toString();
+            if (capitals)
+                replacement = replacement.toUpper();
+            else if (word.size() == n && word.front().isUpper())
+                replacement[0] = replacement[0].toUpper();  // the whole word was the ending: Ия → Ии
+            return word.left(word.size() - n) + replacement;
         }
     }
-    if (!matched) {
-        const QString ending = kDefaultEnding.toString();
-        word += capitals ? ending.toUpper() : ending;
+    const QString ending = fallback.toString();
+    return word + (capitals ? ending.toUpper() : ending);
+}
+
+// The dative of a whole-word entry of `table`, in the word's letter case; an
+// empty text when the table has no such word.
+QString wholeWordForm(const QString& word, std::span<const EndingRule> table)
+{
+    for (const EndingRule& entry : table) {
+        if (word.compare(entry.ending, Qt::CaseInsensitive) != 0)
+            continue;
+        QString form = entry.replacement.toString();
+        if (inCapitals(word))
+            return form.toUpper();
+        if (word.front().isUpper())
+            form[0] = form[0].toUpper();
+        return form;
     }
-    return word;
+    return {};
+}
+
+Gender genderOfFirstName(const QString& name)
+{
+    const QString lower = name.trimmed().toLower();
+    if (!lower.endsWith(QChar(u'а')) && !lower.endsWith(QChar(u'я')))
+        return Gender::Male;
+    for (QStringView man : kMenNamesInA) {
+        if (lower == man)
+            return Gender::Male;
+    }
+    return Gender::Female;
+}
+
+Gender genderOfSurname(const QString& surname)
+{
+    return endsWithAny(surname, kWomenSurnameMarks) ? Gender::Female : Gender::Male;
+}
+
+// The dative of a trimmed word of at least two characters.
+QString decline(const QString& word, NamePart part, Gender gender)
+{
+    switch (part) {
+    case NamePart::Patronymic:
+        return replaceEnding(word, kPatronymicEndings, kDefaultEnding);
+    case NamePart::Surname: {
+        if (word.contains(QLatin1Char('-'))) {
+            QStringList parts = word.split(QLatin1Char('-'));
+            if (gender == Gender::Unknown)
+                gender = genderOfSurname(parts.last());
+            for (QString& p : parts) {
+                if (p.size() >= 2)
+                    p = decline(p, NamePart::Surname, gender);
+            }
+            return parts.join(QLatin1Char('-'));
+        }
+        if (endsWithAny(word, kIndeclinableEndings) || endsWithAny(word, kIndeclinableSurnameEndings))
+            return word;
+        if (gender == Gender::Unknown)
+            gender = genderOfSurname(word);
+        return gender == Gender::Female ? replaceEnding(word, kWomenSurnameEndings, {})
+                                        : replaceEnding(word, kMenSurnameEndings, kDefaultEnding);
+    }
+    case NamePart::FirstName: {
+        if (endsWithAny(word, kIndeclinableEndings))
+            return word;
+        if (const QString form = wholeWordForm(word, kFleetingVowelNames); !form.isEmpty())
+            return form;
+        if (gender == Gender::Unknown)
+            gender = genderOfFirstName(word);
+        return gender == Gender::Female ? replaceEnding(word, kWomenFirstNameEndings, {})
+                                        : replaceEnding(word, kMenFirstNameEndings, kDefaultEnding);
+    }
+    }
+    return {};
 }
 
 } // namespace
 
-QString ToDativeCase(QString* word, NamePart part)
+Gender GenderOfPerson(const QString& firstName, const QString& patronymic)
+{
+    const QString p = patronymic.trimmed().toLower();
+    if (p.endsWith(QStringLiteral("вна")) || p.endsWith(QStringLiteral("чна")))
+        return Gender::Female;
+    if (p.endsWith(QStringLiteral("ич")))
+        return Gender::Male;
+    if (!firstName.trimmed().isEmpty())
+        return genderOfFirstName(firstName);
+    return Gender::Unknown;
+}
+
+QString ToDativeCase(QString* word, NamePart part, Gender gender)
 {
     if (!word)
         return {};
-    const std::span<const EndingRule> rules = endingsOf(part);
-    if (rules.empty())
+    if (part != NamePart::Surname && part != NamePart::FirstName && part != NamePart::Patronymic)
         return {};
-    return replaceEnding(*word, rules);
+    if (word->size() < 2)
+        return {};
+    const QString trimmed = trimBlanks(*word);
+    // A word that was (nearly) all blanks has nothing to decline.
+    if (trimmed.size() < 2) {
+        *word = trimmed;
+        return {};
+    }
+    *word = decline(trimmed, part, gender);
+    return *word;
 }
 
-QString ToDativeCase(const QString& word, NamePart part)
+QString ToDativeCase(const QString& word, NamePart part, Gender gender)
 {
     QString copy = word;
-    return ToDativeCase(&copy, part);
+    return ToDativeCase(&copy, part, gender);
 }
 
 bool EndsWithLineBreak(const QString& text)

@@ -12,13 +12,23 @@ namespace core {
 // Which of a person's names a word is; each has its own ending table.
 enum class NamePart : int { Surname = 0, FirstName = 1, Patronymic = 2 };
 
-// The dative form of a surname, first name or patronymic, decided by the
-// ending alone: the word is trimmed of blanks first; a word of fewer than two
-// characters gives an empty text.
-QString ToDativeCase(const QString& word, NamePart part);
+// A person's gender as the declension needs it. Unknown lets the word's own
+// ending decide (a surname in -ова or -ая is a woman's, a first name in -а or
+// -я too, except the men's names that end so).
+enum class Gender : int { Unknown = 0, Male = 1, Female = 2 };
+
+// The gender of a person: from the patronymic (-вна, -чна feminine; -ич
+// masculine); without one, from the first name (-а or -я feminine, except
+// the men's names that end so); otherwise masculine.
+Gender GenderOfPerson(const QString& firstName, const QString& patronymic);
+
+// The dative form of a surname, first name or patronymic: the word is
+// trimmed of blanks first; a word of fewer than two characters gives an empty
+// text. A hyphenated surname declines part by part.
+QString ToDativeCase(const QString& word, NamePart part, Gender gender = Gender::Unknown);
 // The same, and `*word` receives the trimmed, declined form (a word shorter
 // than two characters is left as it is). A null pointer gives an empty text.
-QString ToDativeCase(QString* word, NamePart part);
+QString ToDativeCase(QString* word, NamePart part, Gender gender = Gender::Unknown);
 
 // True when the text, without the blanks around it, ends with a carriage
 // return or a line feed.

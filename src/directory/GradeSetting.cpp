@@ -2,10 +2,10 @@
 
 #include "core/AppState.h"
 #include "core/ListView.h"
+#include "directory/DirectoryColumns.h"
 #include "platform/jet/Jet.h"
 #include "platform/ui/Messages.h"
 
-#include <QTreeWidget>
 
 namespace directory {
 namespace {
@@ -15,6 +15,13 @@ namespace {
 const char* const kGradableLines =
     "EXAM.ID = ? AND COALESCE(EXAM.VidDokum, 0) = ? AND NOT EXISTS (SELECT 1 FROM SPPRED "
     "WHERE SPPRED.IDD = EXAM.IDD AND COALESCE(SPPRED.isNotPred, 0) <> 0)";
+
+// The column of the grade lines list that shows a line's grade ("Итоговая
+// оценка"), by the field it shows.
+int gradeColumn()
+{
+    return static_cast<int>(DefineColumns(core::Grades, false).FieldNames2.indexOf(QStringLiteral("NAIMOC")));
+}
 
 // The mark of a grade kind in SPBALL.OCEN.
 QString markOf(int grade)
@@ -77,10 +84,8 @@ GradeOutcome gradePerson(jet::Database& db, const GradeRequest& r)
                               "Однако, сейчас список студентов пуст."));
         return outcome;
     }
-    if (r.personId == 0) {
-        inform(hint(r.grade));
-        return outcome;
-    }
+    if (r.personId == 0)
+        return outcome;  // no person chosen: nothing to grade
     const QVariantList lines{r.personId, core::vidDokumOf(r.docKind)};
     const bool graded =
         jet::toLong(db.scalar(QStringLiteral("SELECT count(*) FROM EXAM INNER JOIN SPBALL ON SPBALL.IDB = EXAM.IDB "
@@ -114,9 +119,7 @@ GradeOutcome gradeLines(jet::Database& db, const GradeRequest& r)
         if (!r.lines.at(i).selected)
             continue;
         selected << i;
-        graded = graded || jet::toLong(db.scalar(QStringLiteral("SELECT count(*) FROM EXAM INNER JOIN SPBALL ON "
-                                                                "SPBALL.IDB = EXAM.IDB WHERE EXAM.IDE = ?"),
-                                                 {r.lines.at(i).key})) > 0;
+        graded = graded || r.lines.at(i).graded;
     }
     if (selected.isEmpty())
         return outcome;
@@ -189,7 +192,7 @@ GradeOutcome setGrade(const GradeRequest& request)
     }
 }
 
-GradeRequest gradeRequest(int grade, int docKind, const QTreeWidget* persons, const QTreeWidget* lines,
+GradeRequest gradeRequest(int grade, int docKind, const core::ReportList* persons, const core::ReportList* lines,
                           const QWidget* focused)
 {
     GradeRequest r;
@@ -203,27 +206,29 @@ GradeRequest gradeRequest(int grade, int docKind, const QTreeWidget* persons, co
         r.personId = static_cast<qlonglong>(core::IdFromKey(core::listItemKey(core::selectedListItem(persons))));
     }
     if (lines) {
+        const int column = gradeColumn();
         for (int i = 0; i < lines->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem* item = lines->topLevelItem(i);
-            r.lines.append({static_cast<qlonglong>(core::IdFromKey(core::listItemKey(item))), item->isSelected()});
+            const core::ListItem item = lines->topLevelItem(i);
+            const bool graded = column >= 0 && !item->text(column).trimmed().isEmpty();
+            r.lines.append({static_cast<qlonglong>(core::IdFromKey(core::listItemKey(item))), item->isSelected(), graded});
         }
     }
     return r;
 }
 
-void applyLineSelection(QTreeWidget* lines, const QList<int>& positions)
+void applyLineSelection(core::ReportList* lines, const QList<int>& positions)
 {
     if (!lines)
         return;
     if (positions.size() == 1) {
-        if (QTreeWidgetItem* item = lines->topLevelItem(positions.first()))
+        if (const core::ListItem item = lines->topLevelItem(positions.first()))
             core::selectOnlyItem(lines, item);
         return;
     }
     lines->clearSelection();
     for (int p : positions) {
-        if (QTreeWidgetItem* item = lines->topLevelItem(p))
-            item->setSelected(true);
+        if (core::ListItem item = lines->topLevelItem(p))
+            item.setSelected(true);
     }
 }
 

@@ -5,7 +5,9 @@
 #include <QList>
 #include <QString>
 
-class QTreeWidget;
+namespace core {
+class ReportList;
+}
 class QWidget;
 
 namespace directory {
@@ -19,6 +21,7 @@ enum class GradeFocus { Persons, Lines, Other };
 struct GradeLineRow {
     qlonglong key = 0;  // EXAM.IDE
     bool selected = false;
+    bool graded = false;  // its "Итоговая оценка" cell shows a grade
 };
 
 struct GradeRequest {
@@ -38,20 +41,20 @@ struct GradeOutcome {
 
 // Persons list: grades the person's lines of the window's document kind
 // that are not section headings, asking first when one of those lines is
-// already graded. Lines list: grades the selected lines, asking first when
-// one of them is already graded; afterwards one selected line passes the
+// already graded; with no person selected nothing is written. Lines list:
+// grades the selected lines, asking first when one of them shows a grade; afterwards one selected line passes the
 // selection to the line below it (the last stays), several stay selected.
 // Any other focus: a hint. Messages through ui::msgBox.
 GradeOutcome setGrade(const GradeRequest& request);
 
 // The request as the grades view knows it: its two lists and the widget
 // that has the focus.
-GradeRequest gradeRequest(int grade, int docKind, const QTreeWidget* persons, const QTreeWidget* lines,
+GradeRequest gradeRequest(int grade, int docKind, const core::ReportList* persons, const core::ReportList* lines,
                           const QWidget* focused);
 
 // Selects the items at `positions` of the refilled lines: one as the only
 // selected item, several each.
-void applyLineSelection(QTreeWidget* lines, const QList<int>& positions);
+void applyLineSelection(core::ReportList* lines, const QList<int>& positions);
 
 // The texts of the messages: the grade ("5", or "зачтено" in quotes) and
 // its points word (" баллов", " балла" or nothing).

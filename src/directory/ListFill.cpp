@@ -2,8 +2,6 @@
 
 #include "core/ListView.h"
 
-#include <QTreeWidgetItem>
-
 #include <vector>
 
 namespace directory {
@@ -16,8 +14,8 @@ QString cellText(const QVariant& value)
     return text;
 }
 
-QList<QTreeWidgetItem*> itemsFromRecordset(jet::Recordset& rs, const QString& keyField, const QStringList& fieldNames,
-                                           bool blankEmpty)
+int addRowsFromRecordset(core::ReportList* list, jet::Recordset& rs, const QString& keyField,
+                         const QStringList& fieldNames, bool blankEmpty)
 {
     const int keyIndex = rs.fieldIndex(keyField);
     std::vector<int> columns;
@@ -26,10 +24,11 @@ QList<QTreeWidgetItem*> itemsFromRecordset(jet::Recordset& rs, const QString& ke
         columns.push_back(name.isEmpty() ? -2 : rs.fieldIndex(name));  // -2: not filled, -1: not in the query
 
     const QString blank(QLatin1Char(' '));
-    QList<QTreeWidgetItem*> items;
-    for (; !rs.isEOF(); rs.moveNext()) {
+    core::ListAppender rows(list);
+    int count = 0;
+    for (; !rs.isEOF(); rs.moveNext(), ++count) {
         const QString key = keyIndex >= 0 ? cellText(rs.value(keyIndex)).trimmed() : QString();
-        QTreeWidgetItem* item = core::newListItem(QStringLiteral("R") + key);
+        rows.addRow(QStringLiteral("R") + key);
         for (int k = 0; k < static_cast<int>(columns.size()); ++k) {
             QString text;
             if (columns[k] >= 0)
@@ -37,11 +36,11 @@ QList<QTreeWidgetItem*> itemsFromRecordset(jet::Recordset& rs, const QString& ke
             if (blankEmpty && k > 0 && text.isEmpty())
                 text = blank;
             if (!text.isEmpty())
-                item->setText(k, text);
+                rows.setText(k, text);
         }
-        items.append(item);
     }
-    return items;
+    rows.commit();
+    return count;
 }
 
 } // namespace directory

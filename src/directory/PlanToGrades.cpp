@@ -54,16 +54,23 @@ int insertPlan(jet::Database& db, qlonglong personId, int docKind)
     return static_cast<int>(plan.size());
 }
 
+// A reference as the presence test compares it: Null stays Null, so that an
+// empty reference matches only an empty one and 0 only 0.
+QVariant referenceValue(const QVariant& v)
+{
+    return jet::isNull(v) ? QVariant() : QVariant(jet::toLong(v));
+}
+
 // Lines of the person and kind that hold the plan row's values; an empty
-// value matches only an empty value (a reference of 0 counts as empty).
+// value matches only an empty value.
 qlonglong matchingLines(jet::Database& db, qlonglong personId, int vidDokum, const PlanRow& row)
 {
     return jet::toLong(db.scalar(
         QStringLiteral("SELECT count(*) FROM EXAM WHERE ID = ? AND COALESCE(VidDokum, 0) = ? "
-                       "AND COALESCE(IDD, 0) = ? AND COALESCE(IDZ, 0) = ? "
+                       "AND IDD IS ? AND IDZ IS ? "
                        "AND COALESCE(CH, '') = ? COLLATE RU AND COALESCE(NAIM, '') = ? COLLATE RU "
                        "AND (COALESCE(kursovaya, 0) <> 0) = ?"),
-        {personId, vidDokum, jet::toLong(row.discipline), jet::toLong(row.institution), jet::toText(row.hours),
+        {personId, vidDokum, referenceValue(row.discipline), referenceValue(row.institution), jet::toText(row.hours),
          jet::toText(row.text), jet::toLong(row.courseWork) != 0 ? 1 : 0}));
 }
 

@@ -14,11 +14,6 @@ const char* const kClassroomHeading = "в том числе аудиторных
 const char* const kWeeksWord = "недел";
 constexpr double kHoursPerWeek = 36;
 
-void warn(const QString& text)
-{
-    ui::msgBox(text, ui::OkOnly | ui::Exclamation);
-}
-
 QString chooseGroupText()
 {
     return QStringLiteral("Выберите учебную группу из списка, затем в таблице выделите строку, в которую нужно вписать "
@@ -40,26 +35,18 @@ struct PlanPlace {
     qlonglong key = 0;
 };
 
-// The hours of the group's plan rows listed above `place` that are not
-// section headings (rows without a discipline count).
+// The hours of the group's plan rows whose order is below the totals row's
+// and that are not section headings, together with the rows of discipline 0.
+// A row without an order, a row whose discipline row is missing and the
+// totals row's own order never count; a totals row without an order counts
+// nothing.
 double hoursAbove(jet::Database& db, qlonglong group, const PlanPlace& place)
 {
-    QString above;
-    QVariantList params{group};
-    if (jet::isNull(place.sort)) {
-        above = QStringLiteral("SPNAGR.SORT IS NULL AND SPNAGR.IDN < ?");
-        params << place.key;
-    } else {
-        above = QStringLiteral("(SPNAGR.SORT IS NULL OR SPNAGR.SORT < ? OR (SPNAGR.SORT = ? AND SPNAGR.IDN < ?))");
-        params << place.sort << place.sort << place.key;
-    }
+    const qlonglong limit = jet::isNull(place.sort) ? 0 : jet::toLong(place.sort);
     auto rs = db.openRecordset(
         QStringLiteral("SELECT SPNAGR.CH FROM SPNAGR LEFT JOIN SPPRED ON SPPRED.IDD = SPNAGR.IDD WHERE SPNAGR.IDG = ? "
-                       "AND ") +
-            above +
-            QStringLiteral(" AND ((SPPRED.IDD IS NOT NULL AND COALESCE(SPPRED.isNotPred, 0) = 0) "
-                           "OR COALESCE(SPNAGR.IDD, 0) = 0)"),
-        jet::dbOpenSnapshot, params);
+                       "AND SPNAGR.SORT < ? AND (SPPRED.isNotPred = 0 OR SPNAGR.IDD = 0)"),
+        jet::dbOpenSnapshot, {group, limit});
     double total = 0;
     for (; !rs->isEOF(); rs->moveNext())
         total += hoursValue(jet::toText(rs->value(0)));
@@ -112,18 +99,18 @@ QString hoursText(double total)
 qlonglong totalPlanHours(int groupEntries, qlonglong groupId, qlonglong selectedRowId)
 {
     if (groupEntries <= 0) {
-        warn(QStringLiteral("Список учебных групп пуст. Введите группу в справочник учебных групп, после этого "
+        ui::warn(QStringLiteral("Список учебных групп пуст. Введите группу в справочник учебных групп, после этого "
                             "повторите операцию."));
         return 0;
     }
     if (groupId <= 0) {
-        warn(chooseGroupText());
+        ui::warn(chooseGroupText());
         return 0;
     }
     try {
         jet::Database& db = core::db();
         if (jet::toLong(db.scalar(QStringLiteral("SELECT count(*) FROM SPGRUP WHERE IDG = ?"), {groupId})) == 0) {
-            warn(chooseGroupText());
+            ui::warn(chooseGroupText());
             return 0;
         }
         qlonglong row = selectedRowId;
@@ -137,7 +124,7 @@ qlonglong totalPlanHours(int groupEntries, qlonglong groupId, qlonglong selected
         }
         const qlonglong totalsHeading = headingKey(db, kTotalsHeading);
         if (totalsHeading == 0) {
-            warn(QStringLiteral("В справочнике дисциплин не найдена строка \"ВСЕГО часов теоретического обучения:\". "
+            ui::warn(QStringLiteral("В справочнике дисциплин не найдена строка \"ВСЕГО часов теоретического обучения:\". "
                                 "Добавьте значение в справочник с типом \"Заголовок раздела\""));
             return 0;
         }
@@ -174,7 +161,7 @@ qlonglong totalPlanHours(int groupEntries, qlonglong groupId, qlonglong selected
         }
         return row;
     } catch (const jet::Error& e) {
-        warn(QStringLiteral("Не удалось рассчитать итого часов. Ошибка: %1 %2").arg(e.number()).arg(e.description()));
+        ui::warn(QStringLiteral("Не удалось рассчитать итого часов. Ошибка: %1 %2").arg(e.number()).arg(e.description()));
         return 0;
     }
 }

@@ -7,7 +7,6 @@
 #include "platform/jet/Jet.h"
 #include "platform/ui/Messages.h"
 
-#include <QTreeWidget>
 
 #include <algorithm>
 
@@ -238,20 +237,20 @@ DeletionOutcome deleteRows(int windowKind, bool gradeLines, const QList<ListRow>
     return outcome;
 }
 
-QList<ListRow> listRows(const QTreeWidget* list)
+QList<ListRow> listRows(const core::ReportList* list)
 {
     QList<ListRow> rows;
     if (!list)
         return rows;
     rows.reserve(list->topLevelItemCount());
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = list->topLevelItem(i);
+        const core::ListItem item = list->topLevelItem(i);
         rows.append({static_cast<qlonglong>(core::IdFromKey(core::listItemKey(item))), item->text(1), item->isSelected()});
     }
     return rows;
 }
 
-void selectAfterDeletion(QTreeWidget* list, int firstPosition)
+void selectAfterDeletion(core::ReportList* list, int firstPosition)
 {
     if (!list || firstPosition <= 0 || list->topLevelItemCount() == 0)
         return;

@@ -6,7 +6,9 @@
 #include <QList>
 #include <QString>
 
-class QTreeWidget;
+namespace core {
+class ReportList;
+}
 
 namespace directory {
 
@@ -34,12 +36,12 @@ struct DeletionOutcome {
 DeletionOutcome deleteRows(int windowKind, bool gradeLines, const QList<ListRow>& rows);
 
 // The items of a list as deleteRows takes them.
-QList<ListRow> listRows(const QTreeWidget* list);
+QList<ListRow> listRows(const core::ReportList* list);
 
 // Makes the item at `firstPosition` (1-based; a position beyond the end
 // means the last item) the only selected item; nothing when it is 0 or the
 // list is empty.
-void selectAfterDeletion(QTreeWidget* list, int firstPosition);
+void selectAfterDeletion(core::ReportList* list, int firstPosition);
 
 // True for the grade marks that are never deleted.
 bool isBaseMark(const QString& mark);

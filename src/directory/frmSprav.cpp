@@ -8,6 +8,7 @@
 #include "core/AppState.h"
 #include "core/ChildWindows.h"
 #include "core/ComboTypeAhead.h"
+#include "core/DataAccess.h"
 #include "core/DirectoryMetadata.h"
 #include "core/ListCodes.h"
 #include "core/ListView.h"
@@ -17,6 +18,7 @@
 #include "platform/jet/Jet.h"
 #include "platform/settings/Settings.h"
 #include "platform/ui/Messages.h"
+#include "printing/ListPrinting.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -112,22 +114,6 @@ QIcon buttonIcon(Picture picture)
         return QIcon(pixmap);
     }
     return {};
-}
-
-// A number read from the first row of a query; 0 when there is none, it is
-// empty, or the query fails.
-qlonglong lookupNumber(const QString& sql, const QVariantList& params)
-{
-    try {
-        return jet::toLong(core::db().scalar(sql, params));
-    } catch (const jet::Error&) {
-        return 0;
-    }
-}
-
-void warn(const char* text)
-{
-    ui::msgBox(QString::fromUtf8(text), ui::OkOnly | ui::Exclamation);
 }
 
 } // namespace
@@ -321,6 +307,14 @@ void frmSprav::Form_Activate()
 
 void frmSprav::Form_Deactivate()
 {
+    // The windows hear of a change of the window in front one after another:
+    // when another directory window is in front already, the menu it showed
+    // stays.
+    if (QMdiArea* area = core::shellServices().mdiArea) {
+        QMdiSubWindow* inFront = area->currentSubWindow();
+        if (inFront && inFront->widget() != this && qobject_cast<frmSprav*>(inFront->widget()))
+            return;
+    }
     if (core::shellServices().setActionsMenuVisible)
         core::shellServices().setActionsMenuVisible(false);
 }
@@ -409,17 +403,19 @@ void frmSprav::placeFilterFrame()
 
 void frmSprav::fillGroupFilter()
 {
-    {
-        const QSignalBlocker block(cm1_);
-        core::FillCombo(cm1_, parentKind(), false, 0);
-        cm1_->setCurrentIndex(-1);
-    }
+    // Only the choice is restored here: the activation that fills the filter
+    // refreshes the list once, right after it.
+    const QSignalBlocker block(cm1_);
+    core::FillCombo(cm1_, parentKind(), false, 0);
+    cm1_->setCurrentIndex(-1);
     int position = static_cast<int>(
         jet::vbVal(settings::getSetting(settings::kSectionUser, groupSettingKey(windowKind_), QStringLiteral("0"))));
     if (position < 0 || position >= cm1_->count())
         position = 0;
-    if (cm1_->count() > 0)
+    if (cm1_->count() > 0) {
         cm1_->setCurrentIndex(position);
+        settings::saveSetting(settings::kSectionUser, groupSettingKey(windowKind_), QString::number(position));
+    }
 }
 
 void frmSprav::Cm1_Click(int index)
@@ -465,13 +461,12 @@ void frmSprav::Ref()
     if (!def_.ListSql.isEmpty()) {
         try {
             auto rs = core::db().openRecordset(def_.ListSql, jet::dbOpenSnapshot, params);
-            const QList<QTreeWidgetItem*> items = itemsFromRecordset(*rs, core::KeyFields(windowKind_), def_.FieldNames, true);
-            spr_->addTopLevelItems(items);
             // The first row of the query is the selected one, as the list control had it.
-            if (!items.isEmpty())
-                spr_->setCurrentItem(items.first());
+            if (addRowsFromRecordset(spr_, *rs, core::KeyFields(windowKind_), def_.FieldNames, true) > 0)
+                spr_->setCurrentItem(spr_->topLevelItem(0));
         } catch (const jet::Error&) {
             // A query that cannot be run leaves the list empty.
+            spr_->clear();
         }
     }
     sortMainList();
@@ -514,7 +509,7 @@ void frmSprav::ShowGrades()
     const GradeLinesQuery query = gradeLinesQuery(person, windowDocKind_);
     try {
         auto rs = core::db().openRecordset(query.sql, jet::dbOpenSnapshot, query.params);
-        spr2_->addTopLevelItems(itemsFromRecordset(*rs, QStringLiteral("IDE"), def_.FieldNames2, false));
+        addRowsFromRecordset(spr2_, *rs, QStringLiteral("IDE"), def_.FieldNames2, false);
     } catch (const jet::Error&) {
         spr2_->clear();
     }
@@ -523,7 +518,7 @@ void frmSprav::ShowGrades()
         core::SortListViewByColumn(spr2_, sortColumn2_, sortDescending2_, def_.SortKinds2.at(index), 0);
 }
 
-void frmSprav::Spr_ItemClick(QTreeWidgetItem*)
+void frmSprav::Spr_ItemClick(const core::ListItem&)
 {
     if (windowKind_ == core::Grades)
         ShowGrades();
@@ -536,7 +531,7 @@ void frmSprav::ShowRowStatus(core::ReportList* list)
 {
     if (!list || list->topLevelItemCount() == 0)
         return;
-    QTreeWidgetItem* item = core::selectedListItem(list);
+    const core::ListItem item = core::selectedListItem(list);
     if (!item)
         return;
     QString text = QStringLiteral("Строка: %1. Всего строк: %2. ")
@@ -562,7 +557,7 @@ void frmSprav::SetIds()
             s.CurrentRowId = -1;
         return;
     }
-    QTreeWidgetItem* item = core::selectedListItem(spr_);
+    const core::ListItem item = core::selectedListItem(spr_);
     s.CurrentRowId = item ? static_cast<long>(core::IdFromKey(core::listItemKey(item))) : 0;
 }
 
@@ -642,7 +637,7 @@ void frmSprav::startImport(bool gradeSheet)
     s.ImportGroupId = 0;
     if (parentKind() > 0) {
         if (chosenGroupIndex() < 0) {
-            warn("Сначала выберите группу, в которую нужно импортировать данные.");
+            ui::warn(QStringLiteral("Сначала выберите группу, в которую нужно импортировать данные."));
             return;
         }
         s.ImportGroupId = chosenGroupId();
@@ -661,28 +656,36 @@ void frmSprav::printDocuments(Command command, int blankKind)
     const bool certificate = command == Command::PrintCertificate;
     if (s.CurrentRowId < 0) {
         if (certificate)
-            warn("Список сертификатов пуст. Сначала заполните список сертификатов, после чего можно будет "
-                 "распечатать документы.");
+            ui::warn(QStringLiteral("Список сертификатов пуст. Сначала заполните список сертификатов, после чего можно "
+                                    "будет распечатать документы."));
         else if (command == Command::PrintBlank)
-            warn("Список студентов пуст. Сначала заполните список студентов и введите итоговые оценки, после чего "
-                 "можно будет распечатать документы.");
+            ui::warn(QStringLiteral("Список студентов пуст. Сначала заполните список студентов и введите итоговые "
+                                    "оценки, после чего можно будет распечатать документы."));
         else
-            warn("Список студентов пуст. Сначала заполните список студентов и введите оценки, после чего можно "
-                 "будет распечатать документы.");
+            ui::warn(QStringLiteral("Список студентов пуст. Сначала заполните список студентов и введите оценки, после "
+                                    "чего можно будет распечатать документы."));
         return;
     }
     if (s.CurrentRowId == 0) {
         if (certificate)
-            warn("Сначала выберите сертификат, который необходимо распечатать.");
+            ui::warn(QStringLiteral("Сначала выберите сертификат, который необходимо распечатать."));
         else
-            warn("Сначала выберите студента, для которого необходимо печатать документы.");
+            ui::warn(QStringLiteral("Сначала выберите студента, для которого необходимо печатать документы."));
         return;
     }
     s.CurrentDocKind = certificate ? core::SpecialistCertificates : windowDocKind_;
+    // In the students window a document form of the print menu names the
+    // document kind whose grade lines it prints.
+    if (windowKind_ == core::Students && command == Command::PrintBlank) {
+        if (blankKind <= core::SpecialistCertificate)
+            s.CurrentDocKind = core::Documents;
+        else if (blankKind <= core::CompletionCertificate)
+            s.CurrentDocKind = core::RetrainingDocuments;
+        else if (blankKind <= core::TrainingCertificateSupplement)
+            s.CurrentDocKind = core::TrainingCertificates;
+    }
     if (core::windowFactories().showPrintParameters)
         core::windowFactories().showPrintParameters();
-    else
-        core::reportNotAvailable();
 }
 
 void frmSprav::OpenRegBook(int bookKind)
@@ -710,10 +713,10 @@ void frmSprav::AddRow(core::ReportList* list)
         s.CurrentStudentId = static_cast<long>(core::IdFromKey(core::listItemKey(core::selectedListItem(spr_))));
         if (s.CurrentStudentId == 0) {
             if (spr_->topLevelItemCount() == 0)
-                warn("Список студентов пуст. Сначала заполните список студентов, после чего можно будет вводить "
-                     "итоговые оценки.");
+                ui::warn(QStringLiteral("Список студентов пуст. Сначала заполните список студентов, после чего можно "
+                                        "будет вводить итоговые оценки."));
             else
-                warn("Сначала выберите студента, для которого необходимо ввести отметки.");
+                ui::warn(QStringLiteral("Сначала выберите студента, для которого необходимо ввести отметки."));
             return;
         }
     }
@@ -738,7 +741,7 @@ void frmSprav::openSelectedRow(core::ReportList* list, bool copy)
     s.CurrentStudentId = 0;
     if (list->topLevelItemCount() == 0)
         return;
-    QTreeWidgetItem* item = core::selectedListItem(list);
+    const core::ListItem item = core::selectedListItem(list);
     if (!item)
         return;
     s.CurrentRowId = static_cast<long>(core::IdFromKey(core::listItemKey(item)));
@@ -777,18 +780,23 @@ void frmSprav::OpenRecordCard(core::ReportList* list)
     // Move the filter to the group of the saved row.
     if (parentKind() > 0) {
         const qlonglong row = s.CurrentRowId;
+        const QString groupField = QStringLiteral("IDG");
         qlonglong group = 0;
         if (windowKind_ == core::Grades) {
-            const qlonglong person =
-                list == spr2_ ? lookupNumber(QStringLiteral("SELECT ID FROM EXAM WHERE IDE = ? AND VidDokum = ?"),
-                                             {row, core::vidDokumOf(windowDocKind_)})
-                              : lookupNumber(QStringLiteral("SELECT ID FROM SPSTUD WHERE ID = ?"), {row});
+            const QString id = QStringLiteral("ID");
+            const qlonglong person = jet::toLong(
+                list == spr2_ ? core::LookupFieldValue(QStringLiteral("SELECT ID FROM EXAM WHERE IDE = ? AND VidDokum = ?"),
+                                                       id, {row, core::vidDokumOf(windowDocKind_)})
+                              : core::LookupFieldValue(QStringLiteral("SELECT ID FROM SPSTUD WHERE ID = ?"), id, {row}));
             if (person > 0)
-                group = lookupNumber(QStringLiteral("SELECT IDG FROM SPSTUD WHERE ID = ?"), {person});
+                group = jet::toLong(
+                    core::LookupFieldValue(QStringLiteral("SELECT IDG FROM SPSTUD WHERE ID = ?"), groupField, {person}));
         } else if (windowKind_ == core::Students) {
-            group = lookupNumber(QStringLiteral("SELECT IDG FROM SPSTUD WHERE ID = ?"), {row});
+            group = jet::toLong(
+                core::LookupFieldValue(QStringLiteral("SELECT IDG FROM SPSTUD WHERE ID = ?"), groupField, {row}));
         } else if (windowKind_ == core::StudyPlan) {
-            group = lookupNumber(QStringLiteral("SELECT IDG FROM SPNAGR WHERE IDN = ?"), {row});
+            group = jet::toLong(
+                core::LookupFieldValue(QStringLiteral("SELECT IDG FROM SPNAGR WHERE IDN = ?"), groupField, {row}));
         }
         if (cm1_->count() > 0 && group > 0) {
             for (int i = 0; i < cm1_->count(); ++i) {
@@ -801,7 +809,7 @@ void frmSprav::OpenRecordCard(core::ReportList* list)
         }
     }
 
-    if (QTreeWidgetItem* saved = core::findListItem(list, core::rowItemKey(s.CurrentRowId)))
+    if (const core::ListItem saved = core::findListItem(list, core::rowItemKey(s.CurrentRowId)))
         core::selectOnlyItem(list, saved);
 }
 
@@ -815,9 +823,9 @@ void frmSprav::MoveRow(int direction)
     core::ReportList* list = windowKind_ == core::Grades ? spr2_ : spr_;
     if (focusWidget() != list)
         return;
-    QTreeWidgetItem* item = core::selectedListItem(list);
+    const core::ListItem item = core::selectedListItem(list);
     if (!item) {
-        warn("Не выделена строка. Сначала выделите строку, которую нужно переместить.");
+        ui::warn(QStringLiteral("Не выделена строка. Сначала выделите строку, которую нужно переместить."));
         return;
     }
     const int position = core::listItemPosition(list, item);
@@ -847,7 +855,7 @@ void frmSprav::MoveRow(int direction)
         sortColumn_ = 1;
         Ref();
     }
-    if (QTreeWidgetItem* moved = list->topLevelItem(neighbour - 1))
+    if (const core::ListItem moved = list->topLevelItem(neighbour - 1))
         core::selectOnlyItem(list, moved);
 }
 
@@ -897,24 +905,36 @@ void frmSprav::TotalPlanHours()
     if (row == 0)
         return;
     Ref();
-    if (QTreeWidgetItem* item = core::findListItem(spr_, core::rowItemKey(row)))
+    if (const core::ListItem item = core::findListItem(spr_, core::rowItemKey(row)))
         core::selectOnlyItem(spr_, item);
     spr_->setFocus();
 }
-// Import and list printing come with their own windows; until then they say so.
+// The import window, modal; startImport refreshes the list afterwards,
+// whatever happened.
 void frmSprav::ShowImportDialog()
 {
-    core::reportNotAvailable();
+    if (core::windowFactories().showImport)
+        core::windowFactories().showImport(this);
 }
 
 void frmSprav::bPrint_click()
 {
-    core::reportNotAvailable();
+    const bool grades = secondListShare() != 0;
+    printing::printDirectoryList(printing::listPrintJob(windowKind_, grades ? spr2_ : spr_,
+                                                        grades ? def_.Captions2 : def_.Captions,
+                                                        grades ? def_.Alignments2 : def_.Alignments, def_.PrintWidths,
+                                                        parentKind() > 0 ? cm1_ : nullptr, grades ? spr_ : nullptr),
+                                 printing::OfficePath::Excel);
 }
 
 void frmSprav::bPrintOOo()
 {
-    core::reportNotAvailable();
+    const bool grades = secondListShare() != 0;
+    printing::printDirectoryList(printing::listPrintJob(windowKind_, grades ? spr2_ : spr_,
+                                                        grades ? def_.Captions2 : def_.Captions,
+                                                        grades ? def_.Alignments2 : def_.Alignments, def_.PrintWidths,
+                                                        parentKind() > 0 ? cm1_ : nullptr, grades ? spr_ : nullptr),
+                                 printing::OfficePath::Calc);
 }
 
 void registerDirectoryWindow()

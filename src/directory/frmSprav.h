@@ -17,9 +17,9 @@ class QFrame;
 class QMdiSubWindow;
 class QMenu;
 class QToolBar;
-class QTreeWidgetItem;
 
 namespace core {
+class ListItem;
 class ReportList;
 }
 
@@ -53,7 +53,7 @@ public:
     // A drop-down menu entry of the toolbar.
     void Toolbar1_ButtonMenuClick(const QString& key);
     // An item of the main list was clicked or selected.
-    void Spr_ItemClick(QTreeWidgetItem* item);
+    void Spr_ItemClick(const core::ListItem& item);
 
     // Events of the window and its lists, callable for the main window's
     // activation tracking and for tests.

@@ -8,9 +8,6 @@
 #include "newdb/SampleData.h"
 #include "platform/ui/Messages.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 namespace newdb {
 
 namespace {
@@ -20,14 +17,6 @@ void showCreationError(int number, const QString& description)
     ui::msgBox(QStringLiteral("Произошла ошибка при создании файла базы данных. Ошибка: ")
                    + QString::number(number) + QLatin1Char(' ') + description + QLatin1Char('.'),
                ui::Exclamation);
-}
-
-// A file this call has made and could not finish is removed, so that no later
-// start takes a file without its default rows for a working database.
-void discardUnfinishedFile(const QString& path)
-{
-    core::CloseDatabase();
-    QFile::remove(path);
 }
 
 } // namespace
@@ -48,29 +37,43 @@ bool CreateNewDatabase(const QString& path, bool referenceOnly)
     return CreateNewDatabase(path, content);
 }
 
-bool CreateNewDatabase(const QString& path, std::span<const TableRows> content)
+bool CreateNewDatabase(const QString& path, std::span<const TableRows> content, const CreationObserver& observer)
 {
     core::CloseDatabase();
+    const auto tell = [&](CreationStep step, jet::Database& file, const char* table = nullptr) {
+        if (observer)
+            observer(step, table, file);
+    };
 
     // The structure step refuses an existing file and leaves it as it is; a
-    // false result has been reported there already, so nothing more is said.
-    const bool existedBefore = QFileInfo::exists(path);
-    if (!core::OpenAndCheckDatabase(path, true))
-        return false;
-    if (!core::OpenAndCheckDatabase(path, false)) {
-        if (!existedBefore && QFileInfo::exists(path))
-            discardUnfinishedFile(path);
-        return false;
-    }
+    // false result of a structure step has been reported there already, so
+    // nothing more is said. Until `finish` the file has a temporary name: a
+    // failure removes it, a crash leaves it to be removed by the next making.
+    core::NewDatabaseFile file(path);
     try {
-        core::state().MainDatabase = jet::Database::open(path);
-        writeAll(*core::state().MainDatabase, content);
+        if (!file.create())
+            return false;
+        tell(CreationStep::CoreTables, file.db());
+        if (!file.upgrade())
+            return false;
+        tell(CreationStep::Structure, file.db());
+        writeAll(file.db(), content,
+                 [&](const TableRows& rows) { tell(CreationStep::Rows, file.db(), rows.table); });
+        tell(CreationStep::AllRows, file.db());
     } catch (const jet::Error& e) {
         showCreationError(e.number(), e.description());
-        if (!existedBefore && QFileInfo::exists(path))
-            discardUnfinishedFile(path);
         return false;
     }
+    if (!file.finish())
+        return false;
+    try {
+        core::state().MainDatabase = jet::Database::open(path);
+    } catch (const jet::Error& e) {
+        showCreationError(e.number(), e.description());
+        return false;
+    }
+    if (observer)
+        observer(CreationStep::Named, nullptr, *core::state().MainDatabase);
     return true;
 }
 

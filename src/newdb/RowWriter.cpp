@@ -62,13 +62,17 @@ void writeRows(jet::Database& db, const TableRows& rows, std::unique_ptr<jet::Re
     }
 }
 
-void writeAll(jet::Database& db, std::span<const TableRows> tables)
+void writeAll(jet::Database& db, std::span<const TableRows> tables,
+              const std::function<void(const TableRows&)>& afterTable)
 {
     std::unique_ptr<jet::Recordset> rs;
     jet::Transaction transaction(db);
     try {
-        for (const TableRows& rows : tables)
+        for (const TableRows& rows : tables) {
             writeRows(db, rows, rs);
+            if (afterTable)
+                afterTable(rows);
+        }
     } catch (const jet::Error&) {
         // Drop a row still being added before the transaction rolls back.
         core::CloseRecordset(rs);

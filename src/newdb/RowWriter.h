@@ -6,6 +6,7 @@
 #include "platform/jet/Jet.h"
 
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -60,7 +61,9 @@ struct TableRows {
 void writeRows(jet::Database& db, const TableRows& rows, std::unique_ptr<jet::Recordset>& rs);
 
 // Writes every table in order in one transaction: either all rows are in the
-// file afterwards or, when a jet::Error is thrown, none of them.
-void writeAll(jet::Database& db, std::span<const TableRows> tables);
+// file afterwards or, when a jet::Error is thrown, none of them. `afterTable`,
+// when given, runs after each table's rows (inside the transaction).
+void writeAll(jet::Database& db, std::span<const TableRows> tables,
+              const std::function<void(const TableRows&)>& afterTable = {});
 
 } // namespace newdb

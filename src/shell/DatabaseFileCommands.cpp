@@ -85,20 +85,32 @@ qint64 kilobytes(const QString& path)
     return (QFileInfo(path).size() + 1023) / 1024;
 }
 
-// Removable disks are mounted here on most desktops.
-QString removableDisksFolder()
+// The login name of the user the program runs as.
+QString userName()
 {
-    const QString user = qEnvironmentVariable("USER");
-    const QStringList candidates = {QStringLiteral("/media/") + user, QStringLiteral("/run/media/") + user,
-                                    QStringLiteral("/media")};
-    for (const QString& c : candidates) {
-        if (!user.isEmpty() && QFileInfo(c).isDir())
-            return c;
+    for (const char* variable : {"USER", "LOGNAME"}) {
+        const QString name = qEnvironmentVariable(variable);
+        if (!name.isEmpty())
+            return name;
     }
-    return QDir::homePath();
+    return QDir::home().dirName();
 }
 
 } // namespace
+
+QString removableDisksFolder(const QString& root)
+{
+    const QString user = userName();
+    if (!user.isEmpty()) {
+        const QDir top(root);
+        for (const QString& folder : {QStringLiteral("media/"), QStringLiteral("run/media/")}) {
+            const QString candidate = top.filePath(folder + user);
+            if (QFileInfo(candidate).isDir())
+                return QDir::cleanPath(candidate);
+        }
+    }
+    return QDir::homePath();
+}
 
 DatabaseFileCommands::DatabaseFileCommands(QWidget* parent, std::function<bool()> closeChildWindows)
     : parent_(parent)

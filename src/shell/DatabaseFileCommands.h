@@ -11,6 +11,10 @@ class QWidget;
 
 namespace shell {
 
+// Where the user's removable disks are mounted: <root>/media/<user> or
+// <root>/run/media/<user>, the first that exists; else the home folder.
+QString removableDisksFolder(const QString& root = QStringLiteral("/"));
+
 class DatabaseFileCommands {
 public:
     // `closeChildWindows` closes every child window of the main window and

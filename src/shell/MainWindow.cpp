@@ -634,12 +634,13 @@ QMdiSubWindow* MainWindow::addChild(QWidget* widget)
 {
     // The size the window chose for itself, else the usual share of the
     // client area.
-    const QSize client = mdi_->viewport()->size();
-    const QSize wanted = widget->testAttribute(Qt::WA_Resized)
-        ? widget->size()
-        : QSize(client.width() * 3 / 4, client.height() * 3 / 4);
+    const QSize wanted = widget->testAttribute(Qt::WA_Resized) ? widget->size() : usualChildSize(mdi_);
     auto* sub = qobject_cast<QMdiSubWindow*>(widget->parentWidget());
     const bool framed = sub && sub->mdiArea() == mdi_;  // the window framed itself
+    // A maximized window in front hands its state to the new one, which
+    // must have its own size to come back to when it is restored.
+    QMdiSubWindow* front = frontWindow();
+    const bool maximized = front && front != sub && front->isMaximized();
     if (!framed) {
         sub = mdi_->addSubWindow(widget);
         sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -647,19 +648,20 @@ QMdiSubWindow* MainWindow::addChild(QWidget* widget)
     widget->show();
     sub->show();
     if (!framed) {
+        if (sub->isMaximized())
+            sub->showNormal();
         sub->resize(sub->size() - widget->size() + wanted);  // the frame around the wanted size
         // New windows open one below the other from the top left corner, as
         // in a cascade, and start again at the corner when they would leave
         // the client area.
-        const int step = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
         int others = 0;
         for (QMdiSubWindow* w : mdi_->subWindowList())
             others += (w != sub && !w->isHidden() && !w->isMinimized()) ? 1 : 0;
-        const int room = qMin(client.width() - sub->width(), client.height() - sub->height());
-        const int offset = room > step ? (others * step) % (room - room % step + step) : 0;
-        sub->move(offset, offset);
+        sub->move(cascadePosition(mdi_, sub, sub->size(), others));
     }
     mdi_->setActiveSubWindow(sub);
+    if (maximized && !sub->isMaximized())
+        sub->showMaximized();
     return sub;
 }
 
@@ -717,10 +719,8 @@ void MainWindow::ShowRegistryBook(int med)
         return;
 
     const auto& create = core::windowFactories().createRegistryBook;
-    if (!create) {
-        core::reportNotAvailable();
+    if (!create)
         return;
-    }
     core::RegistryBookApi* book = create(mdi_, med);
     if (!book || !book->widget())
         return;
@@ -1036,7 +1036,9 @@ void MainWindow::mnuViewStatusBar_Click()
 
 void MainWindow::mnuWindowCascade_Click()
 {
-    mdi_->cascadeSubWindows();
+    // QMdiArea's own cascade shrinks windows without a layout to their
+    // title bars.
+    cascade(mdi_);
 }
 
 void MainWindow::mnuWindowTileHorizontal_Click()

@@ -3,14 +3,19 @@
 #include "shell/Cipher.h"
 #include "shell/UserManual.h"
 
+#include "books/frmPFM.h"
 #include "card/RecordCard.h"
 #include "core/AppState.h"
 #include "core/DataAccess.h"
 #include "core/DatabaseSetup.h"
 #include "directory/frmSprav.h"
+#include "import/frmImport.h"
 #include "newdb/NewDatabase.h"
+#include "printing/frmNShb.h"
+#include "printing/frmSelect.h"
 #include "platform/settings/Settings.h"
 #include "platform/ui/Messages.h"
+#include "shell/DatabaseFileCommands.h"
 #include "shell/LoginDialogs.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgramIcon.h"
@@ -36,7 +41,7 @@ const QString kUser = QString::fromLatin1(settings::kSectionUser);
 constexpr const char* kShippedFolders[] = {"Шаблоны ЭЖ", "Помощник ЭЖ"};
 
 constexpr const char* kDefaultDatabaseName = "qv.db";
-constexpr const char* kTemplatesFolderName = "Шаблоны ЭЖ";
+using core::kTemplatesFolderName;
 constexpr const char* kHelpStartPage = "Помощник ЭЖ/index.htm";
 constexpr const char* kMainCaption = "Кальвета";
 
@@ -123,10 +128,14 @@ bool passwordGiven()
 void registerChildWindows()
 {
     directory::registerDirectoryWindow();
+    books::registerRegistryBook();
     card::registerRecordCard();
+    importer::registerImportWindow();
     card::shellHooks().encryptString = EncryptString;
     card::shellHooks().decryptString = DecryptString;
     card::shellHooks().openUserManual = [] { OpenUserManual(); };
+    core::windowFactories().adjustTemplate = [](const QString& path) { return printing::frmNShb::adjust(path); };
+    core::windowFactories().showPrintParameters = printing::showPrintParameters;
 }
 
 QString resolveAppPath()
@@ -229,16 +238,7 @@ QString databaseSettingFor(const QString& path, const QString& appPath)
 
 std::unique_ptr<jet::Database> openCheckedDatabase(const QString& path)
 {
-    if (!core::OpenAndCheckDatabase(path, false))
-        return nullptr;
-    try {
-        return jet::Database::open(path);
-    } catch (const jet::Error& e) {
-        ui::msgBox(QStringLiteral("Не удалось открыть базу данных ") + QDir::toNativeSeparators(path)
-                       + QStringLiteral(": ") + QString::number(e.number()) + QLatin1Char(' ') + e.description(),
-                   ui::Critical);
-        return nullptr;
-    }
+    return core::OpenCheckedDatabase(path);
 }
 
 void useAsWorkingDatabase(std::unique_ptr<jet::Database> db)
@@ -253,11 +253,37 @@ void readOfficeChoice()
     core::state().OfficeIsOOo = jet::toLong(ooo) > 1;
 }
 
-bool prepareWorkingDatabase(const QString& path)
+QString missingDatabaseQuestion(const QString& path)
+{
+    return core::DatabaseNotFoundText(QDir::toNativeSeparators(path))
+        + QStringLiteral("\nВозможно, файл перемещен или находится на диске, который сейчас недоступен. Нажмите "
+                         "«Да», чтобы открыть другой файл базы данных, «Нет» — чтобы создать новую базу данных, "
+                         "«Отмена» — чтобы завершить работу программы.");
+}
+
+bool prepareWorkingDatabase(const QString& path, bool namedBySetting)
 {
     if (!QFileInfo::exists(path)) {
+        if (namedBySetting) {
+            // The user's own file is out of sight (a drive not mounted, say):
+            // it is never replaced by a new one without a word.
+            DatabaseFileCommands commands(nullptr, {});
+            for (;;) {
+                const int answer = ui::msgBox(missingDatabaseQuestion(path), ui::YesNoCancel | ui::Critical);
+                if (answer == ui::Yes)
+                    commands.open();
+                else if (answer == ui::No)
+                    commands.create();
+                else
+                    return false;
+                const auto& db = core::state().MainDatabase;
+                if (db && db->isOpen())
+                    return true;
+            }
+        }
         if (!newdb::CreateNewDatabase(path, false))
             return false;
+        settings::saveSetting(kUser, QStringLiteral("DB"), databaseSettingFor(path, core::state().AppPath));
         readOfficeChoice();
         return true;
     }
@@ -312,7 +338,8 @@ StartResult Main(MainWindow** mainWindow)
     const QDir app(s.AppPath);
     s.HelpPagePath = app.filePath(QString::fromUtf8(kHelpStartPage));
     s.ComboTypeAhead = true;
-    s.DatabasePathSetting = settings::getSetting(kUser, QStringLiteral("DB"), QString::fromLatin1(kDefaultDatabaseName));
+    const QString namedDatabase = settings::getSetting(kUser, QStringLiteral("DB")).trimmed();
+    s.DatabasePathSetting = namedDatabase.isEmpty() ? QString::fromLatin1(kDefaultDatabaseName) : namedDatabase;
     s.TemplatesFolder = settings::getSetting(kUser, QStringLiteral("sTmpPath"),
                                              app.filePath(QString::fromUtf8(kTemplatesFolderName)));
     for (int i = 0; i < int(std::size(kDefaultTemplateNames)); ++i)
@@ -330,7 +357,7 @@ StartResult Main(MainWindow** mainWindow)
     ui::setApplicationTitle(s.MainCaption);
 
     QPointer<SplashWindow> splash = SplashWindow::showModeless();
-    if (!prepareWorkingDatabase(databasePathFromSetting(s.DatabasePathSetting, s.AppPath))) {
+    if (!prepareWorkingDatabase(databasePathFromSetting(s.DatabasePathSetting, s.AppPath), !namedDatabase.isEmpty())) {
         if (splash)
             splash->close();
         return StartResult::Failed;

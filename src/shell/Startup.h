@@ -46,8 +46,9 @@ QString databasePathFromSetting(const QString& setting, const QString& appPath);
 // its full path.
 QString databaseSettingFor(const QString& path, const QString& appPath);
 
-// Opens an existing database file for work: verified and upgraded, then
-// opened exclusively. Null after a failure, which has been reported.
+// Opens an existing database file for work: opened exclusively, checked,
+// verified and upgraded on the one connection, which is kept. Null after a
+// failure, which has been reported.
 std::unique_ptr<jet::Database> openCheckedDatabase(const QString& path);
 
 // Makes `db` the working database (MainDatabase, the previous one closed)
@@ -58,9 +59,16 @@ void useAsWorkingDatabase(std::unique_ptr<jet::Database> db);
 // OpenOffice.org); false when it cannot be read.
 void readOfficeChoice();
 
-// Start-up's database step: a missing file is created with the sample data,
-// an existing one opened as above. True when MainDatabase is open.
-bool prepareWorkingDatabase(const QString& path);
+// Start-up's database step: an existing file is opened as above. A missing
+// file is created with the sample data only on a first start (no setting
+// "DB" names a file yet; the setting then names the new file); a missing file
+// that the setting names is reported, and the user opens another file,
+// creates a new database or ends the program. True when MainDatabase is open.
+bool prepareWorkingDatabase(const QString& path, bool namedBySetting = false);
+
+// The question after a missing database: Yes opens another file, No creates a
+// new database, Cancel ends the program.
+QString missingDatabaseQuestion(const QString& path);
 
 // A switch stored as text: a number (non-zero is true) or "True"/"False";
 // nullopt for anything else.

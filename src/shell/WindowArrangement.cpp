@@ -2,6 +2,7 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStyle>
 
 namespace shell {
 namespace {
@@ -43,6 +44,48 @@ void tile(QMdiArea* area, Strips strips)
 }
 
 } // namespace
+
+QSize usualChildSize(const QMdiArea* area)
+{
+    const QSize client = area->viewport()->size();
+    return {client.width() * 3 / 4, client.height() * 3 / 4};
+}
+
+QPoint cascadePosition(const QMdiArea* area, const QMdiSubWindow* sample, QSize frameSize, int index)
+{
+    const QSize client = area->viewport()->size();
+    const int step = sample->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sample);
+    const int room = qMin(client.width() - frameSize.width(), client.height() - frameSize.height());
+    const int offset = room > step && step > 0 ? (index * step) % (room - room % step + step) : 0;
+    return {offset, offset};
+}
+
+void cascade(QMdiArea* area)
+{
+    if (!area)
+        return;
+    QMdiSubWindow* front = area->currentSubWindow();
+    QList<QMdiSubWindow*> windows;
+    const auto all = area->subWindowList(QMdiArea::StackingOrder);
+    for (QMdiSubWindow* w : all) {
+        if (w->isVisible() && !w->isMinimized())
+            windows << w;
+    }
+    // The window in front ends on top of the cascade.
+    if (windows.removeOne(front))
+        windows << front;
+    const QSize size = usualChildSize(area);
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* w = windows.at(i);
+        if (w->isMaximized())
+            w->showNormal();
+        w->resize(size);
+        w->move(cascadePosition(area, w, size, i));
+        w->raise();
+    }
+    if (front)
+        area->setActiveSubWindow(front);
+}
 
 void tileHorizontally(QMdiArea* area)
 {

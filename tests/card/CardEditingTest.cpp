@@ -306,6 +306,31 @@ TEST_F(CardEditingTest, StoredPersonGetsDativeFormsOnlyThroughFill)
     EXPECT_TRUE(card->IsChanged());
 }
 
+// The dative forms follow the person's gender as the patronymic tells it.
+TEST_F(CardEditingTest, DativeFormsFollowTheGenderOfThePatronymic)
+{
+    const struct {
+        const char* names[3];
+        const char* dative[3];
+    } cases[] = {
+        {{"Ковальчук", "Анна", "Петровна"}, {"Ковальчук", "Анне", "Петровне"}},
+        {{"Ковальчук", "Илья", "Петрович"}, {"Ковальчуку", "Илье", "Петровичу"}},
+        {{"Коваль", "Любовь", "Ивановна"}, {"Коваль", "Любови", "Ивановне"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.names[0]);
+        const auto card = openCard(core::Students, 0, false, core::RetrainingDocuments, kGroupP31);
+        showCard(*card);
+        for (int i = 0; i < 3; ++i)
+            typeText(card->Text1(2 + i), QString::fromUtf8(c.names[i]));
+        card->Command1()->click();
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(card->lineText(6 + i), QString::fromUtf8(c.dative[i]));
+        card->setChanged(false);
+        card->close();
+    }
+}
+
 TEST_F(CardEditingTest, YearStepsBetweenItsLimits)
 {
     const auto card = openCard(core::Students, 0, false, core::RetrainingDocuments, kGroupP31);

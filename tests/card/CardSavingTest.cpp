@@ -106,7 +106,9 @@ TEST_F(CardSavingTest, AValueTheColumnRefusesKeepsTheCardOpen)
     EXPECT_TRUE(card->isVisible());
     EXPECT_EQ(core::state().DialogResult, 0);
     ASSERT_EQ(messages_.count(), 1);
-    EXPECT_TRUE(messages_.texts().first().startsWith(QStringLiteral("Не удалось записать значение поля \"Год окончания\"")));
+    // The line is named by its caption, never by the column behind it.
+    EXPECT_EQ(messages_.texts().first(), QStringLiteral("Не удалось записать значение поля \"Год окончания\": значение "
+                                                        "«20x5» не подходит. Изменения не сохранены."));
     EXPECT_EQ(QApplication::focusWidget(), card->Text3(18));
     EXPECT_EQ(jet::toLong(value("SELECT DocYr FROM SPSTUD WHERE ID = 4")), 2010);
     // Corrected, the same card saves.
@@ -125,11 +127,33 @@ TEST_F(CardSavingTest, AFailedUpdateIsAFailedSave)
     EXPECT_TRUE(card->isVisible());
     EXPECT_EQ(core::state().DialogResult, 0);
     ASSERT_EQ(messages_.count(), 1);
-    EXPECT_TRUE(messages_.texts().first().startsWith(QStringLiteral("Возникла ошибка при сохранении данных.")));
+    EXPECT_TRUE(messages_.texts().first().startsWith(
+        QStringLiteral("Возникла ошибка при сохранении данных. Проверьте, изменились ли данные в справочнике. "
+                       "Изменения не сохранены. Ошибка: ")))
+        << messages_.texts().first().toStdString();
+    EXPECT_TRUE(messages_.texts().first().contains(QStringLiteral("занято")));
     EXPECT_EQ(card->lineText(1), QStringLiteral("по очной форме!"));
     db().execute("DROP TRIGGER refuse");
     EXPECT_TRUE(card->Ok_Click());
     EXPECT_EQ(jet::toText(value("SELECT NAIM2 FROM SPFORM WHERE IDF = 1")), QStringLiteral("по очной форме!"));
+}
+
+TEST_F(CardSavingTest, ARowThatCannotBeOpenedForEditingIsAFailedSave)
+{
+    const auto card = openCard(core::StudyForms, 1);
+    showCard(*card);
+    typeText(card->Text1(1), QStringLiteral("!"));
+    // The card's row is no longer current, as when another user removed it.
+    ASSERT_TRUE(card->RowRecordset());
+    card->RowRecordset()->moveNext();
+    EXPECT_FALSE(card->Ok_Click());
+    EXPECT_TRUE(card->isVisible());
+    EXPECT_EQ(core::state().DialogResult, 0);
+    ASSERT_EQ(messages_.count(), 1);
+    EXPECT_TRUE(messages_.texts().first().startsWith(QStringLiteral("Извините, но эта строка")));
+    EXPECT_EQ(jet::toText(value("SELECT NAIM2 FROM SPFORM WHERE IDF = 1")), QStringLiteral("по очной форме"));
+    card->setChanged(false);
+    card->close();
 }
 
 TEST_F(CardSavingTest, NewPlanAndGradeLinesOrderThemselvesByTheirKeys)

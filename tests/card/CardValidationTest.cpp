@@ -199,6 +199,41 @@ TEST_F(CardValidationTest, GradeLineAsksAboutMissingAndRepeatedDisciplinesAndGra
     EXPECT_EQ(jet::toLong(value("SELECT VidDokum FROM EXAM WHERE IDE = ?", {qlonglong(core::state().CurrentRowId)})), 1);
 }
 
+TEST_F(CardValidationTest, GradeLineWithoutADocumentKindIsNoRepeat)
+{
+    // The person's only line of the discipline has no document kind: it
+    // belongs to no window's list, so a new line of kind 0 is no repeat.
+    core::state().CurrentStudentId = kVesnina;
+    db().execute("UPDATE EXAM SET VidDokum = NULL WHERE ID = ? AND IDD = 12", {qlonglong(kVesnina)});
+    ASSERT_EQ(jet::toLong(value("SELECT count(*) FROM EXAM WHERE ID = ? AND IDD = 12 AND VidDokum IS NOT NULL",
+                                {qlonglong(kVesnina)})),
+              0);
+    auto card = openCard(core::Grades, 0, false, 0, kGroupB31);
+    card->setLineText(3, QStringLiteral("10"));
+    chooseEntry(card->Cm1(1), jet::toText(value("SELECT NAIM FROM SPPRED WHERE IDD = 12")));
+    chooseEntry(card->Cm1(4), QStringLiteral("отлично"));
+    EXPECT_TRUE(card->Ok_Click());
+    EXPECT_EQ(messages_.count(), 0) << messages_.texts().join('\n').toStdString();
+}
+
+TEST_F(CardValidationTest, ANumberTestThatCannotRunStopsTheSave)
+{
+    const auto card = openCard(core::Students, 3);
+    showCard(*card);
+    card->setLineText(6, QStringLiteral("555"));
+    db().execute("ALTER TABLE SPGRUP RENAME TO SPGRUP_away");  // the test's query cannot run
+    EXPECT_FALSE(card->Ok_Click());
+    ASSERT_EQ(messages_.count(), 1);
+    EXPECT_TRUE(messages_.texts().first().startsWith(
+        QStringLiteral("Не удалось проверить, нет ли номера \"555\" у другого студента.")))
+        << messages_.texts().first().toStdString();
+    EXPECT_EQ(QApplication::focusWidget(), card->Text1(6));
+    EXPECT_NE(jet::toText(value("SELECT REGNOMMED FROM SPSTUD WHERE ID = 3")), QStringLiteral("555"));
+    card->setChanged(false);
+    card->close();
+    db().execute("ALTER TABLE SPGRUP_away RENAME TO SPGRUP");
+}
+
 TEST_F(CardValidationTest, PlanDuplicateTestUsesTheCardsOwnGroup)
 {
     const QString repeated = QStringLiteral("Такая дисциплина (строка) уже имеется в учебном плане данной группы. Вы "

@@ -14,6 +14,8 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace core;
 using testsupport::MessageRecorder;
@@ -44,6 +46,14 @@ QVariantList column(jet::Database& db, const QString& sql, const QVariantList& p
     for (; !rs->isEOF(); rs->moveNext())
         out << rs->value(0);
     return out;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll().append('\0');  // never a null array for a file that exists
 }
 
 const TableDescriptor& descriptor(const char* name)
@@ -196,13 +206,69 @@ TEST_F(DatabaseSetupTest, CreateThenOpenGivesTheWholeStructureAndDefaultContent)
 TEST_F(DatabaseSetupTest, OpeningAnUpToDateFileAgainChangesNothing)
 {
     createAndOpen();
+    const QByteArray before = readAll(path);
     MessageRecorder messages;
     EXPECT_TRUE(OpenAndCheckDatabase(path, false));
     EXPECT_EQ(messages.count(), 0);
+    EXPECT_EQ(readAll(path), before);  // not a byte written
     auto db = jet::Database::open(path);
     EXPECT_EQ(jet::toLong(db->scalar(QStringLiteral("SELECT count(*) FROM SPMED"))), 140);
     EXPECT_EQ(jet::toLong(db->scalar(QStringLiteral("SELECT count(*) FROM SPTPGR"))), 7);
     EXPECT_EQ(columnNames(*db, QStringLiteral("SPOTD")).last(), QStringLiteral("NAIM"));
+}
+
+// The search indexes: made with a new file, added to a file that lacks them,
+// listed as the structure gives them, used by the lookups they serve, and
+// left out of the verification.
+TEST_F(DatabaseSetupTest, SearchIndexesComeWithNewFilesAndAreAddedToOlderOnes)
+{
+    createAndOpen();
+    const auto expectIndexes = [&](jet::Database& db) {
+        for (const TableDescriptor& t : SearchIndexes()) {
+            const jet::TableDef def = db.tableDef(t.tableName());
+            for (const IndexSpec& i : t.indexes) {
+                const jet::IndexDef* found = def.index(i.indexName());
+                ASSERT_NE(found, nullptr) << t.name << ' ' << i.name;
+                EXPECT_EQ(found->fields, i.fieldText());
+                EXPECT_FALSE(found->primary);
+            }
+        }
+    };
+    {
+        auto db = jet::Database::open(path);
+        expectIndexes(*db);
+        struct Lookup {
+            const char* sql;
+            const char* index;
+        };
+        const Lookup lookups[] = {
+            {"SELECT * FROM EXAM WHERE ID = 1 AND VidDokum = 0 ORDER BY SORT", "EXAM__PersonKindDiscipline"},
+            {"SELECT count(*) FROM EXAM WHERE IDD = 3", "EXAM__Discipline"},
+            {"UPDATE EXAM SET VidDokum = 0 WHERE VidDokum IS NULL", "EXAM__DocumentKind"},
+            {"SELECT * FROM SPSTUD WHERE IDG = 2", "SPSTUD__GroupId"},
+            {"SELECT * FROM SPNAGR WHERE IDG = 2 ORDER BY SORT", "SPNAGR__GroupId"},
+        };
+        for (const Lookup& l : lookups) {
+            QStringList plan;
+            for (auto rs = db->openRecordset(QStringLiteral("EXPLAIN QUERY PLAN ") + QString::fromUtf8(l.sql)); !rs->isEOF();
+                 rs->moveNext())
+                plan << rs->text(QStringLiteral("detail"));
+            EXPECT_TRUE(plan.join(' ').contains(QString::fromUtf8(l.index))) << l.sql << ": " << plan.join(' ').toStdString();
+        }
+        // An older file: none of them.
+        for (const TableDescriptor& t : SearchIndexes())
+            for (const IndexSpec& i : t.indexes)
+                db->execute(QStringLiteral("DROP INDEX %1__%2").arg(t.tableName(), i.indexName()));
+    }
+    MessageRecorder messages;
+    EXPECT_TRUE(OpenAndCheckDatabase(path, false));
+    EXPECT_EQ(messages.count(), 0);
+    auto db = jet::Database::open(path);
+    expectIndexes(*db);
+    // The core tables still carry exactly the indexes their descriptors give
+    // under those names.
+    EXPECT_EQ(db->tableDef(QStringLiteral("SPSTUD")).index(QStringLiteral("PrimaryKey"))->fields, QStringLiteral("+ID"));
+    EXPECT_TRUE(db->tableDef(QStringLiteral("INF")).indexes.empty());
 }
 
 // ---- one message per defect ------------------------------------------------
@@ -215,10 +281,38 @@ struct Defect {
     const char* name;
     Start start;
     std::function<std::unique_ptr<jet::Database>(const QString& path)> change;
-    QString message;  // "<path>" and "<title>" stand for the file and the program's title
+    QString message;  // "<path>", "<folder>" and "<title>" stand for the file, its folder and the program's title
     int icon;
     bool result;
-    bool endsWithEngineText = false;  // the message carries the engine's own words after `message`
+    // When set, the engine's own words stand between `message` and this end.
+    const char* endsWith = nullptr;
+    // File permissions that the check meets (0: as the fixture made them);
+    // the check then runs as an ordinary user, whom they bind.
+    int fileMode = 0;
+    int folderMode = 0;
+};
+
+// The check as an ordinary user: when the tests run as root, the effective
+// user becomes "nobody" (who then owns the file), so that permissions apply.
+class OrdinaryUser {
+public:
+    explicit OrdinaryUser(const QString& file)
+    {
+        if (::geteuid() != 0)
+            return;
+        const uid_t nobody = 65534;
+        EXPECT_EQ(::chown(QFile::encodeName(file).constData(), nobody, nobody), 0);
+        EXPECT_EQ(::seteuid(nobody), 0);
+        dropped_ = true;
+    }
+    ~OrdinaryUser()
+    {
+        if (dropped_)
+            EXPECT_EQ(::seteuid(0), 0);
+    }
+
+private:
+    bool dropped_ = false;
 };
 
 QString m(const char* text)
@@ -262,7 +356,29 @@ std::vector<Defect> defects()
              f.write(QByteArray(2000, '\xFF'));
              return std::unique_ptr<jet::Database>();
          },
-         m("Файл базы данных <path> поврежден ("), ui::Critical, false, true},
+         m("Файл базы данных <path> поврежден ("), ui::Critical, false, "). Продолжение работы с этим файлом невозможно."},
+        {"empty file", Start::Nothing,
+         [](const QString& path) {
+             QFile f(path);
+             EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+             return std::unique_ptr<jet::Database>();
+         },
+         m("Файл <path> пуст (0 байт) и не является файлом базы данных программы. Продолжение работы с этим файлом "
+           "невозможно."),
+         ui::Critical, false},
+        {"unreadable file", Start::Opened, {},
+         m("Нет права на чтение файла базы данных <path>. Разрешите чтение этого файла или выберите другой файл. "
+           "Продолжение работы с этим файлом невозможно."),
+         ui::Critical, false, nullptr, 0200, 0777},
+        {"read-only file", Start::Opened, {},
+         m("Файл базы данных <path> доступен только для чтения: изменения в нем нельзя было бы сохранить. Разрешите "
+           "запись в этот файл, после чего откройте базу данных снова."),
+         ui::Exclamation, false, nullptr, 0400, 0777},
+        {"folder closed for writing", Start::Opened, {},
+         m("Папка <folder>, в которой лежит файл базы данных <path>, закрыта для записи, а при каждом сохранении "
+           "программа создает в ней служебный файл: изменения нельзя было бы сохранить. Разрешите запись в эту папку "
+           "или перенесите файл в другую папку, после чего откройте базу данных снова."),
+         ui::Exclamation, false, nullptr, 0600, 0555},
         {"newer stamp", Start::Opened,
          edit([](jet::Database& db) { db.execute("UPDATE INF SET appMajor = 6, appMinor = 1, appRevision = 0"); }),
          m("Версия базы данных новее, чем версия программы. Для работы с этой базой рекомендуется обновить "
@@ -309,7 +425,8 @@ std::vector<Defect> defects()
          ui::Critical, false},
         {"added table that cannot be made", Start::Created,
          edit([](jet::Database& db) { db.execute("CREATE VIEW SPMED AS SELECT 1 AS X"); }),
-         m("Не удалось создать таблицу SPMED. Продолжение работы с базой данных невозможно!"), ui::Critical, false},
+         m("Не удалось создать таблицу SPMED. Продолжение работы с базой данных невозможно! Ошибка: "), ui::Critical,
+         false, ""},
         {"column that cannot be appended", Start::Created,
          edit([](jet::Database& db) {
              // A table at the engine's limit of columns takes no more.
@@ -318,8 +435,8 @@ std::vector<Defect> defects()
                      def.fields.push_back({QStringLiteral("X%1").arg(def.fields.size()), jet::dbLong, 4, 0});
              });
          }),
-         m("Не удалось обновить структуру таблицы INF. Продолжение работы с базой данных невозможно!"), ui::Critical,
-         false},
+         m("Не удалось обновить структуру таблицы INF. Продолжение работы с базой данных невозможно! Ошибка: "),
+         ui::Critical, false, ""},
     };
 }
 
@@ -336,15 +453,34 @@ TEST_F(DatabaseSetupTest, EachDefectGivesItsOwnMessageOnce)
         std::unique_ptr<jet::Database> holder;
         if (d.change)
             holder = d.change(path);
+        const QByteArray before = d.fileMode ? QByteArray() : readAll(path);
 
         MessageRecorder messages;
-        EXPECT_EQ(OpenAndCheckDatabase(path, false), d.result);
+        if (d.fileMode) {
+            ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode_t(d.fileMode)), 0);
+            ASSERT_EQ(::chmod(QFile::encodeName(own.path()).constData(), mode_t(d.folderMode)), 0);
+            OrdinaryUser user(path);
+            EXPECT_EQ(OpenAndCheckDatabase(path, false), d.result);
+        } else {
+            EXPECT_EQ(OpenAndCheckDatabase(path, false), d.result);
+        }
+        ::chmod(QFile::encodeName(own.path()).constData(), 0700);
+        ::chmod(QFile::encodeName(path).constData(), 0600);
         ASSERT_EQ(messages.count(), 1) << messages.texts().join(QLatin1Char('\n')).toStdString();
-        const QString expected = QString(d.message).replace("<path>", path).replace("<title>", ui::applicationTitle());
+        const QString expected = QString(d.message)
+                                     .replace("<path>", path)
+                                     .replace("<folder>", own.path())
+                                     .replace("<title>", ui::applicationTitle());
         const QString shown = messages.messages()[0].text;
-        if (d.endsWithEngineText) {
+        // A refused file is left exactly as it was.
+        if (!d.result && !before.isNull())
+            EXPECT_EQ(readAll(path), before);
+        if (d.endsWith) {
             EXPECT_TRUE(shown.startsWith(expected)) << shown.toStdString();
-            EXPECT_TRUE(shown.endsWith(m("). Продолжение работы с этим файлом невозможно."))) << shown.toStdString();
+            EXPECT_GT(shown.size(), expected.size() + m(d.endsWith).size()) << shown.toStdString();
+            EXPECT_TRUE(shown.endsWith(m(d.endsWith))) << shown.toStdString();
+            // The cause is told once.
+            EXPECT_LE(shown.count(m("поврежд")), 1) << shown.toStdString();
         } else {
             EXPECT_EQ(shown, expected);
         }

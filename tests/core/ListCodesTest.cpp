@@ -2,13 +2,13 @@
 
 #include "core/AppState.h"
 #include "core/DataAccess.h"
+#include "core/ListView.h"
 #include "newdb/NewDatabase.h"
 
 #include "support/TestSupport.h"
 
 #include <QComboBox>
 #include <QDate>
-#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -220,9 +220,11 @@ TEST_F(ListCodesTest, UnknownCodeLeavesTheComboEmpty)
 
 TEST_F(ListCodesTest, ListViewReceivesNamesAndKeysWithoutBeingCleared)
 {
-    QTreeWidget list;
-    list.setColumnCount(2);
-    new QTreeWidgetItem(&list, QStringList{QStringLiteral("прежний"), QStringLiteral("0")});
+    core::ReportList list;
+    core::SetupListViewColumns(&list, {QString(), QString()}, {0, 0});
+    core::ListItem earlier = core::addListItem(&list, QString());
+    earlier.setText(0, QStringLiteral("прежний"));
+    earlier.setText(1, QStringLiteral("0"));
     core::FillListViewFromDirectory(&list, 4);
 
     std::vector<std::pair<QString, QString>> rows;
@@ -231,7 +233,7 @@ TEST_F(ListCodesTest, ListViewReceivesNamesAndKeysWithoutBeingCleared)
     EXPECT_EQ(rows, (std::vector<std::pair<QString, QString>>{
                         {"прежний", "0"}, {"Б 31", "1"}, {"З 31", "4"}, {"З 41", "2"}, {"П 31", "5"}, {"Пр 41", "3"}}));
 
-    QTreeWidget unknown;
+    core::ReportList unknown;
     core::FillListViewFromDirectory(&unknown, 15);
     EXPECT_EQ(unknown.topLevelItemCount(), 0);
 }

@@ -19,14 +19,14 @@ std::unique_ptr<ReportList> makeList(const QStringList& cells, const QStringList
     auto list = std::make_unique<ReportList>();
     SetupListViewColumns(list.get(), {QString(), QStringLiteral("Значение"), QStringLiteral("Отметка")}, {0, 0, 0});
     for (int i = 0; i < cells.size(); ++i) {
-        QTreeWidgetItem* item = addListItem(list.get(), rowItemKey(i + 1));
+        ListItem item = addListItem(list.get(), rowItemKey(i + 1));
         item->setText(1, cells.at(i));
         item->setText(2, i < markers.size() ? markers.at(i) : QStringLiteral(" "));
     }
     return list;
 }
 
-QStringList column(const QTreeWidget* list, int sub)
+QStringList column(const ReportList* list, int sub)
 {
     QStringList out;
     for (int i = 0; i < list->topLevelItemCount(); ++i)
@@ -141,8 +141,8 @@ TEST(ListViewTest, FirstColumnOrUnknownKindChangesNothing)
 TEST(ListViewTest, SortKeepsSelectionAndCurrentItem)
 {
     auto list = makeList({"3", "1", "2", "4"});
-    QTreeWidgetItem* three = list->topLevelItem(0);
-    QTreeWidgetItem* two = list->topLevelItem(2);
+    ListItem three = list->topLevelItem(0);
+    ListItem two = list->topLevelItem(2);
     list->setCurrentItem(three);
     two->setSelected(true);
     SortListViewByColumn(list.get(), 2, false, SortNumber);
@@ -236,9 +236,155 @@ TEST(ListViewTest, SelectOnlyItemLeavesMultipleSelectionOn)
     list->setMultiSelect(false);
     list->topLevelItem(0)->setSelected(true);
     selectOnlyItem(list.get(), list->topLevelItem(2));
-    EXPECT_EQ(list->selectedItems(), QList<QTreeWidgetItem*>{list->topLevelItem(2)});
+    EXPECT_EQ(list->selectedItems(), QList<ListItem>{list->topLevelItem(2)});
     EXPECT_TRUE(list->multiSelect());
     EXPECT_EQ(listItemPosition(list.get(), selectedListItem(list.get())), 3);
     EXPECT_EQ(findListItem(list.get(), QStringLiteral("R2")), list->topLevelItem(1));
     EXPECT_EQ(findListItem(list.get(), QStringLiteral("R9")), nullptr);
+}
+
+// A list fitted while its window holds off painting (as a child window does
+// while it is maximized or restored) paints again with its window.
+TEST(ListViewTest, AListFittedWhileItsWindowDoesNotPaintPaintsAgainWithIt)
+{
+    QWidget window;
+    auto* list = new ReportList(&window);
+    SetupListViewColumns(list, {"", "Наименование", "Код"}, {0, 0, 1});
+    for (const char* name : {"Б", "А", "В"})
+        addListItem(list, QStringLiteral("k%1").arg(QString::fromUtf8(name)))->setText(1, QString::fromUtf8(name));
+    window.resize(400, 300);
+    list->resize(380, 280);
+    window.show();
+
+    window.setUpdatesEnabled(false);
+    FitListViewColumns(list, {0, 2, 4}, {0, 100, 100});
+    window.setUpdatesEnabled(true);
+    EXPECT_TRUE(list->updatesEnabled());
+
+    // A list switched off by itself stays off.
+    list->setUpdatesEnabled(false);
+    FitListViewColumns(list, {0, 2, 4}, {0, 100, 100});
+    EXPECT_FALSE(list->updatesEnabled());
+}
+
+TEST(ListViewTest, RowsKeepTheirCellsWhateverTheirLength)
+{
+    ReportList list;
+    SetupListViewColumns(&list, {"", "a", "b", "c", "d"}, {0, 0, 0, 0, 0});
+    const QString longText(70000, QChar(0x0416));  // beyond what a narrow offset holds
+    const struct {
+        const char* key;
+        QStringList cells;  // from column 0
+    } cases[] = {
+        {"R1", {"", "Иванов", "", "Пётр", ""}},
+        {"", {"", "", "", "", ""}},
+        {"R3", {"ключ", "1", " ", "", "последний"}},
+        {"R4", {"", longText, "после длинного", "", "x"}},
+    };
+    {
+        ListAppender rows(&list);
+        for (const auto& c : cases) {
+            rows.addRow(QString::fromUtf8(c.key));
+            for (int col = 0; col < c.cells.size(); ++col)
+                rows.setText(col, c.cells.at(col));
+        }
+    }
+    ASSERT_EQ(list.topLevelItemCount(), 4);
+    for (int r = 0; r < 4; ++r) {
+        const ListItem item = list.topLevelItem(r);
+        EXPECT_EQ(item.key(), QString::fromUtf8(cases[r].key)) << r;
+        for (int col = 0; col < 5; ++col)
+            EXPECT_EQ(item.text(col), cases[r].cells.at(col)) << r << " " << col;
+        EXPECT_EQ(item.text(9), QString()) << r;  // beyond the columns
+    }
+
+    // Changing one cell leaves the others and the key as they were.
+    ListItem item = list.topLevelItem(3);
+    item.setText(1, QStringLiteral("короче"));
+    item.setText(4, QString());
+    item.setText(6, QStringLiteral("дальше"));
+    EXPECT_EQ(item.text(1), QStringLiteral("короче"));
+    EXPECT_EQ(item.text(2), QStringLiteral("после длинного"));
+    EXPECT_EQ(item.text(4), QString());
+    EXPECT_EQ(item.text(6), QStringLiteral("дальше"));
+    EXPECT_EQ(item.key(), QStringLiteral("R4"));
+    item.setKey(QStringLiteral("R40"));
+    EXPECT_EQ(findListItem(&list, QStringLiteral("R40")), item);
+    EXPECT_EQ(list.reportModel()->data(list.reportModel()->index(3, 2)).toString(), QStringLiteral("после длинного"));
+
+    // Many changes: the room of the replaced texts is given back, every row still reads the same.
+    for (int i = 0; i < 300; ++i)
+        list.topLevelItem(i % 3)->setText(2, QString(50 + i, QChar(0x0430 + i % 32)));
+    EXPECT_EQ(list.topLevelItem(2)->text(2), QString(349, QChar(0x0430 + 299 % 32)));
+    EXPECT_EQ(list.topLevelItem(2)->text(4), QStringLiteral("последний"));
+    EXPECT_EQ(list.topLevelItem(0)->text(1), QStringLiteral("Иванов"));
+    EXPECT_EQ(item.text(6), QStringLiteral("дальше"));
+    EXPECT_EQ(item.key(), QStringLiteral("R40"));
+}
+
+TEST(ListViewTest, ManyRowsArriveInOneInsertion)
+{
+    ReportList list;
+    SetupListViewColumns(&list, {"", "a"}, {0, 0});
+    addListItem(&list, QStringLiteral("R0"))->setText(1, QStringLiteral("прежняя"));
+    QSignalSpy inserted(list.reportModel(), &QAbstractItemModel::rowsInserted);
+    {
+        ListAppender rows(&list);
+        for (int i = 1; i <= 5000; ++i) {
+            rows.addRow(rowItemKey(i));
+            rows.setText(1, QString::number(i));
+        }
+        EXPECT_EQ(list.topLevelItemCount(), 1);  // nothing until committed
+    }
+    ASSERT_EQ(inserted.count(), 1);
+    EXPECT_EQ(inserted.at(0).at(1).toInt(), 1);
+    EXPECT_EQ(inserted.at(0).at(2).toInt(), 5000);
+    EXPECT_EQ(list.topLevelItemCount(), 5001);
+    EXPECT_EQ(list.topLevelItem(5000)->text(1), QStringLiteral("5000"));
+}
+
+TEST(ListViewTest, HandlesFollowTheirRowsThroughSortingAndRemoval)
+{
+    auto list = makeList({"в", "а", "б", "г"});
+    const ListItem b = list->topLevelItem(2);
+    const ListItem a = list->topLevelItem(1);
+    list->topLevelItem(0)->setText(0, QStringLiteral("свой текст"));
+    EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("свой текст"));
+    SortListViewByColumn(list.get(), 2, true, SortText);
+    EXPECT_EQ(column(list.get(), 1), (QStringList{"г", "в", "б", "а"}));
+    EXPECT_EQ(b.position(), 2);
+    EXPECT_EQ(b.text(1), QStringLiteral("б"));
+    EXPECT_EQ(list->topLevelItem(1)->text(0), QStringLiteral("в"));  // the sort key replaced the text
+
+    list->removeItem(list->topLevelItem(1));
+    EXPECT_EQ(column(list.get(), 1), (QStringList{"г", "б", "а"}));
+    EXPECT_EQ(b.position(), 1);
+    EXPECT_EQ(a.text(1), QStringLiteral("а"));
+    EXPECT_EQ(findListItem(list.get(), QStringLiteral("R1")), nullptr);
+    EXPECT_EQ(listItemPosition(list.get(), a), 3);
+
+    list->clear();
+    EXPECT_FALSE(a.isValid());
+    EXPECT_EQ(list->columnCount(), 3);
+}
+
+TEST(ListViewTest, ToolTipsOfTheirOwnOrWorkedOutWhenShown)
+{
+    auto list = makeList({"Иванов", "Петров"});
+    int asked = 0;
+    list->setToolTipSource([&asked](const ListItem& item, int column) {
+        ++asked;
+        return column == 1 ? QStringLiteral("Строка %1: %2").arg(item.position() + 1).arg(item.text(1)) : QString();
+    });
+    EXPECT_EQ(asked, 0);
+    const ListItem petrov = list->topLevelItem(1);
+    EXPECT_EQ(petrov.toolTip(1), QStringLiteral("Строка 2: Петров"));
+    EXPECT_EQ(petrov.toolTip(2), QString());
+    list->topLevelItem(0)->setToolTip(2, QStringLiteral("своя"));
+    const QAbstractItemModel* model = list->reportModel();
+    EXPECT_EQ(model->data(model->index(0, 2), Qt::ToolTipRole).toString(), QStringLiteral("своя"));
+    EXPECT_EQ(model->data(model->index(0, 1), Qt::ToolTipRole).toString(), QStringLiteral("Строка 1: Иванов"));
+    EXPECT_FALSE(model->data(model->index(1, 2), Qt::ToolTipRole).isValid());
+    SortListViewByColumn(list.get(), 2, true, SortText);
+    EXPECT_EQ(list->topLevelItem(1)->toolTip(2), QStringLiteral("своя"));  // the tooltip went with its row
 }

@@ -52,6 +52,10 @@ TEST_F(DirectoryDispatchTest, ButtonsMenusKeysAndDoubleClicksReachTheirOperation
         {0, Source::Button, "PrintV", 0, 0, false, "Print:2:#:0"},
         {3, Source::Button, "PrintV2", 0, 0, false, "Print:1:#:0"},
         {3, Source::Button, "PrintV", 0, 0, false, "Print:-1:#:0"},
+        // a form of the print menu names its document kind in the students window
+        {3, Source::Menu, "keyDr", 0, 0, false, "Print:0:#:4"},
+        {3, Source::Menu, "keyDokPer", 0, 0, false, "Print:2:#:6"},
+        {3, Source::Menu, "keyUdov", 0, 0, false, "Print:2:#:8"},
         {0, Source::Button, "keyBook", 0, 0, false, "Book:2:@"},
         {0, Source::Menu, "keyBook", 0, 0, false, "Book:2:@"},
         {0, Source::Key, nullptr, 53, 0, false, "SetGrade:5"},

@@ -139,14 +139,14 @@ protected:
         return db().lastInsertKey();
     }
 
-    static QStringList texts(const QTreeWidget* list, int column)
+    static QStringList texts(const core::ReportList* list, int column)
     {
         QStringList out;
         for (int i = 0; i < list->topLevelItemCount(); ++i)
             out << list->topLevelItem(i)->text(column);
         return out;
     }
-    static QStringList keys(const QTreeWidget* list)
+    static QStringList keys(const core::ReportList* list)
     {
         QStringList out;
         for (int i = 0; i < list->topLevelItemCount(); ++i)

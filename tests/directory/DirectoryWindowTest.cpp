@@ -3,6 +3,7 @@
 #include "DirectoryTestSupport.h"
 
 #include "core/DirectoryMetadata.h"
+#include "directory/DirectoryColumns.h"
 #include "directory/DirectoryCommands.h"
 #include "platform/settings/Settings.h"
 
@@ -15,6 +16,7 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QTime>
+#include <sqlite3.h>
 
 using namespace dirtest;
 using directory::frmSprav;
@@ -149,7 +151,7 @@ TEST_F(DirectoryWindowTest, TypingInTheFilterChoosesTheGroupAndLeavingDropsAStra
 TEST_F(DirectoryWindowTest, ColumnClicksSortEachKindBothWays)
 {
     auto groups = open(4);
-    QTreeWidget* list = groups->Spr();
+    core::ReportList* list = groups->Spr();
     // Opened sorted by the group name, ascending.
     QStringList names = texts(list, 1);
     QStringList sortedNames = names;
@@ -213,7 +215,7 @@ TEST_F(DirectoryWindowTest, CellsShowLineBreaksAsBlanksAndEmptyValuesAsOneBlank)
     db().execute(QStringLiteral("UPDATE SPOTD SET MEMO = ?, KVAL = NULL WHERE IDO = 1"),
                  {QStringLiteral("Первая\r\nвторая\nтретья")});
     auto w = open(1);
-    QTreeWidgetItem* item = core::findListItem(w->Spr(), QStringLiteral("R1"));
+    core::ListItem item = core::findListItem(w->Spr(), QStringLiteral("R1"));
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->text(2), QStringLiteral("Первая вторая\nтретья"));
     EXPECT_EQ(item->text(3), QStringLiteral(" "));
@@ -222,7 +224,7 @@ TEST_F(DirectoryWindowTest, CellsShowLineBreaksAsBlanksAndEmptyValuesAsOneBlank)
 TEST_F(DirectoryWindowTest, StatusLineCountsRowsAndSelection)
 {
     auto groups = open(4);
-    QTreeWidget* list = groups->Spr();
+    core::ReportList* list = groups->Spr();
     core::selectOnlyItem(list, list->topLevelItem(2));
     groups->ShowRowStatus(groups->Spr());
     EXPECT_EQ(ui::statusText(), QStringLiteral("Строка: 3. Всего строк: %1. Выделено строк: 1.").arg(list->topLevelItemCount()));
@@ -285,7 +287,8 @@ TEST_F(DirectoryWindowTest, ActionsMenuFollowsActivationAndPopsUpOnTheRightButto
     area.setActiveSubWindow(groupsSub);
     shown.clear();
     area.setActiveSubWindow(kindsSub);
-    EXPECT_EQ(shown, (QList<bool>{false, true}));
+    // One directory window replacing another in front: the menu never hides.
+    EXPECT_EQ(shown, (QList<bool>{true}));
 
     shown.clear();
     QMouseEvent right(QEvent::MouseButtonPress, QPointF(20, 20), QPointF(20, 20), Qt::RightButton, Qt::RightButton,
@@ -316,4 +319,43 @@ TEST_F(DirectoryWindowTest, ActivationRebuildsTheListOncePerSecond)
     w->Form_Activate();
     EXPECT_EQ(w->Spr()->topLevelItemCount(), rows + 1);
     EXPECT_EQ(w->focusWidget(), w->Spr());
+}
+
+namespace {
+
+// Counts the runs of one statement on a connection while it lives.
+class StatementCounter {
+public:
+    StatementCounter(jet::Database& db, const QString& sql) : db_(db), sql_(sql.toUtf8())
+    {
+        sqlite3_trace_v2(db_.handle(), SQLITE_TRACE_STMT, &StatementCounter::traced, this);
+    }
+    ~StatementCounter() { sqlite3_trace_v2(db_.handle(), 0, nullptr, nullptr); }
+    int runs() const { return runs_; }
+
+private:
+    static int traced(unsigned, void* self, void* stmt, void*)
+    {
+        auto* counter = static_cast<StatementCounter*>(self);
+        if (counter->sql_ == sqlite3_sql(static_cast<sqlite3_stmt*>(stmt)))
+            ++counter->runs_;
+        return 0;
+    }
+    jet::Database& db_;
+    QByteArray sql_;
+    int runs_ = 0;
+};
+
+} // namespace
+
+TEST_F(DirectoryWindowTest, OpeningAWindowFillsItsListOnce)
+{
+    for (int kind : {0, 3, 4, 5}) {
+        SCOPED_TRACE(kind);
+        const directory::ListDefinition def = directory::DefineColumns(kind, false);
+        StatementCounter counter(db(), def.ListSql);
+        auto w = open(kind, 2);
+        EXPECT_EQ(counter.runs(), 1);
+        EXPECT_GT(w->Spr()->topLevelItemCount(), 0);
+    }
 }

@@ -63,8 +63,12 @@ protected:
     {
         GradeRequest r = personRequest(gradeCode);
         r.focus = GradeFocus::Lines;
+        // A line's grade cell shows the name of its grade kind.
         for (int i = 0; i < lines.size(); ++i)
-            r.lines.append({lines.at(i), selected.contains(i)});
+            r.lines.append({lines.at(i), selected.contains(i),
+                            count(QStringLiteral("SELECT count(*) FROM EXAM INNER JOIN SPBALL ON SPBALL.IDB = EXAM.IDB "
+                                                 "WHERE EXAM.IDE = ?"),
+                                  {lines.at(i)}) > 0});
         return r;
     }
 
@@ -211,6 +215,46 @@ TEST_F(GradeSettingTest, GradedSelectedLinesAreAskedAbout)
         EXPECT_TRUE(setGrade(linesRequest(gradeCode, c.selected)).written);
         EXPECT_EQ(gradeOf(lines.at(0)), gradeCode);
         grade(lines.at(0), kMark5);
+    }
+}
+
+TEST_F(GradeSettingTest, PersonsListedButNoneSelectedChangeNothingSilently)
+{
+    GradeRequest r = personRequest(5);
+    r.personCount = 3;
+    r.personId = 0;
+    EXPECT_FALSE(setGrade(r).written);
+    EXPECT_EQ(messages.count(), 0) << messages.texts().join('\n').toStdString();
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM EXAM WHERE IDB IS NOT NULL AND ID = ?"), {person}), 0);
+}
+
+// "Already graded" is what the lines list shows in its grade column, read
+// when the command comes.
+TEST_F(GradeSettingTest, TheGradeCellDecidesWhetherALineIsGraded)
+{
+    const auto window = openGradesView(core::RetrainingDocuments, group);
+    core::ReportList* list = window->Spr2();
+    ASSERT_EQ(list->topLevelItemCount(), 4);
+    const int column = 4;  // "Итоговая оценка"
+    ASSERT_EQ(list->headerItem()->text(column), QStringLiteral("Итоговая оценка"));
+
+    const struct {
+        const char* cell;
+        bool asked;
+    } cases[] = {{"отлично", true}, {"  ", false}, {"", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cell);
+        messages.clear();
+        list->topLevelItem(0)->setText(column, QString::fromUtf8(c.cell));
+        core::selectOnlyItem(list, list->topLevelItem(0));
+        const GradeRequest r = directory::gradeRequest(4, core::RetrainingDocuments, window->Spr(), list, list);
+        ASSERT_EQ(r.lines.size(), 4);
+        EXPECT_EQ(r.lines.at(0).graded, c.asked);
+        EXPECT_FALSE(r.lines.at(1).graded);
+        messages.answer(ui::Yes);
+        EXPECT_TRUE(setGrade(r).written);
+        EXPECT_EQ(messages.count(), c.asked ? 1 : 0);
+        EXPECT_EQ(gradeOf(lines.at(0)), 4);
     }
 }
 

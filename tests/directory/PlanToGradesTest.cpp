@@ -176,6 +176,29 @@ TEST_F(PlanToGradesTest, AppendAddsOnlyMissingRowsInPlanOrder)
     EXPECT_EQ(lines(), 5);
 }
 
+// An empty reference matches only an empty one: a line whose institution
+// or discipline is 0 where the plan row has none (or the other way round)
+// is another line, and the plan row is appended.
+TEST_F(PlanToGradesTest, AnEmptyReferenceMatchesOnlyAnEmptyOne)
+{
+    const struct {
+        const char* set;  // how the person's copy of the plan was changed
+        qlonglong appended;
+    } cases[] = {
+        {"IDZ = 0 WHERE IDD = 12", 1},      // plan: no institution
+        {"IDZ = NULL WHERE IDD = 8", 1},    // plan: institution 0
+        {"IDD = 0 WHERE IDD = 14", 1},
+        {"IDZ = IDZ WHERE IDD = 12", 0},    // unchanged: everything found
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.set);
+        db().execute(QStringLiteral("DELETE FROM EXAM WHERE ID = ?"), {person});
+        ASSERT_EQ(directory::insertPlanIntoGrades(person, 0), 4);
+        db().execute(QStringLiteral("UPDATE EXAM SET %1 AND ID = ?").arg(QString::fromUtf8(c.set)), {person});
+        EXPECT_EQ(directory::appendPlanToGrades(person, 0), c.appended);
+    }
+}
+
 TEST_F(PlanToGradesTest, FailedCountStopsWithAMessage)
 {
     char* error = nullptr;

@@ -122,6 +122,27 @@ TEST_F(PlanTotalsTest, SelectedTotalsRowCountsOnlyTheRowsAboveIt)
     EXPECT_EQ(plan(), (QStringList{"12:72", "13:36", "6:108", "7:", "14:500"}));
 }
 
+// Only rows ordered strictly above the totals row that name a discipline
+// (or discipline 0) count: no order, the same order, no discipline, a
+// missing discipline row or a discipline without a type leave a row out.
+TEST_F(PlanTotalsTest, OnlyOrderedDisciplineRowsAboveTheTotalsCount)
+{
+    const qlonglong untyped = insert(QStringLiteral("INSERT INTO SPPRED (NAIM, isNotPred) VALUES ('Без типа', NULL)"), {});
+    planRow(10, 12, QStringLiteral("1"));                                // counts
+    planRow(11, 0, QStringLiteral("2"));                                 // discipline 0: counts
+    insert(QStringLiteral("INSERT INTO SPNAGR (IDG, SORT, IDD, CH) VALUES (?, NULL, 13, '4')"), {group});
+    planRow(12, 999999, QStringLiteral("8"));                            // missing discipline row
+    insert(QStringLiteral("INSERT INTO SPNAGR (IDG, SORT, IDD, CH) VALUES (?, 13, NULL, '16')"), {group});
+    planRow(14, untyped, QStringLiteral("32"));                          // type unknown
+    planRow(20, 14, QStringLiteral("64"));                               // same order, smaller key
+    const qlonglong totals = planRow(20, kTotals, QVariant());
+    planRow(20, 15, QStringLiteral("128"));                              // same order, larger key
+    messages.answer(ui::Yes);
+
+    EXPECT_EQ(totalPlanHours(6, group, totals), totals);
+    EXPECT_EQ(hoursOf(totals), QStringLiteral("3"));
+}
+
 // Running the command twice adds the classroom heading once; a row right
 // below the totals row makes room for it, a gap does not.
 TEST_F(PlanTotalsTest, ClassroomHeadingTakesThePlaceRightBelow)
@@ -230,7 +251,7 @@ TEST_F(PlanTotalsTest, ButtonSelectsTheTotalsRow)
 
     ASSERT_EQ(w.Spr()->topLevelItemCount(), 4);
     ASSERT_EQ(w.Spr()->selectedItems().size(), 1);
-    QTreeWidgetItem* totals = w.Spr()->selectedItems().first();
+    core::ListItem totals = w.Spr()->selectedItems().first();
     EXPECT_EQ(totals, w.Spr()->topLevelItem(2));
     EXPECT_EQ(totals->text(1), QStringLiteral("ВСЕГО часов теоретического обучения:"));
     EXPECT_EQ(totals->text(3), QStringLiteral("126"));

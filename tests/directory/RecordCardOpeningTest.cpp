@@ -62,7 +62,7 @@ TEST_F(RecordCardOpeningTest, AddingAStudentIntoAnotherGroupMovesTheFilterAndSel
 
     EXPECT_EQ(w->chosenGroupIndex(), other);
     EXPECT_EQ(settings::getSetting(settings::kSectionUser, QStringLiteral("DG3")), QString::number(other));
-    const QList<QTreeWidgetItem*> selected = w->Spr()->selectedItems();
+    const QList<core::ListItem> selected = w->Spr()->selectedItems();
     ASSERT_EQ(selected.size(), 1);
     EXPECT_EQ(core::listItemKey(selected.first()), core::rowItemKey(core::state().CurrentRowId));
 }

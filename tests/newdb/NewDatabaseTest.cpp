@@ -8,10 +8,12 @@
 #include "support/TestSupport.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -367,6 +369,112 @@ TEST_F(NewDatabaseTest, OpenWorkingDatabaseIsClosedFirst)
     EXPECT_EQ(QFileInfo(db().path()).fileName(), QStringLiteral("qv.db"));
     // The first file is free again.
     EXPECT_NO_THROW(jet::Database::open(first));
+}
+
+} // namespace
+
+namespace {
+
+using newdb::CreationStep;
+
+struct Step {
+    CreationStep step;
+    std::string table;  // for a content step
+};
+
+// Every step of making a database with the sample data, in order.
+std::vector<Step> creationSteps()
+{
+    std::vector<Step> steps{{CreationStep::CoreTables, {}}, {CreationStep::Structure, {}}};
+    for (const newdb::TableRows& rows : newdb::newDatabaseContent(false))
+        steps.push_back({CreationStep::Rows, rows.table});
+    steps.push_back({CreationStep::AllRows, {}});
+    return steps;
+}
+
+bool isStep(const Step& s, CreationStep step, const char* table)
+{
+    return s.step == step && s.table == (table ? table : "");
+}
+
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden);
+}
+
+// A step that fails leaves nothing at the path and nothing beside it.
+TEST_F(NewDatabaseTest, AFailureAtAnyStepLeavesNothingAtThePath)
+{
+    const std::vector<newdb::TableRows> content = newdb::newDatabaseContent(false);
+    for (const Step& failing : creationSteps()) {
+        SCOPED_TRACE(int(failing.step));
+        SCOPED_TRACE(failing.table);
+        messages.clear();
+        EXPECT_FALSE(newdb::CreateNewDatabase(path(), content, [&](CreationStep step, const char* table, jet::Database&) {
+            if (isStep(failing, step, table))
+                throw jet::Error(jet::errIo, QStringLiteral("сбой записи"));
+        }));
+        EXPECT_FALSE(QFileInfo::exists(path()));
+        EXPECT_EQ(filesIn(folder.path()), QStringList());
+        EXPECT_FALSE(core::state().MainDatabase);
+        ASSERT_EQ(messages.count(), 1);
+        EXPECT_EQ(messages.texts()[0], kFailurePrefix + QString::number(jet::errIo) + QStringLiteral(" сбой записи."));
+    }
+    messages.clear();
+    EXPECT_TRUE(newdb::CreateNewDatabase(path(), content));
+    EXPECT_EQ(messages.count(), 0);
+}
+
+// A disk that fills up names its cause, whichever step it stops.
+TEST_F(NewDatabaseTest, AFullDiskIsNamedAsTheCause)
+{
+    const std::vector<newdb::TableRows> content = newdb::newDatabaseContent(false);
+    struct Case {
+        CreationStep fullAfter;
+        const char* table;
+        QString messageStart;
+    };
+    const Case cases[] = {
+        {CreationStep::CoreTables, nullptr, QStringLiteral("Не удалось создать таблицу SPMED. ")},
+        {CreationStep::Structure, nullptr, kFailurePrefix + QString::number(jet::errDiskFull) + ' '},
+        {CreationStep::Rows, "SPPRED", kFailurePrefix + QString::number(jet::errDiskFull) + ' '},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.messageStart.toStdString());
+        messages.clear();
+        EXPECT_FALSE(newdb::CreateNewDatabase(path(), content, [&](CreationStep step, const char* table, jet::Database& file) {
+            if (step == c.fullAfter && (!c.table || std::string(table) == c.table))
+                file.execute(QStringLiteral("PRAGMA max_page_count = %1").arg(file.scalar("PRAGMA page_count").toLongLong()));
+        }));
+        EXPECT_EQ(filesIn(folder.path()), QStringList());
+        ASSERT_EQ(messages.count(), 1);
+        EXPECT_TRUE(messages.texts()[0].startsWith(c.messageStart)) << messages.texts()[0].toStdString();
+        EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("Недостаточно места на диске"))) << messages.texts()[0].toStdString();
+    }
+}
+
+// The program killed at any step: the path stays free, and the next making
+// removes what the killed one left.
+TEST_F(NewDatabaseTest, AKillAtAnyStepLeavesNothingAtThePath)
+{
+    GTEST_FLAG_SET(death_test_style, "fast");
+    const std::vector<newdb::TableRows> content = newdb::newDatabaseContent(false);
+    for (const Step& killing : creationSteps()) {
+        SCOPED_TRACE(int(killing.step));
+        SCOPED_TRACE(killing.table);
+        EXPECT_EXIT(newdb::CreateNewDatabase(path(), content,
+                                             [&](CreationStep step, const char* table, jet::Database&) {
+                                                 if (isStep(killing, step, table))
+                                                     ::_exit(0);
+                                             }),
+                    ::testing::ExitedWithCode(0), "");
+        EXPECT_FALSE(QFileInfo::exists(path()));
+    }
+    EXPECT_FALSE(filesIn(folder.path()).isEmpty());  // what the killed programs left
+
+    EXPECT_TRUE(newdb::CreateNewDatabase(path(), true));
+    EXPECT_EQ(filesIn(folder.path()), QStringList{QStringLiteral("qv.db")});
+    EXPECT_EQ(messages.count(), 0);
 }
 
 } // namespace

@@ -180,6 +180,40 @@ TEST_F(DatabaseFileCommandsTest, SaveAsCopiesAndContinuesWithTheCopy)
     expectStillWorking();
 }
 
+// The folder dialogs of the removable-disk commands start where the user's
+// disks are mounted, whichever variable names the user.
+TEST(RemovableDisksFolderTest, StartsWhereTheUsersDisksAreMounted)
+{
+    const QByteArray user = qgetenv("USER");
+    const QByteArray logname = qgetenv("LOGNAME");
+    testsupport::TempFolder root;
+    const struct {
+        const char* user;
+        const char* logname;
+        const char* mounted;  // folder made under the root; "" none
+        const char* expected; // under the root; "" the home folder
+    } cases[] = {
+        {"anna", "", "media/anna", "media/anna"},
+        {"anna", "", "run/media/anna", "run/media/anna"},
+        {"", "anna", "media/anna", "media/anna"},        // no USER in the environment
+        {"anna", "", "media/boris", ""},
+        {"anna", "", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mounted);
+        QDir(root.path()).removeRecursively();
+        QDir().mkpath(root.path());
+        if (*c.mounted)
+            QDir(root.path()).mkpath(QString::fromUtf8(c.mounted));
+        qputenv("USER", c.user);
+        qputenv("LOGNAME", c.logname);
+        const QString expected = *c.expected ? QDir::cleanPath(root.file(QString::fromUtf8(c.expected))) : QDir::homePath();
+        EXPECT_EQ(shell::removableDisksFolder(root.path()), expected);
+    }
+    qputenv("USER", user);
+    qputenv("LOGNAME", logname);
+}
+
 TEST_F(DatabaseFileCommandsTest, CopyToARemovableDiskKeepsWorkingOnTheOriginal)
 {
     testsupport::MessageRecorder messages;

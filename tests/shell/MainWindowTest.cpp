@@ -745,8 +745,21 @@ TEST_F(MainWindowTest, TilingsFillTheClientArea)
     EXPECT_EQ(windows.at(0)->geometry(), minimised);
     EXPECT_EQ(windows.at(1)->geometry().width() + windows.at(2)->geometry().width(), client.width());
 
+    // The cascade lays the windows that are not minimised one a title bar
+    // below the other, the uppermost last, every window at its usual size;
+    // the minimised one keeps its place.
     fireMenu(QStringLiteral("mnuWindowCascade"));
-    EXPECT_LT(windows.at(1)->geometry().top(), windows.at(2)->geometry().top());
+    EXPECT_NE(windows.at(1)->geometry().top(), windows.at(2)->geometry().top());
+    const QList<QMdiSubWindow*> stack = area->subWindowList(QMdiArea::StackingOrder);
+    EXPECT_LT(stack.indexOf(windows.at(1)) < stack.indexOf(windows.at(2)) ? windows.at(1)->geometry().top()
+                                                                          : windows.at(2)->geometry().top(),
+              stack.indexOf(windows.at(1)) < stack.indexOf(windows.at(2)) ? windows.at(2)->geometry().top()
+                                                                          : windows.at(1)->geometry().top());
+    EXPECT_TRUE(windows.at(0)->isMinimized());
+    for (QMdiSubWindow* sub : {windows.at(1), windows.at(2)}) {
+        EXPECT_FALSE(sub->isMaximized());
+        EXPECT_EQ(sub->size(), QSize(client.width() * 3 / 4, client.height() * 3 / 4));
+    }
 }
 
 TEST_F(MainWindowTest, WindowMenuListsTheOpenWindows)

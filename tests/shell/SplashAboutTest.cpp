@@ -2,6 +2,7 @@
 // system-information button.
 #include "core/AppState.h"
 #include "platform/settings/Settings.h"
+#include "platform/ui/Messages.h"
 #include "shell/AboutWindow.h"
 #include "shell/SplashWindow.h"
 #include "support/TestSupport.h"
@@ -9,6 +10,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QPointer>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -87,6 +90,42 @@ TEST(SplashWindow, ModelessShowingIsPaintedAtOnceAndGoesAwayByItsTimer)
     EXPECT_TRUE(splash->isVisible());
     EXPECT_FALSE(splash->isModal());
     EXPECT_TRUE(QTest::qWaitFor([&] { return splash.isNull(); }, 5000));  // closed and deleted
+}
+
+// A message shown while the splash is in front (a start-up failure) is not
+// the splash's: the splash closes itself and goes away while the message
+// waits, and the message stays on screen until it is answered.
+TEST(SplashWindow, AStartUpMessageOutlivesTheSplashClosingUnderIt)
+{
+    ui::setMessageHandler({});  // the real box
+    QPointer<SplashWindow> splash = SplashWindow::showModeless();
+    ASSERT_TRUE(splash);
+    splash->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(splash.data()));
+    splash->closeTimer()->start(50);
+
+    bool shownAfterTheSplash = false;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer answer;
+    answer.setInterval(20);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        if (splash && clock.elapsed() < 5000)
+            return;  // the splash is still there: wait for its timer
+        shownAfterTheSplash = !splash && box->isVisible();
+        box->button(QMessageBox::Ok)->click();
+    });
+    answer.start();
+    const int pressed =
+        ui::msgBox(QStringLiteral("Файл базы данных qv.db поврежден. Продолжение работы с этим файлом невозможно."),
+                   ui::Critical);
+    answer.stop();
+    EXPECT_EQ(pressed, ui::Ok);
+    EXPECT_TRUE(shownAfterTheSplash);
+    EXPECT_FALSE(splash);
 }
 
 TEST(AboutWindow, ShowsTitleVersionAndDescription)

@@ -5,6 +5,7 @@
 
 #include "core/AppState.h"
 #include "core/DataAccess.h"
+#include "newdb/NewDatabase.h"
 #include "platform/settings/Settings.h"
 #include "shell/MainWindow.h"
 #include "shell/Startup.h"
@@ -15,9 +16,12 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace {
 
@@ -192,6 +196,32 @@ TEST_F(StartupTest, FirstStartCreatesTheSampleDatabaseAndTheNextOneReopensIt)
     EXPECT_EQ(messages.count(), 0);
 }
 
+// The working database is opened (and so checked) once; the connection that
+// checked it is the one the program works with.
+TEST_F(StartupTest, TheStartOpensTheFileOnce)
+{
+    const QString path = app.file(QStringLiteral("qv.db"));
+    {
+        testsupport::MessageRecorder quiet;
+        ASSERT_TRUE(shell::prepareWorkingDatabase(path));
+        core::CloseDatabase();
+    }
+    const int watcher = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watcher, 0);
+    ASSERT_GE(inotify_add_watch(watcher, QFile::encodeName(path).constData(), IN_OPEN), 0);
+    testsupport::MessageRecorder messages;
+    ASSERT_TRUE(shell::prepareWorkingDatabase(path, true));
+    int opens = 0;
+    alignas(inotify_event) char buffer[4096];
+    for (ssize_t n; (n = ::read(watcher, buffer, sizeof buffer)) > 0;)
+        for (char* p = buffer; p < buffer + n; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len)
+            opens += (reinterpret_cast<inotify_event*>(p)->mask & IN_OPEN) ? 1 : 0;
+    ::close(watcher);
+    EXPECT_EQ(opens, 1);
+    EXPECT_EQ(messages.count(), 0);
+    EXPECT_GT(core::CountRecords(QStringLiteral("SELECT ID FROM SPSTUD")), 0);
+}
+
 TEST_F(StartupTest, ASecondCopyOnTheSameDatabaseIsRefused)
 {
     const QString path = app.file(QStringLiteral("qv.db"));
@@ -336,6 +366,95 @@ TEST_F(MainSequenceTest, FailedDatabaseStepEndsWithoutAMainWindow)
     EXPECT_EQ(start(), shell::StartResult::Failed);
     EXPECT_EQ(messages.count(), 1);
     EXPECT_EQ(shell::MainWindow::find(), nullptr);
+}
+
+// A database that the setting "DB" names and that is not there is never
+// replaced silently: the user is told and chooses what happens.
+class MissingDatabaseTest : public MainSequenceTest {
+protected:
+    void SetUp() override
+    {
+        MainSequenceTest::SetUp();
+        settings::saveSetting(kUser, QStringLiteral("bMesOOo"), QStringLiteral("-1"));
+        settings::saveSetting(kUser, QStringLiteral("DB"), missing);
+        ui::setDialogHandler([this](QDialog* d) {
+            dialogs << d->windowTitle();
+            auto* files = qobject_cast<QFileDialog*>(d);
+            if (!files || chosen.isEmpty())
+                return int(QDialog::Rejected);
+            files->selectFile(chosen);
+            return int(QDialog::Accepted);
+        });
+    }
+    QString missing = QStringLiteral("/media/флешка/учет.db");  // a drive that is not there
+    QString chosen;
+};
+
+TEST_F(MissingDatabaseTest, TheUserEndsTheProgram)
+{
+    testsupport::MessageRecorder messages;
+    messages.answer(ui::Cancel);
+    EXPECT_EQ(start(), shell::StartResult::Failed);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.texts()[0].startsWith(QStringLiteral("Файл базы данных /media/флешка/учет.db не найден!")));
+    EXPECT_EQ(messages.messages()[0].buttons(), ui::YesNoCancel);
+    EXPECT_EQ(shell::MainWindow::find(), nullptr);
+    EXPECT_TRUE(QDir(home.path()).entryList({QStringLiteral("*.db")}, QDir::Files).isEmpty());  // no sample database
+    EXPECT_EQ(settings::getSetting(kUser, QStringLiteral("DB")), missing);
+}
+
+TEST_F(MissingDatabaseTest, TheUserOpensAnotherFile)
+{
+    chosen = home.file(QStringLiteral("другая.db"));
+    {
+        testsupport::MessageRecorder quiet;
+        ASSERT_TRUE(newdb::CreateNewDatabase(chosen, true));
+        core::CloseDatabase();
+    }
+    testsupport::MessageRecorder messages;
+    messages.answer(ui::Yes);
+    EXPECT_EQ(start(), shell::StartResult::MainWindowShown);
+    EXPECT_EQ(dialogs, QStringList{QStringLiteral("Открыть базу данных")});
+    EXPECT_EQ(messages.count(), 1);
+    EXPECT_EQ(settings::getSetting(kUser, QStringLiteral("DB")), QStringLiteral("другая.db"));
+}
+
+TEST_F(MissingDatabaseTest, TheUserCreatesANewDatabaseAfterCancellingTheFileDialog)
+{
+    testsupport::MessageRecorder messages;
+    messages.answer(ui::Yes);  // then cancels the file dialog: asked again
+    messages.answer(ui::No);
+    chosen = QString();
+    ui::setDialogHandler([this](QDialog* d) {
+        dialogs << d->windowTitle();
+        if (dialogs.size() == 1)
+            return int(QDialog::Rejected);
+        qobject_cast<QFileDialog*>(d)->selectFile(home.file(QStringLiteral("новая.db")));
+        return int(QDialog::Accepted);
+    });
+    EXPECT_EQ(start(), shell::StartResult::MainWindowShown);
+    EXPECT_EQ(dialogs, (QStringList{QStringLiteral("Открыть базу данных"), QStringLiteral("Создать базу данных")}));
+    ASSERT_EQ(messages.count(), 3);  // the question twice, then the new database
+    EXPECT_TRUE(messages.texts()[2].startsWith(QStringLiteral("Создана новая база данных")));
+    EXPECT_EQ(settings::getSetting(kUser, QStringLiteral("DB")), QStringLiteral("новая.db"));
+    jet::Database::open(home.file(QStringLiteral("новая.db")));  // free again after the run
+}
+
+TEST_F(MainSequenceTest, OnlyTheFirstStartMakesTheSampleDatabaseAndNamesIt)
+{
+    settings::saveSetting(kUser, QStringLiteral("bMesOOo"), QStringLiteral("-1"));
+    testsupport::MessageRecorder messages;
+    ASSERT_EQ(start(), shell::StartResult::MainWindowShown);
+    EXPECT_EQ(settings::getSetting(kUser, QStringLiteral("DB")), QStringLiteral("qv.db"));
+    EXPECT_EQ(messages.count(), 0);
+
+    // The file goes away: the next start asks instead of making another.
+    ASSERT_TRUE(QFile::rename(home.file(QStringLiteral("qv.db")), home.file(QStringLiteral("убранная.db"))));
+    messages.answer(ui::Cancel);
+    EXPECT_EQ(start(), shell::StartResult::Failed);
+    EXPECT_FALSE(QFileInfo::exists(home.file(QStringLiteral("qv.db"))));
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.texts()[0], shell::missingDatabaseQuestion(home.file(QStringLiteral("qv.db"))));
 }
 
 } // namespace

@@ -18,8 +18,8 @@ namespace jet {
 
 using detail::quoteIdent;
 
-Error::Error(int number, const QString& description)
-    : std::runtime_error(description.toStdString()), number_(number), description_(description)
+Error::Error(int number, const QString& description, const QString& cause)
+    : std::runtime_error(description.toStdString()), number_(number), description_(description), cause_(cause)
 {
 }
 
@@ -69,13 +69,21 @@ int errorNumberFor(int rc, const char* message)
     case SQLITE_NOTADB: return errNotADatabase;
     case SQLITE_CORRUPT: return errDamaged;
     case SQLITE_CANTOPEN: return errFileNotFound;
+    case SQLITE_FULL: return errDiskFull;
+    case SQLITE_READONLY: return errReadOnlyFile;
     case SQLITE_IOERR:
-    case SQLITE_FULL:
-    case SQLITE_READONLY:
     case SQLITE_PERM: return errIo;
     case SQLITE_CONSTRAINT:
-        if (rc == SQLITE_CONSTRAINT_CHECK && message && std::strstr(message, "length("))
-            return errFieldTooSmall;
+        if (rc == SQLITE_CONSTRAINT_CHECK && message) {
+            // The column rules carry their kind in their name ("len:FAM");
+            // older files name no rule and check the length only.
+            if (std::strstr(message, "failed: type:"))
+                return errTypeMismatch;
+            if (std::strstr(message, "failed: range:"))
+                return errOverflow;
+            if (std::strstr(message, "failed: len:") || std::strstr(message, "length("))
+                return errFieldTooSmall;
+        }
         if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
             return errDuplicateValue;
         return errGeneric;
@@ -93,6 +101,8 @@ QString describe(int number, const QString& engineText)
     case errDamaged: return QStringLiteral("Файл базы данных повреждён (%1).").arg(engineText);
     case errFileNotFound: return QStringLiteral("Не удаётся открыть файл базы данных (%1).").arg(engineText);
     case errIo: return QStringLiteral("Ошибка чтения или записи файла базы данных (%1).").arg(engineText);
+    case errDiskFull: return QStringLiteral("Недостаточно места на диске для файла базы данных (%1).").arg(engineText);
+    case errReadOnlyFile: return QStringLiteral("Файл базы данных доступен только для чтения (%1).").arg(engineText);
     case errFieldTooSmall:
         return QStringLiteral("Значение слишком длинное для поля (%1).").arg(engineText);
     case errDuplicateValue: return QStringLiteral("Повторяющееся значение ключа (%1).").arg(engineText);
@@ -121,7 +131,8 @@ void configure(sqlite3* db)
     sqlite3_free(err);
     if (rc != SQLITE_OK) {
         const int n = errorNumberFor(rc, nullptr);
-        throw Error(n, describe(n, QString::fromUtf8(sqlite3_errstr(rc))));
+        const QString text = QString::fromUtf8(sqlite3_errstr(rc));
+        throw Error(n, describe(n, text), text);
     }
 }
 
@@ -141,7 +152,7 @@ void lockExclusively(sqlite3* db)
     if (rc != SQLITE_OK) {
         sqlite3_exec(db, "ROLLBACK;", nullptr, nullptr, nullptr);
         const int n = errorNumberFor(sqlite3_extended_errcode(db), nullptr);
-        throw Error(n, describe(n, text));
+        throw Error(n, describe(n, text), text);
     }
 }
 
@@ -158,16 +169,72 @@ void quickCheck(sqlite3* db)
     const QString engineText = sqliteMessage(db, rc);
     sqlite3_finalize(stmt);
     if (rc != SQLITE_ROW) {
-        const int n = errorNumberFor(sqlite3_extended_errcode(db), nullptr);
-        throw Error(n == errSyntax ? int(errDamaged) : n, describe(n == errSyntax ? int(errDamaged) : n, engineText));
+        int n = errorNumberFor(sqlite3_extended_errcode(db), nullptr);
+        if (n == errSyntax)
+            n = errDamaged;
+        throw Error(n, describe(n, engineText), engineText);
     }
-    if (result != QLatin1String("ok"))
-        throw Error(errDamaged, describe(errDamaged, result));
+    if (result != QLatin1String("ok")) {
+        const QString cause = result.simplified();
+        throw Error(errDamaged, describe(errDamaged, cause), cause);
+    }
 }
 
 QByteArray nativePath(const QString& path)
 {
     return QFile::encodeName(path);
+}
+
+// Whether this process may read (R_OK) or write (W_OK) a path, as its
+// effective user; a read-only file system counts as not writable.
+bool allowed(const QByteArray& native, int mode)
+{
+    return ::faccessat(AT_FDCWD, native.constData(), mode, AT_EACCESS) == 0 || (errno != EACCES && errno != EROFS && errno != EPERM);
+}
+
+// Refuses a file that cannot be worked with, naming the cause, before the
+// engine touches it: the engine would take an empty file for a new database
+// and write into it, and would open a file it cannot save into (a read-only
+// file, or one in a folder where its journal cannot be made) and fail at the
+// first save.
+void checkUsable(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile())
+        throw Error(errFileNotFound, QStringLiteral("Файл %1 не найден.").arg(path));
+    const QByteArray native = nativePath(path);
+    if (!allowed(native, R_OK))
+        throw Error(errNoReadPermission, QStringLiteral("Нет права на чтение файла %1.").arg(path));
+    if (info.size() == 0)
+        throw Error(errNotADatabase, QStringLiteral("Файл %1 пуст (0 байт).").arg(path));
+    if (!allowed(native, W_OK))
+        throw Error(errReadOnlyFile, QStringLiteral("Файл %1 доступен только для чтения.").arg(path));
+    const QString folder = info.absolutePath();
+    if (!allowed(nativePath(folder), W_OK | X_OK))
+        throw Error(errReadOnlyFolder,
+                    QStringLiteral("В папке %1 нельзя создавать файлы, а без этого изменения не сохраняются.").arg(folder));
+}
+
+// True when [p, end) holds nothing but blanks, semicolons and comments.
+bool onlySeparators(const char* p, const char* end)
+{
+    while (p < end && *p) {
+        const char c = *p;
+        if (c == ';' || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') {
+            ++p;
+        } else if (c == '-' && p + 1 < end && p[1] == '-') {
+            while (p < end && *p && *p != '\n')
+                ++p;
+        } else if (c == '/' && p + 1 < end && p[1] == '*') {
+            p += 2;
+            while (p + 1 < end && *p && !(p[0] == '*' && p[1] == '/'))
+                ++p;
+            p = p + 1 < end ? p + 2 : end;
+        } else {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -186,7 +253,8 @@ std::unique_ptr<Database> Database::create(const QString& path)
     if (fd < 0) {
         if (errno == EEXIST)
             throw Error(errDatabaseExists, QStringLiteral("База данных уже существует."));
-        throw Error(errIo, QStringLiteral("Не удаётся создать файл %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        const int n = errno == ENOSPC ? int(errDiskFull) : int(errIo);
+        throw Error(n, QStringLiteral("Не удаётся создать файл %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     }
     ::close(fd);
     sqlite3* raw = nullptr;
@@ -212,21 +280,19 @@ std::unique_ptr<Database> Database::create(const QString& path)
 
 std::unique_ptr<Database> Database::open(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.exists() || !info.isFile())
-        throw Error(errFileNotFound, QStringLiteral("Файл %1 не найден.").arg(path));
+    checkUsable(path);
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(nativePath(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
         const QString text = sqliteMessage(raw, rc);
         sqlite3_close_v2(raw);
         const int n = errorNumberFor(rc, nullptr);
-        throw Error(n, describe(n, text));
+        throw Error(n, describe(n, text), text);
     }
     std::unique_ptr<Database> db(new Database(raw, path));
     if (sqlite3_db_readonly(raw, "main") == 1) {
         db->close();
-        throw Error(errIo, QStringLiteral("Файл базы данных %1 доступен только для чтения.").arg(path));
+        throw Error(errReadOnlyFile, QStringLiteral("Файл %1 доступен только для чтения.").arg(path));
     }
     configure(raw);
     sqlite3_busy_timeout(raw, 0);
@@ -254,15 +320,26 @@ void Database::fail(int rc, const QString& context) const
     const int ext = db_ ? sqlite3_extended_errcode(db_) : rc;
     const int n = errorNumberFor(ext, msg);
     QString text = QString::fromUtf8(msg);
-    if (n == errFieldTooSmall) {
-        static const QRegularExpression col(QStringLiteral(R"re(length\("?([^")]+)"?\))re"));
-        const auto m = col.match(text);
-        text = m.hasMatch() ? QStringLiteral("Значение поля %1 длиннее допустимого.").arg(m.captured(1))
-                            : QStringLiteral("Значение длиннее допустимого для поля.");
-        throw Error(n, context.isEmpty() ? text : context + QLatin1Char(' ') + text);
+    if (n == errFieldTooSmall || n == errTypeMismatch || n == errOverflow) {
+        if (rc == SQLITE_CONSTRAINT_CHECK || ext == SQLITE_CONSTRAINT_CHECK) {
+            static const QRegularExpression named(QStringLiteral(R"re(failed: (?:len|type|range):(.+)$)re"));
+            static const QRegularExpression col(QStringLiteral(R"re(length\("?([^")]+)"?\))re"));
+            auto m = named.match(text);
+            if (!m.hasMatch())
+                m = col.match(text);
+            const QString column = m.hasMatch() ? m.captured(1) : QString();
+            if (n == errTypeMismatch)
+                text = QStringLiteral("Значение не подходит по типу для поля %1.").arg(column);
+            else if (n == errOverflow)
+                text = QStringLiteral("Переполнение: значение не помещается в поле %1.").arg(column);
+            else
+                text = column.isEmpty() ? QStringLiteral("Значение длиннее допустимого для поля.")
+                                        : QStringLiteral("Значение поля %1 длиннее допустимого.").arg(column);
+            throw Error(n, context.isEmpty() ? text : context + QLatin1Char(' ') + text);
+        }
     }
     const QString d = describe(n, text);
-    throw Error(n, context.isEmpty() ? d : context + QLatin1Char(' ') + d);
+    throw Error(n, context.isEmpty() ? d : context + QLatin1Char(' ') + d, text);
 }
 
 sqlite3_stmt* Database::prepare(const QString& sql) const
@@ -271,11 +348,19 @@ sqlite3_stmt* Database::prepare(const QString& sql) const
         throw Error(errGeneric, QStringLiteral("База данных не открыта."));
     sqlite3_stmt* stmt = nullptr;
     const QByteArray utf8 = sql.toUtf8();
-    const int rc = sqlite3_prepare_v2(db_, utf8.constData(), int(utf8.size()), &stmt, nullptr);
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(db_, utf8.constData(), int(utf8.size()), &stmt, &tail);
     if (rc != SQLITE_OK) {
         sqlite3_finalize(stmt);
         fail(rc);
     }
+    if (tail && !onlySeparators(tail, utf8.constData() + utf8.size())) {
+        sqlite3_finalize(stmt);
+        throw Error(errTooManyStatements,
+                    QStringLiteral("В запросе больше одной инструкции; выполняется только одна: %1").arg(sql.trimmed()));
+    }
+    if (!stmt)
+        throw Error(errSyntax, QStringLiteral("Ошибка в запросе: в нем нет инструкции."));
     return stmt;
 }
 
@@ -291,6 +376,10 @@ void Database::bind(sqlite3_stmt* stmt, const QVariantList& params) const
     for (int i = 0; i < params.size(); ++i) {
         const QVariant& v = params.at(i);
         const int idx = i + 1;
+        if (detail::isInvalidDate(v)) {
+            sqlite3_finalize(stmt);
+            throw Error(errTypeMismatch, QStringLiteral("Недопустимая дата в значении %1 запроса.").arg(idx));
+        }
         int rc = SQLITE_OK;
         if (v.isNull() && v.typeId() != QMetaType::QString) {
             rc = sqlite3_bind_null(stmt, idx);
@@ -539,9 +628,14 @@ void Database::rollback()
         throw Error(errGeneric, QStringLiteral("Нет начатой транзакции."));
     const int d = depth_;
     --depth_;
+    invalidateSchema();
+    if (d == 1) {
+        // The whole transaction: the file is left exactly as it was before.
+        execute(QStringLiteral("ROLLBACK"));
+        return;
+    }
     execute(QStringLiteral("ROLLBACK TO SAVEPOINT kalveta_%1").arg(d));
     execute(QStringLiteral("RELEASE SAVEPOINT kalveta_%1").arg(d));
-    invalidateSchema();
 }
 
 void Database::backupTo(const QString& path)

@@ -70,19 +70,29 @@ enum ErrorNumber : int {
     errSyntax = 3075,
     errGeneric = 3000,
     errIo = 3051,
+    errDiskFull = 3026,
+    errNoReadPermission = 3033,
+    errReadOnlyFile = 3034,
+    errReadOnlyFolder = 3035,
+    errTooManyStatements = 3142,
+    errOverflow = 6,
 };
 
 // What went wrong, with a number and a description for the messages that
 // show both.
 class Error : public std::runtime_error {
 public:
-    Error(int number, const QString& description);
+    // `cause` is the engine's own account of the failure (or of the damage it
+    // found), without the wording around it; empty when there is none.
+    Error(int number, const QString& description, const QString& cause = {});
     int number() const { return number_; }
     QString description() const { return description_; }
+    QString cause() const { return cause_; }
 
 private:
     int number_;
     QString description_;
+    QString cause_;
 };
 
 struct FieldDef {
@@ -229,8 +239,11 @@ public:
     // with errDatabaseExists when a file is already there.
     static std::unique_ptr<Database> create(const QString& path);
     // Opens an existing file exclusively: no other program can open it until
-    // this one is closed. Fails with errFileNotFound, errFileInUse,
-    // errNotADatabase or errDamaged.
+    // this one is closed. The whole file is checked once (a quick check of
+    // every page). Fails with errFileNotFound, errNoReadPermission,
+    // errReadOnlyFile, errReadOnlyFolder (saving needs a journal file beside
+    // the database), errFileInUse, errNotADatabase (an empty file too) or
+    // errDamaged.
     static std::unique_ptr<Database> open(const QString& path);
 
     ~Database();
@@ -241,8 +254,8 @@ public:
     void close();
     bool isOpen() const { return db_ != nullptr; }
 
-    // Runs one statement with its values bound in order to the "?" marks.
-    // The Jet words of CREATE TABLE/CREATE INDEX (COUNTER, STRING(n), MEMO,
+    // Runs one statement with its values bound in order to the "?" marks;
+    // text after it is refused (errTooManyStatements). The Jet words of CREATE TABLE/CREATE INDEX (COUNTER, STRING(n), MEMO,
     // BIT, BYTE, SMALLINT, INTEGER, DATETIME, WITH PRIMARY) are understood.
     // Returns the number of rows changed.
     int execute(const QString& sql, const QVariantList& params = {});

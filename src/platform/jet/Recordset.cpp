@@ -455,6 +455,8 @@ QString Recordset::text(const QString& name) const
 QVariant Recordset::convertForColumn(int index, const QVariant& v) const
 {
     const ColumnInfo& c = columns_[size_t(index)];
+    if (detail::isInvalidDate(v))
+        throw Error(errTypeMismatch, QStringLiteral("Недопустимая дата для поля %1.").arg(c.name));
     if (isNull(v))
         return QVariant();
     const auto mismatch = [&]() {
@@ -498,7 +500,7 @@ QVariant Recordset::convertForColumn(int index, const QVariant& v) const
         const double lo = c.type == dbByte ? 0 : (c.type == dbInteger ? -32768.0 : -2147483648.0);
         const double hi = c.type == dbByte ? 255 : (c.type == dbInteger ? 32767.0 : 2147483647.0);
         if (r < lo || r > hi)
-            throw Error(6, QStringLiteral("Переполнение: значение %1 не помещается в поле %2.").arg(v.toString(), c.name));
+            throw Error(errOverflow, QStringLiteral("Переполнение: значение %1 не помещается в поле %2.").arg(v.toString(), c.name));
         return QVariant(qlonglong(r));
     }
     case dbBoolean: {

@@ -3,6 +3,8 @@
 #include "platform/jet/Jet.h"
 
 #include <sqlite3.h>
+#include <string>
+
 #include <unicode/ucol.h>
 
 #include <cmath>
@@ -175,6 +177,50 @@ int collateRu(const QString& a, const QString& b)
     return collateCallback(coll, int(ua.size()), ua.constData(), int(ub.size()), ub.constData());
 }
 
+namespace {
+
+// textlength(x): the characters of a text as the rest of the program counts
+// them (UTF-16 units), every one of them: the built-in length() stops at the
+// first NUL character.
+void textLengthFunc(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto* p = static_cast<const unsigned char*>(sqlite3_value_text(argv[0]));
+    const int bytes = sqlite3_value_bytes(argv[0]);
+    sqlite3_int64 units = 0;
+    for (int i = 0; i < bytes; ++i) {
+        const unsigned char c = p[i];
+        if ((c & 0xC0) != 0x80)
+            units += c >= 0xF0 ? 2 : 1;
+    }
+    sqlite3_result_int64(ctx, units);
+}
+
+// digitsonly(text): the digits of a text in their order; Null for Null and
+// for a text without digits.
+void digitsOnlyFunc(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const int length = sqlite3_value_bytes(argv[0]);
+    std::string digits;
+    for (int i = 0; i < length; ++i)
+        if (text[i] >= '0' && text[i] <= '9')
+            digits.push_back(text[i]);
+    if (digits.empty())
+        sqlite3_result_null(ctx);
+    else
+        sqlite3_result_text(ctx, digits.data(), int(digits.size()), SQLITE_TRANSIENT);
+}
+
+} // namespace
+
 bool registerTextSemantics(sqlite3* db)
 {
     UCollator* coll = newRussianCollator();
@@ -192,6 +238,8 @@ bool registerTextSemantics(sqlite3* db)
     ok &= sqlite3_create_function(db, "like", 3, flags, nullptr, likeFunc, nullptr, nullptr) == SQLITE_OK;
     ok &= sqlite3_create_function(db, "val", 1, flags, nullptr, valFunc, nullptr, nullptr) == SQLITE_OK;
     ok &= sqlite3_create_function(db, "isnull", 1, flags, nullptr, isnullFunc, nullptr, nullptr) == SQLITE_OK;
+    ok &= sqlite3_create_function(db, "textlength", 1, flags, nullptr, textLengthFunc, nullptr, nullptr) == SQLITE_OK;
+    ok &= sqlite3_create_function(db, "digitsonly", 1, flags, nullptr, digitsOnlyFunc, nullptr, nullptr) == SQLITE_OK;
     return ok;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Russian text semantics for every connection: the "RU" collation
 // (case-insensitive, Russian alphabet order), Cyrillic-aware upper(),
-// lower() and LIKE, and Visual Basic's val() and isnull().
+// lower() and LIKE, Visual Basic's val() and isnull(), and textlength() (every
+// character of a text, NUL characters included).
 #include <QString>
 
 struct sqlite3;

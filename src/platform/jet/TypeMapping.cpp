@@ -138,21 +138,61 @@ QString quoteIdent(const QString& name)
     return QLatin1Char('"') + n + QLatin1Char('"');
 }
 
+bool isInvalidDate(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QDate)
+        return !value.toDate().isValid();
+    if (value.typeId() == QMetaType::QDateTime)
+        return !value.toDateTime().isValid();
+    return false;
+}
+
+namespace {
+
+// A column rule, named "<kind>:<column>" so that a refusal tells its kind
+// and column: "type" (a value of another type), "range" (a number too large
+// for the column), "len" (a text too long).
+QString rule(const char* kind, const FieldDef& field, const QString& condition)
+{
+    return QStringLiteral(" CONSTRAINT %1 CHECK(%2)")
+        .arg(quoteIdent(QString::fromLatin1(kind) + QLatin1Char(':') + field.name), condition);
+}
+
+// Whole numbers only (the column's affinity has already turned number texts
+// into numbers), within the range of the Jet type.
+QString wholeNumberRules(const FieldDef& field, qlonglong low, qlonglong high)
+{
+    const QString q = quoteIdent(field.name);
+    return rule("type", field, QStringLiteral("typeof(%1) IN ('integer','null')").arg(q))
+        + rule("range", field, QStringLiteral("%1 BETWEEN %2 AND %3").arg(q).arg(low).arg(high));
+}
+
+} // namespace
+
 QString columnDefinition(const FieldDef& field)
 {
     const QString q = quoteIdent(field.name);
     if ((field.attributes & dbAutoIncrField) != 0)
         return q + QLatin1Char(' ') + kKeyType;
     switch (field.type) {
-    case dbBoolean: return q + QLatin1Char(' ') + kBooleanType;
-    case dbByte: return q + QLatin1Char(' ') + kByteType;
-    case dbInteger: return q + QLatin1Char(' ') + kIntegerType;
-    case dbLong: return q + QLatin1Char(' ') + kLongType;
-    case dbDate: return q + QLatin1Char(' ') + kDateType;
+    case dbBoolean:
+        return q + QLatin1Char(' ') + kBooleanType + rule("type", field, QStringLiteral("typeof(%1) IN ('integer','null')").arg(q));
+    case dbByte: return q + QLatin1Char(' ') + kByteType + wholeNumberRules(field, 0, 255);
+    case dbInteger: return q + QLatin1Char(' ') + kIntegerType + wholeNumberRules(field, -32768, 32767);
+    case dbLong: return q + QLatin1Char(' ') + kLongType + wholeNumberRules(field, -2147483648LL, 2147483647LL);
+    case dbDate:
+        // A stored date is "yyyy-MM-dd" or "yyyy-MM-dd HH:mm:ss" of a day that exists.
+        return q + QLatin1Char(' ') + kDateType
+            + rule("type", field,
+                   QStringLiteral("%1 IS NULL OR (typeof(%1)='text' AND coalesce(date(%1)=substr(%1,1,10),0) "
+                                  "AND (length(%1)=10 OR coalesce(datetime(%1)=%1,0)))")
+                       .arg(q));
     case dbMemo: return q + QLatin1Char(' ') + kMemoType + QStringLiteral(" COLLATE RU");
     case dbText: {
+        // Every character counts, a NUL included (length() alone stops at one).
         const int size = field.size > 0 ? field.size : 255;
-        return QStringLiteral("%1 %2(%3) COLLATE RU CHECK(length(%1)<=%3)").arg(q, kTextType).arg(size);
+        return QStringLiteral("%1 %2(%3) COLLATE RU").arg(q, kTextType).arg(size)
+            + rule("len", field, QStringLiteral("textlength(%1)<=%2").arg(q).arg(size));
     }
     default:
         throw Error(errTypeMismatch, QStringLiteral("Неподдерживаемый тип поля %1: %2").arg(field.name).arg(field.type));

@@ -28,6 +28,10 @@ QString quoteIdent(const QString& name);
 // How a date is stored: "yyyy-MM-dd", with " HH:mm:ss" when it has a time.
 QString storedDate(const QDateTime& dt);
 
+// A date value that names no date (a day that does not exist): refused, never
+// stored as Null. A Null value is a QVariant without a date in it.
+bool isInvalidDate(const QVariant& value);
+
 // Whether a QVariant type holds a whole number, or any number.
 bool isWholeNumberType(int typeId);
 bool isNumberType(int typeId);

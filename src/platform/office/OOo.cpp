@@ -95,6 +95,17 @@ void OpenDocumentInOOo(QString& path)
     }
 }
 
+bool cellNumberValue(const QString& text, double* number)
+{
+    if (excelNumber(text, number))
+        return true;
+    bool ok = false;
+    const double d = QLocale::c().toDouble(text.trimmed(), &ok);
+    if (ok && number)
+        *number = d;
+    return ok;
+}
+
 CalcCell SetCellValue(int row, int column, CalcSheet& sheet, const QString& text, int mode)
 {
     CalcCell cell;
@@ -104,10 +115,7 @@ CalcCell SetCellValue(int row, int column, CalcSheet& sheet, const QString& text
         case 0: cell.setString(text); break;
         case 1: {
             double d = 0;
-            bool ok = excelNumber(text, &d);
-            if (!ok)
-                d = QLocale::c().toDouble(text.trimmed(), &ok);
-            if (ok)
+            if (cellNumberValue(text, &d))
                 cell.setValue(d);
             break;
         }

@@ -37,6 +37,10 @@ void OpenDocumentInOOo(QString& path);
 // position does not exist.
 CalcCell SetCellValue(int row, int column, CalcSheet& sheet, const QString& text, int mode);
 
+// The number a cell written as a number takes from `text`: as Excel reads a
+// typed number, else with the decimal point. False when it is no number.
+bool cellNumberValue(const QString& text, double* number);
+
 // Frames the block of 1-based rows and columns with black lines: an outline
 // of 0.5 mm when `thick`, a hairline otherwise, and hairlines between the
 // cells when `innerLines` (otherwise the cells keep their own).

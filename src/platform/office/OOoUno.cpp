@@ -5,7 +5,6 @@
 #include "platform/office/SpreadsheetDocument.h"
 #include "platform/office/UnoSupport.h"
 
-#include <QLocale>
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/reflection/XIdlClass.hpp>
@@ -122,10 +121,7 @@ Reference<css::table::XCell> SetCellValue(int row, int column, const Reference<c
         case 0: Reference<css::text::XTextRange>(cell, UNO_QUERY_THROW)->setString(toOU(text)); break;
         case 1: {
             double d = 0;
-            bool ok = excelNumber(text, &d);
-            if (!ok)
-                d = QLocale::c().toDouble(text.trimmed(), &ok);
-            if (ok)
+            if (cellNumberValue(text, &d))
                 cell->setValue(d);
             break;
         }

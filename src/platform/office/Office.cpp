@@ -1,6 +1,6 @@
 #include "platform/office/Office.h"
 
-#include "platform/office/UnoSupport.h"
+#include "platform/office/OfficeDesktop.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -36,6 +36,8 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 #include <csignal>
 #include <cstdlib>
@@ -94,6 +96,13 @@ const char* const kSeedCommon[][3] = {
     {"/org.openoffice.Office.Common/Misc", "ShowTipOfTheDay", "false"},
     {"/org.openoffice.Office.Common/Misc", "FirstRun", "false"},
 };
+// Spreadsheets are read with the values they were saved with: formulas are
+// not recalculated on load (1: never) in any of the formats. Kept in the
+// profile on every start, also in a profile made by an earlier version.
+const char* const kKeptSettings[][3] = {
+    {"/org.openoffice.Office.Calc/Formula/Load", "OOXMLRecalcMode", "1"},
+    {"/org.openoffice.Office.Calc/Formula/Load", "ODFRecalcMode", "1"},
+};
 const char* const kSeedHeadless[][3] = {
     {"/org.openoffice.Office.Common/Misc", "UseLocking", "false"},
     {"/org.openoffice.Office.Common/Save/Document", "GenerateThumbnail", "false"},
@@ -121,6 +130,26 @@ void shutdownHook()
     Office::instance().shutdown();
 }
 
+Office* gReader = nullptr;  // made by Office::reader() on first use
+
+void readerShutdownHook()
+{
+    if (gReader)
+        gReader->shutdown();
+}
+
+// The default memory limit: half the machine's memory, at most 2 GB.
+long long defaultMemoryLimit()
+{
+    constexpr long long kMax = 2LL << 30;
+    const long long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long long pageSize = ::sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return kMax;
+    return std::min(kMax, pages * pageSize / 2);
+}
+constexpr int kDefaultTimeLimit = 60;
+
 QString fileUrl(const QString& path)
 {
     return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
@@ -147,11 +176,19 @@ QString singleInstancePipe(const QString& profileUrl)
 } // namespace
 
 struct Office::Impl {
+    explicit Impl(bool readerRole) : reader(readerRole)
+    {
+        if (reader)
+            headless = true;
+    }
+
+    const bool reader;  // the office that reads workbooks
     QString program = QString::fromLatin1(kDefaultProgram);
     // Without a screen an office window cannot be shown at all.
     bool headless = envFlag("KALVETA_HEADLESS_OFFICE")
         || (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"));
     QString dataFolder;
+    Limits limits{defaultMemoryLimit(), kDefaultTimeLimit};
 
     Reference<css::uno::XComponentContext> remote;
     Reference<css::frame::XDesktop2> desktop;
@@ -167,7 +204,10 @@ struct Office::Impl {
     std::vector<pid_t> leftRunning;
     QSet<QString> documentFiles;  // local files the office was given
 
-    QString profile() const { return QDir(dataFolder).filePath(QStringLiteral("office")); }
+    QString profile() const
+    {
+        return QDir(dataFolder).filePath(reader ? QStringLiteral("office-reader") : QStringLiteral("office"));
+    }
     // The office's own temporary folder, so that what a killed office
     // leaves there stays inside the profile folder.
     QString tempFolder() const { return QDir(profile()).filePath(QStringLiteral("tmp")); }
@@ -297,30 +337,53 @@ struct Office::Impl {
         documentFiles.clear();
     }
 
+    // A new profile gets the settings of a fast start; every profile gets
+    // the kept settings, replacing what the office wrote for them.
     void seedProfile()
     {
         const QString user = QDir(profile()).filePath(QStringLiteral("user"));
         const QString xcu = QDir(user).filePath(QStringLiteral("registrymodifications.xcu"));
-        if (QFileInfo::exists(xcu))
-            return;
-        QDir().mkpath(user);
-        QByteArray text =
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-            "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
-            "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
-            "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n";
-        auto add = [&text](const char* const item[3]) {
-            text += QByteArray("<item oor:path=\"") + item[0] + "\"><prop oor:name=\"" + item[1]
+        auto line = [](const char* const item[3]) {
+            return QByteArray("<item oor:path=\"") + item[0] + "\"><prop oor:name=\"" + item[1]
                 + "\" oor:op=\"fuse\"><value>" + item[2] + "</value></prop></item>\n";
         };
-        for (const auto& item : kSeedCommon)
-            add(item);
-        if (headless)
-            for (const auto& item : kSeedHeadless)
-                add(item);
-        text += "</oor:items>\n";
+        QByteArray text;
+        QFile existing(xcu);
+        if (existing.open(QIODevice::ReadOnly)) {
+            text = existing.readAll();
+            existing.close();
+        }
+        const QByteArray end = "</oor:items>";
+        if (!text.contains(end)) {
+            QDir().mkpath(user);
+            text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                   "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+                   "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+                   "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n";
+            for (const auto& item : kSeedCommon)
+                text += line(item);
+            if (headless)
+                for (const auto& item : kSeedHeadless)
+                    text += line(item);
+            text += end + "\n";
+        }
+        const QByteArray before = text;
+        for (const auto& item : kKeptSettings) {
+            const QByteArray wanted = line(item);
+            if (text.contains(wanted))
+                continue;
+            // The office writes one item a line.
+            const QByteArray key = QByteArray("<item oor:path=\"") + item[0] + "\"><prop oor:name=\"" + item[1] + "\"";
+            for (qsizetype at = text.indexOf(key); at >= 0; at = text.indexOf(key)) {
+                const qsizetype eol = text.indexOf('\n', at);
+                text.remove(at, eol < 0 ? text.size() - at : eol - at + 1);
+            }
+            text.insert(text.lastIndexOf(end), wanted);
+        }
+        if (text == before && existing.exists())
+            return;
         QFile f(xcu);
-        if (f.open(QIODevice::WriteOnly))
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
             f.write(text);
     }
 
@@ -357,6 +420,8 @@ struct Office::Impl {
     // documents in it) is reused.
     bool reuseEarlier()
     {
+        if (reader)
+            return false;  // never left running for a user
         QFile f(pipeFile());
         if (!f.open(QIODevice::ReadOnly))
             return false;
@@ -545,7 +610,7 @@ Office& Office::instance()
     // Never destroyed: the end of the run is handled by shutdown(), before
     // the UNO runtime goes away.
     static Office* office = [] {
-        auto* o = new Office;
+        auto* o = new Office(false);
         if (QCoreApplication::instance())
             qAddPostRoutine(shutdownHook);
         std::atexit(shutdownHook);
@@ -554,7 +619,20 @@ Office& Office::instance()
     return *office;
 }
 
-Office::Office() : d_(std::make_unique<Impl>())
+Office& Office::reader()
+{
+    static Office* office = [] {
+        auto* o = new Office(true);
+        gReader = o;
+        if (QCoreApplication::instance())
+            qAddPostRoutine(readerShutdownHook);
+        std::atexit(readerShutdownHook);
+        return o;
+    }();
+    return *office;
+}
+
+Office::Office(bool reader) : d_(std::make_unique<Impl>(reader))
 {
     const QString home = qEnvironmentVariable("KALVETA_HOME");
     d_->dataFolder = !home.isEmpty() ? home : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -612,7 +690,7 @@ bool Office::headless() const
 
 void Office::setHeadless(bool headless)
 {
-    d_->headless = headless;
+    d_->headless = headless || d_->reader;
 }
 
 QString Office::dataFolder() const
@@ -650,6 +728,96 @@ int Office::startCount() const
     return d_->starts;
 }
 
+Office::Limits Office::limits() const
+{
+    return d_->limits;
+}
+
+void Office::setLimits(const Limits& limits)
+{
+    d_->limits = limits;
+}
+
+// ---------------------------------------------------------------------------
+// Guard
+
+namespace {
+
+// Resident memory of the processes of a group, in bytes.
+long long groupResidentBytes(pid_t group)
+{
+    long long total = 0;
+    for (pid_t p : Office::Impl::groupMembers(group)) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(p));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmRSS:")) {
+                total += line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+                break;
+            }
+    }
+    return total;
+}
+
+} // namespace
+
+struct Office::Guard::State {
+    pid_t group = 0;
+    Limits limits;
+    std::atomic<int> exceeded{int(Exceeded::None)};
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool done = false;
+    std::thread thread;
+
+    void watch()
+    {
+        using clock = std::chrono::steady_clock;
+        const auto until = clock::now() + std::chrono::seconds(limits.seconds);
+        std::unique_lock lock(mutex);
+        while (!done) {
+            Exceeded why = Exceeded::None;
+            if (limits.seconds > 0 && clock::now() >= until)
+                why = Exceeded::Time;
+            else if (limits.memoryBytes > 0 && groupResidentBytes(group) > limits.memoryBytes)
+                why = Exceeded::Memory;
+            if (why != Exceeded::None) {
+                exceeded.store(int(why));
+                // Only signals here: the office's state is put right by the
+                // thread that uses it, once its call has failed.
+                ::kill(-group, SIGKILL);
+                return;
+            }
+            wake.wait_for(lock, std::chrono::milliseconds(50));
+        }
+    }
+};
+
+Office::Guard::Guard(Office& office) : s_(std::make_shared<State>())
+{
+    s_->group = pid_t(office.processGroup());
+    s_->limits = office.limits();
+    if (s_->group > 0)
+        s_->thread = std::thread([s = s_] { s->watch(); });
+}
+
+Office::Guard::~Guard()
+{
+    {
+        std::lock_guard lock(s_->mutex);
+        s_->done = true;
+    }
+    s_->wake.notify_all();
+    if (s_->thread.joinable())
+        s_->thread.join();
+}
+
+Office::Guard::Exceeded Office::Guard::exceeded() const
+{
+    return Exceeded(s_->exceeded.load());
+}
+
 // ---------------------------------------------------------------------------
 // UNO support
 
@@ -685,6 +853,23 @@ Reference<css::frame::XDesktop2> desktop()
 {
     Office::instance().ensureRunning();
     return Office::instance().impl().desktop;
+}
+
+Reference<css::frame::XDesktop2> desktopOf(Office& office)
+{
+    office.ensureRunning();
+    return office.impl().desktop;
+}
+
+Reference<css::uno::XComponentContext> contextOf(Office& office)
+{
+    office.ensureRunning();
+    return office.impl().remote;
+}
+
+bool connectedTo(Office& office)
+{
+    return office.impl().connected();
 }
 
 Props props(std::initializer_list<std::pair<const char*, Any>> list)

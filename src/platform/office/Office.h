@@ -10,6 +10,17 @@
 // that ended or crashed is noticed and started again on the next use. At the
 // end of the run an office that shows documents to the user is left running
 // with them; otherwise it is ended.
+//
+// Workbooks read for an import are loaded by a second office of their own
+// (reader()): always headless, with its own profile folder, and watched
+// while it loads and reads (Guard). A file that makes it grow past its
+// memory limit or work past its time limit ends that office only; the
+// documents the user works with in the first one are not touched.
+//
+// Both profiles load .xlsx and .ods spreadsheets without recalculating
+// them, so that a workbook reads with the values it was saved with (the
+// office recalculates .xls files whatever it is told; the workbook reader
+// takes their saved results from the file).
 #include <QString>
 
 #include <memory>
@@ -19,6 +30,8 @@ namespace office {
 class Office {
 public:
     static Office& instance();
+    // The office that reads workbooks (see above).
+    static Office& reader();
 
     // Makes sure our office runs and is connected, starting it (again) when
     // it does not. Returns true when this call started it. Throws
@@ -57,6 +70,35 @@ public:
     // How many times an office was started by this process.
     int startCount() const;
 
+    // Limits for the work done under a Guard: the resident memory of the
+    // office's processes together, and the time of one guarded step. By
+    // default half the machine's memory but at most 2 GB, and 60 seconds.
+    struct Limits {
+        long long memoryBytes = 0;
+        int seconds = 0;
+    };
+    Limits limits() const;
+    void setLimits(const Limits& limits);
+
+    // While a guard lives, a thread watches the office this process
+    // started: when it exceeds a limit the office is killed at once (its
+    // running call then fails) and exceeded() tells which limit it was.
+    // The next ensureRunning() starts a new office.
+    class Guard {
+    public:
+        enum class Exceeded { None, Memory, Time };
+        explicit Guard(Office& office);
+        ~Guard();
+        Guard(const Guard&) = delete;
+        Guard& operator=(const Guard&) = delete;
+        Exceeded exceeded() const;
+
+        struct State;
+
+    private:
+        std::shared_ptr<State> s_;
+    };
+
     struct Impl;
     Impl& impl() { return *d_; }
 
@@ -65,7 +107,7 @@ public:
     Office& operator=(const Office&) = delete;
 
 private:
-    Office();
+    explicit Office(bool reader);
     std::unique_ptr<Impl> d_;
 };
 

@@ -12,12 +12,13 @@ struct KindText {
     const char* description;
 };
 
-constexpr std::array<KindText, 6> kKinds{{
+constexpr std::array<KindText, 7> kKinds{{
     {ErrorKind::NotStarted, errNotStarted, "Офисная программа не установлена или не может быть запущена"},
     {ErrorKind::CannotLoad, errCannotLoad, "Документ не может быть загружен"},
     {ErrorKind::CannotStore, errCannotStore, "Документ не может быть сохранен"},
     {ErrorKind::ConnectionLost, errConnectionLost, "Связь с офисной программой потеряна"},
     {ErrorKind::NotFound, errNotFound, "Объект не найден"},
+    {ErrorKind::TooLarge, errTooLarge, "Файл слишком велик или поврежден"},
     {ErrorKind::Failed, errFailed, "Ошибка офисной программы"},
 }};
 

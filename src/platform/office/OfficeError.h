@@ -4,6 +4,7 @@
 // kind that tells the callers' cases apart: the office cannot be started at
 // all, a document cannot be loaded, a document cannot be stored, the office
 // went away in the middle of the work, a sheet or frame that does not exist,
+// a file too large (or too damaged) to be read within the office's limits,
 // anything else the office refused.
 #include <QString>
 
@@ -17,6 +18,7 @@ enum class ErrorKind {
     CannotStore,     // a document cannot be stored
     ConnectionLost,  // the office ended or crashed while in use
     NotFound,        // no sheet, frame or cell of that name or index
+    TooLarge,        // a file that needs more memory or time than allowed
     Failed,          // any other refusal of the office
 };
 
@@ -28,6 +30,7 @@ enum ErrorNumber : int {
     errCannotStore = 75,
     errConnectionLost = 462,
     errNotFound = 9,
+    errTooLarge = 7,
     errFailed = 440,
 };
 

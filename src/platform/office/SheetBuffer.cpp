@@ -49,8 +49,16 @@ constexpr sal_Int32 kThin = 26;
 constexpr sal_Int32 kMedium = 62;
 constexpr sal_Int32 kThick = 88;
 
-enum Weight : int { wHairline = 1, wThin = 2, wMedium = -4138, wThick = 4 };
-enum Style : int { sNone = -4142, sContinuous = 1, sDash = -4115, sDot = -4118, sDouble = -4119 };
+// The automation's line styles and weights, as the border calls pass them.
+constexpr int sNone = int(LineStyle::None);
+constexpr int sContinuous = int(LineStyle::Continuous);
+constexpr int sDash = int(LineStyle::Dash);
+constexpr int sDot = int(LineStyle::Dot);
+constexpr int sDouble = int(LineStyle::Double);
+constexpr int wHairline = int(BorderWeight::Hairline);
+constexpr int wThin = int(BorderWeight::Thin);
+constexpr int wMedium = int(BorderWeight::Medium);
+constexpr int wThick = int(BorderWeight::Thick);
 
 } // namespace
 
@@ -374,17 +382,18 @@ void SheetBuffer::flushBorders()
         TableBorder2 border;
         bool anyEdge = false;
         std::optional<BorderLine2> down, up;
+        using Side = BorderIndex;
         for (const auto& [side, pending] : op.sides) {
             const BorderLine2 line = borderLine(pending.style, pending.weight);
             switch (side) {
-            case EdgeLeft: border.LeftLine = line; border.IsLeftLineValid = true; anyEdge = true; break;
-            case EdgeTop: border.TopLine = line; border.IsTopLineValid = true; anyEdge = true; break;
-            case EdgeBottom: border.BottomLine = line; border.IsBottomLineValid = true; anyEdge = true; break;
-            case EdgeRight: border.RightLine = line; border.IsRightLineValid = true; anyEdge = true; break;
-            case InsideVertical: border.VerticalLine = line; border.IsVerticalLineValid = true; anyEdge = true; break;
-            case InsideHorizontal: border.HorizontalLine = line; border.IsHorizontalLineValid = true; anyEdge = true; break;
-            case DiagonalDown: down = line; break;
-            case DiagonalUp: up = line; break;
+            case int(Side::EdgeLeft): border.LeftLine = line; border.IsLeftLineValid = true; anyEdge = true; break;
+            case int(Side::EdgeTop): border.TopLine = line; border.IsTopLineValid = true; anyEdge = true; break;
+            case int(Side::EdgeBottom): border.BottomLine = line; border.IsBottomLineValid = true; anyEdge = true; break;
+            case int(Side::EdgeRight): border.RightLine = line; border.IsRightLineValid = true; anyEdge = true; break;
+            case int(Side::InsideVertical): border.VerticalLine = line; border.IsVerticalLineValid = true; anyEdge = true; break;
+            case int(Side::InsideHorizontal): border.HorizontalLine = line; border.IsHorizontalLineValid = true; anyEdge = true; break;
+            case int(Side::DiagonalDown): down = line; break;
+            case int(Side::DiagonalUp): up = line; break;
             default: break;
             }
         }

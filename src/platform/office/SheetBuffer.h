@@ -9,6 +9,7 @@
 // value over all its rectangles), so the document ends up as the same
 // writes made one cell at a time would leave it. Anything that moves cells
 // or reads them flushes first.
+#include "platform/office/Excel.h"
 #include "platform/office/UnoSupport.h"
 
 #include <QDate>
@@ -46,18 +47,6 @@ inline constexpr int kMaxColumn = 1023;
 // Cells in row order, then column order, joined into rectangles that cover
 // exactly these cells.
 std::vector<Rect> coalesce(const std::vector<std::pair<int, int>>& cells);
-
-// Sides of a border, numbered as the spreadsheet automation numbers them.
-enum BorderSide : int {
-    DiagonalDown = 5,
-    DiagonalUp = 6,
-    EdgeLeft = 7,
-    EdgeTop = 8,
-    EdgeBottom = 9,
-    EdgeRight = 10,
-    InsideVertical = 11,
-    InsideHorizontal = 12,
-};
 
 // Remote calls made by every buffer of this process (for tests and the
 // benchmark to see that ranges are used).

@@ -4,11 +4,16 @@
 // and texts, its tables, its page margins; frames moved; saved in place in
 // the file's own format or closed without saving.
 //
-// The office's Word 97 export renames frames and makes every frame and
-// picture a little smaller on each save; the document keeps the names and
-// exact positions in a document property of its own and saves sizes so
-// that they read back unchanged, so that a template saved again and again
-// changes in nothing but the moves. Failures throw office::Error.
+// The office's Word 97 export renames frames, reorders the objects and
+// makes every frame, picture and group a little smaller on each save. The
+// document therefore keeps, in a document property of its own, a record of
+// every object (what it is, where, how big, its text, its name), written
+// just before the store; objects of a file are matched with that record by
+// what they are, never by their place in the document. A save writes a
+// copy first, reads it back, grows the sizes the export shrinks until they
+// read back unchanged, and puts the copy in place of the file only when
+// every object came back where it was: otherwise the save is refused
+// (SaveRefused) and the file stays as it was. Failures throw office::Error.
 #include "platform/office/OfficeError.h"
 
 #include <QList>
@@ -19,16 +24,30 @@
 
 namespace office {
 
+// A save refused because the file would not come back as the document is;
+// the file is left untouched. detail() says why, in a sentence.
+class SaveRefused : public Error {
+public:
+    explicit SaveRefused(const QString& reason) : Error(ErrorKind::CannotStore, reason) {}
+};
+
 class TextDocument {
 public:
     struct Frame {
         QString name;
         QString text;       // without carriage returns
-        double left = 0;    // points, from where the frame is anchored
+        // Points from the page's left and top edges where the frame is
+        // drawn (a frame placed from its paragraph counts from the margin).
+        double left = 0;
         double top = 0;
-        double width = 0;   // points
+        double width = 0;   // points (as drawn, for a frame as wide as its text)
         double height = 0;
         bool group = false;
+        // Anchored as a character: it moves with the text and cannot be
+        // moved by itself.
+        bool movable = true;
+        // In a header or footer: drawn on every page of its page style.
+        bool everyPage = false;
     };
     struct Margins {
         double left = 0;  // points
@@ -41,7 +60,9 @@ public:
 
     // Opens the file itself for editing (a template is not turned into a new
     // document), in a window unless `hidden` or the office is headless.
-    // Starts the office when it does not run. CannotLoad, NotStarted.
+    // Starts the office when it does not run. CannotLoad (also for a file
+    // the office reads as something else than a text document of its
+    // extension's format), NotStarted.
     static TextDocument open(const QString& path, bool hidden = false);
     // A new, empty text document.
     static TextDocument createNew(bool hidden = false);
@@ -52,17 +73,31 @@ public:
     QString path() const;
 
     // Text boxes and groups of the document in the document's order; other
-    // objects (pictures, lines) are not listed.
+    // objects (pictures, lines) are not listed. A frame of a header or
+    // footer is listed once however many page styles show it. A frame whose
+    // text cannot be read is listed with an empty text.
     QList<Frame> frames() const;
     // Text of the first cell of every table, without carriage returns and
     // end-of-cell marks.
     QStringList tableFirstCells() const;
     Margins pageMargins() const;
 
-    // Moves listed frame `index` (0-based) by the given points.
+    // Moves listed frame `index` (0-based) by the given points, every copy
+    // of a header or footer frame alike. A frame aligned on the page (right,
+    // centred, ...) is first placed where it is drawn. NotFound for a wrong
+    // index; Failed for a frame that is not movable, and in the Word formats
+    // (which keep every object inside the page) for a move past the page's
+    // edge.
     void moveFrame(int index, double dx, double dy);
 
-    // Saves the file in place in its own format. CannotStore.
+    // What the file's format will write differently from the document
+    // (rotated text boxes, frames wider than the page, page-number fields),
+    // one sentence each; empty when the save keeps everything.
+    QStringList saveWarnings() const;
+
+    // Saves the file in place in its own format. SaveRefused when the
+    // result would not be faithful (the file is left as it was);
+    // CannotStore when the office cannot write it.
     void save();
     // Closes without saving.
     void close();

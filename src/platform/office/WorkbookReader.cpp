@@ -1,73 +1,528 @@
 #include "platform/office/WorkbookReader.h"
 
 #include "platform/office/Excel.h"
+#include "platform/office/OOo.h"
 #include "platform/office/Office.h"
-#include "platform/office/SpreadsheetDocument.h"
+#include "platform/office/OfficeDesktop.h"
+#include "platform/office/SheetBuffer.h"
+#include "platform/office/XlsRecords.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QXmlStreamReader>
 
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/io/XInputStream.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
+#include <com/sun/star/sheet/FormulaResult.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheetView.hpp>
+#include <com/sun/star/sheet/XUniqueCellFormatRangesSupplier.hpp>
+#include <com/sun/star/sheet/XUsedAreaCursor.hpp>
+#include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/text/XTextRange.hpp>
+#include <com/sun/star/util/Date.hpp>
+#include <com/sun/star/util/NumberFormat.hpp>
+#include <com/sun/star/util/XNumberFormats.hpp>
+#include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
+#include <optional>
+#include <type_traits>
 
 namespace office {
 
 using namespace office::uno;
 
+namespace {
+
+constexpr long long kMaxCells = 5'000'000;
+// Cells asked for in one remote call.
+constexpr long long kBlockCells = 65'536;
+
+// The most read of a part of a workbook's package.
+constexpr qint64 kLargestPart = 64LL << 20;
+
+// What a numeric cell holds, after its number format.
+enum class Kind : unsigned char { Number, Date, Boolean };
+
+[[noreturn]] void tooLarge(const QString& what)
+{
+    throw Error(ErrorKind::TooLarge, what);
+}
+
+} // namespace
+
 struct WorkbookReader::Impl {
-    std::shared_ptr<detail::DocImpl> doc;
-    ~Impl()
+    Reference<css::lang::XComponent> document;
+    QString what;  // the file, for messages
+    QStringList names;
+    int active = 0;
+    QDate nullDate{1899, 12, 30};
+    bool closed = false;
+    // An .xls file's own records, and per sheet its index among them (-1
+    // when the file has no sheet of that name).
+    std::optional<detail::XlsRecords> xls;
+    std::vector<int> xlsSheets;
+    // Texts of an .xlsx file that held carriage returns, by the text the
+    // office made of them (which has none).
+    QHash<QString, QString> carriageReturns;
+
+    ~Impl() { close(); }
+
+    void close()
     {
-        if (doc)
-            doc->close();
+        if (closed)
+            return;
+        closed = true;
+        closeComponent(document);
+        document.clear();
     }
+
+    // Runs one step of the work under the reading office's limits. An
+    // office that exceeded them was killed: the step is refused as too
+    // large, the workbook is gone and a new office is started. Other
+    // failures of the office are turned into office::Error of `kind`.
+    template <class F>
+    auto guarded(ErrorKind kind, F&& f)
+    {
+        Office& office = Office::reader();
+        Office::Guard guard(office);
+        auto refuse = [&](const QString& message) {
+            if (guard.exceeded() != Office::Guard::Exceeded::None) {
+                closed = true;
+                document.clear();
+                try {
+                    office.ensureRunning();
+                } catch (const Error&) {
+                    // Told when the office is needed next.
+                }
+                tooLarge(what);
+            }
+            if (!connectedTo(office)) {
+                closed = true;
+                document.clear();
+                throw Error(ErrorKind::ConnectionLost, message);
+            }
+        };
+        try {
+            // The office may have been killed just as the step ended.
+            if constexpr (std::is_void_v<decltype(f())>) {
+                f();
+                refuse(QString());
+            } else {
+                auto result = f();
+                refuse(QString());
+                return result;
+            }
+        } catch (const css::uno::Exception& e) {
+            refuse(toQ(e.Message));
+            QString detail = what;
+            if (!e.Message.isEmpty())
+                detail += QStringLiteral(" (") + toQ(e.Message) + QLatin1Char(')');
+            throw Error(kind, detail);
+        } catch (const Error& e) {
+            refuse(e.detail());
+            throw;
+        }
+    }
+
+    void checkOpen() const
+    {
+        if (closed || !document.is())
+            throw Error(ErrorKind::Failed, QStringLiteral("книга не открыта"));
+    }
+
+    Reference<css::sheet::XSpreadsheet> sheet(int index) const
+    {
+        Reference<css::sheet::XSpreadsheetDocument> sd(document, UNO_QUERY_THROW);
+        Reference<css::container::XIndexAccess> sheets(sd->getSheets(), UNO_QUERY_THROW);
+        return Reference<css::sheet::XSpreadsheet>(sheets->getByIndex(index), UNO_QUERY_THROW);
+    }
+
+    // Last used row and column, 0-based; (-1, -1) for an empty sheet.
+    static std::pair<int, int> lastCell(const Reference<css::sheet::XSpreadsheet>& sheet)
+    {
+        auto cursor = sheet->createCursor();
+        Reference<css::sheet::XUsedAreaCursor>(cursor, UNO_QUERY_THROW)->gotoEndOfUsedArea(false);
+        const auto end = Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
+        if (end.EndRow == 0 && end.EndColumn == 0) {
+            // An empty sheet still reports its first cell as used.
+            Reference<css::table::XCell> first = sheet->getCellByPosition(0, 0);
+            if (first->getType() == css::table::CellContentType_EMPTY)
+                return {-1, -1};
+        }
+        return {end.EndRow, end.EndColumn};
+    }
+
+    QString sheetName(int index) const
+    {
+        if (index < 0 || index >= names.size())
+            throw Error(ErrorKind::NotFound, QStringLiteral("лист %1").arg(index + 1));
+        return names.at(index);
+    }
+
+    SheetTexts read(int index, Reading reading, int firstRow, int rowCount);
+    // `saved`: the formula results an .xls file saved, ordered by row and
+    // column.
+    void readValues(const Reference<css::sheet::XSpreadsheet>& sheet, int top, int bottom, int lastColumn,
+                    const std::vector<detail::SavedResult>& saved, QList<QStringList>& out);
+    std::vector<std::vector<QString>> shownTexts(int index);
 };
 
 namespace {
 
-QString excelText(detail::SheetBuffer& b, int row, int column)
-{
-    const Any v = b.value(row, column);
-    double d = 0;
-    if (v.getValueTypeClass() == css::uno::TypeClass_DOUBLE && (v >>= d)) {
-        if (!b.isDate(row, column))
-            return excelValueText(d);
-        double days = std::floor(d);
-        long long seconds = std::llround((d - days) * 86400.0);
-        if (seconds >= 86400) {
-            days += 1;
-            seconds -= 86400;
-        }
-        return excelValueText(QDateTime(b.nullDate().addDays((long long)days), QTime(0, 0).addSecs(int(seconds))));
+// The number format types of the document, asked for once per key.
+class FormatKinds {
+public:
+    explicit FormatKinds(const Reference<css::lang::XComponent>& doc)
+        : formats_(Reference<css::util::XNumberFormatsSupplier>(doc, UNO_QUERY_THROW)->getNumberFormats())
+    {
     }
-    OUString s;
-    v >>= s;
-    return toQ(s);
+
+    Kind of(sal_Int32 key)
+    {
+        auto it = kinds_.find(key);
+        if (it != kinds_.end())
+            return it->second;
+        sal_Int16 type = css::util::NumberFormat::NUMBER;
+        try {
+            formats_->getByKey(key)->getPropertyValue("Type") >>= type;
+        } catch (const css::lang::IllegalArgumentException&) {
+        }
+        Kind k = Kind::Number;
+        if (type & (css::util::NumberFormat::DATE | css::util::NumberFormat::TIME))
+            k = Kind::Date;
+        else if (type & css::util::NumberFormat::LOGICAL)
+            k = Kind::Boolean;
+        kinds_[key] = k;
+        return k;
+    }
+
+private:
+    Reference<css::util::XNumberFormats> formats_;
+    std::map<sal_Int32, Kind> kinds_;
+};
+
+// The texts of the office's own escapes: a tab inside a cell comes as the
+// character that marks a field of the cell's text.
+QString cellText(const OUString& s)
+{
+    QString text = toQ(s);
+    text.replace(QChar(0x0001), QLatin1Char('\t'));
+    return text;
 }
 
-SheetTexts readSheet(const std::shared_ptr<detail::SheetImpl>& sheet, WorkbookReader::Reading reading, const QString& name)
+QString dateText(double serial, const QDate& nullDate)
 {
-    SheetTexts out;
-    out.name = name;
-    auto& b = sheet->buffer;
-    const auto [lastRow, lastColumn] = b.lastCell();
-    for (int r = 0; r <= lastRow; ++r) {
-        QStringList row;
-        for (int c = 0; c <= lastColumn; ++c)
-            row << (reading == WorkbookReader::Reading::ExcelValues ? excelText(b, r, c) : b.displayText(r, c));
-        out.rows << row;
+    double days = std::floor(serial);
+    long long seconds = std::llround((serial - days) * 86400.0);
+    if (seconds >= 86400) {
+        days += 1;
+        seconds -= 86400;
     }
+    // A time alone is written without a day, whatever day the workbook
+    // counts from.
+    const QDate day = days == 0 ? QDate(1899, 12, 30) : nullDate.addDays((long long)days);
+    return excelValueText(QDateTime(day, QTime(0, 0).addSecs(int(seconds))));
+}
+
+// A part of the package (zip) at `url`, read by the office; empty when there
+// is none or it is larger than kLargestPart.
+QByteArray packagePart(const QString& url, const char* name)
+{
+    auto ctx = contextOf(Office::reader());
+    css::uno::Sequence<Any> args(1);
+    args.getArray()[0] <<= toOU(url);
+    Reference<css::container::XNameAccess> package(
+        ctx->getServiceManager()->createInstanceWithArgumentsAndContext(
+            "com.sun.star.packages.zip.ZipFileAccess", args, ctx),
+        UNO_QUERY);
+    const OUString part = OUString::createFromAscii(name);
+    if (!package.is() || !package->hasByName(part))
+        return {};
+    Reference<css::io::XInputStream> in(package->getByName(part), UNO_QUERY);
+    if (!in.is())
+        return {};
+    QByteArray out;
+    css::uno::Sequence<sal_Int8> chunk;
+    while (in->readBytes(chunk, 1 << 20) > 0) {
+        out.append(reinterpret_cast<const char*>(chunk.getConstArray()), chunk.getLength());
+        if (out.size() > kLargestPart)
+            return {};
+    }
+    return out;
+}
+
+// The sheet a spreadsheet package (.ods) was saved with active, from its
+// view settings; empty when it names none.
+QString savedActiveTable(const QByteArray& settings)
+{
+    QXmlStreamReader xml(settings);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == QLatin1String("config-item")
+            && xml.attributes().value(QLatin1String("config:name")) == QLatin1String("ActiveTable"))
+            return xml.readElementText();
+    }
+    return {};
+}
+
+// Replaces the escapes of characters (_xHHHH_) in a text of a workbook.
+QString unescapeXlsx(const QString& text)
+{
+    static const QRegularExpression escape(QStringLiteral("_x([0-9A-Fa-f]{4})_"));
+    QString out;
+    qsizetype from = 0;
+    for (auto it = escape.globalMatch(text); it.hasNext();) {
+        const auto m = it.next();
+        out += text.mid(from, m.capturedStart() - from);
+        out += QChar(m.captured(1).toUShort(nullptr, 16));
+        from = m.capturedEnd();
+    }
+    return out + text.mid(from);
+}
+
+// The shared texts of a workbook (.xlsx) that hold an escaped carriage
+// return, keyed by the text the office reads for them: carriage returns
+// taken out, a line break for a lone one. A key that other texts of the
+// workbook share is left out: such a cell cannot be told apart.
+QHash<QString, QString> carriageReturnTexts(const QByteArray& sharedStrings)
+{
+    QHash<QString, QString> out;
+    QSet<QString> plain;
+    QXmlStreamReader xml(sharedStrings);
+    QString text;
+    bool inPhonetic = false;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            if (xml.name() == QLatin1String("si"))
+                text.clear();
+            else if (xml.name() == QLatin1String("rPh"))
+                inPhonetic = true;
+            else if (xml.name() == QLatin1String("t") && !inPhonetic)
+                text += xml.readElementText();
+        } else if (xml.isEndElement()) {
+            if (xml.name() == QLatin1String("rPh"))
+                inPhonetic = false;
+            else if (xml.name() == QLatin1String("si")) {
+                const QString value = unescapeXlsx(text);
+                QString shown = value;
+                shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+                if (value.contains(QLatin1Char('\r'))) {
+                    if (out.contains(shown) && out.value(shown) != value)
+                        plain.insert(shown);
+                    out.insert(shown, value);
+                } else {
+                    plain.insert(shown);
+                }
+            }
+        }
+    }
+    for (const QString& key : std::as_const(plain))
+        out.remove(key);
     return out;
 }
 
 } // namespace
 
+void WorkbookReader::Impl::readValues(const Reference<css::sheet::XSpreadsheet>& sheet, int top, int bottom,
+                                      int lastColumn, const std::vector<detail::SavedResult>& saved,
+                                      QList<QStringList>& out)
+{
+    const int columns = lastColumn + 1;
+    auto range = sheet->getCellRangeByPosition(0, top, lastColumn, bottom);
+    const auto data = Reference<css::sheet::XCellRangeData>(range, UNO_QUERY_THROW)->getDataArray();
+
+    // Numeric cells that are dates or Booleans, by their number formats.
+    const int rows = bottom - top + 1;
+    std::vector<Kind> kinds(size_t(rows) * columns, Kind::Number);
+    auto mark = [&](const Reference<css::sheet::XSheetCellRanges>& ranges, Kind kind) {
+        if (!ranges.is())
+            return;
+        for (const auto& a : ranges->getRangeAddresses())
+            for (int r = std::max(a.StartRow, top); r <= std::min(a.EndRow, bottom); ++r)
+                for (int c = a.StartColumn; c <= std::min(int(a.EndColumn), lastColumn); ++c)
+                    kinds[size_t(r - top) * columns + c] = kind;
+    };
+    FormatKinds formatKinds(document);
+    Reference<css::container::XIndexAccess> byFormat =
+        Reference<css::sheet::XUniqueCellFormatRangesSupplier>(range, UNO_QUERY_THROW)->getUniqueCellFormatRanges();
+    for (sal_Int32 i = 0; i < byFormat->getCount(); ++i) {
+        Reference<css::sheet::XSheetCellRanges> ranges(byFormat->getByIndex(i), UNO_QUERY_THROW);
+        sal_Int32 key = 0;
+        Reference<css::beans::XPropertySet>(ranges, UNO_QUERY_THROW)->getPropertyValue("NumberFormat") >>= key;
+        const Kind kind = formatKinds.of(key);
+        if (kind != Kind::Number)
+            mark(ranges, kind);
+    }
+    // Formulas that gave an error read as the error's text.
+    std::map<std::pair<int, int>, QString> errors;
+    auto errorCells = Reference<css::sheet::XCellRangesQuery>(range, UNO_QUERY_THROW)
+                          ->queryFormulaCells(css::sheet::FormulaResult::ERROR);
+    if (errorCells.is()) {
+        for (const auto& a : errorCells->getRangeAddresses())
+            for (int r = a.StartRow; r <= a.EndRow; ++r)
+                for (int c = a.StartColumn; c <= a.EndColumn; ++c) {
+                    Reference<css::text::XTextRange> cell(sheet->getCellByPosition(c, r), UNO_QUERY_THROW);
+                    errors[{r, c}] = toQ(cell->getString());
+                }
+    }
+
+    // The results an .xls file saved for its formulas, in place of the
+    // office's recalculation.
+    std::map<std::pair<int, int>, const detail::SavedResult*> savedHere;
+    const auto byRow = [](const detail::SavedResult& r, int row) { return r.row < row; };
+    for (auto it = std::lower_bound(saved.begin(), saved.end(), top, byRow); it != saved.end() && it->row <= bottom; ++it)
+        savedHere[{it->row, it->column}] = &*it;
+
+    auto numberText = [&](double d, Kind kind) {
+        switch (kind) {
+        case Kind::Date: return dateText(d, nullDate);
+        case Kind::Boolean: return excelValueText(QVariant(d != 0));
+        default: return excelValueText(d);
+        }
+    };
+    for (int r = 0; r < rows; ++r) {
+        const auto& line = data[r];
+        QStringList row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c) {
+            const Any& v = line[c];
+            const Kind kind = kinds[size_t(r) * columns + c];
+            auto result = savedHere.find({top + r, c});
+            if (result != savedHere.end()) {
+                const detail::SavedResult& s = *result->second;
+                switch (s.type) {
+                case detail::SavedResult::Number: row << numberText(s.number, kind); break;
+                case detail::SavedResult::Boolean: row << excelValueText(QVariant(s.number != 0)); break;
+                case detail::SavedResult::Text: row << cellText(toOU(s.text)); break;
+                case detail::SavedResult::Error: row << s.text; break;
+                case detail::SavedResult::Empty: row << QString(); break;
+                }
+                continue;
+            }
+            auto error = errors.find({top + r, c});
+            if (error != errors.end()) {
+                row << error->second;
+                continue;
+            }
+            double d = 0;
+            if (v.getValueTypeClass() == css::uno::TypeClass_DOUBLE && (v >>= d)) {
+                row << numberText(d, kind);
+                continue;
+            }
+            OUString s;
+            v >>= s;
+            QString text = cellText(s);
+            if (!carriageReturns.isEmpty() && text.contains(QLatin1Char('\n')))
+                text = carriageReturns.value(text, text);
+            row << text;
+        }
+        out << row;
+    }
+}
+
+std::vector<std::vector<QString>> WorkbookReader::Impl::shownTexts(int index)
+{
+    // The texts as shown come from the office's text export of this one
+    // sheet: one call instead of one per cell.
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        throw Error(ErrorKind::Failed, QStringLiteral("временная папка недоступна"));
+    const QString url = QUrl::fromLocalFile(dir.filePath(QStringLiteral("sheet.csv"))).toString(QUrl::FullyEncoded);
+    Reference<css::frame::XStorable>(document, UNO_QUERY_THROW)
+        ->storeToURL(toOU(url),
+                     props({{"FilterName", Any(OUString("Text - txt - csv (StarCalc)"))},
+                            {"FilterOptions",
+                             Any(toOU(QStringLiteral("9,34,76,1,,0,true,false,true,false,false,%1").arg(index + 1)))},
+                            {"Overwrite", Any(true)}}));
+    // The export names the file after the sheet; it is the only one there.
+    const QStringList files = QDir(dir.path()).entryList(QDir::Files);
+    if (files.isEmpty())
+        return {};
+    QFile f(dir.filePath(files.first()));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    auto rows = detail::parseSheetText(QString::fromUtf8(f.readAll()));
+    for (auto& row : rows)
+        for (auto& text : row)
+            text.replace(QChar(0x0001), QLatin1Char('\t'));
+    return rows;
+}
+
+SheetTexts WorkbookReader::Impl::read(int index, Reading reading, int firstRow, int rowCount)
+{
+    checkOpen();
+    SheetTexts out;
+    out.name = sheetName(index);
+    out.firstRow = std::max(1, firstRow);
+    guarded(ErrorKind::Failed, [&] {
+        const auto s = sheet(index);
+        const auto [lastRow, lastColumn] = lastCell(s);
+        const int top = out.firstRow - 1;
+        const int bottom = rowCount < 0 ? lastRow : std::min(lastRow, top + rowCount - 1);
+        if (bottom < top)
+            return;
+        const long long cells = (long long)(bottom - top + 1) * (lastColumn + 1);
+        if (cells > kMaxCells)
+            tooLarge(what + QStringLiteral(" (лист \"%1\": %2 строк, %3 столбцов)")
+                                .arg(out.name)
+                                .arg(lastRow + 1)
+                                .arg(lastColumn + 1));
+        if (reading == Reading::ExcelValues) {
+            std::vector<detail::SavedResult> saved;
+            if (xls && index < int(xlsSheets.size()) && xlsSheets[size_t(index)] >= 0) {
+                saved = xls->formulaResults(xlsSheets[size_t(index)], top, bottom, lastColumn);
+                std::stable_sort(saved.begin(), saved.end(), [](const auto& a, const auto& b) {
+                    return std::pair(a.row, a.column) < std::pair(b.row, b.column);
+                });
+            }
+            const int step = int(std::max<long long>(1, kBlockCells / (lastColumn + 1)));
+            for (int r = top; r <= bottom; r += step)
+                readValues(s, r, std::min(bottom, r + step - 1), lastColumn, saved, out.rows);
+            return;
+        }
+        const auto shown = shownTexts(index);
+        for (int r = top; r <= bottom; ++r) {
+            QStringList row;
+            row.reserve(lastColumn + 1);
+            for (int c = 0; c <= lastColumn; ++c)
+                row << (r < int(shown.size()) && c < int(shown[r].size()) ? shown[r][c] : QString());
+            out.rows << row;
+        }
+    });
+    return out;
+}
+
 QString SheetTexts::cell(int row, int column) const
 {
-    if (row < 1 || row > rows.size())
+    const int index = row - firstRow;
+    if (index < 0 || index >= rows.size())
         return {};
-    const QStringList& line = rows.at(row - 1);
+    const QStringList& line = rows.at(index);
     if (column < 1 || column > line.size())
         return {};
     return line.at(column - 1);
@@ -77,40 +532,92 @@ WorkbookReader WorkbookReader::open(const QString& path)
 {
     WorkbookReader out;
     out.d_ = std::make_shared<Impl>();
-    Office::instance().ensureRunning();
-    out.d_->doc = detail::loadSpreadsheet(
-        path, props({{"Hidden", Any(true)},
-                     {"ReadOnly", Any(true)},
-                     {"MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)},
-                     {"UpdateDocMode", Any(sal_Int16(css::document::UpdateDocMode::NO_UPDATE))}}));
+    Impl& d = *out.d_;
+    const QString url = ConvertToURL(path);
+    const QUrl u(url);
+    d.what = u.isLocalFile() ? u.toLocalFile() : path;
+    auto desktop = desktopOf(Office::reader());
+    d.guarded(ErrorKind::CannotLoad, [&] {
+        d.document = desktop->loadComponentFromURL(
+            toOU(url), "_blank", 0,
+            props({{"Hidden", Any(true)},
+                   {"ReadOnly", Any(true)},
+                   {"MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)},
+                   {"UpdateDocMode", Any(sal_Int16(css::document::UpdateDocMode::NO_UPDATE))}}));
+        if (!d.document.is())
+            throw Error(ErrorKind::CannotLoad, d.what);
+        Reference<css::sheet::XSpreadsheetDocument> sd(d.document, UNO_QUERY);
+        if (!sd.is())
+            throw Error(ErrorKind::CannotLoad, d.what + QStringLiteral(" (не электронная таблица)"));
+        for (const auto& n : sd->getSheets()->getElementNames())
+            d.names << toQ(n);
+        css::util::Date nd(30, 12, 1899);
+        Reference<css::beans::XPropertySet>(d.document, UNO_QUERY_THROW)->getPropertyValue("NullDate") >>= nd;
+        d.nullDate = QDate(nd.Year, nd.Month, nd.Day);
+        // An .xls file opens on its first sheet: the active one is read from
+        // the file.
+        d.xls = detail::XlsRecords::read(d.what);
+        if (d.xls) {
+            for (const QString& name : std::as_const(d.names))
+                d.xlsSheets.push_back(int(d.xls->sheetNames().indexOf(name)));
+            const int active = int(d.names.indexOf(d.xls->sheetNames().value(d.xls->activeSheet())));
+            if (active >= 0)
+                d.active = active;
+            return;
+        }
+        Reference<css::frame::XModel> model(d.document, UNO_QUERY_THROW);
+        Reference<css::sheet::XSpreadsheetView> view(model->getCurrentController(), UNO_QUERY);
+        if (view.is()) {
+            const QString active =
+                toQ(Reference<css::container::XNamed>(view->getActiveSheet(), UNO_QUERY_THROW)->getName());
+            d.active = std::max(0, int(d.names.indexOf(active)));
+        }
+        const QString suffix = QFileInfo(d.what).suffix().toLower();
+        if (suffix == QLatin1String("xlsx")) {
+            d.carriageReturns = carriageReturnTexts(packagePart(url, "xl/sharedStrings.xml"));
+        } else if (suffix == QLatin1String("ods") || suffix == QLatin1String("ots")) {
+            // A hidden document opens on its first sheet.
+            const int active = int(d.names.indexOf(savedActiveTable(packagePart(url, "settings.xml"))));
+            if (active >= 0)
+                d.active = active;
+        }
+    });
     return out;
 }
 
 bool WorkbookReader::isOpen() const
 {
-    return d_ && d_->doc && !d_->doc->closed;
+    return d_ && !d_->closed && d_->document.is();
 }
 
 QStringList WorkbookReader::sheetNames() const
 {
     if (!isOpen())
         throw Error(ErrorKind::Failed, QStringLiteral("книга не открыта"));
-    return d_->doc->sheetNames();
+    return d_->names;
 }
 
 int WorkbookReader::activeSheet() const
 {
     if (!isOpen())
         throw Error(ErrorKind::Failed, QStringLiteral("книга не открыта"));
-    return d_->doc->activeSheetIndex();
+    return d_->active;
+}
+
+SheetExtent WorkbookReader::extent(int sheetIndex) const
+{
+    if (!isOpen())
+        throw Error(ErrorKind::Failed, QStringLiteral("книга не открыта"));
+    d_->sheetName(sheetIndex);
+    return d_->guarded(ErrorKind::Failed, [&] {
+        const auto [row, column] = Impl::lastCell(d_->sheet(sheetIndex));
+        return SheetExtent{row + 1, column + 1};
+    });
 }
 
 SheetTexts WorkbookReader::read(int sheetIndex, Reading reading) const
 {
-    const QStringList names = sheetNames();
-    if (sheetIndex < 0 || sheetIndex >= names.size())
-        throw Error(ErrorKind::NotFound, QStringLiteral("лист %1").arg(sheetIndex + 1));
-    return readSheet(d_->doc->sheet(sheetIndex), reading, names.at(sheetIndex));
+    return read(sheetIndex, reading, 1, -1);
 }
 
 SheetTexts WorkbookReader::read(const QString& sheetName, Reading reading) const
@@ -121,10 +628,22 @@ SheetTexts WorkbookReader::read(const QString& sheetName, Reading reading) const
     return read(index, reading);
 }
 
+SheetTexts WorkbookReader::read(int sheetIndex, Reading reading, int firstRow, int rowCount) const
+{
+    if (!isOpen())
+        throw Error(ErrorKind::Failed, QStringLiteral("книга не открыта"));
+    return d_->read(sheetIndex, reading, firstRow, rowCount);
+}
+
+long long WorkbookReader::maxCells()
+{
+    return kMaxCells;
+}
+
 void WorkbookReader::close()
 {
-    if (d_ && d_->doc)
-        d_->doc->close();
+    if (d_)
+        d_->close();
 }
 
 } // namespace office

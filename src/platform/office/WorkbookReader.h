@@ -1,12 +1,22 @@
 #pragma once
 // Reading the cells of a workbook (.xls, .xlsx, .ods) for an import: the
-// workbook is opened hidden and read-only, and each sheet is read in one go
+// workbook is opened hidden and read-only, and each sheet is read in ranges
 // from A1 to its last used cell.
 //
 // Two readings: as the Excel path reads (a number without the sheet's
-// number format, a date as the short date, a text as it is; see
-// excelValueText) and as the Calc path reads (the text as the cell shows
-// it). Failures throw office::Error.
+// number format, a date as the short date, a Boolean as True or False, an
+// error as its text, a text as it is; see excelValueText) and as the Calc
+// path reads (the text as the cell shows it). The values are those the
+// file was saved with: nothing is recalculated on load.
+//
+// Workbooks are loaded by the reading office (Office::reader()), watched
+// while loading and reading: a file that needs more memory or time than
+// its limits allow is refused with ErrorKind::TooLarge ("Файл слишком велик
+// или поврежден: <file>"), that office is started anew and the next
+// workbook reads as usual. So is a sheet of more than maxCells() cells.
+// Failures throw office::Error: CannotLoad for a file the office cannot
+// read, NotStarted when the office cannot be started, NotFound for a sheet
+// that does not exist, ConnectionLost when the office ended meanwhile.
 #include "platform/office/OfficeError.h"
 
 #include <QList>
@@ -17,19 +27,24 @@
 
 namespace office {
 
-namespace detail {
-struct DocImpl;
-}
-
-// The texts of one sheet, A1 first.
+// The texts of a block of rows of one sheet: every row from firstRow on,
+// from column A to the sheet's last used column.
 struct SheetTexts {
     QString name;
+    int firstRow = 1;         // 1-based sheet row of rows.first()
     QList<QStringList> rows;  // every row has the same number of cells
 
     int rowCount() const { return int(rows.size()); }
     int columnCount() const { return rows.isEmpty() ? 0 : int(rows.first().size()); }
-    // 1-based; an empty text outside the sheet's used cells.
+    // 1-based sheet row and column; an empty text outside the rows read.
     QString cell(int row, int column) const;
+};
+
+// The extent of a sheet's used cells: its last used row and column
+// (1-based); both 0 for an empty sheet.
+struct SheetExtent {
+    int rows = 0;
+    int columns = 0;
 };
 
 class WorkbookReader {
@@ -38,15 +53,26 @@ public:
 
     WorkbookReader() = default;
     // Opens the workbook. CannotLoad for a file the office cannot read,
-    // NotStarted when the office cannot be started.
+    // TooLarge for one it cannot read within its limits, NotStarted when
+    // the office cannot be started.
     static WorkbookReader open(const QString& path);
 
     bool isOpen() const;
-    QStringList sheetNames() const;
-    int activeSheet() const;  // 0-based: the sheet active when it was saved
+    QStringList sheetNames() const;  // in workbook order
+    int activeSheet() const;         // 0-based: the sheet active when it was saved
 
-    SheetTexts read(int sheetIndex, Reading reading) const;            // 0-based; NotFound
-    SheetTexts read(const QString& sheetName, Reading reading) const;  // NotFound
+    // The used cells of a sheet (0-based index); NotFound.
+    SheetExtent extent(int sheetIndex) const;
+
+    // A whole sheet, A1 to its last used cell (0-based index); NotFound.
+    SheetTexts read(int sheetIndex, Reading reading) const;
+    SheetTexts read(const QString& sheetName, Reading reading) const;
+    // The rows firstRow .. firstRow + rowCount - 1 (1-based) of a sheet,
+    // cut at its last used row; columns A to its last used column.
+    SheetTexts read(int sheetIndex, Reading reading, int firstRow, int rowCount) const;
+
+    // The most cells one read may return.
+    static long long maxCells();
 
     // Closes the workbook (also done when the last copy of the reader goes).
     void close();

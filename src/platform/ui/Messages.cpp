@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QWindow>
 
 namespace ui {
 namespace {
@@ -63,9 +64,29 @@ QList<int> answersOf(int buttons)
     }
 }
 
+// The window a box stands in front of before the main window is shown: the
+// modal dialog or the window in front.
+QWidget* frontWindow()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal->window();
+    QWidget* active = QApplication::activeWindow();
+    return active ? active->window() : nullptr;
+}
+
 int showRealBox(const MessageRequest& request)
 {
-    QMessageBox box(service().parent ? service().parent.data() : QApplication::activeWindow());
+    // Only the main window, which stays for the whole run, owns a box. Any
+    // other window could close under a box waiting for its answer (the
+    // splash closes itself) and take the box with it: the box then only
+    // stands in front of it.
+    QMessageBox box(service().parent.data());
+    box.setWindowModality(Qt::ApplicationModal);
+    if (QWidget* front = service().parent ? nullptr : frontWindow()) {
+        box.winId();
+        if (QWindow* handle = box.windowHandle(); handle && front->windowHandle())
+            handle->setTransientParent(front->windowHandle());
+    }
     box.setWindowTitle(request.title);
     box.setText(request.text);
     switch (request.icon()) {

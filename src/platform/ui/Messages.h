@@ -42,6 +42,9 @@ struct MessageRequest {
 // returns the button pressed. Esc answers Cancel or No where the box has one.
 int msgBox(const QString& text, int style = OkOnly, const QString& title = {});
 
+// A warning: the exclamation icon and the button OK.
+inline void warn(const QString& text) { msgBox(text, Exclamation); }
+
 // Runs `dialog` modally and returns QDialog's result code.
 int execDialog(QDialog* dialog);
 

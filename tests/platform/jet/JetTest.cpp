@@ -182,6 +182,21 @@ TEST_F(JetTest, ValFollowsVisualBasicRules)
     EXPECT_EQ(db->scalar(QStringLiteral("SELECT val(?)"), {QStringLiteral("72 ч.")}).toLongLong(), 72);
 }
 
+TEST_F(JetTest, DigitsOnlyKeepsTheDigitsOfAText)
+{
+    auto db = makeDb();
+    struct Case { QVariant text; QVariant digits; };
+    const Case cases[] = {{QStringLiteral("ПК-0150"), QStringLiteral("0150")},
+                          {QStringLiteral("12 34/5"), QStringLiteral("12345")},
+                          {QStringLiteral("б/н"), QVariant()},
+                          {QVariant(), QVariant()}};
+    for (const Case& c : cases) {
+        const QVariant got = db->scalar(QStringLiteral("SELECT digitsonly(?)"), {c.text});
+        EXPECT_EQ(isNull(got), isNull(c.digits)) << c.text.toString().toStdString();
+        EXPECT_EQ(got.toString(), c.digits.toString()) << c.text.toString().toStdString();
+    }
+}
+
 TEST_F(JetTest, NullIsNotAnEmptyText)
 {
     auto db = makeDb();
@@ -260,6 +275,70 @@ TEST_F(JetTest, TextLongerThanItsColumnIsRefusedNotCut)
     rs->setValue(QStringLiteral("FAM"), QStringLiteral("Ёжиков"));  // ten characters fit
     rs->update();
     EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM SPSTUD")).toInt(), 1);
+}
+
+// Each value reaches the file through a statement and through a recordset;
+// both paths keep the same rules.
+TEST_F(JetTest, ColumnRulesHoldForStatementsAndRecordsets)
+{
+    auto db = makeDb();
+    struct Case {
+        const char* name;
+        const char* column;
+        QVariant value;
+        int error;  // 0: stored
+    };
+    const QString nulPadded = QStringLiteral("Иванов") + QString(10, QChar(0));
+    const Case cases[] = {
+        {"text into Long", "IDG", QStringLiteral("abc"), errTypeMismatch},
+        {"number text into Long", "IDG", QStringLiteral("12"), 0},
+        {"fraction into Long", "IDG", 12.5, 0},  // a recordset rounds; a statement refuses (below)
+        {"Long overflow", "IDG", qlonglong(3000000000LL), errOverflow},
+        {"Byte overflow", "ROLE", 300, errOverflow},
+        {"text into Integer", "ASEC", QStringLiteral("много"), errTypeMismatch},
+        {"text into Boolean", "DUBL", QStringLiteral("может быть"), errTypeMismatch},
+        {"text date of no day", "D_R", QStringLiteral("31.02.2004"), errTypeMismatch},
+        {"text that is no date", "D_R", QStringLiteral("вчера"), errTypeMismatch},
+        {"date of no day", "D_R", QVariant(QDate(2004, 2, 31)), errTypeMismatch},
+        {"date", "D_R", QVariant(QDate(2004, 2, 29)), 0},
+        {"date and time", "D_R", QVariant(QDateTime(QDate(2004, 3, 5), QTime(14, 30, 12))), 0},
+        {"NUL-padded text", "FAM", nulPadded, errFieldTooSmall},
+        {"text that fits", "FAM", QStringLiteral("Ёжиков"), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString column = QString::fromLatin1(c.column);
+        // A statement gets the value as it is; only a recordset converts it
+        // first, as the engine would.
+        const int statementError = std::string(c.name) == "fraction into Long" ? int(errTypeMismatch) : c.error;
+        EXPECT_EQ(errorOf([&] { db->execute(QStringLiteral("INSERT INTO SPSTUD (%1) VALUES (?)").arg(column), {c.value}); }),
+                  statementError) << "statement";
+        auto rs = db->openRecordset(QStringLiteral("SPSTUD"), dbOpenTable);
+        rs->addNew();
+        const int recordsetError = errorOf([&] {
+            rs->setValue(column, c.value);
+            rs->update();
+        });
+        EXPECT_EQ(recordsetError, c.error) << "recordset";
+        rs->cancelUpdate();
+    }
+    // Text written straight into the statement meets the same rules.
+    EXPECT_EQ(errorOf([&] { db->execute(QStringLiteral("UPDATE SPSTUD SET IDG = 'abc'")); }), errTypeMismatch);
+    EXPECT_EQ(errorOf([&] { db->execute(QStringLiteral("UPDATE SPSTUD SET D_R = '2004-13-01'")); }), errTypeMismatch);
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM SPSTUD WHERE typeof(IDG) NOT IN ('integer', 'null')")).toInt(), 0);
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM SPSTUD WHERE D_R IS NOT NULL AND date(D_R) IS NULL")).toInt(), 0);
+}
+
+TEST_F(JetTest, OneStatementPerCallAndNoTextAfterIt)
+{
+    auto db = makeDb();
+    db->execute(QStringLiteral("INSERT INTO SPSTUD (FAM) VALUES (?);"), {QStringLiteral("Один")});
+    db->execute(QStringLiteral("INSERT INTO SPSTUD (FAM) VALUES (?); -- the second person follows"), {QStringLiteral("Два")});
+    EXPECT_EQ(errorOf([&] { db->execute(QStringLiteral("UPDATE SPSTUD SET IDG = 1; DELETE FROM SPSTUD")); }),
+              errTooManyStatements);
+    EXPECT_EQ(errorOf([&] { db->openRecordset(QStringLiteral("SELECT * FROM SPSTUD; DROP TABLE SPSTUD")); }),
+              errTooManyStatements);
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM SPSTUD WHERE IDG IS NULL")).toInt(), 2);
 }
 
 TEST_F(JetTest, FailedMultiRowChangeInsideATransactionLeavesNothing)

@@ -1,0 +1,165 @@
+// Checking and importing 5,000 student rows from an .ods workbook, against
+// the least the same work can cost: reading the same cells in ranges and
+// writing the rows with bare bound INSERTs in one transaction. Both run
+// against the same headless office and copies of the same database. Prints
+// the ratio of the two times as "import/read+insert ratio: <x>".
+#include "core/AppState.h"
+#include "core/DirectoryMetadata.h"
+#include "import/DirectoryRows.h"
+#include "import/ImportLayouts.h"
+#include "import/SheetRows.h"
+#include "newdb/NewDatabase.h"
+#include "platform/office/Calc.h"
+#include "platform/office/Office.h"
+#include "platform/office/WorkbookReader.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+constexpr int kRows = 5000;
+constexpr int kRuns = 3;
+const char* const kHeader[] = {"Группа", "Фамилия", "Имя", "Отчество", "Регистрационный номер сертификата",
+                               "Примечание"};
+constexpr int kColumns = int(std::size(kHeader));
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::time_point from)
+{
+    return std::chrono::duration<double>(Clock::now() - from).count();
+}
+
+QString cellText(int row, int column)
+{
+    switch (column) {
+    case 0: return row % 2 ? QStringLiteral("Б 31") : QStringLiteral("з 41");
+    case 1: return QStringLiteral("Фамилия%1").arg(row);
+    case 2: return QStringLiteral("Имя%1").arg(row % 97);
+    case 3: return QStringLiteral("Отчество%1").arg(row % 89);
+    case 4: return QString::number(100000 + row);
+    default: return QStringLiteral("Примечание к строке %1").arg(row);
+    }
+}
+
+void writeWorkbook(const QString& path)
+{
+    office::CalcDocument doc = office::CalcDocument::createNew(true);
+    office::CalcSheet sheet = doc.sheet(0);
+    for (int c = 0; c < kColumns; ++c)
+        sheet.cell(c, 0).setString(QString::fromUtf8(kHeader[c]));
+    for (int r = 1; r <= kRows; ++r)
+        for (int c = 0; c < kColumns; ++c)
+            sheet.cell(c, r).setString(cellText(r, c));
+    doc.storeAsUrl(path);
+    doc.dispose();
+}
+
+void openCopy(const QString& sample, const QString& path)
+{
+    core::state().MainDatabase.reset();
+    QFile::remove(path);
+    QFile::copy(sample, path);
+    core::state().MainDatabase = jet::Database::open(path);
+}
+
+// The import as the window runs it: the Calc reading, the check pass and
+// the import pass.
+double importRun(const QString& workbook)
+{
+    const auto start = Clock::now();
+    importer::DirectoryImport import;
+    import.kind = core::Students;
+    import.layout = importer::importLayout(core::Students);
+    import.targets = importer::targetFields(core::TableNames(core::Students), import.layout);
+    office::WorkbookReader reader = office::WorkbookReader::open(workbook);
+    const office::SheetTexts sheet = reader.read(0, office::WorkbookReader::Reading::CalcText);
+    reader.close();
+    const importer::SheetRead read = importer::readImportSheet(
+        sheet, importer::captionsOf(import.layout), importer::cutSizes(import.layout, import.targets),
+        importer::ReadingPath::Calc);
+    QList<QStringList> rows;
+    QList<int> numbers;
+    for (const importer::SheetRow& r : read.rows) {
+        rows << r.cells;
+        numbers << r.sheetRow;
+    }
+    const importer::CheckOutcome check = importer::checkDirectoryRows(import, rows, numbers);
+    const importer::ImportOutcome done = importer::importDirectoryRows(import, rows, numbers);
+    const double t = seconds(start);
+    if (check.count != kRows || !done.ok || done.count != kRows)
+        std::fprintf(stderr, "unexpected counts: %ld %ld\n", check.count, done.count);
+    return t;
+}
+
+// The same cells read in ranges, and one bare bound INSERT per row.
+double baselineRun(const QString& workbook)
+{
+    const auto start = Clock::now();
+    office::WorkbookReader reader = office::WorkbookReader::open(workbook);
+    const office::SheetTexts sheet = reader.read(0, office::WorkbookReader::Reading::CalcText);
+    reader.close();
+    jet::Database& db = core::db();
+    jet::Transaction transaction(db);
+    for (int r = 2; r <= sheet.rowCount(); ++r)
+        db.execute(QStringLiteral("INSERT INTO SPSTUD (IDG, FAM, IM, OTCH, REGNOMMED, MEMO) VALUES (?, ?, ?, ?, ?, ?)"),
+                   {1, sheet.cell(r, 2), sheet.cell(r, 3), sheet.cell(r, 4), sheet.cell(r, 5), sheet.cell(r, 6)});
+    transaction.commit();
+    return seconds(start);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir home;
+    qputenv("KALVETA_HOME", home.path().toUtf8());
+    qputenv("KALVETA_HEADLESS_OFFICE", "1");
+    office::Office& o = office::Office::instance();
+    o.setDataFolder(home.path());
+    o.setHeadless(true);
+    const QString sample = home.filePath(QStringLiteral("sample.db"));
+    const QString db = home.filePath(QStringLiteral("run.db"));
+    const QString workbook = home.filePath(QStringLiteral("студенты.ods"));
+    try {
+        if (!newdb::CreateNewDatabase(sample, true))
+            return 2;
+        for (const char* g : {"Б 31", "З 41"})
+            core::db().execute(QStringLiteral("INSERT INTO SPGRUP (NAIM) VALUES (?)"), {QString::fromUtf8(g)});
+        core::state().MainDatabase.reset();
+        o.ensureRunning();
+        writeWorkbook(workbook);
+
+        openCopy(sample, db);
+        baselineRun(workbook);  // warm-up: the first load of an office is slower
+        double import = 1e9, baseline = 1e9;
+        for (int i = 0; i < kRuns; ++i) {
+            openCopy(sample, db);
+            import = std::min(import, importRun(workbook));
+            openCopy(sample, db);
+            baseline = std::min(baseline, baselineRun(workbook));
+        }
+        core::state().MainDatabase.reset();
+        std::printf("rows: %d x %d\n", kRows, kColumns);
+        std::printf("import (read, check, import): %.1f ms\n", import * 1000);
+        std::printf("read in ranges + bare INSERTs: %.1f ms\n", baseline * 1000);
+        std::printf("import/read+insert ratio: %.2f\n", import / baseline);
+        o.shutdown();
+        return import / baseline <= 5.0 ? 0 : 1;
+    } catch (const office::Error& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        o.shutdown();
+        return 2;
+    } catch (const jet::Error& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        o.shutdown();
+        return 2;
+    }
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The selection of a registry book and its queries, in SQLite with every
+// value bound: which persons a book lists for a group (or all groups) and a
+// filter, the ordered grade lines from which the grade columns are built, the
+// person list used when nobody of the selection has a grade line, and each
+// listed person's document data.
+#include "books/BookFilter.h"
+
+#include <QString>
+#include <QVariantList>
+
+namespace jet {
+class Database;
+}
+
+namespace books {
+
+// A WHERE clause (without the word) with its values, in order.
+struct SqlCondition {
+    QString text;
+    QVariantList params;
+};
+
+// The persons of a book. `grades` is the full selection of the grade-line
+// query (it may name SPPRED); `persons` leaves out what only grade lines have,
+// and is what the person list, the document data and the filter probes use.
+struct BookSelection {
+    SqlCondition grades;
+    SqlCondition persons;
+};
+
+// Builds the selection of book `med` for group `groupId` (0: all groups) with
+// the bounds of `filter`. A number range compares the digits of the book's
+// registration number as a whole number; a date range the group's issue date
+// (the certificate date in book 1).
+BookSelection bookSelection(int med, qlonglong groupId, const BookFilterSet& filter);
+
+// A query with its values.
+struct BookSql {
+    QString sql;
+    QVariantList params;
+    bool isEmpty() const { return sql.isEmpty(); }
+};
+
+// The grade lines of the selected persons for the book's document kind: ID,
+// HEADING ("<discipline> (<hours>)") and GRADE, ordered by surname, first
+// name, patronymic and person, then as the person's grade list runs. Empty
+// for book 1, which has no grade columns.
+BookSql gradeLinesQuery(int med, const BookSelection& selection);
+// The selected persons (field ID) in the book's order.
+BookSql personListQuery(const BookSelection& selection);
+// The document data of every selected person, one row per person with the
+// key in field ID; empty for the books without document data (3 and 4).
+BookSql documentDataQuery(int med, const BookSelection& selection);
+// True when the selection lists at least one person (a query that fails
+// finds none).
+bool selectionHasPersons(const BookSelection& selection);
+
+} // namespace books

@@ -1,0 +1,260 @@
+#include "import/DirectoryRows.h"
+
+#include "core/AppState.h"
+#include "core/DataAccess.h"
+#include "core/DirectoryMetadata.h"
+#include "import/ImportTexts.h"
+
+#include <memory>
+
+namespace importer {
+namespace {
+
+// The education levels of medical specialties.
+struct LevelWord {
+    const char* word;
+    int level;
+};
+constexpr LevelWord kLevels[] = {{"ВПО", 1}, {"СПО", 2}};
+constexpr const char* kLevelCaption = "Образование";
+
+// Words that a Boolean target reads as true or false; anything else is false.
+constexpr const char* kTrueWords[] = {"МУЖСКОЙ", "ДА", "1", "TRUE", "ЗАГОЛОВОК РАЗДЕЛА",
+                                      "ЗАГОЛОВОК РАЗДЕЛА (БҐЛІМ ТАЌЫРЫП)"};
+
+QString txt(const char* text) { return QString::fromUtf8(text); }
+
+bool isTrueWord(const QString& value)
+{
+    const QString upper = value.toUpper();
+    for (const char* w : kTrueWords)
+        if (upper == txt(w))
+            return true;
+    return false;
+}
+
+// Why a row fails; `problem` is set when the user is told about it.
+struct RowResult {
+    bool valid = true;
+    QString problem;
+};
+
+class RowWriter {
+public:
+    explicit RowWriter(const DirectoryImport& import) : import_(import), table_(core::TableNames(import.kind))
+    {
+        rs_ = core::db().openRecordset(QStringLiteral("SELECT * FROM %1 WHERE 1=0").arg(table_), jet::dbOpenDynaset);
+    }
+    ~RowWriter() { core::CloseRecordset(rs_); }
+
+    // Starts a new record and fills it from the row; the record stays open
+    // for save() or cancel().
+    RowResult prepare(const QStringList& cells)
+    {
+        RowResult result;
+        rs_->addNew();
+        for (int k = 0; k < import_.layout.size(); ++k) {
+            const ImportColumn& col = import_.layout.at(k);
+            const QString value = cells.value(k).trimmed();
+            if (value.isEmpty()) {
+                if (col.check == Required || col.check == RequiredUnique)
+                    result.valid = false;
+                continue;
+            }
+            if (!col.lookupField.isEmpty()) {
+                const QVariant key = lookUp(col, value);
+                if (jet::isNull(key) || key.toString().isEmpty()) {
+                    // A name the look-up table lacks is never stored as key 0.
+                    fail(result, QString::fromUtf8(text::kUnknownValue).arg(value, col.caption));
+                    continue;
+                }
+                write(result, k, col, key, value);
+            } else if (!col.target.isEmpty()) {
+                writeConverted(result, k, col, value);
+            }
+            if (col.check == RequiredUnique && result.valid && existsInTable(k, value))
+                result.valid = false;
+        }
+        return result;
+    }
+
+    void save() { rs_->update(); }
+    void cancel() { rs_->cancelUpdate(); }
+
+private:
+    static void fail(RowResult& r, const QString& problem)
+    {
+        if (r.valid || r.problem.isEmpty())
+            r.problem = problem;
+        r.valid = false;
+    }
+
+    bool isField(int k) const { return k < import_.targets.size() && import_.targets.at(k).type != 0; }
+
+    QVariant lookUp(const ImportColumn& col, const QString& value) const
+    {
+        const QString key = core::KeyFieldOfTable(col.lookupTable);
+        return core::LookupFieldValue(QStringLiteral("SELECT %1 FROM %2 WHERE upper(%2.%3)=upper(?)")
+                                          .arg(key, col.lookupTable, col.lookupField),
+                                      key, {value});
+    }
+
+    void write(RowResult& result, int k, const ImportColumn& col, const QVariant& v, const QString& shown)
+    {
+        if (!isField(k))
+            return;  // a target the table lacks is read and shown, never stored
+        try {
+            rs_->setValue(col.target, v);
+        } catch (const jet::Error&) {
+            fail(result, QString::fromUtf8(text::kWrongValue).arg(shown, col.caption));
+        }
+    }
+
+    void writeConverted(RowResult& result, int k, const ImportColumn& col, const QString& value)
+    {
+        const int type = isField(k) ? import_.targets.at(k).type : 0;
+        if (type == jet::dbBoolean) {
+            write(result, k, col, QVariant(isTrueWord(value)), value);
+        } else if (import_.kind == core::MedicalSpecialties && k == 1 && col.caption == txt(kLevelCaption)) {
+            const QString upper = value.toUpper();
+            for (const LevelWord& l : kLevels)
+                if (upper == txt(l.word))
+                    write(result, k, col, QVariant(l.level), value);
+        } else {
+            write(result, k, col, QVariant(value), value);
+        }
+    }
+
+    bool existsInTable(int k, const QString& value) const
+    {
+        const ImportColumn& col = import_.layout.at(k);
+        const bool text = isField(k) && import_.targets.at(k).type >= jet::dbText;
+        const QString sql = text ? QStringLiteral("SELECT 1 FROM %1 WHERE upper(%2)=upper(?) LIMIT 1")
+                                 : QStringLiteral("SELECT 1 FROM %1 WHERE %2=? LIMIT 1");
+        try {
+            return !jet::isNull(core::db().scalar(sql.arg(table_, col.target), {value}));
+        } catch (const jet::Error&) {
+            return false;
+        }
+    }
+
+    const DirectoryImport& import_;
+    QString table_;
+    std::unique_ptr<jet::Recordset> rs_;
+};
+
+QString namedProblem(int rowNumber, const QString& problem)
+{
+    return QString::fromUtf8(text::kProblemRow).arg(rowNumber) + problem;
+}
+
+// Whether two rows repeat each other in a unique column (texts as they
+// stand, letter case included).
+bool repeats(const ImportLayout& layout, const QStringList& a, const QStringList& b)
+{
+    for (int k = 0; k < layout.size(); ++k)
+        if (layout.at(k).check == RequiredUnique && a.value(k) == b.value(k))
+            return true;
+    return false;
+}
+
+} // namespace
+
+QList<TargetField> targetFields(const QString& table, const ImportLayout& layout)
+{
+    QList<TargetField> out;
+    jet::TableDef def;
+    try {
+        def = core::db().tableDef(table);
+    } catch (const jet::Error&) {
+    }
+    for (const ImportColumn& c : layout) {
+        TargetField t;
+        if (const jet::FieldDef* f = c.target.isEmpty() ? nullptr : def.field(c.target)) {
+            t.type = f->type;
+            t.size = f->size;
+        }
+        out << t;
+    }
+    return out;
+}
+
+QList<int> cutSizes(const ImportLayout& layout, const QList<TargetField>& targets)
+{
+    QList<int> out;
+    for (int k = 0; k < layout.size(); ++k) {
+        const TargetField t = targets.value(k);
+        out << (t.type == jet::dbText && !layout.at(k).target.isEmpty() ? t.size : 0);
+    }
+    return out;
+}
+
+CheckOutcome checkDirectoryRows(const DirectoryImport& import, const QList<QStringList>& rows,
+                                const QList<int>& rowNumbers)
+{
+    CheckOutcome out;
+    QList<bool> marked(rows.size(), false);
+    {
+        RowWriter writer(import);
+        for (int i = 0; i < rows.size(); ++i) {
+            const RowResult r = writer.prepare(rows.at(i));
+            writer.cancel();
+            if (r.valid) {
+                ++out.count;
+            } else {
+                marked[i] = true;
+                if (!r.problem.isEmpty())
+                    out.problems << namedProblem(rowNumbers.value(i), r.problem);
+            }
+        }
+    }
+    // Rows that repeat an earlier row of the list in a unique column: the
+    // earlier row stays.
+    for (int i = 0; i < rows.size(); ++i) {
+        if (marked.at(i))
+            continue;
+        for (int j = i + 1; j < rows.size(); ++j)
+            if (!marked.at(j) && repeats(import.layout, rows.at(i), rows.at(j))) {
+                marked[j] = true;
+                --out.count;
+            }
+    }
+    for (int i = 0; i < rows.size(); ++i)
+        if (marked.at(i))
+            out.removed << i;
+    return out;
+}
+
+ImportOutcome importDirectoryRows(const DirectoryImport& import, const QList<QStringList>& rows,
+                                  const QList<int>& rowNumbers)
+{
+    ImportOutcome out;
+    jet::Database& db = core::db();
+    int current = 0;
+    try {
+        jet::Transaction transaction(db);
+        {
+            RowWriter writer(import);
+            for (int i = 0; i < rows.size(); ++i) {
+                current = i;
+                const RowResult r = writer.prepare(rows.at(i));
+                if (!r.valid) {
+                    writer.cancel();
+                    continue;
+                }
+                writer.save();
+                ++out.count;
+            }
+        }
+        transaction.commit();
+    } catch (const jet::Error& e) {
+        out.ok = false;
+        out.count = 0;
+        out.error = QString::fromUtf8(text::kImportFailed)
+                        .arg(rowNumbers.value(current))
+                        .arg(QStringLiteral("%1 %2").arg(e.number()).arg(e.description()));
+    }
+    return out;
+}
+
+} // namespace importer

@@ -1,0 +1,82 @@
+#pragma once
+// A text document made from a document template and filled: placeholders
+// in square brackets replaced wherever they stand (body text, tables, text
+// frames and text boxes), a table row repeated once per line of data,
+// pictures removed by name, the result stored under a new name in the
+// office's own format or as Word 97, and shown to the user.
+//
+// The document is hidden until show(); a document that was never shown is
+// closed when the last copy of the object goes. Failures throw office::Error.
+#include "platform/office/OfficeError.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace office {
+
+class TemplateDocument {
+public:
+    // Placeholder -> value. Placeholders are compared exactly.
+    using Values = QList<QPair<QString, QString>>;
+
+    TemplateDocument() = default;
+
+    // A new untitled document from the template file (hidden). Starts the
+    // office when it does not run. NotStarted, CannotLoad.
+    static TemplateDocument fromTemplate(const QString& path);
+    // Opens a document file read-only and hidden, to look at what it holds.
+    static TemplateDocument openReadOnly(const QString& path);
+    // Opens the file itself (a template stays a template) in an office
+    // window for the user to edit; the document is left open there.
+    static void openForEditing(const QString& path);
+
+    bool isOpen() const;
+
+    // Every text in square brackets, in the order of the document's
+    // search (body and tables, then frames), each once.
+    QStringList placeholders() const;
+
+    // Replaces every occurrence of each placeholder by its value; line
+    // breaks in a value become paragraph breaks.
+    void replace(const Values& values);
+
+    // Finds the table row with a cell that holds `marker` and repeats it
+    // once per entry of `rows`: each copy has the placeholders of the row
+    // replaced by the entry's values. No entries remove the row. False when
+    // no table row holds the marker.
+    bool repeatTableRow(const QString& marker, const QList<Values>& rows);
+
+    // Names of the pictures of the document. The office's Word 97 export
+    // does not keep them: a stored .doc names its pictures Image1, ...
+    QStringList pictureNames() const;
+    // Removes every picture or drawing object whose name starts with
+    // `prefix`; returns how many were removed.
+    int removePictures(const QString& prefix);
+
+    // The text of the body, the tables, the text frames and text boxes,
+    // one piece per line.
+    QString allText() const;
+
+    // Stores the document under `path` in the format of its extension:
+    // .odt, .ott, .doc or .dot. An existing file is not overwritten.
+    // CannotStore.
+    void storeAs(const QString& path);
+
+    // Shows the document in an office window and brings it to the front
+    // (a headless office only keeps it open); it stays open after this
+    // object goes.
+    void show();
+    // Closes without saving.
+    void close();
+
+    struct Impl;
+
+private:
+    std::shared_ptr<Impl> d_;
+};
+
+} // namespace office

@@ -1,0 +1,154 @@
+#include "printing/DocumentFill.h"
+
+#include "core/AppState.h"
+#include "platform/office/OOo.h"
+#include "platform/office/TemplateDocument.h"
+#include "platform/ui/Messages.h"
+#include "printing/Placeholders.h"
+#include "printing/PrintJob.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace printing {
+
+namespace {
+
+void report(const QString& text, int icon)
+{
+    ui::setStatusText(QStringLiteral("Готово."));
+    ui::msgBox(text, icon);
+}
+
+} // namespace
+
+QString TemplatePath(const QString& templateName)
+{
+    if (templateName.contains(QLatin1Char(':')) || QDir::isAbsolutePath(templateName)
+        || templateName.contains(QLatin1Char('/')) || templateName.contains(QLatin1Char('\\')))
+        return templateName;
+    return QDir(templatesFolder()).filePath(templateName);
+}
+
+QString DocumentFileName(const QString& folder, const QString& caption, const QString& surnameAndInitials,
+                         const QString& extension)
+{
+    // Blanks and dots at the end would vanish from the name on some disks.
+    QString base = safeFileName(caption + QLatin1Char(' ') + surnameAndInitials).simplified();
+    while (base.endsWith(QLatin1Char('.')) || base.endsWith(QLatin1Char(' ')))
+        base.chop(1);
+    if (base.isEmpty())
+        base = QStringLiteral("Документ");
+    return firstFreeName(folder, base, extension);
+}
+
+PrintOutcome PrintVkladish(const PrintRequest& request)
+{
+    PrintOutcome outcome;
+    const core::AppState& s = core::state();
+
+    const QString templatePath = TemplatePath(request.templateName);
+    if (request.templateName.trimmed().isEmpty() || !QFileInfo(templatePath).isFile()) {
+        ui::setStatusText(QStringLiteral("Нет такого файла."));
+        ui::msgBox(QStringLiteral("Файл шаблона не найден: ") + templatePath, ui::Exclamation);
+        return outcome;
+    }
+
+    ui::setStatusText(QStringLiteral("Чтение данных для документа..."));
+    const DocumentData data = LoadDocumentData(request.id, request.blankKind, request.docKind);
+    if (!data.found) {
+        report(QStringLiteral("Запись для печати документа не найдена в базе данных."), ui::Exclamation);
+        return outcome;
+    }
+
+    ui::setStatusText(QStringLiteral("Открытие шаблона..."));
+    office::TemplateDocument doc;
+    try {
+        doc = office::TemplateDocument::fromTemplate(templatePath);
+    } catch (const office::Error& e) {
+        if (e.kind() == office::ErrorKind::NotStarted)
+            report(office::OOoNotStartedReport(QStringLiteral("Writer"), e), ui::Exclamation);
+        else
+            report(QStringLiteral("Не удалось открыть шаблон ") + templatePath + QStringLiteral(". Ошибка: ")
+                       + e.numberAndDescription(),
+                   ui::Exclamation);
+        return outcome;
+    }
+
+    const QString folder = QDir(s.AppPath).filePath(QString::fromUtf8(core::kDocumentsFolderName));
+    QString path;
+    try {
+        ui::setStatusText(QStringLiteral("Заполнение документа..."));
+        office::TemplateDocument::Values values;
+        office::TemplateDocument::Values gradeTokens;  // as the template spells them
+        QString gradeMarker;
+        for (const QString& token : doc.placeholders()) {
+            const Placeholder* p = FindPlaceholder(token);
+            if (!p) {
+                outcome.unknownPlaceholders << token;
+            } else if (p->source == PlaceholderSource::GradeLine) {
+                gradeTokens.append({token, QString::fromUtf8(p->token)});
+                if (p->form == PlaceholderForm::Discipline)
+                    gradeMarker = token;
+            } else {
+                values.append({token, PlaceholderValue(*p, data)});
+            }
+        }
+        if (!gradeMarker.isEmpty()) {
+            QList<office::TemplateDocument::Values> rows;
+            for (const GradeLine& line : data.grades) {
+                office::TemplateDocument::Values row;
+                for (const auto& [token, canonical] : gradeTokens)
+                    row.append({token, GradeLineValue(*FindPlaceholder(canonical), line)});
+                rows << row;
+            }
+            doc.repeatTableRow(gradeMarker, rows);
+        }
+        // Grade placeholders outside the grades row have no line to show.
+        for (const auto& [token, canonical] : gradeTokens)
+            values.append({token, QString()});
+        doc.replace(values);
+
+        if (!request.keepBackground)
+            doc.removePictures(QString::fromUtf8(kBackgroundPicturePrefix));
+
+        ui::setStatusText(QStringLiteral("Сохранение документа..."));
+        QDir().mkpath(folder);
+        const QString extension = QLatin1String(s.OfficeIsOOo ? ".odt" : ".doc");
+        path = QDir(folder).filePath(
+            DocumentFileName(folder, request.optionCaption, SurnameAndInitials(data.person), extension));
+        doc.storeAs(path);
+    } catch (const office::Error& e) {
+        doc.close();
+        if (e.kind() == office::ErrorKind::CannotStore)
+            report(QStringLiteral("Не удалось сохранить документ ") + path + QStringLiteral(". Ошибка: ")
+                       + e.numberAndDescription(),
+                   ui::Critical);
+        else
+            report(QStringLiteral("Не удалось заполнить документ по шаблону ") + templatePath
+                       + QStringLiteral(". Ошибка: ") + e.numberAndDescription(),
+                   ui::Critical);
+        return outcome;
+    }
+    outcome.saved = true;
+    outcome.documentPath = path;
+
+    try {
+        doc.show();
+    } catch (const office::Error& e) {
+        ui::msgBox(QStringLiteral("Документ сохранен в файле ") + path
+                       + QStringLiteral(", но показать его не удалось. Ошибка: ") + e.numberAndDescription(),
+                   ui::Exclamation);
+    }
+    ui::setStatusText(QStringLiteral("Документ сохранен: ") + QFileInfo(path).fileName());
+
+    if (!outcome.unknownPlaceholders.isEmpty())
+        ui::msgBox(QStringLiteral("В шаблоне есть поля, которые программа не знает: ")
+                       + outcome.unknownPlaceholders.join(QStringLiteral(", "))
+                       + QStringLiteral(". Они оставлены в документе без изменений; поправьте их в документе "
+                                        "или в шаблоне."),
+                   ui::Exclamation);
+    return outcome;
+}
+
+} // namespace printing

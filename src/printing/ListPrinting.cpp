@@ -1,0 +1,559 @@
+#include "printing/ListPrinting.h"
+
+#include "core/AppState.h"
+#include "core/ChildWindows.h"
+#include "core/ListView.h"
+#include "core/TextHelpers.h"
+#include "platform/office/OOo.h"
+#include "platform/office/Office.h"
+#include "platform/ui/Messages.h"
+#include "printing/frmUrDial.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cmath>
+
+namespace printing {
+
+using namespace office;
+
+const PrintTexts kListTexts{
+    "Идет создание печатной формы справочника...",
+    "Идет заполнение печатной формы справочника...",
+    "Идет сохранение печатной формы справочника...",
+    "Печатная форма справочника выполнена.",
+    "Печатная форма справочника выполнена и сохранена.",
+    "Печатная форма справочника выполнена и сохранена в файле ",
+    "Печатная форма справочника выполнена, но не сохранена в файле.",
+    "Печатная форма справочника выполнена, но не сохранена.",
+    "Печатная форма справочника выполнена, но не сохранена в файле: ",
+    "Печатная форма выполнена, но не сохранена.",
+};
+
+namespace {
+
+constexpr const char* kNumberCaption = "№ п.п";
+constexpr const char* kStudentPrefix = "Студент: ";
+constexpr const char* kListFilePrefix = "Справочник ";
+constexpr const char* kOwnTemplateSuffix = " (шаблон)";
+constexpr const char* kGenericTemplate = "Справочники (шаблон)";
+constexpr double kTitleFontSize = 14;
+// Calc takes widths in hundredths of a millimetre: 5.5 characters are 10 mm.
+constexpr double kCharactersPer10Mm = 5.5;
+
+QString text(const char* s)
+{
+    return QString::fromUtf8(s);
+}
+
+void status(const char* s)
+{
+    ui::setStatusText(text(s));
+}
+
+void activateMainWindow()
+{
+    if (core::shellServices().activateMainWindow)
+        core::shellServices().activateMainWindow();
+}
+
+HAlign excelAlignment(int code)
+{
+    switch (code) {
+    case core::AlignLeft: return HAlign::Left;
+    case core::AlignRight: return HAlign::Right;
+    case core::AlignCenter: return HAlign::Center;
+    default: return HAlign::General;
+    }
+}
+
+int calcJustify(int code)
+{
+    switch (code) {
+    case core::AlignLeft: return JustifyLeft;
+    case core::AlignRight: return JustifyRight;
+    case core::AlignCenter: return JustifyCenter;
+    default: return -1;
+    }
+}
+
+QString headerText(const ListPrintJob& job, int c)
+{
+    return c == 0 ? text(kNumberCaption) : job.captions.value(c);
+}
+
+QString studentLine(const ListPrintJob& job)
+{
+    return text(kStudentPrefix) + job.studentName;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Names
+
+QString ownTemplatePath(const QString& pluralName, const QString& extension)
+{
+    return QDir(templatesFolder())
+        .filePath(text(kListFilePrefix) + pluralName + text(kOwnTemplateSuffix) + extension);
+}
+
+QString genericTemplatePath(const QString& extension)
+{
+    return QDir(templatesFolder()).filePath(text(kGenericTemplate) + extension);
+}
+
+QString listFileBase(const QString& pluralName)
+{
+    return safeFileName(text(kListFilePrefix) + pluralName);
+}
+
+int calcColumnWidth(double printWidth)
+{
+    return int(std::lround(printWidth / kCharactersPer10Mm * 1000));
+}
+
+QList<int> printedColumns(const QList<bool>& flags)
+{
+    QList<int> at;
+    int next = 1;
+    for (bool f : flags)
+        at << (f ? next++ : 0);
+    return at;
+}
+
+// ---------------------------------------------------------------------------
+// Excel steps
+
+Workbook excelAddWorkbook(Application& excel, const QStringList& templates, int* templateUsed)
+{
+    for (int i = 0; i < templates.size(); ++i) {
+        if (!QFileInfo(templates[i]).isFile())
+            continue;
+        try {
+            Workbook book = excel.addWorkbook(templates[i]);
+            *templateUsed = i;
+            return book;
+        } catch (const office::Error&) {
+            // A template that does not load: the next one, or a blank workbook.
+        }
+    }
+    *templateUsed = -1;
+    return excel.addWorkbook();
+}
+
+void excelWriteHeaderCell(Worksheet& sheet, int column, const QString& caption)
+{
+    step([&] {
+        Range cell = sheet.cells(4, column);
+        cell.setValue(caption);
+        cell.setBold(true);
+        cell.setWrapText(true);
+        cell.setHorizontalAlignment(HAlign::Center);
+    });
+}
+
+void excelFormatLines(Worksheet& sheet, const ListPrintJob& job, int lines, const QList<bool>& flags, bool align)
+{
+    if (lines <= 0)
+        return;
+    const QList<int> at = printedColumns(flags);
+    for (int c = 0; c < at.size(); ++c) {
+        if (at[c] == 0)
+            continue;
+        step([&] {
+            Range block = sheet.range(sheet.cells(5, at[c]), sheet.cells(lines + 4, at[c]));
+            block.setWrapText(true);
+            const HAlign a = c > 0 && c < job.alignments.size() ? excelAlignment(job.alignments[c]) : HAlign::General;
+            if (align && a != HAlign::General)
+                block.setHorizontalAlignment(a);
+        });
+    }
+    // Sent before the texts: the office lays out the empty cells only.
+    step([&] { sheet.flush(); });
+}
+
+int excelWriteRows(Worksheet& sheet, const ListPrintJob& job, const QList<int>& rows, const QList<bool>& flags)
+{
+    const QList<int> at = printedColumns(flags);
+    int r = 0;
+    for (int index : rows) {
+        ++r;
+        const QStringList& row = job.rows[index];
+        if (at.value(0) > 0)
+            step([&] { sheet.cells(r + 4, at[0]).setValue(r); });
+        for (int c = 1; c < at.size(); ++c)
+            if (at[c] > 0)
+                step([&] { sheet.cells(r + 4, at[c]).setValue(excelCellText(row.value(c))); });
+    }
+    return r;
+}
+
+int excelRemoveColumns(Worksheet& sheet, const QList<bool>& flags)
+{
+    int removed = 0;
+    for (int c = 0; c < flags.size(); ++c) {
+        if (flags[c])
+            continue;
+        step([&] { sheet.columns(c + 1 - removed).deleteColumns(); });
+        ++removed;
+    }
+    return int(flags.size()) - removed;
+}
+
+void excelMergeRow(Worksheet& sheet, int row, int last)
+{
+    step([&] {
+        Range block = sheet.range(sheet.cells(row, 1), sheet.cells(row, last));
+        block.merge();
+        block.setHorizontalAlignment(HAlign::Center);
+    });
+}
+
+void excelDrawBorders(Application& excel, Worksheet& sheet, int lines, int last)
+{
+    if (lines > 0)
+        step([&] {
+            sheet.range(sheet.cells(5, 1), sheet.cells(lines + 4, last)).select();
+            ExcelDrawTableBorders(excel, false);
+        });
+    step([&] {
+        sheet.range(sheet.cells(4, 1), sheet.cells(4, last)).select();
+        ExcelDrawTableBorders(excel, false);
+    });
+    step([&] { sheet.cells(1, 1).select(); });
+}
+
+namespace {
+
+// The end of a print: the workbook shown to the user and left open; under a
+// headless office nobody could see it, so it is closed.
+void showOrClose(Application& excel, Workbook& book)
+{
+    if (Office::instance().headless()) {
+        step([&] { book.close(false); });
+        return;
+    }
+    step([&] {
+        excel.setVisible(true);
+        book.activate();
+    });
+}
+
+void showOrClose(CalcDocument& document)
+{
+    if (Office::instance().headless()) {
+        step([&] { document.dispose(); });
+        return;
+    }
+    step([&] {
+        document.setVisible(true);
+        document.activate();
+    });
+}
+
+QString savedMessage(const PrintTexts& texts, const QString& name)
+{
+    return text(texts.savedMessage) + QLatin1Char('"') + name + QStringLiteral("\".");
+}
+
+} // namespace
+
+QString excelSaveAndShow(Application& excel, Workbook& book, const QString& base, const PrintTexts& texts)
+{
+    status(texts.saving);
+    const QString folder = documentsFolder();
+    const QString name = firstFreeName(folder, base, QStringLiteral(".xls"));
+    const QString path = QDir(folder).filePath(name);
+    try {
+        book.saveAs(path);
+    } catch (const office::Error&) {
+        activateMainWindow();
+        ui::msgBox(text(texts.notSavedExcel), ui::Information);
+        status(texts.notSavedExcelStatus);
+        showOrClose(excel, book);
+        return {};
+    }
+    activateMainWindow();
+    status(texts.doneExcel);
+    ui::msgBox(savedMessage(texts, name), ui::Information);
+    showOrClose(excel, book);
+    return path;
+}
+
+// ---------------------------------------------------------------------------
+// Calc steps
+
+CalcDocument calcLoadDocument(const QStringList& templates, int* templateUsed)
+{
+    Office::instance().ensureRunning();
+    for (int i = 0; i < templates.size(); ++i) {
+        if (!QFileInfo(templates[i]).isFile())
+            continue;
+        try {
+            CalcDocument document = CalcDocument::load(ConvertToURL(templates[i]));
+            *templateUsed = i;
+            return document;
+        } catch (const office::Error& e) {
+            if (e.kind() == ErrorKind::NotStarted)
+                throw;
+            // A template that does not load: the next one, or a new document.
+        }
+    }
+    *templateUsed = -1;
+    return CalcDocument::createNew();
+}
+
+void calcFormatLines(CalcSheet& sheet, const ListPrintJob& job, int lines, const QList<bool>& flags)
+{
+    if (lines <= 0)
+        return;
+    const QList<int> at = printedColumns(flags);
+    for (int c = 1; c < at.size(); ++c) {
+        const int justify = c < job.alignments.size() ? calcJustify(job.alignments[c]) : -1;
+        if (at[c] > 0 && justify >= 0)
+            step([&] { sheet.cellRange(at[c] - 1, 4, at[c] - 1, lines + 3).setHoriJustify(justify); });
+    }
+    step([&] { sheet.flush(); });
+}
+
+int calcWriteRows(CalcSheet& sheet, const ListPrintJob& job, const QList<int>& rows, const QList<bool>& flags)
+{
+    const QList<int> at = printedColumns(flags);
+    int r = 0;
+    for (int index : rows) {
+        ++r;
+        const QStringList& row = job.rows[index];
+        if (at.value(0) > 0)
+            SetCellValue(r + 4, at[0], sheet, QString::number(r), 1);
+        for (int c = 1; c < at.size(); ++c)
+            if (at[c] > 0)
+                SetCellValue(r + 4, at[c], sheet, oneLine(row.value(c)), 0);
+    }
+    return r;
+}
+
+int calcRemoveColumns(CalcSheet& sheet, const QList<bool>& flags)
+{
+    int removed = 0;
+    for (int c = 0; c < flags.size(); ++c) {
+        if (flags[c])
+            continue;
+        step([&] { sheet.removeColumns(c - removed, 1); });
+        ++removed;
+    }
+    return int(flags.size()) - removed;
+}
+
+void calcMergeRow(CalcSheet& sheet, int row, int last)
+{
+    step([&] {
+        CalcRange block = sheet.cellRange(0, row - 1, last - 1, row - 1);
+        block.merge(true);
+        block.setHoriJustify(JustifyCenter);
+    });
+}
+
+void calcDrawBorders(CalcSheet& sheet, int lines, int last)
+{
+    if (lines > 0)
+        step([&] { SetRangeBorders(5, 1, lines + 4, last, sheet, true, true); });
+    step([&] { SetRangeBorders(4, 1, 4, last, sheet, true, true); });
+}
+
+QString calcStoreAndShow(CalcDocument& document, const QString& base, const PrintTexts& texts)
+{
+    status(texts.saving);
+    const QString folder = documentsFolder();
+    const QString name = firstFreeName(folder, base, QStringLiteral(".ods"));
+    const QString path = QDir(folder).filePath(name);
+    try {
+        document.storeAsUrl(ConvertToURL(path));
+    } catch (const office::Error& e) {
+        activateMainWindow();
+        ui::msgBox(text(texts.notSavedCalc) + name + QStringLiteral(". Ошибка: ") + e.numberAndDescription(),
+                   ui::Information);
+        status(texts.notSavedCalcStatus);
+        showOrClose(document);
+        return {};
+    }
+    activateMainWindow();
+    status(texts.doneCalc);
+    ui::msgBox(savedMessage(texts, name), ui::Information);
+    showOrClose(document);
+    return path;
+}
+
+// ---------------------------------------------------------------------------
+// Directory lists
+
+void printDirectoryList(const ListPrintJob& job, OfficePath path)
+{
+    auto& s = core::state();
+    QVariantList captions;
+    for (const QString& c : job.captions)
+        captions << c;
+    if (!showColumnChooser(captions, listMaskKey(job.kind))) {
+        ui::setStatusText(text(kStatusNotCreated));
+        return;
+    }
+    const int n = job.lastColumn();
+    s.PrintColumnMask = paddedMask(s.PrintColumnMask, n);
+    const QList<bool> flags = columnFlags(s.PrintColumnMask, n);
+    if (path == OfficePath::Calc)
+        printListCalc(job, flags);
+    else
+        printListExcel(job, flags);
+}
+
+QString printListExcel(const ListPrintJob& job, const QList<bool>& flags)
+{
+    const PrintTexts& texts = kListTexts;
+    const int n = job.lastColumn();
+    status(texts.creating);
+    const QList<int> rows = rowsToPrint(job.selected);
+
+    Application excel;
+    Workbook book;
+    int templateUsed = -1;
+    try {
+        excel = Application::attach();
+        excel.setVisible(false);
+        book = excelAddWorkbook(excel, {ownTemplatePath(job.pluralName, QStringLiteral(".xlt")),
+                                        genericTemplatePath(QStringLiteral(".xlt"))},
+                                &templateUsed);
+    } catch (const office::Error& e) {
+        ui::msgBox(e.description() + QLatin1Char(' ') + QString::number(e.number()), ui::Information);
+        return {};
+    }
+    const bool own = templateUsed == 0;
+
+    Worksheet sheet;
+    try {
+        sheet = book.activeSheet();
+    } catch (const office::Error& e) {
+        // Nothing can be written: the half-made workbook is not left behind.
+        step([&] { book.close(false); });
+        ui::msgBox(e.description() + QLatin1Char(' ') + QString::number(e.number()), ui::Information);
+        return {};
+    }
+    // A name the office refuses keeps the sheet's own name.
+    step([&] { sheet.setName(core::Left31(core::SheetSafeName(job.pluralName))); });
+
+    status(texts.filling);
+    // The unticked columns go first, so that every later step writes the
+    // sheet as it ends up: column at[c] holds list column c.
+    const int last = excelRemoveColumns(sheet, flags);
+    const QList<int> at = printedColumns(flags);
+    if (!own)
+        for (int c = 0; c <= n; ++c)
+            if (at[c] > 0 && c < job.printWidths.size())
+                step([&] { sheet.columns(at[c]).setColumnWidth(job.printWidths[c]); });
+    excelFormatLines(sheet, job, int(rows.size()), flags, !own);
+    excelDrawBorders(excel, sheet, int(rows.size()), last);
+    step([&] { sheet.flush(); });
+    if (!own)
+        for (int c = 0; c <= n; ++c)
+            if (at[c] > 0)
+                excelWriteHeaderCell(sheet, at[c], headerText(job, c));
+    excelWriteRows(sheet, job, rows, flags);
+
+    if (!own)
+        step([&] {
+            Range title = sheet.cells(1, 1);
+            title.setValue(QLatin1Char('\'') + job.pluralName);
+            excelMergeRow(sheet, 1, last);
+            title.setHorizontalAlignment(HAlign::Center);
+            title.setBold(true);
+            title.setWrapText(true);
+            title.setFontSize(kTitleFontSize);
+        });
+
+    if (job.hasGroupFilter) {
+        Range line;
+        step([&] { line = sheet.cells(2, 1); });
+        if (!job.groupText.isNull())
+            step([&] { line.setValue(QLatin1Char('\'') + excelValueText(line.value()) + job.groupText); });
+        if (job.gradesView && !job.studentName.isNull())
+            step([&] { line.setValue(QLatin1Char('\'') + studentLine(job)); });
+        if (!own)
+            excelMergeRow(sheet, 2, last);
+        step([&] {
+            line.setBold(true);
+            line.setWrapText(true);
+            line.setFontSize(kTitleFontSize);
+        });
+    } else if (!own) {
+        step([&] { sheet.rows(2).setRowHeight(0); });
+    }
+
+    return excelSaveAndShow(excel, book, listFileBase(job.pluralName), texts);
+}
+
+QString printListCalc(const ListPrintJob& job, const QList<bool>& flags)
+{
+    const PrintTexts& texts = kListTexts;
+    const int n = job.lastColumn();
+    status(texts.creating);
+    const QList<int> rows = rowsToPrint(job.selected);
+
+    CalcDocument document;
+    int templateUsed = -1;
+    try {
+        document = calcLoadDocument({ownTemplatePath(job.pluralName, QStringLiteral(".ots")),
+                                     genericTemplatePath(QStringLiteral(".ots"))},
+                                    &templateUsed);
+    } catch (const office::Error& e) {
+        ui::msgBox(OOoNotStartedReport(QStringLiteral("Calc"), e), ui::Information);
+        return {};
+    }
+    const bool own = templateUsed == 0;
+
+    CalcSheet sheet;
+    try {
+        sheet = document.sheet(0);
+    } catch (const office::Error& e) {
+        step([&] { document.dispose(); });
+        ui::msgBox(OOoNotStartedReport(QStringLiteral("Calc"), e), ui::Information);
+        return {};
+    }
+    step([&] { sheet.setName(job.pluralName); });
+
+    status(texts.filling);
+    // The unticked columns go first, so that every later step writes the
+    // sheet as it ends up: column at[c] holds list column c.
+    const int last = calcRemoveColumns(sheet, flags);
+    const QList<int> at = printedColumns(flags);
+    if (!own) {
+        for (int c = 0; c <= n; ++c)
+            if (at[c] > 0 && c < job.printWidths.size())
+                step([&] { sheet.setColumnWidth(at[c] - 1, calcColumnWidth(job.printWidths[c])); });
+        for (int c = 0; c <= n; ++c)
+            if (at[c] > 0)
+                SetCellValue(4, at[c], sheet, headerText(job, c), 0);
+        calcFormatLines(sheet, job, int(rows.size()), flags);
+    }
+    calcDrawBorders(sheet, int(rows.size()), last);
+    step([&] { sheet.flush(); });
+    calcWriteRows(sheet, job, rows, flags);
+
+    if (!own) {
+        SetCellValue(1, 1, sheet, job.pluralName, 0);
+        calcMergeRow(sheet, 1, last);
+    }
+    if (job.hasGroupFilter) {
+        if (!job.groupText.isNull())
+            step([&] { SetCellValue(2, 1, sheet, sheet.cell(0, 1).string() + job.groupText, 0); });
+        if (job.gradesView && !job.studentName.isNull())
+            SetCellValue(2, 1, sheet, studentLine(job), 0);
+        if (!own)
+            calcMergeRow(sheet, 2, last);
+    } else if (!own) {
+        step([&] { sheet.setRowHeight(1, 0); });
+    }
+
+    return calcStoreAndShow(document, listFileBase(job.pluralName), texts);
+}
+
+} // namespace printing

@@ -1,0 +1,144 @@
+#include "printing/PrintJob.h"
+
+#include "core/AppState.h"
+#include "core/ComboTypeAhead.h"
+#include "core/DirectoryMetadata.h"
+#include "core/ListView.h"
+#include "platform/office/Excel.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+
+namespace printing {
+
+namespace {
+
+
+} // namespace
+
+ListPrintJob listPrintJob(int kind, const core::ReportList* list, const QStringList& captions,
+                          const QList<int>& alignments, const QList<double>& printWidths,
+                          const QComboBox* groupFilter, const core::ReportList* personList)
+{
+    ListPrintJob job;
+    job.kind = kind;
+    job.pluralName = core::PluralNames(kind);
+    job.captions = captions;
+    job.alignments = alignments;
+    job.printWidths = printWidths;
+    readListRows(list, job);
+    if (groupFilter) {
+        job.hasGroupFilter = true;
+        const int index = core::comboListIndex(groupFilter);
+        if (index >= 0)
+            job.groupText = groupFilter->itemText(index);
+    }
+    if (personList) {
+        job.gradesView = true;
+        if (const core::ListItem person = core::selectedListItem(personList)) {
+            QStringList parts;
+            for (int c = 1; c <= 3; ++c)
+                parts << person->text(c).trimmed();
+            job.studentName = parts.join(QLatin1Char(' ')).trimmed();
+        }
+    }
+    return job;
+}
+
+void readListRows(const core::ReportList* list, ListPrintJob& job)
+{
+    job.rows.clear();
+    job.selected.clear();
+    if (!list)
+        return;
+    const int n = job.lastColumn();
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const core::ListItem item = list->topLevelItem(i);
+        QStringList row;
+        for (int c = 0; c <= n; ++c)
+            row << item.text(c);
+        job.rows << row;
+        job.selected << item->isSelected();
+    }
+}
+
+QList<int> rowsToPrint(const QList<bool>& selected)
+{
+    int count = 0;
+    for (bool s : selected)
+        if (s && ++count == 2)
+            break;
+    QList<int> rows;
+    for (int i = 0; i < selected.size(); ++i)
+        if (count == 1 || (count == 2 && selected[i]))
+            rows << i;
+    return rows;
+}
+
+QString paddedMask(const QString& mask, int n)
+{
+    return mask.left(n + 1).trimmed() + QString(n + 1, QLatin1Char('1'));
+}
+
+QList<bool> columnFlags(const QString& padded, int n)
+{
+    QList<bool> flags;
+    for (int c = 0; c <= n; ++c) {
+        const QChar ch = c < padded.size() ? padded[c] : QLatin1Char('1');
+        flags << (ch.isDigit() && ch.digitValue() != 0);
+    }
+    return flags;
+}
+
+QString oneLine(const QString& text)
+{
+    QString s = text;
+    return s.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+}
+
+QString excelCellText(const QString& text)
+{
+    const QString s = oneLine(text);
+    if (s.isEmpty())
+        return s;
+    const bool numeric = office::excelNumber(s);
+    const QString lead = s.trimmed();
+    if (!numeric || s.size() > 6 || lead.startsWith(QLatin1Char('0')))
+        return QLatin1Char('\'') + s;
+    return s;
+}
+
+QString safeFileName(const QString& text)
+{
+    static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
+    QString s = text;
+    for (QChar& ch : s)
+        if (forbidden.contains(ch) || ch.unicode() < 0x20 || ch.unicode() == 0x7F)
+            ch = QLatin1Char(' ');
+    return s;
+}
+
+QString firstFreeName(const QString& folder, const QString& base, const QString& extension)
+{
+    const QDir dir(folder);
+    for (int k = 0;; ++k) {
+        const QString name = k == 0 ? base + extension : QStringLiteral("%1 (%2)%3").arg(base).arg(k).arg(extension);
+        if (!QFileInfo::exists(dir.filePath(name)))
+            return name;
+    }
+}
+
+QString templatesFolder()
+{
+    return QDir(core::state().AppPath).filePath(QString::fromUtf8(core::kTemplatesFolderName));
+}
+
+QString documentsFolder()
+{
+    const QString app = core::state().AppPath;
+    const QString documents = QDir(app).filePath(QString::fromUtf8(core::kDocumentsFolderName));
+    return QFileInfo(documents).isDir() ? documents : app;
+}
+
+} // namespace printing

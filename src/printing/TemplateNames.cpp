@@ -1,0 +1,86 @@
+#include "printing/TemplateNames.h"
+
+#include "core/AppState.h"
+#include "core/DataAccess.h"
+
+#include <array>
+
+namespace printing {
+
+namespace {
+
+// Template slot by option index 0..9; the later options use slot 1.
+constexpr std::array<int, 10> kSlots{1, 3, 4, 5, 5, 7, 8, 9, 6, 10};
+constexpr int kFirstSlot = 1;
+constexpr int kLastSlot = 10;
+
+const char* const kLaserWord = "Лазерный";
+
+qlonglong infNumber(const char* field)
+{
+    return jet::toLong(core::LookupFieldValue(QStringLiteral("SELECT * FROM INF"), QString::fromLatin1(field)));
+}
+
+// The text after the last dot of the file name (not of its folders); empty
+// when there is none.
+QString extensionOf(const QString& name)
+{
+    const qsizetype slash = std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || dot < slash)
+        return {};
+    return name.mid(dot + 1);
+}
+
+} // namespace
+
+int TemplateSlotForKind(int optionIndex)
+{
+    if (optionIndex >= 0 && optionIndex < int(kSlots.size()))
+        return kSlots[optionIndex];
+    return kFirstSlot;
+}
+
+bool LaserPrinterInUse()
+{
+    return infNumber("TopPronter") == 1;
+}
+
+QString LaserTemplateName(const QString& name)
+{
+    if (name.isEmpty() || name.contains(QString::fromUtf8(kLaserWord)))
+        return name;
+    const QString extension = extensionOf(name);
+    if (extension.isEmpty())
+        return name;
+    const QString stem = name.left(name.size() - extension.size() - 1);
+    return stem + QLatin1Char(' ') + QString::fromUtf8(kLaserWord) + QLatin1Char('.') + extension;
+}
+
+QString TemplateNameForKind(int optionIndex)
+{
+    return TemplateNameForKind(optionIndex, LaserPrinterInUse());
+}
+
+QString TemplateNameForKind(int optionIndex, bool laser)
+{
+    const core::AppState& s = core::state();
+    const int slot = TemplateSlotForKind(optionIndex);
+    const QString column = QString::fromLatin1(s.OfficeIsOOo ? "oTmp" : "Tmp") + QString::number(slot);
+
+    QString result;
+    const qlonglong house = infNumber("IDT");
+    if (house > 0) {
+        const QString value = jet::toText(
+            core::LookupFieldValue(QStringLiteral("SELECT * FROM SPTPGR WHERE IDT = ?"), column, {house}));
+        result = laser ? LaserTemplateName(value) : value;
+    }
+    if (result.isEmpty()) {
+        const QString base = slot >= kFirstSlot && slot <= kLastSlot ? s.DefaultTemplateNames[slot] : QString();
+        result = base + (laser ? QLatin1Char(' ') + QString::fromUtf8(kLaserWord) : QString())
+            + QLatin1String(s.OfficeIsOOo ? ".ott" : ".dot");
+    }
+    return result;
+}
+
+} // namespace printing

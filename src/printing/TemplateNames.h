@@ -1,0 +1,28 @@
+#pragma once
+// The file name of the document template for a print option: through the
+// option's template slot, the printing house in use (INF.IDT) and its
+// template columns, the printer kind (INF.TopPronter) and the built-in
+// default names.
+#include <QString>
+
+namespace printing {
+
+// The template slot (1 to 10) of a print option (print code - 1).
+int TemplateSlotForKind(int optionIndex);
+
+// The template file name for print option `optionIndex` (print code - 1),
+// for the printer kind of the institution card. Never fails: a database that
+// cannot be read gives the default name.
+QString TemplateNameForKind(int optionIndex);
+// The same for the given printer kind (true: laser).
+QString TemplateNameForKind(int optionIndex, bool laser);
+
+// The laser-printer variant of a template name: " Лазерный" before the dot
+// of its extension. An empty name, one that already holds "Лазерный" and
+// one without an extension are returned unchanged.
+QString LaserTemplateName(const QString& name);
+
+// True when the institution card names a laser printer (TopPronter 1).
+bool LaserPrinterInUse();
+
+} // namespace printing

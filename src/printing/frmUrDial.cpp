@@ -1,0 +1,278 @@
+#include "printing/frmUrDial.h"
+
+#include "core/AppState.h"
+#include "core/ChildWindows.h"
+#include "core/ListView.h"
+#include "platform/settings/Settings.h"
+#include "platform/ui/Messages.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QPushButton>
+
+namespace printing {
+
+namespace {
+
+// Layout in twips.
+constexpr int kBoxWidth = 2995;
+constexpr int kBoxHeight = 375;
+constexpr int kRowStep = 400;
+constexpr int kFirstRowTop = 240;
+constexpr int kLeftColumn = 240;
+constexpr int kRightColumn = 3880;
+constexpr int kRowsPerColumn = 15;
+constexpr int kFrameLeft = 120;
+constexpr int kFrameTop = 120;
+constexpr int kFrameHeight = 6375;
+constexpr int kFrameWideWidth = 7650;
+constexpr int kFrameNarrowWidth = 4565;
+constexpr int kDialogWideWidth = 7990;
+constexpr int kDialogNarrowWidth = 4880;
+constexpr int kSmallButton = 375;
+constexpr int kSmallButtonTop = 6480;
+constexpr int kPrevLeft = 120;
+constexpr int kTickAllLeft = 600;
+constexpr int kUntickAllLeft = 1065;
+constexpr int kButtonTop = 6960;
+constexpr int kButtonHeight = 315;
+constexpr int kOkLeft = 120;
+constexpr int kCancelLeft = 1440;
+constexpr int kOkWidth = 1215;
+constexpr int kHelpLeft = 2760;
+constexpr int kHelpWidth = 1095;
+constexpr int kDialogHeight = 7420;
+
+constexpr const char* kFirstEntry = "Номер по порядку (№ п.п)";
+constexpr int kModeSavedUnderCallersKey = 3;
+
+int px(int twips)
+{
+    return core::twipsToPixels(twips);
+}
+
+QRect rectOf(int left, int top, int width, int height)
+{
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+} // namespace
+
+frmUrDial::frmUrDial(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Печатная форма"));
+    setModal(true);
+    frame_ = new QGroupBox(QStringLiteral("Выберите графы для печати"), this);
+
+    const char* pageTexts[] = {"<", ">"};
+    for (int i = 0; i < 2; ++i) {
+        pageButtons_[i] = new QPushButton(QString::fromUtf8(pageTexts[i]), this);
+        pageButtons_[i]->setAutoDefault(false);
+        connect(pageButtons_[i], &QPushButton::clicked, this, [this, i] { Cmd1_Click(i); });
+    }
+    const char* markTexts[] = {"--", "+"};
+    for (int i = 0; i < 2; ++i) {
+        markButtons_[i] = new QPushButton(QString::fromUtf8(markTexts[i]), this);
+        markButtons_[i]->setToolTip(QStringLiteral("Отметить все"));
+        markButtons_[i]->setAutoDefault(false);
+        connect(markButtons_[i], &QPushButton::clicked, this, [this, i] { Mark_Click(i); });
+    }
+    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    ok_->setDefault(true);
+    cancel_ = new QPushButton(QStringLiteral("Отмена"), this);
+    cancel_->setAutoDefault(false);
+    help_ = new QPushButton(QStringLiteral("Помощь"), this);
+    help_->setAutoDefault(false);
+    connect(ok_, &QPushButton::clicked, this, &frmUrDial::OKButton_Click);
+    connect(cancel_, &QPushButton::clicked, this, &frmUrDial::CancelButton_Click);
+    connect(help_, &QPushButton::clicked, this, &frmUrDial::cmdApply_Click);
+    placeButtons();
+}
+
+void frmUrDial::univers(const QVariantList& sC, const QString& optt, int nper, const QString& naim, int minus,
+                        bool rper, bool kniga)
+{
+    Q_UNUSED(kniga);
+    captions_.clear();
+    captions_ << QString::fromUtf8(kFirstEntry);
+    const int last = int(sC.size()) - 1 - minus;
+    for (int i = 1; i <= last; ++i) {
+        if (nper > 0 && i == nper) {
+            if (rper)
+                captions_ << sC[i].toStringList();
+            else
+                captions_ << naim;
+            continue;
+        }
+        captions_ << sC[i].toString();
+    }
+    maskKey_ = optt;
+}
+
+void frmUrDial::Form_Load()
+{
+    core::state().DialogResult = 0;
+    qDeleteAll(boxes_);
+    boxes_.clear();
+    const int count = ChooserCount();
+    const QString allTicked(count, QLatin1Char('1'));
+    QString mask = settings::getSetting(QString::fromLatin1(settings::kSectionUser), maskKey_, allTicked);
+    if (mask.size() < count)
+        mask = allTicked;
+    for (int k = 0; k < count; ++k) {
+        if (captions_[k].isEmpty()) {
+            boxes_ << nullptr;
+            continue;
+        }
+        auto* box = new QCheckBox(captions_[k], frame_);
+        const QChar ch = mask[k];
+        box->setChecked(ch.isDigit() && ch.digitValue() != 0);
+        box->resize(px(kBoxWidth), px(kBoxHeight));
+        boxes_ << box;
+    }
+    // Tab order follows the entries.
+    QWidget* previous = nullptr;
+    for (QCheckBox* box : boxes_) {
+        if (!box)
+            continue;
+        if (previous)
+            setTabOrder(previous, box);
+        previous = box;
+    }
+    page_ = 0;
+    layOutPage();
+    const bool paging = count >= 2 * kRowsPerColumn + 1;
+    pageButtons_[0]->setEnabled(paging);
+    pageButtons_[1]->setEnabled(paging);
+    const bool wide = count > 14;
+    resize(px(wide ? kDialogWideWidth : kDialogNarrowWidth), px(kDialogHeight));
+    placeButtons();
+}
+
+void frmUrDial::layOutPage()
+{
+    for (QCheckBox* box : boxes_)
+        if (box)
+            box->hide();
+    const int first = page_ * kRowsPerColumn;
+    for (int k = first; k < first + 2 * kRowsPerColumn && k < int(boxes_.size()); ++k) {
+        QCheckBox* box = boxes_[k];
+        if (!box)
+            continue;  // an entry without a check box still takes its row
+        const int slot = k - first;
+        const int left = slot < kRowsPerColumn ? kLeftColumn : kRightColumn;
+        const int row = slot % kRowsPerColumn;
+        box->move(px(left), px(kFirstRowTop + row * kRowStep));
+        box->show();
+    }
+}
+
+void frmUrDial::placeButtons()
+{
+    const bool wide = ChooserCount() > 14;
+    const int frameWidth = wide ? kFrameWideWidth : kFrameNarrowWidth;
+    frame_->setGeometry(rectOf(kFrameLeft, kFrameTop, frameWidth, kFrameHeight));
+    pageButtons_[0]->setGeometry(rectOf(kPrevLeft, kSmallButtonTop, kSmallButton, kSmallButton));
+    markButtons_[1]->setGeometry(rectOf(kTickAllLeft, kSmallButtonTop, kSmallButton, kSmallButton));
+    markButtons_[0]->setGeometry(rectOf(kUntickAllLeft, kSmallButtonTop, kSmallButton, kSmallButton));
+    // ">" ends where the frame ends.
+    pageButtons_[1]->setGeometry(rectOf(kFrameLeft + frameWidth - kSmallButton, kSmallButtonTop, kSmallButton, kSmallButton));
+    ok_->setGeometry(rectOf(kOkLeft, kButtonTop, kOkWidth, kButtonHeight));
+    cancel_->setGeometry(rectOf(kCancelLeft, kButtonTop, kOkWidth, kButtonHeight));
+    help_->setGeometry(rectOf(kHelpLeft, kButtonTop, kHelpWidth, kButtonHeight));
+}
+
+void frmUrDial::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    placeButtons();
+}
+
+void frmUrDial::Cmd1_Click(int index)
+{
+    const int lastPage = std::max(0, (ChooserCount() - 1) / kRowsPerColumn - 1);
+    if (index == 0)
+        page_ = std::max(0, page_ - 1);
+    else if (index == 1)
+        page_ = std::min(lastPage, page_ + 1);
+    layOutPage();
+}
+
+void frmUrDial::Mark_Click(int index)
+{
+    for (QCheckBox* box : boxes_)
+        if (box)
+            box->setChecked(index == 1);
+}
+
+void frmUrDial::OKButton_Click()
+{
+    QString mask;
+    for (QCheckBox* box : boxes_)
+        if (box)
+            mask += box->isChecked() ? QLatin1Char('1') : QLatin1Char('0');
+    auto& s = core::state();
+    const QString key = s.ColumnChooserMode >= kModeSavedUnderCallersKey
+        ? maskKey_
+        : QStringLiteral("Opt") + QString::number(s.ColumnChooserMode);
+    settings::saveSetting(QString::fromLatin1(settings::kSectionUser), key, mask);
+    s.PrintColumnMask = mask;
+    s.DialogResult = -1;
+    accept();
+}
+
+void frmUrDial::CancelButton_Click()
+{
+    core::state().DialogResult = 0;
+    reject();
+}
+
+void frmUrDial::closeEvent(QCloseEvent* event)
+{
+    // Closed by its title bar: not confirmed.
+    if (result() != QDialog::Accepted)
+        core::state().DialogResult = 0;
+    QDialog::closeEvent(event);
+}
+
+void frmUrDial::cmdApply_Click()
+{
+    if (core::shellServices().openUserManual)
+        core::shellServices().openUserManual();
+}
+
+QCheckBox* frmUrDial::Ch1(int k) const
+{
+    return k >= 0 && k < boxes_.size() ? boxes_[k] : nullptr;
+}
+
+QPushButton* frmUrDial::Cmd1(int index) const
+{
+    return index == 0 || index == 1 ? pageButtons_[index] : nullptr;
+}
+
+QPushButton* frmUrDial::MarkButton(int index) const
+{
+    return index == 0 || index == 1 ? markButtons_[index] : nullptr;
+}
+
+bool showColumnChooser(const QVariantList& sC, const QString& optt, int nper, const QString& naim, int minus,
+                       bool rper, bool kniga)
+{
+    auto& s = core::state();
+    s.ColumnChooserMode = kModeSavedUnderCallersKey;
+    frmUrDial dialog(QApplication::activeWindow());
+    dialog.univers(sC, optt, nper, naim, minus, rper, kniga);
+    dialog.Form_Load();
+    ui::execDialog(&dialog);
+    return s.DialogResult == -1;
+}
+
+QString listMaskKey(int kind)
+{
+    return QStringLiteral("Spr") + QString::number(kind);
+}
+
+} // namespace printing

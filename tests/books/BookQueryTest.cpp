@@ -1,0 +1,164 @@
+// Which persons a registry book selects, and its grade columns.
+#include "BookFixture.h"
+
+#include "books/BookFilter.h"
+#include "books/BookQuery.h"
+#include "books/GradePivot.h"
+
+#include <vector>
+
+using namespace booktest;
+
+namespace {
+
+std::vector<qlonglong> personsOf(const books::BookSelection& s)
+{
+    const books::BookSql q = books::personListQuery(s);
+    std::vector<qlonglong> out;
+    auto rs = core::db().openRecordset(q.sql, jet::dbOpenSnapshot, q.params);
+    for (; !rs->isEOF(); rs->moveNext())
+        out.push_back(jet::toLong(rs->value(QStringLiteral("ID"))));
+    return out;
+}
+
+books::BookFilterSet numbers(const char* from, const char* to)
+{
+    return {QString::fromUtf8(from), QString::fromUtf8(to), {}, {}};
+}
+
+books::BookFilterSet dates(const char* from, const char* to)
+{
+    return {{}, {}, QString::fromUtf8(from), QString::fromUtf8(to)};
+}
+
+using BookSelectionTest = BookDbTest;
+
+TEST_F(BookSelectionTest, SelectsThePersonsOfEachBookGroupAndFilter)
+{
+    struct Case {
+        const char* what;
+        int med;
+        qlonglong group;
+        books::BookFilterSet filter;
+        std::vector<qlonglong> persons;
+    };
+    const std::vector<Case> cases = {
+        // Book condition: a number that is Null, empty or "0" is never listed; Russian order, Ё with Е.
+        {"certificates, all groups", 1, 0, {}, {kAbramov, kBorisov, kYolkina, kYakovlev}},
+        {"certificates, one group", 1, kGroupA, {}, {kYolkina, kYakovlev}},
+        {"retraining, all groups", 2, 0, {}, {kAbramov, kGusev, kYolkina, kYakovlev}},
+        {"diplomas, all groups", 0, 0, {}, {kYakovlev}},
+        // Number ranges on the digit copy, inclusive; a missing copy never passes.
+        {"certificate numbers", 1, 0, numbers("100", "200"), {kYolkina, kYakovlev}},
+        {"certificate number without copy", 1, 0, numbers("250", "400"), {}},
+        {"from above to", 1, 0, numbers("200", "100"), {}},
+        {"range with group", 1, kGroupB, numbers("100", "200"), {}},
+        // Whole numbers past double precision are compared exactly.
+        {"64-bit exact miss", 1, 0, numbers("9007199254740992", "9007199254740992"), {}},
+        {"64-bit exact hit", 1, 0, numbers("9007199254740993", "9007199254740993"), {kAbramov}},
+        {"18 digits", 1, 0, numbers("1", "999999999999999999"), {kAbramov, kYolkina, kYakovlev}},
+        // The retraining book compares the digits of the number it lists.
+        {"retraining numbers", 2, 0, numbers("150", "151"), {kYolkina, kYakovlev}},
+        {"retraining, diploma number ignored", 2, 0, numbers("500", "500"), {}},
+        {"diploma numbers", 0, 0, numbers("500", "500"), {kYakovlev}},
+        // Dates: the certificate date in book 1, the issue date in the others.
+        {"certificate dates", 1, 0, dates("01.03.2024", "31.03.2024"), {kYolkina, kYakovlev}},
+        {"certificate dates, last day", 1, 0, dates("01.09.2024", "10.09.2024"), {kAbramov, kBorisov}},
+        {"issue dates, group without date", 2, 0, dates("01.01.2000", "31.12.2099"), {kYolkina, kYakovlev}},
+        {"dates outside", 1, 0, dates("06.03.2024", "09.09.2024"), {}},
+        // A number range wins over dates; one bound alone filters nothing.
+        {"numbers win", 1, 0, {"300", "9999999999999999", "01.03.2024", "31.03.2024"}, {kAbramov}},
+        {"one bound", 1, 0, {"100", "", "01.03.2024", ""}, {kAbramov, kBorisov, kYolkina, kYakovlev}},
+    };
+    for (const Case& c : cases) {
+        const books::BookSelection s = books::bookSelection(c.med, c.group, c.filter);
+        EXPECT_EQ(personsOf(s), c.persons) << c.what << "\n" << s.persons.text.toStdString();
+        EXPECT_EQ(books::selectionHasPersons(s), !c.persons.empty()) << c.what;
+    }
+}
+
+TEST_F(BookSelectionTest, EveryValueIsBound)
+{
+    // A group key and filter texts never become part of the SQL text.
+    const books::BookSelection s =
+        books::bookSelection(1, kGroupA, {QStringLiteral("123"), QStringLiteral("456"), {}, {}});
+    EXPECT_FALSE(s.persons.text.contains(QStringLiteral("123")));
+    EXPECT_EQ(s.persons.params.size(), 3);
+    const books::BookSelection d = books::bookSelection(2, 0, dates("01.03.2024", "31.03.2024"));
+    EXPECT_FALSE(d.persons.text.contains(QStringLiteral("2024")));
+    EXPECT_EQ(d.persons.params, (QVariantList{QDate(2024, 3, 1), QDate(2024, 3, 31)}));
+}
+
+TEST_F(BookSelectionTest, BooksWithoutTheirColumnsSelectNobody)
+{
+    for (int med : {3, 4}) {
+        const books::BookSelection s = books::bookSelection(med, 0, {});
+        EXPECT_FALSE(books::selectionHasPersons(s)) << med;
+        EXPECT_FALSE(books::readGradePivot(books::gradeLinesQuery(med, s)).ok) << med;
+    }
+}
+
+using GradePivotTest = BookDbTest;
+
+TEST_F(GradePivotTest, OneColumnPerHeadingInRussianOrderWithTheFirstGrade)
+{
+    const books::BookSelection s = books::bookSelection(2, 0, {});
+    const books::GradePivot p = books::readGradePivot(books::gradeLinesQuery(2, s));
+    ASSERT_TRUE(p.ok);
+    // "анатомия (72)" and "Анатомия (72)" are one heading; Ё sorts with Е, after Б.
+    EXPECT_EQ(p.headings, (QStringList{"анатомия (72)", "Биология (36)", "Ёмкость.расчёт (10)"}));
+    EXPECT_EQ(p.persons, (std::vector<qlonglong>{kAbramov, kGusev, kYolkina, kYakovlev}));
+    const QString none;
+    const std::vector<std::vector<QString>> grades = {
+        {"5", none, none},
+        {none, "4", none},
+        {none, "5", none},  // the first line of her list, not the first written
+        {"4", "5", "+"},    // the first of two lines under one heading
+    };
+    EXPECT_EQ(p.grades, grades);
+    EXPECT_EQ(p.grades[0][1].isNull(), true);
+}
+
+TEST_F(GradePivotTest, TheBookKindChoosesTheGradeLines)
+{
+    struct Case {
+        int med;
+        qlonglong group;
+        QStringList headings;
+        std::vector<qlonglong> persons;
+    };
+    const Case cases[] = {
+        // Diplomas: lines of kind 0 without section headings.
+        {0, 0, {"Биология (40)"}, {kYakovlev}},
+        {2, kGroupB, {"анатомия (72)"}, {kAbramov}},
+        {2, kGroupC, {"Биология (36)"}, {kGusev}},
+        {1, 0, {}, {}},  // the certificate book has no grade columns
+    };
+    for (const Case& c : cases) {
+        const books::GradePivot p =
+            books::readGradePivot(books::gradeLinesQuery(c.med, books::bookSelection(c.med, c.group, {})));
+        EXPECT_EQ(p.headings, c.headings) << c.med;
+        EXPECT_EQ(p.persons, c.persons) << c.med;
+    }
+}
+
+TEST(GradeCaptionTest, DotsAndUnderscores)
+{
+    struct Case {
+        const char* heading;
+        const char* field;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {"Ёмкость.расчёт (10)", "Ёмкость_расчёт (10)", "Ёмкость.расчёт (10)"},
+        {"Основы_права (20)", "Основы_права (20)", "Основы.права (20)"},
+        {"Анатомия (72)", "Анатомия (72)", "Анатомия (72)"},
+    };
+    for (const Case& c : cases) {
+        const QString field = books::gradeFieldName(QString::fromUtf8(c.heading));
+        EXPECT_EQ(field, QString::fromUtf8(c.field));
+        EXPECT_EQ(books::gradeCaption(field), QString::fromUtf8(c.caption));
+    }
+}
+
+} // namespace

@@ -1,0 +1,148 @@
+// The check and import passes over directory rows, on rows given directly.
+#include "import/DirectoryRows.h"
+
+#include "ImportTestSupport.h"
+#include "core/DirectoryMetadata.h"
+
+#include <gtest/gtest.h>
+
+using namespace importer;
+using importtest::ImportDbTest;
+
+namespace {
+
+class DirectoryRowsTest : public ImportDbTest {
+protected:
+    DirectoryImport importOf(int kind) const
+    {
+        DirectoryImport d;
+        d.kind = kind;
+        d.layout = importLayout(kind);
+        d.targets = targetFields(core::TableNames(kind), d.layout);
+        return d;
+    }
+    static QList<int> numbers(int n, int first = 2)
+    {
+        QList<int> out;
+        for (int i = 0; i < n; ++i)
+            out << first + i;
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(DirectoryRowsTest, TargetTypesAndCutSizesComeFromTheTable)
+{
+    const DirectoryImport students = importOf(core::Students);
+    ASSERT_EQ(students.targets.size(), 10);
+    EXPECT_EQ(students.targets.at(0).type, jet::dbLong);      // IDG
+    EXPECT_EQ(students.targets.at(4).type, jet::dbText);      // REGNOMMED
+    EXPECT_EQ(students.targets.at(4).size, 30);
+    EXPECT_EQ(students.targets.at(6).type, 0);                // DUBLMEDS: no such field
+    EXPECT_EQ(students.targets.at(9).type, jet::dbMemo);
+    EXPECT_EQ(cutSizes(students.layout, students.targets), (QList<int>{0, 100, 100, 100, 30, 13, 0, 255, 255, 0}));
+    EXPECT_EQ(importOf(core::PrintingHouses).targets.at(1).type, jet::dbText);  // Tmp5
+}
+
+TEST_F(DirectoryRowsTest, GroupRowsInBothPasses)
+{
+    const QList<QStringList> rows{
+        {"Новая 1", "Лечебное дело", "05.03.2024", "", "12", ""},         // 2: taken
+        {"б 31", "", "", "", "", ""},                                     // 3: in the database, other case
+        {"Новая 2", "Нет такой специальности", "", "", "", ""},          // 4: unknown look-up
+        {"Новая 3", "", "abc", "", "", ""},                               // 5: no date
+        {"Новая 1", "", "", "", "", ""},                                  // 6: repeats row 2
+        {"новая 1", "", "", "", "", ""},                                  // 7: repeats row 2 in other case
+        {"", "Лечебное дело", "", "", "", ""},                            // 8: no name
+        {"Группа \"А\"", "ЛЕЧЕБНОЕ ДЕЛО", "", "01.02.2024", "", "x"},     // 9: taken
+    };
+    const DirectoryImport groups = importOf(core::Groups);
+    const CheckOutcome check = checkDirectoryRows(groups, rows, numbers(int(rows.size())));
+    EXPECT_EQ(check.removed, (QList<int>{1, 2, 3, 4, 6}));
+    EXPECT_EQ(check.count, 3);
+    EXPECT_EQ(check.problems, (QStringList{"строка 4: «Нет такой специальности» не найдено в справочнике (графа "
+                                           "«Медицинская специальность»)",
+                                           "строка 5: «abc» не подходит для графы «Дата выдачи сертификата»"}));
+    EXPECT_EQ(count("SPGRUP"), 2);
+
+    // The import pass repeats every test of a row; a name saved by the same
+    // pass is in the table for the rows after it.
+    const ImportOutcome done = importDirectoryRows(groups, rows, numbers(int(rows.size())));
+    ASSERT_TRUE(done.ok) << done.error.toStdString();
+    EXPECT_EQ(done.count, 2);
+    EXPECT_EQ(column("SELECT NAIM FROM SPGRUP ORDER BY IDG"),
+              (QStringList{"Б 31", "З 41", "Новая 1", "Группа \"А\""}));
+    const qlonglong medical = core::db()
+                                  .scalar(QStringLiteral("SELECT IDM FROM SPMED WHERE NAIM=?"), {QStringLiteral("Лечебное дело")})
+                                  .toLongLong();
+    EXPECT_EQ(column("SELECT IDM FROM SPGRUP WHERE IDG>2 ORDER BY IDG"),
+              (QStringList{QString::number(medical), QString::number(medical)}));
+    EXPECT_EQ(column("SELECT DatMed FROM SPGRUP WHERE NAIM=?", {QStringLiteral("Новая 1")}), QStringList{"05.03.2024"});
+    EXPECT_EQ(column("SELECT PRGAKMed FROM SPGRUP WHERE NAIM=?", {QStringLiteral("Новая 1")}), QStringList{"12"});
+}
+
+TEST_F(DirectoryRowsTest, ConversionsOfTheOtherKinds)
+{
+    const struct {
+        int kind;
+        QStringList row;
+        bool taken;
+        const char* query;  // one value read back after the import
+        const char* expected;
+    } cases[] = {
+        {core::MedicalSpecialties, {"Новая специальность", "спо"}, true, "SELECT LEVEL2 FROM SPMED ORDER BY IDM DESC", "2"},
+        {core::MedicalSpecialties, {"Другая специальность", "ВПО"}, true, "SELECT LEVEL2 FROM SPMED ORDER BY IDM DESC", "1"},
+        {core::MedicalSpecialties, {"Третья специальность", "магистратура"}, true, "SELECT LEVEL2 FROM SPMED ORDER BY IDM DESC", ""},
+        {core::MedicalSpecialties, {"Четвертая специальность", ""}, false, "", ""},
+        // Names need not be unique among medical specialties.
+        {core::MedicalSpecialties, {"новая специальность", "СПО"}, true, "SELECT count(*) FROM SPMED WHERE NAIM='Новая специальность'", "2"},
+        {core::PrintingHouses, {"Типография \"Печать\"", "шаблон.dot"}, true,
+         "SELECT Tmp5 || '/' || ifnull(oTmp5, '') FROM SPTPGR ORDER BY IDT DESC", "шаблон.dot/"},
+        {core::Users, {"Оператор 2", "Администратор"}, true, "SELECT ifnull(ROLE, 'нет') FROM USERS ORDER BY IDU DESC", "нет"},
+        {core::Students, {"з 41", "Иванов", "Пётр", "", "00123", "", "Да", "", "", ""}, true,
+         "SELECT IDG || '/' || REGNOMMED || '/' || ifnull(DUBLMED, 0) FROM SPSTUD ORDER BY ID DESC", "2/00123/0"},
+        {core::Students, {"", "Петров", "", "", "", "", "", "", "", ""}, true,
+         "SELECT ifnull(IDG, 'нет') FROM SPSTUD ORDER BY ID DESC", "нет"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row.join(QLatin1Char('|')).toStdString());
+        const DirectoryImport import = importOf(c.kind);
+        const CheckOutcome check = checkDirectoryRows(import, {c.row}, {2});
+        EXPECT_EQ(check.count, c.taken ? 1 : 0);
+        const ImportOutcome done = importDirectoryRows(import, {c.row}, {2});
+        ASSERT_TRUE(done.ok);
+        EXPECT_EQ(done.count, c.taken ? 1 : 0);
+        if (c.taken)
+            EXPECT_EQ(column(QString::fromUtf8(c.query)).value(0), QString::fromUtf8(c.expected));
+    }
+}
+
+TEST_F(DirectoryRowsTest, UnknownGroupFailsTheRowInsteadOfGroupZero)
+{
+    const DirectoryImport students = importOf(core::Students);
+    const QList<QStringList> rows{{"Нет такой", "Иванов", "", "", "", "", "", "", "", ""},
+                                  {"Б 31", "О\"Нил", "", "", "", "", "", "", "", ""}};
+    const CheckOutcome check = checkDirectoryRows(students, rows, {7, 8});
+    EXPECT_EQ(check.removed, QList<int>{0});
+    EXPECT_EQ(check.problems, QStringList{"строка 7: «Нет такой» не найдено в справочнике (графа «Группа»)"});
+    const ImportOutcome done = importDirectoryRows(students, rows, {7, 8});
+    EXPECT_EQ(done.count, 1);
+    EXPECT_EQ(column("SELECT FAM FROM SPSTUD"), QStringList{"О\"Нил"});
+    EXPECT_EQ(core::db().scalar(QStringLiteral("SELECT count(*) FROM SPSTUD WHERE IDG=0")).toInt(), 0);
+}
+
+TEST_F(DirectoryRowsTest, AFailedWriteLeavesTheTableAsItWas)
+{
+    core::db().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON SPGRUP WHEN NEW.NAIM='Сбой' "
+                                      "BEGIN SELECT RAISE(ABORT, 'отказ'); END"));
+    const QList<QStringList> rows{{"Первая", "", "", "", "", ""}, {"Сбой", "", "", "", "", ""}, {"Третья", "", "", "", "", ""}};
+    const ImportOutcome done = importDirectoryRows(importOf(core::Groups), rows, {4, 5, 6});
+    EXPECT_FALSE(done.ok);
+    EXPECT_EQ(done.count, 0);
+    EXPECT_TRUE(done.error.startsWith(QStringLiteral("Импорт не выполнен, данные остались прежними. При записи строки 5 "
+                                                     "произошла ошибка: ")))
+        << done.error.toStdString();
+    EXPECT_EQ(column("SELECT NAIM FROM SPGRUP ORDER BY IDG"), (QStringList{"Б 31", "З 41"}));
+    EXPECT_EQ(core::db().transactionDepth(), 0);
+}

@@ -1,0 +1,243 @@
+// One person's document made from a shipped template through the office:
+// filled, saved in "Документы" in either format, and read back.
+#include "DocumentPrintFixtures.h"
+
+#include "core/AppState.h"
+#include "core/DataAccess.h"
+#include "platform/office/TemplateDocument.h"
+#include "printing/DocumentFill.h"
+#include "core/PrintQtValues.h"
+#include "support/TestSupport.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using printing::PrintRequest;
+
+namespace {
+
+QByteArray fileHash(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1);
+}
+
+struct Printed {
+    QString text;
+    QStringList pictures;
+};
+
+// What a fresh load of a copy of the document shows (the document itself
+// stays open in the office for the user).
+Printed readBack(const QString& path)
+{
+    testsupport::TempFolder copyFolder;
+    const QString copy = copyFolder.file(QStringLiteral("копия.") + QFileInfo(path).suffix());
+    if (!QFile::copy(path, copy))
+        return {};
+    office::TemplateDocument doc = office::TemplateDocument::openReadOnly(copy);
+    Printed out{doc.allText(), doc.pictureNames()};
+    doc.close();
+    return out;
+}
+
+class DocumentFillTest : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override
+    {
+        core::resetState();
+        core::state().AppPath = home.path();
+        core::state().OfficeIsOOo = GetParam();
+        db = home.file(QStringLiteral("kalveta.db"));
+        people = printtest::makeDatabase(db);
+        ASSERT_GT(people.retrainee, 0);
+        extension = GetParam() ? QStringLiteral(".ott") : QStringLiteral(".dot");
+        printtest::provideTemplates(templates(),
+                                    {QStringLiteral("Кальвета КТ"), QStringLiteral("Приложение к диплому ПК КТ")},
+                                    extension);
+    }
+    void TearDown() override { core::CloseDatabase(); }
+
+    QString templates() const { return home.file(QStringLiteral("Шаблоны ЭЖ")); }
+    QString documents() const { return home.file(QStringLiteral("Документы")); }
+    QString documentExtension() const { return GetParam() ? QStringLiteral(".odt") : QStringLiteral(".doc"); }
+
+    testsupport::TempFolder home;
+    QString db;
+    QString extension;
+    printtest::SamplePeople people;
+};
+
+} // namespace
+
+TEST_P(DocumentFillTest, SpecialistCertificate)
+{
+    testsupport::MessageRecorder messages;
+    const QByteArray before = fileHash(db);
+    const PrintRequest request{people.certificateHolder, core::SpecialistCertificate,
+                               QStringLiteral("Кальвета КТ") + extension, false, core::SpecialistCertificates,
+                               QStringLiteral("Кальвета")};
+    const printing::PrintOutcome outcome = printing::PrintVkladish(request);
+
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    ASSERT_TRUE(outcome.saved);
+    EXPECT_EQ(outcome.documentPath,
+              QDir(documents()).filePath(QStringLiteral("Кальвета Смирнова А.П") + documentExtension()));
+    EXPECT_EQ(ui::statusText(), QStringLiteral("Документ сохранен: Кальвета Смирнова А.П") + documentExtension());
+
+    const Printed printed = readBack(outcome.documentPath);
+    for (const char* expected : {"Смирнова", "Анна Петровна", "0112-24", "1177 0012345", "«05» марта 2024 г.",
+                                 "Медицинский колледж № 1", "г. Энск", "Орлова Е.В.", "01.03.2024 № 17"})
+        EXPECT_TRUE(printed.text.contains(QString::fromUtf8(expected))) << expected;
+    EXPECT_EQ(printtest::bracketedTexts(printed.text), QStringList{});
+    EXPECT_EQ(printed.pictures, QStringList{});
+    EXPECT_EQ(fileHash(db), before);
+
+    // A second print of the same person does not replace the first.
+    const printing::PrintOutcome again = printing::PrintVkladish(request);
+    EXPECT_EQ(QFileInfo(again.documentPath).fileName(),
+              QStringLiteral("Кальвета Смирнова А.П (1)") + documentExtension());
+    EXPECT_TRUE(QFileInfo::exists(outcome.documentPath));
+    // Both are open in the office for the user.
+    EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
+    EXPECT_TRUE(printtest::closeOfficeDocument(again.documentPath));
+}
+
+TEST_P(DocumentFillTest, RetrainingDiplomaSupplementKeepsTheBackgroundWhenAsked)
+{
+    testsupport::MessageRecorder messages;
+    const PrintRequest request{people.retrainee, core::RetrainingDiplomaSupplement,
+                               QStringLiteral("Приложение к диплому ПК КТ") + extension, true,
+                               core::RetrainingDocuments, QStringLiteral("Приложение к диплому ПК")};
+    const printing::PrintOutcome outcome = printing::PrintVkladish(request);
+    ASSERT_TRUE(outcome.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(messages.count(), 0);
+
+    const Printed printed = readBack(outcome.documentPath);
+    for (const char* expected : {"Кузнецов Иван Сергеевич", "772400 000517", "ПК-305", "с 01.09.2023 по 28.02.2024",
+                                 "«02» апреля 2024 г."})
+        EXPECT_TRUE(printed.text.contains(QString::fromUtf8(expected))) << expected;
+    // The grade lines of retraining documents, in their order, one table row
+    // each; the heading without hours and grade; another document's line
+    // stays out.
+    const QString lines = QStringLiteral("Общепрофессиональные дисциплины\n\n\nАнатомия\n72\nотлично\n"
+                                         "Фармакология\n36\nхорошо");
+    EXPECT_TRUE(printed.text.contains(lines)) << printed.text.toStdString();
+    EXPECT_FALSE(printed.text.contains(QStringLiteral("Латинский")));
+    EXPECT_EQ(printtest::bracketedTexts(printed.text), QStringList{});
+    // The office's Word export renames pictures: there it is the one picture.
+    ASSERT_EQ(printed.pictures.size(), 1);
+    if (GetParam())
+        EXPECT_EQ(printed.pictures[0], QStringLiteral("Подложка"));
+    EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
+}
+
+TEST_P(DocumentFillTest, UnknownPlaceholderStaysAndIsNamedOnce)
+{
+    // A template of the user's own: a frame with a placeholder the program
+    // does not know, and a grades row for a person without grade lines.
+    const QString source = home.file(QStringLiteral("свой.fodt"));
+    {
+        QFile in(testsupport::sourceDataFolder() + QStringLiteral("/templates/documents/Академическая справка.fodt"));
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        QByteArray xml = in.readAll();
+        xml.replace("[D_R]", "[D_R] [Стаж] [стаж]");
+        QFile out(source);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(xml);
+    }
+    const QString own = home.file(QStringLiteral("Моя справка") + extension);
+    {
+        office::TemplateDocument doc = office::TemplateDocument::openReadOnly(source);
+        doc.storeAs(own);
+        doc.close();
+    }
+    testsupport::MessageRecorder messages;
+    const printing::PrintOutcome outcome = printing::PrintVkladish(
+        {people.certificateHolder, core::AcademicTranscript, own, false, core::Documents,
+         QStringLiteral("Академическая справка")});
+    ASSERT_TRUE(outcome.saved);
+    EXPECT_EQ(outcome.unknownPlaceholders, (QStringList{QStringLiteral("[Стаж]"), QStringLiteral("[стаж]")}));
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("[Стаж], [стаж]")));
+    EXPECT_EQ(messages.messages()[0].icon(), ui::Exclamation);
+
+    const Printed printed = readBack(outcome.documentPath);
+    EXPECT_EQ(printtest::bracketedTexts(printed.text), (QStringList{QStringLiteral("[Стаж]"), QStringLiteral("[стаж]")}));
+    EXPECT_TRUE(printed.text.contains(QStringLiteral("Смирнова Анна Петровна")));
+    EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
+}
+
+TEST_P(DocumentFillTest, FailuresAreReportedAndNothingIsSaved)
+{
+    struct Case {
+        const char* name;
+        QString templateName;
+        bool documentsIsAFile;
+        const char* message;
+        int icon;
+    };
+    const Case cases[] = {
+        {"no such template", QStringLiteral("Нет такого") + extension, false, "Файл шаблона не найден: ", ui::Exclamation},
+        {"empty name", QString(), false, "Файл шаблона не найден: ", ui::Exclamation},
+        {"cannot store", QStringLiteral("Кальвета КТ") + extension, true, "Не удалось сохранить документ ", ui::Critical},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(documents()).removeRecursively();
+        QFile::remove(documents());
+        if (c.documentsIsAFile) {
+            QFile f(documents());
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
+        testsupport::MessageRecorder messages;
+        const printing::PrintOutcome outcome = printing::PrintVkladish(
+            {people.certificateHolder, core::SpecialistCertificate, c.templateName, false,
+             core::SpecialistCertificates, QStringLiteral("Кальвета")});
+        EXPECT_FALSE(outcome.saved);
+        ASSERT_EQ(messages.count(), 1);
+        EXPECT_TRUE(messages.texts()[0].startsWith(QString::fromUtf8(c.message))) << messages.texts()[0].toStdString();
+        EXPECT_EQ(messages.messages()[0].icon(), c.icon);
+        EXPECT_FALSE(QFileInfo(documents()).isDir() && !QDir(documents()).isEmpty());
+    }
+    QFile::remove(documents());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothOffices, DocumentFillTest, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Writer" : "Word"; });
+
+TEST(DocumentFileNameTest, CaptionSurnameInitialsAndFirstFreeNumber)
+{
+    testsupport::TempFolder folder;
+    struct Case {
+        const char* caption;
+        const char* person;
+        const char* existing;  // files already there, "|" between them
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"Кальвета", "Смирнова А.П.", "", "Кальвета Смирнова А.П.odt"},
+        {"Кальвета", "Смирнова А.П.", "Кальвета Смирнова А.П.odt", "Кальвета Смирнова А.П (1).odt"},
+        {"Кальвета", "Смирнова А.П.", "Кальвета Смирнова А.П.odt|Кальвета Смирнова А.П (1).odt",
+         "Кальвета Смирнова А.П (2).odt"},
+        {"Приложение к диплому ПК", "О\"Нил/Ли* Д.", "", "Приложение к диплому ПК О Нил Ли Д.odt"},
+        {"Прочее", "", "", "Прочее.odt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        QDir(folder.path()).removeRecursively();
+        QDir().mkpath(folder.path());
+        for (const QString& name : QString::fromUtf8(c.existing).split(QLatin1Char('|'), Qt::SkipEmptyParts)) {
+            QFile f(folder.file(name));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
+        EXPECT_EQ(printing::DocumentFileName(folder.path(), QString::fromUtf8(c.caption), QString::fromUtf8(c.person),
+                                             QStringLiteral(".odt")),
+                  QString::fromUtf8(c.expected));
+    }
+}

@@ -1,0 +1,132 @@
+#include "DocumentPrintFixtures.h"
+
+#include "core/AppState.h"
+#include "core/DataAccess.h"
+#include "newdb/NewDatabase.h"
+#include "platform/office/TemplateDocument.h"
+#include "platform/office/UnoSupport.h"
+#include "core/PrintQtValues.h"
+#include "support/TestSupport.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QUrl>
+
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+
+#include <gtest/gtest.h>
+
+namespace printtest {
+
+namespace {
+
+qlonglong insert(const QString& sql, const QVariantList& values)
+{
+    core::db().execute(sql, values);
+    return core::db().lastInsertKey();
+}
+
+} // namespace
+
+SamplePeople makeDatabase(const QString& path)
+{
+    SamplePeople out;
+    {
+        testsupport::MessageRecorder quiet;
+        if (!newdb::CreateNewDatabase(path, true))
+            return out;
+    }
+    auto& db = core::db();
+    db.execute(QStringLiteral("UPDATE INF SET NAIM = ?, GORODMED = ?, FIORUK = ?"),
+               {QStringLiteral("Медицинский колледж № 1\nг. Энск"), QStringLiteral("г. Энск"),
+                QStringLiteral("Орлова Е.В.")});
+    const qlonglong specialty = insert(QStringLiteral("INSERT INTO SPOTD (NAIM, MEMO, KVAL) VALUES (?, ?, ?)"),
+                                       {QStringLiteral("Сестринское дело"),
+                                        QStringLiteral("34.02.01 Сестринское дело"),
+                                        QStringLiteral("Медицинская сестра")});
+    const qlonglong med = jet::toLong(db.scalar(QStringLiteral("SELECT MIN(IDM) FROM SPMED")));
+    const qlonglong group = insert(
+        QStringLiteral("INSERT INTO SPGRUP (NAIM, IDO, IDM, DatMed, DatGAKMed, PRGAKMed, date_S, date_Po, Spec, KVAL, Dat) "
+                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        {QStringLiteral("Ф-21"), specialty, med, QDate(2024, 3, 5), QDate(2024, 3, 1), QStringLiteral("17"),
+         QDate(2023, 9, 1), QDate(2024, 2, 28), QStringLiteral("Сестринское дело в педиатрии"),
+         QStringLiteral("Медицинская сестра"), QDate(2024, 3, 12)});
+    out.certificateHolder = long(insert(
+        QStringLiteral("INSERT INTO SPSTUD (IDG, FAM, IM, OTCH, REGNOMMED, NOMMED) VALUES (?, ?, ?, ?, ?, ?)"),
+        {group, QStringLiteral("Смирнова"), QStringLiteral("Анна"), QStringLiteral("Петровна"),
+         QStringLiteral("0112-24"), QStringLiteral("1177 0012345")}));
+    out.retrainee = long(insert(
+        QStringLiteral("INSERT INTO SPSTUD (IDG, FAM, IM, OTCH, regnomDoc, DIPL, Dat) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+        {group, QStringLiteral("Кузнецов"), QStringLiteral("Иван"), QStringLiteral("Сергеевич"),
+         QStringLiteral("ПК-305"), QStringLiteral("772400 000517"), QDate(2024, 4, 2)}));
+
+    const auto discipline = [&](const char* name, bool heading) {
+        return insert(QStringLiteral("INSERT INTO SPPRED (NAIM, isNotPred) VALUES (?, ?)"),
+                      {QString::fromUtf8(name), heading ? -1 : 0});
+    };
+    const qlonglong section = discipline("Общепрофессиональные дисциплины", true);
+    const qlonglong anatomy = discipline("Анатомия", false);
+    const qlonglong pharmacology = discipline("Фармакология", false);
+    const qlonglong latin = discipline("Латинский язык", false);
+    const auto grade = [&](const char* wording) {
+        return jet::toLong(db.scalar(QStringLiteral("SELECT IDB FROM SPBALL WHERE NAIM = ?"), {QString::fromUtf8(wording)}));
+    };
+    // Stored out of order: the document follows SORT.
+    const QString line = QStringLiteral("INSERT INTO EXAM (ID, IDD, IDB, CH, SORT, VidDokum) VALUES (?, ?, ?, ?, ?, ?)");
+    insert(line, {qlonglong(out.retrainee), pharmacology, grade("хорошо"), QStringLiteral("36"), 3, 1});
+    insert(line, {qlonglong(out.retrainee), section, QVariant(), QString(), 1, 1});
+    insert(line, {qlonglong(out.retrainee), anatomy, grade("отлично"), QStringLiteral("72"), 2, 1});
+    insert(line, {qlonglong(out.retrainee), latin, grade("отлично"), QStringLiteral("40"), 1, 0});  // another document
+    return out;
+}
+
+void provideTemplates(const QString& folder, const QStringList& names, const QString& extension)
+{
+    QDir().mkpath(folder);
+    for (const QString& name : names) {
+        const QString target = QDir(folder).filePath(name + extension);
+        if (QFileInfo::exists(target))
+            continue;
+        const QString built = QDir(testsupport::builtTemplatesFolder()).filePath(name + extension);
+        if (QFileInfo::exists(built)) {
+            ASSERT_TRUE(QFile::copy(built, target));
+            continue;
+        }
+        const QString source = testsupport::sourceDataFolder() + QStringLiteral("/templates/documents/") + name
+            + QStringLiteral(".fodt");
+        ASSERT_TRUE(QFileInfo::exists(source)) << source.toStdString();
+        office::TemplateDocument doc = office::TemplateDocument::openReadOnly(source);
+        doc.storeAs(target);
+        doc.close();
+    }
+}
+
+bool closeOfficeDocument(const QString& path)
+{
+    using namespace office::uno;
+    const QUrl wanted = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    auto e = desktop()->getComponents()->createEnumeration();
+    while (e->hasMoreElements()) {
+        Reference<css::frame::XModel> model(e->nextElement(), UNO_QUERY);
+        if (model.is() && QUrl(toQ(model->getURL())) == wanted) {
+            closeComponent(Reference<css::lang::XComponent>(model, UNO_QUERY));
+            return true;
+        }
+    }
+    return false;
+}
+
+QStringList bracketedTexts(const QString& text)
+{
+    QStringList out;
+    static const QRegularExpression re(QStringLiteral("\\[[^\\[\\]]+\\]"));
+    for (auto it = re.globalMatch(text); it.hasNext();)
+        out << it.next().captured(0);
+    return out;
+}
+
+} // namespace printtest

@@ -1,0 +1,29 @@
+#pragma once
+// Shared by the document-printing tests: a database with one group and its
+// people, and the shipped document templates in the data folder's
+// "Шаблоны ЭЖ".
+#include <QString>
+#include <QStringList>
+
+namespace printtest {
+
+// Makes a reference-only database at `path`, opens it as MainDatabase and
+// adds the group "Ф-21" with its specialty, medical specialty and two people.
+struct SamplePeople {
+    long certificateHolder = 0;  // Смирнова Анна Петровна
+    long retrainee = 0;          // Кузнецов Иван Сергеевич, with grade lines
+};
+SamplePeople makeDatabase(const QString& path);
+
+// Puts the shipped templates `names` (base names) with the extension into
+// `folder`: copies of the built ones when the build made them, otherwise
+// converted from their sources by the office.
+void provideTemplates(const QString& folder, const QStringList& names, const QString& extension);
+
+// Closes the office's document of that file; false when none is open.
+bool closeOfficeDocument(const QString& path);
+
+// Texts in square brackets left in a text.
+QStringList bracketedTexts(const QString& text);
+
+} // namespace printtest

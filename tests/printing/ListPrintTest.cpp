@@ -1,0 +1,455 @@
+// Printing directory lists through both office paths, from the shipped
+// templates and from none: the saved file is opened again and its title,
+// group line, header, ticked columns, widths, borders, rows and name are
+// checked. All tests share one headless office.
+#include "core/AppState.h"
+#include "core/ChildWindows.h"
+#include "platform/office/Calc.h"
+#include "platform/office/Excel.h"
+#include "platform/office/Office.h"
+#include "platform/office/UnoSupport.h"
+#include "platform/settings/Settings.h"
+#include "printing/ListPrinting.h"
+#include "printing/frmUrDial.h"
+
+#include "core/PrintQtValues.h"
+#include "support/TestSupport.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+
+#include <tuple>
+
+using namespace printing;
+using office::BorderIndex;
+using office::BorderWeight;
+using office::LineStyle;
+
+namespace {
+
+const QString kGeneric = QStringLiteral("Справочники (шаблон)");
+const QString kStudentsOwn = QStringLiteral("Справочник Студенты (шаблон)");
+
+// The shipped templates as the build makes them; converted here from their
+// sources when the build has not made them.
+QString shippedTemplate(const QString& name, const QString& extension)
+{
+    const QString built = QDir(testsupport::builtTemplatesFolder()).filePath(name + extension);
+    if (QFileInfo(built).isFile())
+        return built;
+    static QTemporaryDir converted;
+    const QString target = QDir(converted.path()).filePath(name + extension);
+    if (!QFileInfo(target).isFile()) {
+        const QString source = testsupport::sourceDataFolder() + QStringLiteral("/templates/spreadsheets/") + name
+            + QStringLiteral(".fods");
+        office::CalcDocument doc = office::CalcDocument::load(source, true);
+        doc.storeAsUrl(target);
+        doc.dispose();
+    }
+    return target;
+}
+
+// How many documents the office holds (hidden ones too).
+int officeDocuments()
+{
+    auto e = office::uno::desktop()->getComponents()->createEnumeration();
+    int n = 0;
+    for (; e->hasMoreElements(); e->nextElement())
+        ++n;
+    return n;
+}
+
+// The students list as its window shows it.
+ListPrintJob studentsJob()
+{
+    ListPrintJob job;
+    job.kind = 3;
+    job.pluralName = QStringLiteral("Студенты");
+    job.captions = QStringList{QString(),
+                               QStringLiteral("Фамилия"),
+                               QStringLiteral("Имя"),
+                               QStringLiteral("Отчество"),
+                               QStringLiteral("Регистрационный номер сертификата"),
+                               QStringLiteral("Серия и номер бланка сертификата"),
+                               QStringLiteral("Дубликат сертификата"),
+                               QStringLiteral("Доверенное лицо (получатель сертификата)"),
+                               QStringLiteral("Дата и номер квитанции почтового отправления сертификата"),
+                               QStringLiteral("Примечание")};
+    job.alignments = {0, 0, 0, 0, 1, 0, 2, 0, 0, 0};
+    job.printWidths = {6.71, 18, 16.43, 16.43, 18, 16.43, 9.29, 16.43, 25, 16.14};
+    auto row = [](const char* fam, const char* im, const char* reg, const char* note) {
+        return QStringList{QStringLiteral("R1"), QString::fromUtf8(fam), QString::fromUtf8(im), QStringLiteral("Петрович"),
+                           QString::fromUtf8(reg), QStringLiteral("АА 123456"), QString(), QString(),
+                           QStringLiteral("01.02.2024 №5"), QString::fromUtf8(note)};
+    };
+    job.rows = {row("Иванов", "Пётр", "0123", ""), row("Петров", "Иван", "5", "переведён\r\nиз Ф-102"),
+                row("Сидоров", "Олег", "123456789", "12"), row("Яковлев", "Илья", "77", "")};
+    job.selected = {true, false, true, false};  // two selected: only these
+    job.hasGroupFilter = true;
+    job.groupText = QStringLiteral("Ф-101");
+    return job;
+}
+
+ListPrintJob groupsJob()
+{
+    ListPrintJob job;
+    job.kind = 4;
+    job.pluralName = QStringLiteral("Группы");
+    job.captions = QStringList{QString(), QStringLiteral("Учебная группа"), QStringLiteral("Специальность/профессия"),
+                               QStringLiteral("Квалификация"), QStringLiteral("Дата выдачи документов")};
+    job.alignments = {0, 0, 0, 0, 2};
+    job.printWidths = {6.14, 9, 25.14, 25.14, 12.14};
+    job.rows = {{QString(), QStringLiteral("Ф-101"), QStringLiteral("Фармация"), QStringLiteral("Фармацевт"),
+                 QStringLiteral("30.06.2024")},
+                {QString(), QStringLiteral("С-201"), QStringLiteral("Сестринское дело"), QStringLiteral("Медсестра"),
+                 QString()}};
+    job.selected = {false, true};  // one selected: every row
+    return job;
+}
+
+ListPrintJob gradesJob()
+{
+    ListPrintJob job;
+    job.kind = 0;
+    job.pluralName = QStringLiteral("Итоговые оценки");
+    job.captions = QStringList{QString(), QStringLiteral("Дисциплина"), QStringLiteral("Дополнительный текст"),
+                               QStringLiteral("Количество часов"), QStringLiteral("Итоговая оценка"),
+                               QStringLiteral("Курсовая работа")};
+    job.alignments = {0, 0, 0, 2, 2, 2};
+    job.printWidths = {7, 28.86, 18.86, 10.29, 18.86, 18.86};
+    job.rows = {{QString(), QStringLiteral("Анатомия"), QString(), QStringLiteral("72"), QStringLiteral("5 (отлично)"),
+                 QString()},
+                {QString(), QStringLiteral("Химия"), QString(), QStringLiteral("108"), QStringLiteral("4 (хорошо)"),
+                 QString()},
+                {QString(), QStringLiteral("Латынь"), QString(), QStringLiteral("36"), QStringLiteral("зачтено"),
+                 QString()}};
+    job.selected = {false, false, false};  // none selected: title and header only
+    job.hasGroupFilter = true;
+    job.groupText = QStringLiteral("Ф-101");
+    job.gradesView = true;
+    job.studentName = QStringLiteral("Иванов Пётр Петрович");
+    return job;
+}
+
+// Answers the column chooser with a mask, or cancels it (null mask).
+void answerChooser(const char* mask)
+{
+    ui::setDialogHandler([mask](QDialog* dialog) {
+        auto* d = qobject_cast<frmUrDial*>(dialog);
+        if (!d)
+            return int(QDialog::Rejected);
+        if (!mask) {
+            d->CancelButton()->click();
+            return d->result();
+        }
+        for (int k = 0; k < d->ChooserCount(); ++k)
+            d->Ch1(k)->setChecked(k >= int(strlen(mask)) || mask[k] != '0');
+        d->OKButton()->click();
+        return d->result();
+    });
+}
+
+// The printed file opened again.
+struct Reopened {
+    office::Application app = office::Application::attach();
+    office::Workbook book;
+    office::Worksheet sheet;
+    explicit Reopened(const QString& path)
+    {
+        book = app.openWorkbook(path);
+        sheet = book.sheet(1);
+    }
+    ~Reopened() { book.close(); }
+    QString text(int row, int column) const { return office::excelValueText(sheet.cells(row, column).value()); }
+    QStringList rowTexts(int row, int columns) const
+    {
+        QStringList out;
+        for (int c = 1; c <= columns; ++c)
+            out << text(row, c);
+        return out;
+    }
+    office::Range block(int top, int left, int bottom, int right) const
+    {
+        return sheet.range(sheet.cells(top, left), sheet.cells(bottom, right));
+    }
+};
+
+class ListPrint : public ::testing::TestWithParam<std::tuple<OfficePath, bool>> {
+protected:
+    void SetUp() override
+    {
+        testsupport::clearSettings();
+        core::resetState();
+        ASSERT_TRUE(app_.isValid());
+        core::state().AppPath = app_.path();
+        QDir(app_.path()).mkpath(QStringLiteral("Документы"));
+        QDir(app_.path()).mkpath(QStringLiteral("Шаблоны ЭЖ"));
+        if (shipped()) {
+            for (const QString& name : {kGeneric, kStudentsOwn})
+                for (const QString& ext : {QStringLiteral(".xlt"), QStringLiteral(".ots")})
+                    ASSERT_TRUE(QFile::copy(shippedTemplate(name, ext), templatesFolder().filePath(name + ext)));
+        }
+        core::shellServices().activateMainWindow = [this] { ++activations_; };
+        ui::setStatusText(QString());
+    }
+    void TearDown() override
+    {
+        // A print leaves nothing open in a headless office, whatever happened.
+        EXPECT_EQ(officeDocuments(), 0);
+        ui::setDialogHandler({});
+        core::shellServices().activateMainWindow = nullptr;
+        core::state().AppPath.clear();
+    }
+
+    OfficePath path() const { return std::get<0>(GetParam()); }
+    bool shipped() const { return std::get<1>(GetParam()); }
+    bool calc() const { return path() == OfficePath::Calc; }
+    QString extension() const { return calc() ? QStringLiteral(".ods") : QStringLiteral(".xls"); }
+    QDir documents() const { return QDir(app_.path() + QStringLiteral("/Документы")); }
+    QDir templatesFolder() const { return QDir(app_.path() + QStringLiteral("/Шаблоны ЭЖ")); }
+
+    // Prints through the chooser answered with `mask`; the one new file.
+    QString print(const ListPrintJob& job, const char* mask)
+    {
+        answerChooser(mask);
+        const QStringList before = documents().entryList(QDir::Files);
+        printDirectoryList(job, path());
+        QStringList after = documents().entryList(QDir::Files);
+        for (const QString& f : before)
+            after.removeAll(f);
+        EXPECT_EQ(after.size(), 1) << after.join(QLatin1Char(',')).toStdString();
+        return after.isEmpty() ? QString() : documents().filePath(after.first());
+    }
+
+    // The column widths expected for print widths (in characters of the
+    // default font as the workbook model reads them back).
+    double expectedWidth(double printWidth) const
+    {
+        return calc() ? calcColumnWidth(printWidth) / 224.0 : printWidth;
+    }
+
+    void expectBorders(const Reopened& r, int top, int bottom, int last)
+    {
+        const office::Range b = r.block(top, 1, bottom, last);
+        for (BorderIndex side : {BorderIndex::EdgeLeft, BorderIndex::EdgeTop, BorderIndex::EdgeBottom, BorderIndex::EdgeRight}) {
+            EXPECT_EQ(b.border(side).lineStyle(), LineStyle::Continuous) << top << " side " << int(side);
+            EXPECT_EQ(b.border(side).weight(), BorderWeight::Medium) << top << " side " << int(side);
+        }
+        if (last > 1)
+            EXPECT_EQ(b.border(BorderIndex::InsideVertical).lineStyle(), LineStyle::Continuous) << top;
+        if (bottom > top)
+            EXPECT_EQ(b.border(BorderIndex::InsideHorizontal).lineStyle(), LineStyle::Continuous) << top;
+    }
+
+    testsupport::MessageRecorder messages_;
+    QTemporaryDir app_;
+    int activations_ = 0;
+};
+
+TEST_P(ListPrint, StudentsOfAGroup)
+{
+    const ListPrintJob job = studentsJob();
+    // The first name is taken already.
+    QFile taken(documents().filePath(QStringLiteral("Справочник Студенты") + extension()));
+    ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+    taken.close();
+
+    // Number, surname, first name, registration number and note ticked.
+    const QString file = print(job, "1110100001");
+    EXPECT_EQ(QFileInfo(file).fileName(), QStringLiteral("Справочник Студенты (1)") + extension());
+    ASSERT_EQ(messages_.count(), 1);
+    EXPECT_EQ(messages_.texts().first(),
+              QStringLiteral("Печатная форма справочника выполнена и сохранена в файле \"Справочник Студенты (1)%1\".")
+                  .arg(extension()));
+    EXPECT_EQ(messages_.messages().front().icon(), ui::Information);
+    EXPECT_EQ(ui::statusText(), calc() ? QStringLiteral("Печатная форма справочника выполнена и сохранена.")
+                                       : QStringLiteral("Печатная форма справочника выполнена."));
+    EXPECT_EQ(activations_, 1);
+    EXPECT_EQ(settings::getSetting(QStringLiteral("User"), QStringLiteral("Spr3")), QStringLiteral("1110100001"));
+
+    Reopened r(file);
+    EXPECT_EQ(r.sheet.name(), QStringLiteral("Студенты"));
+    // The own template holds its title and the label of the group line.
+    EXPECT_EQ(r.text(1, 1), shipped() ? QStringLiteral("Список студентов") : QStringLiteral("Студенты"));
+    EXPECT_EQ(r.text(2, 1), shipped() ? QStringLiteral("Группа: Ф-101") : QStringLiteral("Ф-101"));
+    EXPECT_TRUE(r.block(1, 1, 1, 5).mergeCells());
+    EXPECT_EQ(r.text(3, 1), QString());
+    EXPECT_EQ(r.rowTexts(4, 6), (QStringList{QStringLiteral("№ п.п"), QStringLiteral("Фамилия"), QStringLiteral("Имя"),
+                                             QStringLiteral("Регистрационный номер сертификата"),
+                                             QStringLiteral("Примечание"), QString()}));
+    // Rows 1 and 3 were selected: those two, numbered without a gap.
+    EXPECT_EQ(r.rowTexts(5, 6), (QStringList{QStringLiteral("1"), QStringLiteral("Иванов"), QStringLiteral("Пётр"),
+                                             QStringLiteral("0123"), QString(), QString()}));
+    EXPECT_EQ(r.rowTexts(6, 6), (QStringList{QStringLiteral("2"), QStringLiteral("Сидоров"), QStringLiteral("Олег"),
+                                             QStringLiteral("123456789"), QStringLiteral("12"), QString()}));
+    EXPECT_EQ(r.text(7, 1), QString());
+    // The running number is a number; listed texts stay texts, except short
+    // numbers through Excel.
+    EXPECT_EQ(r.sheet.cells(5, 1).value().typeId(), QMetaType::Double);
+    EXPECT_EQ(r.sheet.cells(5, 4).value().typeId(), QMetaType::QString);
+    EXPECT_EQ(r.sheet.cells(6, 5).value().typeId(), calc() ? QMetaType::QString : QMetaType::Double);
+    // The registration number is right-aligned: as its list column without a
+    // template of its own, by the template's look of the rows with it.
+    EXPECT_EQ(r.sheet.cells(6, 4).horizontalAlignment(), office::HAlign::Right);
+
+    const double widths[] = {6.71, 18, 16.43, 18, 16.14};
+    for (int c = 0; c < 5; ++c) {
+        // The own template carries widths of its own, in the workbook's units.
+        const double expected = shipped() ? widths[c] : expectedWidth(widths[c]);
+        EXPECT_NEAR(r.sheet.columns(c + 1).columnWidth(), expected, 0.35) << c;
+    }
+    expectBorders(r, 5, 6, 5);
+    expectBorders(r, 4, 4, 5);
+}
+
+TEST_P(ListPrint, GroupsWithoutGroupFilter)
+{
+    const QString file = print(groupsJob(), "11011");  // the specialty unticked
+    EXPECT_EQ(QFileInfo(file).fileName(), QStringLiteral("Справочник Группы") + extension());
+    Reopened r(file);
+    EXPECT_EQ(r.text(1, 1), QStringLiteral("Группы"));
+    EXPECT_TRUE(r.block(1, 1, 1, 4).mergeCells());
+    EXPECT_EQ(r.sheet.rows(2).rowHeight(), 0);  // no group line
+    EXPECT_EQ(r.rowTexts(4, 5), (QStringList{QStringLiteral("№ п.п"), QStringLiteral("Учебная группа"),
+                                             QStringLiteral("Квалификация"), QStringLiteral("Дата выдачи документов"),
+                                             QString()}));
+    // One row selected: every row.
+    EXPECT_EQ(r.rowTexts(5, 4), (QStringList{QStringLiteral("1"), QStringLiteral("Ф-101"), QStringLiteral("Фармацевт"),
+                                             QStringLiteral("30.06.2024")}));
+    EXPECT_EQ(r.rowTexts(6, 4), (QStringList{QStringLiteral("2"), QStringLiteral("С-201"), QStringLiteral("Медсестра"),
+                                             QString()}));
+    EXPECT_EQ(r.sheet.cells(5, 4).horizontalAlignment(), office::HAlign::Center);
+    EXPECT_EQ(r.sheet.cells(5, 2).horizontalAlignment(), office::HAlign::Left);
+    const double widths[] = {6.14, 9, 25.14, 12.14};
+    for (int c = 0; c < 4; ++c)
+        EXPECT_NEAR(r.sheet.columns(c + 1).columnWidth(), expectedWidth(widths[c]), 0.35) << c;
+    expectBorders(r, 5, 6, 4);
+    expectBorders(r, 4, 4, 4);
+}
+
+TEST_P(ListPrint, GradesOfAStudentWithNothingSelected)
+{
+    const QString file = print(gradesJob(), "010111");  // no running number, no extra text
+    EXPECT_EQ(QFileInfo(file).fileName(), QStringLiteral("Справочник Итоговые оценки") + extension());
+    Reopened r(file);
+    EXPECT_EQ(r.text(1, 1), QStringLiteral("Итоговые оценки"));
+    EXPECT_EQ(r.text(2, 1), QStringLiteral("Студент: Иванов Пётр Петрович"));
+    EXPECT_TRUE(r.block(2, 1, 2, 4).mergeCells());
+    EXPECT_EQ(r.rowTexts(4, 5), (QStringList{QStringLiteral("Дисциплина"), QStringLiteral("Количество часов"),
+                                             QStringLiteral("Итоговая оценка"), QStringLiteral("Курсовая работа"),
+                                             QString()}));
+    // Nothing selected: title and header only, the header still framed.
+    EXPECT_EQ(r.rowTexts(5, 4), QStringList(4, QString()));
+    expectBorders(r, 4, 4, 4);
+    EXPECT_EQ(r.block(5, 1, 5, 4).border(BorderIndex::EdgeBottom).lineStyle(), LineStyle::None);
+}
+
+TEST_P(ListPrint, CancelledChooserPrintsNothing)
+{
+    answerChooser(nullptr);
+    printDirectoryList(studentsJob(), path());
+    EXPECT_EQ(ui::statusText(), QStringLiteral("Печатная форма не создана."));
+    EXPECT_EQ(messages_.count(), 0);
+    EXPECT_TRUE(documents().entryList(QDir::Files).isEmpty());
+}
+
+// Failures and unsafe names, with the shipped templates in place.
+using ListPrintFailures = ListPrint;
+
+TEST_P(ListPrintFailures, OwnTemplateThatDoesNotLoadGivesTheGenericLayout)
+{
+    const QString own = templatesFolder().filePath(kStudentsOwn + (calc() ? QStringLiteral(".ots") : QStringLiteral(".xlt")));
+    QFile broken(own);
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    broken.write(calc() ? QByteArray("PK\x03\x04 broken", 11) : QByteArray(512, '\0'));
+    broken.close();
+
+    const QString file = print(studentsJob(), "1100000000");
+    Reopened r(file);
+    // Title, header and widths written as without a template of its own.
+    EXPECT_EQ(r.text(1, 1), QStringLiteral("Студенты"));
+    EXPECT_EQ(r.text(2, 1), QStringLiteral("Ф-101"));
+    EXPECT_EQ(r.rowTexts(4, 3), (QStringList{QStringLiteral("№ п.п"), QStringLiteral("Фамилия"), QString()}));
+    EXPECT_NEAR(r.sheet.columns(2).columnWidth(), expectedWidth(18), 0.35);
+    EXPECT_EQ(r.rowTexts(6, 2), (QStringList{QStringLiteral("2"), QStringLiteral("Сидоров")}));
+}
+
+TEST_P(ListPrintFailures, NameThatNoFileCanHold)
+{
+    ListPrintJob job = groupsJob();
+    job.pluralName = QStringLiteral("Специальности/профессии: \"все\"");
+    const QString file = print(job, "11111");
+    EXPECT_EQ(QFileInfo(file).fileName(), QStringLiteral("Справочник Специальности профессии   все ") + extension());
+    Reopened r(file);
+    EXPECT_EQ(r.text(1, 1), job.pluralName);  // the title keeps the name
+}
+
+TEST_P(ListPrintFailures, FileThatCannotBeSaved)
+{
+    // The first free name leads into a folder that does not exist.
+    ASSERT_TRUE(QFile::link(QStringLiteral("/nonexistent-kalveta-folder/list") + extension(),
+                            documents().filePath(QStringLiteral("Справочник Студенты") + extension())));
+    answerChooser("1111111111");
+    printDirectoryList(studentsJob(), path());
+    ASSERT_EQ(messages_.count(), 1);
+    if (calc()) {
+        EXPECT_TRUE(messages_.texts().first().startsWith(
+            QStringLiteral("Печатная форма справочника выполнена, но не сохранена в файле: Справочник Студенты.ods. "
+                           "Ошибка: 75 ")))
+            << messages_.texts().first().toStdString();
+        EXPECT_EQ(ui::statusText(), QStringLiteral("Печатная форма выполнена, но не сохранена."));
+    } else {
+        EXPECT_EQ(messages_.texts().first(), QStringLiteral("Печатная форма справочника выполнена, но не сохранена в файле."));
+        EXPECT_EQ(ui::statusText(), QStringLiteral("Печатная форма справочника выполнена, но не сохранена."));
+    }
+    EXPECT_EQ(activations_, 1);
+}
+
+TEST_P(ListPrintFailures, OfficeThatCannotStart)
+{
+    office::Office& o = office::Office::instance();
+    o.shutdown();
+    const QString program = o.program();
+    o.setProgram(QStringLiteral("/nonexistent-kalveta-office/soffice"));
+    answerChooser("1111111111");
+    printDirectoryList(studentsJob(), path());
+    o.setProgram(program);
+    ASSERT_EQ(messages_.count(), 1);
+    const QString reported = messages_.texts().first();
+    if (calc())
+        EXPECT_TRUE(reported.startsWith(QStringLiteral("Приложение OpenOffice.org Calc не может загрузиться. ")) &&
+                    reported.contains(QStringLiteral(" Ошибка: 429 ")))
+            << reported.toStdString();
+    else
+        EXPECT_TRUE(reported.endsWith(QStringLiteral(" 429"))) << reported.toStdString();
+    EXPECT_EQ(ui::statusText(), QStringLiteral("Идет создание печатной формы справочника..."));
+    EXPECT_TRUE(documents().entryList(QDir::Files).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPaths, ListPrintFailures,
+                         ::testing::Combine(::testing::Values(OfficePath::Excel, OfficePath::Calc),
+                                            ::testing::Values(true)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param) == OfficePath::Calc ? "Calc" : "Excel");
+                         });
+
+std::string paramName(const ::testing::TestParamInfo<std::tuple<OfficePath, bool>>& info)
+{
+    return std::string(std::get<0>(info.param) == OfficePath::Calc ? "Calc" : "Excel")
+        + (std::get<1>(info.param) ? "ShippedTemplates" : "NoTemplate");
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPaths, ListPrint,
+                         ::testing::Combine(::testing::Values(OfficePath::Excel, OfficePath::Calc),
+                                            ::testing::Bool()),
+                         paramName);
+
+} // namespace

@@ -1,0 +1,115 @@
+// Template names by print option, printing house, printer and office.
+#include "core/AppState.h"
+#include "core/DataAccess.h"
+#include "newdb/NewDatabase.h"
+#include "printing/TemplateNames.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void setDefaultNames()
+{
+    const char* names[] = {"Титул диплома", "Титул диплома с отличием", "Приложение к диплому", "Академическая справка",
+                           "Кальвета"};
+    for (int i = 0; i < 5; ++i)
+        core::state().DefaultTemplateNames[i + 1] = QString::fromUtf8(names[i]);
+}
+
+} // namespace
+
+TEST(LaserTemplateNameTest, InsertsTheWordBeforeTheExtension)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"Кальвета.dot", "Кальвета Лазерный.dot"},
+        {"Приложение к диплому ПК Знак.dot", "Приложение к диплому ПК Знак Лазерный.dot"},
+        {"Кальвета Знак Лазерный.dot", "Кальвета Знак Лазерный.dot"},
+        {"Лазерный шаблон.ott", "Лазерный шаблон.ott"},
+        {"", ""},
+        {"Кальвета", "Кальвета"},                    // no extension
+        {"/data/v1.2/Кальвета", "/data/v1.2/Кальвета"},  // a dot of a folder is no extension
+        {"/data/шаблоны/Кальвета.ott", "/data/шаблоны/Кальвета Лазерный.ott"},
+        {"C:\\Шаблоны\\Кальвета.v2.dot", "C:\\Шаблоны\\Кальвета.v2 Лазерный.dot"},
+        {".dot", " Лазерный.dot"},
+    };
+    for (const auto& [name, expected] : cases)
+        EXPECT_EQ(printing::LaserTemplateName(QString::fromUtf8(name)), QString::fromUtf8(expected)) << name;
+}
+
+class TemplateNameForKindTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        core::resetState();
+        setDefaultNames();
+        testsupport::MessageRecorder quiet;
+        ASSERT_TRUE(newdb::CreateNewDatabase(folder.file(QStringLiteral("names.db")), true));
+    }
+    void TearDown() override { core::CloseDatabase(); }
+    static void setInf(const QVariant& house, const QVariant& printer)
+    {
+        core::db().execute(QStringLiteral("UPDATE INF SET IDT = ?, TopPronter = ?"), {house, printer});
+    }
+    testsupport::TempFolder folder;
+};
+
+TEST_F(TemplateNameForKindTest, TableOfCases)
+{
+    struct Case {
+        bool ooo;
+        QVariant house;    // INF.IDT
+        QVariant printer;  // INF.TopPronter
+        int code;          // print code
+        const char* expected;
+    };
+    const QVariant none;  // Null
+    const Case cases[] = {
+        // No printing house: the default names.
+        {false, none, none, 1, "Титул диплома.dot"},
+        {false, 0, 0, 5, "Кальвета.dot"},
+        {true, none, 1, 5, "Кальвета Лазерный.ott"},
+        {false, none, none, 9, ".dot"},           // slot 6 has no name
+        {false, none, 1, 10, " Лазерный.dot"},    // slot 10 neither
+        {true, none, none, 11, "Титул диплома.ott"},
+        {false, none, none, 15, "Титул диплома.dot"},
+        // House 6 (ОАО "КТ"), slots 5, 7, 8, 9 from its columns.
+        {false, 6, 0, 5, "Кальвета КТ.dot"},
+        {false, 6, 0, 4, "Кальвета КТ.dot"},      // the other document shares slot 5
+        {true, 6, 0, 6, "Титул диплома ПК КТ.ott"},
+        {true, 6, 1, 7, "Приложение к диплому ПК КТ Лазерный.ott"},
+        {false, 6, 0, 8, "Удостоверение КТ.dot"},
+        // Slots 1, 3 and 4 have no house column.
+        {false, 6, 0, 2, "Приложение к диплому.dot"},
+        {true, 6, 1, 3, "Академическая справка Лазерный.ott"},
+        // A house without a template for slot 7 (no default name there either),
+        // and a house that does not exist.
+        {false, 1, 0, 6, ".dot"},
+        {false, 99, 1, 5, "Кальвета Лазерный.dot"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        core::state().OfficeIsOOo = c.ooo;
+        setInf(c.house, c.printer);
+        EXPECT_EQ(printing::TemplateNameForKind(c.code - 1), QString::fromUtf8(c.expected));
+    }
+}
+
+TEST_F(TemplateNameForKindTest, HouseValuesAsStored)
+{
+    setInf(4, 1);
+    const auto setTmp5 = [](const char* value) {
+        core::db().execute(QStringLiteral("UPDATE SPTPGR SET Tmp5 = ? WHERE IDT = 4"), {QString::fromUtf8(value)});
+    };
+    setTmp5("Кальвета Знак.dot");
+    EXPECT_EQ(printing::TemplateNameForKind(4), QStringLiteral("Кальвета Знак Лазерный.dot"));
+    setTmp5("Кальвета Знак Лазерный.dot");
+    EXPECT_EQ(printing::TemplateNameForKind(4), QStringLiteral("Кальвета Знак Лазерный.dot"));
+    setTmp5("Мой шаблон");  // no extension: used as it is
+    EXPECT_EQ(printing::TemplateNameForKind(4), QStringLiteral("Мой шаблон"));
+    setTmp5("");
+    EXPECT_EQ(printing::TemplateNameForKind(4), QStringLiteral("Кальвета Лазерный.dot"));
+    // Without a database every name is the default one.
+    core::CloseDatabase();
+    EXPECT_EQ(printing::TemplateNameForKind(4), QStringLiteral("Кальвета.dot"));
+}
