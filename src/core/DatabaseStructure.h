@@ -23,7 +23,7 @@ struct ColumnSpec {
     QString columnName() const { return QString::fromUtf8(name); }
 };
 
-// One index: its name and its field specification in the engine's notation
+// One index: its name and its fields in the engine's notation
 // ("+IDG", several parts joined by ";").
 struct IndexSpec {
     const char* name;
