@@ -3,14 +3,19 @@
 // groups of 100 persons (20,000), a study plan of 40 lines per group and 40
 // grade lines per person (800,000), written with bare statements in one
 // transaction on the program's own connection (its column rules need the
-// connection's functions). Also the helpers that read a query the bare way
-// and record the mean time of each benchmark.
+// connection's functions). Also the start every window benchmark shares and
+// the helpers that read a query the bare way and record the mean time of
+// each benchmark.
 #include "core/AppState.h"
 #include "core/DataAccess.h"
 #include "newdb/NewDatabase.h"
 #include "platform/jet/Jet.h"
+#include "platform/settings/Settings.h"
+#include "platform/ui/Messages.h"
 
+#include <QApplication>
 #include <QString>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -27,6 +32,43 @@ constexpr int kGroups = 200;
 constexpr int kPersonsPerGroup = 100;
 constexpr int kLinesPerPerson = 40;
 constexpr int kGradeDocKind = 1;  // VidDokum of the lines: retraining documents
+
+// Names the filled persons take, in no particular order.
+inline constexpr const char* kSurnames[] = {"Иванов", "Петрова", "Сидоров", "Ёлкина", "Жуков", "Абрамова",
+                                            "Яковлев", "Щукина", "Орлов", "Быстрова", "Лебедев", "Морозова"};
+inline constexpr const char* kNames[] = {"Анна", "Борис", "Виктор", "Галина", "Дмитрий", "Елена", "Юрий"};
+
+// An offscreen application whose home folder and settings live in a
+// temporary folder; every message is printed to stderr and answered "OK".
+class Environment {
+public:
+    Environment(int& argc, char** argv) : app_(argc, argv)
+    {
+        settings::useSettingsFolder(home_.path() + QStringLiteral("/config"));
+        ui::setMessageHandler([](const ui::MessageRequest& r) {
+            std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
+            return int(ui::Ok);
+        });
+    }
+    QString path() const { return home_.path(); }
+    QString filePath(const QString& name) const { return home_.filePath(name); }
+
+private:
+    // A temporary home, named in the environment before the application starts.
+    struct Home {
+        Home()
+        {
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            qputenv("KALVETA_HOME", dir.path().toUtf8());
+        }
+        QString path() const { return dir.path(); }
+        QString filePath(const QString& name) const { return dir.filePath(name); }
+        QTemporaryDir dir;
+    };
+    Home home_;
+    QApplication app_;
+};
 
 class Statement {
 public:
@@ -64,9 +106,6 @@ private:
 inline void fill(int groups, int perGroup, bool withGrades)
 {
     sqlite3* h = core::db().handle();
-    static const char* const surnames[] = {"Иванов", "Петрова", "Сидоров", "Ёлкина", "Жуков", "Абрамова",
-                                           "Яковлев", "Щукина", "Орлов", "Быстрова", "Лебедев", "Морозова"};
-    static const char* const names[] = {"Анна", "Борис", "Виктор", "Галина", "Дмитрий", "Елена", "Юрий"};
     std::mt19937 random(20240305);
     sqlite3_exec(h, "BEGIN", nullptr, nullptr, nullptr);
     {
@@ -85,9 +124,9 @@ inline void fill(int groups, int perGroup, bool withGrades)
                 for (int l = 1; l <= kLinesPerPerson; ++l)
                     plan.run({l, groupKey, (l % 12) + 1, "72"});
             for (int p = 0; p < perGroup; ++p) {
-                const std::string surname = std::string(surnames[random() % std::size(surnames)]) + std::to_string(random() % 1000);
+                const std::string surname = std::string(kSurnames[random() % std::size(kSurnames)]) + std::to_string(random() % 1000);
                 const std::string number = std::to_string(random() % 100000000);
-                person.run({groupKey, surname.c_str(), names[random() % std::size(names)], "Иванович", number.c_str(),
+                person.run({groupKey, surname.c_str(), kNames[random() % std::size(kNames)], "Иванович", number.c_str(),
                             number.c_str(), "1123457819123", (p % 7 == 0) ? -1LL : 0LL, "примечание"});
                 ++personKey;
                 if (withGrades)
@@ -100,13 +139,23 @@ inline void fill(int groups, int perGroup, bool withGrades)
 }
 
 // A new database at `path` (its structure, reference rows and search
-// indexes), filled as above and left open as the working database.
+// indexes), filled by `fillRows` and left open as the working database;
+// false, said on stderr, when it could not be made.
+template <class Fill>
+bool makeWith(const QString& path, Fill fillRows)
+{
+    if (!newdb::CreateNewDatabase(path, true)) {
+        std::fprintf(stderr, "the database could not be made\n");
+        return false;
+    }
+    fillRows();
+    return true;
+}
+
+// The same, filled as above.
 inline bool make(const QString& path, int groups, int perGroup, bool withGrades)
 {
-    if (!newdb::CreateNewDatabase(path, true))
-        return false;
-    fill(groups, perGroup, withGrades);
-    return true;
+    return makeWith(path, [&] { fill(groups, perGroup, withGrades); });
 }
 
 // Runs a query the bare way and reads every column of every row.
@@ -147,6 +196,7 @@ public:
         }
         ConsoleReporter::ReportRuns(runs);
     }
+    // 0 while either has not run.
     double ratio(const std::string& measured, const std::string& baseline)
     {
         const double b = seconds[baseline];
@@ -154,5 +204,17 @@ public:
     }
     std::map<std::string, double> seconds;
 };
+
+// Reads the benchmark options, runs the benchmarks registered, reports them
+// through `reporter` (the console's own when null) and ends.
+inline void runBenchmarks(int& argc, char** argv, benchmark::BenchmarkReporter* reporter = nullptr)
+{
+    benchmark::Initialize(&argc, argv);
+    if (reporter)
+        benchmark::RunSpecifiedBenchmarks(reporter);
+    else
+        benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+}
 
 } // namespace scale

@@ -2,34 +2,22 @@
 // persons in 200 groups and 40 grade lines each, against the bare SQLite
 // queries that return the same persons and grade cells, both measured in the
 // same run. Prints "book Ref/query ratio: <x>".
+#include "ScaleDatabase.h"
+
 #include "books/BookQuery.h"
 #include "books/frmPFM.h"
-#include "core/AppState.h"
 #include "core/ListView.h"
-#include "newdb/NewDatabase.h"
-#include "platform/jet/Jet.h"
-#include "platform/settings/Settings.h"
-#include "platform/ui/Messages.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDate>
-#include <QTemporaryDir>
 
-#include <benchmark/benchmark.h>
-#include <sqlite3.h>
-
-#include <cstdio>
-#include <map>
 #include <memory>
-#include <random>
-#include <string>
 
 namespace {
 
-constexpr int kGroups = 200;
-constexpr int kPersonsPerGroup = 100;
-constexpr int kLinesPerPerson = 40;
+using scale::kGroups;
+using scale::kLinesPerPerson;
+using scale::kPersonsPerGroup;
 constexpr int kDisciplines = 60;  // each group's plan takes 40 of them
 constexpr qlonglong kFirstDiscipline = 5000;
 
@@ -37,9 +25,6 @@ books::frmPFM* g_book = nullptr;
 
 void fillDatabase(jet::Database& db)
 {
-    static const char* const surnames[] = {"Иванов", "Петрова", "Сидоров", "Ёлкина", "Жуков", "Абрамова",
-                                           "Яковлев", "Щукина", "Орлов", "Быстрова", "Лебедев", "Морозова"};
-    static const char* const names[] = {"Анна", "Борис", "Виктор", "Галина", "Дмитрий", "Елена", "Юрий"};
     std::mt19937 random(20240305);
     jet::Transaction t(db);
     for (int d = 0; d < kDisciplines; ++d)
@@ -54,10 +39,10 @@ void fillDatabase(jet::Database& db)
         const qlonglong group = db.lastInsertKey();
         for (int p = 0; p < kPersonsPerGroup; ++p) {
             const QString surname =
-                QString::fromUtf8(surnames[random() % std::size(surnames)]) + QString::number(random() % 1000);
+                QString::fromUtf8(scale::kSurnames[random() % std::size(scale::kSurnames)]) + QString::number(random() % 1000);
             db.execute(QStringLiteral("INSERT INTO SPSTUD (IDG, FAM, IM, OTCH, REGNOMdoc, regnomUd, DIPL, PRIL, POST) "
                                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                       {group, surname, QString::fromUtf8(names[random() % std::size(names)]),
+                       {group, surname, QString::fromUtf8(scale::kNames[random() % std::size(scale::kNames)]),
                         QStringLiteral("Иванович"), QStringLiteral("ПК-%1").arg(random() % 1000000),
                         QString::number(random() % 100000), QStringLiteral("ПП 123456"), QStringLiteral("ПП 654321"),
                         QStringLiteral("почтой")});
@@ -119,43 +104,14 @@ void BM_BookRef(benchmark::State& state)
     }
 }
 
-// Remembers the mean time per iteration of each benchmark.
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    RecordingReporter() : ConsoleReporter(OO_None) {}
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.iterations <= 0)
-                continue;
-            const std::string name = run.benchmark_name();
-            seconds[name.substr(0, name.find('/'))] = run.real_accumulated_time / double(run.iterations);
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> seconds;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    qputenv("KALVETA_HOME", home.path().toUtf8());
-    QApplication app(argc, argv);
-    settings::useSettingsFolder(home.path() + QStringLiteral("/config"));
-    ui::setMessageHandler([](const ui::MessageRequest& r) {
-        std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
-        return int(ui::Ok);
-    });
+    scale::Environment home(argc, argv);
 
-    if (!newdb::CreateNewDatabase(home.filePath(QStringLiteral("qv.db")), true)) {
-        std::fprintf(stderr, "the database could not be made\n");
+    if (!scale::makeWith(home.filePath(QStringLiteral("qv.db")), [] { fillDatabase(core::db()); }))
         return 1;
-    }
-    fillDatabase(core::db());
 
     auto book = std::make_unique<books::frmPFM>(core::RetrainingDocuments);
     book->resize(1000, 700);
@@ -171,15 +127,10 @@ int main(int argc, char** argv)
 
     benchmark::RegisterBenchmark("BareQueries", BM_BareQueries)->Unit(benchmark::kMillisecond)->MinTime(2.0);
     benchmark::RegisterBenchmark("BookRef", BM_BookRef)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-    benchmark::Initialize(&argc, argv);
-    RecordingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    const double query = reporter.seconds["BareQueries"];
-    const double ref = reporter.seconds["BookRef"];
-    if (query > 0 && ref > 0)
-        std::printf("book Ref/query ratio: %.2f\n", ref / query);
+    scale::RecordingReporter reporter;
+    scale::runBenchmarks(argc, argv, &reporter);
+    if (const double ratio = reporter.ratio("BookRef", "BareQueries"); ratio > 0)
+        std::printf("book Ref/query ratio: %.2f\n", ratio);
     book.reset();
     core::state().MainDatabase.reset();
     return 0;

@@ -9,10 +9,8 @@
 #include "directory/GradeLines.h"
 #include "directory/frmSprav.h"
 #include "platform/settings/Settings.h"
-#include "platform/ui/Messages.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 namespace {
 
@@ -50,20 +48,9 @@ void BM_GradesView(benchmark::State& state)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    qputenv("KALVETA_HOME", home.path().toUtf8());
-    QApplication app(argc, argv);
-    settings::useSettingsFolder(home.path() + QStringLiteral("/config"));
-    ui::setMessageHandler([](const ui::MessageRequest& r) {
-        std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
-        return int(ui::Ok);
-    });
-    if (!scale::make(home.filePath(QStringLiteral("qv.db")), scale::kGroups, scale::kPersonsPerGroup, true)) {
-        std::fprintf(stderr, "the database could not be made\n");
+    scale::Environment home(argc, argv);
+    if (!scale::make(home.filePath(QStringLiteral("qv.db")), scale::kGroups, scale::kPersonsPerGroup, true))
         return 1;
-    }
 
     core::state().ComboTypeAhead = true;
     core::state().CurrentKind = core::Grades;
@@ -85,10 +72,8 @@ int main(int argc, char** argv)
 
     benchmark::RegisterBenchmark("BareQueries", BM_BareQueries)->Unit(benchmark::kMillisecond)->MinTime(1.0);
     benchmark::RegisterBenchmark("GradesView", BM_GradesView)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-    benchmark::Initialize(&argc, argv);
     scale::RecordingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    scale::runBenchmarks(argc, argv, &reporter);
     std::printf("grades view/query ratio: %.2f\n", reporter.ratio("GradesView", "BareQueries"));
     window.reset();
     core::CloseDatabase();

@@ -8,12 +8,10 @@
 #include "books/RegNumberDigits.h"
 #include "platform/jet/SqlFunctions.h"
 #include "platform/settings/Settings.h"
-#include "platform/ui/Messages.h"
 #include "shell/Startup.h"
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 namespace {
 
@@ -50,31 +48,18 @@ void BM_Start(benchmark::State& state)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    qputenv("KALVETA_HOME", home.path().toUtf8());
-    QApplication app(argc, argv);
-    settings::useSettingsFolder(home.path() + QStringLiteral("/config"));
-    ui::setMessageHandler([](const ui::MessageRequest& r) {
-        std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
-        return int(ui::Ok);
-    });
+    scale::Environment home(argc, argv);
     core::state().AppPath = home.path();
     g_path = home.filePath(QStringLiteral("qv.db"));
-    if (!scale::make(g_path, scale::kGroups, scale::kPersonsPerGroup, true)) {
-        std::fprintf(stderr, "the database could not be made\n");
+    if (!scale::make(g_path, scale::kGroups, scale::kPersonsPerGroup, true))
         return 1;
-    }
     core::CloseDatabase();
     std::fprintf(stderr, "file: %lld bytes\n", QFileInfo(g_path).size());
 
     benchmark::RegisterBenchmark("QuickCheck", BM_QuickCheck)->Unit(benchmark::kMillisecond)->MinTime(2.0);
     benchmark::RegisterBenchmark("Start", BM_Start)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-    benchmark::Initialize(&argc, argv);
     scale::RecordingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    scale::runBenchmarks(argc, argv, &reporter);
     std::printf("start/quick_check ratio: %.2f\n", reporter.ratio("Start", "QuickCheck"));
     return 0;
 }

@@ -18,10 +18,8 @@
 #include "core/ListView.h"
 #include "directory/frmSprav.h"
 #include "platform/settings/Settings.h"
-#include "platform/ui/Messages.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 #include <malloc.h>
 
@@ -92,30 +90,17 @@ void BM_StudentsWindowMemory(benchmark::State& state)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    qputenv("KALVETA_HOME", home.path().toUtf8());
-    QApplication app(argc, argv);
-    settings::useSettingsFolder(home.path() + QStringLiteral("/config"));
-    ui::setMessageHandler([](const ui::MessageRequest& r) {
-        std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
-        return int(ui::Ok);
-    });
+    scale::Environment home(argc, argv);
     core::state().ComboTypeAhead = true;
     settings::saveSetting(settings::kSectionUser, QStringLiteral("DG3"), QStringLiteral("0"));
 
-    if (!scale::make(home.filePath(QStringLiteral("all.db")), 1, kPersons, false)) {
-        std::fprintf(stderr, "the database could not be made\n");
+    if (!scale::make(home.filePath(QStringLiteral("all.db")), 1, kPersons, false))
         return 1;
-    }
 
     benchmark::RegisterBenchmark("StudentsWindowMemory", BM_StudentsWindowMemory)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(1);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    scale::runBenchmarks(argc, argv);
 
     const Measure& m = g_measure;
     std::printf("students window on %d persons: +%.2f MB heap; shown text %.2f MB in UTF-8 (%.2f MB in UTF-16)\n",

@@ -10,10 +10,8 @@
 #include "directory/DirectoryColumns.h"
 #include "directory/frmSprav.h"
 #include "platform/settings/Settings.h"
-#include "platform/ui/Messages.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 namespace {
 
@@ -71,16 +69,7 @@ void BM_OpenAll(benchmark::State& state) { open(state, g_cases[1]); }
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    qputenv("KALVETA_HOME", home.path().toUtf8());
-    QApplication app(argc, argv);
-    settings::useSettingsFolder(home.path() + QStringLiteral("/config"));
-    ui::setMessageHandler([](const ui::MessageRequest& r) {
-        std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
-        return int(ui::Ok);
-    });
+    scale::Environment home(argc, argv);
     core::state().ComboTypeAhead = true;
     settings::saveSetting(settings::kSectionUser, QStringLiteral("DG3"), QStringLiteral("0"));
 
@@ -91,10 +80,8 @@ int main(int argc, char** argv)
     } layouts[] = {{"groups.db", scale::kGroups, scale::kPersonsPerGroup},
                    {"all.db", 1, scale::kGroups * scale::kPersonsPerGroup}};
     for (int i = 0; i < 2; ++i) {
-        if (!scale::make(home.filePath(QString::fromLatin1(layouts[i].file)), layouts[i].groups, layouts[i].perGroup, false)) {
-            std::fprintf(stderr, "the database could not be made\n");
+        if (!scale::make(home.filePath(QString::fromLatin1(layouts[i].file)), layouts[i].groups, layouts[i].perGroup, false))
             return 1;
-        }
         g_cases[i].group = jet::toLong(core::db().scalar(QStringLiteral("SELECT min(IDG) FROM SPGRUP")));
         g_cases[i].persons = layouts[i].perGroup;
         g_cases[i].db = std::move(core::state().MainDatabase);
@@ -104,10 +91,8 @@ int main(int argc, char** argv)
     benchmark::RegisterBenchmark("OpenGroup", BM_OpenGroup)->Unit(benchmark::kMillisecond)->MinTime(1.0);
     benchmark::RegisterBenchmark("BareAll", BM_BareAll)->Unit(benchmark::kMillisecond)->MinTime(1.0);
     benchmark::RegisterBenchmark("OpenAll", BM_OpenAll)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-    benchmark::Initialize(&argc, argv);
     scale::RecordingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    scale::runBenchmarks(argc, argv, &reporter);
     std::printf("students open/query ratio: %.2f (a group of %d)\n", reporter.ratio("OpenGroup", "BareGroup"),
                 scale::kPersonsPerGroup);
     std::printf("students open/query ratio: %.2f (a group of %d)\n", reporter.ratio("OpenAll", "BareAll"),

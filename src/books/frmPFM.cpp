@@ -10,6 +10,7 @@
 #include "core/ComboTypeAhead.h"
 #include "core/ListCodes.h"
 #include "core/ListView.h"
+#include "core/ChildWindowParts.h"
 #include "platform/jet/Jet.h"
 #include "platform/settings/Settings.h"
 #include "platform/ui/Messages.h"
@@ -20,8 +21,6 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
@@ -168,11 +167,7 @@ frmPFM::frmPFM(int med, QWidget* parent) : QWidget(parent), med_(med)
     core::AppState& s = core::state();
     bookLoaded_ = false;
 
-    toolbar_ = new QToolBar(this);
-    toolbar_->setObjectName(QStringLiteral("Toolbar1"));
-    toolbar_->setIconSize(QSize(16, 16));
-    toolbar_->setMovable(false);
-    toolbar_->setFloatable(false);
+    toolbar_ = core::makeWindowToolbar(this);
 
     list_ = new core::ReportList(this);
     list_->setObjectName(QStringLiteral("Лист"));
@@ -205,8 +200,7 @@ frmPFM::frmPFM(int med, QWidget* parent) : QWidget(parent), med_(med)
     connect(list_, &core::ReportList::columnClicked, this, &frmPFM::ListColumnClick);
     connect(list_, &core::ReportList::keyDown, this, &frmPFM::ListKeyDown);
     connect(list_, &core::ReportList::listDoubleClicked, this, &frmPFM::PrintSelectedRecord);
-    if (QMdiArea* area = core::shellServices().mdiArea)
-        connect(area, &QMdiArea::subWindowActivated, this, &frmPFM::subWindowActivated);
+    core::trackMdiActivation(this, [this] { Form_Activate(); }, [this] { Form_Deactivate(); });
 
     resize(core::twipsToPixels(12000, this), core::twipsToPixels(6000, this));
     Ref();
@@ -319,12 +313,9 @@ void frmPFM::saveGroup()
 
 bool frmPFM::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == cm1_ && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && core::vbShiftState(key->modifiers()) == 0) {
-            list_->setFocus();
-            return true;
-        }
+    if (watched == cm1_ && core::isPlainEnter(event)) {
+        list_->setFocus();
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -345,18 +336,6 @@ void frmPFM::Form_Activate()
 void frmPFM::Form_Deactivate()
 {
     saveGroup();
-}
-
-void frmPFM::subWindowActivated(QMdiSubWindow* window)
-{
-    if (!window)
-        return;
-    const bool nowActive = window->widget() == this;
-    if (nowActive && !active_)
-        Form_Activate();
-    else if (!nowActive && active_)
-        Form_Deactivate();
-    active_ = nowActive;
 }
 
 void frmPFM::closeEvent(QCloseEvent* event)

@@ -11,7 +11,6 @@
 
 class QAction;
 class QComboBox;
-class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 
@@ -88,7 +87,6 @@ private:
     void Cm1_Click(int index);
     void layoutList();
     void saveGroup();
-    void subWindowActivated(QMdiSubWindow* window);
     // Document printing for the selected person with the given warnings.
     void printDocuments(int blankKind, const char* emptyWarning, const char* noSelectionWarning);
     void printBook();
@@ -96,7 +94,6 @@ private:
     int med_ = 0;
     bool bookLoaded_ = false;
     bool refreshedByLoad_ = false;
-    bool active_ = false;
     int sortColumn_ = 2;
     bool sortDescending_ = false;
     BookColumnModel model_;

@@ -5,6 +5,7 @@
 #include "core/ListView.h"
 
 #include <QComboBox>
+#include <QStandardItemModel>
 
 #include <iterator>
 #include <span>
@@ -106,14 +107,51 @@ void forEachListRow(int listCode, long parentId, Add add)
     std::unique_ptr<jet::Recordset> rs;
     try {
         rs = db().openRecordset(query.sql, jet::dbOpenSnapshot, query.params);
+        // A field the query lacks fails at the first row, as a lookup by name would.
+        const int display = rs->fieldIndex(query.displayField);
+        const int key = rs->fieldIndex(query.keyField);
         while (!rs->isEOF()) {
-            add(jet::toText(rs->value(query.displayField)), jet::toLong(rs->value(query.keyField)));
+            add(jet::toText(rs->value(display)), jet::toLong(rs->value(key)));
             rs->moveNext();
         }
     } catch (const jet::Error&) {
         // The rows read so far stay in the list.
     }
     CloseRecordset(rs);
+}
+
+struct ComboEntry {
+    QString text;
+    int number;
+};
+using ComboEntries = QList<ComboEntry>;
+
+// Adds the entries at the end of the combo's list, each with its number as
+// the entry's data. The combo's own model takes them in one insertion, so the
+// combo and its views react once, not once per entry.
+void appendComboEntries(QComboBox* combo, const ComboEntries& entries)
+{
+    if (entries.isEmpty())
+        return;
+    auto* model = qobject_cast<QStandardItemModel*>(combo->model());
+    if (model == nullptr) {
+        for (const ComboEntry& e : entries) {
+            combo->addItem(e.text);
+            combo->setItemData(combo->count() - 1, e.number);
+        }
+        return;
+    }
+    const qsizetype room = qMax(0, combo->maxCount() - combo->count());
+    QList<QStandardItem*> items;
+    items.reserve(qMin(room, entries.size()));
+    for (const ComboEntry& e : entries) {
+        if (items.size() == room)
+            break;
+        auto* item = new QStandardItem(e.text);
+        item->setData(e.number, Qt::UserRole);
+        items.append(item);
+    }
+    model->invisibleRootItem()->appendRows(items);
 }
 
 } // namespace
@@ -161,18 +199,16 @@ void FillCombo(QComboBox* combo, int listCode, bool keepItems, long parentId)
     if (!keepItems)
         combo->clear();
 
+    ComboEntries entries;
     if (const FixedList* fixed = findFixedList(listCode)) {
-        for (const FixedItem& item : fixed->items) {
-            combo->addItem(QString::fromUtf8(item.text));
-            combo->setItemData(combo->count() - 1, item.number);
-        }
-        return;
+        for (const FixedItem& item : fixed->items)
+            entries.append({QString::fromUtf8(item.text), item.number});
+    } else {
+        forEachListRow(listCode, parentId, [&entries](const QString& text, qlonglong key) {
+            entries.append({text, static_cast<int>(key)});
+        });
     }
-
-    forEachListRow(listCode, parentId, [combo](const QString& text, qlonglong key) {
-        combo->addItem(text);
-        combo->setItemData(combo->count() - 1, static_cast<int>(key));
-    });
+    appendComboEntries(combo, entries);
 }
 
 void FillListViewFromDirectory(ReportList* list, int listCode)

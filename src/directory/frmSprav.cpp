@@ -12,6 +12,7 @@
 #include "core/DirectoryMetadata.h"
 #include "core/ListCodes.h"
 #include "core/ListView.h"
+#include "core/ChildWindowParts.h"
 #include "directory/GradeLines.h"
 #include "directory/ListFill.h"
 #include "directory/RowOrder.h"
@@ -31,6 +32,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QPixmapCache>
 #include <QResizeEvent>
 #include <QToolBar>
 #include <QToolButton>
@@ -64,7 +66,7 @@ int share(const std::array<int, 19>& shares, int kind)
 
 // A small picture for a toolbar button: a glyph, over a little table for the
 // row commands.
-QIcon buttonIcon(Picture picture)
+QPixmap drawButtonPicture(Picture picture)
 {
     struct Glyph {
         Picture picture;
@@ -103,7 +105,7 @@ QIcon buttonIcon(Picture picture)
             p.drawRect(1, 6, 14, 6);
             p.setBrush(Qt::white);
             p.drawRect(4, 10, 8, 5);
-            return QIcon(pixmap);
+            return pixmap;
         }
         QFont f = p.font();
         f.setPixelSize(g.table ? 10 : 13);
@@ -111,9 +113,26 @@ QIcon buttonIcon(Picture picture)
         p.setFont(f);
         p.setPen(g.color);
         p.drawText(g.table ? QRect(6, 0, 10, 10) : QRect(0, 0, 16, 16), Qt::AlignCenter, QString::fromUtf8(g.text));
-        return QIcon(pixmap);
+        return pixmap;
     }
     return {};
+}
+
+// The pictures are drawn once and kept in the application's pixmap cache:
+// every directory window shows the same ones.
+QIcon buttonIcon(Picture picture)
+{
+    if (picture == Picture::None)
+        return {};
+    const QString key = QStringLiteral("kalveta/toolbar/%1/16").arg(static_cast<int>(picture));
+    QPixmap pixmap;
+    if (!QPixmapCache::find(key, &pixmap)) {
+        pixmap = drawButtonPicture(picture);
+        if (pixmap.isNull())
+            return {};
+        QPixmapCache::insert(key, pixmap);
+    }
+    return QIcon(pixmap);
 }
 
 } // namespace
@@ -131,11 +150,7 @@ frmSprav::frmSprav(QWidget* parent) : QWidget(parent)
     setWindowTitle(windowKind_ >= 0 && windowKind_ < core::kKindCount ? core::DirectoryWindowCaption(windowKind_, windowDocKind_)
                                                                        : QString());
 
-    toolbar_ = new QToolBar(this);
-    toolbar_->setObjectName(QStringLiteral("Toolbar1"));
-    toolbar_->setIconSize(QSize(16, 16));
-    toolbar_->setMovable(false);
-    toolbar_->setFloatable(false);
+    toolbar_ = core::makeWindowToolbar(this);
 
     spr_ = new core::ReportList(this);
     spr_->setObjectName(QStringLiteral("Спр"));
@@ -170,6 +185,11 @@ frmSprav::frmSprav(QWidget* parent) : QWidget(parent)
     core::setControlArrayIndex(cm1_, 0);
     core::installComboTypeAhead(cm1_);
     cm1_->setMaxVisibleItems(20);
+    // The frame gives the filter its width, so its size need not follow the
+    // names of the groups: measuring them all would cost every opening. The
+    // entries have no pictures, and the size keeps no room for one.
+    cm1_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cm1_->setIconSize(QSize(0, 0));
     frameLayout->addWidget(cm1_);
     frame4_->setFixedWidth(core::twipsToPixels(kPlaceholderWidth - 2 * kFilterOffset, this));
     frame4_->hide();
@@ -193,8 +213,7 @@ frmSprav::frmSprav(QWidget* parent) : QWidget(parent)
     connect(spr_, &core::ReportList::columnClicked, this, &frmSprav::Spr_ColumnClick);
     connect(spr2_, &core::ReportList::columnClicked, this, &frmSprav::Spr2_ColumnClick);
 
-    if (QMdiArea* area = core::shellServices().mdiArea)
-        connect(area, &QMdiArea::subWindowActivated, this, &frmSprav::subWindowActivated);
+    core::trackMdiActivation(this, [this] { Form_Activate(); }, [this] { Form_Deactivate(); });
 
     resize(core::twipsToPixels(12000, this), core::twipsToPixels(6000, this));
     Form_Activate();
@@ -206,26 +225,35 @@ void frmSprav::buildToolbar()
 {
     for (const ToolbarButtonDef& def : toolbarButtons()) {
         const QString key = QString::fromUtf8(def.key);
+        // A button this kind never shows stays a hidden action of the window:
+        // its key still runs its command, and the toolbar makes no widget for it.
+        const bool visible = buttonVisibleIn(def, windowKind_);
         QAction* action = nullptr;
         switch (def.style) {
         case ButtonStyle::Separator:
-            action = toolbar_->addSeparator();
+            action = new QAction(this);
+            action->setSeparator(true);
             break;
-        case ButtonStyle::Placeholder: {
-            auto* spacer = new QWidget(toolbar_);
-            spacer->setFixedWidth(core::twipsToPixels(kPlaceholderWidth, this));
-            action = toolbar_->addWidget(spacer);
+        case ButtonStyle::Placeholder:
+            if (visible) {
+                auto* spacer = new QWidget(toolbar_);
+                spacer->setFixedWidth(core::twipsToPixels(kPlaceholderWidth, this));
+                action = toolbar_->addWidget(spacer);
+            } else {
+                action = new QAction(this);
+            }
             break;
-        }
         case ButtonStyle::Button:
         case ButtonStyle::DropDown:
-            action = toolbar_->addAction(buttonIcon(def.picture), QString());
+            action = new QAction(buttonIcon(def.picture), QString(), this);
             action->setToolTip(QString::fromUtf8(def.tip));
             connect(action, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
             break;
         }
         action->setObjectName(key);
-        action->setVisible(buttonVisibleIn(def, windowKind_));
+        action->setVisible(visible);
+        if (visible && def.style != ButtonStyle::Placeholder)
+            toolbar_->addAction(action);
         if (!key.isEmpty())
             buttons_.insert(key, action);
     }
@@ -319,19 +347,6 @@ void frmSprav::Form_Deactivate()
         core::shellServices().setActionsMenuVisible(false);
 }
 
-void frmSprav::subWindowActivated(QMdiSubWindow* window)
-{
-    // A null window means the whole program lost the focus: nothing changes.
-    if (!window)
-        return;
-    const bool nowActive = window->widget() == this;
-    if (nowActive && !active_)
-        Form_Activate();
-    else if (!nowActive && active_)
-        Form_Deactivate();
-    active_ = nowActive;
-}
-
 void frmSprav::closeEvent(QCloseEvent* event)
 {
     Form_Deactivate();
@@ -408,13 +423,18 @@ void frmSprav::fillGroupFilter()
     const QSignalBlocker block(cm1_);
     core::FillCombo(cm1_, parentKind(), false, 0);
     cm1_->setCurrentIndex(-1);
-    int position = static_cast<int>(
-        jet::vbVal(settings::getSetting(settings::kSectionUser, groupSettingKey(windowKind_), QStringLiteral("0"))));
+    const QString key = groupSettingKey(windowKind_);
+    const QString stored = settings::getSetting(settings::kSectionUser, key, QString());
+    int position = static_cast<int>(jet::vbVal(stored));
     if (position < 0 || position >= cm1_->count())
         position = 0;
     if (cm1_->count() > 0) {
         cm1_->setCurrentIndex(position);
-        settings::saveSetting(settings::kSectionUser, groupSettingKey(windowKind_), QString::number(position));
+        // The settings file is written (and flushed to disk) only when the
+        // stored choice was missing or differs: rewriting it unchanged would
+        // cost more than the whole opening.
+        if (stored != QString::number(position))
+            settings::saveSetting(settings::kSectionUser, key, QString::number(position));
     }
 }
 
@@ -439,12 +459,9 @@ long frmSprav::chosenGroupId() const
 
 bool frmSprav::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == cm1_ && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && core::vbShiftState(key->modifiers()) == 0) {
-            spr_->setFocus();
-            return true;
-        }
+    if (watched == cm1_ && core::isPlainEnter(event)) {
+        spr_->setFocus();
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

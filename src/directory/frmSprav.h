@@ -14,7 +14,6 @@
 class QAction;
 class QComboBox;
 class QFrame;
-class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 
@@ -123,13 +122,11 @@ private:
     void printDocuments(Command command, int blankKind);
     void OpenRegBook(int bookKind);
     void ShowActionsMenu(Qt::MouseButton button, const QPoint& globalPos);
-    void subWindowActivated(QMdiSubWindow* window);
     void sortMainList();
 
     int windowKind_ = 0;
     int windowDocKind_ = 0;
     bool firstActivation_ = true;
-    bool active_ = false;
     QTime lastActivationTime_;
     ListDefinition def_;
     int sortColumn_ = 2;

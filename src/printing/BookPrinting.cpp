@@ -69,11 +69,6 @@ bool printsEveryRowThroughExcel(int med)
     return med == core::Documents || med == core::SpecialistCertificates || med == core::TrainingCertificates;
 }
 
-QString excelReport(const office::Error& e)
-{
-    return e.description() + QLatin1Char(' ') + QString::number(e.number());
-}
-
 } // namespace
 
 BookPrintJob bookPrintJob(int med, const QString& caption, const core::ReportList* list, const QStringList& captions,
@@ -175,7 +170,7 @@ QString printBookExcel(const BookPrintJob& job, const QList<bool>& flags)
         book = excelAddWorkbook(excel, {genericTemplatePath(QStringLiteral(".xlt"))}, &templateUsed);
     } catch (const office::Error& e) {
         step([&] { excel.setDisplayAlerts(true); });
-        ui::msgBox(excelReport(e), ui::Information);
+        ui::msgBox(excelErrorReport(e), ui::Information);
         return {};
     }
     const bool templateMode = templateUsed == 0;
@@ -187,7 +182,7 @@ QString printBookExcel(const BookPrintJob& job, const QList<bool>& flags)
         // Nothing can be written: the half-made workbook is not left behind.
         step([&] { book.close(false); });
         excel.setDisplayAlerts(true);
-        ui::msgBox(excelReport(e), ui::Information);
+        ui::msgBox(excelErrorReport(e), ui::Information);
         return {};
     }
     step([&] { sheet.setName(core::Left31(core::SheetSafeName(job.caption))); });
@@ -219,15 +214,7 @@ QString printBookExcel(const BookPrintJob& job, const QList<bool>& flags)
     }
     excelWriteRows(sheet, job.list, rows, flags);
 
-    step([&] {
-        Range title = sheet.cells(1, 1);
-        title.setValue(QLatin1Char('\'') + job.caption);
-        excelMergeRow(sheet, 1, last);
-        title.setHorizontalAlignment(HAlign::Center);
-        title.setBold(true);
-        title.setWrapText(true);
-        title.setFontSize(kLook.titleFontSize);
-    });
+    excelWriteTitle(sheet, job.caption, last, kLook.titleFontSize);
 
     excel.setDisplayAlerts(true);
     // A filtered book's caption carries a colon: the file takes the caption
@@ -243,23 +230,11 @@ QString printBookCalc(const BookPrintJob& job, const QList<bool>& flags)
     const QList<int> rows = bookRowsToPrint(job, OfficePath::Calc);
 
     CalcDocument document;
-    int templateUsed = -1;
-    try {
-        document = calcLoadDocument({genericTemplatePath(QStringLiteral(".ots"))}, &templateUsed);
-    } catch (const office::Error& e) {
-        ui::msgBox(OOoNotStartedReport(QStringLiteral("Calc"), e), ui::Information);
-        return {};
-    }
-    const bool templateMode = templateUsed == 0;
-
     CalcSheet sheet;
-    try {
-        sheet = document.sheet(0);
-    } catch (const office::Error& e) {
-        step([&] { document.dispose(); });
-        ui::msgBox(OOoNotStartedReport(QStringLiteral("Calc"), e), ui::Information);
+    int templateUsed = -1;
+    if (!calcOpenSheet({genericTemplatePath(QStringLiteral(".ots"))}, &templateUsed, document, sheet))
         return {};
-    }
+    const bool templateMode = templateUsed == 0;
     // A caption Calc refuses as a sheet name keeps the sheet's own name.
     step([&] { sheet.setName(job.caption); });
 

@@ -88,6 +88,26 @@ QString studentLine(const ListPrintJob& job)
     return text(kStudentPrefix) + job.studentName;
 }
 
+// One line per row from line 5, for either office: `number(line, column, n)`
+// writes the running number, `text(line, column, text)` each ticked list
+// column. Returns the lines written.
+template <class Number, class Text>
+int writeRowCells(const ListPrintJob& job, const QList<int>& rows, const QList<bool>& flags, Number number, Text text)
+{
+    const QList<int> at = printedColumns(flags);
+    int r = 0;
+    for (int index : rows) {
+        ++r;
+        const QStringList& row = job.rows[index];
+        if (at.value(0) > 0)
+            number(r + 4, at[0], r);
+        for (int c = 1; c < at.size(); ++c)
+            if (at[c] > 0)
+                text(r + 4, at[c], row.value(c));
+    }
+    return r;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -176,18 +196,11 @@ void excelFormatLines(Worksheet& sheet, const ListPrintJob& job, int lines, cons
 
 int excelWriteRows(Worksheet& sheet, const ListPrintJob& job, const QList<int>& rows, const QList<bool>& flags)
 {
-    const QList<int> at = printedColumns(flags);
-    int r = 0;
-    for (int index : rows) {
-        ++r;
-        const QStringList& row = job.rows[index];
-        if (at.value(0) > 0)
-            step([&] { sheet.cells(r + 4, at[0]).setValue(r); });
-        for (int c = 1; c < at.size(); ++c)
-            if (at[c] > 0)
-                step([&] { sheet.cells(r + 4, at[c]).setValue(excelCellText(row.value(c))); });
-    }
-    return r;
+    return writeRowCells(
+        job, rows, flags, [&](int line, int column, int number) { step([&] { sheet.cells(line, column).setValue(number); }); },
+        [&](int line, int column, const QString& text) {
+            step([&] { sheet.cells(line, column).setValue(excelCellText(text)); });
+        });
 }
 
 int excelRemoveColumns(Worksheet& sheet, const QList<bool>& flags)
@@ -260,6 +273,24 @@ QString savedMessage(const PrintTexts& texts, const QString& name)
 
 } // namespace
 
+QString excelErrorReport(const office::Error& e)
+{
+    return e.description() + QLatin1Char(' ') + QString::number(e.number());
+}
+
+void excelWriteTitle(Worksheet& sheet, const QString& caption, int last, double fontSize)
+{
+    step([&] {
+        Range title = sheet.cells(1, 1);
+        title.setValue(QLatin1Char('\'') + caption);
+        excelMergeRow(sheet, 1, last);
+        title.setHorizontalAlignment(HAlign::Center);
+        title.setBold(true);
+        title.setWrapText(true);
+        title.setFontSize(fontSize);
+    });
+}
+
 QString excelSaveAndShow(Application& excel, Workbook& book, const QString& base, const PrintTexts& texts)
 {
     status(texts.saving);
@@ -305,6 +336,24 @@ CalcDocument calcLoadDocument(const QStringList& templates, int* templateUsed)
     return CalcDocument::createNew();
 }
 
+bool calcOpenSheet(const QStringList& templates, int* templateUsed, CalcDocument& document, CalcSheet& sheet)
+{
+    try {
+        document = calcLoadDocument(templates, templateUsed);
+    } catch (const office::Error& e) {
+        ui::msgBox(OOoNotStartedReport(QStringLiteral("Calc"), e), ui::Information);
+        return false;
+    }
+    try {
+        sheet = document.sheet(0);
+    } catch (const office::Error& e) {
+        step([&] { document.dispose(); });
+        ui::msgBox(OOoNotStartedReport(QStringLiteral("Calc"), e), ui::Information);
+        return false;
+    }
+    return true;
+}
+
 void calcFormatLines(CalcSheet& sheet, const ListPrintJob& job, int lines, const QList<bool>& flags)
 {
     if (lines <= 0)
@@ -320,18 +369,10 @@ void calcFormatLines(CalcSheet& sheet, const ListPrintJob& job, int lines, const
 
 int calcWriteRows(CalcSheet& sheet, const ListPrintJob& job, const QList<int>& rows, const QList<bool>& flags)
 {
-    const QList<int> at = printedColumns(flags);
-    int r = 0;
-    for (int index : rows) {
-        ++r;
-        const QStringList& row = job.rows[index];
-        if (at.value(0) > 0)
-            SetCellValue(r + 4, at[0], sheet, QString::number(r), 1);
-        for (int c = 1; c < at.size(); ++c)
-            if (at[c] > 0)
-                SetCellValue(r + 4, at[c], sheet, oneLine(row.value(c)), 0);
-    }
-    return r;
+    return writeRowCells(
+        job, rows, flags,
+        [&](int line, int column, int number) { SetCellValue(line, column, sheet, QString::number(number), 1); },
+        [&](int line, int column, const QString& text) { SetCellValue(line, column, sheet, oneLine(text), 0); });
 }
 
 int calcRemoveColumns(CalcSheet& sheet, const QList<bool>& flags)
@@ -424,7 +465,7 @@ QString printListExcel(const ListPrintJob& job, const QList<bool>& flags)
                                         genericTemplatePath(QStringLiteral(".xlt"))},
                                 &templateUsed);
     } catch (const office::Error& e) {
-        ui::msgBox(e.description() + QLatin1Char(' ') + QString::number(e.number()), ui::Information);
+        ui::msgBox(excelErrorReport(e), ui::Information);
         return {};
     }
     const bool own = templateUsed == 0;
@@ -435,7 +476,7 @@ QString printListExcel(const ListPrintJob& job, const QList<bool>& flags)
     } catch (const office::Error& e) {
         // Nothing can be written: the half-made workbook is not left behind.
         step([&] { book.close(false); });
-        ui::msgBox(e.description() + QLatin1Char(' ') + QString::number(e.number()), ui::Information);
+        ui::msgBox(excelErrorReport(e), ui::Information);
         return {};
     }
     // A name the office refuses keeps the sheet's own name.
@@ -460,15 +501,7 @@ QString printListExcel(const ListPrintJob& job, const QList<bool>& flags)
     excelWriteRows(sheet, job, rows, flags);
 
     if (!own)
-        step([&] {
-            Range title = sheet.cells(1, 1);
-            title.setValue(QLatin1Char('\'') + job.pluralName);
-            excelMergeRow(sheet, 1, last);
-            title.setHorizontalAlignment(HAlign::Center);
-            title.setBold(true);
-            title.setWrapText(true);
-            title.setFontSize(kTitleFontSize);
-        });
+        excelWriteTitle(sheet, job.pluralName, last, kTitleFontSize);
 
     if (job.hasGroupFilter) {
         Range line;
@@ -499,25 +532,13 @@ QString printListCalc(const ListPrintJob& job, const QList<bool>& flags)
     const QList<int> rows = rowsToPrint(job.selected);
 
     CalcDocument document;
-    int templateUsed = -1;
-    try {
-        document = calcLoadDocument({ownTemplatePath(job.pluralName, QStringLiteral(".ots")),
-                                     genericTemplatePath(QStringLiteral(".ots"))},
-                                    &templateUsed);
-    } catch (const office::Error& e) {
-        ui::msgBox(OOoNotStartedReport(QStringLiteral("Calc"), e), ui::Information);
-        return {};
-    }
-    const bool own = templateUsed == 0;
-
     CalcSheet sheet;
-    try {
-        sheet = document.sheet(0);
-    } catch (const office::Error& e) {
-        step([&] { document.dispose(); });
-        ui::msgBox(OOoNotStartedReport(QStringLiteral("Calc"), e), ui::Information);
+    int templateUsed = -1;
+    if (!calcOpenSheet({ownTemplatePath(job.pluralName, QStringLiteral(".ots")),
+                        genericTemplatePath(QStringLiteral(".ots"))},
+                       &templateUsed, document, sheet))
         return {};
-    }
+    const bool own = templateUsed == 0;
     step([&] { sheet.setName(job.pluralName); });
 
     status(texts.filling);

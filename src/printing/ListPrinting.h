@@ -107,6 +107,10 @@ void excelDrawBorders(office::Application& excel, office::Worksheet& sheet, int 
 // saved path or an empty text.
 QString excelSaveAndShow(office::Application& excel, office::Workbook& book, const QString& base,
                          const PrintTexts& texts);
+// What the user is told when the office cannot print through the Excel path.
+QString excelErrorReport(const office::Error& e);
+// Row 1 holds `caption` across columns 1..last, centred, bold, wrapped.
+void excelWriteTitle(office::Worksheet& sheet, const QString& caption, int last, double fontSize);
 
 // Calc path (the office's 0-based positions inside).
 
@@ -114,6 +118,10 @@ QString excelSaveAndShow(office::Application& excel, office::Workbook& book, con
 // *templateUsed, -1 for a new empty one). Throws office::Error when the
 // office cannot be reached at all.
 office::CalcDocument calcLoadDocument(const QStringList& templates, int* templateUsed);
+// calcLoadDocument and its first sheet. When either fails the user is told,
+// a document made is given back, and the answer is false.
+bool calcOpenSheet(const QStringList& templates, int* templateUsed, office::CalcDocument& document,
+                   office::CalcSheet& sheet);
 int calcRemoveColumns(office::CalcSheet& sheet, const QList<bool>& flags);
 // Lines 5..lines + 4 of each list column take its justification.
 void calcFormatLines(office::CalcSheet& sheet, const ListPrintJob& job, int lines, const QList<bool>& flags);

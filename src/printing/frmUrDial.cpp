@@ -130,6 +130,7 @@ void frmUrDial::Form_Load()
         const QChar ch = mask[k];
         box->setChecked(ch.isDigit() && ch.digitValue() != 0);
         box->resize(px(kBoxWidth), px(kBoxHeight));
+        box->setToolTip(captions_[k]);  // a long caption does not fit its box
         boxes_ << box;
     }
     // Tab order follows the entries.

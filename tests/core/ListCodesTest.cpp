@@ -246,6 +246,28 @@ TEST_F(ListCodesTest, EmptyNamesGiveEmptyTexts)
     EXPECT_EQ(levels[0], (std::pair<QString, int>{QString(), 3}));  // Null sorts first
 }
 
+TEST_F(ListCodesTest, FilledComboShowsItsFirstEntryAndKeepsItsLimit)
+{
+    // An empty combo, editable or not, shows the first entry once filled.
+    for (const bool editable : {false, true}) {
+        QComboBox combo;
+        combo.setEditable(editable);
+        core::FillCombo(&combo, 4);
+        EXPECT_EQ(combo.currentIndex(), 0) << editable;
+        EXPECT_EQ(combo.currentText(), QStringLiteral("Б 31")) << editable;
+    }
+
+    // Added entries leave the choice alone; a combo's item limit holds.
+    QComboBox combo;
+    combo.addItem(QStringLiteral("Все группы"), 0);
+    combo.addItem(QStringLiteral("прежний"), 9);
+    combo.setCurrentIndex(1);
+    combo.setMaxCount(4);
+    core::FillCombo(&combo, 4, true);
+    EXPECT_EQ(combo.currentIndex(), 1);
+    EXPECT_EQ(itemsOf(combo), (Items{{"Все группы", 0}, {"прежний", 9}, {"Б 31", 1}, {"З 31", 4}}));
+}
+
 TEST(ListCodesWithoutDatabase, DirectoryCodesAddNothing)
 {
     core::resetState();

@@ -116,6 +116,10 @@ TEST_F(DirectoryWindowTest, StudentsFilterByGroupAndTheChoiceSurvivesARestart)
         EXPECT_EQ(open(3)->chosenGroupIndex(), 0) << stored;
         EXPECT_EQ(groupSetting(3), QStringLiteral("0")) << stored;
     }
+    // No choice stored at all: the first group, stored.
+    settings::deleteSetting(settings::kSectionUser, QStringLiteral("DG3"));
+    EXPECT_EQ(open(3)->chosenGroupIndex(), 0);
+    EXPECT_EQ(groupSetting(3), QStringLiteral("0"));
 }
 
 TEST_F(DirectoryWindowTest, TypingInTheFilterChoosesTheGroupAndLeavingDropsAStrangeText)

@@ -15,6 +15,7 @@
 #include "printing/BookPrinting.h"
 #include "printing/frmUrDial.h"
 
+#include "SheetPrintFixtures.h"
 #include "core/PrintQtValues.h"
 #include "support/TestSupport.h"
 
@@ -34,6 +35,7 @@
 #include <optional>
 
 using namespace printing;
+using namespace printtest;
 using office::BorderIndex;
 using office::BorderWeight;
 using office::LineStyle;
@@ -43,70 +45,6 @@ namespace {
 const QString kUser = QString::fromLatin1(settings::kSectionUser);
 const QString kRetrainingCaption = QStringLiteral("Книга регистрации выдаваемых документов переподготовки");
 const QString kCertificateCaption = QStringLiteral("Книга регистрации выданных сертификатов");
-
-// How many documents the office holds (hidden ones too).
-int officeDocuments()
-{
-    auto e = office::uno::desktop()->getComponents()->createEnumeration();
-    int n = 0;
-    for (; e->hasMoreElements(); e->nextElement())
-        ++n;
-    return n;
-}
-
-// Answers the column chooser: ticks by `mask` ("0" unticks; entries past
-// its end are ticked) and OK, or cancels without a mask. Keeps what the
-// chooser offered: its entries and their ticks.
-struct ChooserAnswer {
-    QStringList entries;
-    QString offered;
-
-    void set(std::optional<QString> mask)
-    {
-        ui::setDialogHandler([this, mask](QDialog* dialog) {
-            auto* d = qobject_cast<frmUrDial*>(dialog);
-            if (!d)
-                return int(QDialog::Rejected);
-            entries = d->ChooserCaptions();
-            offered.clear();
-            for (int k = 0; k < d->ChooserCount(); ++k)
-                offered += d->Ch1(k) && d->Ch1(k)->isChecked() ? QLatin1Char('1') : QLatin1Char('0');
-            if (!mask) {
-                d->CancelButton()->click();
-                return d->result();
-            }
-            for (int k = 0; k < d->ChooserCount(); ++k)
-                d->Ch1(k)->setChecked(k >= mask->size() || mask->at(k) != QLatin1Char('0'));
-            d->OKButton()->click();
-            return d->result();
-        });
-    }
-};
-
-// The printed file opened again.
-struct Reopened {
-    office::Application app = office::Application::attach();
-    office::Workbook book;
-    office::Worksheet sheet;
-    explicit Reopened(const QString& path)
-    {
-        book = app.openWorkbook(path);
-        sheet = book.sheet(1);
-    }
-    ~Reopened() { book.close(); }
-    QString text(int row, int column) const { return office::excelValueText(sheet.cells(row, column).value()); }
-    QStringList rowTexts(int row, int columns) const
-    {
-        QStringList out;
-        for (int c = 1; c <= columns; ++c)
-            out << text(row, c);
-        return out;
-    }
-    office::Range block(int top, int left, int bottom, int right) const
-    {
-        return sheet.range(sheet.cells(top, left), sheet.cells(bottom, right));
-    }
-};
 
 class BookPrint : public ::testing::TestWithParam<OfficePath> {
 protected:
@@ -158,34 +96,17 @@ protected:
     QString print(const QString& mask)
     {
         chooser_.set(mask);
-        const QStringList before = documents().entryList(QDir::Files);
-        if (calc())
-            book_->bPrintOOo();
-        else
-            book_->bPrint_click();
-        QStringList after = documents().entryList(QDir::Files);
-        for (const QString& f : before)
-            after.removeAll(f);
-        EXPECT_EQ(after.size(), 1) << after.join(QLatin1Char(',')).toStdString();
-        return after.isEmpty() ? QString() : documents().filePath(after.first());
+        return printedFile(documents(), [this] {
+            if (calc())
+                book_->bPrintOOo();
+            else
+                book_->bPrint_click();
+        });
     }
 
     // Widths as the workbook model reads them back, in characters.
     double gradeWidth() const { return calc() ? 2600 / 224.0 : 18; }
     double otherWidth() const { return calc() ? 3000 / 224.0 : 30; }
-
-    void expectBorders(const Reopened& r, int top, int bottom, int last)
-    {
-        const office::Range b = r.block(top, 1, bottom, last);
-        for (BorderIndex side : {BorderIndex::EdgeLeft, BorderIndex::EdgeTop, BorderIndex::EdgeBottom, BorderIndex::EdgeRight}) {
-            EXPECT_EQ(b.border(side).lineStyle(), LineStyle::Continuous) << top << " side " << int(side);
-            EXPECT_EQ(b.border(side).weight(), BorderWeight::Medium) << top << " side " << int(side);
-        }
-        if (last > 1)
-            EXPECT_EQ(b.border(BorderIndex::InsideVertical).lineStyle(), LineStyle::Continuous) << top;
-        if (bottom > top)
-            EXPECT_EQ(b.border(BorderIndex::InsideHorizontal).lineStyle(), LineStyle::Continuous) << top;
-    }
 
     testsupport::MessageRecorder messages_;
     testsupport::TempFolder db_;

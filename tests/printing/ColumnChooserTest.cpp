@@ -76,6 +76,15 @@ TEST_F(ColumnChooser, EntriesOfAListAndOfABook)
     EXPECT_EQ(empty.ChooserCount(), 18);
 }
 
+TEST_F(ColumnChooser, ACaptionLongerThanItsBoxCanBeReadWhole)
+{
+    const QString longCaption = QStringLiteral("Номер и дата приказа об отчислении слушателя из учебного заведения");
+    frmUrDial d;
+    d.univers(captionsOf({QString(), QStringLiteral("A"), longCaption}), QStringLiteral("Spr3"));
+    d.Form_Load();
+    EXPECT_EQ(d.Ch1(2)->toolTip(), longCaption);
+}
+
 TEST_F(ColumnChooser, StoredMaskTicksTheBoxes)
 {
     struct Case {

@@ -12,6 +12,7 @@
 #include "printing/ListPrinting.h"
 #include "printing/frmUrDial.h"
 
+#include "SheetPrintFixtures.h"
 #include "core/PrintQtValues.h"
 #include "support/TestSupport.h"
 
@@ -29,6 +30,7 @@
 #include <tuple>
 
 using namespace printing;
+using namespace printtest;
 using office::BorderIndex;
 using office::BorderWeight;
 using office::LineStyle;
@@ -55,16 +57,6 @@ QString shippedTemplate(const QString& name, const QString& extension)
         doc.dispose();
     }
     return target;
-}
-
-// How many documents the office holds (hidden ones too).
-int officeDocuments()
-{
-    auto e = office::uno::desktop()->getComponents()->createEnumeration();
-    int n = 0;
-    for (; e->hasMoreElements(); e->nextElement())
-        ++n;
-    return n;
 }
 
 // The students list as its window shows it.
@@ -139,49 +131,6 @@ ListPrintJob gradesJob()
     return job;
 }
 
-// Answers the column chooser with a mask, or cancels it (null mask).
-void answerChooser(const char* mask)
-{
-    ui::setDialogHandler([mask](QDialog* dialog) {
-        auto* d = qobject_cast<frmUrDial*>(dialog);
-        if (!d)
-            return int(QDialog::Rejected);
-        if (!mask) {
-            d->CancelButton()->click();
-            return d->result();
-        }
-        for (int k = 0; k < d->ChooserCount(); ++k)
-            d->Ch1(k)->setChecked(k >= int(strlen(mask)) || mask[k] != '0');
-        d->OKButton()->click();
-        return d->result();
-    });
-}
-
-// The printed file opened again.
-struct Reopened {
-    office::Application app = office::Application::attach();
-    office::Workbook book;
-    office::Worksheet sheet;
-    explicit Reopened(const QString& path)
-    {
-        book = app.openWorkbook(path);
-        sheet = book.sheet(1);
-    }
-    ~Reopened() { book.close(); }
-    QString text(int row, int column) const { return office::excelValueText(sheet.cells(row, column).value()); }
-    QStringList rowTexts(int row, int columns) const
-    {
-        QStringList out;
-        for (int c = 1; c <= columns; ++c)
-            out << text(row, c);
-        return out;
-    }
-    office::Range block(int top, int left, int bottom, int right) const
-    {
-        return sheet.range(sheet.cells(top, left), sheet.cells(bottom, right));
-    }
-};
-
 class ListPrint : public ::testing::TestWithParam<std::tuple<OfficePath, bool>> {
 protected:
     void SetUp() override
@@ -220,13 +169,7 @@ protected:
     QString print(const ListPrintJob& job, const char* mask)
     {
         answerChooser(mask);
-        const QStringList before = documents().entryList(QDir::Files);
-        printDirectoryList(job, path());
-        QStringList after = documents().entryList(QDir::Files);
-        for (const QString& f : before)
-            after.removeAll(f);
-        EXPECT_EQ(after.size(), 1) << after.join(QLatin1Char(',')).toStdString();
-        return after.isEmpty() ? QString() : documents().filePath(after.first());
+        return printedFile(documents(), [&] { printDirectoryList(job, path()); });
     }
 
     // The column widths expected for print widths (in characters of the
@@ -234,19 +177,6 @@ protected:
     double expectedWidth(double printWidth) const
     {
         return calc() ? calcColumnWidth(printWidth) / 224.0 : printWidth;
-    }
-
-    void expectBorders(const Reopened& r, int top, int bottom, int last)
-    {
-        const office::Range b = r.block(top, 1, bottom, last);
-        for (BorderIndex side : {BorderIndex::EdgeLeft, BorderIndex::EdgeTop, BorderIndex::EdgeBottom, BorderIndex::EdgeRight}) {
-            EXPECT_EQ(b.border(side).lineStyle(), LineStyle::Continuous) << top << " side " << int(side);
-            EXPECT_EQ(b.border(side).weight(), BorderWeight::Medium) << top << " side " << int(side);
-        }
-        if (last > 1)
-            EXPECT_EQ(b.border(BorderIndex::InsideVertical).lineStyle(), LineStyle::Continuous) << top;
-        if (bottom > top)
-            EXPECT_EQ(b.border(BorderIndex::InsideHorizontal).lineStyle(), LineStyle::Continuous) << top;
     }
 
     testsupport::MessageRecorder messages_;
