@@ -28,9 +28,10 @@ constexpr ToolbarButtonDef kButtons[] = {
     {"keyCopy", B::Button, "Копировать", P::TableCopy, kAll, C::CopyRow},
     {"keyDel", B::Button, "Удалить", P::TableDelete, kAll, C::DeleteRows},
     {"", B::Separator, "", P::None, kAll, C::None},
-    {"keyImp", B::Button, "Импорт", P::Import, kAll, C::Import},
+    // Offered for the directories a workbook has a column layout for.
+    {"keyImp", B::Button, "Импорт", P::Import, kinds({3, 4, 11, 12, 16}), C::Import},
     {"keyImpVed", B::Button, "Импорт из ведомости", P::ImportSheet, kinds({0}), C::ImportGradeSheet},
-    {"", B::Separator, "", P::None, kAll, C::None},
+    {"", B::Separator, "", P::None, kinds({0, 3, 4, 11, 12, 16}), C::None},
     {"keyCopyTo", B::Button, "Скопировать из учебного плана", P::TablePlus, kinds({0}), C::CopyFromPlan},
     {"PrintV", B::DropDown, "Печать документов", P::Printer, kinds({0}), C::PrintDocuments},
     {"PrintV2", B::Button, "Печать документов", P::Printer, kinds({3}), C::PrintCertificate},

@@ -1,6 +1,9 @@
 // The toolbar of each kind and the keys of the lists.
 #include "directory/DirectoryCommands.h"
 
+#include "core/AppState.h"
+#include "import/ImportLayouts.h"
+
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -30,14 +33,24 @@ QStringList visibleToolbar(int kind)
 
 TEST(DirectoryCommandsTest, ToolbarOfEachKind)
 {
-    const QStringList common{"keyAdd", "keyEdit", "keyCopy", "keyDel", "|", "keyImp"};
+    const QStringList common{"keyAdd", "keyEdit", "keyCopy", "keyDel", "|"};
     EXPECT_EQ(visibleToolbar(0), common + QStringList({"keyImpVed", "|", "keyCopyTo", "PrintV", "keySep", "[]",
                                                        "keySepUD", "keyUp", "keyDown", "keySepKA", "keyBall5",
                                                        "keyBall4", "keyBall3", "keyBallZ", "keySepKB", "keyBook"}));
-    EXPECT_EQ(visibleToolbar(3), common + QStringList({"|", "PrintV2", "keySep", "[]", "keySepKA"}));
-    EXPECT_EQ(visibleToolbar(5), common + QStringList({"|", "keyUp", "keyDown", "keySepKB", "keyTotal"}));
-    for (int kind : {1, 2, 4, 6, 7, 8, 9, 10, 11, 12, 16})
-        EXPECT_EQ(visibleToolbar(kind), common + QStringList({"|", "[]"})) << kind;
+    EXPECT_EQ(visibleToolbar(3), common + QStringList({"keyImp", "|", "PrintV2", "keySep", "[]", "keySepKA"}));
+    EXPECT_EQ(visibleToolbar(5), common + QStringList({"keyUp", "keyDown", "keySepKB", "keyTotal"}));
+    for (int kind : {4, 11, 12, 16})
+        EXPECT_EQ(visibleToolbar(kind), common + QStringList({"keyImp", "|", "[]"})) << kind;
+    for (int kind : {1, 2, 6, 7, 8, 9, 10})
+        EXPECT_EQ(visibleToolbar(kind), common + QStringList({"[]"})) << kind;
+}
+
+TEST(DirectoryCommandsTest, ImportIsOfferedWhereAWorkbookHasALayout)
+{
+    const ToolbarButtonDef* import = findButton(QStringLiteral("keyImp"));
+    ASSERT_NE(import, nullptr);
+    for (int kind = 0; kind < core::kKindCount; ++kind)
+        EXPECT_EQ(buttonVisibleIn(*import, kind), importer::hasImportLayout(kind)) << kind;
 }
 
 TEST(DirectoryCommandsTest, MenusOfTheGradesView)

@@ -5,6 +5,7 @@
 #include "core/AppState.h"
 #include "core/DataAccess.h"
 #include "platform/office/TemplateDocument.h"
+#include "platform/office/TextDocument.h"
 #include "printing/DocumentFill.h"
 #include "core/PrintQtValues.h"
 #include "support/TestSupport.h"
@@ -132,8 +133,9 @@ TEST_P(DocumentFillTest, RetrainingDiplomaSupplementKeepsTheBackgroundWhenAsked)
     EXPECT_EQ(printtest::bracketedTexts(printed.text), QStringList{});
     // The office's Word export renames pictures: there it is the one picture.
     ASSERT_EQ(printed.pictures.size(), 1);
-    if (GetParam())
+    if (GetParam()) {
         EXPECT_EQ(printed.pictures[0], QStringLiteral("Подложка"));
+    }
     EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
 }
 
@@ -239,5 +241,33 @@ TEST(DocumentFileNameTest, CaptionSurnameInitialsAndFirstFreeNumber)
         EXPECT_EQ(printing::DocumentFileName(folder.path(), QString::fromUtf8(c.caption), QString::fromUtf8(c.person),
                                              QStringLiteral(".odt")),
                   QString::fromUtf8(c.expected));
+    }
+}
+
+TEST_P(DocumentFillTest, AdjustedTemplateStillHasItsBackgroundFound)
+{
+    // The adjustment window saves the template through the office; a Word
+    // format's export renames every picture, and the fill must still know
+    // the background by the name it had.
+    const QString path = QDir(templates()).filePath(QStringLiteral("Приложение к диплому ПК КТ") + extension);
+    {
+        office::TextDocument doc = office::TextDocument::open(path, true);
+        doc.moveFrame(0, 5, 5);
+        doc.save();
+        doc.close();
+    }
+    struct Case {
+        bool keepBackground;
+        int pictures;
+    };
+    for (const Case c : {Case{false, 0}, Case{true, 1}}) {
+        SCOPED_TRACE(c.keepBackground);
+        testsupport::MessageRecorder messages;
+        const printing::PrintOutcome outcome = printing::PrintVkladish(
+            {people.retrainee, core::RetrainingDiplomaSupplement, QStringLiteral("Приложение к диплому ПК КТ") + extension,
+             c.keepBackground, core::RetrainingDocuments, QStringLiteral("Приложение к диплому ПК")});
+        ASSERT_TRUE(outcome.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(readBack(outcome.documentPath).pictures.size(), c.pictures);
+        EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
     }
 }

@@ -347,18 +347,23 @@ constexpr DirectoryCase kDirectories[] = {
 
 QStringList expectedToolbar(int kind)
 {
-    const QStringList rowButtons{"keyAdd", "keyEdit", "keyCopy", "keyDel", "-", "keyImp"};
+    const QStringList rowButtons{"keyAdd", "keyEdit", "keyCopy", "keyDel", "-"};
     switch (kind) {
     case core::Grades:
         return rowButtons + QStringList{"keyImpVed", "-", "keyCopyTo", "PrintV", "keySep", "keyli", "keySepUD", "keyUp",
                                         "keyDown", "keySepKA", "keyBall5", "keyBall4", "keyBall3", "keyBallZ",
                                         "keySepKB", "keyBook"};
     case core::Students:
-        return rowButtons + QStringList{"-", "PrintV2", "keySep", "keyli", "keySepKA"};
+        return rowButtons + QStringList{"keyImp", "-", "PrintV2", "keySep", "keyli", "keySepKA"};
     case core::StudyPlan:
-        return rowButtons + QStringList{"-", "keyUp", "keyDown", "keySepKB", "keyTotal"};
+        return rowButtons + QStringList{"keyUp", "keyDown", "keySepKB", "keyTotal"};
+    case core::Groups:
+    case core::PrintingHouses:
+    case core::Users:
+    case core::MedicalSpecialties:
+        return rowButtons + QStringList{"keyImp", "-", "keyli"};
     default:
-        return rowButtons + QStringList{"-", "keyli"};
+        return rowButtons + QStringList{"keyli"};
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/office/OOo.h"
 #include "platform/office/Office.h"
+#include "platform/office/TextDocument.h"
 #include "platform/office/UnoSupport.h"
 
 #include <QFileInfo>
@@ -256,6 +257,10 @@ TemplateDocument TemplateDocument::fromTemplate(const QString& path)
                                    {"Hidden", Any(true)},
                                    {"MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)},
                                    {"UpdateDocMode", Any(sal_Int16(css::document::UpdateDocMode::NO_UPDATE))}})));
+    // A template saved by the adjustment window in a Word format has its
+    // pictures and frames renamed by the export; the names the fill looks
+    // for are those of the window's record.
+    call(ErrorKind::CannotLoad, [&] { TextDocument::restoreRecordedLayout(out.d_->doc); }, out.d_->path);
     return out;
 }
 

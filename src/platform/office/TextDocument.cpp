@@ -623,6 +623,69 @@ bool filterFitsExtension(const QString& filter, const QString& suffix)
     return filter.startsWith(QLatin1String("MS Word")) || filter.startsWith(QLatin1String("writer"));
 }
 
+// Gives the objects of `doc` back the names and exact positions kept at the
+// last save, when every object of the file is known again.
+void restoreLayoutOf(const Reference<css::lang::XComponent>& doc, std::vector<Item>& items)
+{
+    const std::vector<Record> records = recordsOf(readLayout(doc));
+    if (records.empty())
+        return;
+    const auto match = matchRecords(records, items);
+    if (!match)
+        return;
+    std::vector<QString> wanted(items.size());
+    for (size_t r = 0; r < records.size(); ++r) {
+        Item& it = items[(*match)[r]];
+        if (!it.aligned) {
+            if (twipsOf(records[r].x) == twipsOf(it.x))
+                it.x = records[r].x;
+            if (twipsOf(records[r].y) == twipsOf(it.y))
+                it.y = records[r].y;
+        }
+        wanted[(*match)[r]] = records[r].name;
+    }
+    // Two passes, so that names may be swapped among the objects.
+    std::vector<Reference<css::container::XNamed>> renamed(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        Reference<css::container::XNamed> n(items[i].shape, UNO_QUERY);
+        if (!n.is() || wanted[i].isEmpty() || items[i].name == wanted[i])
+            continue;
+        try {
+            n->setName(toOU(QStringLiteral("kalveta-rename-%1").arg(i)));
+            renamed[i] = n;
+        } catch (const css::uno::Exception&) {
+        }
+    }
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (!renamed[i].is())
+            continue;
+        try {
+            renamed[i]->setName(toOU(wanted[i]));
+            items[i].name = wanted[i];
+        } catch (const css::uno::Exception&) {
+            // The name is taken by another object; it keeps the office's.
+            items[i].name = toQ(renamed[i]->getName());
+        }
+    }
+}
+
+// The office's own formats keep everything the Word formats change.
+bool isOwnFormat(const QString& filter)
+{
+    return filter.startsWith(QLatin1String("writer"));
+}
+
+QString filterOf(const Reference<css::lang::XComponent>& doc)
+{
+    for (const auto& a : Reference<css::frame::XModel>(doc, UNO_QUERY_THROW)->getArgs())
+        if (a.Name == "FilterName") {
+            OUString f;
+            a.Value >>= f;
+            return toQ(f);
+        }
+    return {};
+}
+
 } // namespace
 
 struct TextDocument::Impl {
@@ -642,8 +705,7 @@ struct TextDocument::Impl {
             throw Error(ErrorKind::Failed, QStringLiteral("документ закрыт"));
     }
 
-    // The office's own formats keep everything the Word formats change.
-    bool ownFormat() const { return filter.startsWith(QLatin1String("writer")); }
+    bool ownFormat() const { return isOwnFormat(filter); }
     // The Word 97 export loses a twip of every frame's, picture's and
     // group's size.
     bool wordBinary() const { return filter.startsWith(QLatin1String("MS Word 97")); }
@@ -674,51 +736,7 @@ struct TextDocument::Impl {
         }
     }
 
-    // Gives the objects back the names and exact positions kept at the last
-    // save, when every object of the file is known again.
-    void restoreLayout()
-    {
-        const std::vector<Record> records = recordsOf(readLayout(doc));
-        if (records.empty())
-            return;
-        const auto match = matchRecords(records, items);
-        if (!match)
-            return;
-        std::vector<QString> wanted(items.size());
-        for (size_t r = 0; r < records.size(); ++r) {
-            Item& it = items[(*match)[r]];
-            if (!it.aligned) {
-                if (twipsOf(records[r].x) == twipsOf(it.x))
-                    it.x = records[r].x;
-                if (twipsOf(records[r].y) == twipsOf(it.y))
-                    it.y = records[r].y;
-            }
-            wanted[(*match)[r]] = records[r].name;
-        }
-        // Two passes, so that names may be swapped among the objects.
-        std::vector<Reference<css::container::XNamed>> renamed(items.size());
-        for (size_t i = 0; i < items.size(); ++i) {
-            Reference<css::container::XNamed> n(items[i].shape, UNO_QUERY);
-            if (!n.is() || wanted[i].isEmpty() || items[i].name == wanted[i])
-                continue;
-            try {
-                n->setName(toOU(QStringLiteral("kalveta-rename-%1").arg(i)));
-                renamed[i] = n;
-            } catch (const css::uno::Exception&) {
-            }
-        }
-        for (size_t i = 0; i < items.size(); ++i) {
-            if (!renamed[i].is())
-                continue;
-            try {
-                renamed[i]->setName(toOU(wanted[i]));
-                items[i].name = wanted[i];
-            } catch (const css::uno::Exception&) {
-                // The name is taken by another object; it keeps the office's.
-                items[i].name = toQ(renamed[i]->getName());
-            }
-        }
-    }
+    void restoreLayout() { restoreLayoutOf(doc, items); }
 
     void setTwipSize(const Item& it, int width, int height)
     {
@@ -906,14 +924,7 @@ TextDocument TextDocument::open(const QString& path, bool hidden)
                {"UpdateDocMode", Any(sal_Int16(css::document::UpdateDocMode::NO_UPDATE))}}),
         out.d_->path);
     try {
-        call(ErrorKind::CannotLoad, [&] {
-            for (const auto& a : Reference<css::frame::XModel>(out.d_->doc, UNO_QUERY_THROW)->getArgs())
-                if (a.Name == "FilterName") {
-                    OUString f;
-                    a.Value >>= f;
-                    out.d_->filter = toQ(f);
-                }
-        }, out.d_->path);
+        call(ErrorKind::CannotLoad, [&] { out.d_->filter = filterOf(out.d_->doc); }, out.d_->path);
         if (!Reference<css::text::XTextDocument>(out.d_->doc, UNO_QUERY).is()
             || !filterFitsExtension(out.d_->filter, QFileInfo(path).suffix()))
             throw Error(ErrorKind::CannotLoad,
@@ -928,6 +939,12 @@ TextDocument TextDocument::open(const QString& path, bool hidden)
         throw;
     }
     return out;
+}
+
+void TextDocument::restoreRecordedLayout(const Reference<css::lang::XComponent>& doc)
+{
+    std::vector<Item> items = readObjects(doc, !isOwnFormat(filterOf(doc)));
+    restoreLayoutOf(doc, items);
 }
 
 TextDocument TextDocument::createNew(bool hidden)

@@ -22,6 +22,15 @@
 
 #include <memory>
 
+namespace com::sun::star {
+namespace uno {
+template <class interface_type> class Reference;
+}
+namespace lang {
+class XComponent;
+}
+} // namespace com::sun::star
+
 namespace office {
 
 // A save refused because the file would not come back as the document is;
@@ -107,6 +116,13 @@ public:
 
     void setVisible(bool visible);
     void activate();
+
+    // For the office layer: gives the objects of a text document loaded in
+    // any other way (a new document made from a template, say) the names the
+    // record of the last save here keeps, as open() does. Leaves the names
+    // the file has when the document has no record or its objects no longer
+    // match it. UNO exceptions pass through.
+    static void restoreRecordedLayout(const com::sun::star::uno::Reference<com::sun::star::lang::XComponent>& doc);
 
     struct Impl;
 
