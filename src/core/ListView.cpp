@@ -588,19 +588,19 @@ void ReportModel::setColumns(const QStringList& captions, const QList<int>& alig
     alignments_.clear();
     for (int a : alignments)
         alignments_.append(qtAlignment(a));
-    pool_ = QString();
-    unused_ = 0;
-    std::vector<qsizetype>().swap(starts_);
-    std::vector<int>().swap(order_);
-    std::vector<int>().swap(positions_);
-    tips_.clear();
-    sortColumn_ = -1;
+    dropRows();
     endResetModel();
 }
 
 void ReportModel::clear()
 {
     beginResetModel();
+    dropRows();
+    endResetModel();
+}
+
+void ReportModel::dropRows()
+{
     pool_ = QString();
     unused_ = 0;
     std::vector<qsizetype>().swap(starts_);
@@ -608,7 +608,6 @@ void ReportModel::clear()
     std::vector<int>().swap(positions_);
     tips_.clear();
     sortColumn_ = -1;
-    endResetModel();
 }
 
 void ReportModel::appendPacked(QString&& rows, int count)

@@ -146,6 +146,8 @@ public:
     static void appendPackedRow(QString& out, const QString* fields, qsizetype count);
 
 private:
+    // Forgets every row and the sort order, inside a model reset.
+    void dropRows();
     QStringView field(int slot, int index) const;
     void replaceField(int slot, int index, const QString& text);
     void compactPool();

@@ -37,8 +37,9 @@ TEST(FilterNumberTest, DigitsOfWhatWasTyped)
     for (const Case& c : cases) {
         const auto d = books::filterNumberDigits(QString::fromUtf8(c.typed));
         EXPECT_EQ(d.has_value(), c.digits != nullptr) << c.typed;
-        if (d && c.digits)
+        if (d && c.digits) {
             EXPECT_EQ(*d, QString::fromUtf8(c.digits)) << c.typed;
+        }
     }
 }
 

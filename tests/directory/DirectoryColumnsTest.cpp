@@ -40,9 +40,11 @@ TEST_F(DirectoryListTest, EveryListQueryRunsAndFillsTheColumnsItNames)
         std::unique_ptr<jet::Recordset> rs;
         ASSERT_NO_THROW(rs = db().openRecordset(sql, jet::dbOpenSnapshot, params));
         EXPECT_FALSE(rs->isEOF());
-        for (const QString& field : d.FieldNames)
-            if (!field.isEmpty())
+        for (const QString& field : d.FieldNames) {
+            if (!field.isEmpty()) {
                 EXPECT_TRUE(rs->hasField(field)) << field.toStdString();
+            }
+        }
         // Every column has its caption, widths and alignment.
         EXPECT_EQ(d.WidthDivisors.size(), d.Captions.size());
         EXPECT_EQ(d.MinWidths.size(), d.Captions.size());

@@ -116,4 +116,15 @@ void answerChooser(const char* mask)
     ui::setDialogHandler([m](QDialog* dialog) { return answer(dialog, m, nullptr); });
 }
 
+void expectOfficeNotStarted(const QString& reported, bool calc)
+{
+    if (calc) {
+        EXPECT_TRUE(reported.startsWith(QStringLiteral("Приложение OpenOffice.org Calc не может загрузиться. ")) &&
+                    reported.contains(QStringLiteral(" Ошибка: 429 ")))
+            << reported.toStdString();
+    } else {
+        EXPECT_TRUE(reported.endsWith(QStringLiteral(" 429"))) << reported.toStdString();
+    }
+}
+
 } // namespace printtest

@@ -35,6 +35,10 @@ QString printedFile(const QDir& folder, const std::function<void()>& print);
 // inside.
 void expectBorders(const Reopened& r, int top, int bottom, int last);
 
+// `reported` is the message of an office that could not be started on the
+// Calc path (`calc`) or the Excel path.
+void expectOfficeNotStarted(const QString& reported, bool calc);
+
 // Answers the column chooser: ticks by `mask` ("0" unticks; entries past
 // its end are ticked) and OK, or cancels without a mask. Keeps what the
 // chooser offered: its entries and their ticks.
