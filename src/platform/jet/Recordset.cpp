@@ -35,21 +35,24 @@ QVariant parseStoredDate(const QString& s)
 }
 
 // "yyyy-MM-dd" read without the general date parser: lists read many dates.
+// An invalid QDate when the text has any other shape.
+template <typename Char>
+QDate isoDate(const Char* s, qsizetype size)
+{
+    if (size != 10 || s[4] != Char('-') || s[7] != Char('-'))
+        return QDate();
+    for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (s[i] < Char('0') || s[i] > Char('9'))
+            return QDate();
+    const auto digit = [&](int i) { return int(s[i] - Char('0')); };
+    return QDate(digit(0) * 1000 + digit(1) * 100 + digit(2) * 10 + digit(3), digit(5) * 10 + digit(6),
+                 digit(8) * 10 + digit(9));
+}
+
 QVariant fastStoredDate(const QString& s)
 {
-    if (s.size() == 10 && s.at(4) == QLatin1Char('-') && s.at(7) == QLatin1Char('-')) {
-        const auto digit = [&](int i) { return s.at(i).unicode() - u'0'; };
-        bool ok = true;
-        for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
-            ok = ok && s.at(i).unicode() >= u'0' && s.at(i).unicode() <= u'9';
-        if (ok) {
-            const QDate d(digit(0) * 1000 + digit(1) * 100 + digit(2) * 10 + digit(3), digit(5) * 10 + digit(6),
-                          digit(8) * 10 + digit(9));
-            if (d.isValid())
-                return d;
-        }
-    }
-    return parseStoredDate(s);
+    const QDate d = isoDate(s.utf16(), s.size());
+    return d.isValid() ? QVariant(d) : parseStoredDate(s);
 }
 
 } // namespace
@@ -437,8 +440,15 @@ QVariant Recordset::value(int index) const
     if (mode_ != Mode::None)
         return readValue(index, buffer_[size_t(index)]);
     ensureCurrent();
-    if (streaming_)
+    if (streaming_) {
+        if (columns_[size_t(index)].type == dbDate && sqlite3_column_type(stmt_, index) == SQLITE_TEXT) {
+            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, index));
+            const QDate d = isoDate(p, sqlite3_column_bytes(stmt_, index));
+            if (d.isValid())
+                return d;
+        }
         return readValue(index, columnValue(index));
+    }
     return readValue(index, cellValue(pos_, index));
 }
 
