@@ -1,6 +1,7 @@
 #include "directory/DirectoryCommands.h"
 
 #include "core/AppState.h"
+#include "import/ImportLayouts.h"
 
 #include <initializer_list>
 
@@ -17,6 +18,8 @@ constexpr unsigned kinds(std::initializer_list<int> list)
 
 constexpr unsigned kAll = ~0u;
 constexpr unsigned kAllBut5 = ~(1u << 5);
+// Also shown in every kind the import has a workbook layout for.
+constexpr unsigned kImportable = 1u << 31;
 
 using B = ButtonStyle;
 using C = Command;
@@ -28,10 +31,9 @@ constexpr ToolbarButtonDef kButtons[] = {
     {"keyCopy", B::Button, "Копировать", P::TableCopy, kAll, C::CopyRow},
     {"keyDel", B::Button, "Удалить", P::TableDelete, kAll, C::DeleteRows},
     {"", B::Separator, "", P::None, kAll, C::None},
-    // Offered for the directories a workbook has a column layout for.
-    {"keyImp", B::Button, "Импорт", P::Import, kinds({3, 4, 11, 12, 16}), C::Import},
+    {"keyImp", B::Button, "Импорт", P::Import, kImportable, C::Import},
     {"keyImpVed", B::Button, "Импорт из ведомости", P::ImportSheet, kinds({0}), C::ImportGradeSheet},
-    {"", B::Separator, "", P::None, kinds({0, 3, 4, 11, 12, 16}), C::None},
+    {"", B::Separator, "", P::None, kinds({0}) | kImportable, C::None},
     {"keyCopyTo", B::Button, "Скопировать из учебного плана", P::TablePlus, kinds({0}), C::CopyFromPlan},
     {"PrintV", B::DropDown, "Печать документов", P::Printer, kinds({0}), C::PrintDocuments},
     {"PrintV2", B::Button, "Печать документов", P::Printer, kinds({3}), C::PrintCertificate},
@@ -97,7 +99,10 @@ const ToolbarButtonDef* findButton(const QString& key)
 
 bool buttonVisibleIn(const ToolbarButtonDef& button, int kind)
 {
-    return kind >= 0 && kind < 32 && (button.visibleKinds & (1u << kind)) != 0;
+    if (kind < 0 || kind >= 31)
+        return false;
+    return (button.visibleKinds & (1u << kind)) != 0
+        || ((button.visibleKinds & kImportable) != 0 && importer::hasImportLayout(kind));
 }
 
 Command buttonCommand(const QString& key)

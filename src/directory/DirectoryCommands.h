@@ -45,7 +45,7 @@ struct ToolbarButtonDef {
     ButtonStyle style;
     const char* tip;
     Picture picture;
-    unsigned visibleKinds;  // bit k: shown in a window of kind k
+    unsigned visibleKinds;  // bit k: shown in a window of kind k; bit 31: and where a workbook can be imported
     Command command;
 };
 

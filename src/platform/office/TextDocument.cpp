@@ -623,11 +623,10 @@ bool filterFitsExtension(const QString& filter, const QString& suffix)
     return filter.startsWith(QLatin1String("MS Word")) || filter.startsWith(QLatin1String("writer"));
 }
 
-// Gives the objects of `doc` back the names and exact positions kept at the
-// last save, when every object of the file is known again.
-void restoreLayoutOf(const Reference<css::lang::XComponent>& doc, std::vector<Item>& items)
+// Gives the objects back the names and exact positions of the record kept
+// at the last save, when every object of the file is known again.
+void restoreLayoutOf(const std::vector<Record>& records, std::vector<Item>& items)
 {
-    const std::vector<Record> records = recordsOf(readLayout(doc));
     if (records.empty())
         return;
     const auto match = matchRecords(records, items);
@@ -736,7 +735,7 @@ struct TextDocument::Impl {
         }
     }
 
-    void restoreLayout() { restoreLayoutOf(doc, items); }
+    void restoreLayout() { restoreLayoutOf(recordsOf(readLayout(doc)), items); }
 
     void setTwipSize(const Item& it, int width, int height)
     {
@@ -943,8 +942,12 @@ TextDocument TextDocument::open(const QString& path, bool hidden)
 
 void TextDocument::restoreRecordedLayout(const Reference<css::lang::XComponent>& doc)
 {
+    // Most templates were never saved here: their objects are not read.
+    const std::vector<Record> records = recordsOf(readLayout(doc));
+    if (records.empty())
+        return;
     std::vector<Item> items = readObjects(doc, !isOwnFormat(filterOf(doc)));
-    restoreLayoutOf(doc, items);
+    restoreLayoutOf(records, items);
 }
 
 TextDocument TextDocument::createNew(bool hidden)
