@@ -5,6 +5,7 @@
 #include "platform/office/OOo.h"
 #include "platform/ui/Messages.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -345,8 +346,14 @@ void frmNShb::done(int result)
 {
     closeDocument();
     QDialog::done(result);
+    // Back from the office to the program: the main window, and above it the
+    // dialog that opened this one, which still waits for its answer.
     if (core::shellServices().activateMainWindow)
         core::shellServices().activateMainWindow();
+    if (QWidget* opener = QApplication::activeModalWidget(); opener && opener != this) {
+        opener->raise();
+        opener->activateWindow();
+    }
 }
 
 void frmNShb::closeDocument()

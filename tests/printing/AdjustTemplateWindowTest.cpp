@@ -2,18 +2,23 @@
 // the page edge respected, the save asked for and done, or refused for a
 // template that cannot be opened.
 #include "core/AppState.h"
+#include "core/ChildWindows.h"
 #include "platform/office/TemplateDocument.h"
 #include "platform/office/TextDocument.h"
 #include "printing/frmNShb.h"
 
 #include "support/TestSupport.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
+
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -175,6 +180,31 @@ TEST_P(AdjustTemplateWindow, LeftStepsStopAtThePageEdgeAndCancelDropsTheMoves)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), original);
+}
+
+// Opened from the print parameters, the window hands the front back to them,
+// not to the main window under them.
+TEST_P(AdjustTemplateWindow, ClosingBringsBackTheDialogThatOpenedIt)
+{
+    QWidget main;
+    main.show();
+    core::shellServices().activateMainWindow = [&main] {
+        main.raise();
+        main.activateWindow();
+    };
+    QDialog opener;
+    opener.setModal(true);
+    opener.show();
+    {
+        frmNShb w(path);
+        ASSERT_TRUE(w.Form_Load());
+        w.show();
+        w.Command2()->click();
+    }
+    core::shellServices().activateMainWindow = nullptr;
+    EXPECT_EQ(QApplication::activeModalWidget(), &opener);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&opener, 2000));
+    EXPECT_NE(QApplication::activeWindow(), &main);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, AdjustTemplateWindow, ::testing::Values("dot", "ott"));
