@@ -1,0 +1,63 @@
+#include "Progress.h"
+#include "Messages.h"
+
+#include <QApplication>
+#include <QCursor>
+
+namespace ui {
+
+LongWork::LongWork(QString caption) : caption_(std::move(caption))
+{
+    if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        cursorSet_ = true;
+    }
+    show();
+}
+
+LongWork::~LongWork()
+{
+    if (cursorSet_)
+        QApplication::restoreOverrideCursor();
+}
+
+QString LongWork::text(const QString& caption, long long done, long long total)
+{
+    QString t = caption;
+    if (!t.isEmpty() && !t.endsWith(QLatin1Char(' ')))
+        t += QLatin1Char(' ');
+    t += QString::number(done);
+    if (total > 0)
+        t += QStringLiteral(" из ") + QString::number(total);
+    return t;
+}
+
+void LongWork::step(long long done, long long total)
+{
+    const bool edge = done <= 1 || (total > 0 && done >= total);
+    if (!edge && sinceShown_.isValid() && sinceShown_.elapsed() < intervalMs)
+        return;
+    setStatusText(text(caption_, done, total));
+    repaint();
+}
+
+void LongWork::setCaption(QString caption)
+{
+    caption_ = std::move(caption);
+    show();
+}
+
+void LongWork::show()
+{
+    setStatusText(caption_);
+    repaint();
+}
+
+void LongWork::repaint()
+{
+    sinceShown_.start();
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace ui

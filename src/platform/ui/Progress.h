@@ -1,0 +1,45 @@
+#pragma once
+// Long work seen by the user: the wait cursor for the whole operation, and
+// its progress in the first panel of the status bar ("… 12000 из 20000"),
+// with the windows repainted between steps so the program never looks frozen.
+//
+//     ui::LongWork work(QStringLiteral("Заполнение книги"));
+//     for (...) { ...; work.step(done, total); }
+//
+// step() is cheap: the text changes and events are processed only when the
+// interval has passed since the last time (a quarter of a second), so a
+// loop may call it for every row. User input is not processed meanwhile, so
+// the work cannot be re-entered from the keyboard or the mouse.
+#include <QElapsedTimer>
+#include <QString>
+
+namespace ui {
+
+class LongWork {
+public:
+    explicit LongWork(QString caption);
+    ~LongWork();
+    LongWork(const LongWork&) = delete;
+    LongWork& operator=(const LongWork&) = delete;
+
+    // Reports `done` of `total` (total ≤ 0: `done` alone). Shows the text and
+    // repaints at most every interval, and always for the first and last step.
+    void step(long long done, long long total = 0);
+    // Another stage of the same work: a new caption, shown at once.
+    void setCaption(QString caption);
+    // Shows the caption alone at once (a stage with no count).
+    void show();
+
+    // The text step() would show for these numbers.
+    static QString text(const QString& caption, long long done, long long total);
+    // How often the text is renewed, in milliseconds.
+    static constexpr int intervalMs = 250;
+
+private:
+    void repaint();
+    QString caption_;
+    QElapsedTimer sinceShown_;
+    bool cursorSet_ = false;
+};
+
+} // namespace ui
