@@ -192,6 +192,15 @@ QString DirectoryQuery(int listCode, int queryPart, long parentId)
     }
 }
 
+std::optional<int> fixedListNumber(int listCode, const QString& text)
+{
+    if (const FixedList* fixed = findFixedList(listCode))
+        for (const FixedItem& item : fixed->items)
+            if (QString::fromUtf8(item.text).compare(text, Qt::CaseInsensitive) == 0)
+                return item.number;
+    return std::nullopt;
+}
+
 void FillCombo(QComboBox* combo, int listCode, bool keepItems, long parentId)
 {
     if (combo == nullptr)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVariantList>
 
+#include <optional>
+
 class QComboBox;
 
 namespace core {
@@ -24,6 +26,10 @@ struct ListQuery {
 // else gives an empty text.
 QString DirectoryQuery(int listCode, int queryPart, long parentId);
 ListQuery directoryListQuery(int listCode, long parentId);
+
+// The number a fixed list's text stands for (letter case ignored); nothing
+// when the list has no such text or the code is no fixed list.
+std::optional<int> fixedListNumber(int listCode, const QString& text);
 
 // Fills a combo box from a list code; item data holds the number.
 void FillCombo(QComboBox* combo, int listCode, bool keepItems = false, long parentId = 0);

@@ -3,7 +3,11 @@
 #include "core/AppState.h"
 #include "core/DataAccess.h"
 #include "core/DirectoryMetadata.h"
+#include "core/ListCodes.h"
 #include "import/ImportTexts.h"
+
+#include <QHash>
+#include <QPair>
 
 #include <memory>
 
@@ -58,11 +62,13 @@ public:
             const QString value = cells.value(k).trimmed();
             if (value.isEmpty()) {
                 if (col.check == Required || col.check == RequiredUnique)
-                    result.valid = false;
+                    fail(result, QString::fromUtf8(text::kRequiredEmpty).arg(col.caption));
+                else if (isField(k) && import_.targets.at(k).type == jet::dbBoolean)
+                    write(result, k, col, QVariant(false), value);  // a flag not set
                 continue;
             }
-            if (!col.lookupField.isEmpty()) {
-                const QVariant key = lookUp(col, value);
+            if (!col.lookupField.isEmpty() || col.listCode != 0) {
+                const QVariant key = col.listCode != 0 ? listNumber(col, value) : lookUp(k, col, value);
                 if (jet::isNull(key) || key.toString().isEmpty()) {
                     // A name the look-up table lacks is never stored as key 0.
                     fail(result, QString::fromUtf8(text::kUnknownValue).arg(value, col.caption));
@@ -73,7 +79,7 @@ public:
                 writeConverted(result, k, col, value);
             }
             if (col.check == RequiredUnique && result.valid && existsInTable(k, value))
-                result.valid = false;
+                fail(result, QString::fromUtf8(text::kAlreadyStored).arg(value, col.caption));
         }
         return result;
     }
@@ -91,12 +97,25 @@ private:
 
     bool isField(int k) const { return k < import_.targets.size() && import_.targets.at(k).type != 0; }
 
-    QVariant lookUp(const ImportColumn& col, const QString& value) const
+    // A pass writes only the kind's own table, never a look-up table: each
+    // name is looked up once per pass.
+    QVariant lookUp(int k, const ImportColumn& col, const QString& value)
     {
+        const auto cached = lookedUp_.constFind(qMakePair(k, value));
+        if (cached != lookedUp_.cend())
+            return cached.value();
         const QString key = core::KeyFieldOfTable(col.lookupTable);
-        return core::LookupFieldValue(QStringLiteral("SELECT %1 FROM %2 WHERE upper(%2.%3)=upper(?)")
-                                          .arg(key, col.lookupTable, col.lookupField),
-                                      key, {value});
+        const QVariant found = core::LookupFieldValue(QStringLiteral("SELECT %1 FROM %2 WHERE upper(%2.%3)=upper(?)")
+                                                          .arg(key, col.lookupTable, col.lookupField),
+                                                      key, {value});
+        lookedUp_.insert(qMakePair(k, value), found);
+        return found;
+    }
+
+    static QVariant listNumber(const ImportColumn& col, const QString& value)
+    {
+        const std::optional<int> number = core::fixedListNumber(col.listCode, value);
+        return number ? QVariant(*number) : QVariant();
     }
 
     void write(RowResult& result, int k, const ImportColumn& col, const QVariant& v, const QString& shown)
@@ -141,6 +160,7 @@ private:
     const DirectoryImport& import_;
     QString table_;
     std::unique_ptr<jet::Recordset> rs_;
+    QHash<QPair<int, QString>, QVariant> lookedUp_;
 };
 
 QString namedProblem(int rowNumber, const QString& problem)
@@ -148,14 +168,14 @@ QString namedProblem(int rowNumber, const QString& problem)
     return QString::fromUtf8(text::kProblemRow).arg(rowNumber) + problem;
 }
 
-// Whether two rows repeat each other in a unique column (texts as they
-// stand, letter case included).
-bool repeats(const ImportLayout& layout, const QStringList& a, const QStringList& b)
+// The unique column in which two rows repeat each other (texts as they
+// stand, letter case included), or -1.
+int repeatedColumn(const ImportLayout& layout, const QStringList& a, const QStringList& b)
 {
     for (int k = 0; k < layout.size(); ++k)
         if (layout.at(k).check == RequiredUnique && a.value(k) == b.value(k))
-            return true;
-    return false;
+            return k;
+    return -1;
 }
 
 } // namespace
@@ -190,21 +210,23 @@ QList<int> cutSizes(const ImportLayout& layout, const QList<TargetField>& target
 }
 
 CheckOutcome checkDirectoryRows(const DirectoryImport& import, const QList<QStringList>& rows,
-                                const QList<int>& rowNumbers)
+                                const QList<int>& rowNumbers, const RowProgress& progress)
 {
     CheckOutcome out;
     QList<bool> marked(rows.size(), false);
+    QList<QString> problems(rows.size());
     {
         RowWriter writer(import);
         for (int i = 0; i < rows.size(); ++i) {
+            if (progress)
+                progress(i + 1, rows.size());
             const RowResult r = writer.prepare(rows.at(i));
             writer.cancel();
             if (r.valid) {
                 ++out.count;
             } else {
                 marked[i] = true;
-                if (!r.problem.isEmpty())
-                    out.problems << namedProblem(rowNumbers.value(i), r.problem);
+                problems[i] = r.problem;
             }
         }
     }
@@ -213,12 +235,20 @@ CheckOutcome checkDirectoryRows(const DirectoryImport& import, const QList<QStri
     for (int i = 0; i < rows.size(); ++i) {
         if (marked.at(i))
             continue;
-        for (int j = i + 1; j < rows.size(); ++j)
-            if (!marked.at(j) && repeats(import.layout, rows.at(i), rows.at(j))) {
+        for (int j = i + 1; j < rows.size(); ++j) {
+            if (marked.at(j))
+                continue;
+            const int k = repeatedColumn(import.layout, rows.at(i), rows.at(j));
+            if (k >= 0) {
                 marked[j] = true;
+                problems[j] = QString::fromUtf8(text::kRepeatsRow).arg(rowNumbers.value(i)).arg(import.layout.at(k).caption);
                 --out.count;
             }
+        }
     }
+    for (int i = 0; i < rows.size(); ++i)
+        if (marked.at(i) && !problems.at(i).isEmpty())
+            out.problems << namedProblem(rowNumbers.value(i), problems.at(i));
     for (int i = 0; i < rows.size(); ++i)
         if (marked.at(i))
             out.removed << i;
@@ -226,7 +256,7 @@ CheckOutcome checkDirectoryRows(const DirectoryImport& import, const QList<QStri
 }
 
 ImportOutcome importDirectoryRows(const DirectoryImport& import, const QList<QStringList>& rows,
-                                  const QList<int>& rowNumbers)
+                                  const QList<int>& rowNumbers, const RowProgress& progress)
 {
     ImportOutcome out;
     jet::Database& db = core::db();
@@ -237,9 +267,12 @@ ImportOutcome importDirectoryRows(const DirectoryImport& import, const QList<QSt
             RowWriter writer(import);
             for (int i = 0; i < rows.size(); ++i) {
                 current = i;
+                if (progress)
+                    progress(i + 1, rows.size());
                 const RowResult r = writer.prepare(rows.at(i));
                 if (!r.valid) {
                     writer.cancel();
+                    out.problems << namedProblem(rowNumbers.value(i), r.problem);
                     continue;
                 }
                 writer.save();
@@ -250,6 +283,7 @@ ImportOutcome importDirectoryRows(const DirectoryImport& import, const QList<QSt
     } catch (const jet::Error& e) {
         out.ok = false;
         out.count = 0;
+        out.problems.clear();
         out.error = QString::fromUtf8(text::kImportFailed)
                         .arg(rowNumbers.value(current))
                         .arg(QStringLiteral("%1 %2").arg(e.number()).arg(e.description()));

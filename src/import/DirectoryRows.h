@@ -35,21 +35,22 @@ struct DirectoryImport {
 struct CheckOutcome {
     long count = 0;
     QList<int> removed;     // indexes into the checked rows, ascending
-    QStringList problems;   // rows left out for a value the directory cannot take
+    QStringList problems;   // rows left out, each with the reason
 };
 
 // `rows` are the list's rows (one text per layout column), `rowNumbers`
-// the sheet row of each, used to name them.
+// the sheet row of each, used to name them; `progress` is told each row.
 CheckOutcome checkDirectoryRows(const DirectoryImport& import, const QList<QStringList>& rows,
-                                const QList<int>& rowNumbers);
+                                const QList<int>& rowNumbers, const RowProgress& progress = {});
 
 struct ImportOutcome {
     bool ok = true;
     long count = 0;
-    QString error;  // when !ok: what went wrong; nothing was written
+    QStringList problems;  // rows left out, each with the reason
+    QString error;         // when !ok: what went wrong; nothing was written
 };
 
 ImportOutcome importDirectoryRows(const DirectoryImport& import, const QList<QStringList>& rows,
-                                  const QList<int>& rowNumbers);
+                                  const QList<int>& rowNumbers, const RowProgress& progress = {});
 
 } // namespace importer

@@ -3,6 +3,8 @@
 #include "core/AppState.h"
 #include "import/ImportTexts.h"
 
+#include <QSet>
+
 namespace importer {
 namespace {
 
@@ -49,8 +51,27 @@ struct Cell {
     qlonglong discipline;  // 0 when the directory lacks it (and it is to be added)
 };
 
+// Whether a row holds a grade in any discipline column.
+bool hasGrades(const GradeImport& imp, const QStringList& row)
+{
+    for (int k = kFirstDisciplineColumn; k < imp.layout.size(); ++k)
+        if (!row.value(k).trimmed().isEmpty())
+            return true;
+    return false;
+}
+
+QString fullName(const QStringList& names)
+{
+    QStringList parts;
+    for (const QString& n : names)
+        if (!n.isEmpty())
+            parts << n;
+    return parts.join(QLatin1Char(' '));
+}
+
 // One pass; `write` false for the check pass.
-GradeOutcome runPass(const GradeImport& imp, const QList<QStringList>& rows, const QList<int>& rowNumbers, bool write)
+GradeOutcome runPass(const GradeImport& imp, const QList<QStringList>& rows, const QList<int>& rowNumbers, bool write,
+                     const RowProgress& progress)
 {
     GradeOutcome out;
     jet::Database& db = core::db();
@@ -65,15 +86,35 @@ GradeOutcome runPass(const GradeImport& imp, const QList<QStringList>& rows, con
         db.execute(QStringLiteral("UPDATE EXAM SET SORT=IDE WHERE IDE=?"), {db.lastInsertKey()});
     };
 
+    // Persons whose earlier grades this run has cleared: a person on two rows
+    // keeps the grades the first row wrote.
+    QSet<qlonglong> cleared;
+    const auto skip = [&](int i, const QString& why) {
+        out.problems << QString::fromUtf8(text::kProblemRow).arg(rowNumbers.value(i)) + why;
+    };
+
     for (int i = 0; i < rows.size(); ++i) {
+        if (progress)
+            progress(i + 1, rows.size());
         const QStringList& row = rows.at(i);
-        const qlonglong group = groupKey(row.value(0).trimmed());
-        if (group <= 0)
-            continue;
         const QStringList names{row.value(1).trimmed(), row.value(2).trimmed(), row.value(3).trimmed()};
-        qlonglong person = personKey(names, group);
-        if (person == 0 && !imp.addPersons)
+        const QString groupName = row.value(0).trimmed();
+        if (groupName.isEmpty() && names.join(QString()).isEmpty()) {
+            // A row of the sheet without a person: named only when it holds grades.
+            if (hasGrades(imp, row))
+                skip(i, QString::fromUtf8(text::kNoNames));
             continue;
+        }
+        const qlonglong group = groupKey(groupName);
+        if (group <= 0) {
+            skip(i, QString::fromUtf8(text::kUnknownGroup).arg(groupName));
+            continue;
+        }
+        qlonglong person = personKey(names, group);
+        if (person == 0 && !imp.addPersons) {
+            skip(i, QString::fromUtf8(text::kNotInGroup).arg(fullName(names), groupName));
+            continue;
+        }
 
         // Every grade text that yields a line must name a grade kind before
         // anything of the row is written. A cell whose discipline is missing
@@ -98,8 +139,7 @@ GradeOutcome runPass(const GradeImport& imp, const QList<QStringList>& rows, con
             cells << Cell{k, grade, discipline};
         }
         if (!unknownGrade.isEmpty()) {
-            out.problems << QString::fromUtf8(text::kProblemRow).arg(rowNumbers.value(i))
-                                + QString::fromUtf8(text::kUnknownGrade).arg(unknownGrade);
+            skip(i, QString::fromUtf8(text::kUnknownGrade).arg(unknownGrade));
             continue;
         }
 
@@ -112,10 +152,12 @@ GradeOutcome runPass(const GradeImport& imp, const QList<QStringList>& rows, con
             person = db.lastInsertKey();
         }
 
-        // The person's earlier grades of this document kind are cleared once,
-        // before the row writes anything.
-        if (imp.refillGrades && write && !cells.isEmpty())
+        // The person's earlier grades of this document kind are cleared once
+        // per run, before the person's first row writes anything.
+        if (imp.refillGrades && write && !cells.isEmpty() && !cleared.contains(person)) {
+            cleared.insert(person);
             db.execute(QStringLiteral("UPDATE EXAM SET IDB=NULL WHERE ID=? AND VidDokum=?"), {person, vidDokum});
+        }
 
         for (const Cell& c : cells) {
             const QString& hours = imp.layout.at(c.column).hours;
@@ -165,10 +207,11 @@ QString noDisciplineMark()
     return QString::fromUtf8(kNoDiscipline);
 }
 
-GradeOutcome checkGradeRows(const GradeImport& import, const QList<QStringList>& rows, const QList<int>& rowNumbers)
+GradeOutcome checkGradeRows(const GradeImport& import, const QList<QStringList>& rows, const QList<int>& rowNumbers,
+                            const RowProgress& progress)
 {
     try {
-        return runPass(import, rows, rowNumbers, false);
+        return runPass(import, rows, rowNumbers, false, progress);
     } catch (const jet::Error& e) {
         GradeOutcome out;
         out.ok = false;
@@ -177,11 +220,12 @@ GradeOutcome checkGradeRows(const GradeImport& import, const QList<QStringList>&
     }
 }
 
-GradeOutcome importGradeRows(const GradeImport& import, const QList<QStringList>& rows, const QList<int>& rowNumbers)
+GradeOutcome importGradeRows(const GradeImport& import, const QList<QStringList>& rows, const QList<int>& rowNumbers,
+                             const RowProgress& progress)
 {
     try {
         jet::Transaction transaction(core::db());
-        GradeOutcome out = runPass(import, rows, rowNumbers, true);
+        GradeOutcome out = runPass(import, rows, rowNumbers, true, progress);
         transaction.commit();
         return out;
     } catch (const jet::Error& e) {

@@ -32,12 +32,15 @@ struct GradeOutcome {
     bool ok = true;
     long count = 0;
     QList<QPair<int, int>> missingDiscipline;  // (row index, layout column) of the cells marked
-    QStringList problems;                      // rows left out for a grade text no grade kind has
+    QStringList problems;                      // rows left out, each with the reason
     QString error;                             // import pass: what went wrong; nothing was written
 };
 
 // `rows` hold the list's texts per layout column; `rowNumbers` name them.
-GradeOutcome checkGradeRows(const GradeImport& import, const QList<QStringList>& rows, const QList<int>& rowNumbers);
-GradeOutcome importGradeRows(const GradeImport& import, const QList<QStringList>& rows, const QList<int>& rowNumbers);
+// `progress` is told each row as it is taken (row, rows).
+GradeOutcome checkGradeRows(const GradeImport& import, const QList<QStringList>& rows, const QList<int>& rowNumbers,
+                            const RowProgress& progress = {});
+GradeOutcome importGradeRows(const GradeImport& import, const QList<QStringList>& rows, const QList<int>& rowNumbers,
+                             const RowProgress& progress = {});
 
 } // namespace importer

@@ -16,11 +16,13 @@ struct ColumnDef {
     const char* lookupTable;
     int check;
     int sortKind;
+    int listCode = 0;  // a fixed list whose texts name the numbers stored
 };
 
-// DUBLMEDS and ROL are the names under which the directory lists show the
-// duplicate flag and the role; neither is a field of its table, so both
-// columns are shown and never stored.
+// The duplicate flag ("Да" or empty) is stored as the Boolean DUBLMED, the
+// role's name as its number in ROLE (the fixed list of user roles).
+constexpr int kUserRolesList = 14;
+
 constexpr ColumnDef kStudents[] = {
     {"Группа", 0, 8, "IDG", "NAIM", "SPGRUP", 0, 0},
     {"Фамилия", 0, 8, "FAM", "", "", 0, 0},
@@ -28,7 +30,7 @@ constexpr ColumnDef kStudents[] = {
     {"Отчество", 0, 8, "OTCH", "", "", 0, 0},
     {"Регистрационный номер сертификата", 1, 12, "REGNOMMED", "", "", 0, 1},
     {"Серия и номер бланка сертификата", 0, 8, "NOMMED", "", "", 0, 0},
-    {"Дубликат сертификата", 2, 16, "DUBLMEDS", "", "", 0, 0},
+    {"Дубликат сертификата", 2, 16, "DUBLMED", "", "", 0, 0},
     {"Доверенное лицо (получатель сертификата)", 0, 8, "GETMED", "", "", 0, 0},
     {"Дата и номер квитанции почтового отправления сертификата", 0, 8, "POSTMED", "", "", 0, 0},
     {"Примечание", 0, 8, "MEMO", "", "", 0, 0},
@@ -52,7 +54,7 @@ constexpr ColumnDef kPrintingHouses[] = {
 
 constexpr ColumnDef kUsers[] = {
     {"Пользователь", 0, 2, "NAIM", "", "", 2, 0},
-    {"Роль", 0, 3, "ROL", "", "", 0, 0},
+    {"Роль", 0, 3, "ROLE", "", "", 0, 0, kUserRolesList},
 };
 
 constexpr ColumnDef kMedicalSpecialties[] = {
@@ -94,6 +96,7 @@ ImportColumn columnOf(const ColumnDef& d)
     c.lookupTable = QString::fromUtf8(d.lookupTable);
     c.check = d.check;
     c.sortKind = d.sortKind;
+    c.listCode = d.listCode;
     return c;
 }
 

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace importer {
 
 // How a column is tested by the check and import passes.
@@ -21,10 +23,14 @@ struct ImportColumn {
     QString lookupTable;  // table whose key goes into the target
     int check = CheckNone;
     int sortKind = 0;     // core::SortKind
+    int listCode = 0;     // a fixed list (core::fixedListNumber) naming the number stored; 0 none
     QString hours;        // grade sheet: the hours text of a discipline column
 };
 
 using ImportLayout = QList<ImportColumn>;
+
+// Told by the check and import passes of each row they take: (row, rows).
+using RowProgress = std::function<void(long long done, long long total)>;
 
 // Whether the kind (a directory kind, or 100 for a grade sheet) has a layout.
 bool hasImportLayout(int kind);

@@ -23,6 +23,9 @@ inline constexpr const char* kCheckRunning = "Идет проверка данн
 inline constexpr const char* kImportRunning = "Идет импорт данных.";
 inline constexpr const char* kCheckDone = "Проверка завершена.";
 inline constexpr const char* kImportDone = "Импорт завершен.";
+// Progress of a pass: the row and the number of rows follow.
+inline constexpr const char* kCheckProgress = "Проверка данных: строка";
+inline constexpr const char* kImportProgress = "Импорт данных: строка";
 
 // Label texts (the count follows).
 inline constexpr const char* kRowsLoaded = "Строк: %1. Требуется проверка качества данных. Нажмите кнопку \"Проверка\".";
@@ -49,5 +52,14 @@ inline constexpr const char* kUnknownValue = "«%1» не найдено в сп
 inline constexpr const char* kWrongValue = "«%1» не подходит для графы «%2»";
 inline constexpr const char* kUnknownGrade = "оценки «%1» нет в справочнике видов оценок";
 inline constexpr const char* kMoreProblems = "и еще строк: %1.";
+inline constexpr const char* kRequiredEmpty = "не заполнена графа «%1»";
+inline constexpr const char* kAlreadyStored = "«%1» уже есть в справочнике (графа «%2»)";
+inline constexpr const char* kRepeatsRow = "повторяет строку %1 (графа «%2»)";
+inline constexpr const char* kUnknownGroup = "группы «%1» нет в справочнике";
+inline constexpr const char* kNoNames = "не указаны фамилия, имя и отчество";
+inline constexpr const char* kNotInGroup = "«%1» нет в группе «%2»";
+
+// The rows an import pass left out, after the count of the rows imported.
+inline constexpr const char* kNotImportedIntro = "Эти строки не импортированы:";
 
 } // namespace importer::text

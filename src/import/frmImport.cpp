@@ -14,6 +14,7 @@
 #include "platform/office/WorkbookReader.h"
 #include "platform/settings/Settings.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/Progress.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -34,6 +35,29 @@ constexpr int kLabelTop = 5100, kLabelWidth = 9135, kLabelHeight = 255;
 constexpr int kButtonTop = 5400, kButtonWidth = 1215, kButtonHeight = 315, kButtonStep = 1320;
 
 QString txt(const char* text) { return QString::fromUtf8(text); }
+
+// The rows of a list named one a line, at most kMaxNamedProblems of them.
+QString namedRows(const char* intro, const QStringList& problems)
+{
+    QStringList lines{txt(intro)};
+    lines << problems.mid(0, kMaxNamedProblems);
+    if (problems.size() > kMaxNamedProblems)
+        lines << txt(text::kMoreProblems).arg(problems.size() - kMaxNamedProblems);
+    return lines.join(QLatin1Char('\n'));
+}
+
+// The pass's progress in the status bar, with the wait cursor meanwhile.
+class PassProgress {
+public:
+    explicit PassProgress(bool checkPass) : work_(txt(checkPass ? text::kCheckProgress : text::kImportProgress)) {}
+    RowProgress callback()
+    {
+        return [this](long long done, long long total) { work_.step(done, total); };
+    }
+
+private:
+    ui::LongWork work_;
+};
 
 int px(int twips, const QWidget* w) { return core::twipsToPixels(twips, w); }
 
@@ -415,14 +439,10 @@ void frmImport::showPassProblems(const QStringList& problems)
 {
     if (problems.isEmpty())
         return;
-    QStringList lines{txt(text::kProblemsIntro)};
-    lines << problems.mid(0, kMaxNamedProblems);
-    if (problems.size() > kMaxNamedProblems)
-        lines << txt(text::kMoreProblems).arg(problems.size() - kMaxNamedProblems);
-    ui::msgBox(lines.join(QLatin1Char('\n')), ui::Exclamation);
+    ui::msgBox(namedRows(text::kProblemsIntro, problems), ui::Exclamation);
 }
 
-void frmImport::finishImportPass(bool ok, long count, const QString& error)
+void frmImport::finishImportPass(bool ok, long count, const QString& error, const QStringList& problems)
 {
     rowsWritten_ = ok && count > 0;
     accept();
@@ -431,8 +451,11 @@ void frmImport::finishImportPass(bool ok, long count, const QString& error)
         status(text::kNotImported);
         return;
     }
-    ui::msgBox(txt(text::kRowsImported).arg(count), ui::Information);
     status(text::kImportDone);
+    QString message = txt(text::kRowsImported).arg(count);
+    if (!problems.isEmpty())
+        message += QStringLiteral("\n\n") + namedRows(text::kNotImportedIntro, problems);
+    ui::msgBox(message, problems.isEmpty() ? ui::Information : ui::Exclamation);
 }
 
 void frmImport::ImportDirectoryRows(bool checkPass)
@@ -441,7 +464,11 @@ void frmImport::ImportDirectoryRows(bool checkPass)
     DirectoryImport import{kind_, layout_, targets_};
     if (checkPass) {
         const QList<core::ListItem> items = allItems();
-        const CheckOutcome outcome = checkDirectoryRows(import, rowsOf(items), rowNumbersOf(items));
+        CheckOutcome outcome;
+        {
+            PassProgress progress(true);
+            outcome = checkDirectoryRows(import, rowsOf(items), rowNumbersOf(items), progress.callback());
+        }
         for (auto it = outcome.removed.crbegin(); it != outcome.removed.crend(); ++it)
             list_->removeItem(items.at(*it));
         label_->setText(txt(text::kRowsToAdd).arg(outcome.count));
@@ -451,8 +478,12 @@ void frmImport::ImportDirectoryRows(bool checkPass)
         return;
     }
     const QList<core::ListItem> items = takenItems();
-    const ImportOutcome outcome = importDirectoryRows(import, rowsOf(items), rowNumbersOf(items));
-    finishImportPass(outcome.ok, outcome.count, outcome.error);
+    ImportOutcome outcome;
+    {
+        PassProgress progress(false);
+        outcome = importDirectoryRows(import, rowsOf(items), rowNumbersOf(items), progress.callback());
+    }
+    finishImportPass(outcome.ok, outcome.count, outcome.error, outcome.problems);
 }
 
 void frmImport::ImportGradeRows(bool checkPass)
@@ -460,8 +491,13 @@ void frmImport::ImportGradeRows(bool checkPass)
     status(checkPass ? text::kCheckRunning : text::kImportRunning);
     const GradeImport import = gradeImportFromSettings(layout_, core::state().ImportDocKind);
     const QList<core::ListItem> items = checkPass ? allItems() : takenItems();
+    GradeOutcome outcome;
+    {
+        PassProgress progress(checkPass);
+        outcome = checkPass ? checkGradeRows(import, rowsOf(items), rowNumbersOf(items), progress.callback())
+                            : importGradeRows(import, rowsOf(items), rowNumbersOf(items), progress.callback());
+    }
     if (checkPass) {
-        const GradeOutcome outcome = checkGradeRows(import, rowsOf(items), rowNumbersOf(items));
         for (const auto& [row, column] : outcome.missingDiscipline) {
             core::ListItem item = items.at(row);
             item.setText(column + 1, noDisciplineMark());
@@ -472,8 +508,7 @@ void frmImport::ImportGradeRows(bool checkPass)
         list_->setFocus();
         return;
     }
-    const GradeOutcome outcome = importGradeRows(import, rowsOf(items), rowNumbersOf(items));
-    finishImportPass(outcome.ok, outcome.count, outcome.error);
+    finishImportPass(outcome.ok, outcome.count, outcome.error, outcome.problems);
 }
 
 bool showImportWindow(QWidget* parent)

@@ -70,7 +70,7 @@ private:
     void ImportDirectoryRows(bool checkPass);
     void ImportGradeRows(bool checkPass);
     void showPassProblems(const QStringList& problems);
-    void finishImportPass(bool ok, long count, const QString& error);
+    void finishImportPass(bool ok, long count, const QString& error, const QStringList& problems);
 
     int kind_ = 0;
     ImportLayout layout_;

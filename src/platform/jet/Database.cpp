@@ -364,11 +364,15 @@ sqlite3_stmt* Database::prepare(const QString& sql) const
     return stmt;
 }
 
-void Database::bind(sqlite3_stmt* stmt, const QVariantList& params) const
+void Database::bind(sqlite3_stmt* stmt, const QVariantList& params, bool kept) const
 {
+    const auto drop = [&] {
+        if (!kept)
+            sqlite3_finalize(stmt);
+    };
     const int expected = sqlite3_bind_parameter_count(stmt);
     if (expected != params.size()) {
-        sqlite3_finalize(stmt);
+        drop();
         throw Error(errSyntax, QStringLiteral("Число параметров запроса (%1) не совпадает с числом значений (%2).")
                                    .arg(expected)
                                    .arg(params.size()));
@@ -377,7 +381,7 @@ void Database::bind(sqlite3_stmt* stmt, const QVariantList& params) const
         const QVariant& v = params.at(i);
         const int idx = i + 1;
         if (detail::isInvalidDate(v)) {
-            sqlite3_finalize(stmt);
+            drop();
             throw Error(errTypeMismatch, QStringLiteral("Недопустимая дата в значении %1 запроса.").arg(idx));
         }
         int rc = SQLITE_OK;
@@ -410,10 +414,24 @@ void Database::bind(sqlite3_stmt* stmt, const QVariantList& params) const
             }
         }
         if (rc != SQLITE_OK) {
-            sqlite3_finalize(stmt);
+            drop();
             fail(rc);
         }
     }
+}
+
+int Database::runKept(sqlite3_stmt* stmt, const QVariantList& params)
+{
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    bind(stmt, params, true);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    }
+    sqlite3_reset(stmt);
+    if (rc != SQLITE_DONE)
+        fail(rc);
+    return sqlite3_changes(db_);
 }
 
 int Database::execute(const QString& sql, const QVariantList& params)
@@ -674,7 +692,7 @@ qlonglong Database::lastInsertKey() const
     return db_ ? sqlite3_last_insert_rowid(db_) : 0;
 }
 
-qlonglong Database::nextKey(const QString& table) const
+qlonglong Database::nextKey(const QString& table, Recordset::KeyQueries& queries) const
 {
     const TableDef& def = cachedTableDef(table);
     QString key;
@@ -683,16 +701,19 @@ qlonglong Database::nextKey(const QString& table) const
             key = f.name;
     if (key.isEmpty())
         return 0;
+    if (!queries.sequence)
+        queries.sequence = prepare(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name=?"));
+    if (!queries.largest)
+        queries.largest = prepare(QStringLiteral("SELECT max(%1) FROM %2").arg(quoteIdent(key), quoteIdent(def.name)));
     qlonglong seq = 0;
-    sqlite3_stmt* stmt = prepare(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name=?"));
-    bind(stmt, {def.name});
-    if (sqlite3_step(stmt) == SQLITE_ROW)
-        seq = sqlite3_column_int64(stmt, 0);
-    sqlite3_finalize(stmt);
-    stmt = prepare(QStringLiteral("SELECT max(%1) FROM %2").arg(quoteIdent(key), quoteIdent(def.name)));
-    if (sqlite3_step(stmt) == SQLITE_ROW)
-        seq = std::max<qlonglong>(seq, sqlite3_column_int64(stmt, 0));
-    sqlite3_finalize(stmt);
+    sqlite3_reset(queries.sequence);
+    bind(queries.sequence, {def.name}, true);
+    if (sqlite3_step(queries.sequence) == SQLITE_ROW)
+        seq = sqlite3_column_int64(queries.sequence, 0);
+    sqlite3_reset(queries.sequence);
+    if (sqlite3_step(queries.largest) == SQLITE_ROW)
+        seq = std::max<qlonglong>(seq, sqlite3_column_int64(queries.largest, 0));
+    sqlite3_reset(queries.largest);
     return seq + 1;
 }
 

@@ -215,8 +215,18 @@ private:
     void skipDeletedForward();
     void skipDeletedBackward();
 
+    // Statements of addNew() and update() kept for the next rows: the
+    // queries of the next key, and one INSERT per set of columns written.
+    struct KeyQueries {
+        sqlite3_stmt* sequence = nullptr;
+        sqlite3_stmt* largest = nullptr;
+    };
+    void finalizeKept();
+
     Database* db_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;
+    KeyQueries keyQueries_;
+    std::vector<std::pair<std::vector<bool>, sqlite3_stmt*>> inserts_;
     int type_ = dbOpenDynaset;
     std::vector<ColumnInfo> columns_;
     QHash<QString, int> byName_;
@@ -300,11 +310,15 @@ private:
     Database(sqlite3* db, const QString& path);
     int executeNative(const QString& sql, const QVariantList& params, bool ddl);
     sqlite3_stmt* prepare(const QString& sql) const;
-    void bind(sqlite3_stmt* stmt, const QVariantList& params) const;
+    // Binds `params`; on failure the statement is finalized unless it is
+    // kept for later use (`kept`).
+    void bind(sqlite3_stmt* stmt, const QVariantList& params, bool kept = false) const;
+    // Runs a kept statement anew with `params`; returns the rows changed.
+    int runKept(sqlite3_stmt* stmt, const QVariantList& params);
     [[noreturn]] void fail(int rc, const QString& context = {}) const;
     void invalidateSchema();
     const TableDef& cachedTableDef(const QString& name) const;
-    qlonglong nextKey(const QString& table) const;
+    qlonglong nextKey(const QString& table, Recordset::KeyQueries& queries) const;
 
     sqlite3* db_ = nullptr;
     QString path_;

@@ -4,7 +4,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace jet {
 
@@ -608,7 +610,7 @@ void Recordset::addNew()
     changed_.assign(columns_.size(), false);
     const int key = keyColumnOf(table);
     if (key >= 0)
-        buffer_[size_t(key)] = QVariant(db_->nextKey(table));
+        buffer_[size_t(key)] = QVariant(db_->nextKey(table, keyQueries_));
     mode_ = Mode::Add;
 }
 
@@ -631,20 +633,33 @@ void Recordset::update()
     if (mode_ == Mode::Add) {
         const QString table = baseTable();
         const int key = keyColumnOf(table);
-        QStringList cols, marks;
+        std::vector<bool> written(columns_.size(), false);
         QVariantList params;
         for (int i = 0; i < fieldCount(); ++i) {
             if (i != key && !changed_[size_t(i)])
                 continue;
-            cols << quoteIdent(columns_[size_t(i)].origin);
-            marks << QStringLiteral("?");
+            written[size_t(i)] = true;
             params << buffer_[size_t(i)];
         }
-        const QString sql = cols.isEmpty()
-                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdent(table))
-                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                      .arg(quoteIdent(table), cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
-        db_->execute(sql, params);
+        // Rows added one after another write the same columns: the INSERT
+        // is prepared once for them.
+        auto kept = std::find_if(inserts_.begin(), inserts_.end(), [&](const auto& e) { return e.first == written; });
+        if (kept == inserts_.end()) {
+            QStringList cols, marks;
+            for (int i = 0; i < fieldCount(); ++i)
+                if (written[size_t(i)]) {
+                    cols << quoteIdent(columns_[size_t(i)].origin);
+                    marks << QStringLiteral("?");
+                }
+            const QString sql = cols.isEmpty()
+                                    ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdent(table))
+                                    : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                          .arg(quoteIdent(table), cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+            bool ddl = false;
+            inserts_.emplace_back(written, db_->prepare(detail::translateStatement(sql, &ddl)));
+            kept = std::prev(inserts_.end());
+        }
+        db_->runKept(kept->second, params);
         lastModifiedKey_ = key >= 0 ? buffer_[size_t(key)].toLongLong() : db_->lastInsertKey();
         if (key < 0) {
             // Without the key in the result the row cannot be shown again.
@@ -702,9 +717,20 @@ void Recordset::deleteCurrent()
     mode_ = Mode::None;
 }
 
+void Recordset::finalizeKept()
+{
+    for (auto& e : inserts_)
+        sqlite3_finalize(e.second);
+    inserts_.clear();
+    sqlite3_finalize(keyQueries_.sequence);
+    sqlite3_finalize(keyQueries_.largest);
+    keyQueries_ = {};
+}
+
 void Recordset::close()
 {
     finalizeStatement();
+    finalizeKept();
     if (db_)
         db_->openRecordsets_.erase(this);
     db_ = nullptr;
