@@ -39,7 +39,8 @@ TEST_F(DirectoryRowsTest, TargetTypesAndCutSizesComeFromTheTable)
     EXPECT_EQ(students.targets.at(0).type, jet::dbLong);      // IDG
     EXPECT_EQ(students.targets.at(4).type, jet::dbText);      // REGNOMMED
     EXPECT_EQ(students.targets.at(4).size, 30);
-    EXPECT_EQ(students.targets.at(6).type, 0);                // DUBLMEDS: no such field
+    EXPECT_EQ(students.targets.at(6).type, jet::dbBoolean);   // DUBLMED
+    EXPECT_EQ(importOf(core::Users).targets.at(1).type, jet::dbByte);  // ROLE
     EXPECT_EQ(students.targets.at(9).type, jet::dbMemo);
     EXPECT_EQ(cutSizes(students.layout, students.targets), (QList<int>{0, 100, 100, 100, 30, 13, 0, 255, 255, 0}));
     EXPECT_EQ(importOf(core::PrintingHouses).targets.at(1).type, jet::dbText);  // Tmp5
@@ -61,9 +62,13 @@ TEST_F(DirectoryRowsTest, GroupRowsInBothPasses)
     const CheckOutcome check = checkDirectoryRows(groups, rows, numbers(int(rows.size())));
     EXPECT_EQ(check.removed, (QList<int>{1, 2, 3, 4, 6}));
     EXPECT_EQ(check.count, 3);
-    EXPECT_EQ(check.problems, (QStringList{"строка 4: «Нет такой специальности» не найдено в справочнике (графа "
+    // Every row left out is named with its reason.
+    EXPECT_EQ(check.problems, (QStringList{"строка 3: «б 31» уже есть в справочнике (графа «Группа»)",
+                                           "строка 4: «Нет такой специальности» не найдено в справочнике (графа "
                                            "«Медицинская специальность»)",
-                                           "строка 5: «abc» не подходит для графы «Дата выдачи сертификата»"}));
+                                           "строка 5: «abc» не подходит для графы «Дата выдачи сертификата»",
+                                           "строка 6: повторяет строку 2 (графа «Группа»)",
+                                           "строка 8: не заполнена графа «Группа»"}));
     EXPECT_EQ(count("SPGRUP"), 2);
 
     // The import pass repeats every test of a row; a name saved by the same
@@ -71,6 +76,13 @@ TEST_F(DirectoryRowsTest, GroupRowsInBothPasses)
     const ImportOutcome done = importDirectoryRows(groups, rows, numbers(int(rows.size())));
     ASSERT_TRUE(done.ok) << done.error.toStdString();
     EXPECT_EQ(done.count, 2);
+    EXPECT_EQ(done.problems, (QStringList{"строка 3: «б 31» уже есть в справочнике (графа «Группа»)",
+                                          "строка 4: «Нет такой специальности» не найдено в справочнике (графа "
+                                          "«Медицинская специальность»)",
+                                          "строка 5: «abc» не подходит для графы «Дата выдачи сертификата»",
+                                          "строка 6: «Новая 1» уже есть в справочнике (графа «Группа»)",
+                                          "строка 7: «новая 1» уже есть в справочнике (графа «Группа»)",
+                                          "строка 8: не заполнена графа «Группа»"}));
     EXPECT_EQ(column("SELECT NAIM FROM SPGRUP ORDER BY IDG"),
               (QStringList{"Б 31", "З 41", "Новая 1", "Группа \"А\""}));
     const qlonglong medical = core::db()
@@ -88,20 +100,28 @@ TEST_F(DirectoryRowsTest, ConversionsOfTheOtherKinds)
         int kind;
         QStringList row;
         bool taken;
-        const char* query;  // one value read back after the import
+        const char* query;  // one value read back after the import, or the reason a row is left out
         const char* expected;
     } cases[] = {
         {core::MedicalSpecialties, {"Новая специальность", "спо"}, true, "SELECT LEVEL2 FROM SPMED ORDER BY IDM DESC", "2"},
         {core::MedicalSpecialties, {"Другая специальность", "ВПО"}, true, "SELECT LEVEL2 FROM SPMED ORDER BY IDM DESC", "1"},
         {core::MedicalSpecialties, {"Третья специальность", "магистратура"}, true, "SELECT LEVEL2 FROM SPMED ORDER BY IDM DESC", ""},
-        {core::MedicalSpecialties, {"Четвертая специальность", ""}, false, "", ""},
+        {core::MedicalSpecialties, {"Четвертая специальность", ""}, false, "", "строка 2: не заполнена графа «Образование»"},
         // Names need not be unique among medical specialties.
         {core::MedicalSpecialties, {"новая специальность", "СПО"}, true, "SELECT count(*) FROM SPMED WHERE NAIM='Новая специальность'", "2"},
         {core::PrintingHouses, {"Типография \"Печать\"", "шаблон.dot"}, true,
          "SELECT Tmp5 || '/' || ifnull(oTmp5, '') FROM SPTPGR ORDER BY IDT DESC", "шаблон.dot/"},
-        {core::Users, {"Оператор 2", "Администратор"}, true, "SELECT ifnull(ROLE, 'нет') FROM USERS ORDER BY IDU DESC", "нет"},
+        // The role is stored by its number; a role the program lacks is
+        // refused like a name a directory lacks.
+        {core::Users, {"Оператор 2", "Администратор"}, true, "SELECT ifnull(ROLE, 'нет') FROM USERS ORDER BY IDU DESC", "0"},
+        {core::Users, {"Оператор 3", "оператор"}, true, "SELECT ifnull(ROLE, 'нет') FROM USERS ORDER BY IDU DESC", "1"},
+        {core::Users, {"Оператор 4", "Пользователь"}, true, "SELECT ifnull(ROLE, 'нет') FROM USERS ORDER BY IDU DESC", "2"},
+        {core::Users, {"Оператор 5", "Гость"}, false, "", "строка 2: «Гость» не найдено в справочнике (графа «Роль»)"},
+        // The duplicate flag: "Да" is True (-1), an empty cell False.
         {core::Students, {"з 41", "Иванов", "Пётр", "", "00123", "", "Да", "", "", ""}, true,
-         "SELECT IDG || '/' || REGNOMMED || '/' || ifnull(DUBLMED, 0) FROM SPSTUD ORDER BY ID DESC", "2/00123/0"},
+         "SELECT IDG || '/' || REGNOMMED || '/' || ifnull(DUBLMED, 'нет') FROM SPSTUD ORDER BY ID DESC", "2/00123/-1"},
+        {core::Students, {"з 41", "Сидоров", "Олег", "", "00124", "", "", "", "", ""}, true,
+         "SELECT IDG || '/' || REGNOMMED || '/' || ifnull(DUBLMED, 'нет') FROM SPSTUD ORDER BY ID DESC", "2/00124/0"},
         {core::Students, {"", "Петров", "", "", "", "", "", "", "", ""}, true,
          "SELECT ifnull(IDG, 'нет') FROM SPSTUD ORDER BY ID DESC", "нет"},
     };
@@ -113,8 +133,12 @@ TEST_F(DirectoryRowsTest, ConversionsOfTheOtherKinds)
         const ImportOutcome done = importDirectoryRows(import, {c.row}, {2});
         ASSERT_TRUE(done.ok);
         EXPECT_EQ(done.count, c.taken ? 1 : 0);
-        if (c.taken)
+        if (c.taken) {
             EXPECT_EQ(column(QString::fromUtf8(c.query)).value(0), QString::fromUtf8(c.expected));
+        } else {
+            EXPECT_EQ(check.problems, QStringList{QString::fromUtf8(c.expected)});
+            EXPECT_EQ(done.problems, QStringList{QString::fromUtf8(c.expected)});
+        }
     }
 }
 

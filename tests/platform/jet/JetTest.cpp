@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 using namespace jet;
 
@@ -225,6 +226,54 @@ TEST_F(JetTest, AddNewExposesTheKeyBeforeUpdate)
     EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM SPSTUD WHERE ID=IDG")).toInt(), 3);
     rs->addNew();
     EXPECT_EQ(rs->value(QStringLiteral("ID")).toLongLong(), 4);
+}
+
+// The statements of a connection whose text begins with `start`.
+int statementsStarting(Database& db, const char* start)
+{
+    int n = 0;
+    for (sqlite3_stmt* st = sqlite3_next_stmt(db.handle(), nullptr); st; st = sqlite3_next_stmt(db.handle(), st))
+        if (QString::fromUtf8(sqlite3_sql(st)).startsWith(QLatin1String(start)))
+            ++n;
+    return n;
+}
+
+TEST_F(JetTest, RowsAddedOneAfterAnotherShareOnePreparedInsert)
+{
+    auto db = makeDb();
+    db->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON SPSTUD WHEN NEW.IM='отказ' "
+                               "BEGIN SELECT RAISE(ABORT, 'отказ'); END"));
+    auto rs = db->openRecordset(QStringLiteral("SELECT * FROM SPSTUD WHERE 1=0"));
+    const auto add = [&](const QVariantList& values) {  // FAM, IM (Null: not written)
+        rs->addNew();
+        if (!values.at(0).isNull())
+            rs->setValue(QStringLiteral("FAM"), values.at(0));
+        if (!values.at(1).isNull())
+            rs->setValue(QStringLiteral("IM"), values.at(1));
+        rs->update();
+    };
+    for (int i = 0; i < 3; ++i)
+        add({QStringLiteral("Ф%1").arg(i), QStringLiteral("И%1").arg(i)});
+    EXPECT_EQ(statementsStarting(*db, "INSERT"), 1);
+    add({QStringLiteral("Ф3"), QVariant()});  // another set of columns: another statement
+    add({QStringLiteral("Ф4"), QStringLiteral("И4")});
+    EXPECT_EQ(statementsStarting(*db, "INSERT"), 2);
+
+    // The checks and the database's refusals stay as they were, and the
+    // statement serves the next row after a refusal.
+    rs->addNew();
+    EXPECT_EQ(errorOf([&] { rs->setValue(QStringLiteral("FAM"), QStringLiteral("слишком длинная")); }), errFieldTooSmall);
+    rs->cancelUpdate();
+    EXPECT_NE(errorOf([&] { add({QStringLiteral("Ф5"), QStringLiteral("отказ")}); }), 0);
+    add({QStringLiteral("Ф6"), QStringLiteral("И6")});
+    QStringList rows;
+    for (auto all = db->openRecordset(QStringLiteral("SELECT * FROM SPSTUD ORDER BY ID")); !all->isEOF(); all->moveNext())
+        rows << all->text(QStringLiteral("ID")) + QLatin1Char('/') + all->text(QStringLiteral("FAM")) + QLatin1Char('/')
+                    + all->text(QStringLiteral("IM"));
+    EXPECT_EQ(rows, (QStringList{"1/Ф0/И0", "2/Ф1/И1", "3/Ф2/И2", "4/Ф3/", "5/Ф4/И4", "6/Ф6/И6"}));
+
+    rs->close();
+    EXPECT_EQ(statementsStarting(*db, "INSERT"), 0);
 }
 
 TEST_F(JetTest, RecordsetEditsDeletesAndConvertsValues)
