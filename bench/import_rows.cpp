@@ -1,8 +1,9 @@
 // Checking and importing 5,000 student rows from an .ods workbook, against
-// the least the same work can cost: reading the same cells in ranges and
-// writing the rows with bare bound INSERTs in one transaction. Both run
-// against the same headless office and copies of the same database. Prints
-// the ratio of the two times as "import/read+insert ratio: <x>".
+// the least the same work can cost: the workbook loaded and its used range
+// read in one remote call, the groups' keys read once, and the rows written
+// with one prepared INSERT in one transaction. Both run against the same
+// reading office and copies of the same database. Prints the ratio of the
+// two times as "import/read+insert ratio: <x>".
 #include "core/AppState.h"
 #include "core/DirectoryMetadata.h"
 #include "import/DirectoryRows.h"
@@ -11,11 +12,22 @@
 #include "newdb/NewDatabase.h"
 #include "platform/office/Calc.h"
 #include "platform/office/Office.h"
+#include "platform/office/OfficeDesktop.h"
 #include "platform/office/WorkbookReader.h"
+
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XUsedAreaCursor.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <sqlite3.h>
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QHash>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <algorithm>
 #include <chrono>
@@ -98,19 +110,54 @@ double importRun(const QString& workbook)
     return t;
 }
 
-// The same cells read in ranges, and one bare bound INSERT per row.
+// The bare work: the used range read in one call, the group names turned
+// into keys from one read of the groups, and one prepared INSERT bound anew
+// per row.
 double baselineRun(const QString& workbook)
 {
+    using namespace office::uno;
     const auto start = Clock::now();
-    office::WorkbookReader reader = office::WorkbookReader::open(workbook);
-    const office::SheetTexts sheet = reader.read(0, office::WorkbookReader::Reading::CalcText);
-    reader.close();
-    jet::Database& db = core::db();
-    jet::Transaction transaction(db);
-    for (int r = 2; r <= sheet.rowCount(); ++r)
-        db.execute(QStringLiteral("INSERT INTO SPSTUD (IDG, FAM, IM, OTCH, REGNOMMED, MEMO) VALUES (?, ?, ?, ?, ?, ?)"),
-                   {1, sheet.cell(r, 2), sheet.cell(r, 3), sheet.cell(r, 4), sheet.cell(r, 5), sheet.cell(r, 6)});
-    transaction.commit();
+    auto desktop = desktopOf(office::Office::reader());
+    Reference<css::lang::XComponent> doc = desktop->loadComponentFromURL(
+        toOU(QUrl::fromLocalFile(workbook).toString()), "_blank", 0,
+        props({{"Hidden", Any(true)}, {"ReadOnly", Any(true)}}));
+    Reference<css::sheet::XSpreadsheetDocument> sd(doc, UNO_QUERY_THROW);
+    Reference<css::container::XIndexAccess> sheets(sd->getSheets(), UNO_QUERY_THROW);
+    Reference<css::sheet::XSpreadsheet> sheet(sheets->getByIndex(0), UNO_QUERY_THROW);
+    auto cursor = sheet->createCursor();
+    Reference<css::sheet::XUsedAreaCursor>(cursor, UNO_QUERY_THROW)->gotoEndOfUsedArea(false);
+    const auto end = Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
+    const auto data = Reference<css::sheet::XCellRangeData>(
+                          sheet->getCellRangeByPosition(0, 0, end.EndColumn, end.EndRow), UNO_QUERY_THROW)
+                          ->getDataArray();
+    doc->dispose();
+
+    sqlite3* db = core::db().handle();
+    QHash<QString, qlonglong> groups;
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "SELECT IDG, NAIM FROM SPGRUP", -1, &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW)
+        groups.insert(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1))).toUpper(),
+                      sqlite3_column_int64(st, 0));
+    sqlite3_finalize(st);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_prepare_v2(db, "INSERT INTO SPSTUD (IDG, FAM, IM, OTCH, REGNOMMED, MEMO) VALUES (?, ?, ?, ?, ?, ?)", -1, &st,
+                       nullptr);
+    for (sal_Int32 r = 1; r < data.getLength(); ++r) {
+        const auto& row = data[r];
+        OUString text;
+        row[0] >>= text;
+        sqlite3_bind_int64(st, 1, groups.value(toQ(text).trimmed().toUpper()));
+        for (int c = 1; c < kColumns; ++c) {
+            row[c] >>= text;
+            const QByteArray utf8 = toQ(text).trimmed().toUtf8();
+            sqlite3_bind_text(st, c + 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        }
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     return seconds(start);
 }
 
@@ -149,10 +196,10 @@ int main(int argc, char** argv)
         core::state().MainDatabase.reset();
         std::printf("rows: %d x %d\n", kRows, kColumns);
         std::printf("import (read, check, import): %.1f ms\n", import * 1000);
-        std::printf("read in ranges + bare INSERTs: %.1f ms\n", baseline * 1000);
+        std::printf("bare range read + prepared INSERTs: %.1f ms\n", baseline * 1000);
         std::printf("import/read+insert ratio: %.2f\n", import / baseline);
         o.shutdown();
-        return import / baseline <= 5.0 ? 0 : 1;
+        return import / baseline <= 3.0 ? 0 : 1;
     } catch (const office::Error& e) {
         std::fprintf(stderr, "%s\n", e.what());
         o.shutdown();
