@@ -27,6 +27,7 @@
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/io/XInputStream.hpp>
+#include <com/sun/star/lang/Locale.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/sheet/FormulaResult.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
@@ -43,6 +44,8 @@
 #include <com/sun/star/util/Date.hpp>
 #include <com/sun/star/util/NumberFormat.hpp>
 #include <com/sun/star/util/XNumberFormats.hpp>
+#include <com/sun/star/util/XNumberFormatTypes.hpp>
+#include <com/sun/star/util/XNumberFormatter.hpp>
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 
 #include <algorithm>
@@ -189,6 +192,10 @@ struct WorkbookReader::Impl {
     void readValues(const Reference<css::sheet::XSpreadsheet>& sheet, int top, int bottom, int lastColumn,
                     const std::vector<detail::SavedResult>& saved, QList<QStringList>& out);
     std::vector<std::vector<QString>> shownTexts(int index);
+    // The saved results of an .xls file written over the texts the office
+    // shows for its recalculation, each in its cell's number format.
+    void showSaved(const Reference<css::sheet::XSpreadsheet>& sheet, int top, int bottom, int lastColumn,
+                   const std::vector<detail::SavedResult>& saved, QList<QStringList>& rows);
 };
 
 namespace {
@@ -445,6 +452,58 @@ void WorkbookReader::Impl::readValues(const Reference<css::sheet::XSpreadsheet>&
     }
 }
 
+void WorkbookReader::Impl::showSaved(const Reference<css::sheet::XSpreadsheet>& sheet, int top, int bottom,
+                                     int lastColumn, const std::vector<detail::SavedResult>& saved,
+                                     QList<QStringList>& rows)
+{
+    // The number format of each cell that has a saved result.
+    std::map<std::pair<int, int>, sal_Int32> keys;
+    const auto byRow = [](const detail::SavedResult& r, int row) { return r.row < row; };
+    auto range = sheet->getCellRangeByPosition(0, top, lastColumn, bottom);
+    Reference<css::container::XIndexAccess> byFormat =
+        Reference<css::sheet::XUniqueCellFormatRangesSupplier>(range, UNO_QUERY_THROW)->getUniqueCellFormatRanges();
+    for (sal_Int32 i = 0; i < byFormat->getCount(); ++i) {
+        Reference<css::sheet::XSheetCellRanges> ranges(byFormat->getByIndex(i), UNO_QUERY_THROW);
+        sal_Int32 key = 0;
+        Reference<css::beans::XPropertySet>(ranges, UNO_QUERY_THROW)->getPropertyValue("NumberFormat") >>= key;
+        if (key == 0)
+            continue;  // the standard format, the one a cell without an entry gets
+        for (const auto& a : ranges->getRangeAddresses())
+            for (auto it = std::lower_bound(saved.begin(), saved.end(), int(a.StartRow), byRow);
+                 it != saved.end() && it->row <= a.EndRow; ++it)
+                if (it->column >= a.StartColumn && it->column <= a.EndColumn)
+                    keys[{it->row, it->column}] = key;
+    }
+    auto context = contextOf(Office::reader());
+    Reference<css::util::XNumberFormatter> formatter(
+        context->getServiceManager()->createInstanceWithContext("com.sun.star.util.NumberFormatter", context),
+        UNO_QUERY_THROW);
+    Reference<css::util::XNumberFormatsSupplier> supplier(document, UNO_QUERY_THROW);
+    formatter->attachNumberFormatsSupplier(supplier);
+    const sal_Int32 logical = Reference<css::util::XNumberFormatTypes>(supplier->getNumberFormats(), UNO_QUERY_THROW)
+                                  ->getStandardFormat(css::util::NumberFormat::LOGICAL, css::lang::Locale());
+
+    for (const detail::SavedResult& r : saved) {
+        const int at = r.row - top;
+        if (at < 0 || at >= rows.size() || r.column >= rows.at(at).size())
+            continue;
+        const auto key = keys.find({r.row, r.column});
+        QString text;
+        switch (r.type) {
+        case detail::SavedResult::Number:
+            text = toQ(formatter->convertNumberToString(key == keys.end() ? 0 : key->second, r.number));
+            break;
+        case detail::SavedResult::Boolean:
+            text = toQ(formatter->convertNumberToString(logical, r.number));
+            break;
+        case detail::SavedResult::Text: text = cellText(toOU(r.text)); break;
+        case detail::SavedResult::Error: text = r.text; break;
+        case detail::SavedResult::Empty: break;
+        }
+        rows[at][r.column] = text;
+    }
+}
+
 std::vector<std::vector<QString>> WorkbookReader::Impl::shownTexts(int index)
 {
     // The texts as shown come from the office's text export of this one
@@ -492,14 +551,14 @@ SheetTexts WorkbookReader::Impl::read(int index, Reading reading, int firstRow, 
                                 .arg(out.name)
                                 .arg(lastRow + 1)
                                 .arg(lastColumn + 1));
+        std::vector<detail::SavedResult> saved;
+        if (xls && index < int(xlsSheets.size()) && xlsSheets[size_t(index)] >= 0) {
+            saved = xls->formulaResults(xlsSheets[size_t(index)], top, bottom, lastColumn);
+            std::stable_sort(saved.begin(), saved.end(), [](const auto& a, const auto& b) {
+                return std::pair(a.row, a.column) < std::pair(b.row, b.column);
+            });
+        }
         if (reading == Reading::ExcelValues) {
-            std::vector<detail::SavedResult> saved;
-            if (xls && index < int(xlsSheets.size()) && xlsSheets[size_t(index)] >= 0) {
-                saved = xls->formulaResults(xlsSheets[size_t(index)], top, bottom, lastColumn);
-                std::stable_sort(saved.begin(), saved.end(), [](const auto& a, const auto& b) {
-                    return std::pair(a.row, a.column) < std::pair(b.row, b.column);
-                });
-            }
             const int step = int(std::max<long long>(1, kBlockCells / (lastColumn + 1)));
             for (int r = top; r <= bottom; r += step)
                 readValues(s, r, std::min(bottom, r + step - 1), lastColumn, saved, out.rows);
@@ -513,6 +572,8 @@ SheetTexts WorkbookReader::Impl::read(int index, Reading reading, int firstRow, 
                 row << (r < int(shown.size()) && c < int(shown[r].size()) ? shown[r][c] : QString());
             out.rows << row;
         }
+        if (!saved.empty())
+            showSaved(s, top, bottom, lastColumn, saved, out.rows);
     });
     return out;
 }

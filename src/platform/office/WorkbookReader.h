@@ -7,7 +7,10 @@
 // number format, a date as the short date, a Boolean as True or False, an
 // error as its text, a text as it is; see excelValueText) and as the Calc
 // path reads (the text as the cell shows it). The values are those the
-// file was saved with: nothing is recalculated on load.
+// file was saved with: nothing is recalculated on load. The formulas of an
+// .xls file read, in both readings, with the results it was saved with
+// (the Calc reading in the cell's number format), and its errors as Excel
+// shows them (#NULL!, #NUM!, #N/A).
 //
 // Workbooks are loaded by the reading office (Office::reader()), watched
 // while loading and reading: a file that needs more memory or time than

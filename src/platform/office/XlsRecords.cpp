@@ -176,6 +176,7 @@ enum Record : quint16 {
     rContinue = 0x003C,
     rWindow1 = 0x003D,
     rBoundSheet = 0x0085,
+    rBoolErr = 0x0205,
     rString = 0x0207,
     rArray = 0x0221,
     rTable = 0x0236,
@@ -331,6 +332,20 @@ std::vector<SavedResult> XlsRecords::formulaResults(int sheet, int top, int bott
                 out.push_back(r);
                 if (r.type == SavedResult::Text)
                     pendingText = qsizetype(out.size()) - 1;
+            }
+        } else if (id == rBoolErr && length >= 8) {
+            // An error typed as a constant: the office would show its own
+            // text for some of them.
+            pendingText = -1;
+            const int row = u16(s, data);
+            const int column = u16(s, data + 2);
+            if (quint8(s.at(data + 7)) != 0 && row >= top && row <= bottom && column <= lastColumn) {
+                SavedResult r;
+                r.row = row;
+                r.column = column;
+                r.type = SavedResult::Error;
+                r.text = errorText(quint8(s.at(data + 6)));
+                out.push_back(r);
             }
         } else if (id != rContinue && id != rSharedFormula && id != rArray && id != rTable) {
             pendingText = -1;

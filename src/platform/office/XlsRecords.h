@@ -18,7 +18,7 @@
 
 namespace office::detail {
 
-// A formula's result as it was saved.
+// A formula's result as it was saved (or an error constant).
 struct SavedResult {
     enum Type { Number, Text, Boolean, Error, Empty };
     int row = 0;     // 0-based
@@ -39,7 +39,8 @@ public:
     int activeSheet() const { return active_; }
 
     // The saved formula results of a sheet (index into sheetNames()) in
-    // the rows top..bottom and the columns 0..lastColumn, all 0-based.
+    // the rows top..bottom and the columns 0..lastColumn, all 0-based, and
+    // the errors typed as constants there.
     std::vector<SavedResult> formulaResults(int sheet, int top, int bottom, int lastColumn) const;
 
 private:

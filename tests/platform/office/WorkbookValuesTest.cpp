@@ -19,6 +19,7 @@
 
 
 #include <array>
+#include <cstring>
 
 using namespace office;
 
@@ -478,4 +479,73 @@ TEST(WorkbookValues, TheRecordsOfADamagedXlsFileAreReadSafely)
                 records->formulaResults(i, 0, 1000, 1000);
         }
     }
+}
+
+// Writes `result` (the 8 bytes of a formula record's result) into the
+// formula record of a cell of an .xls file, as Excel would have saved it;
+// false when the record is not found whole in the file.
+bool setSavedResult(const QString& path, int row, int column, const QByteArray& result)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = f.readAll();
+    for (qsizetype at = 0; at + 20 <= bytes.size(); ++at) {
+        const auto u16 = [&](qsizetype p) { return quint16(quint8(bytes[p]) | (quint8(bytes[p + 1]) << 8)); };
+        if (u16(at) == 0x0006 && u16(at + 2) >= 20 && u16(at + 2) < 300 && u16(at + 4) == row && u16(at + 6) == column) {
+            bytes.replace(at + 10, 8, result);
+            f.seek(0);
+            return f.write(bytes) == bytes.size();
+        }
+    }
+    return false;
+}
+
+QByteArray numberResult(double d)
+{
+    QByteArray b(8, '\0');
+    std::memcpy(b.data(), &d, 8);
+    return b;
+}
+
+QByteArray errorResult(quint8 code)
+{
+    return QByteArray::fromHex("0200") + char(code) + QByteArray::fromHex("000000FFFF");
+}
+
+// An Excel-made .xls file read as the "OpenOffice.org" path reads it: the
+// office would recalculate its formulas (TODAY() gives today, an unknown
+// name an error) and show its errors in its own words; the texts are the
+// saved results, in the cells' formats, and Excel's errors. The results
+// saved in row 1 are not what a recalculation would give.
+TEST(WorkbookValues, AnXlsFileReadAsShownKeepsItsSavedResultsAndErrors)
+{
+    testsupport::TempFolder folder;
+    const QString xlsx = folder.file(QStringLiteral("сохранённые.xlsx"));
+    writeXlsx(xlsx,
+              {{"Лист1",
+                "<row r=\"1\"><c r=\"A1\" s=\"1\"><f>TODAY()</f><v>39944</v></c><c r=\"B1\" s=\"1\"><v>39944</v></c>"
+                "<c r=\"C1\"><f>Ставка*2</f><v>9876</v></c></row>"
+                "<row r=\"2\"><c r=\"A2\"><f>B1:B2 C1:C2</f><v>0</v></c><c r=\"B2\"><f>SQRT(-1)</f><v>0</v></c>"
+                "<c r=\"C2\"><f>NA()</f><v>0</v></c><c r=\"D2\" t=\"e\"><v>#NUM!</v></c></row>"}},
+              {}, 0, false);
+    const QString xls = folder.file(QStringLiteral("сохранённые.xls"));
+    convert(xlsx, xls);
+    // What Excel saved: the day the file was saved, and its errors.
+    ASSERT_TRUE(setSavedResult(xls, 0, 0, numberResult(39944)));
+    ASSERT_TRUE(setSavedResult(xls, 1, 0, errorResult(0x00)));
+    ASSERT_TRUE(setSavedResult(xls, 1, 1, errorResult(0x24)));
+    ASSERT_TRUE(setSavedResult(xls, 1, 2, errorResult(0x2A)));
+
+    WorkbookReader reader = WorkbookReader::open(xls);
+    const SheetTexts shown = reader.read(0, WorkbookReader::Reading::CalcText);
+    EXPECT_EQ(shown.cell(1, 1), shown.cell(1, 2));  // the saved day, shown as the same day typed in
+    EXPECT_TRUE(shown.cell(1, 2).contains(QStringLiteral("11"))) << shown.cell(1, 2).toStdString();
+    EXPECT_EQ(shown.cell(1, 3), QStringLiteral("9876"));
+    const QStringList errors{QStringLiteral("#NULL!"), QStringLiteral("#NUM!"), QStringLiteral("#N/A"), QStringLiteral("#NUM!")};
+    EXPECT_EQ(shown.rows.value(1), errors);
+
+    const SheetTexts values = reader.read(0, WorkbookReader::Reading::ExcelValues);
+    EXPECT_EQ(values.rows.value(0), (QStringList{"11.05.2009", "11.05.2009", "9876", ""}));
+    EXPECT_EQ(values.rows.value(1), errors);
 }
