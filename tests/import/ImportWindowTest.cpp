@@ -5,6 +5,7 @@
 #include "ImportTestSupport.h"
 #include "core/ListView.h"
 #include "platform/settings/Settings.h"
+#include "platform/ui/Messages.h"
 
 #include <QFile>
 #include <QLabel>
@@ -160,12 +161,39 @@ TEST_P(ImportWindowTest, GroupsCheckedAgainstTheDatabaseAndTheList)
     ASSERT_EQ(messages.count(), 1);
     EXPECT_EQ(messages.texts().first(),
               QStringLiteral("Эти строки не будут добавлены:\n"
+                             "строка 3: «б 31» уже есть в справочнике (графа «Группа»)\n"
                              "строка 4: «Нет такой специальности» не найдено в справочнике (графа «Медицинская специальность»)\n"
-                             "строка 5: «abc» не подходит для графы «Дата выдачи сертификата»"));
+                             "строка 5: «abc» не подходит для графы «Дата выдачи сертификата»\n"
+                             "строка 6: повторяет строку 2 (графа «Группа»)"));
     messages.clear();
     w.OKButton_Click();
-    EXPECT_EQ(messages.texts(), QStringList{"Импортировано строк: 1."});
+    EXPECT_EQ(messages.texts(), QStringList{"Импортировано строк: 1.\n\nЭти строки не импортированы:\n"
+                                            "строка 7: «новая 1» уже есть в справочнике (графа «Группа»)"});
     EXPECT_EQ(column("SELECT NAIM FROM SPGRUP ORDER BY IDG"), (QStringList{"Б 31", "З 41", "Новая 1"}));
+}
+
+TEST_P(ImportWindowTest, OkWithoutACheckNamesTheRowsItLeavesOut)
+{
+    const QString path = workbook(QStringLiteral("студенты"),
+                                  {{QStringLiteral("Список"), rowsOf("Фамилия|Группа|Дубликат сертификата\n"
+                                                                     "Первый|Б 31|Да\n"
+                                                                     "Второй|Нет такой|\n"
+                                                                     "Третий|З 41|\n"
+                                                                     "Четвертый|б 31|да")}});
+    request(core::Students);
+    testsupport::MessageRecorder messages;
+    importtest::FileDialogAnswer answer(path);
+    frmImport w;
+    ASSERT_TRUE(w.load());
+    QStringList statuses;
+    ui::setStatusHandler([&](const QString& t) { statuses << t; });
+    w.OKButton_Click();
+    ui::setStatusHandler({});
+    EXPECT_EQ(messages.texts(), QStringList{"Импортировано строк: 3.\n\nЭти строки не импортированы:\n"
+                                            "строка 3: «Нет такой» не найдено в справочнике (графа «Группа»)"});
+    EXPECT_TRUE(statuses.contains(QStringLiteral("Импорт данных: строка 4 из 4"))) << statuses.join('|').toStdString();
+    EXPECT_EQ(column("SELECT FAM || '/' || DUBLMED FROM SPSTUD ORDER BY ID"),
+              (QStringList{"Первый/-1", "Третий/0", "Четвертый/-1"}));
 }
 
 TEST_P(ImportWindowTest, SheetsWithoutAHeaderAreRefused)
