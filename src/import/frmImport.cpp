@@ -237,6 +237,8 @@ bool frmImport::readDirectoryWorkbook(const QString& path)
     }
     office::SheetTexts sheet;
     try {
+        // The wait cursor while the office opens and reads the workbook.
+        ui::LongWork work(txt(text::kOpening));
         office::WorkbookReader reader = office::WorkbookReader::open(path);
         try {
             sheet = calc ? reader.read(0, office::WorkbookReader::Reading::CalcText)
@@ -298,6 +300,7 @@ bool frmImport::readGradeWorkbook(const QString& path)
     }
     office::WorkbookReader reader;
     try {
+        ui::LongWork work(txt(text::kOpening));
         reader = office::WorkbookReader::open(path);
         for (const QString& name : reader.sheetNames())
             s.SheetNameList += QStringLiteral("//") + name;
@@ -325,6 +328,7 @@ bool frmImport::LoadGradeSheet(office::WorkbookReader& reader)
     const GradeSheetSettings settings = loadGradeSheetSettings();
     office::SheetTexts sheet;
     try {
+        ui::LongWork work(txt(text::kReading));
         sheet = reader.read(settings.sheetName, calc ? office::WorkbookReader::Reading::CalcText
                                                      : office::WorkbookReader::Reading::ExcelValues);
     } catch (const office::Error& e) {
