@@ -112,6 +112,9 @@ TEST_P(DocumentFillTest, SpecialistCertificate)
 
 TEST_P(DocumentFillTest, RetrainingDiplomaSupplementKeepsTheBackgroundWhenAsked)
 {
+    // A module's total stands on its heading line.
+    core::db().execute(QStringLiteral("UPDATE EXAM SET CH = '108', IDB = (SELECT IDB FROM SPBALL WHERE NAIM = 'хорошо') "
+                                      "WHERE SORT = 1 AND VidDokum = 1"));
     testsupport::MessageRecorder messages;
     const PrintRequest request{people.retrainee, core::RetrainingDiplomaSupplement,
                                QStringLiteral("Приложение к диплому ПК КТ") + extension, true,
@@ -125,11 +128,14 @@ TEST_P(DocumentFillTest, RetrainingDiplomaSupplementKeepsTheBackgroundWhenAsked)
                                  "«02» апреля 2024 г."})
         EXPECT_TRUE(printed.text.contains(QString::fromUtf8(expected))) << expected;
     // The grade lines of retraining documents, in their order, one table row
-    // each; the heading without hours and grade; another document's line
+    // each; the heading with what it holds, in bold; another document's line
     // stays out.
-    const QString lines = QStringLiteral("Общепрофессиональные дисциплины\n\n\nАнатомия\n72\nотлично\n"
+    const QString lines = QStringLiteral("Общепрофессиональные дисциплины\n108\nхорошо\nАнатомия\n72\nотлично\n"
                                          "Фармакология\n36\nхорошо");
     EXPECT_TRUE(printed.text.contains(lines)) << printed.text.toStdString();
+    EXPECT_EQ(printtest::boldTableCells(outcome.documentPath),
+              (QStringList{QStringLiteral("Общепрофессиональные дисциплины"), QStringLiteral("108"),
+                           QStringLiteral("хорошо")}));
     EXPECT_FALSE(printed.text.contains(QStringLiteral("Латинский")));
     EXPECT_EQ(printtest::bracketedTexts(printed.text), QStringList{});
     // The office's Word export renames pictures: there it is the one picture.
