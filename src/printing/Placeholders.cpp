@@ -7,6 +7,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <array>
 
 namespace printing {
