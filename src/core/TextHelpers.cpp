@@ -3,6 +3,8 @@
 #include <QMetaType>
 #include <QStringList>
 #include <QStringView>
+#include <algorithm>
+#include <iterator>
 #include <span>
 
 namespace core {
@@ -69,6 +71,10 @@ constexpr QStringView kMenNamesInA[] = {
     u"федя",   u"гриша",  u"паша",   u"лёша",  u"алёша", u"костя", u"витя",   u"толя",    u"юра",
     u"серёжа", u"коля",   u"боря",   u"гена",  u"лёва",  u"вова",  u"стёпа",  u"тёма",
 };
+
+// First parts of hyphenated surnames that are no surnames of their own and
+// stay as they are: Бонч-Бруевичу, Шолом-Алейхему.
+constexpr QStringView kIndeclinableSurnameParts[] = {u"бонч", u"демут", u"шолом", u"сен", u"сент"};
 
 // Patronymics of Turkic names stay as they are: Рамиз оглы, Алиевна кызы.
 constexpr QStringView kIndeclinablePatronymics[] = {u"оглы", u"кызы", u"гызы", u"улы", u"уулу"};
@@ -204,8 +210,12 @@ QString decline(const QString& word, NamePart part, Gender gender)
             QStringList parts = word.split(QLatin1Char('-'));
             if (gender == Gender::Unknown)
                 gender = genderOfSurname(parts.last());
-            for (QString& p : parts) {
-                if (p.size() >= 2)
+            for (qsizetype i = 0; i < parts.size(); ++i) {
+                QString& p = parts[i];
+                const bool stays = i + 1 < parts.size() &&
+                                   std::any_of(std::begin(kIndeclinableSurnameParts), std::end(kIndeclinableSurnameParts),
+                                               [&p](QStringView w) { return p.compare(w, Qt::CaseInsensitive) == 0; });
+                if (p.size() >= 2 && !stays)
                     p = decline(p, NamePart::Surname, gender);
             }
             return parts.join(QLatin1Char('-'));

@@ -97,7 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
         Form{S, M, "Доде", "Доде"},
         // Hyphenated, part by part.
         Form{S, M, "Петров-Водкин", "Петрову-Водкину"}, Form{S, M, "Салтыков-Щедрин", "Салтыкову-Щедрину"},
-        Form{S, M, "Мамин-Сибиряк", "Мамину-Сибиряку"}, Form{S, M, "ПЕТРОВ-ВОДКИН", "ПЕТРОВУ-ВОДКИНУ"}));
+        Form{S, M, "Мамин-Сибиряк", "Мамину-Сибиряку"}, Form{S, M, "Бонч-Бруевич", "Бонч-Бруевичу"},
+        Form{S, M, "Шолом-Алейхем", "Шолом-Алейхему"}, Form{S, F, "Бонч-Бруевич", "Бонч-Бруевич"}, Form{S, M, "ПЕТРОВ-ВОДКИН", "ПЕТРОВУ-ВОДКИНУ"}));
 
 // Surnames of a person whose gender nothing tells: the ending decides.
 INSTANTIATE_TEST_SUITE_P(
