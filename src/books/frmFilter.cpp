@@ -3,10 +3,10 @@
 #include "books/BookFilter.h"
 #include "core/AppState.h"
 #include "core/ChildWindows.h"
+#include "core/DateEdit.h"
 #include "core/TextHelpers.h"
 #include "platform/ui/Messages.h"
 
-#include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -32,12 +32,10 @@ QString dateFrameCaption(int med)
     }
 }
 
-QDateEdit* newDateEdit(QWidget* parent, const QString& name)
+core::DateEdit* newDateEdit(QWidget* parent, const QString& name)
 {
-    auto* edit = new QDateEdit(parent);
+    auto* edit = new core::DateEdit(parent);
     edit->setObjectName(name);
-    edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    edit->setCalendarPopup(true);
     edit->setDate(QDate::currentDate());
     return edit;
 }
