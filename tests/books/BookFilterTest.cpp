@@ -94,11 +94,27 @@ TEST_F(FilterDialogTest, NumberPageStoresDigitsOrWarns)
 
     testsupport::MessageRecorder messages;
     dialog.Text1()->setText(QStringLiteral("- 1 5"));
-    dialog.Text4()->setText(QStringLiteral("12345678901234567890"));  // too long for a number
+    const struct {
+        const char* typed;
+        const char* warning;
+    } refused[] = {
+        {"12345678901234567890", "Слишком длинное число: в поле можно ввести не больше 18 цифр."},
+        {"1234567890123456789", "Слишком длинное число: в поле можно ввести не больше 18 цифр."},
+        {"№ б/н", "Введите в поле целое число."},
+        {"", "Введите в поле целое число."},
+    };
+    for (const auto& r : refused) {
+        messages.clear();
+        dialog.Text4()->setText(QString::fromUtf8(r.typed));
+        dialog.cmdOK_Click();
+        EXPECT_EQ(messages.texts(), QStringList{QString::fromUtf8(r.warning)}) << r.typed;
+        EXPECT_EQ(core::state().DialogResult, 0);
+        EXPECT_EQ(core::state().DocFilterNumberFrom, QStringLiteral("11"));
+    }
+    // Eighteen digits are a number still.
+    dialog.Text4()->setText(QStringLiteral("123456789012345678"));
     dialog.cmdOK_Click();
-    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Введите в поле целое число.")});
-    EXPECT_EQ(core::state().DialogResult, 0);
-    EXPECT_EQ(core::state().DocFilterNumberFrom, QStringLiteral("11"));
+    EXPECT_EQ(core::state().DocFilterNumberTo, QStringLiteral("123456789012345678"));
 
     dialog.Text4()->setText(QStringLiteral("3"));  // from above to is kept as typed
     dialog.cmdOK_Click();
