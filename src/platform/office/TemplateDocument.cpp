@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <com/sun/star/awt/FontWeight.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
@@ -261,6 +262,8 @@ TemplateDocument TemplateDocument::fromTemplate(const QString& path)
     // pictures and frames renamed by the export; the names the fill looks
     // for are those of the window's record.
     call(ErrorKind::CannotLoad, [&] { TextDocument::restoreRecordedLayout(out.d_->doc); }, out.d_->path);
+    // The record belongs to the template: a document made from it goes without.
+    call(ErrorKind::CannotLoad, [&] { TextDocument::dropRecordedLayout(out.d_->doc); }, out.d_->path);
     return out;
 }
 
@@ -330,7 +333,7 @@ void TemplateDocument::replace(const Values& values)
     });
 }
 
-bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>& rows)
+bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>& rows, const QList<bool>& bold)
 {
     if (!d_)
         throw Error(ErrorKind::Failed, QStringLiteral("документ не открыт"));
@@ -405,6 +408,11 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
                             cell->setString(text);
                     }
             }
+            for (int r = 0; r < n && r < bold.size(); ++r)
+                if (bold[r])
+                    Reference<css::beans::XPropertySet>(range->getCellRangeByPosition(0, row + r, columns - 1, row + r),
+                                            UNO_QUERY_THROW)
+                        ->setPropertyValue("CharWeight", Any(css::awt::FontWeight::BOLD));
             return true;
         }
         return false;
