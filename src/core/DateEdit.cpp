@@ -190,6 +190,20 @@ void DateEdit::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    // A modifier key alone (the Ctrl of Ctrl+V) changes nothing yet.
+    switch (event->key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+        QDateEdit::keyPressEvent(event);
+        return;
+    default:
+        break;
+    }
     advanced_ = false;
     if (typing_) {
         if (event->key() == Qt::Key_Backspace && plainKey(event)) {
