@@ -169,6 +169,10 @@ void frmFilter::cmdOK_Click()
             return;
         storeNumberFilter(med_, *from, *to);
     } else {
+        // A date still being typed (Enter) is taken as typed; one that does
+        // not exist keeps the dialog open.
+        if (!dt1_->commitTyping() || !dt2_->commitTyping())
+            return;
         if (dt1_->date() > dt2_->date()) {
             const QDate later = dt1_->date();
             dt1_->setDate(dt2_->date());

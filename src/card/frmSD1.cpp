@@ -11,6 +11,7 @@
 #include "core/AppState.h"
 #include "core/ComboTypeAhead.h"
 #include "core/DataAccess.h"
+#include "core/DateEdit.h"
 #include "core/DirectoryMetadata.h"
 #include "core/ListCodes.h"
 #include "platform/settings/Settings.h"
@@ -1102,6 +1103,11 @@ void frmSD1::applyFirstFocus()
 
 bool frmSD1::Ok_Click()
 {
+    // A date still being typed (Ctrl+Enter, the toolbar's save button) is
+    // taken as typed; one that does not exist stops the save.
+    for (QWidget* w = focusWidget(); w && w != this; w = w->parentWidget())
+        if (auto* edit = qobject_cast<core::DateEdit*>(w); edit && !edit->commitTyping())
+            return false;
     return saveCard(*this);
 }
 

@@ -149,6 +149,20 @@ void DateEdit::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    // A modifier key alone (the Ctrl of Ctrl+V) changes nothing yet.
+    switch (event->key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+        QDateEdit::keyPressEvent(event);
+        return;
+    default:
+        break;
+    }
     // The field was set from elsewhere since the last key.
     if (typing_ && lineEdit()->text() != typing_->shown)
         typing_.reset();

@@ -116,7 +116,7 @@ QString safeFileName(const QString& text)
         return forbidden.contains(ch) || ch.unicode() < 0x20 || ch.unicode() == 0x7F;
     };
     // A forbidden character becomes a blank, unless a blank stands next to
-    // it already ("рег.номеру: 100" → "рег.номеру 100").
+    // it already ("рег.номеру: 100" → "рег.номеру 100") or it ends the text.
     QString s;
     s.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -127,7 +127,8 @@ QString safeFileName(const QString& text)
         }
         const bool blankBefore = !s.isEmpty() && s.back() == QLatin1Char(' ');
         const bool blankAfter = i + 1 < text.size() && text.at(i + 1) == QLatin1Char(' ');
-        if (!blankBefore && !blankAfter)
+        const bool last = i + 1 == text.size();
+        if (!blankBefore && !blankAfter && !last)
             s += QLatin1Char(' ');
     }
     return s;

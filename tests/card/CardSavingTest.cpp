@@ -7,6 +7,7 @@
 #include "platform/settings/Settings.h"
 
 #include <QCheckBox>
+#include <QTest>
 
 using namespace cardtest;
 using card::frmSD1;
@@ -62,6 +63,33 @@ TEST_F(CardSavingTest, EveryKindOfLineIsStoredByItsRule)
     EXPECT_TRUE(jet::isNull(row->value("date_Po")));
     // Columns no line names keep their values.
     EXPECT_EQ(jet::toLong(row->value("IDO")), 5);
+}
+
+// Ctrl+Enter while a date is still being typed saves the date as typed; a
+// date that does not exist stops the save with its message.
+TEST_F(CardSavingTest, DateBeingTypedIsSavedAsTyped)
+{
+    const auto card = openCard(core::Groups, kGroupP31);
+    showCard(*card);
+    card->DT1(21)->setValue(QDate(2023, 1, 10));
+    QWidget* editor = card->DT1(21)->editor();
+    card->DT1(22)->editor()->setFocus();
+    editor->setFocus();
+    QApplication::processEvents();
+    QTest::keyClicks(editor, QStringLiteral("29.02"));  // 2023 has no 29 February
+    pressKey(editor, Qt::Key_Return, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(messages_.texts(), QStringList{QStringLiteral("Даты 29.02.2023 не существует. Проверьте число и месяц.")});
+    EXPECT_TRUE(card->isVisible());
+    EXPECT_EQ(card->DT1(21)->date(), QDate(2023, 1, 10));
+
+    messages_.clear();
+    editor->setFocus();
+    QTest::keyClicks(editor, QStringLiteral("20.05"));  // the year stays as shown
+    pressKey(editor, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(messages_.count(), 0) << messages_.texts().join(QLatin1Char('|')).toStdString();
+    const auto row = db().openRecordset("SELECT * FROM SPGRUP WHERE IDG = 5", jet::dbOpenSnapshot);
+    EXPECT_EQ(row->value("date_S").toDate(), QDate(2023, 5, 20));
 }
 
 TEST_F(CardSavingTest, UntouchedDatesOfANewRowAreNull)

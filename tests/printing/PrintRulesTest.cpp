@@ -101,6 +101,7 @@ TEST(PrintRules, SafeFileNames)
     EXPECT_EQ(safeFileName(QStringLiteral("a :b")), QStringLiteral("a b"));
     EXPECT_EQ(safeFileName(QStringLiteral("a : b")), QStringLiteral("a  b"));  // the blanks of the text stay
     EXPECT_EQ(safeFileName(QStringLiteral("a::b")), QStringLiteral("a b"));
+    EXPECT_EQ(safeFileName(QStringLiteral("Профессии: \"все\"")), QStringLiteral("Профессии все"));
 }
 
 TEST(PrintRules, FirstFreeName)
