@@ -112,6 +112,9 @@ int main(int argc, char** argv)
 
     if (!scale::makeWith(home.filePath(QStringLiteral("qv.db")), [] { fillDatabase(core::db()); }))
         return 1;
+    // A copy of the database to try the books by hand.
+    if (const QString copy = qEnvironmentVariable("KALVETA_BENCH_DATABASE"); !copy.isEmpty())
+        core::db().backupTo(copy);
 
     auto book = std::make_unique<books::frmPFM>(core::RetrainingDocuments);
     book->resize(1000, 700);

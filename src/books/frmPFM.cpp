@@ -14,6 +14,7 @@
 #include "platform/jet/Jet.h"
 #include "platform/settings/Settings.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/Progress.h"
 #include "printing/BookPrinting.h"
 
 #include <QAction>
@@ -325,10 +326,11 @@ bool frmPFM::eventFilter(QObject* watched, QEvent* event)
 
 void frmPFM::Form_Activate()
 {
-    // The load has just read the book: its first activation need not again.
+    // The load has just read the book: its first activation need not again;
+    // nor does a return to it when the database has not changed since.
     if (refreshedByLoad_)
         refreshedByLoad_ = false;
-    else
+    else if (!showsCurrentBook())
         Ref();
     list_->setFocus();
 }
@@ -375,25 +377,71 @@ void frmPFM::layoutList()
 // ---------------------------------------------------------------------------
 // The book
 
+frmPFM::BuiltFrom frmPFM::currentSource() const
+{
+    BuiltFrom source;
+    if (core::state().MainDatabase) {
+        const jet::Database& db = core::db();
+        source.database = &db;
+        source.changes = db.totalChanges();
+    }
+    source.groupIndex = chosenGroupIndex();
+    source.groupId = chosenGroupId();
+    source.filter = bookFilterSet(med_);
+    return source;
+}
+
+bool frmPFM::showsCurrentBook() const
+{
+    if (!builtFrom_)
+        return false;
+    const BuiltFrom now = currentSource();
+    const BuiltFrom& then = *builtFrom_;
+    return now.database && now.database == then.database && now.changes == then.changes &&
+           now.groupIndex == then.groupIndex && now.groupId == then.groupId &&
+           now.filter.numberFrom == then.filter.numberFrom && now.filter.numberTo == then.filter.numberTo &&
+           now.filter.dateFrom == then.filter.dateFrom && now.filter.dateTo == then.filter.dateTo;
+}
+
 void frmPFM::Ref()
 {
+    // The progress shown repaints the windows; a refresh asked meanwhile has
+    // nothing to add to the one running.
+    if (refreshing_)
+        return;
     const int index = chosenGroupIndex();
     if (index < 0) {
         ui::setStatusText(QStringLiteral("Не выбрана группа."));
         return;
     }
-    ui::setStatusText(QStringLiteral("Идет заполнение отчета..."));
-    const BookSelection selection = bookSelection(med_, chosenGroupId(), bookFilterSet(med_));
-    const GradePivot pivot = readGradePivot(gradeLinesQuery(med_, selection));
-    model_ = bookColumnModel(med_, pivot.ok && !pivot.tooWide() ? pivot.headings : QStringList());
-    core::SetupListViewColumns(list_, model_.captions(), model_.alignments());
-    core::FitListViewColumns(list_, model_.divisors(), model_.minWidths());
-    sums_ = FillRegistryBook(list_, med_, selection, pivot, model_).sums;
+    refreshing_ = true;
+    builtFrom_.reset();
+    const BuiltFrom source = currentSource();
+    {
+        ui::LongWork work(QStringLiteral("Идет заполнение отчета..."));
+        const BookSelection selection = bookSelection(med_, chosenGroupId(), source.filter);
+        const BookPersons persons =
+            readBookPersons(bookRowsQuery(med_, selection), [&work](int done) { work.step(done); });
+        const int count = persons.count();
+        const auto progress = [&work, count](int done) { work.step(done, count); };
+        GradePivot pivot;
+        if (persons.ok && hasGradeColumns(med_))
+            pivot = readGradePivot(gradeLinesQuery(med_, selection), persons.positionOf, count, progress);
+        model_ = bookColumnModel(med_, pivot.ok && !pivot.tooWide() ? pivot.headings : QStringList());
+        core::SetupListViewColumns(list_, model_.captions(), model_.alignments());
+        core::FitListViewColumns(list_, model_.divisors(), model_.minWidths());
+        const BookFillResult filled = FillRegistryBook(list_, persons, pivot, model_, progress);
+        sums_ = filled.sums;
+        // A book that asked about its grades asks again when read anew.
+        if (!filled.asked)
+            builtFrom_ = source;
+    }
     // The first row is the selected one, as the list control had it.
     if (list_->topLevelItemCount() > 0)
         list_->setCurrentItem(list_->topLevelItem(0));
     ui::setStatusText(QStringLiteral("Готово."));
     ShowBookCaption();
+    refreshing_ = false;
 }
 
 void frmPFM::ShowBookCaption()
@@ -410,6 +458,8 @@ void frmPFM::ListColumnClick(int header)
         return;
     if (header == sortColumn_)
         sortDescending_ = !sortDescending_;
+    // A rebuild would show the book's order again.
+    builtFrom_.reset();
     sortColumn_ = header;
     core::SortListViewByColumn(list_, header, sortDescending_, model_.sortKindOfHeader(header), 2);
 }
