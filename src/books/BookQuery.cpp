@@ -105,15 +105,16 @@ BookSql gradeLinesQuery(int med, const BookSelection& selection)
         return {};
     // The persons lead and their lines follow through the index on the
     // person and the document kind: the cost follows the persons selected,
-    // never the whole file of grade lines. Ordered by person and as each
-    // person's list runs; the book's order is the person query's.
+    // never the whole file of grade lines. Ordered by person, which the
+    // persons' own order gives without sorting; the book's order is the
+    // person query's, and each person's list order is read from SORT and IDE.
     BookSql q;
     q.sql = QStringLiteral(
                 "SELECT SPSTUD.ID AS ID, ifnull(SPPRED.NAIM, '') || ' (' || ifnull(EXAM.CH, '') || ')' AS HEADING, "
-                "SPBALL.OCEN AS GRADE "
+                "SPBALL.OCEN AS GRADE, EXAM.SORT AS SORT, EXAM.IDE AS IDE "
                 "FROM %1 CROSS JOIN EXAM ON EXAM.ID = SPSTUD.ID "
                 "INNER JOIN SPBALL ON EXAM.IDB = SPBALL.IDB INNER JOIN SPPRED ON EXAM.IDD = SPPRED.IDD "
-                "WHERE %2 AND EXAM.VidDokum = ? ORDER BY SPSTUD.ID, EXAM.SORT, EXAM.IDE")
+                "WHERE %2 AND EXAM.VidDokum = ? ORDER BY SPSTUD.ID")
                 .arg(kPersonsFrom, selection.grades.text);
     q.params = selection.grades.params;
     q.params << core::vidDokumOf(med);

@@ -44,8 +44,9 @@ struct BookSql {
 // True for the books that show a grade block (the retraining book).
 bool hasGradeColumns(int med);
 // The grade lines of the selected persons for the book's document kind: ID,
-// HEADING ("<discipline> (<hours>)") and GRADE, ordered by person key, then
-// as the person's grade list runs. Empty for the books without grade columns.
+// HEADING ("<discipline> (<hours>)"), GRADE, and SORT and IDE, which order
+// each person's list; ordered by person key. Empty for the books without
+// grade columns.
 BookSql gradeLinesQuery(int med, const BookSelection& selection);
 // The selected persons (field ID) in the book's order.
 BookSql personListQuery(const BookSelection& selection);

@@ -36,29 +36,23 @@ GradePivot readGradePivot(const BookSql& gradeLines, const QHash<qlonglong, int>
     std::vector<Written> written;
     QHash<QString, int> writtenIndex;
     QHash<QString, int> gradeIndex;
-    try {
-        jet::Database& db = core::db();
-        auto rs = db.openRecordset(gradeLines.sql, jet::dbOpenForwardOnly, gradeLines.params);
-        const int idField = rs->fieldIndex(QStringLiteral("ID"));
-        const int headingField = rs->fieldIndex(QStringLiteral("HEADING"));
-        const int gradeField = rs->fieldIndex(QStringLiteral("GRADE"));
-        qlonglong lastId = 0;
-        int person = -1;
-        int personsRead = 0;
-        for (; !rs->isEOF(); rs->moveNext()) {
-            const qlonglong id = jet::toLong(rs->value(idField));
-            if (id != lastId || personsRead == 0) {
-                lastId = id;
-                person = positionOf.value(id, -1);
-                ++personsRead;
-                if (progress)
-                    progress(personsRead);
-            }
-            if (person < 0)
-                continue;
-            const QString heading = jet::toText(rs->value(headingField));
+    // One person's lines, put in the order of the person's list before they
+    // are taken.
+    struct PersonLine {
+        qlonglong sort;
+        qlonglong key;
+        QString heading;
+        int grade;
+    };
+    std::vector<PersonLine> personLines;
+    int person = -1;
+    const auto takePersonLines = [&]() {
+        std::sort(personLines.begin(), personLines.end(), [](const PersonLine& a, const PersonLine& b) {
+            return std::tie(a.sort, a.key) < std::tie(b.sort, b.key);
+        });
+        for (const PersonLine& l : personLines) {
             int h;
-            if (auto found = writtenIndex.constFind(heading); found != writtenIndex.constEnd()) {
+            if (auto found = writtenIndex.constFind(l.heading); found != writtenIndex.constEnd()) {
                 h = *found;
                 Written& w = written[size_t(h)];
                 if (person < w.firstPerson) {
@@ -67,9 +61,36 @@ GradePivot readGradePivot(const BookSql& gradeLines, const QHash<qlonglong, int>
                 }
             } else {
                 h = int(written.size());
-                written.push_back({heading, person, lines.size()});
-                writtenIndex.insert(heading, h);
+                written.push_back({l.heading, person, lines.size()});
+                writtenIndex.insert(l.heading, h);
             }
+            lines.push_back({person, h, l.grade});
+        }
+        personLines.clear();
+    };
+    try {
+        jet::Database& db = core::db();
+        auto rs = db.openRecordset(gradeLines.sql, jet::dbOpenForwardOnly, gradeLines.params);
+        const int idField = rs->fieldIndex(QStringLiteral("ID"));
+        const int headingField = rs->fieldIndex(QStringLiteral("HEADING"));
+        const int gradeField = rs->fieldIndex(QStringLiteral("GRADE"));
+        const int sortField = rs->fieldIndex(QStringLiteral("SORT"));
+        const int keyField = rs->fieldIndex(QStringLiteral("IDE"));
+        qlonglong lastId = 0;
+        int personsRead = 0;
+        for (; !rs->isEOF(); rs->moveNext()) {
+            const qlonglong id = jet::toLong(rs->value(idField));
+            if (id != lastId || personsRead == 0) {
+                if (person >= 0)
+                    takePersonLines();
+                lastId = id;
+                person = positionOf.value(id, -1);
+                ++personsRead;
+                if (progress)
+                    progress(personsRead);
+            }
+            if (person < 0)
+                continue;
             const QVariant mark = rs->value(gradeField);
             const QString grade = jet::isNull(mark) ? QString(QLatin1String("")) : jet::toText(mark);
             int g;
@@ -80,8 +101,11 @@ GradePivot readGradePivot(const BookSql& gradeLines, const QHash<qlonglong, int>
                 pivot.gradeTexts.append(grade);
                 gradeIndex.insert(grade, g);
             }
-            lines.push_back({person, h, g});
+            personLines.push_back({jet::toLong(rs->value(sortField)), jet::toLong(rs->value(keyField)),
+                                   jet::toText(rs->value(headingField)), g});
         }
+        if (person >= 0)
+            takePersonLines();
     } catch (const jet::Error&) {
         pivot = GradePivot{};
         pivot.ok = false;

@@ -18,6 +18,9 @@
 #include "printing/BookPrinting.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QElapsedTimer>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -28,6 +31,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <optional>
 #include <span>
 
 namespace books {
@@ -155,6 +159,47 @@ QIcon glyphIcon(const char* glyph)
     p.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, QString::fromUtf8(glyph));
     return QIcon(pixmap);
 }
+
+// The progress of a refresh: the wait cursor at once, the count in the
+// status bar (with the windows repainted) once the refresh has lasted the
+// interval of ui::LongWork, so that a small book is read without a repaint
+// in between.
+class RefreshProgress {
+public:
+    explicit RefreshProgress(QString caption) : caption_(std::move(caption))
+    {
+        if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+            QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+            cursorSet_ = true;
+        }
+        ui::setStatusText(caption_);
+        started_.start();
+    }
+    ~RefreshProgress()
+    {
+        work_.reset();
+        if (cursorSet_)
+            QApplication::restoreOverrideCursor();
+    }
+    RefreshProgress(const RefreshProgress&) = delete;
+    RefreshProgress& operator=(const RefreshProgress&) = delete;
+
+    void step(long long done, long long total = 0)
+    {
+        if (!work_) {
+            if (started_.elapsed() < ui::LongWork::intervalMs)
+                return;
+            work_.emplace(caption_);
+        }
+        work_->step(done, total);
+    }
+
+private:
+    QString caption_;
+    QElapsedTimer started_;
+    std::optional<ui::LongWork> work_;
+    bool cursorSet_ = false;
+};
 
 void warn(const char* text)
 {
@@ -418,7 +463,7 @@ void frmPFM::Ref()
     builtFrom_.reset();
     const BuiltFrom source = currentSource();
     {
-        ui::LongWork work(QStringLiteral("Идет заполнение отчета..."));
+        RefreshProgress work(QStringLiteral("Идет заполнение отчета..."));
         const BookSelection selection = bookSelection(med_, chosenGroupId(), source.filter);
         const BookPersons persons =
             readBookPersons(bookRowsQuery(med_, selection), [&work](int done) { work.step(done); });
