@@ -28,6 +28,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QScopeGuard>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -460,6 +461,7 @@ void frmPFM::Ref()
         return;
     }
     refreshing_ = true;
+    const auto finished = qScopeGuard([this] { refreshing_ = false; });
     builtFrom_.reset();
     const BuiltFrom source = currentSource();
     {
@@ -486,7 +488,6 @@ void frmPFM::Ref()
         list_->setCurrentItem(list_->topLevelItem(0));
     ui::setStatusText(QStringLiteral("Готово."));
     ShowBookCaption();
-    refreshing_ = false;
 }
 
 void frmPFM::ShowBookCaption()
