@@ -111,7 +111,7 @@ BookSql gradeLinesQuery(int med, const BookSelection& selection)
     BookSql q;
     q.sql = QStringLiteral(
                 "SELECT SPSTUD.ID AS ID, ifnull(SPPRED.NAIM, '') || ' (' || ifnull(EXAM.CH, '') || ')' AS HEADING, "
-                "SPBALL.OCEN AS GRADE, EXAM.SORT AS SORT, EXAM.IDE AS IDE "
+                "EXAM.IDB AS GRADE, EXAM.SORT AS SORT, EXAM.IDE AS IDE "
                 "FROM %1 CROSS JOIN EXAM ON EXAM.ID = SPSTUD.ID "
                 "INNER JOIN SPBALL ON EXAM.IDB = SPBALL.IDB INNER JOIN SPPRED ON EXAM.IDD = SPPRED.IDD "
                 "WHERE %2 AND EXAM.VidDokum = ? ORDER BY SPSTUD.ID")
@@ -119,6 +119,11 @@ BookSql gradeLinesQuery(int med, const BookSelection& selection)
     q.params = selection.grades.params;
     q.params << core::vidDokumOf(med);
     return q;
+}
+
+BookSql gradeMarksQuery()
+{
+    return {QStringLiteral("SELECT IDB, OCEN FROM SPBALL"), {}};
 }
 
 BookSql personListQuery(const BookSelection& selection)

@@ -44,10 +44,12 @@ struct BookSql {
 // True for the books that show a grade block (the retraining book).
 bool hasGradeColumns(int med);
 // The grade lines of the selected persons for the book's document kind: ID,
-// HEADING ("<discipline> (<hours>)"), GRADE, and SORT and IDE, which order
-// each person's list; ordered by person key. Empty for the books without
-// grade columns.
+// HEADING ("<discipline> (<hours>)"), GRADE (the key of the grade kind), and
+// SORT and IDE, which order each person's list; ordered by person key. Empty
+// for the books without grade columns.
 BookSql gradeLinesQuery(int med, const BookSelection& selection);
+// The marks of the grade kinds: IDB and OCEN.
+BookSql gradeMarksQuery();
 // The selected persons (field ID) in the book's order.
 BookSql personListQuery(const BookSelection& selection);
 // The rows of a book: every selected person in the book's order (surname,

@@ -35,7 +35,7 @@ GradePivot readGradePivot(const BookSql& gradeLines, const QHash<qlonglong, int>
     };
     std::vector<Written> written;
     QHash<QString, int> writtenIndex;
-    QHash<QString, int> gradeIndex;
+    QHash<qlonglong, int> gradeIndex;  // grade kind → its text
     // One person's lines, put in the order of the person's list before they
     // are taken.
     struct PersonLine {
@@ -70,6 +70,13 @@ GradePivot readGradePivot(const BookSql& gradeLines, const QHash<qlonglong, int>
     };
     try {
         jet::Database& db = core::db();
+        // The mark of each grade kind; a kind without one shows an empty mark.
+        QHash<qlonglong, QString> markOf;
+        const BookSql marks = gradeMarksQuery();
+        for (auto m = db.openRecordset(marks.sql, jet::dbOpenForwardOnly); !m->isEOF(); m->moveNext()) {
+            const QVariant mark = m->value(1);
+            markOf.insert(jet::toLong(m->value(0)), jet::isNull(mark) ? QString(QLatin1String("")) : jet::toText(mark));
+        }
         auto rs = db.openRecordset(gradeLines.sql, jet::dbOpenForwardOnly, gradeLines.params);
         const int idField = rs->fieldIndex(QStringLiteral("ID"));
         const int headingField = rs->fieldIndex(QStringLiteral("HEADING"));
@@ -91,15 +98,14 @@ GradePivot readGradePivot(const BookSql& gradeLines, const QHash<qlonglong, int>
             }
             if (person < 0)
                 continue;
-            const QVariant mark = rs->value(gradeField);
-            const QString grade = jet::isNull(mark) ? QString(QLatin1String("")) : jet::toText(mark);
+            const qlonglong kind = jet::toLong(rs->value(gradeField));
             int g;
-            if (auto found = gradeIndex.constFind(grade); found != gradeIndex.constEnd()) {
+            if (auto found = gradeIndex.constFind(kind); found != gradeIndex.constEnd()) {
                 g = *found;
             } else {
                 g = int(pivot.gradeTexts.size());
-                pivot.gradeTexts.append(grade);
-                gradeIndex.insert(grade, g);
+                pivot.gradeTexts.append(markOf.value(kind, QString(QLatin1String(""))));
+                gradeIndex.insert(kind, g);
             }
             personLines.push_back({jet::toLong(rs->value(sortField)), jet::toLong(rs->value(keyField)),
                                    jet::toText(rs->value(headingField)), g});

@@ -44,7 +44,7 @@ struct GradePivot {
     }
 };
 
-// Reads the grade-line query (fields ID, HEADING, GRADE; each person's lines
+// Reads the grade-line query (fields ID, HEADING, GRADE, SORT, IDE; each person's lines
 // together, in the order of the person's list) for the `personCount`
 // persons whose position in the book `positionOf` gives; lines of other
 // persons are left out. `progress` is told how many persons' lines have been

@@ -474,8 +474,15 @@ void frmPFM::Ref()
         GradePivot pivot;
         if (persons.ok && hasGradeColumns(med_))
             pivot = readGradePivot(gradeLinesQuery(med_, selection), persons.positionOf, count, progress);
-        model_ = bookColumnModel(med_, pivot.ok && !pivot.tooWide() ? pivot.headings : QStringList());
-        core::SetupListViewColumns(list_, model_.captions(), model_.alignments());
+        BookColumnModel model = bookColumnModel(med_, pivot.ok && !pivot.tooWide() ? pivot.headings : QStringList());
+        // The columns are set up anew only when they change; either way they
+        // are fitted to the list's width again.
+        const QStringList captions = model.captions();
+        const QList<int> alignments = model.alignments();
+        if (list_->columnCount() != model.columnCount() || captions != model_.captions() ||
+            alignments != model_.alignments())
+            core::SetupListViewColumns(list_, captions, alignments);
+        model_ = std::move(model);
         core::FitListViewColumns(list_, model_.divisors(), model_.minWidths());
         const BookFillResult filled = FillRegistryBook(list_, persons, pivot, model_, progress);
         sums_ = filled.sums;
