@@ -57,15 +57,45 @@ constexpr ColumnDef kRetrainingColumns[] = {
     {"Подпись лица, которому выдан документ (дата и номер почтового отправления)", "POST", 12, 500, 0, 0, false},
 };
 
+// The book of issued documents (book 0): the fields of its document data,
+// captioned as the retraining book captions the same fields.
+constexpr ColumnDef kDocumentColumns[] = {
+    {"", "", 0, 0, 0, 0, false},
+    {"Учебная группа", "GR", 15, 300, 0, 0, false},
+    {"Регистрационный номер", "REGNOM", 15, 300, 1, 1, false},
+    {"Фамилия", "FAM", 8, 800, 0, 0, false},
+    {"Имя", "IM", 12, 300, 0, 0, false},
+    {"Отчество", "OTCH", 12, 300, 0, 0, false},
+    {"Серия и номер бланка диплома", "DIPL", 8, 500, 2, 0, false},
+    {"Серия и номер бланка приложения к диплому", "PRIL", 8, 500, 2, 0, false},
+    {"Дата выдачи диплома", "DATD", 12, 500, 2, 2, false},
+    {"Наименование специальности", "SPEC", 8, 500, 0, 0, false},
+    {"Наименование квалификации", "KVAL", 8, 500, 0, 0, false},
+    {"Дата протокола ГЭК", "DATGAK", 12, 500, 2, 2, false},
+    {"Номер протокола ГЭК", "PRGAK", 12, 500, 0, 0, false},
+    {"Номер и дата приказа об отчислении студента", "PROTCH", 12, 500, 0, 0, false},
+    {"Диплом с отличием", "OtlT", 12, 300, 0, 0, false},
+    {"Подпись руководителя службы ОУ, выдающего диплом", "", 12, 100, 0, 0, false},
+    {"Подпись лица, которому выдан документ (дата и номер почтового отправления)", "", 12, 500, 0, 0, false},
+};
+
 constexpr int kRetrainingBlock = 7;
+
+std::span<const ColumnDef> columnDefs(int med)
+{
+    switch (med) {
+    case core::RetrainingDocuments: return kRetrainingColumns;
+    case core::Documents: return kDocumentColumns;
+    default: return kCertificateColumns;
+    }
+}
 
 } // namespace
 
 BookColumnModel bookColumnModel(int med, const QStringList& headings)
 {
     const bool retraining = med == core::RetrainingDocuments;
-    const std::span<const ColumnDef> defs = retraining ? std::span<const ColumnDef>(kRetrainingColumns)
-                                                       : std::span<const ColumnDef>(kCertificateColumns);
+    const std::span<const ColumnDef> defs = columnDefs(med);
     BookColumnModel model;
     model.nper = retraining ? kRetrainingBlock : 0;
     for (size_t e = 0; e < defs.size(); ++e) {

@@ -1,7 +1,7 @@
 #pragma once
-// The columns of a registry book: the certificate model (books 0, 1, 3, 4)
-// and the retraining model (book 2) with its block of grade columns, one per
-// heading of the book's grade lines.
+// The columns of a registry book: the certificate model (books 1, 3, 4),
+// the documents model (book 0) and the retraining model (book 2) with its
+// block of grade columns, one per heading of the book's grade lines.
 #include <QList>
 #include <QString>
 #include <QStringList>

@@ -66,13 +66,6 @@ void appendCondition(SqlCondition& c, const QString& text, const QVariantList& p
 const QString kPersonsFrom = QStringLiteral("SPSTUD INNER JOIN SPGRUP ON SPSTUD.IDG = SPGRUP.IDG");
 const QString kBookOrder = QStringLiteral("SPSTUD.FAM, SPSTUD.IM, SPSTUD.OTCH, SPSTUD.ID");
 
-// "SPSTUD.ID IN (the selected persons)".
-SqlCondition personsOfSelection(const BookSelection& selection)
-{
-    return {QStringLiteral("SPSTUD.ID IN (SELECT SPSTUD.ID FROM %1 WHERE %2)").arg(kPersonsFrom, selection.persons.text),
-            selection.persons.params};
-}
-
 } // namespace
 
 BookSelection bookSelection(int med, qlonglong groupId, const BookFilterSet& filter)
@@ -108,19 +101,29 @@ BookSelection bookSelection(int med, qlonglong groupId, const BookFilterSet& fil
 
 BookSql gradeLinesQuery(int med, const BookSelection& selection)
 {
-    if (med == core::SpecialistCertificates)
+    if (!hasGradeColumns(med))
         return {};
+    // The persons lead and their lines follow through the index on the
+    // person and the document kind: the cost follows the persons selected,
+    // never the whole file of grade lines. Ordered by person, which the
+    // persons' own order gives without sorting; the book's order is the
+    // person query's, and each person's list order is read from SORT and IDE.
     BookSql q;
     q.sql = QStringLiteral(
                 "SELECT SPSTUD.ID AS ID, ifnull(SPPRED.NAIM, '') || ' (' || ifnull(EXAM.CH, '') || ')' AS HEADING, "
-                "SPBALL.OCEN AS GRADE "
-                "FROM EXAM INNER JOIN SPSTUD ON EXAM.ID = SPSTUD.ID INNER JOIN SPGRUP ON SPSTUD.IDG = SPGRUP.IDG "
+                "EXAM.IDB AS GRADE, EXAM.SORT AS SORT, EXAM.IDE AS IDE "
+                "FROM %1 CROSS JOIN EXAM ON EXAM.ID = SPSTUD.ID "
                 "INNER JOIN SPBALL ON EXAM.IDB = SPBALL.IDB INNER JOIN SPPRED ON EXAM.IDD = SPPRED.IDD "
-                "WHERE %1 AND EXAM.VidDokum = ? ORDER BY %2, EXAM.SORT, EXAM.IDE")
-                .arg(selection.grades.text, kBookOrder);
+                "WHERE %2 AND EXAM.VidDokum = ? ORDER BY SPSTUD.ID")
+                .arg(kPersonsFrom, selection.grades.text);
     q.params = selection.grades.params;
     q.params << core::vidDokumOf(med);
     return q;
+}
+
+BookSql gradeMarksQuery()
+{
+    return {QStringLiteral("SELECT IDB, OCEN FROM SPBALL"), {}};
 }
 
 BookSql personListQuery(const BookSelection& selection)
@@ -130,45 +133,54 @@ BookSql personListQuery(const BookSelection& selection)
             selection.persons.params};
 }
 
-BookSql documentDataQuery(int med, const BookSelection& selection)
+BookSql bookRowsQuery(int med, const BookSelection& selection)
 {
     QString select;
-    QString from = QStringLiteral("SPSTUD LEFT JOIN SPGRUP ON SPSTUD.IDG = SPGRUP.IDG");
-    QString where;
+    QString from = kPersonsFrom;
+    // What a person must have for the book to show document data.
+    QString hasDocument = QStringLiteral("1");
     switch (med) {
     case core::SpecialistCertificates:
         select = QStringLiteral(
-            "SPSTUD.ID AS ID, SPGRUP.NAIM AS GR, SPSTUD.POSTMED, SPSTUD.GETMED, SPSTUD.REGNOMMED, SPSTUD.NOMMED, "
+            "SPGRUP.NAIM AS GR, SPSTUD.POSTMED, SPSTUD.GETMED, SPSTUD.REGNOMMED, SPSTUD.NOMMED, "
             "SPSTUD.FAM, SPSTUD.IM, SPSTUD.OTCH, SPGRUP.DatMed, SPGRUP.DatGAKMed, SPGRUP.PRGAKMed, "
             "SPMED.NAIM AS NAIMMED");
-        from = QStringLiteral("(%1) LEFT JOIN SPMED ON SPMED.IDM = SPGRUP.IDM").arg(from);
-        where = QStringLiteral("SPSTUD.REGNOMMED IS NOT NULL AND SPSTUD.REGNOMMED <> '' AND SPSTUD.REGNOMMED <> '0'");
+        from = QStringLiteral("%1 LEFT JOIN SPMED ON SPMED.IDM = SPGRUP.IDM").arg(from);
         break;
     case core::RetrainingDocuments:
         select = QStringLiteral(
-            "SPSTUD.ID AS ID, SPGRUP.NAIM AS GR, SPSTUD.POST, SPSTUD.REGNOMdoc, SPSTUD.regnomUd, SPSTUD.DIPL, "
+            "SPGRUP.NAIM AS GR, SPSTUD.POST, SPSTUD.REGNOMdoc, SPSTUD.regnomUd, SPSTUD.DIPL, "
             "SPSTUD.PRIL, SPSTUD.FAM, SPSTUD.IM, SPSTUD.OTCH, "
             "trim(CASE WHEN SPGRUP.PRIKAZNOM <> '' THEN '№' || SPGRUP.PRIKAZNOM ELSE '' END || "
             "CASE WHEN SPGRUP.PRIKAZDAT IS NULL THEN '' "
             "ELSE ' от ' || strftime('%d.%m.%Y', SPGRUP.PRIKAZDAT) || ' г.' END) AS PROTCHVIP, "
             "SPGRUP.Dat AS DatD, SPSTUD.Dat AS DatS, SPGRUP.Spec, SPGRUP.KVAL, SPGRUP.DatGAK, SPGRUP.PRGAK, "
             "SPSTUD.PROTCH");
-        where = QStringLiteral("SPSTUD.REGNOMdoc IS NOT NULL AND SPGRUP.date_S IS NOT NULL AND SPGRUP.date_Po IS NOT NULL");
+        // A group without retraining period issues no document.
+        hasDocument = QStringLiteral(
+            "SPSTUD.REGNOMdoc IS NOT NULL AND SPGRUP.date_S IS NOT NULL AND SPGRUP.date_Po IS NOT NULL");
         break;
     case core::Documents:
         select = QStringLiteral(
-            "SPSTUD.ID AS ID, SPGRUP.NAIM AS GR, SPSTUD.REGNOM, SPSTUD.DIPL, SPSTUD.PRIL, SPSTUD.FAM, SPSTUD.IM, "
+            "SPGRUP.NAIM AS GR, SPSTUD.REGNOM, SPSTUD.DIPL, SPSTUD.PRIL, SPSTUD.FAM, SPSTUD.IM, "
             "SPSTUD.OTCH, SPGRUP.Dat AS DatD, SPSTUD.Dat AS DatS, SPGRUP.Spec, SPGRUP.KVAL, SPGRUP.DatGAK, "
             "SPGRUP.PRGAK, SPSTUD.PROTCH, CASE WHEN SPSTUD.Otl THEN 'С отличием' ELSE '' END AS OtlT");
         break;
     default:
-        return {};
+        hasDocument = QStringLiteral("0");
+        break;
     }
-    SqlCondition c;
-    appendCondition(c, where);
-    const SqlCondition persons = personsOfSelection(selection);
-    appendCondition(c, persons.text, persons.params);
-    return {QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(select, from, c.text), c.params};
+    QString fields = QStringLiteral("SPSTUD.ID AS ID, (%1) AS %2").arg(hasDocument, QLatin1String(kHasDocumentField));
+    if (!select.isEmpty())
+        fields += QStringLiteral(", ") + select;
+    return {QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
+                .arg(fields, from, selection.persons.text, kBookOrder),
+            selection.persons.params};
+}
+
+bool hasGradeColumns(int med)
+{
+    return med == core::RetrainingDocuments;
 }
 
 bool selectionHasPersons(const BookSelection& selection)

@@ -1,9 +1,8 @@
 #pragma once
 // The selection of a registry book and its queries, in SQLite with every
 // value bound: which persons a book lists for a group (or all groups) and a
-// filter, the ordered grade lines from which the grade columns are built, the
-// person list used when nobody of the selection has a grade line, and each
-// listed person's document data.
+// filter, those persons in the book's order with their document data, and
+// their grade lines, from which the grade columns are built.
 #include "books/BookFilter.h"
 
 #include <QString>
@@ -42,16 +41,23 @@ struct BookSql {
     bool isEmpty() const { return sql.isEmpty(); }
 };
 
+// True for the books that show a grade block (the retraining book).
+bool hasGradeColumns(int med);
 // The grade lines of the selected persons for the book's document kind: ID,
-// HEADING ("<discipline> (<hours>)") and GRADE, ordered by surname, first
-// name, patronymic and person, then as the person's grade list runs. Empty
-// for book 1, which has no grade columns.
+// HEADING ("<discipline> (<hours>)"), GRADE (the key of the grade kind), and
+// SORT and IDE, which order each person's list; ordered by person key. Empty
+// for the books without grade columns.
 BookSql gradeLinesQuery(int med, const BookSelection& selection);
+// The marks of the grade kinds: IDB and OCEN.
+BookSql gradeMarksQuery();
 // The selected persons (field ID) in the book's order.
 BookSql personListQuery(const BookSelection& selection);
-// The document data of every selected person, one row per person with the
-// key in field ID; empty for the books without document data (3 and 4).
-BookSql documentDataQuery(int med, const BookSelection& selection);
+// The rows of a book: every selected person in the book's order (surname,
+// first name, patronymic, key), with the key in field ID, the document data
+// of the book in the fields its columns show, and in field HASDOC whether
+// the person has document data at all (1) or shows blank document columns (0).
+inline constexpr const char* kHasDocumentField = "HASDOC";
+BookSql bookRowsQuery(int med, const BookSelection& selection);
 // True when the selection lists at least one person (a query that fails
 // finds none).
 bool selectionHasPersons(const BookSelection& selection);

@@ -44,97 +44,70 @@ QString bookToolTip(const std::vector<Tip>& tips, const core::ListItem& item, in
     return {};
 }
 
-// The persons' document data, per person the text of each column's field.
-struct DocumentData {
-    QHash<qlonglong, int> rowOf;
-    std::vector<QStringList> rows;
-};
-
-bool readDocumentData(const BookSql& query, const BookColumnModel& model, DocumentData* data)
-{
-    if (query.isEmpty())
-        return true;
-    try {
-        jet::Database& db = core::db();
-        auto rs = db.openRecordset(query.sql, jet::dbOpenForwardOnly, query.params);
-        std::vector<int> fieldOf(size_t(model.columnCount()), -1);
-        for (int c = 0; c < model.columnCount(); ++c) {
-            const BookColumn& col = model.columns.at(c);
-            if (col.grade < 0 && !col.field.isEmpty())
-                fieldOf[size_t(c)] = rs->fieldIndex(col.field);
-        }
-        const int idField = rs->fieldIndex(QStringLiteral("ID"));
-        for (; !rs->isEOF(); rs->moveNext()) {
-            const qlonglong id = jet::toLong(rs->value(idField));
-            if (data->rowOf.contains(id))
-                continue;  // the first row of a person counts
-            QStringList texts;
-            texts.reserve(model.columnCount());
-            for (int c = 0; c < model.columnCount(); ++c)
-                texts << (fieldOf[size_t(c)] >= 0 ? jet::toText(rs->value(fieldOf[size_t(c)])) : QString());
-            data->rowOf.insert(id, int(data->rows.size()));
-            data->rows.push_back(std::move(texts));
-        }
-    } catch (const jet::Error&) {
-        return false;
-    }
-    return true;
-}
-
-// The persons listed and their grades.
-struct BookRows {
-    std::vector<qlonglong> persons;
-    const std::vector<std::vector<QString>>* grades = nullptr;
-};
-
-bool readPersonList(const BookSelection& selection, BookRows* rows)
-{
-    try {
-        const BookSql q = personListQuery(selection);
-        jet::Database& db = core::db();
-        auto rs = db.openRecordset(q.sql, jet::dbOpenForwardOnly, q.params);
-        for (; !rs->isEOF(); rs->moveNext())
-            rows->persons.push_back(jet::toLong(rs->value(0)));
-    } catch (const jet::Error&) {
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
-BookFillResult FillRegistryBook(core::ReportList* list, int med, const BookSelection& selection, const GradePivot& pivot,
-                                const BookColumnModel& model)
+QString BookPersons::text(int person, int field) const
+{
+    const size_t at = size_t(person) * size_t(fields.size()) + size_t(field);
+    const int start = at == 0 ? 0 : ends[at - 1];
+    return texts.mid(start, ends[at] - start);
+}
+
+BookPersons readBookPersons(const BookSql& rowsQuery, const std::function<void(int)>& progress)
+{
+    BookPersons persons;
+    try {
+        jet::Database& db = core::db();
+        auto rs = db.openRecordset(rowsQuery.sql, jet::dbOpenForwardOnly, rowsQuery.params);
+        const int idField = rs->fieldIndex(QStringLiteral("ID"));
+        const int hasDocumentField = rs->fieldIndex(QString::fromLatin1(kHasDocumentField));
+        std::vector<int> fieldAt;
+        for (int f = 0; f < rs->fieldCount(); ++f) {
+            if (f == idField || f == hasDocumentField)
+                continue;
+            fieldAt.push_back(f);
+            persons.fields << rs->fieldName(f);
+        }
+        for (; !rs->isEOF(); rs->moveNext()) {
+            const qlonglong key = jet::toLong(rs->value(idField));
+            persons.positionOf.insert(key, persons.count());
+            persons.keys.push_back(key);
+            persons.hasDocument.push_back(hasDocumentField < 0 || jet::toLong(rs->value(hasDocumentField)) != 0);
+            for (int f : fieldAt) {
+                persons.texts += jet::toText(rs->value(f));
+                persons.ends.push_back(int(persons.texts.size()));
+            }
+            if (progress)
+                progress(persons.count());
+        }
+    } catch (const jet::Error&) {
+        persons = BookPersons{};
+        persons.ok = false;
+    }
+    return persons;
+}
+
+BookFillResult FillRegistryBook(core::ReportList* list, const BookPersons& persons, const GradePivot& pivot,
+                                const BookColumnModel& model, const std::function<void(int)>& progress)
 {
     BookFillResult result;
     const int columnCount = model.columnCount();
     for (int c = 0; c < columnCount; ++c)
         result.sums << 0.0;
     list->clear();
-    if (!pivot.ok)
+    if (!pivot.ok || !persons.ok)
         return result;
 
-    BookRows rows;
-    bool withGrades = false;
+    bool withGrades = !pivot.isEmpty();
     if (pivot.tooWide()) {
+        result.asked = true;
         const int answer = ui::msgBox(QString::fromUtf8(kTooManyDisciplinesQuestion), ui::YesNo | ui::Critical);
         if (answer != ui::Yes)
             return result;
-        // The book's own persons, without grades.
-        if (!readPersonList(selection, &rows))
-            return result;
-    } else if (!pivot.isEmpty()) {
-        rows.persons = pivot.persons;
-        rows.grades = &pivot.grades;
-        withGrades = true;
-    } else if (!readPersonList(selection, &rows)) {
-        return result;
+        withGrades = false;  // the book's own persons, without grades
     }
-    if (rows.persons.empty())
+    if (persons.count() == 0)
         return result;
-
-    DocumentData documents;
-    readDocumentData(documentDataQuery(med, selection), model, &documents);
 
     // Tooltips: document cells from the fifth element on, and the grades.
     std::vector<Tip> tips(size_t(columnCount), Tip::None);
@@ -149,33 +122,54 @@ BookFillResult FillRegistryBook(core::ReportList* list, int med, const BookSelec
         return bookToolTip(tips, item, column);
     });
 
+    // Per column, the document field it shows (-1 none).
+    std::vector<int> fieldOf(size_t(columnCount), -1);
+    for (int c = 0; c < columnCount; ++c) {
+        const BookColumn& col = model.columns.at(c);
+        if (col.grade >= 0 || col.field.isEmpty())
+            continue;
+        for (int f = 0; f < persons.fields.size(); ++f)
+            if (persons.fields.at(f).compare(col.field, Qt::CaseInsensitive) == 0) {
+                fieldOf[size_t(c)] = f;
+                break;
+            }
+    }
+    // A grade cell shows a blank and the grade; the texts are shared by
+    // every cell that shows them.
     const QString blank(QLatin1Char(' '));
+    QStringList gradeCells{blank};
+    QList<double> gradeValues{0};
+    for (const QString& grade : pivot.gradeTexts) {
+        gradeCells << blank + grade;
+        QString n = grade;
+        gradeValues << jet::vbVal(n.replace(QLatin1Char(','), QLatin1Char('.')));
+    }
+
     core::ListAppender items(list);
-    for (size_t r = 0; r < rows.persons.size(); ++r) {
-        const qlonglong person = rows.persons[r];
-        const auto doc = documents.rowOf.constFind(person);
-        const QStringList* docTexts = doc == documents.rowOf.constEnd() ? nullptr : &documents.rows[size_t(*doc)];
-        items.addRow(core::rowItemKey(person));
+    for (int r = 0; r < persons.count(); ++r) {
+        items.addRow(core::rowItemKey(persons.keys[size_t(r)]));
+        const bool hasDocument = persons.hasDocument[size_t(r)];
         for (int c = 1; c < columnCount; ++c) {
             const BookColumn& col = model.columns.at(c);
-            QString text;
             if (col.grade >= 0) {
                 if (withGrades) {
-                    const QString& grade = (*rows.grades)[r][size_t(col.grade)];
-                    text = blank + grade;
-                    if (col.sortKind == core::SortNumber) {
-                        QString n = grade;
-                        result.sums[c] += jet::vbVal(n.replace(QLatin1Char(','), QLatin1Char('.')));
-                    }
+                    const quint32 cell = pivot.cell(r, col.grade);
+                    items.setText(c, gradeCells.at(int(cell)));
+                    if (col.sortKind == core::SortNumber)
+                        result.sums[c] += gradeValues.at(int(cell));
                 }
-            } else if (!col.field.isEmpty()) {
-                const QString value = docTexts ? docTexts->at(c) : QString();
-                text = value.trimmed().isEmpty() ? blank : value;
-                if (col.sortKind == core::SortNumber)
-                    result.sums[c] += jet::vbVal(value);
+                continue;
             }
-            items.setText(c, text);
+            if (col.field.isEmpty())
+                continue;
+            const int f = fieldOf[size_t(c)];
+            const QString value = hasDocument && f >= 0 ? persons.text(r, f) : QString();
+            items.setText(c, value.trimmed().isEmpty() ? blank : value);
+            if (col.sortKind == core::SortNumber)
+                result.sums[c] += jet::vbVal(value);
         }
+        if (progress)
+            progress(r + 1);
     }
     items.commit();
     result.rows = list->topLevelItemCount();

@@ -1,12 +1,18 @@
 #pragma once
-// Filling a registry book's list: one row per person keyed "R" + the
-// person's key, the document columns from the person's document data, the
-// grade columns from the grade pivot.
+// Filling a registry book's list: one row per person of the book's
+// selection, in the book's order, keyed "R" + the person's key, the document
+// columns from the person's document data, the grade columns from the grade
+// pivot.
 #include "books/BookColumns.h"
 #include "books/BookQuery.h"
 #include "books/GradePivot.h"
 
+#include <QHash>
 #include <QList>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
 
 namespace core {
 class ReportList;
@@ -19,21 +25,46 @@ inline constexpr const char* kTooManyDisciplinesQuestion =
     "К сожалению, нет возможности отобразить в книге регистрации список дисциплин с оценками, поскольку "
     "количество дисциплин слишком большое. Сформировать книгу регистрации без дисциплин и оценок?";
 
+// The persons of a book in its order, with their document data as texts.
+struct BookPersons {
+    // False when the persons could not be read.
+    bool ok = true;
+    std::vector<qlonglong> keys;
+    QHash<qlonglong, int> positionOf;
+    // The document fields read, and per person and field the text, all of
+    // them one after another in `texts` (field f of person p ends at
+    // ends[p * fields + f]).
+    QStringList fields;
+    QString texts;
+    std::vector<int> ends;
+    // Per person: whether the book shows document data for the person.
+    std::vector<bool> hasDocument;
+
+    int count() const { return int(keys.size()); }
+    QString text(int person, int field) const;
+};
+
+// Reads the book's rows query (bookRowsQuery); `progress` is told how many
+// persons have been read.
+BookPersons readBookPersons(const BookSql& rowsQuery, const std::function<void(int)>& progress = {});
+
 struct BookFillResult {
     int rows = 0;
     // Per list column, the sum of the values of the number-sorted columns
     // (0 for the others).
     QList<double> sums;
+    // The book was too wide for its grades: the question was asked.
+    bool asked = false;
 };
 
-// Removes every row of `list` and fills it for book `med`: the persons of the
-// pivot with their grades; when the pivot has none, every person of the
-// selection without grades. A pivot too wide to show asks whether to show
-// the book without grades ("Нет" leaves it empty). A pivot that could not be
-// read leaves the list empty. Cells without a value show one blank; a cell of
-// the fifth column on, and a grade that reads as a number above 0, has a
-// tooltip naming the row's person (the grade's also its column).
-BookFillResult FillRegistryBook(core::ReportList* list, int med, const BookSelection& selection, const GradePivot& pivot,
-                                const BookColumnModel& model);
+// Removes every row of `list` and fills it with every person of `persons`,
+// with the grades of `pivot`. A pivot too wide to show asks whether to show
+// the book without grades ("Нет" leaves it empty). Persons or a pivot that
+// could not be read leave the list empty. Cells without a value show one
+// blank; a cell of the fifth column on, and a grade that reads as a number
+// above 0, has a tooltip naming the row's person (the grade's also its
+// column). `progress` is told how many rows have been made.
+BookFillResult FillRegistryBook(core::ReportList* list, const BookPersons& persons, const GradePivot& pivot,
+                                const BookColumnModel& model, const std::function<void(int)>& progress = {});
 
 } // namespace books

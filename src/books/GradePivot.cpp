@@ -6,85 +6,146 @@
 
 #include <algorithm>
 #include <numeric>
+#include <tuple>
 
 namespace books {
 
-GradePivot readGradePivot(const BookSql& gradeLines)
+GradePivot readGradePivot(const BookSql& gradeLines, const QHash<qlonglong, int>& positionOf, int personCount,
+                          const std::function<void(int)>& progress)
 {
     GradePivot pivot;
     if (gradeLines.isEmpty())
         return pivot;
 
-    // One pass over the lines: persons in order, each line as (person,
-    // heading as written, grade).
+    // One pass over the lines, kept small: (person's position, heading as
+    // written, grade text).
     struct Line {
         int person;
         int heading;
-        QString grade;
+        int grade;
     };
     std::vector<Line> lines;
-    QStringList written;  // distinct headings exactly as written
+    // Distinct headings exactly as written, each with where it first shows
+    // in the book: the person's position and the line's place in the pass
+    // (within a person, the order of the person's list).
+    struct Written {
+        QString text;
+        int firstPerson;
+        size_t firstLine;
+    };
+    std::vector<Written> written;
     QHash<QString, int> writtenIndex;
+    QHash<qlonglong, int> gradeIndex;  // grade kind → its text
+    // One person's lines, put in the order of the person's list before they
+    // are taken.
+    struct PersonLine {
+        qlonglong sort;
+        qlonglong key;
+        QString heading;
+        int grade;
+    };
+    std::vector<PersonLine> personLines;
+    int person = -1;
+    const auto takePersonLines = [&]() {
+        std::sort(personLines.begin(), personLines.end(), [](const PersonLine& a, const PersonLine& b) {
+            return std::tie(a.sort, a.key) < std::tie(b.sort, b.key);
+        });
+        for (const PersonLine& l : personLines) {
+            int h;
+            if (auto found = writtenIndex.constFind(l.heading); found != writtenIndex.constEnd()) {
+                h = *found;
+                Written& w = written[size_t(h)];
+                if (person < w.firstPerson) {
+                    w.firstPerson = person;
+                    w.firstLine = lines.size();
+                }
+            } else {
+                h = int(written.size());
+                written.push_back({l.heading, person, lines.size()});
+                writtenIndex.insert(l.heading, h);
+            }
+            lines.push_back({person, h, l.grade});
+        }
+        personLines.clear();
+    };
     try {
         jet::Database& db = core::db();
+        // The mark of each grade kind; a kind without one shows an empty mark.
+        QHash<qlonglong, QString> markOf;
+        const BookSql marks = gradeMarksQuery();
+        for (auto m = db.openRecordset(marks.sql, jet::dbOpenForwardOnly); !m->isEOF(); m->moveNext()) {
+            const QVariant mark = m->value(1);
+            markOf.insert(jet::toLong(m->value(0)), jet::isNull(mark) ? QString(QLatin1String("")) : jet::toText(mark));
+        }
         auto rs = db.openRecordset(gradeLines.sql, jet::dbOpenForwardOnly, gradeLines.params);
         const int idField = rs->fieldIndex(QStringLiteral("ID"));
         const int headingField = rs->fieldIndex(QStringLiteral("HEADING"));
         const int gradeField = rs->fieldIndex(QStringLiteral("GRADE"));
-        qlonglong lastPerson = 0;
+        const int sortField = rs->fieldIndex(QStringLiteral("SORT"));
+        const int keyField = rs->fieldIndex(QStringLiteral("IDE"));
+        qlonglong lastId = 0;
+        int personsRead = 0;
         for (; !rs->isEOF(); rs->moveNext()) {
-            const qlonglong person = jet::toLong(rs->value(idField));
-            if (pivot.persons.empty() || person != lastPerson) {
-                pivot.persons.push_back(person);
-                lastPerson = person;
+            const qlonglong id = jet::toLong(rs->value(idField));
+            if (id != lastId || personsRead == 0) {
+                if (person >= 0)
+                    takePersonLines();
+                lastId = id;
+                person = positionOf.value(id, -1);
+                ++personsRead;
+                if (progress)
+                    progress(personsRead);
             }
-            const QString heading = jet::toText(rs->value(headingField));
-            auto found = writtenIndex.constFind(heading);
-            int h;
-            if (found == writtenIndex.constEnd()) {
-                h = int(written.size());
-                written.append(heading);
-                writtenIndex.insert(heading, h);
+            if (person < 0)
+                continue;
+            const qlonglong kind = jet::toLong(rs->value(gradeField));
+            int g;
+            if (auto found = gradeIndex.constFind(kind); found != gradeIndex.constEnd()) {
+                g = *found;
             } else {
-                h = *found;
+                g = int(pivot.gradeTexts.size());
+                pivot.gradeTexts.append(markOf.value(kind, QString(QLatin1String(""))));
+                gradeIndex.insert(kind, g);
             }
-            const QVariant grade = rs->value(gradeField);
-            lines.push_back({int(pivot.persons.size()) - 1, h,
-                             jet::isNull(grade) ? QString(QLatin1String("")) : jet::toText(grade)});
+            personLines.push_back({jet::toLong(rs->value(sortField)), jet::toLong(rs->value(keyField)),
+                                   jet::toText(rs->value(headingField)), g});
         }
+        if (person >= 0)
+            takePersonLines();
     } catch (const jet::Error&) {
         pivot = GradePivot{};
         pivot.ok = false;
         return pivot;
     }
 
-    // Headings in collation order; equal ones share a column.
-    std::vector<int> order(size_t(written.size()));
+    // Headings in collation order; equal ones share a column written as the
+    // first of them in the book.
+    std::vector<int> order(written.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&written](int a, int b) {
-        return jet::Database::compareText(written.at(a), written.at(b)) < 0;
+    std::sort(order.begin(), order.end(), [&written](int a, int b) {
+        const Written& x = written[size_t(a)];
+        const Written& y = written[size_t(b)];
+        if (const int c = jet::Database::compareText(x.text, y.text); c != 0)
+            return c < 0;
+        return std::tie(x.firstPerson, x.firstLine) < std::tie(y.firstPerson, y.firstLine);
     });
     std::vector<int> columnOf(order.size(), 0);
     for (size_t i = 0; i < order.size(); ++i) {
-        const QString& text = written.at(order[i]);
+        const QString& text = written[size_t(order[i])].text;
         if (pivot.headings.isEmpty() || jet::Database::compareText(pivot.headings.constLast(), text) != 0)
             pivot.headings.append(text);
         columnOf[size_t(order[i])] = int(pivot.headings.size()) - 1;
     }
-    if (pivot.tooWide())
+    if (pivot.tooWide() || pivot.headings.isEmpty())
         return pivot;
 
-    // The first line of a person under a heading gives the grade.
+    // The first line of a person's list under a heading gives the grade.
     const size_t columns = size_t(pivot.headings.size());
-    pivot.grades.assign(pivot.persons.size(), std::vector<QString>(columns));
-    std::vector<std::vector<bool>> taken(pivot.persons.size(), std::vector<bool>(columns, false));
+    pivot.cells.assign(size_t(personCount) * columns, 0);
     for (const Line& line : lines) {
-        const size_t c = size_t(columnOf[size_t(line.heading)]);
-        const size_t p = size_t(line.person);
-        if (taken[p][c])
-            continue;
-        taken[p][c] = true;
-        pivot.grades[p][c] = line.grade;
+        quint32& cell = pivot.cells[size_t(line.person) * columns + size_t(columnOf[size_t(line.heading)])];
+        if (cell == 0)
+            cell = quint32(line.grade) + 1;
     }
     return pivot;
 }

@@ -14,9 +14,13 @@
 #include "platform/jet/Jet.h"
 #include "platform/settings/Settings.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/Progress.h"
 #include "printing/BookPrinting.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QElapsedTimer>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -24,9 +28,11 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QScopeGuard>
 #include <QToolBar>
 #include <QToolButton>
 
+#include <optional>
 #include <span>
 
 namespace books {
@@ -154,6 +160,47 @@ QIcon glyphIcon(const char* glyph)
     p.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, QString::fromUtf8(glyph));
     return QIcon(pixmap);
 }
+
+// The progress of a refresh: the wait cursor at once, the count in the
+// status bar (with the windows repainted) once the refresh has lasted the
+// interval of ui::LongWork, so that a small book is read without a repaint
+// in between.
+class RefreshProgress {
+public:
+    explicit RefreshProgress(QString caption) : caption_(std::move(caption))
+    {
+        if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+            QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+            cursorSet_ = true;
+        }
+        ui::setStatusText(caption_);
+        started_.start();
+    }
+    ~RefreshProgress()
+    {
+        work_.reset();
+        if (cursorSet_)
+            QApplication::restoreOverrideCursor();
+    }
+    RefreshProgress(const RefreshProgress&) = delete;
+    RefreshProgress& operator=(const RefreshProgress&) = delete;
+
+    void step(long long done, long long total = 0)
+    {
+        if (!work_) {
+            if (started_.elapsed() < ui::LongWork::intervalMs)
+                return;
+            work_.emplace(caption_);
+        }
+        work_->step(done, total);
+    }
+
+private:
+    QString caption_;
+    QElapsedTimer started_;
+    std::optional<ui::LongWork> work_;
+    bool cursorSet_ = false;
+};
 
 void warn(const char* text)
 {
@@ -325,10 +372,11 @@ bool frmPFM::eventFilter(QObject* watched, QEvent* event)
 
 void frmPFM::Form_Activate()
 {
-    // The load has just read the book: its first activation need not again.
+    // The load has just read the book: its first activation need not again;
+    // nor does a return to it when the database has not changed since.
     if (refreshedByLoad_)
         refreshedByLoad_ = false;
-    else
+    else if (!showsCurrentBook())
         Ref();
     list_->setFocus();
 }
@@ -375,20 +423,73 @@ void frmPFM::layoutList()
 // ---------------------------------------------------------------------------
 // The book
 
+frmPFM::BuiltFrom frmPFM::currentSource() const
+{
+    BuiltFrom source;
+    if (core::state().MainDatabase) {
+        const jet::Database& db = core::db();
+        source.database = &db;
+        source.changes = db.totalChanges();
+    }
+    source.groupIndex = chosenGroupIndex();
+    source.groupId = chosenGroupId();
+    source.filter = bookFilterSet(med_);
+    return source;
+}
+
+bool frmPFM::showsCurrentBook() const
+{
+    if (!builtFrom_)
+        return false;
+    const BuiltFrom now = currentSource();
+    const BuiltFrom& then = *builtFrom_;
+    return now.database && now.database == then.database && now.changes == then.changes &&
+           now.groupIndex == then.groupIndex && now.groupId == then.groupId &&
+           now.filter.numberFrom == then.filter.numberFrom && now.filter.numberTo == then.filter.numberTo &&
+           now.filter.dateFrom == then.filter.dateFrom && now.filter.dateTo == then.filter.dateTo;
+}
+
 void frmPFM::Ref()
 {
+    // The progress shown repaints the windows; a refresh asked meanwhile has
+    // nothing to add to the one running.
+    if (refreshing_)
+        return;
     const int index = chosenGroupIndex();
     if (index < 0) {
         ui::setStatusText(QStringLiteral("Не выбрана группа."));
         return;
     }
-    ui::setStatusText(QStringLiteral("Идет заполнение отчета..."));
-    const BookSelection selection = bookSelection(med_, chosenGroupId(), bookFilterSet(med_));
-    const GradePivot pivot = readGradePivot(gradeLinesQuery(med_, selection));
-    model_ = bookColumnModel(med_, pivot.ok && !pivot.tooWide() ? pivot.headings : QStringList());
-    core::SetupListViewColumns(list_, model_.captions(), model_.alignments());
-    core::FitListViewColumns(list_, model_.divisors(), model_.minWidths());
-    sums_ = FillRegistryBook(list_, med_, selection, pivot, model_).sums;
+    refreshing_ = true;
+    const auto finished = qScopeGuard([this] { refreshing_ = false; });
+    builtFrom_.reset();
+    const BuiltFrom source = currentSource();
+    {
+        RefreshProgress work(QStringLiteral("Идет заполнение отчета..."));
+        const BookSelection selection = bookSelection(med_, chosenGroupId(), source.filter);
+        const BookPersons persons =
+            readBookPersons(bookRowsQuery(med_, selection), [&work](int done) { work.step(done); });
+        const int count = persons.count();
+        const auto progress = [&work, count](int done) { work.step(done, count); };
+        GradePivot pivot;
+        if (persons.ok && hasGradeColumns(med_))
+            pivot = readGradePivot(gradeLinesQuery(med_, selection), persons.positionOf, count, progress);
+        BookColumnModel model = bookColumnModel(med_, pivot.ok && !pivot.tooWide() ? pivot.headings : QStringList());
+        // The columns are set up anew only when they change; either way they
+        // are fitted to the list's width again.
+        const QStringList captions = model.captions();
+        const QList<int> alignments = model.alignments();
+        if (list_->columnCount() != model.columnCount() || captions != model_.captions() ||
+            alignments != model_.alignments())
+            core::SetupListViewColumns(list_, captions, alignments);
+        model_ = std::move(model);
+        core::FitListViewColumns(list_, model_.divisors(), model_.minWidths());
+        const BookFillResult filled = FillRegistryBook(list_, persons, pivot, model_, progress);
+        sums_ = filled.sums;
+        // A book that asked about its grades asks again when read anew.
+        if (!filled.asked)
+            builtFrom_ = source;
+    }
     // The first row is the selected one, as the list control had it.
     if (list_->topLevelItemCount() > 0)
         list_->setCurrentItem(list_->topLevelItem(0));
@@ -410,6 +511,8 @@ void frmPFM::ListColumnClick(int header)
         return;
     if (header == sortColumn_)
         sortDescending_ = !sortDescending_;
+    // A rebuild would show the book's order again.
+    builtFrom_.reset();
     sortColumn_ = header;
     core::SortListViewByColumn(list_, header, sortDescending_, model_.sortKindOfHeader(header), 2);
 }

@@ -4,10 +4,13 @@
 // One window per book kind (`Med`): 1 the certificates, 2 the retraining
 // documents, 0, 3 and 4 further books.
 #include "books/BookColumns.h"
+#include "books/BookFilter.h"
 #include "core/ChildWindows.h"
 
 #include <QHash>
 #include <QWidget>
+
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -33,6 +36,10 @@ public:
     int Med() const override { return med_; }
     // Rebuilds the whole book for the chosen group and the book's filter.
     void Ref() override;
+    // True when the rows shown are what Ref would build now: the same group
+    // and filter, nothing written to the database since, and the rows still
+    // in the book's order.
+    bool showsCurrentBook() const;
     // Printing the book through Excel or Calc (built with printing).
     void bPrint_click() override;
     void bPrintOOo() override;
@@ -91,8 +98,20 @@ private:
     void printDocuments(int blankKind, const char* emptyWarning, const char* noSelectionWarning);
     void printBook();
 
+    // What the rows shown were built from.
+    struct BuiltFrom {
+        const void* database = nullptr;
+        qlonglong changes = -1;
+        int groupIndex = -1;
+        long groupId = 0;
+        BookFilterSet filter;
+    };
+    BuiltFrom currentSource() const;
+
     int med_ = 0;
     bool bookLoaded_ = false;
+    bool refreshing_ = false;
+    std::optional<BuiltFrom> builtFrom_;
     bool refreshedByLoad_ = false;
     int sortColumn_ = 2;
     bool sortDescending_ = false;

@@ -3,6 +3,7 @@
 
 #include "books/BookFilter.h"
 #include "books/BookQuery.h"
+#include "books/FillRegistryBook.h"
 #include "books/GradePivot.h"
 
 #include <vector>
@@ -19,6 +20,42 @@ std::vector<qlonglong> personsOf(const books::BookSelection& s)
     for (; !rs->isEOF(); rs->moveNext())
         out.push_back(jet::toLong(rs->value(QStringLiteral("ID"))));
     return out;
+}
+
+// The grade pivot of a book as the window reads it: the persons in the
+// book's order, then their grade lines.
+struct Pivot {
+    books::BookPersons persons;
+    books::GradePivot pivot;
+    // The persons with at least one grade, and their grades.
+    std::vector<qlonglong> graded() const
+    {
+        std::vector<qlonglong> out;
+        for (int p = 0; p < persons.count(); ++p)
+            for (int c = 0; c < pivot.headings.size(); ++c)
+                if (pivot.cell(p, c) != 0) {
+                    out.push_back(persons.keys[size_t(p)]);
+                    break;
+                }
+        return out;
+    }
+    std::vector<std::vector<QString>> grades() const
+    {
+        std::vector<std::vector<QString>> out(size_t(persons.count()));
+        for (int p = 0; p < persons.count(); ++p)
+            for (int c = 0; c < pivot.headings.size(); ++c)
+                out[size_t(p)].push_back(pivot.grade(p, c));
+        return out;
+    }
+};
+
+Pivot pivotOf(int med, qlonglong group)
+{
+    const books::BookSelection s = books::bookSelection(med, group, {});
+    Pivot p;
+    p.persons = books::readBookPersons(books::bookRowsQuery(med, s));
+    p.pivot = books::readGradePivot(books::gradeLinesQuery(med, s), p.persons.positionOf, p.persons.count());
+    return p;
 }
 
 books::BookFilterSet numbers(const char* from, const char* to)
@@ -94,7 +131,7 @@ TEST_F(BookSelectionTest, BooksWithoutTheirColumnsSelectNobody)
     for (int med : {3, 4}) {
         const books::BookSelection s = books::bookSelection(med, 0, {});
         EXPECT_FALSE(books::selectionHasPersons(s)) << med;
-        EXPECT_FALSE(books::readGradePivot(books::gradeLinesQuery(med, s)).ok) << med;
+        EXPECT_FALSE(books::readBookPersons(books::bookRowsQuery(med, s)).ok) << med;
     }
 }
 
@@ -102,12 +139,12 @@ using GradePivotTest = BookDbTest;
 
 TEST_F(GradePivotTest, OneColumnPerHeadingInRussianOrderWithTheFirstGrade)
 {
-    const books::BookSelection s = books::bookSelection(2, 0, {});
-    const books::GradePivot p = books::readGradePivot(books::gradeLinesQuery(2, s));
+    const Pivot book = pivotOf(2, 0);
+    const books::GradePivot& p = book.pivot;
     ASSERT_TRUE(p.ok);
     // "анатомия (72)" and "Анатомия (72)" are one heading; Ё sorts with Е, after Б.
     EXPECT_EQ(p.headings, (QStringList{"анатомия (72)", "Биология (36)", "Ёмкость.расчёт (10)"}));
-    EXPECT_EQ(p.persons, (std::vector<qlonglong>{kAbramov, kGusev, kYolkina, kYakovlev}));
+    EXPECT_EQ(book.persons.keys, (std::vector<qlonglong>{kAbramov, kGusev, kYolkina, kYakovlev}));
     const QString none;
     const std::vector<std::vector<QString>> grades = {
         {"5", none, none},
@@ -115,8 +152,8 @@ TEST_F(GradePivotTest, OneColumnPerHeadingInRussianOrderWithTheFirstGrade)
         {none, "5", none},  // the first line of her list, not the first written
         {"4", "5", "+"},    // the first of two lines under one heading
     };
-    EXPECT_EQ(p.grades, grades);
-    EXPECT_EQ(p.grades[0][1].isNull(), true);
+    EXPECT_EQ(book.grades(), grades);
+    EXPECT_EQ(p.grade(0, 1).isNull(), true);
 }
 
 TEST_F(GradePivotTest, TheBookKindChoosesTheGradeLines)
@@ -128,17 +165,16 @@ TEST_F(GradePivotTest, TheBookKindChoosesTheGradeLines)
         std::vector<qlonglong> persons;
     };
     const Case cases[] = {
-        // Diplomas: lines of kind 0 without section headings.
-        {0, 0, {"Биология (40)"}, {kYakovlev}},
         {2, kGroupB, {"анатомия (72)"}, {kAbramov}},
         {2, kGroupC, {"Биология (36)"}, {kGusev}},
-        {1, 0, {}, {}},  // the certificate book has no grade columns
+        // The certificate and documents books have no grade columns.
+        {1, 0, {}, {}},
+        {0, 0, {}, {}},
     };
     for (const Case& c : cases) {
-        const books::GradePivot p =
-            books::readGradePivot(books::gradeLinesQuery(c.med, books::bookSelection(c.med, c.group, {})));
-        EXPECT_EQ(p.headings, c.headings) << c.med;
-        EXPECT_EQ(p.persons, c.persons) << c.med;
+        const Pivot p = pivotOf(c.med, c.group);
+        EXPECT_EQ(p.pivot.headings, c.headings) << c.med;
+        EXPECT_EQ(p.graded(), c.persons) << c.med;
     }
 }
 

@@ -8,10 +8,12 @@
 #include "core/ChildWindows.h"
 #include "core/ListView.h"
 #include "platform/settings/Settings.h"
+#include "printing/BookPrinting.h"
 
 #include <QAction>
 #include <QComboBox>
 
+#include <functional>
 #include <memory>
 
 using namespace booktest;
@@ -138,6 +140,146 @@ TEST_F(BookWindowTest, WithoutGradeLinesTheBookListsItsPersons)
     EXPECT_EQ(w->List()->headerItem()->text(7), QStringLiteral("Серия и номер бланка диплома"));
     EXPECT_EQ(keys(w->List()), (QStringList{"R4", "R7", "R2", "R1"}));
     EXPECT_EQ(w->bookCaptions().size(), 19);
+}
+
+// The rows of the printed book, as the window hands them to printing.
+QList<QStringList> printedRows(const books::frmPFM* w)
+{
+    return printing::bookPrintJob(w->Med(), w->windowTitle(), w->List(), w->columnModel().captions(),
+                                  w->columnModel().alignments(), w->nper(), w->gradeCount())
+        .list.rows;
+}
+
+TEST_F(BookWindowTest, RetrainingBookListsPersonsWithoutGradeLines)
+{
+    // Жуков has a registration number in group А but no grade line, while
+    // others of the selection have grades.
+    exec(QStringLiteral("INSERT INTO SPSTUD (ID, IDG, FAM, IM, REGNOMdoc, DIPL) VALUES (8, ?, 'Жуков', 'Илья', '152', "
+                        "'ПП 777')"),
+         {kGroupA});
+    struct Case {
+        int groupIndex;
+        QStringList keys;
+        int row;  // Жуков's
+    };
+    const Case cases[] = {
+        {0, {"R4", "R7", "R2", "R8", "R1"}, 3},  // all groups
+        {1, {"R2", "R8", "R1"}, 1},              // Группа А
+    };
+    for (const Case& c : cases) {
+        books::frmPFM* w = open(core::RetrainingDocuments);
+        chooseGroup(c.groupIndex);
+        const core::ReportList* list = w->List();
+        EXPECT_EQ(keys(list), c.keys) << c.groupIndex;
+        const core::ListItem zhukov = list->topLevelItem(c.row);
+        EXPECT_EQ(zhukov->text(2), QStringLiteral("152"));
+        EXPECT_EQ(zhukov->text(4), QStringLiteral("Жуков"));
+        for (int g = 0; g < w->gradeCount(); ++g)
+            EXPECT_EQ(zhukov->text(7 + g), QStringLiteral(" ")) << g;
+        EXPECT_EQ(zhukov->text(7 + w->gradeCount()), QStringLiteral("ПП 777"));
+        // The printed book lists him as well.
+        const QList<QStringList> rows = printedRows(w);
+        ASSERT_EQ(rows.size(), c.keys.size());
+        EXPECT_EQ(rows.at(c.row).value(4), QStringLiteral("Жуков"));
+        EXPECT_EQ(rows.at(c.row).value(2), QStringLiteral("152"));
+        book.reset();
+    }
+}
+
+TEST_F(BookWindowTest, DocumentsBookShowsItsOwnFields)
+{
+    exec(QStringLiteral("UPDATE SPSTUD SET DIPL = 'ПП 123', PRIL = 'ПП 124', Otl = -1, PROTCH = 'пр. 5' WHERE ID = ?"),
+         {kYakovlev});
+    exec(QStringLiteral("UPDATE SPGRUP SET DatGAK = ?, PRGAK = '3' WHERE IDG = ?"), {QDate(2024, 5, 20), kGroupA});
+    books::frmPFM* w = open(core::Documents);
+    chooseGroup(0);
+    const core::ReportList* list = w->List();
+    const QStringList expectedHeaders{"",
+                                      "Учебная группа",
+                                      "Регистрационный номер",
+                                      "Фамилия",
+                                      "Имя",
+                                      "Отчество",
+                                      "Серия и номер бланка диплома",
+                                      "Серия и номер бланка приложения к диплому",
+                                      "Дата выдачи диплома",
+                                      "Наименование специальности",
+                                      "Наименование квалификации",
+                                      "Дата протокола ГЭК",
+                                      "Номер протокола ГЭК",
+                                      "Номер и дата приказа об отчислении студента",
+                                      "Диплом с отличием",
+                                      "Подпись руководителя службы ОУ, выдающего диплом",
+                                      "Подпись лица, которому выдан документ (дата и номер почтового отправления)"};
+    EXPECT_EQ(headers(list), expectedHeaders);
+    EXPECT_EQ(w->nper(), 0);
+    ASSERT_EQ(keys(list), (QStringList{"R1"}));
+    const QStringList cells{"",           "Группа А",      "500",      "Яковлев", "Иван",  "Петрович",
+                            "ПП 123",     "ПП 124",        "01.06.2024", "Лечебное дело", "Фельдшер", "20.05.2024",
+                            "3",          "пр. 5",         "С отличием", "",      ""};
+    const core::ListItem yakovlev = list->topLevelItem(0);
+    for (int c = 0; c < cells.size(); ++c)
+        EXPECT_EQ(yakovlev->text(c), cells.at(c)) << c;
+    // The printed book shows the same captions and cells.
+    EXPECT_EQ(w->columnModel().captions(), expectedHeaders);
+    EXPECT_EQ(printedRows(w).value(0), cells);
+}
+
+TEST_F(BookWindowTest, ReturningToAnUnchangedBookKeepsItsRows)
+{
+    // A mark put into the list shows whether coming back rebuilt it.
+    const QString mark = QStringLiteral("метка");
+    struct Case {
+        const char* what;
+        std::function<void(books::frmPFM*)> between;
+        bool rebuilt;
+    };
+    const Case cases[] = {
+        {"nothing", [](books::frmPFM*) {}, false},
+        {"a person written", [](books::frmPFM*) { exec(QStringLiteral("UPDATE SPSTUD SET IM = 'Иван' WHERE ID = 1")); },
+         true},
+        {"a grade line added",
+         [](books::frmPFM*) { addGrade(kGusev, kAnatomy, QStringLiteral("72"), kFive, 2, 1); }, true},
+        {"another table written",
+         [](books::frmPFM*) { exec(QStringLiteral("UPDATE SPMED SET NAIM = 'Сестринское дело' WHERE IDM = 900")); },
+         true},
+        {"a filter set",
+         [](books::frmPFM*) {
+             core::state().DocFilterNumberFrom = QStringLiteral("1");
+             core::state().DocFilterNumberTo = QStringLiteral("999");
+         },
+         true},
+        // A sorted list is shown again in the book's order.
+        {"sorted by a column", [](books::frmPFM* w) { w->ListColumnClick(5); }, true},
+    };
+    for (const Case& c : cases) {
+        core::state().DocFilterNumberFrom.clear();
+        core::state().DocFilterNumberTo.clear();
+        books::frmPFM* w = open(core::RetrainingDocuments);
+        chooseGroup(0);
+        w->Form_Activate();  // the first activation follows the load
+        const QStringList before = keys(w->List());
+        w->List()->topLevelItem(0).setText(4, mark);
+        c.between(w);
+        w->Form_Activate();
+        const core::ReportList* list = w->List();
+        EXPECT_EQ(list->topLevelItem(0)->text(4) != mark, c.rebuilt) << c.what;
+        if (!c.rebuilt) {
+            EXPECT_EQ(keys(list), before) << c.what;
+            EXPECT_EQ(column(list, 8), (QStringList{" ", " 4", " 5", " 5"})) << c.what;
+        } else if (QLatin1String(c.what) != QLatin1String("a filter set")) {
+            EXPECT_EQ(keys(list), before) << c.what;  // the book's order again
+        }
+        book.reset();
+    }
+    // A grade written meanwhile shows on return.
+    books::frmPFM* w = open(core::RetrainingDocuments);
+    chooseGroup(0);
+    w->Form_Activate();
+    EXPECT_EQ(column(w->List(), 9), (QStringList{" ", " ", " ", " +"}));
+    addGrade(kYolkina, kCapacity, QStringLiteral("10"), kFour, 3, 1);
+    w->Form_Activate();
+    EXPECT_EQ(column(w->List(), 9), (QStringList{" ", " ", " 4", " +"}));
 }
 
 TEST_F(BookWindowTest, TooManyDisciplinesAsksAndShowsTheBooksOwnPersons)
@@ -288,7 +430,8 @@ TEST(BookColumnModelTest, SortKindOfEachHeaderAcrossTheGradeBlock)
         EXPECT_EQ(m.sortKindOfHeader(c.header), c.sortKind) << c.gradeCount << " " << c.header;
     }
     EXPECT_EQ(books::bookColumnModel(core::SpecialistCertificates, {}).columnCount(), 14);
-    EXPECT_EQ(books::bookColumnModel(core::Documents, {QStringLiteral("x")}).columnCount(), 14);
+    // The documents book has its own columns and no grade block.
+    EXPECT_EQ(books::bookColumnModel(core::Documents, {QStringLiteral("x")}).columnCount(), 17);
 }
 
 TEST_F(BookWindowTest, CaptionNamesTheActiveFilter)

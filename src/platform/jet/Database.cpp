@@ -687,6 +687,11 @@ void Database::backupTo(const QString& path)
     }
 }
 
+qlonglong Database::totalChanges() const
+{
+    return db_ ? qlonglong(sqlite3_total_changes64(db_)) : 0;
+}
+
 qlonglong Database::lastInsertKey() const
 {
     return db_ ? sqlite3_last_insert_rowid(db_) : 0;

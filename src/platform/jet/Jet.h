@@ -301,6 +301,10 @@ public:
 
     sqlite3* handle() const { return db_; }
     qlonglong lastInsertKey() const;
+    // Rows inserted, changed or deleted through this connection since it was
+    // opened. The file is opened exclusively, so an unchanged count means an
+    // unchanged database.
+    qlonglong totalChanges() const;
 
     // The engine's Cyrillic-aware string functions, for tests and helpers.
     static int compareText(const QString& a, const QString& b);
