@@ -16,6 +16,8 @@
 
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 
 #include <gtest/gtest.h>
@@ -103,6 +105,40 @@ void provideTemplates(const QString& folder, const QStringList& names, const QSt
         doc.storeAs(target);
         doc.close();
     }
+}
+
+namespace {
+
+// The pages of the office's laid-out view of the document at `url`.
+int pagesOf(const QUrl& url)
+{
+    using namespace office::uno;
+    auto e = desktop()->getComponents()->createEnumeration();
+    while (e->hasMoreElements()) {
+        Reference<css::frame::XModel> model(e->nextElement(), UNO_QUERY);
+        if (!model.is() || QUrl(toQ(model->getURL())) != url)
+            continue;
+        Reference<css::beans::XPropertySet> view(model->getCurrentController(), UNO_QUERY);
+        sal_Int32 pages = 0;
+        if (view.is())
+            view->getPropertyValue("PageCount") >>= pages;
+        return int(pages);
+    }
+    return 0;
+}
+
+} // namespace
+
+PrintedDocument readBack(const QString& path)
+{
+    testsupport::TempFolder copyFolder;
+    const QString copy = copyFolder.file(QStringLiteral("копия.") + QFileInfo(path).suffix());
+    if (!QFile::copy(path, copy))
+        return {};
+    office::TemplateDocument doc = office::TemplateDocument::openReadOnly(copy);
+    PrintedDocument out{doc.allText(), doc.pictureNames(), pagesOf(QUrl::fromLocalFile(QFileInfo(copy).absoluteFilePath()))};
+    doc.close();
+    return out;
 }
 
 bool closeOfficeDocument(const QString& path)
