@@ -4,15 +4,20 @@
 #include "platform/office/OOo.h"
 #include "platform/office/TemplateDocument.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/Progress.h"
 #include "printing/Placeholders.h"
 #include "printing/PrintJob.h"
 
 #include <QDir>
 #include <QFileInfo>
 
+#include <optional>
+
 namespace printing {
 
 namespace {
+
+const char* const kNoNumberQuestion = "Документ будет напечатан без регистрационного номера. Продолжить?";
 
 void report(const QString& text, int icon)
 {
@@ -61,11 +66,21 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
         return outcome;
     }
 
-    ui::setStatusText(QStringLiteral("Открытие шаблона..."));
+    // A numbered blank is not spent on a document without its number.
+    bool numbered = false;
+    const QString number = RegistrationNumber(request.blankKind, data, &numbered);
+    if (numbered && (number.isEmpty() || !data.issueDate.isValid())
+        && ui::msgBox(QString::fromUtf8(kNoNumberQuestion), ui::YesNo | ui::Question | ui::DefaultButton2) != ui::Yes) {
+        ui::setStatusText(QStringLiteral("Готово."));
+        return outcome;
+    }
+
+    std::optional<ui::LongWork> work(std::in_place, QStringLiteral("Открытие шаблона..."));
     office::TemplateDocument doc;
     try {
         doc = office::TemplateDocument::fromTemplate(templatePath);
     } catch (const office::Error& e) {
+        work.reset();
         if (e.kind() == office::ErrorKind::NotStarted)
             report(office::OOoNotStartedReport(QStringLiteral("Writer"), e), ui::Exclamation);
         else
@@ -78,7 +93,7 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
     const QString folder = QDir(s.AppPath).filePath(QString::fromUtf8(core::kDocumentsFolderName));
     QString path;
     try {
-        ui::setStatusText(QStringLiteral("Заполнение документа..."));
+        work->setCaption(QStringLiteral("Заполнение документа..."));
         office::TemplateDocument::Values values;
         office::TemplateDocument::Values gradeTokens;  // as the template spells them
         QString gradeMarker;
@@ -87,7 +102,7 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
             if (!p) {
                 outcome.unknownPlaceholders << token;
             } else if (p->source == PlaceholderSource::GradeLine) {
-                gradeTokens.append({token, QString::fromUtf8(p->token)});
+                gradeTokens.append({token, p->token});
                 if (p->form == PlaceholderForm::Discipline)
                     gradeMarker = token;
             } else {
@@ -95,6 +110,7 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
             }
         }
         if (!gradeMarker.isEmpty()) {
+            work->setCaption(QStringLiteral("Заполнение таблицы оценок..."));
             QList<office::TemplateDocument::Values> rows;
             for (const GradeLine& line : data.grades) {
                 office::TemplateDocument::Values row;
@@ -107,18 +123,20 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
         // Grade placeholders outside the grades row have no line to show.
         for (const auto& [token, canonical] : gradeTokens)
             values.append({token, QString()});
+        work->setCaption(QStringLiteral("Заполнение документа..."));
         doc.replace(values);
 
         if (!request.keepBackground)
             doc.removePictures(QString::fromUtf8(kBackgroundPicturePrefix));
 
-        ui::setStatusText(QStringLiteral("Сохранение документа..."));
+        work->setCaption(QStringLiteral("Сохранение документа..."));
         QDir().mkpath(folder);
         const QString extension = QLatin1String(s.OfficeIsOOo ? ".odt" : ".doc");
         path = QDir(folder).filePath(
             DocumentFileName(folder, request.optionCaption, SurnameAndInitials(data.person), extension));
         doc.storeAs(path);
     } catch (const office::Error& e) {
+        work.reset();
         doc.close();
         if (e.kind() == office::ErrorKind::CannotStore)
             report(QStringLiteral("Не удалось сохранить документ ") + path + QStringLiteral(". Ошибка: ")
@@ -130,6 +148,7 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
                    ui::Critical);
         return outcome;
     }
+    work.reset();
     outcome.saved = true;
     outcome.documentPath = path;
 

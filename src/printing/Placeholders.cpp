@@ -1,8 +1,11 @@
 #include "printing/Placeholders.h"
 
 #include "core/AppState.h"
+#include "core/DatabaseStructure.h"
 #include "core/TextHelpers.h"
 #include "platform/jet/Jet.h"
+
+#include <QHash>
 
 #include <array>
 
@@ -13,67 +16,305 @@ namespace {
 using S = PlaceholderSource;
 using F = PlaceholderForm;
 
-const std::vector<Placeholder> kPlaceholders{
-    {"[FAM]", S::Person, "FAM", F::Text, "фамилия"},
-    {"[IM]", S::Person, "IM", F::Text, "имя"},
-    {"[OTCH]", S::Person, "OTCH", F::Text, "отчество"},
-    {"[FamD]", S::Person, "FamD", F::Text, "фамилия в дательном падеже"},
-    {"[ImD]", S::Person, "ImD", F::Text, "имя в дательном падеже"},
-    {"[OtchD]", S::Person, "OtchD", F::Text, "отчество в дательном падеже"},
-    {"[REGNOMMED]", S::Person, "REGNOMMED", F::Text, "регистрационный номер сертификата"},
-    {"[NOMMED]", S::Person, "NOMMED", F::Text, "серия и номер бланка сертификата"},
-    {"[REGNOM]", S::Person, "REGNOM", F::Text, "регистрационный номер диплома"},
-    {"[regnomDoc]", S::Person, "regnomDoc", F::Text, "регистрационный номер документа о переподготовке"},
-    {"[regnomUd]", S::Person, "regnomUd", F::Text, "регистрационный номер удостоверения"},
-    {"[DIPL]", S::Person, "DIPL", F::Text, "код, серия и номер бланка документа"},
-    {"[PRIL]", S::Person, "PRIL", F::Text, "коды, серии и номера бланков приложения"},
-    {"[Dat]", S::Person, "Dat", F::Text, "дата выдачи документа"},
-    {"[D_R]", S::Person, "D_R", F::Text, "дата рождения"},
-    {"[M_R]", S::Person, "M_R", F::Text, "место рождения"},
-    {"[SPEC]", S::Person, "SPEC", F::Text, "специальность человека"},
-    {"[KVAL]", S::Person, "KVAL", F::Text, "квалификация человека"},
-    {"[PROTCH]", S::Person, "PROTCH", F::Text, "номер и дата приказа об отчислении"},
-    {"[DOPOL]", S::Person, "DOPOL", F::Text, "дополнительные сведения"},
-    {"[SPGRUP.NAIM]", S::Group, "NAIM", F::Text, "название группы"},
-    {"[SPGRUP.DatMed]", S::Group, "DatMed", F::Text, "дата выдачи сертификатов группы"},
-    {"[SPGRUP.DatGAKMed]", S::Group, "DatGAKMed", F::Text, "дата протокола экзаменационной комиссии"},
-    {"[SPGRUP.PRGAKMed]", S::Group, "PRGAKMed", F::Text, "номер протокола экзаменационной комиссии"},
-    {"[SPGRUP.date_S]", S::Group, "date_S", F::Text, "начало переподготовки"},
-    {"[SPGRUP.date_Po]", S::Group, "date_Po", F::Text, "окончание переподготовки"},
-    {"[SPGRUP.Dat]", S::Group, "Dat", F::Text, "дата выдачи документов группы"},
-    {"[SPGRUP.DatGAK]", S::Group, "DatGAK", F::Text, "дата решения ГАК"},
-    {"[SPGRUP.PRGAK]", S::Group, "PRGAK", F::Text, "протокол ГАК"},
-    {"[SPGRUP.KVAL]", S::Group, "KVAL", F::Text, "квалификация группы"},
-    {"[SPGRUP.Spec]", S::Group, "Spec", F::Text, "специальность группы с кодом"},
-    {"[SPGRUP.FIOGAK]", S::Group, "FIOGAK", F::Text, "председатель ГАК"},
-    {"[SPGRUP.FIOSEK]", S::Group, "FIOSEK", F::Text, "секретарь ГАК"},
-    {"[SPGRUP.NormTime]", S::Group, "NormTime", F::Text, "нормативный срок обучения"},
-    {"[SPGRUP.PRIKAZNOM]", S::Group, "PRIKAZNOM", F::Text, "номер приказа об отчислении выпускников"},
-    {"[SPGRUP.PRIKAZDAT]", S::Group, "PRIKAZDAT", F::Text, "дата приказа об отчислении выпускников"},
-    {"[SPGRUP.DOPOL]", S::Group, "DOPOL", F::Text, "дополнительные сведения группы"},
-    {"[SPOTD.NAIM]", S::Specialty, "NAIM", F::Text, "краткое название специальности"},
-    {"[SPOTD.MEMO]", S::Specialty, "MEMO", F::Text, "полное название специальности с кодом"},
-    {"[SPOTD.KVAL]", S::Specialty, "KVAL", F::Text, "квалификация по специальности"},
-    {"[SPOTD.NormTime]", S::Specialty, "NormTime", F::Text, "нормативный срок обучения по специальности"},
-    {"[SPMED.NAIM]", S::MedicalSpecialty, "NAIM", F::Text, "медицинская специальность группы"},
-    {"[INF.NAIM]", S::Institution, "NAIM", F::Text, "полное название учебного заведения"},
-    {"[INF.Change]", S::Institution, "Change", F::Text, "переименование учебного заведения"},
-    {"[INF.FIORUK]", S::Institution, "FIORUK", F::Text, "руководитель учебного заведения"},
-    {"[INF.NAIMMED]", S::Institution, "NAIMMED", F::Text, "организация, при которой работает экзаменационная комиссия"},
-    {"[INF.GORODMED]", S::Institution, "GORODMED", F::Text, "город экзаменационной комиссии"},
-    {"[SPTPGR.NAIM]", S::PrintingHouse, "NAIM", F::Text, "типография"},
-    {"[ДЕНЬ]", S::IssueDate, "", F::Day, "день даты выдачи: 05"},
-    {"[МЕСЯЦ]", S::IssueDate, "", F::MonthGenitive, "месяц даты выдачи в родительном падеже: марта"},
-    {"[ГОД]", S::IssueDate, "", F::Year, "год даты выдачи: 2024"},
-    {"[ДИСЦИПЛИНА]", S::GradeLine, "", F::Discipline, "дисциплина или заголовок раздела в строке таблицы оценок"},
-    {"[ЧАСЫ]", S::GradeLine, "", F::Hours, "часы в строке таблицы оценок"},
-    {"[ОЦЕНКА]", S::GradeLine, "", F::Grade, "оценка прописью в строке таблицы оценок"},
+// The rows a document is filled from: the table, the token's prefix (none
+// for the person), the heading of its part of the help pages, and how the
+// row is reached: by the value of `fromColumn` of the row of `from` looked
+// up in `key`. A row reached by key leaves its key out (the referring
+// column has it).
+struct SourceSpec {
+    PlaceholderSource source;
+    const char* table;
+    const char* prefix;
+    const char* heading;
+    PlaceholderSource from;
+    const char* fromColumn;  // nullptr: the person by the printed id, the institution's only row
+    const char* key;
+    bool lookUp;
+};
+
+const SourceSpec kSources[] = {
+    {S::Person, "SPSTUD", "", "Человек", S::Person, nullptr, "ID", false},
+    {S::DocumentKind, "SPVDOC", "ВИДДОК", "Документ человека о предыдущем образовании (по полю IDV)", S::Person,
+     "IDV", "IDV", true},
+    {S::AdmissionInstitution, "SPUCH", "ПОСТУПЛ", "Учебное заведение, в которое человек поступил (по полю PosOU)",
+     S::Person, "PosOU", "IDZ", true},
+    {S::CompletionInstitution, "SPUCH", "ОКОНЧ", "Учебное заведение, которое человек окончил (по полю ZavOU)",
+     S::Person, "ZavOU", "IDZ", true},
+    {S::Group, "SPGRUP", "SPGRUP", "Группа человека", S::Person, "IDG", "IDG", false},
+    {S::StudyForm, "SPFORM", "ФОРМА", "Форма обучения группы (по полю SPGRUP.IDF)", S::Group, "IDF", "IDF", true},
+    {S::TrainingLevel, "SPUR", "УРОВЕНЬ", "Уровень подготовки группы (по полю SPGRUP.IDX)", S::Group, "IDX", "IDX",
+     true},
+    {S::Specialty, "SPOTD", "SPOTD", "Специальность группы", S::Group, "IDO", "IDO", false},
+    {S::MedicalSpecialty, "SPMED", "SPMED", "Медицинская специальность группы", S::Group, "IDM", "IDM", false},
+    {S::Institution, "INF", "INF", "Учреждение", S::Institution, nullptr, "IDLU", false},
+    {S::PrintingHouse, "SPTPGR", "SPTPGR", "Типография, выбранная в карточке учреждения", S::Institution, "IDT",
+     "IDT", false},
+};
+
+// What each column stands for, by the token's prefix and the column; for a
+// yes/no column also the word written when it is set ("да" without one).
+struct Meaning {
+    const char* prefix;
+    const char* column;
+    const char* meaning;
+    const char* flagWord;
+};
+
+const Meaning kMeanings[] = {
+    {"", "ID", "номер записи человека в базе данных", nullptr},
+    {"", "IDG", "номер записи группы человека", nullptr},
+    {"", "FAM", "фамилия", nullptr},
+    {"", "IM", "имя", nullptr},
+    {"", "OTCH", "отчество", nullptr},
+    {"", "MEMO", "примечание", nullptr},
+    {"", "REGNOMMED", "регистрационный номер сертификата", nullptr},
+    {"", "NOMMED", "серия и номер бланка сертификата", nullptr},
+    {"", "DUBLMED", "«дубликат», если сертификат выдан как дубликат", "дубликат"},
+    {"", "GETMED", "доверенное лицо, получающее сертификат", nullptr},
+    {"", "POSTMED", "дата и номер почтовой квитанции об отправке сертификата", nullptr},
+    {"", "REGNOMMEDF", "цифры регистрационного номера сертификата", nullptr},
+    {"", "regnomDoc", "регистрационный номер документа о переподготовке", nullptr},
+    {"", "DIPL", "код, серия и номер бланка документа", nullptr},
+    {"", "Dat", "дата выдачи документа", nullptr},
+    {"", "PROTCH", "номер и дата приказа об отчислении", nullptr},
+    {"", "FamD", "фамилия в дательном падеже (если она не записана в карточке, образуется из фамилии)", nullptr},
+    {"", "ImD", "имя в дательном падеже (если оно не записано в карточке, образуется из имени)", nullptr},
+    {"", "OtchD", "отчество в дательном падеже (если оно не записано в карточке, образуется из отчества)", nullptr},
+    {"", "D_R", "дата рождения", nullptr},
+    {"", "M_R", "место рождения", nullptr},
+    {"", "DocYr", "год выдачи документа о предыдущем образовании", nullptr},
+    {"", "DocS", "серия документа о предыдущем образовании", nullptr},
+    {"", "DocN", "номер документа о предыдущем образовании", nullptr},
+    {"", "IDV", "номер записи вида документа о предыдущем образовании", nullptr},
+    {"", "PosYr", "год поступления", nullptr},
+    {"", "PosOU", "номер записи учебного заведения, в которое человек поступил", nullptr},
+    {"", "ZavYr", "год окончания", nullptr},
+    {"", "ZavOU", "номер записи учебного заведения, которое человек окончил", nullptr},
+    {"", "Otl", "«с отличием», если документ выдан с отличием", "с отличием"},
+    {"", "DOPOL", "дополнительные сведения", nullptr},
+    {"", "SPUR", "не используется", nullptr},
+    {"", "IDUR", "не используется", nullptr},
+    {"", "SPEC", "специальность человека", nullptr},
+    {"", "KVAL", "квалификация человека", nullptr},
+    {"", "PRIL", "коды, серии и номера бланков приложения", nullptr},
+    {"", "POST", "дата и номер почтовой отправки документа", nullptr},
+    {"", "GETDIPL", "доверенное лицо, получающее документ", nullptr},
+    {"", "DUBL", "«дубликат», если документ выдан как дубликат", "дубликат"},
+    {"", "isForm", "«да», если у человека стоит отметка, которую показывает список студентов", nullptr},
+    {"", "isSokr", "не используется («да», если отмечено)", nullptr},
+    {"", "REGNOM", "регистрационный номер диплома", nullptr},
+    {"", "REGNOMF", "цифры регистрационного номера диплома", nullptr},
+    {"", "regnomUd", "регистрационный номер удостоверения", nullptr},
+
+    {"ВИДДОК", "NAIM", "вид документа о предыдущем образовании", nullptr},
+    {"ПОСТУПЛ", "NAIM", "краткое название учебного заведения, в которое человек поступил", nullptr},
+    {"ПОСТУПЛ", "MEMO", "полное название учебного заведения, в которое человек поступил", nullptr},
+    {"ПОСТУПЛ", "IZ", "не используется", nullptr},
+    {"ОКОНЧ", "NAIM", "краткое название учебного заведения, которое человек окончил", nullptr},
+    {"ОКОНЧ", "MEMO", "полное название учебного заведения, которое человек окончил", nullptr},
+    {"ОКОНЧ", "IZ", "не используется", nullptr},
+
+    {"SPGRUP", "IDG", "номер записи группы", nullptr},
+    {"SPGRUP", "NAIM", "название группы", nullptr},
+    {"SPGRUP", "MEMO", "примечание группы", nullptr},
+    {"SPGRUP", "DatMed", "дата выдачи сертификатов группы", nullptr},
+    {"SPGRUP", "DatGAKMed", "дата протокола экзаменационной комиссии", nullptr},
+    {"SPGRUP", "PRGAKMed", "номер протокола экзаменационной комиссии", nullptr},
+    {"SPGRUP", "IDM", "номер записи медицинской специальности группы", nullptr},
+    {"SPGRUP", "date_S", "начало переподготовки", nullptr},
+    {"SPGRUP", "date_Po", "окончание переподготовки", nullptr},
+    {"SPGRUP", "IDO", "номер записи специальности группы", nullptr},
+    {"SPGRUP", "IDF", "номер записи формы обучения группы", nullptr},
+    {"SPGRUP", "Dat", "дата выдачи документов группы", nullptr},
+    {"SPGRUP", "DatGAK", "дата решения ГАК", nullptr},
+    {"SPGRUP", "KVAL", "квалификация группы", nullptr},
+    {"SPGRUP", "Spec", "специальность группы с кодом", nullptr},
+    {"SPGRUP", "FIOGAK", "председатель ГАК", nullptr},
+    {"SPGRUP", "FIOSEK", "секретарь ГАК", nullptr},
+    {"SPGRUP", "NormTime", "нормативный срок обучения", nullptr},
+    {"SPGRUP", "IDX", "номер записи уровня подготовки группы", nullptr},
+    {"SPGRUP", "DOPOL", "дополнительные сведения группы", nullptr},
+    {"SPGRUP", "PRGAK", "протокол ГАК", nullptr},
+    {"SPGRUP", "PRIKAZDAT", "дата приказа об отчислении выпускников", nullptr},
+    {"SPGRUP", "PRIKAZNOM", "номер приказа об отчислении выпускников", nullptr},
+
+    {"ФОРМА", "NAIM", "форма обучения", nullptr},
+    {"ФОРМА", "NAIM2", "форма обучения в обороте документа, например «по очной форме»", nullptr},
+    {"УРОВЕНЬ", "NAIM", "уровень подготовки в обороте документа", nullptr},
+
+    {"SPOTD", "IDO", "номер записи специальности", nullptr},
+    {"SPOTD", "NAIM", "краткое название специальности", nullptr},
+    {"SPOTD", "KVAL", "квалификация по специальности", nullptr},
+    {"SPOTD", "NormTime", "нормативный срок обучения по специальности", nullptr},
+    {"SPOTD", "IDX", "не используется", nullptr},
+    {"SPOTD", "IDF", "не используется", nullptr},
+    {"SPOTD", "MEMO", "полное название специальности с кодом", nullptr},
+
+    {"SPMED", "IDM", "номер записи медицинской специальности", nullptr},
+    {"SPMED", "NAIM", "медицинская специальность группы", nullptr},
+    {"SPMED", "LEVEL2", "образование по медицинской специальности: 1 — высшее, 2 — среднее", nullptr},
+
+    {"INF", "IDLU", "номер записи учреждения", nullptr},
+    {"INF", "IDT", "номер записи выбранной типографии", nullptr},
+    {"INF", "REF", "не используется", nullptr},
+    {"INF", "appMajor", "версия программы, последней открывавшей базу данных: первое число", nullptr},
+    {"INF", "appMinor", "версия программы, последней открывавшей базу данных: второе число", nullptr},
+    {"INF", "appRevision", "версия программы, последней открывавшей базу данных: третье число", nullptr},
+    {"INF", "AREF", "не используется («да», если отмечено)", nullptr},
+    {"INF", "ASEC", "не используется", nullptr},
+    {"INF", "LEVEL2", "уровень образования учреждения: 1 — высшее, 2 — среднее", nullptr},
+    {"INF", "OOo", "офисная программа: 1 — Microsoft Office, 2 — OpenOffice.org", nullptr},
+    {"INF", "NAIM", "полное название учебного заведения", nullptr},
+    {"INF", "Change", "переименование учебного заведения", nullptr},
+    {"INF", "FIORUK", "руководитель учебного заведения", nullptr},
+    {"INF", "isIO", "«и.о.», если руководитель подписывает как исполняющий обязанности или уполномоченное лицо",
+     "и.о."},
+    {"INF", "DRUO", "должность руководителя органа управления образованием (для дубликатов)", nullptr},
+    {"INF", "TopPronter", "тип принтера: 0 — струйный или матричный, 1 — лазерный", nullptr},
+    {"INF", "TaimOut", "время ожидания службы обновления", nullptr},
+    {"INF", "NAIMMED", "организация, при которой работает экзаменационная комиссия (в предложном падеже)", nullptr},
+    {"INF", "GORODMED", "город экзаменационной комиссии", nullptr},
+
+    {"SPTPGR", "IDT", "номер записи типографии", nullptr},
+    {"SPTPGR", "NAIM", "типография", nullptr},
+    {"SPTPGR", "oTmp5", "шаблон сертификата для OpenOffice.org", nullptr},
+    {"SPTPGR", "Tmp5", "шаблон сертификата для Microsoft Word", nullptr},
+    {"SPTPGR", "oTmp7", "шаблон титула диплома ПК для OpenOffice.org", nullptr},
+    {"SPTPGR", "Tmp7", "шаблон титула диплома ПК для Microsoft Word", nullptr},
+    {"SPTPGR", "oTmp8", "шаблон приложения к диплому ПК для OpenOffice.org", nullptr},
+    {"SPTPGR", "Tmp8", "шаблон приложения к диплому ПК для Microsoft Word", nullptr},
+    {"SPTPGR", "oTmp9", "шаблон удостоверения для OpenOffice.org", nullptr},
+    {"SPTPGR", "Tmp9", "шаблон удостоверения для Microsoft Word", nullptr},
+};
+
+// The word a yes/no column without a word of its own is written as.
+constexpr const char* kFlagWord = "да";
+
+// The parts of a date: the suffix of the token and what the part is.
+struct DatePart {
+    const char* suffix;
+    PlaceholderForm form;
+    const char* meaning;
+};
+constexpr DatePart kDateParts[] = {
+    {"ДЕНЬ", F::Day, "день, две цифры: 05"},
+    {"МЕСЯЦ", F::MonthGenitive, "месяц в родительном падеже: марта"},
+    {"ГОД", F::Year, "год, четыре цифры: 2024"},
+};
+
+// The placeholders that are not columns.
+struct Computed {
+    const char* token;
+    PlaceholderSource source;
+    PlaceholderForm form;
+    const char* meaning;
+};
+constexpr Computed kComputed[] = {
+    {"[ДЕНЬ]", S::IssueDate, F::Day, "день даты выдачи: 05"},
+    {"[МЕСЯЦ]", S::IssueDate, F::MonthGenitive, "месяц даты выдачи в родительном падеже: марта"},
+    {"[ГОД]", S::IssueDate, F::Year, "год даты выдачи: 2024"},
+    {"[ДИСЦИПЛИНА]", S::GradeLine, F::Discipline, "дисциплина или заголовок раздела в строке таблицы оценок"},
+    {"[ЧАСЫ]", S::GradeLine, F::Hours, "часы в строке таблицы оценок"},
+    {"[ОЦЕНКА]", S::GradeLine, F::Grade, "оценка прописью в строке таблицы оценок"},
+};
+constexpr const char* kComputedHeading = "Дата выдачи документа и таблица оценок";
+
+// The registration number each document carries.
+struct Registration {
+    int blankKind;
+    const char* column;
+};
+constexpr Registration kRegistrations[] = {
+    {core::DiplomaTitle, "REGNOM"},
+    {core::DiplomaSupplement, "REGNOM"},
+    {core::AcademicTranscript, "REGNOM"},
+    {core::SpecialistCertificate, "REGNOMMED"},
+    {core::RetrainingDiplomaTitle, "regnomDoc"},
+    {core::RetrainingDiplomaSupplement, "regnomDoc"},
+    {core::CompletionCertificate, "regnomUd"},
+};
+
+// The person's dative names and the nominative ones they come from.
+struct DativeName {
+    const char* dative;
+    const char* nominative;
+    core::NamePart part;
+};
+constexpr DativeName kDativeNames[] = {
+    {"FamD", "FAM", core::NamePart::Surname},
+    {"ImD", "IM", core::NamePart::FirstName},
+    {"OtchD", "OTCH", core::NamePart::Patronymic},
 };
 
 constexpr std::array<const char*, 12> kMonthsGenitive{
     "января", "февраля", "марта", "апреля", "мая", "июня",
     "июля", "августа", "сентября", "октября", "ноября", "декабря",
 };
+
+// Every column of a table in the order of a file made by the program: the
+// columns of its descriptor, then those added to it.
+std::vector<core::ColumnSpec> columnsOf(const QString& table)
+{
+    std::vector<core::ColumnSpec> out;
+    const auto take = [&](std::span<const core::TableDescriptor> group) {
+        for (const core::TableDescriptor& t : group) {
+            if (t.tableName().compare(table, Qt::CaseInsensitive) != 0)
+                continue;
+            for (const core::ColumnSpec& c : t.columns) {
+                const bool known = std::any_of(out.begin(), out.end(), [&](const core::ColumnSpec& o) {
+                    return o.columnName().compare(c.columnName(), Qt::CaseInsensitive) == 0;
+                });
+                if (!known)
+                    out.push_back(c);
+            }
+        }
+    };
+    take(core::CoreTables());
+    take(core::AddedTables());
+    take(core::AddedColumns());
+    return out;
+}
+
+const Meaning* meaningOf(const QString& prefix, const QString& column)
+{
+    for (const Meaning& m : kMeanings)
+        if (prefix == QString::fromUtf8(m.prefix) && column.compare(QString::fromUtf8(m.column), Qt::CaseInsensitive) == 0)
+            return &m;
+    return nullptr;
+}
+
+std::vector<Placeholder> buildTable()
+{
+    std::vector<Placeholder> out;
+    for (const SourceSpec& source : kSources) {
+        const QString prefix = QString::fromUtf8(source.prefix);
+        const QString lead = prefix.isEmpty() ? QString() : prefix + QLatin1Char('.');
+        for (const core::ColumnSpec& c : columnsOf(QString::fromUtf8(source.table))) {
+            const QString column = c.columnName();
+            if (source.lookUp && column.compare(QString::fromUtf8(source.key), Qt::CaseInsensitive) == 0)
+                continue;
+            const Meaning* m = meaningOf(prefix, column);
+            const QString meaning = m ? QString::fromUtf8(m->meaning) : column;
+            const QString token = QLatin1Char('[') + lead + column + QLatin1Char(']');
+            if (c.type == jet::dbBoolean) {
+                const char* word = m && m->flagWord ? m->flagWord : kFlagWord;
+                out.push_back({token, source.source, column, F::Flag, meaning, QString::fromUtf8(word)});
+                continue;
+            }
+            out.push_back({token, source.source, column, F::Text, meaning, {}});
+            if (c.type != jet::dbDate)
+                continue;
+            for (const DatePart& part : kDateParts)
+                out.push_back({QLatin1Char('[') + lead + column + QLatin1Char('.') + QString::fromUtf8(part.suffix)
+                                   + QLatin1Char(']'),
+                               source.source, column, part.form,
+                               meaning + QStringLiteral(": ") + QString::fromUtf8(part.meaning), {}});
+        }
+    }
+    for (const Computed& c : kComputed)
+        out.push_back({QString::fromUtf8(c.token), c.source, QString(), c.form, QString::fromUtf8(c.meaning), {}});
+    return out;
+}
 
 QVariantMap firstRow(const QString& sql, const QVariantList& params)
 {
@@ -95,6 +336,11 @@ QVariant field(const QVariantMap& row, const QString& column)
     return row.value(column.toUpper());
 }
 
+QString text(const QVariantMap& row, const char* column)
+{
+    return jet::toText(field(row, QString::fromLatin1(column)));
+}
+
 QDate dateOf(const QVariant& v)
 {
     if (v.metaType().id() == QMetaType::QDate)
@@ -104,33 +350,82 @@ QDate dateOf(const QVariant& v)
     return {};
 }
 
-const QVariantMap& rowOf(const DocumentData& data, PlaceholderSource source)
+// The member of DocumentData that holds the row of a source; nullptr for
+// the issue date and the grade lines.
+QVariantMap DocumentData::*memberOf(PlaceholderSource source)
 {
-    static const QVariantMap none;
     switch (source) {
-    case S::Person: return data.person;
-    case S::Group: return data.group;
-    case S::Specialty: return data.specialty;
-    case S::MedicalSpecialty: return data.medicalSpecialty;
-    case S::Institution: return data.institution;
-    case S::PrintingHouse: return data.printingHouse;
-    default: return none;
+    case S::Person: return &DocumentData::person;
+    case S::DocumentKind: return &DocumentData::documentKind;
+    case S::AdmissionInstitution: return &DocumentData::admission;
+    case S::CompletionInstitution: return &DocumentData::completion;
+    case S::Group: return &DocumentData::group;
+    case S::StudyForm: return &DocumentData::studyForm;
+    case S::TrainingLevel: return &DocumentData::trainingLevel;
+    case S::Specialty: return &DocumentData::specialty;
+    case S::MedicalSpecialty: return &DocumentData::medicalSpecialty;
+    case S::Institution: return &DocumentData::institution;
+    case S::PrintingHouse: return &DocumentData::printingHouse;
+    default: return nullptr;
     }
+}
+
+// A stored dative name is kept as it is; a missing one is derived as the
+// person card derives it.
+void completeDativeNames(QVariantMap& person)
+{
+    const core::Gender gender = core::GenderOfPerson(text(person, "IM"), text(person, "OTCH"));
+    for (const DativeName& d : kDativeNames) {
+        if (!text(person, d.dative).trimmed().isEmpty())
+            continue;
+        person.insert(QString::fromLatin1(d.dative).toUpper(),
+                      core::ToDativeCase(text(person, d.nominative), d.part, gender));
+    }
+}
+
+QString htmlRow(const QString& first, const QString& second)
+{
+    return QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>\n").arg(first.toHtmlEscaped(), second.toHtmlEscaped());
 }
 
 } // namespace
 
 const std::vector<Placeholder>& PlaceholderTable()
 {
-    return kPlaceholders;
+    static const std::vector<Placeholder> table = buildTable();
+    return table;
 }
 
 const Placeholder* FindPlaceholder(const QString& token)
 {
-    for (const Placeholder& p : kPlaceholders)
-        if (token.compare(QString::fromUtf8(p.token), Qt::CaseInsensitive) == 0)
-            return &p;
-    return nullptr;
+    static const QHash<QString, const Placeholder*> byToken = [] {
+        QHash<QString, const Placeholder*> out;
+        for (const Placeholder& p : PlaceholderTable())
+            out.insert(p.token.toCaseFolded(), &p);
+        return out;
+    }();
+    return byToken.value(token.toCaseFolded(), nullptr);
+}
+
+QString PlaceholderTableHtml()
+{
+    QString out = QStringLiteral("<tr><th>Поле</th><th>Что подставляется</th></tr>\n");
+    bool first = true;
+    PlaceholderSource current = S::Person;
+    for (const Placeholder& p : PlaceholderTable()) {
+        if (first || p.source != current) {
+            QString heading = QString::fromUtf8(kComputedHeading);
+            for (const SourceSpec& s : kSources)
+                if (s.source == p.source)
+                    heading = QString::fromUtf8(s.heading);
+            if (first || !(current == S::IssueDate && p.source == S::GradeLine))
+                out += QStringLiteral("<tr><th colspan=\"2\">%1</th></tr>\n").arg(heading.toHtmlEscaped());
+            first = false;
+            current = p.source;
+        }
+        out += htmlRow(p.token, p.meaning);
+    }
+    return out;
 }
 
 QString MonthGenitive(int month)
@@ -143,18 +438,24 @@ QString MonthGenitive(int month)
 DocumentData LoadDocumentData(long id, int blankKind, int docKind)
 {
     DocumentData d;
-    d.person = firstRow(QStringLiteral("SELECT * FROM SPSTUD WHERE ID = ?"), {qlonglong(id)});
-    d.found = !d.person.isEmpty();
-    if (!d.found)
-        return d;
-    d.group = firstRow(QStringLiteral("SELECT * FROM SPGRUP WHERE IDG = ?"), {field(d.person, QStringLiteral("IDG"))});
-    d.specialty =
-        firstRow(QStringLiteral("SELECT * FROM SPOTD WHERE IDO = ?"), {field(d.group, QStringLiteral("IDO"))});
-    d.medicalSpecialty =
-        firstRow(QStringLiteral("SELECT * FROM SPMED WHERE IDM = ?"), {field(d.group, QStringLiteral("IDM"))});
-    d.institution = firstRow(QStringLiteral("SELECT * FROM INF ORDER BY IDLU"), {});
-    d.printingHouse =
-        firstRow(QStringLiteral("SELECT * FROM SPTPGR WHERE IDT = ?"), {field(d.institution, QStringLiteral("IDT"))});
+    for (const SourceSpec& s : kSources) {
+        QVariantMap& row = d.*memberOf(s.source);
+        const QString table = QString::fromUtf8(s.table);
+        if (s.source == S::Person) {
+            row = firstRow(QStringLiteral("SELECT * FROM SPSTUD WHERE ID = ?"), {qlonglong(id)});
+            d.found = !row.isEmpty();
+            if (!d.found)
+                return d;
+        } else if (!s.fromColumn) {
+            row = firstRow(QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(table, QString::fromUtf8(s.key)), {});
+        } else {
+            const QVariant key = field(d.*memberOf(s.from), QString::fromUtf8(s.fromColumn));
+            if (jet::toLong(key) != 0)
+                row = firstRow(QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(table, QString::fromUtf8(s.key)),
+                               {key});
+        }
+    }
+    completeDativeNames(d.person);
 
     if (blankKind == core::SpecialistCertificate) {
         d.issueDate = dateOf(field(d.group, QStringLiteral("DatMed")));
@@ -178,10 +479,10 @@ DocumentData LoadDocumentData(long id, int blankKind, int docKind)
             if (!extra.isEmpty())
                 line.discipline += QLatin1Char(' ') + extra;
             line.heading = jet::toLong(rs->value(QStringLiteral("HEADING"))) != 0;
-            if (!line.heading) {
-                line.hours = rs->text(QStringLiteral("CH"));
-                line.grade = rs->text(QStringLiteral("BNAIM"));
-            }
+            // A heading's hours and grade (a module's total, say) are printed
+            // like any other line's.
+            line.hours = rs->text(QStringLiteral("CH"));
+            line.grade = rs->text(QStringLiteral("BNAIM"));
             d.grades.push_back(line);
         }
         rs->close();
@@ -193,12 +494,15 @@ DocumentData LoadDocumentData(long id, int blankKind, int docKind)
 
 QString PlaceholderValue(const Placeholder& p, const DocumentData& data)
 {
+    const auto member = memberOf(p.source);
+    const QVariant value = member && !p.column.isEmpty() ? field(data.*member, p.column) : QVariant();
+    const QDate date = p.column.isEmpty() ? data.issueDate : dateOf(value);
     switch (p.form) {
-    case F::Text:
-        return core::TrimTrailingBreaks(jet::toText(field(rowOf(data, p.source), QString::fromLatin1(p.column))));
-    case F::Day: return data.issueDate.isValid() ? data.issueDate.toString(QStringLiteral("dd")) : QString();
-    case F::MonthGenitive: return data.issueDate.isValid() ? MonthGenitive(data.issueDate.month()) : QString();
-    case F::Year: return data.issueDate.isValid() ? QString::number(data.issueDate.year()) : QString();
+    case F::Text: return core::TrimTrailingBreaks(jet::toText(value));
+    case F::Flag: return jet::toLong(value) != 0 ? p.flagWord : QString();
+    case F::Day: return date.isValid() ? date.toString(QStringLiteral("dd")) : QString();
+    case F::MonthGenitive: return date.isValid() ? MonthGenitive(date.month()) : QString();
+    case F::Year: return date.isValid() ? QString::number(date.year()) : QString();
     default: return {};
     }
 }
@@ -226,6 +530,20 @@ QString SurnameAndInitials(const QVariantMap& person)
             out += QLatin1Char(' ') + name.left(1) + QLatin1Char('.');
     }
     return out;
+}
+
+QString RegistrationNumber(int blankKind, const DocumentData& data, bool* applies)
+{
+    for (const Registration& r : kRegistrations) {
+        if (r.blankKind != blankKind)
+            continue;
+        if (applies)
+            *applies = true;
+        return text(data.person, r.column).trimmed();
+    }
+    if (applies)
+        *applies = false;
+    return {};
 }
 
 } // namespace printing

@@ -1,9 +1,17 @@
 #pragma once
-// The placeholders a document template may hold, kept as one table, and the
-// values they take for one person's document.
+// The placeholders a document template may hold, and the values they take
+// for one person's document.
+//
+// The table follows the database structure: every column of the person as
+// [COLUMN], every column of the person's group, its specialty and medical
+// specialty, the institution and the printing house in use as
+// [TABLE.COLUMN], the rows the person and the group refer to by key under
+// names of their own ([ВИДДОК.NAIM], [ПОСТУПЛ.MEMO], [ФОРМА.NAIM2] ...),
+// every date also in parts ([X.ДЕНЬ], [X.МЕСЯЦ], [X.ГОД]), the parts of the
+// issue date and the columns of a grade line. What each one stands for is
+// kept in the user's words beside it; the help pages list the table as it
+// is (PlaceholderTableHtml).
 #include <QDate>
-#include <QList>
-#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
@@ -14,41 +22,52 @@ namespace printing {
 
 // Where a placeholder's value comes from.
 enum class PlaceholderSource {
-    Person,            // SPSTUD, the person
-    Group,             // SPGRUP, the person's group
-    Specialty,         // SPOTD, the group's specialty
-    MedicalSpecialty,  // SPMED, the group's medical specialty
-    Institution,       // INF, the institution's card
-    PrintingHouse,     // SPTPGR, the printing house in use
-    IssueDate,         // the document's issue date
-    GradeLine,         // one line of the grades table
+    Person,                 // SPSTUD, the person
+    DocumentKind,           // SPVDOC by SPSTUD.IDV: the earlier education document's kind
+    AdmissionInstitution,   // SPUCH by SPSTUD.PosOU
+    CompletionInstitution,  // SPUCH by SPSTUD.ZavOU
+    Group,                  // SPGRUP, the person's group
+    StudyForm,              // SPFORM by SPGRUP.IDF
+    TrainingLevel,          // SPUR by SPGRUP.IDX
+    Specialty,              // SPOTD, the group's specialty
+    MedicalSpecialty,       // SPMED, the group's medical specialty
+    Institution,            // INF, the institution's card
+    PrintingHouse,          // SPTPGR, the printing house in use
+    IssueDate,              // the document's issue date
+    GradeLine,              // one line of the grades table
 };
 
 // How the value is written.
 enum class PlaceholderForm {
-    Text,           // the column as text, dates as 05.03.2024
-    Day,            // the day of the issue date, two digits
+    Text,           // the column as stored: a text, a number, a date as 05.03.2024
+    Flag,           // a yes/no column: its word when set, else nothing
+    Day,            // the day of a date (the column's, or the issue date), two digits
     MonthGenitive,  // the month's name in the genitive: "марта"
     Year,           // four digits
     Discipline,     // a grade line: the discipline or heading
-    Hours,          // a grade line: the hours (empty for a heading)
-    Grade,          // a grade line: the grade's wording (empty for a heading)
+    Hours,          // a grade line: the hours
+    Grade,          // a grade line: the grade's wording
 };
 
 struct Placeholder {
-    const char* token;  // with its brackets: "[FAM]", "[SPGRUP.NAIM]"
+    QString token;  // with its brackets: "[FAM]", "[SPGRUP.NAIM]"
     PlaceholderSource source;
-    const char* column;  // the column of the source's row; empty for computed values
+    QString column;  // the column of the source's row; empty for the issue date and grade lines
     PlaceholderForm form;
-    const char* meaning;  // what it stands for, in the user's words
+    QString meaning;   // what it stands for, in the user's words
+    QString flagWord;  // Flag: the word written when the column is set
 };
 
-// Every placeholder, in the order of the user manual.
+// Every placeholder, in the order of the help pages.
 const std::vector<Placeholder>& PlaceholderTable();
 
 // The placeholder whose token matches `token` without regard to case;
 // nullptr when none does.
 const Placeholder* FindPlaceholder(const QString& token);
+
+// The table as the rows of an HTML table ("Поле", "Что подставляется"),
+// headed by each source, as the help page and the user manual show it.
+QString PlaceholderTableHtml();
 
 // The table row holding this placeholder is repeated per grade line.
 inline constexpr const char* kGradeRowMarker = "[ДИСЦИПЛИНА]";
@@ -58,21 +77,26 @@ struct GradeLine {
     QString discipline;
     QString hours;
     QString grade;
-    bool heading = false;
+    bool heading = false;  // a section heading: it may be shown apart, its data stay
 };
 
-// Everything a person's document is filled from.
+// Everything a person's document is filled from. Each row maps its column
+// names in upper case to the stored values; a row that is not there is
+// empty.
 struct DocumentData {
     bool found = false;  // the person exists
-    QVariantMap person, group, specialty, medicalSpecialty, institution, printingHouse;
+    QVariantMap person, documentKind, admission, completion, group, studyForm, trainingLevel, specialty,
+        medicalSpecialty, institution, printingHouse;
     QDate issueDate;
     std::vector<GradeLine> grades;
 };
 
 // Reads the person `id` and what belongs to them. The issue date is the
 // group's certificate date for the specialist certificate, otherwise the
-// person's own document date or, without one, the group's. The grade lines
-// are those stored for `docKind`, in their order. Reads only.
+// person's own document date or, without one, the group's. The person's
+// dative names that are not stored are derived from the nominative ones.
+// The grade lines are those stored for `docKind`, in their order, each with
+// its hours and grade. Reads only.
 DocumentData LoadDocumentData(long id, int blankKind, int docKind);
 
 // The month's name in the genitive, 1 = "января"; empty outside 1..12.
@@ -85,5 +109,10 @@ QString GradeLineValue(const Placeholder& p, const GradeLine& line);
 
 // "Иванова А.Б." from the person's names.
 QString SurnameAndInitials(const QVariantMap& person);
+
+// The registration number a document of print code `blankKind` carries,
+// empty when the person has none; `applies` tells whether the document has
+// one at all (the other document and the forms no option shows do not).
+QString RegistrationNumber(int blankKind, const DocumentData& data, bool* applies = nullptr);
 
 } // namespace printing

@@ -16,6 +16,31 @@ constexpr int kLastSlot = 10;
 
 const char* const kLaserWord = "Лазерный";
 
+// The base name of a slot without a built-in default name: the document's
+// own name, as the printing houses' template names begin.
+struct SlotBaseName {
+    int slot;
+    const char* name;
+};
+constexpr SlotBaseName kSlotBaseNames[] = {
+    {6, "Титул свидетельства"},
+    {7, "Титул диплома ПК"},
+    {8, "Приложение к диплому ПК"},
+    {9, "Удостоверение"},
+    {10, "Приложение к свидетельству"},
+};
+
+QString baseNameOfSlot(int slot)
+{
+    const core::AppState& s = core::state();
+    if (slot >= kFirstSlot && slot <= kLastSlot && !s.DefaultTemplateNames[slot].isEmpty())
+        return s.DefaultTemplateNames[slot];
+    for (const SlotBaseName& b : kSlotBaseNames)
+        if (b.slot == slot)
+            return QString::fromUtf8(b.name);
+    return {};
+}
+
 qlonglong infNumber(const char* field)
 {
     return jet::toLong(core::LookupFieldValue(QStringLiteral("SELECT * FROM INF"), QString::fromLatin1(field)));
@@ -76,8 +101,7 @@ QString TemplateNameForKind(int optionIndex, bool laser)
         result = laser ? LaserTemplateName(value) : value;
     }
     if (result.isEmpty()) {
-        const QString base = slot >= kFirstSlot && slot <= kLastSlot ? s.DefaultTemplateNames[slot] : QString();
-        result = base + (laser ? QLatin1Char(' ') + QString::fromUtf8(kLaserWord) : QString())
+        result = baseNameOfSlot(slot) + (laser ? QLatin1Char(' ') + QString::fromUtf8(kLaserWord) : QString())
             + QLatin1String(s.OfficeIsOOo ? ".ott" : ".dot");
     }
     return result;

@@ -11,8 +11,11 @@ namespace printing {
 int TemplateSlotForKind(int optionIndex);
 
 // The template file name for print option `optionIndex` (print code - 1),
-// for the printer kind of the institution card. Never fails: a database that
-// cannot be read gives the default name.
+// for the printer kind of the institution card: the printing house's
+// template for the slot, else the slot's base name ("Кальвета",
+// "Удостоверение" ...) with " Лазерный" for a laser printer and the
+// office's extension. Never fails: a database that cannot be read gives the
+// base name.
 QString TemplateNameForKind(int optionIndex);
 // The same for the given printer kind (true: laser).
 QString TemplateNameForKind(int optionIndex, bool laser);

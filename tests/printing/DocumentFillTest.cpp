@@ -159,6 +159,7 @@ TEST_P(DocumentFillTest, UnknownPlaceholderStaysAndIsNamedOnce)
         doc.storeAs(own);
         doc.close();
     }
+    core::db().execute(QStringLiteral("UPDATE SPSTUD SET REGNOM = '112' WHERE ID = ?"), {qlonglong(people.certificateHolder)});
     testsupport::MessageRecorder messages;
     const printing::PrintOutcome outcome = printing::PrintVkladish(
         {people.certificateHolder, core::AcademicTranscript, own, false, core::Documents,

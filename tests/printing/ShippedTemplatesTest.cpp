@@ -86,6 +86,6 @@ TEST(ShippedTemplatesTest, HelpAndManualListEveryPlaceholder)
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << page;
         const QString html = QString::fromUtf8(f.readAll());
         for (const printing::Placeholder& p : printing::PlaceholderTable())
-            EXPECT_TRUE(html.contains(QStringLiteral("<b>%1</b>").arg(QString::fromUtf8(p.token)))) << page << " " << p.token;
+            EXPECT_TRUE(html.contains(QStringLiteral("<b>%1</b>").arg(p.token))) << page << " " << p.token.toStdString();
     }
 }

@@ -69,8 +69,13 @@ TEST_F(TemplateNameForKindTest, TableOfCases)
         {false, none, none, 1, "Титул диплома.dot"},
         {false, 0, 0, 5, "Кальвета.dot"},
         {true, none, 1, 5, "Кальвета Лазерный.ott"},
-        {false, none, none, 9, ".dot"},           // slot 6 has no name
-        {false, none, 1, 10, " Лазерный.dot"},    // slot 10 neither
+        // Slots without a built-in name: the document's own name, never a
+        // bare extension.
+        {false, none, none, 9, "Титул свидетельства.dot"},
+        {false, none, 1, 10, "Приложение к свидетельству Лазерный.dot"},
+        {true, none, none, 6, "Титул диплома ПК.ott"},
+        {false, none, 1, 7, "Приложение к диплому ПК Лазерный.dot"},
+        {true, 0, 1, 8, "Удостоверение Лазерный.ott"},
         {true, none, none, 11, "Титул диплома.ott"},
         {false, none, none, 15, "Титул диплома.dot"},
         // House 6 (ОАО "КТ"), slots 5, 7, 8, 9 from its columns.
@@ -82,9 +87,11 @@ TEST_F(TemplateNameForKindTest, TableOfCases)
         // Slots 1, 3 and 4 have no house column.
         {false, 6, 0, 2, "Приложение к диплому.dot"},
         {true, 6, 1, 3, "Академическая справка Лазерный.ott"},
-        // A house without a template for slot 7 (no default name there either),
-        // and a house that does not exist.
-        {false, 1, 0, 6, ".dot"},
+        // A house without templates for slots 7 to 9, and a house that does
+        // not exist.
+        {false, 1, 0, 6, "Титул диплома ПК.dot"},
+        {true, 2, 1, 7, "Приложение к диплому ПК Лазерный.ott"},
+        {false, 3, 0, 8, "Удостоверение.dot"},
         {false, 99, 1, 5, "Кальвета Лазерный.dot"},
     };
     for (const Case& c : cases) {

@@ -261,6 +261,8 @@ TemplateDocument TemplateDocument::fromTemplate(const QString& path)
     // pictures and frames renamed by the export; the names the fill looks
     // for are those of the window's record.
     call(ErrorKind::CannotLoad, [&] { TextDocument::restoreRecordedLayout(out.d_->doc); }, out.d_->path);
+    // The record belongs to the template: a document made from it goes without.
+    call(ErrorKind::CannotLoad, [&] { TextDocument::dropRecordedLayout(out.d_->doc); }, out.d_->path);
     return out;
 }
 

@@ -950,6 +950,15 @@ void TextDocument::restoreRecordedLayout(const Reference<css::lang::XComponent>&
     restoreLayoutOf(records, items);
 }
 
+void TextDocument::dropRecordedLayout(const Reference<css::lang::XComponent>& doc)
+{
+    auto container = userProperties(doc);
+    Reference<XPropertySet> set(container, UNO_QUERY_THROW);
+    for (const auto& p : set->getPropertySetInfo()->getProperties())
+        if (toQ(p.Name).startsWith(QLatin1String(kLayoutProperty)))
+            container->removeProperty(p.Name);
+}
+
 TextDocument TextDocument::createNew(bool hidden)
 {
     TextDocument out;

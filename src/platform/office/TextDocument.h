@@ -123,6 +123,9 @@ public:
     // the file has when the document has no record or its objects no longer
     // match it. UNO exceptions pass through.
     static void restoreRecordedLayout(const com::sun::star::uno::Reference<com::sun::star::lang::XComponent>& doc);
+    // Removes that record from a document (one made from a template keeps
+    // no record of the template's objects). UNO exceptions pass through.
+    static void dropRecordedLayout(const com::sun::star::uno::Reference<com::sun::star::lang::XComponent>& doc);
 
     struct Impl;
 

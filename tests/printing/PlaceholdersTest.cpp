@@ -1,0 +1,299 @@
+// The placeholder table against the database structure, the values it gives
+// for a person's document, and the help pages that list it.
+#include "DocumentPrintFixtures.h"
+
+#include "core/AppState.h"
+#include "core/DataAccess.h"
+#include "core/DatabaseStructure.h"
+#include "printing/Placeholders.h"
+#include "support/TestSupport.h"
+
+#include <QDate>
+#include <QFile>
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+using printing::FindPlaceholder;
+using printing::PlaceholderTable;
+
+namespace {
+
+QString valueOf(const char* token, const printing::DocumentData& data)
+{
+    const printing::Placeholder* p = FindPlaceholder(QString::fromUtf8(token));
+    EXPECT_NE(p, nullptr) << token;
+    return p ? printing::PlaceholderValue(*p, data) : QString();
+}
+
+// Every column of a table as the database structure lists it.
+QStringList schemaColumns(const char* table)
+{
+    QStringList out;
+    for (const auto group : {core::CoreTables(), core::AddedTables(), core::AddedColumns()})
+        for (const core::TableDescriptor& t : group)
+            if (t.tableName() == QString::fromLatin1(table))
+                for (const core::ColumnSpec& c : t.columns)
+                    if (!out.contains(c.columnName(), Qt::CaseInsensitive))
+                        out << c.columnName();
+    return out;
+}
+
+} // namespace
+
+TEST(PlaceholderTableTest, EveryColumnOfTheStructureIsReachableWithItsMeaning)
+{
+    struct Source {
+        const char* table;
+        const char* prefix;  // "" for the person
+        const char* key;     // a row reached by key leaves its key out
+    };
+    const Source sources[] = {
+        {"SPSTUD", "", nullptr},        {"SPGRUP", "SPGRUP.", nullptr}, {"SPOTD", "SPOTD.", nullptr},
+        {"SPMED", "SPMED.", nullptr},   {"INF", "INF.", nullptr},       {"SPTPGR", "SPTPGR.", nullptr},
+        {"SPVDOC", "ВИДДОК.", "IDV"},   {"SPUCH", "ПОСТУПЛ.", "IDZ"},   {"SPUCH", "ОКОНЧ.", "IDZ"},
+        {"SPFORM", "ФОРМА.", "IDF"},    {"SPUR", "УРОВЕНЬ.", "IDX"},
+    };
+    int columns = 0;
+    for (const Source& s : sources) {
+        const QStringList names = schemaColumns(s.table);
+        ASSERT_FALSE(names.isEmpty()) << s.table;
+        for (const QString& column : names) {
+            if (s.key && column == QString::fromLatin1(s.key))
+                continue;
+            ++columns;
+            const QString token = QStringLiteral("[%1%2]").arg(QString::fromUtf8(s.prefix), column);
+            const printing::Placeholder* p = FindPlaceholder(token);
+            ASSERT_NE(p, nullptr) << token.toStdString();
+            EXPECT_EQ(p->token, token) << "spelled as the structure spells it";
+            EXPECT_EQ(p->column, column);
+            // A meaning in words, not the column's name.
+            EXPECT_NE(p->meaning, column) << token.toStdString();
+            EXPECT_FALSE(p->meaning.isEmpty()) << token.toStdString();
+        }
+    }
+    // Besides the columns: three parts of each date, three of the issue date
+    // and the three columns of a grade line.
+    int dates = 0;
+    for (const printing::Placeholder& p : PlaceholderTable())
+        if (p.token.endsWith(QStringLiteral(".ДЕНЬ]")))
+            ++dates;
+    EXPECT_EQ(dates, 9);  // D_R, Dat; the group's seven
+    EXPECT_EQ(int(PlaceholderTable().size()), columns + 3 * dates + 6);
+
+    QSet<QString> seen;
+    for (const printing::Placeholder& p : PlaceholderTable()) {
+        EXPECT_FALSE(seen.contains(p.token.toCaseFolded())) << "twice: " << p.token.toStdString();
+        seen.insert(p.token.toCaseFolded());
+    }
+}
+
+TEST(PlaceholderTableTest, NamesTemplatesUseKeepWorkingInAnyCase)
+{
+    // The names shipped templates and users' own templates were written with.
+    const char* names[] = {
+        "[FAM]", "[IM]", "[OTCH]", "[FamD]", "[ImD]", "[OtchD]", "[REGNOMMED]", "[NOMMED]", "[REGNOM]",
+        "[regnomDoc]", "[regnomUd]", "[DIPL]", "[PRIL]", "[Dat]", "[D_R]", "[M_R]", "[SPEC]", "[KVAL]", "[PROTCH]",
+        "[DOPOL]", "[SPGRUP.NAIM]", "[SPGRUP.DatMed]", "[SPGRUP.DatGAKMed]", "[SPGRUP.PRGAKMed]", "[SPGRUP.date_S]",
+        "[SPGRUP.date_Po]", "[SPGRUP.Dat]", "[SPGRUP.DatGAK]", "[SPGRUP.PRGAK]", "[SPGRUP.KVAL]", "[SPGRUP.Spec]",
+        "[SPGRUP.FIOGAK]", "[SPGRUP.FIOSEK]", "[SPGRUP.NormTime]", "[SPGRUP.PRIKAZNOM]", "[SPGRUP.PRIKAZDAT]",
+        "[SPGRUP.DOPOL]", "[SPOTD.NAIM]", "[SPOTD.MEMO]", "[SPOTD.KVAL]", "[SPOTD.NormTime]", "[SPMED.NAIM]",
+        "[INF.NAIM]", "[INF.Change]", "[INF.FIORUK]", "[INF.NAIMMED]", "[INF.GORODMED]", "[SPTPGR.NAIM]", "[ДЕНЬ]",
+        "[МЕСЯЦ]", "[ГОД]", "[ДИСЦИПЛИНА]", "[ЧАСЫ]", "[ОЦЕНКА]",
+        // The rows reached by key, under their own names.
+        "[ВИДДОК.NAIM]", "[ПОСТУПЛ.NAIM]", "[ПОСТУПЛ.MEMO]", "[ОКОНЧ.NAIM]", "[ОКОНЧ.MEMO]", "[ФОРМА.NAIM]",
+        "[ФОРМА.NAIM2]", "[УРОВЕНЬ.NAIM]",
+    };
+    for (const char* name : names) {
+        const QString token = QString::fromUtf8(name);
+        EXPECT_NE(FindPlaceholder(token), nullptr) << name;
+        EXPECT_EQ(FindPlaceholder(token.toLower()), FindPlaceholder(token)) << name;
+        EXPECT_EQ(FindPlaceholder(token.toUpper()), FindPlaceholder(token)) << name;
+    }
+    EXPECT_EQ(FindPlaceholder(QStringLiteral("[SPGRUP.NAIM2]")), nullptr);
+    EXPECT_EQ(FindPlaceholder(QStringLiteral("[ПОСТУПЛ.IDZ]")), nullptr);  // the key is the person's PosOU
+}
+
+class DocumentDataTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        core::resetState();
+        people = printtest::makeDatabase(home.file(QStringLiteral("kalveta.db")));
+        ASSERT_GT(people.retrainee, 0);
+    }
+    void TearDown() override { core::CloseDatabase(); }
+    static qlonglong insert(const QString& sql, const QVariantList& values)
+    {
+        core::db().execute(sql, values);
+        return core::db().lastInsertKey();
+    }
+    testsupport::TempFolder home;
+    printtest::SamplePeople people;
+};
+
+TEST_F(DocumentDataTest, ValuesOfEveryKind)
+{
+    auto& db = core::db();
+    const qlonglong kind = insert(QStringLiteral("INSERT INTO SPVDOC (NAIM) VALUES (?)"),
+                                  {QStringLiteral("Аттестат о среднем общем образовании")});
+    const qlonglong school = insert(QStringLiteral("INSERT INTO SPUCH (NAIM, MEMO) VALUES (?, ?)"),
+                                    {QStringLiteral("Школа № 5"), QStringLiteral("МБОУ «Средняя школа № 5»")});
+    const qlonglong college = insert(QStringLiteral("INSERT INTO SPUCH (NAIM, MEMO) VALUES (?, ?)"),
+                                     {QStringLiteral("Колледж"), QStringLiteral("ГБПОУ «Медицинский колледж № 1»")});
+    const qlonglong form = insert(QStringLiteral("INSERT INTO SPFORM (NAIM, NAIM2) VALUES (?, ?)"),
+                                  {QStringLiteral("очно-заочная"), QStringLiteral("по очно-заочной форме")});
+    const qlonglong level = insert(QStringLiteral("INSERT INTO SPUR (NAIM) VALUES (?)"), {QStringLiteral("углубленной")});
+    db.execute(QStringLiteral("UPDATE SPSTUD SET IDV = ?, DocYr = 2019, DocS = '52', PosOU = ?, PosYr = 2020, "
+                              "ZavOU = ?, ZavYr = 2024, Otl = -1, DUBL = 0, D_R = NULL WHERE ID = ?"),
+               {kind, school, college, qlonglong(people.retrainee)});
+    db.execute(QStringLiteral("UPDATE SPGRUP SET IDF = ?, IDX = ?, PRIKAZDAT = ?"), {form, level, QDate(2024, 6, 30)});
+    db.execute(QStringLiteral("UPDATE INF SET isIO = -1"));
+
+    const printing::DocumentData data =
+        printing::LoadDocumentData(people.retrainee, core::RetrainingDiplomaTitle, core::RetrainingDocuments);
+    ASSERT_TRUE(data.found);
+    const std::pair<const char*, const char*> cases[] = {
+        {"[FAM]", "Кузнецов"},
+        {"[DocYr]", "2019"},
+        {"[DocS]", "52"},
+        {"[ВИДДОК.NAIM]", "Аттестат о среднем общем образовании"},
+        {"[ПОСТУПЛ.NAIM]", "Школа № 5"},
+        {"[ПОСТУПЛ.MEMO]", "МБОУ «Средняя школа № 5»"},
+        {"[ОКОНЧ.NAIM]", "Колледж"},
+        {"[ОКОНЧ.MEMO]", "ГБПОУ «Медицинский колледж № 1»"},
+        {"[ФОРМА.NAIM]", "очно-заочная"},
+        {"[ФОРМА.NAIM2]", "по очно-заочной форме"},
+        {"[УРОВЕНЬ.NAIM]", "углубленной"},
+        {"[SPOTD.MEMO]", "34.02.01 Сестринское дело"},
+        // Yes/no columns in words.
+        {"[Otl]", "с отличием"},
+        {"[DUBL]", ""},
+        {"[DUBLMED]", ""},
+        {"[INF.isIO]", "и.о."},
+        // Dates whole and in parts.
+        {"[Dat]", "02.04.2024"},
+        {"[Dat.ДЕНЬ]", "02"},
+        {"[Dat.МЕСЯЦ]", "апреля"},
+        {"[Dat.ГОД]", "2024"},
+        {"[SPGRUP.DatGAKMed.ДЕНЬ]", "01"},
+        {"[SPGRUP.DatGAKMed.МЕСЯЦ]", "марта"},
+        {"[SPGRUP.date_S.ГОД]", "2023"},
+        {"[SPGRUP.date_Po]", "28.02.2024"},
+        {"[SPGRUP.date_Po.МЕСЯЦ]", "февраля"},
+        {"[SPGRUP.PRIKAZDAT.ДЕНЬ]", "30"},
+        {"[D_R]", ""},
+        {"[D_R.ДЕНЬ]", ""},
+        {"[D_R.МЕСЯЦ]", ""},
+        // The issue date: the person's own.
+        {"[ДЕНЬ]", "02"},
+        {"[МЕСЯЦ]", "апреля"},
+        {"[ГОД]", "2024"},
+        // Not stored: derived from the nominative names.
+        {"[FamD]", "Кузнецову"},
+        {"[ImD]", "Ивану"},
+        {"[OtchD]", "Сергеевичу"},
+    };
+    for (const auto& [token, expected] : cases)
+        EXPECT_EQ(valueOf(token, data), QString::fromUtf8(expected)) << token;
+
+    // A person without references: nothing from the rows they would reach.
+    const printing::DocumentData other =
+        printing::LoadDocumentData(people.certificateHolder, core::SpecialistCertificate, core::SpecialistCertificates);
+    for (const char* token : {"[ВИДДОК.NAIM]", "[ПОСТУПЛ.MEMO]", "[Otl]", "[DocYr]"})
+        EXPECT_EQ(valueOf(token, other), QString()) << token;
+    // The certificate's issue date is the group's.
+    EXPECT_EQ(valueOf("[ДЕНЬ]", other) + valueOf("[МЕСЯЦ]", other), QStringLiteral("05марта"));
+}
+
+TEST_F(DocumentDataTest, StoredDativeNamesAreKeptMissingOnesDerived)
+{
+    struct Case {
+        const char* fam;
+        const char* im;
+        const char* otch;
+        const char* famD;  // stored; nullptr for Null
+        const char* imD;
+        const char* otchD;
+        const char* expected;  // FamD ImD OtchD as printed
+    };
+    const Case cases[] = {
+        {"Смирнова", "Анна", "Петровна", nullptr, nullptr, nullptr, "Смирновой Анне Петровне"},
+        {"Смирнова", "Анна", "Петровна", "", " ", "", "Смирновой Анне Петровне"},
+        {"Смирнова", "Анна", "Петровна", "Смирновой-Ли", nullptr, "Петровне", "Смирновой-Ли Анне Петровне"},
+        {"Кузнецов", "Иван", "", nullptr, nullptr, nullptr, "Кузнецову Ивану "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        const auto stored = [](const char* v) { return v ? QVariant(QString::fromUtf8(v)) : QVariant(); };
+        core::db().execute(
+            QStringLiteral("UPDATE SPSTUD SET FAM = ?, IM = ?, OTCH = ?, FamD = ?, ImD = ?, OtchD = ? WHERE ID = ?"),
+            {QString::fromUtf8(c.fam), QString::fromUtf8(c.im), QString::fromUtf8(c.otch), stored(c.famD),
+             stored(c.imD), stored(c.otchD), qlonglong(people.certificateHolder)});
+        const printing::DocumentData data =
+            printing::LoadDocumentData(people.certificateHolder, core::CompletionCertificate, core::RetrainingDocuments);
+        EXPECT_EQ(valueOf("[FamD]", data) + QLatin1Char(' ') + valueOf("[ImD]", data) + QLatin1Char(' ')
+                      + valueOf("[OtchD]", data),
+                  QString::fromUtf8(c.expected));
+    }
+    // The database is only read.
+    EXPECT_TRUE(core::db().scalar(QStringLiteral("SELECT FamD FROM SPSTUD WHERE ID = ?"),
+                                  {qlonglong(people.certificateHolder)}).isNull());
+}
+
+TEST_F(DocumentDataTest, SectionHeadingsKeepTheirHoursAndGrade)
+{
+    const qlonglong good =
+        jet::toLong(core::db().scalar(QStringLiteral("SELECT IDB FROM SPBALL WHERE NAIM = 'хорошо'")));
+    // A module's total on its heading line.
+    core::db().execute(QStringLiteral("UPDATE EXAM SET CH = '108', IDB = ? WHERE SORT = 1 AND VidDokum = 1"), {good});
+    const printing::DocumentData data = printing::LoadDocumentData(
+        people.retrainee, core::RetrainingDiplomaSupplement, core::RetrainingDocuments);
+    struct Line {
+        const char* discipline;
+        const char* hours;
+        const char* grade;
+        bool heading;
+    };
+    const Line expected[] = {
+        {"Общепрофессиональные дисциплины", "108", "хорошо", true},
+        {"Анатомия", "72", "отлично", false},
+        {"Фармакология", "36", "хорошо", false},
+    };
+    ASSERT_EQ(data.grades.size(), std::size(expected));
+    for (size_t i = 0; i < data.grades.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(data.grades[i].discipline, QString::fromUtf8(expected[i].discipline));
+        EXPECT_EQ(data.grades[i].hours, QString::fromUtf8(expected[i].hours));
+        EXPECT_EQ(data.grades[i].grade, QString::fromUtf8(expected[i].grade));
+        EXPECT_EQ(data.grades[i].heading, expected[i].heading);
+    }
+}
+
+TEST(PlaceholderPagesTest, HelpAndManualListTheTableAsItIs)
+{
+    // The pages hold the table between two marks; KALVETA_UPDATE_PAGES=1
+    // writes it there from the program's table.
+    const QString end = QStringLiteral("<!-- поля шаблона: конец -->");
+    const QString table = printing::PlaceholderTableHtml();
+    for (const char* page : {"/Помощник ЭЖ/shablony.htm", "/manual/manual.html"}) {
+        SCOPED_TRACE(page);
+        QFile f(testsupport::sourceDataFolder() + QString::fromUtf8(page));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        QString html = QString::fromUtf8(f.readAll());
+        f.close();
+        const QString open = QStringLiteral("<!-- поля шаблона: начало -->\n");
+        const qsizetype from = html.indexOf(open);
+        const qsizetype to = html.indexOf(end);
+        ASSERT_GE(from, 0);
+        ASSERT_GT(to, from);
+        const QString listed = html.mid(from + open.size(), to - from - open.size());
+        if (listed != table && qEnvironmentVariableIsSet("KALVETA_UPDATE_PAGES")) {
+            html.replace(from + open.size(), to - from - open.size(), table);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(html.toUtf8());
+            continue;
+        }
+        EXPECT_EQ(listed.toStdString(), table.toStdString());
+    }
+}
