@@ -90,7 +90,8 @@ LAYOUTS = {
         ],
         "frames": [
             ("Учреждение", 15, 28, 118, 32, "[INF.NAIM]", 10, "center"),
-            ("Номер бланка", 30, 88, 88, 8, "[DIPL]", 12, "center"),
+            ("С отличием", 30, 84, 88, 7, "[Otl]", 13, "center"),
+            ("Номер бланка", 30, 92, 88, 8, "[DIPL]", 12, "center"),
             ("Регистрационный номер", 68, 145.5, 60, 7, "[REGNOM]", 12, "left"),
             ("Дата выдачи", 48, 157.5, 80, 7, ISSUED, 12, "left"),
             ("Фамилия", 160, 27, 125, 8, "[FAM]", 15, "center"),
@@ -364,13 +365,15 @@ def fodt(layout, title):
     styles = [paragraph_style(f"P{align}{size}", size, align)
               for align in ("left", "center", "right") for size in sizes]
     # The paragraph holding the frames: one thin line, then as much room as
-    # the first page keeps above the grades table; with two columns it ends
-    # the left half, so the table starts in the right one.
+    # the first page keeps above the grades table. With two columns, thin
+    # empty lines fill the left half and the table begins in the right one:
+    # a column break does not survive the Word format, and one line as high
+    # as the column keeps the office from carrying the table on.
     room = table["start"] - top - 1 if table and columns == 1 else 0
-    breaks = ' fo:break-after="column"' if table and columns == 2 else ""
+    fillers = h - top - bottom - 1 if table and columns == 2 else 0
     styles.append(
         '<style:style style:name="Anchor" style:family="paragraph" style:parent-style-name="Standard">'
-        f'<style:paragraph-properties fo:margin-top="0mm" fo:margin-bottom="{room}mm" fo:line-height="1mm"{breaks}/>'
+        f'<style:paragraph-properties fo:margin-top="0mm" fo:margin-bottom="{room}mm" fo:line-height="1mm"/>'
         '<style:text-properties fo:font-size="2pt"/></style:style>')
     styles.append(
         '<style:style style:name="End" style:family="paragraph" style:parent-style-name="Standard">'
@@ -390,7 +393,7 @@ def fodt(layout, title):
             f'text:anchor-page-number="1" svg:x="{x}mm" svg:y="{y}mm" svg:width="{fw}mm" svg:height="{fh}mm" '
             f'draw:z-index="{z}"><draw:text-box><text:p text:style-name="P{align}{size}">{escape(text)}</text:p>'
             f'</draw:text-box></draw:frame>')
-    body = [f'<text:p text:style-name="Anchor">{"".join(frames)}</text:p>']
+    body = [f'<text:p text:style-name="Anchor">{"".join(frames)}</text:p>'] + ['<text:p text:style-name="End"/>'] * fillers
     table_styles = ""
     if table:
         cols, size = table["columns"], table["size"]

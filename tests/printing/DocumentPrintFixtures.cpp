@@ -16,9 +16,10 @@
 
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
-#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/text/XPageCursor.hpp>
+#include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 
 #include <gtest/gtest.h>
 
@@ -109,7 +110,8 @@ void provideTemplates(const QString& folder, const QStringList& names, const QSt
 
 namespace {
 
-// The pages of the office's laid-out view of the document at `url`.
+// The pages of the office's layout of the document at `url`: the view
+// cursor sent to the last page lays the whole document out first.
 int pagesOf(const QUrl& url)
 {
     using namespace office::uno;
@@ -118,11 +120,13 @@ int pagesOf(const QUrl& url)
         Reference<css::frame::XModel> model(e->nextElement(), UNO_QUERY);
         if (!model.is() || QUrl(toQ(model->getURL())) != url)
             continue;
-        Reference<css::beans::XPropertySet> view(model->getCurrentController(), UNO_QUERY);
-        sal_Int32 pages = 0;
-        if (view.is())
-            view->getPropertyValue("PageCount") >>= pages;
-        return int(pages);
+        Reference<css::text::XTextViewCursorSupplier> view(model->getCurrentController(), UNO_QUERY);
+        if (!view.is())
+            return 0;
+        Reference<css::text::XPageCursor> cursor(view->getViewCursor(), UNO_QUERY);
+        if (!cursor.is() || !cursor->jumpToLastPage())
+            return 0;
+        return int(cursor->getPage());
     }
     return 0;
 }

@@ -50,7 +50,7 @@ TEST(ShippedTemplatesTest, EveryDefaultNameHasASourceWithBackgroundAndKnownPlace
     QSet<QString> shipped;
     for (const QFileInfo& f : sources.entryInfoList({QStringLiteral("*.fodt")}, QDir::Files))
         shipped << f.completeBaseName();
-    EXPECT_EQ(wanted.size(), 32);  // 16 templates, each with its laser variant
+    EXPECT_EQ(wanted.size(), 38);  // 19 templates, each with its laser variant
     for (const QString& name : wanted)
         EXPECT_TRUE(shipped.contains(name)) << name.toStdString();
 
