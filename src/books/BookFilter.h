@@ -54,7 +54,10 @@ QString filterCaptionSuffix(const BookFilterSet& set);
 QString noMatchInGroupQuestion(int par, int med, const QString& groupName);
 QString noMatchQuestion(int par, int med);
 
-// The warning for a number field without digits or with too many.
+// The warnings for a number field without digits and with too many.
 inline constexpr const char* kWholeNumberWarning = "Введите в поле целое число.";
+inline constexpr const char* kTooLongNumberWarning =
+    "Слишком длинное число: в поле можно ввести не больше 18 цифр.";
+static_assert(kMaxFilterDigits == 18, "the warning names the limit");
 
 } // namespace books

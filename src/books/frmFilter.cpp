@@ -3,10 +3,10 @@
 #include "books/BookFilter.h"
 #include "core/AppState.h"
 #include "core/ChildWindows.h"
+#include "core/DateEdit.h"
 #include "core/TextHelpers.h"
 #include "platform/ui/Messages.h"
 
-#include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include <limits>
+#include <optional>
 
 namespace books {
 namespace {
@@ -32,12 +33,10 @@ QString dateFrameCaption(int med)
     }
 }
 
-QDateEdit* newDateEdit(QWidget* parent, const QString& name)
+core::DateEdit* newDateEdit(QWidget* parent, const QString& name)
 {
-    auto* edit = new QDateEdit(parent);
+    auto* edit = new core::DateEdit(parent);
     edit->setObjectName(name);
-    edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    edit->setCalendarPopup(true);
     edit->setDate(QDate::currentDate());
     return edit;
 }
@@ -151,18 +150,23 @@ frmFilter::frmFilter(int med, int par, QWidget* parent) : QDialog(parent), med_(
 void frmFilter::cmdOK_Click()
 {
     if (par_ == 0) {
-        const auto from = filterNumberDigits(text1_->text());
-        if (!from) {
-            text1_->setFocus();
-            ui::msgBox(QString::fromUtf8(kWholeNumberWarning), ui::OkOnly | ui::Exclamation);
+        // The digits of a field, or nothing after the warning that fits.
+        const auto digitsOf = [](NumberSpinBox* field) -> std::optional<QString> {
+            const auto digits = filterNumberDigits(field->text());
+            if (!digits) {
+                field->setFocus();
+                const bool tooLong = core::DigitsOnly(field->text()).size() > kMaxFilterDigits;
+                ui::msgBox(QString::fromUtf8(tooLong ? kTooLongNumberWarning : kWholeNumberWarning),
+                           ui::OkOnly | ui::Exclamation);
+            }
+            return digits;
+        };
+        const auto from = digitsOf(text1_);
+        if (!from)
             return;
-        }
-        const auto to = filterNumberDigits(text4_->text());
-        if (!to) {
-            text4_->setFocus();
-            ui::msgBox(QString::fromUtf8(kWholeNumberWarning), ui::OkOnly | ui::Exclamation);
+        const auto to = digitsOf(text4_);
+        if (!to)
             return;
-        }
         storeNumberFilter(med_, *from, *to);
     } else {
         if (dt1_->date() > dt2_->date()) {

@@ -1,10 +1,11 @@
 #pragma once
 // The filter dialog of the registry books: a registration-number range or an
 // issue-date range for one book's filter set.
+#include "core/DateEdit.h"
+
 #include <QAbstractSpinBox>
 #include <QDialog>
 
-class QDateEdit;
 class QGroupBox;
 class QPushButton;
 
@@ -44,8 +45,8 @@ public:
 
     NumberSpinBox* Text1() const { return text1_; }
     NumberSpinBox* Text4() const { return text4_; }
-    QDateEdit* DT1() const { return dt1_; }
-    QDateEdit* DT2() const { return dt2_; }
+    core::DateEdit* DT1() const { return dt1_; }
+    core::DateEdit* DT2() const { return dt2_; }
     QGroupBox* Frame1() const { return frame1_; }
     QGroupBox* Frame2() const { return frame2_; }
 
@@ -56,8 +57,8 @@ private:
     QGroupBox* frame2_ = nullptr;
     NumberSpinBox* text1_ = nullptr;
     NumberSpinBox* text4_ = nullptr;
-    QDateEdit* dt1_ = nullptr;
-    QDateEdit* dt2_ = nullptr;
+    core::DateEdit* dt1_ = nullptr;
+    core::DateEdit* dt2_ = nullptr;
 };
 
 } // namespace books

@@ -1,15 +1,10 @@
 #include "card/CardInputs.h"
 
-#include "platform/ui/Messages.h"
-
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QEvent>
-#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -21,78 +16,7 @@ namespace {
 // The editor's lowest date stands for "no date" and shows as blank.
 const QDate kBlankDate(1752, 9, 14);
 const QDate kFirstDate(1752, 9, 15);
-
-// The date editor of a date line. Typing starts at the day wherever the
-// click put the cursor, and a date that does not exist (31.02) is refused
-// with a message instead of being moved to the end of the month.
-class DateEditor : public QDateEdit {
-public:
-    using QDateEdit::QDateEdit;
-
-protected:
-    void focusInEvent(QFocusEvent* event) override
-    {
-        QDateEdit::focusInEvent(event);
-        if (event->reason() != Qt::PopupFocusReason)
-            freshFocus_ = true;
-    }
-
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        const bool digit = event->text().size() == 1 && event->text().front().isDigit();
-        if (freshFocus_ && digit && event->modifiers() == Qt::NoModifier)
-            setSelectedSection(QDateTimeEdit::DaySection);
-        freshFocus_ = false;
-        QDateEdit::keyPressEvent(event);
-    }
-
-    QValidator::State validate(QString& input, int& pos) const override
-    {
-        // A complete date of the line's form whose day the month lacks: the
-        // editor would quietly take the month's last day.
-        const QStringList parts = input.trimmed().split(QLatin1Char('.'));
-        if (parts.size() == 3 && parts.at(0).size() == 2 && parts.at(1).size() == 2 && parts.at(2).size() == 4) {
-            bool okDay = false, okMonth = false, okYear = false;
-            const int day = parts.at(0).toInt(&okDay);
-            const int month = parts.at(1).toInt(&okMonth);
-            const int year = parts.at(2).toInt(&okYear);
-            if (okDay && okMonth && okYear && day >= 1 && day <= 31 && month >= 1 && month <= 12 &&
-                !QDate::isValid(year, month, day)) {
-                refuse(input.trimmed());
-                return QValidator::Invalid;
-            }
-        }
-        return QDateEdit::validate(input, pos);
-    }
-
-private:
-    // The message waits until the editor has finished with the key.
-    void refuse(const QString& text) const
-    {
-        if (refusing_)
-            return;
-        refusing_ = true;
-        QTimer::singleShot(0, this, [this, text] {
-            ui::msgBox(QStringLiteral("Даты %1 не существует. Проверьте число и месяц.").arg(text), ui::Exclamation);
-            refusing_ = false;
-        });
-    }
-
-    bool freshFocus_ = false;
-    mutable bool refusing_ = false;
-};
 } // namespace
-
-QDate parseDate(const QString& text)
-{
-    const QString s = text.trimmed();
-    for (const char* format : {"dd.MM.yyyy", "d.M.yyyy", "dd.MM.yy", "yyyy-MM-dd"}) {
-        const QDate d = QDate::fromString(s, QString::fromLatin1(format));
-        if (d.isValid())
-            return d;
-    }
-    return {};
-}
 
 DateLine::DateLine(QWidget* parent) : QWidget(parent)
 {
@@ -101,9 +25,7 @@ DateLine::DateLine(QWidget* parent) : QWidget(parent)
     layout->setSpacing(3);
     box_ = new QCheckBox(this);
     box_->setToolTip(QStringLiteral("Отметьте, чтобы указать дату"));
-    editor_ = new DateEditor(this);
-    editor_->setDisplayFormat(QString::fromLatin1(kDateFormat));
-    editor_->setCalendarPopup(true);
+    editor_ = new core::DateEdit(this);
     editor_->setSpecialValueText(QStringLiteral(" "));
     layout->addWidget(box_);
     layout->addWidget(editor_, 1);

@@ -1,12 +1,13 @@
 #pragma once
 // Inputs of the record card that Qt has no single widget for: a date line
 // that can also be empty, and the up-down control of a year line.
+#include "core/DateEdit.h"
+
 #include <QDate>
 #include <QVariant>
 #include <QWidget>
 
 class QCheckBox;
-class QDateEdit;
 class QLineEdit;
 class QToolButton;
 
@@ -30,7 +31,7 @@ public:
     QString text() const;
 
     QCheckBox* box() const { return box_; }
-    QDateEdit* editor() const { return editor_; }
+    core::DateEdit* editor() const { return editor_; }
 
 Q_SIGNALS:
     void changed();
@@ -39,7 +40,7 @@ private:
     void applyState(bool hasDate, const QDate& date);
 
     QCheckBox* box_;
-    QDateEdit* editor_;
+    core::DateEdit* editor_;
     QDate lastDate_;
     bool updating_ = false;
 };
@@ -61,9 +62,8 @@ private:
     int minimum_, maximum_, value_;
 };
 
-// The card shows and reads dates in this form.
-inline constexpr const char* kDateFormat = "dd.MM.yyyy";
-// A date text in the card's form (also d.M.yyyy); an invalid date otherwise.
-QDate parseDate(const QString& text);
+// The card shows and reads dates in the form of every date field.
+using core::kDateFormat;
+using core::parseDate;
 
 } // namespace card

@@ -37,8 +37,10 @@ void fill(frmSD1& card, const DativeLine& d)
 {
     if (!isEmptyLine(card, d.dative))
         return;
-    // The first name and the patronymic tell the person's gender.
-    const core::Gender gender = core::GenderOfPerson(nominative(card, core::NamePart::FirstName),
+    // The patronymic, else the surname's ending, else the first name tells
+    // the person's gender.
+    const core::Gender gender = core::GenderOfPerson(nominative(card, core::NamePart::Surname),
+                                                     nominative(card, core::NamePart::FirstName),
                                                      nominative(card, core::NamePart::Patronymic));
     card.setLineText(d.dative, core::ToDativeCase(card.lineText(d.nominative), d.part, gender));
 }

@@ -3,6 +3,8 @@
 #include <QMetaType>
 #include <QStringList>
 #include <QStringView>
+#include <algorithm>
+#include <iterator>
 #include <span>
 
 namespace core {
@@ -33,16 +35,18 @@ constexpr EndingRule kMenSurnameEndings[] = {
 };
 
 // Women's surnames: Петрова → Петровой, Островская → Островской, Рыжая →
-// Рыжей, Синяя → Синей, Глинка → Глинке, Берия → Берии; a consonant or a
+// Рыжей (but Большая → Большой, stressed), Синяя → Синей, Глинка → Глинке, Берия → Берии; a consonant or a
 // soft sign stays (Ковальчук, Коваль).
 constexpr EndingRule kWomenSurnameEndings[] = {
     {u"ова", u"овой"}, {u"ева", u"евой"}, {u"ёва", u"ёвой"}, {u"ина", u"иной"}, {u"ына", u"ыной"},
-    {u"жая", u"жей"},  {u"чая", u"чей"},  {u"шая", u"шей"},  {u"щая", u"щей"},  {u"ая", u"ой"},
+    {u"льшая", u"льшой"}, {u"жая", u"жей"},  {u"чая", u"чей"},  {u"шая", u"шей"},  {u"щая", u"щей"},  {u"ая", u"ой"},
     {u"яя", u"ей"},    {u"ия", u"ии"},    {u"а", u"е"},      {u"я", u"е"},
 };
 
 // Surname endings that make a surname a woman's when the gender is unknown.
 constexpr QStringView kWomenSurnameMarks[] = {u"ова", u"ева", u"ёва", u"ина", u"ына", u"ая", u"яя"};
+// Surname endings that make a surname a man's: Иванов, Пушкин, Островский.
+constexpr QStringView kMenSurnameMarks[] = {u"ов", u"ев", u"ёв", u"ин", u"ын", u"ский", u"цкий"};
 
 // First names: Наталья → Наталье, Мария → Марии (Ия → Ии), Ваня → Ване,
 // Анна → Анне, Андрей → Андрею, Игорь → Игорю; a man's name ending in a
@@ -67,6 +71,13 @@ constexpr QStringView kMenNamesInA[] = {
     u"федя",   u"гриша",  u"паша",   u"лёша",  u"алёша", u"костя", u"витя",   u"толя",    u"юра",
     u"серёжа", u"коля",   u"боря",   u"гена",  u"лёва",  u"вова",  u"стёпа",  u"тёма",
 };
+
+// First parts of hyphenated surnames that are no surnames of their own and
+// stay as they are: Бонч-Бруевичу, Шолом-Алейхему.
+constexpr QStringView kIndeclinableSurnameParts[] = {u"бонч", u"демут", u"шолом", u"сен", u"сент"};
+
+// Patronymics of Turkic names stay as they are: Рамиз оглы, Алиевна кызы.
+constexpr QStringView kIndeclinablePatronymics[] = {u"оглы", u"кызы", u"гызы", u"улы", u"уулу"};
 
 constexpr EndingRule kPatronymicEndings[] = {
     {u"а", u"е"},
@@ -161,19 +172,50 @@ Gender genderOfSurname(const QString& surname)
     return endsWithAny(surname, kWomenSurnameMarks) ? Gender::Female : Gender::Male;
 }
 
+// The gender a surname's ending shows (of a hyphenated one, its last part's);
+// Unknown for an ending both may have (Ковальчук, Глинка, Гёте).
+Gender genderShownBySurname(const QString& surname)
+{
+    const QString last = surname.trimmed().split(QLatin1Char('-')).last().trimmed();
+    if (endsWithAny(last, kWomenSurnameMarks))
+        return Gender::Female;
+    if (endsWithAny(last, kMenSurnameMarks))
+        return Gender::Male;
+    return Gender::Unknown;
+}
+
+// The gender of a patronymic the rules know (-вна, -чна; -ич); Unknown for
+// none or another (Оглы, Кызы).
+Gender genderOfPatronymic(const QString& patronymic)
+{
+    const QString p = patronymic.trimmed().toLower();
+    if (p.endsWith(QStringLiteral("вна")) || p.endsWith(QStringLiteral("чна")))
+        return Gender::Female;
+    if (p.endsWith(QStringLiteral("ич")))
+        return Gender::Male;
+    return Gender::Unknown;
+}
+
 // The dative of a trimmed word of at least two characters.
 QString decline(const QString& word, NamePart part, Gender gender)
 {
     switch (part) {
     case NamePart::Patronymic:
+        for (QStringView e : kIndeclinablePatronymics)
+            if (word.endsWith(e, Qt::CaseInsensitive))
+                return word;
         return replaceEnding(word, kPatronymicEndings, kDefaultEnding);
     case NamePart::Surname: {
         if (word.contains(QLatin1Char('-'))) {
             QStringList parts = word.split(QLatin1Char('-'));
             if (gender == Gender::Unknown)
                 gender = genderOfSurname(parts.last());
-            for (QString& p : parts) {
-                if (p.size() >= 2)
+            for (qsizetype i = 0; i < parts.size(); ++i) {
+                QString& p = parts[i];
+                const bool stays = i + 1 < parts.size() &&
+                                   std::any_of(std::begin(kIndeclinableSurnameParts), std::end(kIndeclinableSurnameParts),
+                                               [&p](QStringView w) { return p.compare(w, Qt::CaseInsensitive) == 0; });
+                if (p.size() >= 2 && !stays)
                     p = decline(p, NamePart::Surname, gender);
             }
             return parts.join(QLatin1Char('-'));
@@ -203,11 +245,15 @@ QString decline(const QString& word, NamePart part, Gender gender)
 
 Gender GenderOfPerson(const QString& firstName, const QString& patronymic)
 {
-    const QString p = patronymic.trimmed().toLower();
-    if (p.endsWith(QStringLiteral("вна")) || p.endsWith(QStringLiteral("чна")))
-        return Gender::Female;
-    if (p.endsWith(QStringLiteral("ич")))
-        return Gender::Male;
+    return GenderOfPerson(QString(), firstName, patronymic);
+}
+
+Gender GenderOfPerson(const QString& surname, const QString& firstName, const QString& patronymic)
+{
+    if (const Gender g = genderOfPatronymic(patronymic); g != Gender::Unknown)
+        return g;
+    if (const Gender g = genderShownBySurname(surname); g != Gender::Unknown)
+        return g;
     if (!firstName.trimmed().isEmpty())
         return genderOfFirstName(firstName);
     return Gender::Unknown;

@@ -21,6 +21,11 @@ enum class Gender : int { Unknown = 0, Male = 1, Female = 2 };
 // masculine); without one, from the first name (-а or -я feminine, except
 // the men's names that end so); otherwise masculine.
 Gender GenderOfPerson(const QString& firstName, const QString& patronymic);
+// The same with the surname: a patronymic the rules know decides; without
+// one (or with one they do not know, such as Оглы or Кызы) a surname whose
+// ending shows the gender does (-ова, -ева, -ина, -ая, -ская, -цкая feminine;
+// -ов, -ев, -ин, -ский, -цкий masculine); otherwise the first name.
+Gender GenderOfPerson(const QString& surname, const QString& firstName, const QString& patronymic);
 
 // The dative form of a surname, first name or patronymic: the word is
 // trimmed of blanks first; a word of fewer than two characters gives an empty

@@ -112,13 +112,15 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
         if (!gradeMarker.isEmpty()) {
             work->setCaption(QStringLiteral("Заполнение таблицы оценок..."));
             QList<office::TemplateDocument::Values> rows;
+            QList<bool> headings;  // shown in bold
             for (const GradeLine& line : data.grades) {
                 office::TemplateDocument::Values row;
                 for (const auto& [token, canonical] : gradeTokens)
                     row.append({token, GradeLineValue(*FindPlaceholder(canonical), line)});
                 rows << row;
+                headings << line.heading;
             }
-            doc.repeatTableRow(gradeMarker, rows);
+            doc.repeatTableRow(gradeMarker, rows, headings);
         }
         // Grade placeholders outside the grades row have no line to show.
         for (const auto& [token, canonical] : gradeTokens)

@@ -7,6 +7,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <array>
 
 namespace printing {
@@ -374,7 +375,7 @@ QVariantMap DocumentData::*memberOf(PlaceholderSource source)
 // person card derives it.
 void completeDativeNames(QVariantMap& person)
 {
-    const core::Gender gender = core::GenderOfPerson(text(person, "IM"), text(person, "OTCH"));
+    const core::Gender gender = core::GenderOfPerson(text(person, "FAM"), text(person, "IM"), text(person, "OTCH"));
     for (const DativeName& d : kDativeNames) {
         if (!text(person, d.dative).trimmed().isEmpty())
             continue;

@@ -112,10 +112,24 @@ QString excelCellText(const QString& text)
 QString safeFileName(const QString& text)
 {
     static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
-    QString s = text;
-    for (QChar& ch : s)
-        if (forbidden.contains(ch) || ch.unicode() < 0x20 || ch.unicode() == 0x7F)
-            ch = QLatin1Char(' ');
+    const auto isForbidden = [](QChar ch) {
+        return forbidden.contains(ch) || ch.unicode() < 0x20 || ch.unicode() == 0x7F;
+    };
+    // A forbidden character becomes a blank, unless a blank stands next to
+    // it already ("рег.номеру: 100" → "рег.номеру 100").
+    QString s;
+    s.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (!isForbidden(ch)) {
+            s += ch;
+            continue;
+        }
+        const bool blankBefore = !s.isEmpty() && s.back() == QLatin1Char(' ');
+        const bool blankAfter = i + 1 < text.size() && text.at(i + 1) == QLatin1Char(' ');
+        if (!blankBefore && !blankAfter)
+            s += QLatin1Char(' ');
+    }
     return s;
 }
 

@@ -79,7 +79,7 @@ QString oneLine(const QString& text);
 
 // A text made fit to be a file name: "/" and every character a file name
 // cannot hold on any system (\ : * ? " < > | and control characters)
-// become a blank.
+// become a blank, or go where a blank stands next to them already.
 QString safeFileName(const QString& text);
 
 // The first name `base` + ext, `base` + " (1)" + ext, `base` + " (2)" + ext,

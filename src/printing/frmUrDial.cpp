@@ -11,6 +11,9 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace printing {
 
@@ -56,6 +59,26 @@ int px(int twips)
 QRect rectOf(int left, int top, int width, int height)
 {
     return QRect(px(left), px(top), px(width), px(height));
+}
+
+// The caption broken at blanks into lines of at most `width` pixels (a word
+// longer than that has a line of its own).
+QString wrappedCaption(const QString& caption, const QFontMetrics& metrics, int width)
+{
+    QStringList lines;
+    QString line;
+    for (const QString& word : caption.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (!line.isEmpty() && metrics.horizontalAdvance(longer) > width) {
+            lines << line;
+            line = word;
+        } else {
+            line = longer;
+        }
+    }
+    if (!line.isEmpty())
+        lines << line;
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -129,10 +152,10 @@ void frmUrDial::Form_Load()
         auto* box = new QCheckBox(captions_[k], frame_);
         const QChar ch = mask[k];
         box->setChecked(ch.isDigit() && ch.digitValue() != 0);
-        box->resize(px(kBoxWidth), px(kBoxHeight));
-        box->setToolTip(captions_[k]);  // a long caption does not fit its box
+        box->setToolTip(captions_[k]);
         boxes_ << box;
     }
+    fitCaptions();
     // Tab order follows the entries.
     QWidget* previous = nullptr;
     for (QCheckBox* box : boxes_) {
@@ -148,8 +171,38 @@ void frmUrDial::Form_Load()
     pageButtons_[0]->setEnabled(paging);
     pageButtons_[1]->setEnabled(paging);
     const bool wide = count > 14;
-    resize(px(wide ? kDialogWideWidth : kDialogNarrowWidth), px(kDialogHeight));
+    resize(px(wide ? kDialogWideWidth : kDialogNarrowWidth) + (wide ? 2 : 1) * extraWidth(),
+           px(kDialogHeight) + extraHeight());
     placeButtons();
+}
+
+void frmUrDial::fitCaptions()
+{
+    // The columns widen to the longest caption, up to twice their width (and
+    // what the screen allows); a caption longer than that is broken into
+    // lines, and the rows grow as high as its lines need.
+    int widest = 0;
+    for (QCheckBox* box : boxes_)
+        if (box)
+            widest = std::max(widest, box->sizeHint().width());
+    int most = px(2 * kBoxWidth);
+    if (const QScreen* screen = this->screen())
+        most = std::min(most, (screen->availableGeometry().width() - px(kDialogWideWidth - 2 * kBoxWidth)) / 2);
+    columnWidth_ = std::clamp(widest, px(kBoxWidth), std::max(most, px(kBoxWidth)));
+    int tallest = px(kBoxHeight);
+    for (QCheckBox* box : boxes_) {
+        if (!box)
+            continue;
+        if (box->sizeHint().width() > columnWidth_) {
+            const int indicator = box->sizeHint().width() - box->fontMetrics().horizontalAdvance(box->text());
+            box->setText(wrappedCaption(box->text(), box->fontMetrics(), columnWidth_ - indicator));
+        }
+        tallest = std::max(tallest, box->sizeHint().height());
+    }
+    rowStep_ = std::max(px(kRowStep), tallest + px(kRowStep - kBoxHeight));
+    for (QCheckBox* box : boxes_)
+        if (box)
+            box->resize(columnWidth_, std::max(px(kBoxHeight), box->sizeHint().height()));
 }
 
 void frmUrDial::layOutPage()
@@ -163,9 +216,9 @@ void frmUrDial::layOutPage()
         if (!box)
             continue;  // an entry without a check box still takes its row
         const int slot = k - first;
-        const int left = slot < kRowsPerColumn ? kLeftColumn : kRightColumn;
+        const int left = slot < kRowsPerColumn ? px(kLeftColumn) : px(kRightColumn) + extraWidth();
         const int row = slot % kRowsPerColumn;
-        box->move(px(left), px(kFirstRowTop + row * kRowStep));
+        box->move(left, px(kFirstRowTop) + row * rowStep_);
         box->show();
     }
 }
@@ -173,16 +226,31 @@ void frmUrDial::layOutPage()
 void frmUrDial::placeButtons()
 {
     const bool wide = ChooserCount() > 14;
-    const int frameWidth = wide ? kFrameWideWidth : kFrameNarrowWidth;
-    frame_->setGeometry(rectOf(kFrameLeft, kFrameTop, frameWidth, kFrameHeight));
-    pageButtons_[0]->setGeometry(rectOf(kPrevLeft, kSmallButtonTop, kSmallButton, kSmallButton));
-    markButtons_[1]->setGeometry(rectOf(kTickAllLeft, kSmallButtonTop, kSmallButton, kSmallButton));
-    markButtons_[0]->setGeometry(rectOf(kUntickAllLeft, kSmallButtonTop, kSmallButton, kSmallButton));
+    const int frameWidth = px(wide ? kFrameWideWidth : kFrameNarrowWidth) + (wide ? 2 : 1) * extraWidth();
+    const int down = extraHeight();
+    frame_->setGeometry(px(kFrameLeft), px(kFrameTop), frameWidth, px(kFrameHeight) + down);
+    const auto below = [down](int left, int top, int width, int height) {
+        return rectOf(left, top, width, height).translated(0, down);
+    };
+    pageButtons_[0]->setGeometry(below(kPrevLeft, kSmallButtonTop, kSmallButton, kSmallButton));
+    markButtons_[1]->setGeometry(below(kTickAllLeft, kSmallButtonTop, kSmallButton, kSmallButton));
+    markButtons_[0]->setGeometry(below(kUntickAllLeft, kSmallButtonTop, kSmallButton, kSmallButton));
     // ">" ends where the frame ends.
-    pageButtons_[1]->setGeometry(rectOf(kFrameLeft + frameWidth - kSmallButton, kSmallButtonTop, kSmallButton, kSmallButton));
-    ok_->setGeometry(rectOf(kOkLeft, kButtonTop, kOkWidth, kButtonHeight));
-    cancel_->setGeometry(rectOf(kCancelLeft, kButtonTop, kOkWidth, kButtonHeight));
-    help_->setGeometry(rectOf(kHelpLeft, kButtonTop, kHelpWidth, kButtonHeight));
+    pageButtons_[1]->setGeometry(px(kFrameLeft) + frameWidth - px(kSmallButton), px(kSmallButtonTop) + down,
+                                 px(kSmallButton), px(kSmallButton));
+    ok_->setGeometry(below(kOkLeft, kButtonTop, kOkWidth, kButtonHeight));
+    cancel_->setGeometry(below(kCancelLeft, kButtonTop, kOkWidth, kButtonHeight));
+    help_->setGeometry(below(kHelpLeft, kButtonTop, kHelpWidth, kButtonHeight));
+}
+
+int frmUrDial::extraWidth() const
+{
+    return columnWidth_ > 0 ? columnWidth_ - px(kBoxWidth) : 0;
+}
+
+int frmUrDial::extraHeight() const
+{
+    return rowStep_ > 0 ? kRowsPerColumn * (rowStep_ - px(kRowStep)) : 0;
 }
 
 void frmUrDial::resizeEvent(QResizeEvent* event)

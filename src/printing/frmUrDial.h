@@ -64,10 +64,17 @@ protected:
 private:
     void layOutPage();
     void placeButtons();
+    // Widens the columns and breaks long captions so that every caption
+    // can be read whole.
+    void fitCaptions();
+    int extraWidth() const;
+    int extraHeight() const;
 
     QStringList captions_;
     QString maskKey_;
     int page_ = 0;
+    int columnWidth_ = 0;  // pixels; 0 until the boxes are made
+    int rowStep_ = 0;
     QGroupBox* frame_ = nullptr;
     QList<QCheckBox*> boxes_;  // per entry; null without a caption
     QPushButton* pageButtons_[2] = {};

@@ -122,6 +122,10 @@ const QString kSettingsSection = QString::fromLatin1(settings::kSectionSettings)
 const QString kUserSection = QString::fromLatin1(settings::kSectionUser);
 
 // Where the main window keeps the child window's interface on its widget.
+// What "Печать справочника" says when the window in front holds no list.
+constexpr const char* kNothingToPrint =
+    "Печатать нечего: сделайте активным окно справочника или книги регистрации и затем выполните эту команду.";
+
 constexpr const char* kDirectoryApiProperty = "kalvetaDirectoryWindow";
 constexpr const char* kRegistryBookProperty = "kalvetaRegistryBook";
 
@@ -903,10 +907,19 @@ void MainWindow::mnuFilePrint_Click()
 {
     QMdiSubWindow* front = frontWindow();
     const bool ooo = core::state().OfficeIsOOo;
-    if (core::DirectoryWindowApi* w = directoryWindowOf(front))
+    if (core::DirectoryWindowApi* w = directoryWindowOf(front)) {
         ooo ? w->bPrintOOo() : w->bPrint_click();
-    else if (core::RegistryBookApi* book = registryBookOf(front))
+        return;
+    }
+    if (core::RegistryBookApi* book = registryBookOf(front)) {
         ooo ? book->bPrintOOo() : book->bPrint_click();
+        return;
+    }
+    // No list in front (none open, or the assistant): say so, in front of
+    // every window, as the command that prints documents does.
+    raise();
+    activateWindow();
+    ui::msgBox(QString::fromUtf8(kNothingToPrint), ui::Exclamation);
 }
 
 void MainWindow::mnuFileDip_Click()

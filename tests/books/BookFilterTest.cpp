@@ -6,6 +6,7 @@
 #include "books/frmFilter.h"
 #include "books/frmPFM.h"
 #include "core/ListView.h"
+#include "support/DateTyping.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -93,11 +94,27 @@ TEST_F(FilterDialogTest, NumberPageStoresDigitsOrWarns)
 
     testsupport::MessageRecorder messages;
     dialog.Text1()->setText(QStringLiteral("- 1 5"));
-    dialog.Text4()->setText(QStringLiteral("12345678901234567890"));  // too long for a number
+    const struct {
+        const char* typed;
+        const char* warning;
+    } refused[] = {
+        {"12345678901234567890", "Слишком длинное число: в поле можно ввести не больше 18 цифр."},
+        {"1234567890123456789", "Слишком длинное число: в поле можно ввести не больше 18 цифр."},
+        {"№ б/н", "Введите в поле целое число."},
+        {"", "Введите в поле целое число."},
+    };
+    for (const auto& r : refused) {
+        messages.clear();
+        dialog.Text4()->setText(QString::fromUtf8(r.typed));
+        dialog.cmdOK_Click();
+        EXPECT_EQ(messages.texts(), QStringList{QString::fromUtf8(r.warning)}) << r.typed;
+        EXPECT_EQ(core::state().DialogResult, 0);
+        EXPECT_EQ(core::state().DocFilterNumberFrom, QStringLiteral("11"));
+    }
+    // Eighteen digits are a number still.
+    dialog.Text4()->setText(QStringLiteral("123456789012345678"));
     dialog.cmdOK_Click();
-    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Введите в поле целое число.")});
-    EXPECT_EQ(core::state().DialogResult, 0);
-    EXPECT_EQ(core::state().DocFilterNumberFrom, QStringLiteral("11"));
+    EXPECT_EQ(core::state().DocFilterNumberTo, QStringLiteral("123456789012345678"));
 
     dialog.Text4()->setText(QStringLiteral("3"));  // from above to is kept as typed
     dialog.cmdOK_Click();
@@ -142,6 +159,47 @@ TEST_F(FilterDialogTest, DatePageExchangesReversedDates)
     for (const auto& c : captions)
         EXPECT_EQ(books::frmFilter(c.med, 1).Frame2()->title(), QString::fromUtf8(c.caption));
 }
+
+// Dates typed into the filter's date fields with dots, as digits alone or
+// pasted; dates that do not exist keep the bound the field had.
+class FilterDateTypingTest : public ::testing::TestWithParam<testsupport::DateTyping> {
+protected:
+    void SetUp() override { core::resetState(); }
+};
+
+TEST_P(FilterDateTypingTest, StoresTheDateAsTyped)
+{
+    const testsupport::DateTyping& c = GetParam();
+    const QString start = testsupport::dateTypingStart().toString(QStringLiteral("dd.MM.yyyy"));
+    core::state().DocFilterDateFrom = start;
+    core::state().DocFilterDateTo = start;
+    testsupport::MessageRecorder messages;
+    books::frmFilter dialog(2, 1);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    // "по": reached as a user does, by a click.
+    testsupport::typeDate(dialog.DT2(), c);
+    testsupport::expectTyped(dialog.DT2(), c, messages);
+    messages.clear();
+    // "с": the field the dialog opens in, typed straight away.
+    dialog.DT1()->setFocus();
+    QApplication::processEvents();
+    if (c.paste) {
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(c.keys));
+        QTest::keyClick(dialog.DT1(), Qt::Key_V, Qt::ControlModifier);
+    } else {
+        QTest::keyClicks(dialog.DT1(), QString::fromUtf8(c.keys));
+    }
+    QApplication::processEvents();
+    testsupport::expectTyped(dialog.DT1(), c, messages);
+    dialog.cmdOK_Click();
+    const QString stored = c.expected.isValid() ? c.expected.toString(QStringLiteral("dd.MM.yyyy")) : start;
+    EXPECT_EQ(core::state().DocFilterDateFrom, stored);
+    EXPECT_EQ(core::state().DocFilterDateTo, stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dates, FilterDateTypingTest, ::testing::ValuesIn(testsupport::kDateTypings));
 
 // The book's filter commands with the dialog answered by a script: each
 // step fills the dialog that opens and presses one of its buttons.

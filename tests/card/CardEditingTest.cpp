@@ -306,7 +306,9 @@ TEST_F(CardEditingTest, StoredPersonGetsDativeFormsOnlyThroughFill)
     EXPECT_TRUE(card->IsChanged());
 }
 
-// The dative forms follow the person's gender as the patronymic tells it.
+// The dative forms follow the person's gender as the patronymic tells it;
+// without one (or with one the rules do not know) as the surname's ending
+// tells it, and only then as the first name does.
 TEST_F(CardEditingTest, DativeFormsFollowTheGenderOfThePatronymic)
 {
     const struct {
@@ -316,6 +318,14 @@ TEST_F(CardEditingTest, DativeFormsFollowTheGenderOfThePatronymic)
         {{"Ковальчук", "Анна", "Петровна"}, {"Ковальчук", "Анне", "Петровне"}},
         {{"Ковальчук", "Илья", "Петрович"}, {"Ковальчуку", "Илье", "Петровичу"}},
         {{"Коваль", "Любовь", "Ивановна"}, {"Коваль", "Любови", "Ивановне"}},
+        {{"Иванова", "Кармен", ""}, {"Ивановой", "Кармен", ""}},
+        {{"Петрова", "Любовь", ""}, {"Петровой", "Любови", ""}},
+        {{"Ахмедов", "Мустафа", ""}, {"Ахмедову", "Мустафе", ""}},
+        {{"Ахмедов", "Мустафа", "Рашид оглы"}, {"Ахмедову", "Мустафе", "Рашид оглы"}},
+        {{"Алиева", "Айгюн", "Кызы"}, {"Алиевой", "Айгюн", "Кызы"}},
+        {{"Бонч-Бруевич", "Михаил", ""}, {"Бонч-Бруевичу", "Михаилу", ""}},
+        {{"Большая", "Нинель", ""}, {"Большой", "Нинели", ""}},
+        {{"Островский", "Саша", ""}, {"Островскому", "Саше", ""}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.names[0]);

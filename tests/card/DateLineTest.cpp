@@ -1,6 +1,7 @@
 // Typing into a date line of the card: digit by digit from wherever the
 // cursor was put, and dates that do not exist.
 #include "card/CardInputs.h"
+#include "support/DateTyping.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -83,5 +84,26 @@ TEST_F(DateLineTest, ADateThatDoesNotExistIsRefusedWithAMessage)
     EXPECT_EQ(line.date(), QDate(2023, 2, 28));
     EXPECT_EQ(messages.count(), 0);
 }
+
+// Dates typed with dots, digits alone, pasted, and dates that do not exist.
+class DateLineTypingTest : public ::testing::TestWithParam<testsupport::DateTyping> {};
+
+TEST_P(DateLineTypingTest, TakesTheDateAsTyped)
+{
+    testsupport::MessageRecorder messages;
+    card::DateLine line;
+    line.resize(200, 30);
+    line.setValue(testsupport::dateTypingStart());
+    line.show();
+    QApplication::setActiveWindow(&line);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&line));
+    testsupport::typeDate(line.editor(), GetParam());
+    line.box()->setFocus();  // leaving the line
+    QApplication::processEvents();
+    testsupport::expectTyped(line.editor(), GetParam(), messages);
+    EXPECT_EQ(line.date(), line.editor()->date());
+}
+
+INSTANTIATE_TEST_SUITE_P(Dates, DateLineTypingTest, ::testing::ValuesIn(testsupport::kDateTypings));
 
 } // namespace

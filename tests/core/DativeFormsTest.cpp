@@ -1,6 +1,7 @@
 // Dative forms of names by the person's gender: indeclinable endings,
 // hyphenated surnames, women's surnames, -я, soft signs and the first names
-// that lose a vowel; and the gender told by the patronymic or first name.
+// that lose a vowel; and the gender told by the patronymic, the surname or the
+// first name.
 #include "core/TextHelpers.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
         Form{S, F, "Островская", "Островской"}, Form{S, F, "Трубецкая", "Трубецкой"}, Form{S, F, "Толстая", "Толстой"},
         Form{S, F, "Рыжая", "Рыжей"}, Form{S, F, "Горячая", "Горячей"}, Form{S, F, "Свежая", "Свежей"},
         Form{S, F, "Тощая", "Тощей"}, Form{S, F, "Глухая", "Глухой"}, Form{S, F, "Синяя", "Синей"},
+        Form{S, F, "Большая", "Большой"}, Form{S, F, "Небольшая", "Небольшой"},
         Form{S, F, "ОСТРОВСКАЯ", "ОСТРОВСКОЙ"},
         // Other -а and -я.
         Form{S, F, "Глинка", "Глинке"}, Form{S, F, "Сковорода", "Сковороде"}, Form{S, F, "Зозуля", "Зозуле"},
@@ -80,6 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Adjectival.
         Form{S, M, "Достоевский", "Достоевскому"}, Form{S, M, "Трубецкий", "Трубецкому"},
         Form{S, M, "Толстой", "Толстому"}, Form{S, M, "Кривой", "Кривому"}, Form{S, M, "Белый", "Белому"},
+        Form{S, M, "Большой", "Большому"},
         Form{S, M, "Лысый", "Лысому"}, Form{S, M, "Долгий", "Долгому"}, Form{S, M, "Тихий", "Тихому"},
         Form{S, M, "Крайний", "Крайнему"}, Form{S, M, "Рыжий", "Рыжему"}, Form{S, M, "Горячий", "Горячему"},
         Form{S, M, "ДОСТОЕВСКИЙ", "ДОСТОЕВСКОМУ"},
@@ -94,7 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
         Form{S, M, "Доде", "Доде"},
         // Hyphenated, part by part.
         Form{S, M, "Петров-Водкин", "Петрову-Водкину"}, Form{S, M, "Салтыков-Щедрин", "Салтыкову-Щедрину"},
-        Form{S, M, "Мамин-Сибиряк", "Мамину-Сибиряку"}, Form{S, M, "ПЕТРОВ-ВОДКИН", "ПЕТРОВУ-ВОДКИНУ"}));
+        Form{S, M, "Мамин-Сибиряк", "Мамину-Сибиряку"}, Form{S, M, "Бонч-Бруевич", "Бонч-Бруевичу"},
+        Form{S, M, "Шолом-Алейхем", "Шолом-Алейхему"}, Form{S, F, "Бонч-Бруевич", "Бонч-Бруевич"}, Form{S, M, "ПЕТРОВ-ВОДКИН", "ПЕТРОВУ-ВОДКИНУ"}));
 
 // Surnames of a person whose gender nothing tells: the ending decides.
 INSTANTIATE_TEST_SUITE_P(
@@ -145,7 +149,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Form{P, M, "Ильич", "Ильичу"}, Form{P, M, "Львович", "Львовичу"},
                       Form{P, F, "Ивановна", "Ивановне"}, Form{P, F, "Петровна", "Петровне"},
                       Form{P, F, "Кузьминична", "Кузьминичне"}, Form{P, F, "Никитична", "Никитичне"},
-                      Form{P, F, "Саввична", "Саввичне"}, Form{P, F, "ИВАНОВНА", "ИВАНОВНЕ"}));
+                      Form{P, F, "Саввична", "Саввичне"}, Form{P, F, "ИВАНОВНА", "ИВАНОВНЕ"},
+                      // Turkic patronymics stay.
+                      Form{P, M, "Оглы", "Оглы"}, Form{P, U, "Рашид оглы", "Рашид оглы"},
+                      Form{P, F, "Кызы", "Кызы"}, Form{P, U, "Алиевна кызы", "Алиевна кызы"}));
 
 TEST(GenderOfPersonTest, PatronymicFirstThenFirstName)
 {
@@ -164,6 +171,35 @@ TEST(GenderOfPersonTest, PatronymicFirstThenFirstName)
     for (const auto& c : cases)
         EXPECT_EQ(core::GenderOfPerson(QString::fromUtf8(c.first), QString::fromUtf8(c.patronymic)), c.gender)
             << c.first << ' ' << c.patronymic;
+}
+
+// With the surname: the patronymic the rules know, else the surname's ending
+// when it shows the gender, else the first name.
+TEST(GenderOfPersonTest, PatronymicThenSurnameThenFirstName)
+{
+    const struct {
+        const char* surname;
+        const char* first;
+        const char* patronymic;
+        Gender gender;
+    } cases[] = {
+        {"Иванова", "Кармен", "", F},       {"Петрова", "Любовь", "", F},         {"Ахмедов", "Мустафа", "", M},
+        {"Ахмедов", "Мустафа", "Оглы", M},  {"Алиева", "Айгюн", "Кызы", F},       {"Ахмедова", "Иван", "  ", F},
+        {"Пушкин", "Анна", "", M},          {"Ивлев", "Зоя", "", M},              {"Орлов", "Кармен", "", M},
+        {"Островская", "Иван", "", F},      {"Трубецкая", "", "", F},             {"Большая", "Нинель", "", F},
+        {"Синяя", "Иван", "", F},           {"Островский", "Анна", "", M},        {"Трубецкий", "", "", M},
+        {"Римская-Корсакова", "", "", F},   {"Петров-Водкин", "Анна", "", M},     {"ПЕТРОВА", "ИГОРЬ", "", F},
+        // A patronymic the rules know wins over the surname.
+        {"Иванова", "Саша", "Петрович", M}, {"Иванов", "Саша", "Петровна", F},
+        // Endings both may have: the first name decides.
+        {"Ковальчук", "Анна", "", F},       {"Бонч-Бруевич", "Михаил", "", M},    {"Глинка", "Зоя", "", F},
+        {"Гёте", "Иван", "", M},            {"Ковальчук", "", "", U},             {"", "", "", U},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(core::GenderOfPerson(QString::fromUtf8(c.surname), QString::fromUtf8(c.first),
+                                       QString::fromUtf8(c.patronymic)),
+                  c.gender)
+            << c.surname << ' ' << c.first << ' ' << c.patronymic;
 }
 
 // Each part of a hyphenated surname is trimmed, declined and kept in its own

@@ -239,9 +239,9 @@ TEST_P(BookPrint, FilteredBooksAreSavedUnderTheirCaptions)
     s.DocFilterNumberTo = QStringLiteral("151");
     const Case cases[] = {
         {core::SpecialistCertificates, kCertificateCaption + QStringLiteral(" - Фильтр по рег.номеру: 100-200"),
-         kCertificateCaption + QStringLiteral(" - Фильтр по рег.номеру  100-200"), QStringLiteral("Ёлкина")},
+         kCertificateCaption + QStringLiteral(" - Фильтр по рег.номеру 100-200"), QStringLiteral("Ёлкина")},
         {core::RetrainingDocuments, kRetrainingCaption + QStringLiteral(" - Фильтр по рег.номеру: 150-151"),
-         kRetrainingCaption + QStringLiteral(" - Фильтр по рег.номеру  150-151"), QStringLiteral("Ёлкина")},
+         kRetrainingCaption + QStringLiteral(" - Фильтр по рег.номеру 150-151"), QStringLiteral("Ёлкина")},
     };
     for (const Case& c : cases) {
         messages_.clear();

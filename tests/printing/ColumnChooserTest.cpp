@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace printing;
@@ -83,6 +84,47 @@ TEST_F(ColumnChooser, ACaptionLongerThanItsBoxCanBeReadWhole)
     d.univers(captionsOf({QString(), QStringLiteral("A"), longCaption}), QStringLiteral("Spr3"));
     d.Form_Load();
     EXPECT_EQ(d.Ch1(2)->toolTip(), longCaption);
+}
+
+// Every caption is shown whole: the columns widen to the longer captions,
+// a caption longer still is broken into lines, and no box covers another or
+// leaves the frame.
+TEST_F(ColumnChooser, CaptionsAreShownWhole)
+{
+    const QStringList captions{
+        QStringLiteral("Серия и номер бланка приложения к диплому"),
+        QStringLiteral("Регистрационный номер"),
+        QStringLiteral("Основы латинского языка с медицинской терминологией и фармацевтической химией, "
+                       "включая практику в аптечных организациях"),
+        QStringLiteral("Дата"),
+    };
+    for (int count : {4, 20}) {  // one column, and two
+        SCOPED_TRACE(count);
+        QStringList all{QString()};
+        all += captions;
+        all += numbered(QStringLiteral("Графа "), count - int(captions.size()));
+        frmUrDial d;
+        d.univers(captionsOf(all), QStringLiteral("Spr9"));
+        d.Form_Load();
+        d.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+        QRect previous;
+        for (int k = 0; k < d.ChooserCount(); ++k) {
+            QCheckBox* box = d.Ch1(k);
+            SCOPED_TRACE(box->toolTip().toStdString());
+            EXPECT_EQ(box->text().replace(QLatin1Char('\n'), QLatin1Char(' ')), d.ChooserCaptions()[k]);
+            EXPECT_GE(box->width(), box->sizeHint().width());
+            EXPECT_GE(box->height(), box->sizeHint().height());
+            EXPECT_TRUE(box->parentWidget()->rect().contains(box->geometry()));
+            if (k % 15 != 0)
+                EXPECT_FALSE(box->geometry().intersects(previous));
+            previous = box->geometry();
+        }
+        EXPECT_EQ(d.Ch1(1)->text(), captions[0]);  // fits on one line once the column widens
+        EXPECT_TRUE(d.Ch1(3)->text().contains(QLatin1Char('\n')));
+        EXPECT_TRUE(d.rect().contains(d.OKButton()->geometry()));
+        EXPECT_GT(d.OKButton()->y(), d.Ch1(0)->parentWidget()->geometry().bottom());
+    }
 }
 
 TEST_F(ColumnChooser, StoredMaskTicksTheBoxes)

@@ -13,6 +13,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -113,6 +114,9 @@ TEST_P(DocumentFillTest, SpecialistCertificate)
 
 TEST_P(DocumentFillTest, RetrainingDiplomaSupplementKeepsTheBackgroundWhenAsked)
 {
+    // A module's total stands on its heading line.
+    core::db().execute(QStringLiteral("UPDATE EXAM SET CH = '108', IDB = (SELECT IDB FROM SPBALL WHERE NAIM = 'хорошо') "
+                                      "WHERE SORT = 1 AND VidDokum = 1"));
     testsupport::MessageRecorder messages;
     const PrintRequest request{people.retrainee, core::RetrainingDiplomaSupplement,
                                QStringLiteral("Приложение к диплому ПК КТ") + extension, true,
@@ -126,11 +130,14 @@ TEST_P(DocumentFillTest, RetrainingDiplomaSupplementKeepsTheBackgroundWhenAsked)
                                  "«28» февраля 2024 г.", "«02» апреля 2024 г."})
         EXPECT_TRUE(printed.text.contains(QString::fromUtf8(expected))) << expected;
     // The grade lines of retraining documents, in their order, one table row
-    // each; the heading without hours and grade; another document's line
+    // each; the heading with what it holds, in bold; another document's line
     // stays out.
-    const QString lines = QStringLiteral("Общепрофессиональные дисциплины\n\n\nАнатомия\n72\nотлично\n"
+    const QString lines = QStringLiteral("Общепрофессиональные дисциплины\n108\nхорошо\nАнатомия\n72\nотлично\n"
                                          "Фармакология\n36\nхорошо");
     EXPECT_TRUE(printed.text.contains(lines)) << printed.text.toStdString();
+    EXPECT_EQ(printtest::boldTableCells(outcome.documentPath),
+              (QStringList{QStringLiteral("Общепрофессиональные дисциплины"), QStringLiteral("108"),
+                           QStringLiteral("хорошо")}));
     EXPECT_FALSE(printed.text.contains(QStringLiteral("Латинский")));
     EXPECT_EQ(printtest::bracketedTexts(printed.text), QStringList{});
     // The office's Word export renames pictures: there it is the one picture.
@@ -273,4 +280,97 @@ TEST_P(DocumentFillTest, AdjustedTemplateStillHasItsBackgroundFound)
         EXPECT_EQ(readBack(outcome.documentPath).pictures.size(), c.pictures);
         EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
     }
+}
+
+TEST_P(DocumentFillTest, DocumentWithoutItsRegistrationNumberIsPrintedOnlyWhenTheUserSaysSo)
+{
+    printtest::provideTemplates(templates(), {QStringLiteral("Удостоверение КТ")}, extension);
+    struct Case {
+        const char* name;
+        bool retrainee;
+        int blankKind;
+        const char* templateName;
+        const char* setUp;  // SQL run first
+        bool asked;
+        int answer;
+        bool saved;
+    };
+    const Case cases[] = {
+        {"no удостоверение number, No", true, core::CompletionCertificate, "Удостоверение КТ", "", true,
+         ui::No, false},
+        {"no удостоверение number, Yes", true, core::CompletionCertificate, "Удостоверение КТ", "", true,
+         ui::Yes, true},
+        {"the group's certificates without an issue date", false, core::SpecialistCertificate,
+         "Кальвета КТ", "UPDATE SPGRUP SET DatMed = NULL", true, ui::No, false},
+        {"number and date there", true, core::RetrainingDiplomaSupplement, "Приложение к диплому ПК КТ", "",
+         false, 0, true},
+        {"another document has no number of its own", true, core::OtherDocument, "Кальвета КТ", "", false,
+         0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (*c.setUp)
+            core::db().execute(QString::fromUtf8(c.setUp));
+        QDir(documents()).removeRecursively();
+        testsupport::MessageRecorder messages;
+        if (c.asked)
+            messages.answer(c.answer);
+        const printing::PrintOutcome outcome = printing::PrintVkladish(
+            {c.retrainee ? people.retrainee : people.certificateHolder, c.blankKind,
+             QString::fromUtf8(c.templateName) + extension, false, core::RetrainingDocuments, QStringLiteral("Документ")});
+        ASSERT_EQ(messages.count(), c.asked ? 1 : 0) << messages.texts().join(QLatin1Char('\n')).toStdString();
+        if (c.asked) {
+            EXPECT_EQ(messages.texts()[0], QStringLiteral("Документ будет напечатан без регистрационного номера. Продолжить?"));
+            EXPECT_EQ(messages.messages()[0].buttons(), ui::YesNo);
+            EXPECT_EQ(messages.messages()[0].defaultButton(), ui::DefaultButton2);
+        }
+        EXPECT_EQ(outcome.saved, c.saved);
+        // No: not even the folder for it.
+        EXPECT_EQ(QFileInfo::exists(documents()), c.saved);
+        if (outcome.saved)
+            EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
+    }
+}
+
+TEST_P(DocumentFillTest, PrintedDocumentKeepsNoRecordOfTheAdjustedTemplate)
+{
+    // A template saved by the adjustment window carries the record of its
+    // frames; the document printed from it does not.
+    const QString path = QDir(templates()).filePath(QStringLiteral("Кальвета КТ") + extension);
+    {
+        office::TextDocument doc = office::TextDocument::open(path, true);
+        doc.moveFrame(0, 1, 1);
+        doc.save();
+        doc.close();
+    }
+    const auto holdsRecord = [](const QString& file) {
+        QFile f(file);
+        if (!f.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray bytes = f.readAll();
+        if (bytes.contains("KalvetaFrames"))
+            return true;
+        const QString name = QStringLiteral("KalvetaFrames");
+        return bytes.contains(QByteArray(reinterpret_cast<const char*>(name.utf16()), name.size() * 2));
+    };
+    const auto recordOf = [&](const QString& file) {
+        const QString suffix = QFileInfo(file).suffix();
+        if (suffix != QLatin1String("ott") && suffix != QLatin1String("odt"))
+            return holdsRecord(file);
+        // A Writer file is a zip: the properties are in its meta.xml.
+        testsupport::TempFolder unpacked;
+        QProcess unzip;
+        unzip.start(QStringLiteral("unzip"), {QStringLiteral("-o"), QStringLiteral("-q"), file, QStringLiteral("meta.xml"),
+                                              QStringLiteral("-d"), unpacked.path()});
+        unzip.waitForFinished();
+        return holdsRecord(unpacked.file(QStringLiteral("meta.xml")));
+    };
+    ASSERT_TRUE(recordOf(path)) << "the adjusted template keeps its record";
+    testsupport::MessageRecorder messages;
+    const printing::PrintOutcome outcome = printing::PrintVkladish(
+        {people.certificateHolder, core::SpecialistCertificate, QStringLiteral("Кальвета КТ") + extension, false,
+         core::SpecialistCertificates, QStringLiteral("Кальвета")});
+    ASSERT_TRUE(outcome.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_FALSE(recordOf(outcome.documentPath));
+    EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
 }

@@ -16,9 +16,15 @@
 
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/awt/FontWeight.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/text/XPageCursor.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextTable.hpp>
+#include <com/sun/star/text/XTextTablesSupplier.hpp>
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 
 #include <gtest/gtest.h>
@@ -158,6 +164,34 @@ bool closeOfficeDocument(const QString& path)
         }
     }
     return false;
+}
+
+QStringList boldTableCells(const QString& path)
+{
+    using namespace office::uno;
+    QStringList out;
+    // A copy: the document itself stays open in the office for the user.
+    testsupport::TempFolder folder;
+    const QString copy = folder.file(QStringLiteral("копия.") + QFileInfo(path).suffix());
+    if (!QFile::copy(path, copy))
+        return out;
+    const auto doc = loadComponent(toOU(QUrl::fromLocalFile(copy).toString()),
+                                   props({{"Hidden", Any(true)}, {"ReadOnly", Any(true)}}), copy);
+    Reference<css::text::XTextTablesSupplier> supplier(doc, UNO_QUERY_THROW);
+    Reference<css::container::XIndexAccess> tables(supplier->getTextTables(), UNO_QUERY_THROW);
+    for (sal_Int32 t = 0; t < tables->getCount(); ++t) {
+        Reference<css::text::XTextTable> table(tables->getByIndex(t), UNO_QUERY_THROW);
+        for (const OUString& name : table->getCellNames()) {
+            Reference<css::text::XText> cell(table->getCellByName(name), UNO_QUERY_THROW);
+            Reference<css::beans::XPropertySet> start(cell->getStart(), UNO_QUERY_THROW);
+            float weight = 0;
+            start->getPropertyValue("CharWeight") >>= weight;
+            if (weight >= css::awt::FontWeight::BOLD && !toQ(cell->getString()).isEmpty())
+                out << toQ(cell->getString());
+        }
+    }
+    closeComponent(doc);
+    return out;
 }
 
 QStringList bracketedTexts(const QString& text)

@@ -33,6 +33,10 @@ PrintedDocument readBack(const QString& path);
 // Closes the office's document of that file; false when none is open.
 bool closeOfficeDocument(const QString& path);
 
+// The texts of the table cells of a document file that are in bold (read
+// from a copy of the file).
+QStringList boldTableCells(const QString& path);
+
 // Texts in square brackets left in a text.
 QStringList bracketedTexts(const QString& text);
 

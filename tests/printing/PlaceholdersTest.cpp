@@ -222,6 +222,9 @@ TEST_F(DocumentDataTest, StoredDativeNamesAreKeptMissingOnesDerived)
         {"Смирнова", "Анна", "Петровна", "", " ", "", "Смирновой Анне Петровне"},
         {"Смирнова", "Анна", "Петровна", "Смирновой-Ли", nullptr, "Петровне", "Смирновой-Ли Анне Петровне"},
         {"Кузнецов", "Иван", "", nullptr, nullptr, nullptr, "Кузнецову Ивану "},
+        // Without a patronymic the surname tells a woman's name from a man's.
+        {"Ковалёва", "Саша", "", nullptr, nullptr, nullptr, "Ковалёвой Саше "},
+        {"Ковалёв", "Саша", "", nullptr, nullptr, nullptr, "Ковалёву Саше "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);

@@ -95,6 +95,12 @@ TEST(PrintRules, SafeFileNames)
               QStringLiteral("Справочник Специальности профессии"));
     EXPECT_EQ(safeFileName(QStringLiteral("a\\b:c*d?e\"f<g>h|i\tj")), QStringLiteral("a b c d e f g h i j"));
     EXPECT_EQ(safeFileName(QStringLiteral("Итоговые оценки (2024)")), QStringLiteral("Итоговые оценки (2024)"));
+    // Next to a blank a forbidden character leaves no second blank.
+    EXPECT_EQ(safeFileName(QStringLiteral("Книга - Фильтр по рег.номеру: 100-200")),
+              QStringLiteral("Книга - Фильтр по рег.номеру 100-200"));
+    EXPECT_EQ(safeFileName(QStringLiteral("a :b")), QStringLiteral("a b"));
+    EXPECT_EQ(safeFileName(QStringLiteral("a : b")), QStringLiteral("a  b"));  // the blanks of the text stay
+    EXPECT_EQ(safeFileName(QStringLiteral("a::b")), QStringLiteral("a b"));
 }
 
 TEST(PrintRules, FirstFreeName)

@@ -380,7 +380,7 @@ const DispatchCase kDispatch[] = {
     {"menu", "mnuDS1", "mnuRepBookMed", ""},
     {"menu", "mnuFilePrint", "mnuSpravGr", "bPrint_click@4:0", 4, 0},
     {"tool", "Print", "mnuRepBookMed", "bPrint_click@book1"},
-    {"menu", "mnuFilePrint", "", ""},
+    {"menu", "mnuFilePrint", "", "msg:Печатать нечего: сделайте активным окно справочника или книги регистрации"},
     {"menu", "mnuFileDip", "mnuSpravStud", "button:PrintV@3:-1", 3, -1},
     {"menu", "mnuFileDip", "mnuSpravItOcPer", "button:PrintV@0:2", 0, 2},
     {"menu", "mnuFileDip", "mnuSpravGr", "msg:Откройте справочник \"Итоговые оценки\" или \"Студенты\""},
@@ -627,6 +627,36 @@ TEST_F(MainWindowTest, PrintDocumentsWarningIsInFrontOfEveryWindow)
     fireMenu(QStringLiteral("mnuFileDip"));
     EXPECT_TRUE(seenText.startsWith(QStringLiteral("Откройте справочник")));
     EXPECT_EQ(seenParent, window.get());
+}
+
+// Ctrl+P with the assistant in front of a directory prints nothing behind
+// its back: it says there is no list in front, as with no window at all.
+TEST_F(MainWindowTest, PrintWithTheAssistantInFrontSaysThereIsNothingToPrint)
+{
+    open();
+    fireMenu(QStringLiteral("mnuSpravGr"));
+    auto* assistant = new shell::HelpAssistant;
+    QMdiSubWindow* frame = window->mdiArea()->addSubWindow(assistant);
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->show();
+    window->mdiArea()->setActiveSubWindow(frame);
+    calls().clear();
+    messages->clear();
+
+    QTest::keyClick(assistant->browser(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_TRUE(calls().isEmpty()) << calls().join(QLatin1Char('|')).toStdString();
+    ASSERT_EQ(messages->count(), 1);
+    EXPECT_EQ(messages->texts().first(),
+              QStringLiteral("Печатать нечего: сделайте активным окно справочника или книги регистрации и затем "
+                             "выполните эту команду."));
+    EXPECT_EQ(messages->messages().front().style, int(ui::Exclamation));
+
+    // The directory in front again: Ctrl+P prints it.
+    frame->close();
+    messages->clear();
+    fireMenu(QStringLiteral("mnuFilePrint"));
+    EXPECT_EQ(calls(), QStringList{QStringLiteral("bPrint_click@4:0")});
+    EXPECT_EQ(messages->count(), 0);
 }
 
 // ---------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <com/sun/star/awt/FontWeight.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
@@ -332,7 +333,7 @@ void TemplateDocument::replace(const Values& values)
     });
 }
 
-bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>& rows)
+bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>& rows, const QList<bool>& bold)
 {
     if (!d_)
         throw Error(ErrorKind::Failed, QStringLiteral("документ не открыт"));
@@ -407,6 +408,11 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
                             cell->setString(text);
                     }
             }
+            for (int r = 0; r < n && r < bold.size(); ++r)
+                if (bold[r])
+                    Reference<css::beans::XPropertySet>(range->getCellRangeByPosition(0, row + r, columns - 1, row + r),
+                                            UNO_QUERY_THROW)
+                        ->setPropertyValue("CharWeight", Any(css::awt::FontWeight::BOLD));
             return true;
         }
         return false;

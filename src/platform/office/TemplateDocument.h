@@ -46,9 +46,10 @@ public:
 
     // Finds the table row with a cell that holds `marker` and repeats it
     // once per entry of `rows`: each copy has the placeholders of the row
-    // replaced by the entry's values. No entries remove the row. False when
-    // no table row holds the marker.
-    bool repeatTableRow(const QString& marker, const QList<Values>& rows);
+    // replaced by the entry's values; a copy whose entry of `bold` is true
+    // has its text in bold. No entries remove the row. False when no table
+    // row holds the marker.
+    bool repeatTableRow(const QString& marker, const QList<Values>& rows, const QList<bool>& bold = {});
 
     // Names of the pictures of the document. The office's Word 97 export
     // does not keep them: a stored .doc names its pictures Image1, ...
