@@ -18,121 +18,313 @@ from xml.sax.saxutils import escape
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "documents")
 
-# Layouts: page (width, height) in mm; frames (name, x, y, w, h, text,
-# point size, alignment); optional grades table area (x, y, w, h) with its
-# column widths in mm.
+def when(date):
+    """A stored date written into a «__» ______ 20__ г. slot."""
+    return f"«[{date}.ДЕНЬ]» [{date}.МЕСЯЦ] [{date}.ГОД] г."
+
+
+ISSUED = "«[ДЕНЬ]» [МЕСЯЦ] [ГОД] г."
+
+# Layouts: page (width, height) in mm; frames (name, x, y, w, h, text, point
+# size, alignment) where the blank leaves room for a value; labels (x, y,
+# text, size in mm, anchor) are the blank's printed wording, drawn on the
+# background only. A grades table flows in the body: "margins" (top, bottom,
+# left, right) set its area on every page, "start" the height at which it
+# begins on the first page, "columns" its column widths; "page_columns" 2
+# lets it run from one half of a landscape sheet into the next, beginning in
+# the right half of the first page.
 LAYOUTS = {
     "certificate": {
         "page": (297, 210),
+        "labels": [
+            (74, 24, "РОССИЙСКАЯ ФЕДЕРАЦИЯ", 4, "middle"),
+            (20, 150, "Регистрационный номер", 3.2, "start"),
+            (20, 162, "Город", 3.2, "start"),
+            (20, 174, "Дата выдачи", 3.2, "start"),
+            (222, 22, "СЕРТИФИКАТ СПЕЦИАЛИСТА", 6, "middle"),
+            (222, 46, "Настоящий сертификат выдан", 3.5, "middle"),
+            (222, 76, "решением экзаменационной квалификационной комиссии при", 3.2, "middle"),
+            (163, 106, "от", 3.2, "start"),
+            (234, 106, "протокол №", 3.2, "start"),
+            (222, 118, "присвоен статус специалиста по специальности", 3.2, "middle"),
+            (222, 148, "Сертификат действителен пять лет", 3.2, "middle"),
+            (163, 172, "Председатель экзаменационной комиссии", 3, "start"),
+            (163, 186, "М.П.", 3, "start"),
+        ],
         "frames": [
-            ("Учреждение", 15, 28, 125, 30, "[INF.NAIM]", 11, "center"),
-            ("Протокол", 15, 95, 125, 16, "решением экзаменационной комиссии от [SPGRUP.DatGAKMed] № [SPGRUP.PRGAKMed]", 10, "center"),
-            ("Регистрационный номер", 60, 150, 70, 8, "[REGNOMMED]", 12, "left"),
-            ("Город", 20, 163, 110, 8, "[INF.GORODMED]", 11, "left"),
-            ("Дата выдачи", 20, 175, 110, 8, "«[ДЕНЬ]» [МЕСЯЦ] [ГОД] г.", 12, "left"),
-            ("Номер бланка", 190, 20, 90, 8, "[NOMMED]", 12, "center"),
-            ("Фамилия", 165, 58, 120, 9, "[FAM]", 16, "center"),
-            ("Имя и отчество", 165, 70, 120, 9, "[IM] [OTCH]", 16, "center"),
-            ("Специальность", 160, 110, 130, 18, "[SPMED.NAIM]", 14, "center"),
-            ("Руководитель", 200, 175, 85, 8, "[INF.FIORUK]", 11, "right"),
+            ("Учреждение", 15, 32, 118, 34, "[INF.NAIM]", 10, "center"),
+            ("Регистрационный номер", 68, 145.5, 60, 7, "[REGNOMMED]", 12, "left"),
+            ("Город", 35, 157.5, 93, 7, "[INF.GORODMED]", 11, "left"),
+            ("Дата выдачи", 48, 169.5, 80, 7, ISSUED, 12, "left"),
+            ("Номер бланка", 180, 27, 85, 7, "[NOMMED]", 12, "center"),
+            ("Фамилия", 160, 50, 125, 8, "[FamD]", 15, "center"),
+            ("Имя и отчество", 160, 59, 125, 8, "[ImD] [OtchD]", 15, "center"),
+            ("Организация комиссии", 160, 79, 125, 20, "[INF.NAIMMED]", 10, "center"),
+            ("Дата решения", 169, 101.5, 63, 7, when("SPGRUP.DatGAKMed"), 11, "left"),
+            ("Протокол", 257, 101.5, 28, 7, "[SPGRUP.PRGAKMed]", 11, "left"),
+            ("Специальность", 160, 121, 125, 16, "[SPMED.NAIM]", 14, "center"),
         ],
     },
     "diploma-title": {
         "page": (297, 210),
+        "labels": [
+            (74, 22, "РОССИЙСКАЯ ФЕДЕРАЦИЯ", 4, "middle"),
+            (74, 74, "ДИПЛОМ", 7, "middle"),
+            (74, 81, "о среднем профессиональном образовании", 3.5, "middle"),
+            (74, 112, "Документ об образовании и о квалификации", 3, "middle"),
+            (20, 150, "Регистрационный номер", 3.2, "start"),
+            (20, 162, "Дата выдачи", 3.2, "start"),
+            (222, 22, "Настоящий диплом свидетельствует о том, что", 3.5, "middle"),
+            (222, 52, "освоил(а) образовательную программу среднего профессионального", 3.2, "middle"),
+            (222, 57, "образования по специальности", 3.2, "middle"),
+            (222, 84, "и успешно прошел(ла) государственную итоговую аттестацию.", 3.2, "middle"),
+            (222, 96, "Решением государственной экзаменационной комиссии", 3.2, "middle"),
+            (163, 106, "от", 3.2, "start"),
+            (234, 106, "протокол", 3.2, "start"),
+            (222, 118, "присвоена квалификация", 3.2, "middle"),
+            (163, 150, "Председатель государственной", 3, "start"),
+            (163, 155, "экзаменационной комиссии", 3, "start"),
+            (163, 170, "Руководитель образовательной", 3, "start"),
+            (163, 175, "организации", 3, "start"),
+            (163, 190, "М.П.", 3, "start"),
+        ],
         "frames": [
-            ("Учреждение", 15, 30, 125, 30, "[INF.NAIM]", 11, "center"),
-            ("Номер бланка", 30, 120, 100, 8, "[DIPL]", 12, "center"),
-            ("Регистрационный номер", 60, 150, 70, 8, "[REGNOM]", 12, "left"),
-            ("Дата выдачи", 20, 170, 110, 8, "«[ДЕНЬ]» [МЕСЯЦ] [ГОД] г.", 12, "left"),
-            ("Фамилия", 165, 55, 120, 9, "[FAM]", 16, "center"),
-            ("Имя и отчество", 165, 67, 120, 9, "[IM] [OTCH]", 16, "center"),
-            ("Квалификация", 160, 100, 130, 16, "[SPGRUP.KVAL]", 13, "center"),
-            ("Специальность", 160, 130, 130, 16, "[SPGRUP.Spec]", 13, "center"),
-            ("Решение ГАК", 160, 160, 130, 8, "[SPGRUP.DatGAK] [SPGRUP.PRGAK]", 11, "center"),
+            ("Учреждение", 15, 28, 118, 32, "[INF.NAIM]", 10, "center"),
+            ("С отличием", 30, 84, 88, 7, "[Otl]", 13, "center"),
+            ("Номер бланка", 30, 92, 88, 8, "[DIPL]", 12, "center"),
+            ("Регистрационный номер", 68, 145.5, 60, 7, "[REGNOM]", 12, "left"),
+            ("Дата выдачи", 48, 157.5, 80, 7, ISSUED, 12, "left"),
+            ("Фамилия", 160, 27, 125, 8, "[FAM]", 15, "center"),
+            ("Имя и отчество", 160, 36, 125, 8, "[IM] [OTCH]", 15, "center"),
+            ("Специальность", 160, 60, 125, 16, "[SPGRUP.Spec]", 12, "center"),
+            ("Дата решения ГАК", 169, 101.5, 63, 7, when("SPGRUP.DatGAK"), 11, "left"),
+            ("Протокол ГАК", 253, 101.5, 32, 7, "[SPGRUP.PRGAK]", 11, "left"),
+            ("Квалификация", 160, 121, 125, 12, "[SPGRUP.KVAL]", 13, "center"),
+            ("Председатель ГАК", 225, 150.5, 60, 7, "[SPGRUP.FIOGAK]", 11, "right"),
+            ("Руководитель", 225, 170.5, 60, 7, "[INF.FIORUK]", 11, "right"),
         ],
     },
     "diploma-supplement": {
         "page": (297, 210),
-        "frames": [
-            ("Фамилия", 15, 25, 125, 8, "[FAM]", 13, "center"),
-            ("Имя и отчество", 15, 35, 125, 8, "[IM] [OTCH]", 13, "center"),
-            ("Дата рождения", 60, 47, 80, 7, "[D_R]", 11, "left"),
-            ("Учреждение", 15, 70, 125, 24, "[INF.NAIM]", 10, "center"),
-            ("Специальность", 15, 110, 125, 14, "[SPGRUP.Spec]", 11, "center"),
-            ("Квалификация", 15, 130, 125, 14, "[SPGRUP.KVAL]", 11, "center"),
-            ("Номер бланка", 15, 160, 125, 7, "[PRIL]", 11, "center"),
-            ("Регистрационный номер", 60, 172, 80, 7, "[REGNOM]", 11, "left"),
-            ("Дата выдачи", 15, 182, 125, 7, "«[ДЕНЬ]» [МЕСЯЦ] [ГОД] г.", 11, "center"),
+        "labels": [
+            (74, 13, "РОССИЙСКАЯ ФЕДЕРАЦИЯ", 3.5, "middle"),
+            (74, 45, "ПРИЛОЖЕНИЕ К ДИПЛОМУ", 5, "middle"),
+            (74, 50.5, "о среднем профессиональном образовании", 3, "middle"),
+            (14, 64, "Регистрационный номер", 3, "start"),
+            (14, 72, "Дата выдачи", 3, "start"),
+            (14, 84, "1. СВЕДЕНИЯ О ЛИЧНОСТИ", 3.2, "start"),
+            (14, 92, "Фамилия", 3, "start"),
+            (14, 99, "Имя", 3, "start"),
+            (14, 106, "Отчество", 3, "start"),
+            (14, 113, "Дата рождения", 3, "start"),
+            (14, 120, "Предыдущий документ об образовании", 3, "start"),
+            (14, 140, "2. СВЕДЕНИЯ О КВАЛИФИКАЦИИ", 3.2, "start"),
+            (14, 147, "Квалификация", 3, "start"),
+            (14, 159, "Специальность", 3, "start"),
+            (14, 172, "Нормативный срок освоения программы", 3, "start"),
+            (14, 188, "составляет", 3, "start"),
+            (222, 11, "3. СВЕДЕНИЯ О СОДЕРЖАНИИ И РЕЗУЛЬТАТАХ ОСВОЕНИЯ ПРОГРАММЫ", 3, "middle"),
+            (159, 18, "Наименование дисциплин (модулей), практик", 2.6, "start"),
+            (240, 18, "Часы", 2.6, "start"),
+            (264, 18, "Оценка", 2.6, "start"),
         ],
-        "table": (155, 30, 132, 165, (92, 16, 24)),
+        "frames": [
+            ("Учреждение", 12, 16, 124, 22, "[INF.NAIM]", 9, "center"),
+            ("Номер бланка", 30, 52.5, 88, 6, "[PRIL]", 11, "center"),
+            ("Регистрационный номер", 56, 59.5, 40, 6, "[REGNOM]", 11, "left"),
+            ("Дата выдачи", 36, 67.5, 70, 6, ISSUED, 11, "left"),
+            ("Фамилия", 43, 87.5, 93, 6, "[FAM]", 12, "left"),
+            ("Имя", 43, 94.5, 93, 6, "[IM]", 12, "left"),
+            ("Отчество", 43, 101.5, 93, 6, "[OTCH]", 12, "left"),
+            ("Дата рождения", 43, 108.5, 50, 6, "[D_R]", 11, "left"),
+            ("Предыдущий документ", 14, 121.5, 122, 12, "[ВИДДОК.NAIM] [DocS] № [DocN], [DocYr] год", 10, "left"),
+            ("Квалификация", 40, 142.5, 96, 10, "[SPGRUP.KVAL]", 11, "left"),
+            ("Специальность", 40, 154.5, 96, 12, "[SPGRUP.Spec]", 11, "left"),
+            ("Подготовка и форма обучения", 14, 174, 122, 6, "[УРОВЕНЬ.NAIM] подготовки [ФОРМА.NAIM2] обучения", 11,
+             "left"),
+            ("Нормативный срок", 40, 183.5, 96, 6, "[SPGRUP.NormTime]", 11, "left"),
+        ],
+        "table": {"margins": (21, 10, 10, 10), "page_columns": 2, "gap": 17, "columns": (78, 20, 32),
+                  "size": 10},
     },
     "transcript": {
         "page": (210, 297),
-        "frames": [
-            ("Учреждение", 20, 20, 170, 20, "[INF.NAIM]", 11, "center"),
-            ("Фамилия", 20, 50, 170, 8, "[FAM] [IM] [OTCH]", 13, "center"),
-            ("Дата рождения", 70, 62, 60, 7, "[D_R]", 11, "left"),
-            ("Специальность", 20, 75, 170, 14, "[SPGRUP.Spec]", 11, "center"),
-            ("Регистрационный номер", 140, 95, 50, 7, "[REGNOM]", 11, "left"),
-            ("Дата выдачи", 20, 270, 100, 7, "«[ДЕНЬ]» [МЕСЯЦ] [ГОД] г.", 11, "left"),
+        "labels": [
+            (105, 13, "РОССИЙСКАЯ ФЕДЕРАЦИЯ", 3.5, "middle"),
+            (105, 45, "АКАДЕМИЧЕСКАЯ СПРАВКА", 6, "middle"),
+            (20, 55, "Регистрационный номер", 3.2, "start"),
+            (110, 55, "Дата выдачи", 3.2, "start"),
+            (20, 64, "Фамилия, имя, отчество", 3.2, "start"),
+            (20, 72, "Дата рождения", 3.2, "start"),
+            (20, 80, "Предыдущий документ об образовании", 3.2, "start"),
+            (20, 93, "Поступил(а) в", 3.2, "start"),
+            (60, 93, "году в", 3.2, "start"),
+            (20, 106, "Завершил(а) обучение в", 3.2, "start"),
+            (80, 106, "году в", 3.2, "start"),
+            (20, 119, "Форма обучения", 3.2, "start"),
+            (20, 127, "Нормативный период обучения", 3.2, "start"),
+            (20, 135, "Специальность", 3.2, "start"),
+            (20, 147, "Квалификация", 3.2, "start"),
+            (105, 155, "Сведения о содержании и результатах освоения образовательной программы", 3.2, "middle"),
+            (22, 160, "Наименование дисциплин (модулей), практик", 2.6, "start"),
+            (141, 160, "Часы", 2.6, "start"),
+            (168, 160, "Оценка", 2.6, "start"),
         ],
-        "table": (20, 110, 170, 150, (120, 22, 28)),
+        "frames": [
+            ("Учреждение", 20, 16, 170, 21, "[INF.NAIM]", 9, "center"),
+            ("Регистрационный номер", 66, 50.5, 40, 6, "[REGNOM]", 11, "left"),
+            ("Дата выдачи", 133, 50.5, 57, 6, ISSUED, 11, "left"),
+            ("Фамилия", 68, 59.5, 122, 7, "[FAM] [IM] [OTCH]", 13, "left"),
+            ("Дата рождения", 50, 67.5, 50, 6, "[D_R]", 11, "left"),
+            ("Предыдущий документ", 88, 75.5, 102, 11, "[ВИДДОК.NAIM] [DocS] № [DocN], [DocYr] год", 10, "left"),
+            ("Год поступления", 45, 88.5, 14, 6, "[PosYr]", 11, "left"),
+            ("Учреждение поступления", 73, 88.5, 117, 11, "[ПОСТУПЛ.MEMO]", 9, "left"),
+            ("Год окончания", 65, 101.5, 14, 6, "[ZavYr]", 11, "left"),
+            ("Учреждение окончания", 93, 101.5, 97, 13, "[ОКОНЧ.MEMO]", 9, "left"),
+            ("Форма обучения", 52, 114.5, 138, 6, "[ФОРМА.NAIM]", 11, "left"),
+            ("Нормативный период", 78, 122.5, 112, 6, "[SPGRUP.NormTime]", 11, "left"),
+            ("Специальность", 50, 130.5, 140, 11, "[SPGRUP.Spec]", 11, "left"),
+            ("Квалификация", 50, 142.5, 140, 6, "[SPGRUP.KVAL]", 11, "left"),
+        ],
+        "table": {"margins": (14, 12, 20, 20), "start": 162, "columns": (114, 24, 32), "size": 10},
     },
     "retraining-title": {
         "page": (297, 210),
+        "labels": [
+            (74, 22, "РОССИЙСКАЯ ФЕДЕРАЦИЯ", 4, "middle"),
+            (74, 62, "ДИПЛОМ", 7, "middle"),
+            (74, 69, "о профессиональной переподготовке", 3.5, "middle"),
+            (74, 100, "Документ о квалификации", 3, "middle"),
+            (20, 150, "Регистрационный номер", 3.2, "start"),
+            (20, 162, "Город", 3.2, "start"),
+            (20, 174, "Дата выдачи", 3.2, "start"),
+            (222, 22, "Настоящий диплом выдан", 3.5, "middle"),
+            (222, 51, "в том, что он(а) прошел(а) профессиональную переподготовку", 3.2, "middle"),
+            (163, 61, "с", 3.2, "start"),
+            (224, 61, "по", 3.2, "start"),
+            (163, 71, "в", 3.2, "start"),
+            (222, 98, "по программе", 3.2, "middle"),
+            (222, 124, "Диплом подтверждает присвоение квалификации", 3.2, "middle"),
+            (163, 155, "Председатель аттестационной комиссии", 3, "start"),
+            (163, 170, "Руководитель", 3, "start"),
+            (163, 182, "Секретарь", 3, "start"),
+            (163, 194, "М.П.", 3, "start"),
+        ],
         "frames": [
-            ("Номер бланка", 30, 110, 100, 8, "[DIPL]", 12, "center"),
-            ("Регистрационный номер", 60, 150, 70, 8, "[regnomDoc]", 12, "left"),
-            ("Город", 20, 162, 110, 8, "[INF.GORODMED]", 11, "left"),
-            ("Дата выдачи", 20, 174, 110, 8, "«[ДЕНЬ]» [МЕСЯЦ] [ГОД] г.", 12, "left"),
-            ("Фамилия", 165, 40, 120, 9, "[FAM]", 15, "center"),
-            ("Имя и отчество", 165, 51, 120, 9, "[IM] [OTCH]", 15, "center"),
-            ("Период", 165, 70, 120, 8, "с [SPGRUP.date_S] по [SPGRUP.date_Po]", 12, "center"),
-            ("Учреждение", 160, 85, 130, 24, "[INF.NAIM]", 11, "center"),
-            ("Программа", 160, 120, 130, 16, "[SPGRUP.Spec]", 12, "center"),
-            ("Квалификация", 160, 150, 130, 14, "[SPGRUP.KVAL]", 12, "center"),
+            ("Организация", 15, 28, 118, 26, "[INF.NAIM]", 10, "center"),
+            ("Номер бланка", 30, 77, 88, 8, "[DIPL]", 12, "center"),
+            ("Регистрационный номер", 68, 145.5, 60, 7, "[regnomDoc]", 12, "left"),
+            ("Город", 35, 157.5, 93, 7, "[INF.GORODMED]", 11, "left"),
+            ("Дата выдачи", 48, 169.5, 80, 7, ISSUED, 12, "left"),
+            ("Фамилия", 160, 26, 125, 8, "[FamD]", 15, "center"),
+            ("Имя и отчество", 160, 35, 125, 8, "[ImD] [OtchD]", 15, "center"),
+            ("Начало", 168, 56.5, 55, 7, when("SPGRUP.date_S"), 11, "left"),
+            ("Окончание", 231, 56.5, 54, 7, when("SPGRUP.date_Po"), 11, "left"),
+            ("Учреждение", 168, 66.5, 117, 24, "[INF.NAIMMED]", 10, "center"),
+            ("Программа", 160, 101, 125, 16, "[SPGRUP.Spec]", 12, "center"),
+            ("Квалификация", 160, 127, 125, 12, "[SPGRUP.KVAL]", 12, "center"),
+            ("Председатель комиссии", 225, 155.5, 60, 7, "[SPGRUP.FIOGAK]", 11, "right"),
+            ("Руководитель", 225, 165.5, 60, 7, "[INF.FIORUK]", 11, "right"),
+            ("Секретарь", 225, 177.5, 60, 7, "[SPGRUP.FIOSEK]", 11, "right"),
         ],
     },
     "retraining-supplement": {
         "page": (210, 297),
-        "frames": [
-            ("Фамилия", 20, 25, 170, 8, "[FAM] [IM] [OTCH]", 13, "center"),
-            ("Номер диплома", 20, 37, 170, 7, "к диплому [DIPL], регистрационный номер [regnomDoc]", 11, "center"),
-            ("Период", 20, 48, 170, 7, "с [SPGRUP.date_S] по [SPGRUP.date_Po]", 11, "center"),
-            ("Программа", 20, 58, 170, 14, "[SPGRUP.Spec]", 11, "center"),
-            ("Дата выдачи", 20, 270, 100, 7, "«[ДЕНЬ]» [МЕСЯЦ] [ГОД] г.", 11, "left"),
+        "labels": [
+            (105, 18, "ПРИЛОЖЕНИЕ К ДИПЛОМУ", 5, "middle"),
+            (105, 24, "о профессиональной переподготовке", 3.2, "middle"),
+            (20, 35, "к диплому", 3.2, "start"),
+            (100, 35, "регистрационный номер", 3.2, "start"),
+            (20, 45, "выдан", 3.2, "start"),
+            (20, 55, "в том, что он(а) с", 3.2, "start"),
+            (111, 55, "по", 3.2, "start"),
+            (20, 63, "прошел(а) профессиональную переподготовку в", 3.2, "start"),
+            (20, 86, "по программе", 3.2, "start"),
+            (20, 99, "в объеме", 3.2, "start"),
+            (105, 105, "За время обучения сдал(а) зачеты и экзамены по следующим дисциплинам:", 3.2, "middle"),
+            (22, 111, "Наименование дисциплин (модулей)", 2.6, "start"),
+            (141, 111, "Часы", 2.6, "start"),
+            (168, 111, "Оценка", 2.6, "start"),
+            (20, 273, "Руководитель", 3.2, "start"),
+            (20, 284, "Дата выдачи", 3.2, "start"),
+            (150, 284, "М.П.", 3.2, "start"),
         ],
-        "table": (20, 85, 170, 175, (120, 22, 28)),
+        "frames": [
+            ("Номер диплома", 41, 30.5, 57, 6, "[DIPL]", 11, "left"),
+            ("Регистрационный номер", 150, 30.5, 40, 6, "[regnomDoc]", 11, "left"),
+            ("Фамилия, имя, отчество", 32, 40, 158, 7, "[FamD] [ImD] [OtchD]", 13, "left"),
+            ("Начало", 52, 50.5, 58, 6, when("SPGRUP.date_S"), 11, "left"),
+            ("Окончание", 118, 50.5, 72, 6, when("SPGRUP.date_Po"), 11, "left"),
+            ("Учреждение", 20, 65, 170, 15, "[INF.NAIMMED]", 9, "left"),
+            ("Программа", 48, 81.5, 142, 11, "[SPGRUP.Spec]", 11, "left"),
+            ("Объем", 40, 94.5, 80, 6, "[SPGRUP.NormTime]", 11, "left"),
+            ("Руководитель", 60, 268.5, 70, 6, "[INF.FIORUK]", 11, "left"),
+            ("Дата выдачи", 45, 279.5, 80, 6, ISSUED, 11, "left"),
+        ],
+        "table": {"margins": (14, 35, 20, 20), "start": 113, "columns": (114, 24, 32), "size": 11},
     },
     "completion-certificate": {
         "page": (210, 148),
+        "labels": [
+            (52, 13, "РОССИЙСКАЯ ФЕДЕРАЦИЯ", 3, "middle"),
+            (52, 52, "УДОСТОВЕРЕНИЕ", 5.5, "middle"),
+            (52, 57.5, "о повышении квалификации", 3, "middle"),
+            (52, 76, "Документ о квалификации", 2.6, "middle"),
+            (10, 104, "Регистрационный номер", 2.8, "start"),
+            (10, 114, "Город", 2.8, "start"),
+            (10, 124, "Дата выдачи", 2.8, "start"),
+            (157, 13, "Настоящее удостоверение выдано", 3, "middle"),
+            (157, 38, "в том, что он(а) прошел(а) обучение", 2.8, "middle"),
+            (111, 47, "с", 2.8, "start"),
+            (158, 47, "по", 2.8, "start"),
+            (111, 55, "в", 2.8, "start"),
+            (157, 74, "по дополнительной профессиональной программе", 2.8, "middle"),
+            (111, 98, "в объеме", 2.8, "start"),
+            (111, 120, "Руководитель", 2.8, "start"),
+            (111, 132, "М.П.", 2.8, "start"),
+        ],
         "frames": [
-            ("Учреждение", 10, 20, 90, 24, "[INF.NAIM]", 9, "center"),
-            ("Регистрационный номер", 40, 100, 55, 7, "[regnomUd]", 11, "left"),
-            ("Дата выдачи", 10, 115, 90, 7, "«[ДЕНЬ]» [МЕСЯЦ] [ГОД] г.", 11, "left"),
-            ("Фамилия", 110, 25, 90, 8, "[FAM]", 13, "center"),
-            ("Имя и отчество", 110, 35, 90, 8, "[IM] [OTCH]", 13, "center"),
-            ("Период", 110, 50, 90, 7, "с [SPGRUP.date_S] по [SPGRUP.date_Po]", 10, "center"),
-            ("Программа", 110, 65, 90, 20, "[SPGRUP.Spec]", 10, "center"),
-            ("Объем", 110, 92, 90, 7, "[SPGRUP.NormTime]", 10, "center"),
+            ("Учреждение", 10, 16, 85, 24, "[INF.NAIM]", 8, "center"),
+            ("Номер бланка", 20, 60, 65, 6, "[DIPL]", 11, "center"),
+            ("Регистрационный номер", 45, 99.5, 50, 6, "[regnomUd]", 11, "left"),
+            ("Город", 20, 109.5, 75, 6, "[INF.GORODMED]", 11, "left"),
+            ("Дата выдачи", 33, 119.5, 62, 6, ISSUED, 11, "left"),
+            ("Фамилия", 108, 16, 97, 7, "[FamD]", 13, "center"),
+            ("Имя и отчество", 108, 24, 97, 7, "[ImD] [OtchD]", 13, "center"),
+            ("Начало", 115, 42.5, 42, 6, when("SPGRUP.date_S"), 9, "left"),
+            ("Окончание", 163, 42.5, 44, 6, when("SPGRUP.date_Po"), 9, "left"),
+            ("Учреждение", 115, 51, 92, 18, "[INF.NAIMMED]", 8, "left"),
+            ("Программа", 108, 76, 97, 15, "[SPGRUP.Spec]", 10, "center"),
+            ("Объем", 126, 93.5, 79, 6, "[SPGRUP.NormTime]", 10, "left"),
+            ("Руководитель", 150, 115.5, 55, 6, "[INF.FIORUK]", 10, "right"),
         ],
     },
 }
 
-# Template base names by layout: the built-in default names and those of the
-# default printing houses.
+# Template base names by layout: the built-in default names, the base names
+# proposed when a printing house names no template for a slot, and those of
+# the default printing houses.
 HOUSES_ALL = ["", "Гознак-Пермь", "Концерн Знак", "Знак", "СпецБланк-Москва", "КТ", "Кострома"]
-HOUSES_RETRAINING = ["Знак", "КТ"]
+HOUSES_RETRAINING = ["", "Знак", "КТ"]
 TEMPLATES = (
     [("Титул диплома", "diploma-title"),
      ("Приложение к диплому", "diploma-supplement"),
      ("Академическая справка", "transcript")]
     + [(("Кальвета " + h).strip(), "certificate") for h in HOUSES_ALL]
-    + [("Титул диплома ПК " + h, "retraining-title") for h in HOUSES_RETRAINING]
-    + [("Приложение к диплому ПК " + h, "retraining-supplement") for h in HOUSES_RETRAINING]
-    + [("Удостоверение " + h, "completion-certificate") for h in HOUSES_RETRAINING]
+    + [(("Титул диплома ПК " + h).strip(), "retraining-title") for h in HOUSES_RETRAINING]
+    + [(("Приложение к диплому ПК " + h).strip(), "retraining-supplement") for h in HOUSES_RETRAINING]
+    + [(("Удостоверение " + h).strip(), "completion-certificate") for h in HOUSES_RETRAINING]
 )
 LASER = " Лазерный"
+
+FONT = "Times New Roman"
+OUTLINE = "#9fb7d6"
+WORDING = "#3a5a8a"
+
+
+def svg_text(x, y, text, size, anchor, fill=WORDING):
+    return (f'<text x="{x}" y="{y}" font-size="{size}" fill="{fill}" text-anchor="{anchor}" '
+            f'font-family="{FONT}, DejaVu Serif, serif">{escape(text)}</text>')
 
 
 def background_svg(layout, title):
@@ -143,44 +335,52 @@ def background_svg(layout, title):
     ]
     if w > h:
         parts.append(f'<line x1="{w / 2}" y1="3" x2="{w / 2}" y2="{h - 3}" stroke="#7a9cc6" stroke-width="0.3" stroke-dasharray="3 2"/>')
-    for name, x, y, fw, fh, text, size, align in layout["frames"]:
-        parts.append(f'<rect x="{x}" y="{y}" width="{fw}" height="{fh}" fill="none" stroke="#9fb7d6" '
-                     f'stroke-width="0.3" stroke-dasharray="1.5 1"/>')
-        parts.append(f'<text x="{x + 0.5}" y="{y - 0.8}" font-size="2.6" fill="#7a9cc6" '
-                     f'font-family="DejaVu Sans, Arial">{escape(name)}</text>')
-    if "table" in layout:
-        x, y, tw, th, _ = layout["table"]
-        parts.append(f'<rect x="{x}" y="{y}" width="{tw}" height="{th}" fill="none" stroke="#9fb7d6" '
-                     f'stroke-width="0.3" stroke-dasharray="1.5 1"/>')
-        parts.append(f'<text x="{x + 0.5}" y="{y - 0.8}" font-size="2.6" fill="#7a9cc6" '
-                     f'font-family="DejaVu Sans, Arial">Оценки</text>')
     cx, cy = w / 2, h / 2
-    parts.append(f'<text x="{cx}" y="{cy}" font-size="{min(w, h) / 9:.1f}" fill="#dde6f2" text-anchor="middle" '
+    parts.append(f'<text x="{cx}" y="{cy}" font-size="{min(w, h) / 9:.1f}" fill="#e8eef7" text-anchor="middle" '
                  f'font-family="DejaVu Sans, Arial" transform="rotate(-20 {cx} {cy})">ОБРАЗЕЦ</text>')
-    parts.append(f'<text x="{cx}" y="{h - 4}" font-size="3.2" fill="#7a9cc6" text-anchor="middle" '
-                 f'font-family="DejaVu Sans, Arial">Подложка: контур бланка «{escape(title)}» — образец, '
-                 f'не печатается</text>')
+    for x, y, text, size, anchor in layout["labels"]:
+        parts.append(svg_text(x, y, text, size, anchor))
+    for name, x, y, fw, fh, text, size, align in layout["frames"]:
+        parts.append(f'<line x1="{x}" y1="{y + fh - 0.8}" x2="{x + fw}" y2="{y + fh - 0.8}" stroke="{OUTLINE}" '
+                     f'stroke-width="0.25" stroke-dasharray="1.5 1"/>')
+    parts.append(svg_text(cx, h - 4, f"Подложка: контур бланка «{title}» — образец, не печатается", 3.2,
+                          "middle", "#7a9cc6"))
     parts.append('</svg>')
     return "\n".join(parts).encode("utf-8")
+
+
+def paragraph_style(name, size, align, extra=""):
+    align = {"left": "start", "right": "end"}.get(align, align)
+    return (f'<style:style style:name="{name}" style:family="paragraph" style:parent-style-name="Standard">'
+            f'<style:paragraph-properties fo:text-align="{align}" fo:margin-top="0mm" fo:margin-bottom="0mm"{extra}/>'
+            f'<style:text-properties fo:font-size="{size}pt" style:font-name="{FONT}"/></style:style>')
 
 
 def fodt(layout, title):
     w, h = layout["page"]
     table = layout.get("table")
-    # The grades table flows in the body: the page margins put it in its area.
-    if table:
-        tx, ty, tw, th, _ = table
-        margins = (ty, h - ty - th, tx, w - tx - tw)
-    else:
-        margins = (10, 10, 10, 10)
-    styles = []
-    for align in ("left", "center", "right"):
-        for size in sorted({f[6] for f in layout["frames"]}):
-            styles.append(
-                f'<style:style style:name="P{align}{size}" style:family="paragraph" style:parent-style-name="Standard">'
-                f'<style:paragraph-properties fo:text-align="{"start" if align == "left" else "end" if align == "right" else "center"}"'
-                f' fo:margin-top="0mm" fo:margin-bottom="0mm"/>'
-                f'<style:text-properties fo:font-size="{size}pt" style:font-name="Times New Roman"/></style:style>')
+    margins = table["margins"] if table else (10, 10, 10, 10)
+    top, bottom, left, right = margins
+    columns = table.get("page_columns", 1) if table else 1
+    sizes = sorted({f[6] for f in layout["frames"]} | ({table["size"]} if table else set()))
+    styles = [paragraph_style(f"P{align}{size}", size, align)
+              for align in ("left", "center", "right") for size in sizes]
+    # The paragraph holding the frames: one thin line, then as much room as
+    # the first page keeps above the grades table. With two columns, thin
+    # empty lines fill the left half and the table begins in the right one:
+    # a column break does not survive the Word format, and one line as high
+    # as the column keeps the office from carrying the table on.
+    room = table["start"] - top - 1 if table and columns == 1 else 0
+    fillers = h - top - bottom - 1 if table and columns == 2 else 0
+    styles.append(
+        '<style:style style:name="Anchor" style:family="paragraph" style:parent-style-name="Standard">'
+        f'<style:paragraph-properties fo:margin-top="0mm" fo:margin-bottom="{room}mm" fo:line-height="1mm"/>'
+        '<style:text-properties fo:font-size="2pt"/></style:style>')
+    styles.append(
+        '<style:style style:name="End" style:family="paragraph" style:parent-style-name="Standard">'
+        '<style:paragraph-properties fo:margin-top="0mm" fo:margin-bottom="0mm" fo:line-height="1mm"/>'
+        '<style:text-properties fo:font-size="2pt"/></style:style>')
+
     frames = []
     picture = base64.b64encode(background_svg(layout, title)).decode("ascii")
     frames.append(
@@ -194,21 +394,19 @@ def fodt(layout, title):
             f'text:anchor-page-number="1" svg:x="{x}mm" svg:y="{y}mm" svg:width="{fw}mm" svg:height="{fh}mm" '
             f'draw:z-index="{z}"><draw:text-box><text:p text:style-name="P{align}{size}">{escape(text)}</text:p>'
             f'</draw:text-box></draw:frame>')
-    body = [f'<text:p text:style-name="Pleft{min(f[6] for f in layout["frames"])}">{"".join(frames)}</text:p>']
+    body = [f'<text:p text:style-name="Anchor">{"".join(frames)}</text:p>'] + ['<text:p text:style-name="End"/>'] * fillers
+    table_styles = ""
     if table:
-        cols = table[4]
+        cols, size = table["columns"], table["size"]
         body.append('<table:table table:name="Оценки" table:style-name="Grades">')
-        for i, cw in enumerate(cols):
+        for i in range(len(cols)):
             body.append(f'<table:table-column table:style-name="GradesCol{i}"/>')
         body.append('<table:table-row>')
         for i, text in enumerate(("[ДИСЦИПЛИНА]", "[ЧАСЫ]", "[ОЦЕНКА]")):
             body.append(f'<table:table-cell table:style-name="GradesCell" office:value-type="string">'
-                        f'<text:p text:style-name="{"Pleft" if i == 0 else "Pcenter"}11">{text}</text:p></table:table-cell>')
+                        f'<text:p text:style-name="{"Pleft" if i == 0 else "Pcenter"}{size}">{text}</text:p>'
+                        f'</table:table-cell>')
         body.append('</table:table-row></table:table>')
-    body.append('<text:p/>')
-    table_styles = ""
-    if table:
-        cols = table[4]
         table_styles = (
             f'<style:style style:name="Grades" style:family="table"><style:table-properties '
             f'style:width="{sum(cols)}mm" table:align="left"/></style:style>'
@@ -216,24 +414,21 @@ def fodt(layout, title):
                       f'<style:table-column-properties style:column-width="{cw}mm"/></style:style>'
                       for i, cw in enumerate(cols))
             + '<style:style style:name="GradesCell" style:family="table-cell"><style:table-cell-properties '
-              'fo:padding="0.5mm" fo:border="none"/></style:style>')
-        # Body paragraphs need the 11 pt styles even when no frame uses them.
-        if 11 not in {f[6] for f in layout["frames"]}:
-            for align in ("left", "center"):
-                styles.append(
-                    f'<style:style style:name="P{align}11" style:family="paragraph" style:parent-style-name="Standard">'
-                    f'<style:paragraph-properties fo:text-align="{"start" if align == "left" else "center"}"/>'
-                    f'<style:text-properties fo:font-size="11pt" style:font-name="Times New Roman"/></style:style>')
-    top, bottom, left, right = margins
+              'fo:padding-top="0.3mm" fo:padding-bottom="0.3mm" fo:padding-left="0.5mm" fo:padding-right="0.5mm" '
+              'fo:border="none"/></style:style>')
+    body.append('<text:p text:style-name="End"/>')
+    page_columns = ""
+    if columns > 1:
+        page_columns = (f'<style:columns fo:column-count="{columns}" fo:column-gap="{table["gap"]}mm"/>')
     return f'''<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:xlink="http://www.w3.org/1999/xlink" xmlns:dc="http://purl.org/dc/elements/1.1/" xmlns:meta="urn:oasis:names:tc:opendocument:xmlns:meta:1.0" xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0" office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
 <office:meta><dc:title>{escape(title)}</dc:title></office:meta>
-<office:font-face-decls><style:font-face style:name="Times New Roman" svg:font-family="&apos;Times New Roman&apos;" style:font-family-generic="roman"/></office:font-face-decls>
+<office:font-face-decls><style:font-face style:name="{FONT}" svg:font-family="&apos;{FONT}&apos;" style:font-family-generic="roman"/></office:font-face-decls>
 <office:styles>
-<style:style style:name="Standard" style:family="paragraph"><style:text-properties fo:font-size="11pt" style:font-name="Times New Roman" fo:language="ru" fo:country="RU"/></style:style>
+<style:style style:name="Standard" style:family="paragraph"><style:text-properties fo:font-size="11pt" style:font-name="{FONT}" fo:language="ru" fo:country="RU"/></style:style>
 </office:styles>
 <office:automatic-styles>
-<style:page-layout style:name="Blank"><style:page-layout-properties fo:page-width="{w}mm" fo:page-height="{h}mm" style:print-orientation="{"landscape" if w > h else "portrait"}" fo:margin-top="{top}mm" fo:margin-bottom="{bottom}mm" fo:margin-left="{left}mm" fo:margin-right="{right}mm"/></style:page-layout>
+<style:page-layout style:name="Blank"><style:page-layout-properties fo:page-width="{w}mm" fo:page-height="{h}mm" style:print-orientation="{"landscape" if w > h else "portrait"}" fo:margin-top="{top}mm" fo:margin-bottom="{bottom}mm" fo:margin-left="{left}mm" fo:margin-right="{right}mm">{page_columns}</style:page-layout-properties></style:page-layout>
 <style:style style:name="Background" style:family="graphic"><style:graphic-properties style:wrap="run-through" style:run-through="background" style:vertical-pos="from-top" style:vertical-rel="page" style:horizontal-pos="from-left" style:horizontal-rel="page" style:protect="position size"/></style:style>
 <style:style style:name="Field" style:family="graphic"><style:graphic-properties style:wrap="run-through" style:run-through="foreground" style:vertical-pos="from-top" style:vertical-rel="page" style:horizontal-pos="from-left" style:horizontal-rel="page" fo:border="none" draw:stroke="none" fo:padding="0mm" draw:fill="none" draw:textarea-vertical-align="top"/></style:style>
 {"".join(styles)}

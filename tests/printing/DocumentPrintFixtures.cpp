@@ -19,10 +19,13 @@
 #include <com/sun/star/awt/FontWeight.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/text/XPageCursor.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextTable.hpp>
 #include <com/sun/star/text/XTextTablesSupplier.hpp>
+#include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 
 #include <gtest/gtest.h>
 
@@ -109,6 +112,43 @@ void provideTemplates(const QString& folder, const QStringList& names, const QSt
         doc.storeAs(target);
         doc.close();
     }
+}
+
+namespace {
+
+// The pages of the office's layout of the document at `url`: the view
+// cursor sent to the last page lays the whole document out first.
+int pagesOf(const QUrl& url)
+{
+    using namespace office::uno;
+    auto e = desktop()->getComponents()->createEnumeration();
+    while (e->hasMoreElements()) {
+        Reference<css::frame::XModel> model(e->nextElement(), UNO_QUERY);
+        if (!model.is() || QUrl(toQ(model->getURL())) != url)
+            continue;
+        Reference<css::text::XTextViewCursorSupplier> view(model->getCurrentController(), UNO_QUERY);
+        if (!view.is())
+            return 0;
+        Reference<css::text::XPageCursor> cursor(view->getViewCursor(), UNO_QUERY);
+        if (!cursor.is() || !cursor->jumpToLastPage())
+            return 0;
+        return int(cursor->getPage());
+    }
+    return 0;
+}
+
+} // namespace
+
+PrintedDocument readBack(const QString& path)
+{
+    testsupport::TempFolder copyFolder;
+    const QString copy = copyFolder.file(QStringLiteral("копия.") + QFileInfo(path).suffix());
+    if (!QFile::copy(path, copy))
+        return {};
+    office::TemplateDocument doc = office::TemplateDocument::openReadOnly(copy);
+    PrintedDocument out{doc.allText(), doc.pictureNames(), pagesOf(QUrl::fromLocalFile(QFileInfo(copy).absoluteFilePath()))};
+    doc.close();
+    return out;
 }
 
 bool closeOfficeDocument(const QString& path)

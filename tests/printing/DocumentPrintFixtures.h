@@ -20,6 +20,16 @@ SamplePeople makeDatabase(const QString& path);
 // converted from their sources by the office.
 void provideTemplates(const QString& folder, const QStringList& names, const QString& extension);
 
+// What a fresh load of a copy of a stored document shows: its text (body,
+// tables, frames; one piece per line), the names of its pictures and its
+// number of pages as the office lays it out.
+struct PrintedDocument {
+    QString text;
+    QStringList pictures;
+    int pages = 0;
+};
+PrintedDocument readBack(const QString& path);
+
 // Closes the office's document of that file; false when none is open.
 bool closeOfficeDocument(const QString& path);
 

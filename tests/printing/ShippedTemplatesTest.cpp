@@ -53,6 +53,8 @@ TEST(ShippedTemplatesTest, EveryDefaultNameHasASourceWithBackgroundAndKnownPlace
     EXPECT_EQ(wanted.size(), 38);  // 19 templates, each with its laser variant
     for (const QString& name : wanted)
         EXPECT_TRUE(shipped.contains(name)) << name.toStdString();
+    for (const QString& name : shipped)
+        EXPECT_TRUE(wanted.contains(name)) << "shipped but never proposed: " << name.toStdString();
 
     for (const QString& name : shipped) {
         SCOPED_TRACE(name.toStdString());
