@@ -159,6 +159,12 @@ QString printBookExcel(const BookPrintJob& job, const QList<bool>& flags)
     const int n = job.lastColumn();
     status(texts.creating);
     const QList<int> rows = bookRowsToPrint(job, OfficePath::Excel);
+    const QString tooMany = xlsTooManyLinesMessage(rows.size(), QStringLiteral("книги"));
+    if (!tooMany.isEmpty()) {
+        status(kStatusNotCreated);
+        ui::msgBox(tooMany, ui::Exclamation);
+        return {};
+    }
 
     Application excel;
     Workbook book;

@@ -134,6 +134,21 @@ int calcColumnWidth(double printWidth)
     return int(std::lround(printWidth / kCharactersPer10Mm * 1000));
 }
 
+QString xlsTooManyLinesMessage(long long lines, const QString& what)
+{
+    if (lines <= kXlsLinesThatFit)
+        return {};
+    return QStringLiteral("Печатная форма не создана: строк %1 для печати: %2, а лист файла .xls вмещает %3 строк, "
+                          "из них под строки %1 — не более %4. Ничего не записано.\n\n"
+                          "Офисная программа \"OpenOffice.org\" сохраняет печатную форму в файле .ods, лист которого "
+                          "вмещает больше строк; выбрать ее можно в справочнике учреждения "
+                          "(Справочники - Учреждение - Офисная программа).")
+        .arg(what)
+        .arg(lines)
+        .arg(kXlsSheetRows)
+        .arg(kXlsLinesThatFit);
+}
+
 QList<int> printedColumns(const QList<bool>& flags)
 {
     QList<int> at;
@@ -454,6 +469,12 @@ QString printListExcel(const ListPrintJob& job, const QList<bool>& flags)
     const int n = job.lastColumn();
     status(texts.creating);
     const QList<int> rows = rowsToPrint(job.selected);
+    const QString tooMany = xlsTooManyLinesMessage(rows.size(), QStringLiteral("списка"));
+    if (!tooMany.isEmpty()) {
+        ui::setStatusText(text(kStatusNotCreated));
+        ui::msgBox(tooMany, ui::Exclamation);
+        return {};
+    }
 
     Application excel;
     Workbook book;

@@ -63,6 +63,15 @@ QString listFileBase(const QString& pluralName);
 // list column c (0 the running number "№ п.п") lands in sheet column
 // printedColumns(flags)[c].
 
+// An .xls sheet holds 65,536 rows, the four above the lines included: a
+// print of more lines through the Excel path would be cut short in the
+// saved file, so it is refused before anything is written. `what` names
+// the printed thing in the genitive ("списка", "книги"). Returns the
+// message refusing `lines` lines, or an empty text when they fit.
+inline constexpr int kXlsSheetRows = 65536;
+inline constexpr int kXlsLinesThatFit = kXlsSheetRows - 4;
+QString xlsTooManyLinesMessage(long long lines, const QString& what);
+
 // Runs one step of filling a sheet; a step the office refuses is skipped.
 template <class F>
 void step(F&& f)
