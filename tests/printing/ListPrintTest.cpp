@@ -17,6 +17,7 @@
 #include "core/PrintQtValues.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -358,6 +359,38 @@ TEST_P(ListPrintFailures, OfficeThatCannotStart)
     printtest::expectOfficeNotStarted(reported, calc());
     EXPECT_EQ(ui::statusText(), QStringLiteral("Идет создание печатной формы справочника..."));
     EXPECT_TRUE(documents().entryList(QDir::Files).isEmpty());
+}
+
+// A long list shows the wait cursor while it is made and saved, its lines
+// counted in the status bar; the cursor is back for the closing message.
+TEST_P(ListPrintFailures, LongListShowsItsProgress)
+{
+    ListPrintJob job = groupsJob();
+    const QStringList row = job.rows.first();
+    job.rows.clear();
+    job.selected.clear();
+    for (int i = 0; i < 2500; ++i) {
+        job.rows << row;
+        job.selected << (i == 0);
+    }
+    QStringList shown;
+    ui::setStatusHandler([&](const QString& text) {
+        shown << text + (QApplication::overrideCursor() ? QStringLiteral(" [ждать]") : QString());
+    });
+    bool cursorAtMessage = true;
+    ui::setMessageHandler([&](const ui::MessageRequest&) {
+        cursorAtMessage = QApplication::overrideCursor() != nullptr;
+        return int(ui::Ok);
+    });
+    const QString file = print(job, "11111");
+    ui::setStatusHandler({});
+    EXPECT_FALSE(file.isEmpty());
+    EXPECT_FALSE(cursorAtMessage);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(shown.contains(QStringLiteral("Идет заполнение печатной формы справочника... 2500 из 2500 [ждать]")))
+        << shown.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Идет сохранение печатной формы справочника... [ждать]")))
+        << shown.join(QLatin1Char('|')).toStdString();
 }
 
 // A list or book longer than an .xls sheet is refused through the Excel
