@@ -4,11 +4,14 @@
 #include "platform/office/OOo.h"
 #include "platform/office/TemplateDocument.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/Progress.h"
 #include "printing/Placeholders.h"
 #include "printing/PrintJob.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <optional>
 
 namespace printing {
 
@@ -54,18 +57,21 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
         return outcome;
     }
 
-    ui::setStatusText(QStringLiteral("Чтение данных для документа..."));
+    // The wait cursor and the stage in the status bar, ended before any message.
+    std::optional<ui::LongWork> work(std::in_place, QStringLiteral("Чтение данных для документа..."));
     const DocumentData data = LoadDocumentData(request.id, request.blankKind, request.docKind);
     if (!data.found) {
+        work.reset();
         report(QStringLiteral("Запись для печати документа не найдена в базе данных."), ui::Exclamation);
         return outcome;
     }
 
-    ui::setStatusText(QStringLiteral("Открытие шаблона..."));
+    work->setCaption(QStringLiteral("Открытие шаблона..."));
     office::TemplateDocument doc;
     try {
         doc = office::TemplateDocument::fromTemplate(templatePath);
     } catch (const office::Error& e) {
+        work.reset();
         if (e.kind() == office::ErrorKind::NotStarted)
             report(office::OOoNotStartedReport(QStringLiteral("Writer"), e), ui::Exclamation);
         else
@@ -78,7 +84,7 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
     const QString folder = QDir(s.AppPath).filePath(QString::fromUtf8(core::kDocumentsFolderName));
     QString path;
     try {
-        ui::setStatusText(QStringLiteral("Заполнение документа..."));
+        work->setCaption(QStringLiteral("Заполнение документа..."));
         office::TemplateDocument::Values values;
         office::TemplateDocument::Values gradeTokens;  // as the template spells them
         QString gradeMarker;
@@ -112,13 +118,14 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
         if (!request.keepBackground)
             doc.removePictures(QString::fromUtf8(kBackgroundPicturePrefix));
 
-        ui::setStatusText(QStringLiteral("Сохранение документа..."));
+        work->setCaption(QStringLiteral("Сохранение документа..."));
         QDir().mkpath(folder);
         const QString extension = QLatin1String(s.OfficeIsOOo ? ".odt" : ".doc");
         path = QDir(folder).filePath(
             DocumentFileName(folder, request.optionCaption, SurnameAndInitials(data.person), extension));
         doc.storeAs(path);
     } catch (const office::Error& e) {
+        work.reset();
         doc.close();
         if (e.kind() == office::ErrorKind::CannotStore)
             report(QStringLiteral("Не удалось сохранить документ ") + path + QStringLiteral(". Ошибка: ")
@@ -132,6 +139,7 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
     }
     outcome.saved = true;
     outcome.documentPath = path;
+    work.reset();
 
     try {
         doc.show();
