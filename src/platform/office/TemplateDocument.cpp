@@ -120,7 +120,7 @@ struct TemplateDocument::Impl {
     bool framesRead = false;
     // The frames' texts as last read, until something is written.
     std::vector<QString> frameContents;
-    // Every shape with its name.
+    // The shapes that may be pictures, with their names.
     std::vector<std::pair<Reference<css::drawing::XShape>, QString>> shapeNames;
     QStringList bodyPlaceholders;
     bool bodyRead = false;
@@ -150,16 +150,24 @@ struct TemplateDocument::Impl {
     }
 
     // The texts of the text frames and text boxes (the body's search does
-    // not reach them), and the names of all shapes, read in one pass.
+    // not reach them) with what they hold, and the names of the shapes that
+    // may be pictures, read in one pass. A shape that shows a placeholder is
+    // never a picture to remove: its name is not asked for.
     const std::vector<Reference<css::text::XText>>& frameTexts()
     {
         if (!framesRead) {
+            static const QRegularExpression re(QString::fromLatin1(kPlaceholderPattern));
             auto page = drawPage();
-            for (sal_Int32 i = 0; i < page->getCount(); ++i) {
+            const sal_Int32 count = page->getCount();
+            for (sal_Int32 i = 0; i < count; ++i) {
                 const Any shape = page->getByIndex(i);
                 Reference<css::text::XText> text(shape, UNO_QUERY);
-                if (text.is())
+                if (text.is()) {
                     frames.push_back(text);
+                    frameContents.push_back(toQ(text->getString()));
+                    if (frameContents.back().contains(re))
+                        continue;
+                }
                 Reference<css::container::XNamed> named(shape, UNO_QUERY);
                 if (named.is())
                     shapeNames.emplace_back(Reference<css::drawing::XShape>(named, UNO_QUERY), toQ(named->getName()));
@@ -207,6 +215,7 @@ struct TemplateDocument::Impl {
     const std::vector<QString>& contentsOfFrames()
     {
         if (frameContents.size() != frameTexts().size()) {
+            // Something was written since they were read.
             frameContents.clear();
             for (const auto& text : frameTexts())
                 frameContents.push_back(toQ(text->getString()));
@@ -234,16 +243,27 @@ struct TemplateDocument::Impl {
                 }
             if (!value)
                 continue;
-            if (!cursor.is())
-                cursor = text->createTextCursor();
-            cursor->gotoStart(false);
-            if (hit->capturedStart(0) > 0)
-                cursor->goRight(sal_Int16(hit->capturedStart(0)), false);
-            cursor->goRight(sal_Int16(hit->capturedLength(0)), true);
             QString plain = *value;
             plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
             plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
             const QStringList lines = plain.split(QLatin1Char('\n'));
+            const bool whole = hits.size() == 1 && hit->capturedStart(0) == 0 && hit->capturedLength(0) == content.size();
+            if (whole && lines.size() == 1 && !content.contains(QLatin1Char('\n'))) {
+                // One line that is the whole text: the text takes the value
+                // as a cursor over all of it would.
+                text->setString(toOU(lines.first()));
+                continue;
+            }
+            if (whole) {
+                cursor = text->createTextCursorByRange(Reference<css::text::XTextRange>(text.get()));
+            } else {
+                if (!cursor.is())
+                    cursor = text->createTextCursor();
+                cursor->gotoStart(false);
+                if (hit->capturedStart(0) > 0)
+                    cursor->goRight(sal_Int16(hit->capturedStart(0)), false);
+                cursor->goRight(sal_Int16(hit->capturedLength(0)), true);
+            }
             cursor->setString(toOU(lines.first()));
             for (qsizetype i = 1; i < lines.size(); ++i) {
                 cursor->collapseToEnd();
