@@ -33,6 +33,7 @@ using css::table::TableBorder2;
 namespace {
 
 std::atomic<long long> gRemoteCalls{0};
+std::atomic<long long> gCellsRead{0};
 
 // Rectangles larger than this are not taken apart into cells: what is queued
 // is sent first and the property is set on the block directly.
@@ -61,6 +62,11 @@ constexpr int wThick = int(BorderWeight::Thick);
 long long remoteCallCount()
 {
     return gRemoteCalls.load();
+}
+
+long long cellsReadCount()
+{
+    return gCellsRead.load();
 }
 
 void SheetBuffer::countCall(int n)
@@ -506,6 +512,7 @@ const SheetBuffer::Band& SheetBuffer::band(int row)
             countCall(3);
             b.columns = lastColumn + 1;
             b.data = Reference<css::sheet::XCellRangeData>(block, UNO_QUERY_THROW)->getDataArray();
+            gCellsRead += r.cellCount();
             auto dates = Reference<css::sheet::XCellRangesQuery>(block, UNO_QUERY_THROW)
                              ->queryContentCells(css::sheet::CellFlags::DATETIME);
             if (dates.is()) {
@@ -557,6 +564,7 @@ css::uno::Sequence<css::uno::Sequence<Any>> SheetBuffer::values(const Rect& rect
     return call(ErrorKind::Failed, [&] {
         auto block = range(rect);
         countCall();
+        gCellsRead += rect.cellCount();
         return Reference<css::sheet::XCellRangeData>(block, UNO_QUERY_THROW)->getDataArray();
     });
 }

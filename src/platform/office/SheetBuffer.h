@@ -162,9 +162,11 @@ private:
     size_t unused_ = 0;  // characters of overwritten texts
 };
 
-// Remote calls made by every buffer of this process (for tests and the
-// benchmark to see that ranges are used).
+// Remote calls made by every buffer of this process, and the cells they
+// read back (for tests and the benchmark to see that ranges are used and
+// that reads stay near the cells asked for).
 long long remoteCallCount();
+long long cellsReadCount();
 
 class SheetBuffer {
 public:
