@@ -30,7 +30,7 @@
 
 namespace {
 
-constexpr int kRuns = 15;
+constexpr int kRuns = 5;
 const char* const kTemplate = "Кальвета КТ";
 
 using Clock = std::chrono::steady_clock;

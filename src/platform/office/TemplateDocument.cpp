@@ -118,10 +118,6 @@ struct TemplateDocument::Impl {
     // placeholders the body's search finds.
     std::vector<Reference<css::text::XText>> frames;
     bool framesRead = false;
-    // The frames' texts as last read, until something is written.
-    std::vector<QString> frameContents;
-    // The shapes that may be pictures, with their names.
-    std::vector<std::pair<Reference<css::drawing::XShape>, QString>> shapeNames;
     QStringList bodyPlaceholders;
     bool bodyRead = false;
 
@@ -150,40 +146,19 @@ struct TemplateDocument::Impl {
     }
 
     // The texts of the text frames and text boxes (the body's search does
-    // not reach them) with what they hold, and the names of the shapes that
-    // may be pictures, read in one pass. A shape that shows a placeholder is
-    // never a picture to remove: its name is not asked for.
+    // not reach them).
     const std::vector<Reference<css::text::XText>>& frameTexts()
     {
         if (!framesRead) {
-            static const QRegularExpression re(QString::fromLatin1(kPlaceholderPattern));
             auto page = drawPage();
-            const sal_Int32 count = page->getCount();
-            for (sal_Int32 i = 0; i < count; ++i) {
-                const Any shape = page->getByIndex(i);
-                Reference<css::text::XText> text(shape, UNO_QUERY);
-                if (text.is()) {
+            for (sal_Int32 i = 0; i < page->getCount(); ++i) {
+                Reference<css::text::XText> text(page->getByIndex(i), UNO_QUERY);
+                if (text.is())
                     frames.push_back(text);
-                    frameContents.push_back(toQ(text->getString()));
-                    if (frameContents.back().contains(re))
-                        continue;
-                }
-                Reference<css::container::XNamed> named(shape, UNO_QUERY);
-                if (named.is())
-                    shapeNames.emplace_back(Reference<css::drawing::XShape>(named, UNO_QUERY), toQ(named->getName()));
             }
             framesRead = true;
         }
         return frames;
-    }
-
-    // Forgets the shapes read (some were removed).
-    void forgetShapes()
-    {
-        frames.clear();
-        frameContents.clear();
-        shapeNames.clear();
-        framesRead = false;
     }
 
     const QStringList& placeholdersOfBody()
@@ -211,21 +186,9 @@ struct TemplateDocument::Impl {
         return d;
     }
 
-    // The frames' texts, each read once until something is written.
-    const std::vector<QString>& contentsOfFrames()
-    {
-        if (frameContents.size() != frameTexts().size()) {
-            // Something was written since they were read.
-            frameContents.clear();
-            for (const auto& text : frameTexts())
-                frameContents.push_back(toQ(text->getString()));
-        }
-        return frameContents;
-    }
-
-    // Replaces the placeholders of one frame's text (`content` as read),
-    // each in place so that it keeps its character formatting; the last one
-    // first, so that the positions of the others stay valid.
+    // Replaces the placeholders of one frame's text (`content` as just
+    // read), each in place so that it keeps its character formatting; the
+    // last one first, so that the positions of the others stay valid.
     static void replaceInFrame(const Reference<css::text::XText>& text, QString content, const Values& values)
     {
         content.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -233,7 +196,6 @@ struct TemplateDocument::Impl {
         std::vector<QRegularExpressionMatch> hits;
         for (auto it = re.globalMatch(content); it.hasNext();)
             hits.push_back(it.next());
-        Reference<css::text::XTextCursor> cursor;
         for (auto hit = hits.rbegin(); hit != hits.rend(); ++hit) {
             const QString* value = nullptr;
             for (const auto& [placeholder, v] : values)
@@ -243,27 +205,15 @@ struct TemplateDocument::Impl {
                 }
             if (!value)
                 continue;
+            Reference<css::text::XTextCursor> cursor = text->createTextCursor();
+            cursor->gotoStart(false);
+            if (hit->capturedStart(0) > 0)
+                cursor->goRight(sal_Int16(hit->capturedStart(0)), false);
+            cursor->goRight(sal_Int16(hit->capturedLength(0)), true);
             QString plain = *value;
             plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
             plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
             const QStringList lines = plain.split(QLatin1Char('\n'));
-            const bool whole = hits.size() == 1 && hit->capturedStart(0) == 0 && hit->capturedLength(0) == content.size();
-            if (whole && lines.size() == 1 && !content.contains(QLatin1Char('\n'))) {
-                // One line that is the whole text: the text takes the value
-                // as a cursor over all of it would.
-                text->setString(toOU(lines.first()));
-                continue;
-            }
-            if (whole) {
-                cursor = text->createTextCursorByRange(Reference<css::text::XTextRange>(text.get()));
-            } else {
-                if (!cursor.is())
-                    cursor = text->createTextCursor();
-                cursor->gotoStart(false);
-                if (hit->capturedStart(0) > 0)
-                    cursor->goRight(sal_Int16(hit->capturedStart(0)), false);
-                cursor->goRight(sal_Int16(hit->capturedLength(0)), true);
-            }
             cursor->setString(toOU(lines.first()));
             for (qsizetype i = 1; i < lines.size(); ++i) {
                 cursor->collapseToEnd();
@@ -347,8 +297,8 @@ QStringList TemplateDocument::placeholders() const
     return call(ErrorKind::Failed, [&] {
         QStringList out = d_->placeholdersOfBody();
         static const QRegularExpression re(QString::fromLatin1(kPlaceholderPattern));
-        for (const QString& content : d_->contentsOfFrames())
-            for (auto it = re.globalMatch(content); it.hasNext();) {
+        for (const auto& text : d_->frameTexts())
+            for (auto it = re.globalMatch(toQ(text->getString())); it.hasNext();) {
                 const QString token = it.next().captured(0);
                 if (!out.contains(token))
                     out << token;
@@ -369,15 +319,14 @@ void TemplateDocument::replace(const Values& values)
             if (body.contains(placeholder))
                 d_->replaceAll(literalPattern(placeholder), literalReplacement(value));
         d_->bodyRead = false;
-        const std::vector<QString> contents = d_->contentsOfFrames();
-        d_->frameContents.clear();
-        const auto& texts = d_->frameTexts();
-        for (size_t i = 0; i < texts.size(); ++i)
+        for (const auto& text : d_->frameTexts()) {
+            const QString content = toQ(text->getString());
             for (const auto& [placeholder, value] : values)
-                if (contents[i].contains(placeholder)) {
-                    Impl::replaceInFrame(texts[i], contents[i], values);
+                if (content.contains(placeholder)) {
+                    Impl::replaceInFrame(text, content, values);
                     break;
                 }
+        }
     });
 }
 
@@ -401,7 +350,6 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
             if (row < 0)
                 continue;
             d_->bodyRead = false;
-            d_->frameContents.clear();
 
             Reference<css::table::XCellRange> range(table, UNO_QUERY_THROW);
             Reference<css::table::XTableRows> tableRows = table->getRows();
@@ -488,20 +436,19 @@ int TemplateDocument::removePictures(const QString& prefix)
         throw Error(ErrorKind::Failed, QStringLiteral("документ не открыт"));
     d_->checkOpen();
     return call(ErrorKind::Failed, [&] {
-        // The names were read with the frames; the kind is asked of the
-        // shapes whose name fits only.
-        d_->frameTexts();
-        std::vector<Reference<css::drawing::XShape>> doomed;
-        for (const auto& [shape, name] : d_->shapeNames)
-            if (shape.is() && name.startsWith(prefix) && !supports(shape, "com.sun.star.text.TextFrame"))
-                doomed.push_back(shape);
-        if (doomed.empty())
-            return 0;
         Reference<css::drawing::XDrawPageSupplier> dps(d_->doc, UNO_QUERY_THROW);
         Reference<css::drawing::XShapes> shapes(dps->getDrawPage(), UNO_QUERY_THROW);
+        std::vector<Reference<css::drawing::XShape>> doomed;
+        for (sal_Int32 i = 0; i < shapes->getCount(); ++i) {
+            Reference<css::drawing::XShape> shape(shapes->getByIndex(i), UNO_QUERY);
+            Reference<css::container::XNamed> named(shape, UNO_QUERY);
+            // The name first: it rules out most shapes in one call.
+            if (named.is() && toQ(named->getName()).startsWith(prefix)
+                && !supports(named, "com.sun.star.text.TextFrame"))
+                doomed.push_back(shape);
+        }
         for (const auto& shape : doomed)
             shapes->remove(shape);
-        d_->forgetShapes();
         return int(doomed.size());
     });
 }
