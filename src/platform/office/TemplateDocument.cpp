@@ -118,6 +118,9 @@ struct TemplateDocument::Impl {
     // placeholders the body's search finds.
     std::vector<Reference<css::text::XText>> frames;
     bool framesRead = false;
+    // The frames' texts as the placeholders were looked for, until
+    // something is written.
+    QStringList frameContents;
     QStringList bodyPlaceholders;
     bool bodyRead = false;
 
@@ -297,8 +300,11 @@ QStringList TemplateDocument::placeholders() const
     return call(ErrorKind::Failed, [&] {
         QStringList out = d_->placeholdersOfBody();
         static const QRegularExpression re(QString::fromLatin1(kPlaceholderPattern));
+        d_->frameContents.clear();
         for (const auto& text : d_->frameTexts())
-            for (auto it = re.globalMatch(toQ(text->getString())); it.hasNext();) {
+            d_->frameContents << toQ(text->getString());
+        for (const QString& content : d_->frameContents)
+            for (auto it = re.globalMatch(content); it.hasNext();) {
                 const QString token = it.next().captured(0);
                 if (!out.contains(token))
                     out << token;
@@ -319,11 +325,16 @@ void TemplateDocument::replace(const Values& values)
             if (body.contains(placeholder))
                 d_->replaceAll(literalPattern(placeholder), literalReplacement(value));
         d_->bodyRead = false;
-        for (const auto& text : d_->frameTexts()) {
-            const QString content = toQ(text->getString());
+        // The frames' texts as the placeholders were looked for, when
+        // nothing has been written since.
+        const auto& texts = d_->frameTexts();
+        const QStringList read = d_->frameContents.size() == qsizetype(texts.size()) ? d_->frameContents : QStringList();
+        d_->frameContents.clear();
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const QString content = read.isEmpty() ? toQ(texts[i]->getString()) : read[qsizetype(i)];
             for (const auto& [placeholder, value] : values)
                 if (content.contains(placeholder)) {
-                    Impl::replaceInFrame(text, content, values);
+                    Impl::replaceInFrame(texts[i], content, values);
                     break;
                 }
         }
@@ -350,6 +361,7 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
             if (row < 0)
                 continue;
             d_->bodyRead = false;
+            d_->frameContents.clear();
 
             Reference<css::table::XCellRange> range(table, UNO_QUERY_THROW);
             Reference<css::table::XTableRows> tableRows = table->getRows();
