@@ -1,8 +1,9 @@
 // Filling one specialist certificate from a shipped template (reading the
 // person, replacing the placeholders, removing the scanned blank, storing
-// the document) against loading the same template and storing it unchanged,
-// both in the same headless office. Prints the ratio of the two times as
-// "document fill/load-store ratio: <x>".
+// the document) against loading the same template without its scanned
+// blank and storing it unchanged (the document the fill stores, less the
+// texts), both in the same headless office. Prints the ratio of the two
+// times as "document fill/load-store ratio: <x>".
 #include "core/AppState.h"
 #include "core/DataAccess.h"
 #include "newdb/NewDatabase.h"
@@ -124,25 +125,33 @@ int main(int argc, char** argv)
             source.storeAs(templatePath);
             source.close();
         }
+        // The same template without its scanned blank, made once.
+        const QString bareTemplate = QDir(home.path()).filePath(QStringLiteral("без подложки.ott"));
+        {
+            office::TemplateDocument bare = office::TemplateDocument::openReadOnly(templatePath);
+            bare.removePictures(QString::fromUtf8(printing::kBackgroundPicturePrefix));
+            bare.storeAs(bareTemplate);
+            bare.close();
+        }
         const QDir out(QDir(home.path()).filePath(QStringLiteral("bench")));
         QDir().mkpath(out.path());
         int n = 0;
         const auto target = [&] { return out.filePath(QStringLiteral("копия %1.odt").arg(++n)); };
 
-        loadAndStore(templatePath, target());  // warm-up: the first document of an office is slower
+        loadAndStore(bareTemplate, target());  // warm-up: the first document of an office is slower
         fill(id, name);
         double base = 1e9, filled = 1e9;
         for (int i = 0; i < kRuns; ++i) {
-            base = std::min(base, loadAndStore(templatePath, target()));
+            base = std::min(base, loadAndStore(bareTemplate, target()));
             filled = std::min(filled, fill(id, name));
         }
         std::printf("template: %s\n", qPrintable(name));
-        std::printf("load as template and store unchanged: %.1f ms\n", base * 1000);
+        std::printf("load without the blank and store:     %.1f ms\n", base * 1000);
         std::printf("fill one certificate:                 %.1f ms\n", filled * 1000);
         std::printf("document fill/load-store ratio: %.2f\n", filled / base);
         core::CloseDatabase();
         o.shutdown();
-        return filled / base <= 2.0 ? 0 : 1;
+        return filled / base <= 1.5 ? 0 : 1;
     } catch (const office::Error& e) {
         std::fprintf(stderr, "%s\n", e.what());
         o.shutdown();

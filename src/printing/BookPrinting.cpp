@@ -159,7 +159,14 @@ QString printBookExcel(const BookPrintJob& job, const QList<bool>& flags)
     const int n = job.lastColumn();
     status(texts.creating);
     const QList<int> rows = bookRowsToPrint(job, OfficePath::Excel);
+    const QString tooMany = xlsTooManyLinesMessage(rows.size(), QStringLiteral("книги"));
+    if (!tooMany.isEmpty()) {
+        status(kStatusNotCreated);
+        ui::msgBox(tooMany, ui::Exclamation);
+        return {};
+    }
 
+    PrintProgress progress(texts.creating);
     Application excel;
     Workbook book;
     int templateUsed = -1;
@@ -170,6 +177,7 @@ QString printBookExcel(const BookPrintJob& job, const QList<bool>& flags)
         book = excelAddWorkbook(excel, {genericTemplatePath(QStringLiteral(".xlt"))}, &templateUsed);
     } catch (const office::Error& e) {
         step([&] { excel.setDisplayAlerts(true); });
+        progress.end();
         ui::msgBox(excelErrorReport(e), ui::Information);
         return {};
     }
@@ -182,12 +190,13 @@ QString printBookExcel(const BookPrintJob& job, const QList<bool>& flags)
         // Nothing can be written: the half-made workbook is not left behind.
         step([&] { book.close(false); });
         excel.setDisplayAlerts(true);
+        progress.end();
         ui::msgBox(excelErrorReport(e), ui::Information);
         return {};
     }
     step([&] { sheet.setName(core::Left31(core::SheetSafeName(job.caption))); });
 
-    status(texts.filling);
+    progress.stage(texts.filling);
     // The unticked columns go first, so that every later step writes the
     // sheet as it ends up: column at[c] holds list column c.
     const int last = excelRemoveColumns(sheet, flags);
@@ -212,14 +221,14 @@ QString printBookExcel(const BookPrintJob& job, const QList<bool>& flags)
         if (job.isGradeColumn(c))
             step([&] { sheet.cells(4, at[c]).setOrientation(kLook.gradeCaptionAngle); });
     }
-    excelWriteRows(sheet, job.list, rows, flags);
+    excelWriteRows(sheet, job.list, rows, flags, &progress);
 
     excelWriteTitle(sheet, job.caption, last, kLook.titleFontSize);
 
     excel.setDisplayAlerts(true);
     // A filtered book's caption carries a colon: the file takes the caption
     // made fit for a file name.
-    return excelSaveAndShow(excel, book, safeFileName(job.caption), texts);
+    return excelSaveAndShow(excel, book, safeFileName(job.caption), texts, &progress);
 }
 
 QString printBookCalc(const BookPrintJob& job, const QList<bool>& flags)
@@ -229,16 +238,17 @@ QString printBookCalc(const BookPrintJob& job, const QList<bool>& flags)
     status(texts.creating);
     const QList<int> rows = bookRowsToPrint(job, OfficePath::Calc);
 
+    PrintProgress progress(texts.creating);
     CalcDocument document;
     CalcSheet sheet;
     int templateUsed = -1;
-    if (!calcOpenSheet({genericTemplatePath(QStringLiteral(".ots"))}, &templateUsed, document, sheet))
+    if (!calcOpenSheet({genericTemplatePath(QStringLiteral(".ots"))}, &templateUsed, document, sheet, &progress))
         return {};
     const bool templateMode = templateUsed == 0;
     // A caption Calc refuses as a sheet name keeps the sheet's own name.
     step([&] { sheet.setName(job.caption); });
 
-    status(texts.filling);
+    progress.stage(texts.filling);
     const int last = calcRemoveColumns(sheet, flags);
     const QList<int> at = printedColumns(flags);
     for (int c = 0; c <= n; ++c) {
@@ -254,12 +264,12 @@ QString printBookCalc(const BookPrintJob& job, const QList<bool>& flags)
         calcFormatLines(sheet, job.list, int(rows.size()), flags);
     calcDrawBorders(sheet, int(rows.size()), last);
     step([&] { sheet.flush(); });
-    calcWriteRows(sheet, job.list, rows, flags);
+    calcWriteRows(sheet, job.list, rows, flags, &progress);
 
     SetCellValue(1, 1, sheet, job.caption, 0);
     calcMergeRow(sheet, 1, last);
 
-    return calcStoreAndShow(document, safeFileName(job.caption), texts);
+    return calcStoreAndShow(document, safeFileName(job.caption), texts, &progress);
 }
 
 } // namespace printing

@@ -59,9 +59,11 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
         return outcome;
     }
 
-    ui::setStatusText(QStringLiteral("Чтение данных для документа..."));
+    // The wait cursor and the stage in the status bar, ended before any message.
+    std::optional<ui::LongWork> work(std::in_place, QStringLiteral("Чтение данных для документа..."));
     const DocumentData data = LoadDocumentData(request.id, request.blankKind, request.docKind);
     if (!data.found) {
+        work.reset();
         report(QStringLiteral("Запись для печати документа не найдена в базе данных."), ui::Exclamation);
         return outcome;
     }
@@ -69,13 +71,16 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
     // A numbered blank is not spent on a document without its number.
     bool numbered = false;
     const QString number = RegistrationNumber(request.blankKind, data, &numbered);
-    if (numbered && (number.isEmpty() || !data.issueDate.isValid())
-        && ui::msgBox(QString::fromUtf8(kNoNumberQuestion), ui::YesNo | ui::Question | ui::DefaultButton2) != ui::Yes) {
-        ui::setStatusText(QStringLiteral("Готово."));
-        return outcome;
+    if (numbered && (number.isEmpty() || !data.issueDate.isValid())) {
+        work.reset();
+        if (ui::msgBox(QString::fromUtf8(kNoNumberQuestion), ui::YesNo | ui::Question | ui::DefaultButton2) != ui::Yes) {
+            ui::setStatusText(QStringLiteral("Готово."));
+            return outcome;
+        }
+        work.emplace(QStringLiteral("Открытие шаблона..."));
+    } else {
+        work->setCaption(QStringLiteral("Открытие шаблона..."));
     }
-
-    std::optional<ui::LongWork> work(std::in_place, QStringLiteral("Открытие шаблона..."));
     office::TemplateDocument doc;
     try {
         doc = office::TemplateDocument::fromTemplate(templatePath);

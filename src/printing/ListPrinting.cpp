@@ -90,11 +90,14 @@ QString studentLine(const ListPrintJob& job)
 
 // One line per row from line 5, for either office: `number(line, column, n)`
 // writes the running number, `text(line, column, text)` each ticked list
-// column. Returns the lines written.
-template <class Number, class Text>
-int writeRowCells(const ListPrintJob& job, const QList<int>& rows, const QList<bool>& flags, Number number, Text text)
+// column; with `progress`, `send()` every kLinesPerSend lines and at the
+// end, and the lines counted. Returns the lines written.
+template <class Number, class Text, class Send>
+int writeRowCells(const ListPrintJob& job, const QList<int>& rows, const QList<bool>& flags, Number number, Text text,
+                  Send send, PrintProgress* progress)
 {
     const QList<int> at = printedColumns(flags);
+    const int total = int(rows.size());
     int r = 0;
     for (int index : rows) {
         ++r;
@@ -104,6 +107,10 @@ int writeRowCells(const ListPrintJob& job, const QList<int>& rows, const QList<b
         for (int c = 1; c < at.size(); ++c)
             if (at[c] > 0)
                 text(r + 4, at[c], row.value(c));
+        if (progress && (r % kLinesPerSend == 0 || r == total)) {
+            send();
+            progress->lines(r, total);
+        }
     }
     return r;
 }
@@ -132,6 +139,21 @@ QString listFileBase(const QString& pluralName)
 int calcColumnWidth(double printWidth)
 {
     return int(std::lround(printWidth / kCharactersPer10Mm * 1000));
+}
+
+QString xlsTooManyLinesMessage(long long lines, const QString& what)
+{
+    if (lines <= kXlsLinesThatFit)
+        return {};
+    return QStringLiteral("Печатная форма не создана: строк %1 для печати: %2, а лист файла .xls вмещает %3 строк, "
+                          "из них под строки %1 — не более %4. Ничего не записано.\n\n"
+                          "Офисная программа \"OpenOffice.org\" сохраняет печатную форму в файле .ods, лист которого "
+                          "вмещает больше строк; выбрать ее можно в справочнике учреждения "
+                          "(Справочники - Учреждение - Офисная программа).")
+        .arg(what)
+        .arg(lines)
+        .arg(kXlsSheetRows)
+        .arg(kXlsLinesThatFit);
 }
 
 QList<int> printedColumns(const QList<bool>& flags)
@@ -194,13 +216,15 @@ void excelFormatLines(Worksheet& sheet, const ListPrintJob& job, int lines, cons
     step([&] { sheet.flush(); });
 }
 
-int excelWriteRows(Worksheet& sheet, const ListPrintJob& job, const QList<int>& rows, const QList<bool>& flags)
+int excelWriteRows(Worksheet& sheet, const ListPrintJob& job, const QList<int>& rows, const QList<bool>& flags,
+                   PrintProgress* progress)
 {
     return writeRowCells(
         job, rows, flags, [&](int line, int column, int number) { step([&] { sheet.cells(line, column).setValue(number); }); },
         [&](int line, int column, const QString& text) {
             step([&] { sheet.cells(line, column).setValue(excelCellText(text)); });
-        });
+        },
+        [&] { step([&] { sheet.flush(); }); }, progress);
 }
 
 int excelRemoveColumns(Worksheet& sheet, const QList<bool>& flags)
@@ -291,15 +315,25 @@ void excelWriteTitle(Worksheet& sheet, const QString& caption, int last, double 
     });
 }
 
-QString excelSaveAndShow(Application& excel, Workbook& book, const QString& base, const PrintTexts& texts)
+QString excelSaveAndShow(Application& excel, Workbook& book, const QString& base, const PrintTexts& texts,
+                         PrintProgress* progress)
 {
-    status(texts.saving);
     const QString folder = documentsFolder();
     const QString name = firstFreeName(folder, base, QStringLiteral(".xls"));
     const QString path = QDir(folder).filePath(name);
     try {
-        book.saveAs(path);
+        if (progress) {
+            // What is still queued goes first, counted as lines, then the save.
+            progress->stage(texts.saving);
+            progress->whileRepainting([&] { book.saveAs(path); });
+            progress->end();
+        } else {
+            status(texts.saving);
+            book.saveAs(path);
+        }
     } catch (const office::Error&) {
+        if (progress)
+            progress->end();
         activateMainWindow();
         ui::msgBox(text(texts.notSavedExcel), ui::Information);
         status(texts.notSavedExcelStatus);
@@ -336,11 +370,14 @@ CalcDocument calcLoadDocument(const QStringList& templates, int* templateUsed)
     return CalcDocument::createNew();
 }
 
-bool calcOpenSheet(const QStringList& templates, int* templateUsed, CalcDocument& document, CalcSheet& sheet)
+bool calcOpenSheet(const QStringList& templates, int* templateUsed, CalcDocument& document, CalcSheet& sheet,
+                   PrintProgress* progress)
 {
     try {
         document = calcLoadDocument(templates, templateUsed);
     } catch (const office::Error& e) {
+        if (progress)
+            progress->end();
         ui::msgBox(OOoNotStartedReport(QStringLiteral("Calc"), e), ui::Information);
         return false;
     }
@@ -348,6 +385,8 @@ bool calcOpenSheet(const QStringList& templates, int* templateUsed, CalcDocument
         sheet = document.sheet(0);
     } catch (const office::Error& e) {
         step([&] { document.dispose(); });
+        if (progress)
+            progress->end();
         ui::msgBox(OOoNotStartedReport(QStringLiteral("Calc"), e), ui::Information);
         return false;
     }
@@ -367,12 +406,14 @@ void calcFormatLines(CalcSheet& sheet, const ListPrintJob& job, int lines, const
     step([&] { sheet.flush(); });
 }
 
-int calcWriteRows(CalcSheet& sheet, const ListPrintJob& job, const QList<int>& rows, const QList<bool>& flags)
+int calcWriteRows(CalcSheet& sheet, const ListPrintJob& job, const QList<int>& rows, const QList<bool>& flags,
+                  PrintProgress* progress)
 {
     return writeRowCells(
         job, rows, flags,
         [&](int line, int column, int number) { SetCellValue(line, column, sheet, QString::number(number), 1); },
-        [&](int line, int column, const QString& text) { SetCellValue(line, column, sheet, oneLine(text), 0); });
+        [&](int line, int column, const QString& text) { SetCellValue(line, column, sheet, oneLine(text), 0); },
+        [&] { step([&] { sheet.flush(); }); }, progress);
 }
 
 int calcRemoveColumns(CalcSheet& sheet, const QList<bool>& flags)
@@ -403,15 +444,24 @@ void calcDrawBorders(CalcSheet& sheet, int lines, int last)
     step([&] { SetRangeBorders(4, 1, 4, last, sheet, true, true); });
 }
 
-QString calcStoreAndShow(CalcDocument& document, const QString& base, const PrintTexts& texts)
+QString calcStoreAndShow(CalcDocument& document, const QString& base, const PrintTexts& texts,
+                         PrintProgress* progress)
 {
-    status(texts.saving);
     const QString folder = documentsFolder();
     const QString name = firstFreeName(folder, base, QStringLiteral(".ods"));
     const QString path = QDir(folder).filePath(name);
     try {
-        document.storeAsUrl(ConvertToURL(path));
+        if (progress) {
+            progress->stage(texts.saving);
+            progress->whileRepainting([&] { document.storeAsUrl(ConvertToURL(path)); });
+            progress->end();
+        } else {
+            status(texts.saving);
+            document.storeAsUrl(ConvertToURL(path));
+        }
     } catch (const office::Error& e) {
+        if (progress)
+            progress->end();
         activateMainWindow();
         ui::msgBox(text(texts.notSavedCalc) + name + QStringLiteral(". Ошибка: ") + e.numberAndDescription(),
                    ui::Information);
@@ -454,7 +504,14 @@ QString printListExcel(const ListPrintJob& job, const QList<bool>& flags)
     const int n = job.lastColumn();
     status(texts.creating);
     const QList<int> rows = rowsToPrint(job.selected);
+    const QString tooMany = xlsTooManyLinesMessage(rows.size(), QStringLiteral("списка"));
+    if (!tooMany.isEmpty()) {
+        ui::setStatusText(text(kStatusNotCreated));
+        ui::msgBox(tooMany, ui::Exclamation);
+        return {};
+    }
 
+    PrintProgress progress(texts.creating);
     Application excel;
     Workbook book;
     int templateUsed = -1;
@@ -465,6 +522,7 @@ QString printListExcel(const ListPrintJob& job, const QList<bool>& flags)
                                         genericTemplatePath(QStringLiteral(".xlt"))},
                                 &templateUsed);
     } catch (const office::Error& e) {
+        progress.end();
         ui::msgBox(excelErrorReport(e), ui::Information);
         return {};
     }
@@ -476,13 +534,14 @@ QString printListExcel(const ListPrintJob& job, const QList<bool>& flags)
     } catch (const office::Error& e) {
         // Nothing can be written: the half-made workbook is not left behind.
         step([&] { book.close(false); });
+        progress.end();
         ui::msgBox(excelErrorReport(e), ui::Information);
         return {};
     }
     // A name the office refuses keeps the sheet's own name.
     step([&] { sheet.setName(core::Left31(core::SheetSafeName(job.pluralName))); });
 
-    status(texts.filling);
+    progress.stage(texts.filling);
     // The unticked columns go first, so that every later step writes the
     // sheet as it ends up: column at[c] holds list column c.
     const int last = excelRemoveColumns(sheet, flags);
@@ -498,7 +557,7 @@ QString printListExcel(const ListPrintJob& job, const QList<bool>& flags)
         for (int c = 0; c <= n; ++c)
             if (at[c] > 0)
                 excelWriteHeaderCell(sheet, at[c], headerText(job, c));
-    excelWriteRows(sheet, job, rows, flags);
+    excelWriteRows(sheet, job, rows, flags, &progress);
 
     if (!own)
         excelWriteTitle(sheet, job.pluralName, last, kTitleFontSize);
@@ -521,7 +580,7 @@ QString printListExcel(const ListPrintJob& job, const QList<bool>& flags)
         step([&] { sheet.rows(2).setRowHeight(0); });
     }
 
-    return excelSaveAndShow(excel, book, listFileBase(job.pluralName), texts);
+    return excelSaveAndShow(excel, book, listFileBase(job.pluralName), texts, &progress);
 }
 
 QString printListCalc(const ListPrintJob& job, const QList<bool>& flags)
@@ -531,17 +590,18 @@ QString printListCalc(const ListPrintJob& job, const QList<bool>& flags)
     status(texts.creating);
     const QList<int> rows = rowsToPrint(job.selected);
 
+    PrintProgress progress(texts.creating);
     CalcDocument document;
     CalcSheet sheet;
     int templateUsed = -1;
     if (!calcOpenSheet({ownTemplatePath(job.pluralName, QStringLiteral(".ots")),
                         genericTemplatePath(QStringLiteral(".ots"))},
-                       &templateUsed, document, sheet))
+                       &templateUsed, document, sheet, &progress))
         return {};
     const bool own = templateUsed == 0;
     step([&] { sheet.setName(job.pluralName); });
 
-    status(texts.filling);
+    progress.stage(texts.filling);
     // The unticked columns go first, so that every later step writes the
     // sheet as it ends up: column at[c] holds list column c.
     const int last = calcRemoveColumns(sheet, flags);
@@ -557,7 +617,7 @@ QString printListCalc(const ListPrintJob& job, const QList<bool>& flags)
     }
     calcDrawBorders(sheet, int(rows.size()), last);
     step([&] { sheet.flush(); });
-    calcWriteRows(sheet, job, rows, flags);
+    calcWriteRows(sheet, job, rows, flags, &progress);
 
     if (!own) {
         SetCellValue(1, 1, sheet, job.pluralName, 0);
@@ -574,7 +634,7 @@ QString printListCalc(const ListPrintJob& job, const QList<bool>& flags)
         step([&] { sheet.setRowHeight(1, 0); });
     }
 
-    return calcStoreAndShow(document, listFileBase(job.pluralName), texts);
+    return calcStoreAndShow(document, listFileBase(job.pluralName), texts, &progress);
 }
 
 } // namespace printing

@@ -10,10 +10,16 @@
 // prints; each skips a step the office refuses and goes on.
 #include "platform/office/Calc.h"
 #include "platform/office/Excel.h"
+#include "platform/ui/Messages.h"
+#include "platform/ui/Progress.h"
 #include "printing/PrintJob.h"
 
 #include <QList>
 #include <QString>
+
+#include <chrono>
+#include <future>
+#include <optional>
 
 namespace printing {
 
@@ -63,6 +69,59 @@ QString listFileBase(const QString& pluralName);
 // list column c (0 the running number "№ п.п") lands in sheet column
 // printedColumns(flags)[c].
 
+// An .xls sheet holds 65,536 rows, the four above the lines included: a
+// print of more lines through the Excel path would be cut short in the
+// saved file, so it is refused before anything is written. `what` names
+// the printed thing in the genitive ("списка", "книги"). Returns the
+// message refusing `lines` lines, or an empty text when they fit.
+inline constexpr int kXlsSheetRows = 65536;
+inline constexpr int kXlsLinesThatFit = kXlsSheetRows - 4;
+QString xlsTooManyLinesMessage(long long lines, const QString& what);
+
+// The progress of one print as the user sees it: the wait cursor from the
+// first status text to the last, the lines sent to the office counted in
+// the status bar ("… 12000 из 20000"), and the windows repainted while the
+// office saves. Ended before any message is shown.
+class PrintProgress {
+public:
+    explicit PrintProgress(const char* caption) : work_(std::in_place, QString::fromUtf8(caption)) {}
+    // A new stage: its text shown at once.
+    void stage(const char* caption)
+    {
+        if (work_)
+            work_->setCaption(QString::fromUtf8(caption));
+        else
+            ui::setStatusText(QString::fromUtf8(caption));
+    }
+    void lines(long long done, long long total)
+    {
+        if (work_)
+            work_->step(done, total);
+    }
+    // Runs `f`, one long office call, on another thread while the windows
+    // are repainted; what it throws is thrown here.
+    template <class F>
+    void whileRepainting(F&& f)
+    {
+        if (!work_) {
+            f();
+            return;
+        }
+        auto done = std::async(std::launch::async, std::forward<F>(f));
+        while (done.wait_for(std::chrono::milliseconds(ui::LongWork::intervalMs)) != std::future_status::ready)
+            work_->show();
+        done.get();
+    }
+    // The cursor back, the status text kept.
+    void end() { work_.reset(); }
+
+private:
+    std::optional<ui::LongWork> work_;
+};
+
+// Lines sent to the office at once while the rows are written.
+inline constexpr int kLinesPerSend = 1000;
+
 // Runs one step of filling a sheet; a step the office refuses is skipped.
 template <class F>
 void step(F&& f)
@@ -94,8 +153,10 @@ void excelFormatLines(office::Worksheet& sheet, const ListPrintJob& job, int lin
                       bool align);
 // One line per row of `rows` from row 5: the running number (flag 0) and the
 // ticked list columns by the text-marking rule. Returns the lines written.
+// With `progress`, the lines go to the office kLinesPerSend at a time and
+// are counted in the status bar.
 int excelWriteRows(office::Worksheet& sheet, const ListPrintJob& job, const QList<int>& rows,
-                   const QList<bool>& flags);
+                   const QList<bool>& flags, PrintProgress* progress = nullptr);
 // Merges row `row` over columns 1..last and centres it.
 void excelMergeRow(office::Worksheet& sheet, int row, int last);
 // Thin inner lines and a medium outline round rows 5..lines + 4 (when lines
@@ -106,7 +167,7 @@ void excelDrawBorders(office::Application& excel, office::Worksheet& sheet, int 
 // shows it to the user, or closes it under a headless office. Returns the
 // saved path or an empty text.
 QString excelSaveAndShow(office::Application& excel, office::Workbook& book, const QString& base,
-                         const PrintTexts& texts);
+                         const PrintTexts& texts, PrintProgress* progress = nullptr);
 // What the user is told when the office cannot print through the Excel path.
 QString excelErrorReport(const office::Error& e);
 // Row 1 holds `caption` across columns 1..last, centred, bold, wrapped.
@@ -121,14 +182,14 @@ office::CalcDocument calcLoadDocument(const QStringList& templates, int* templat
 // calcLoadDocument and its first sheet. When either fails the user is told,
 // a document made is given back, and the answer is false.
 bool calcOpenSheet(const QStringList& templates, int* templateUsed, office::CalcDocument& document,
-                   office::CalcSheet& sheet);
+                   office::CalcSheet& sheet, PrintProgress* progress = nullptr);
 int calcRemoveColumns(office::CalcSheet& sheet, const QList<bool>& flags);
 // Lines 5..lines + 4 of each list column take its justification.
 void calcFormatLines(office::CalcSheet& sheet, const ListPrintJob& job, int lines, const QList<bool>& flags);
 // One line per row from row 5: the running number as a number, the ticked
 // list columns as texts. Returns the lines written.
 int calcWriteRows(office::CalcSheet& sheet, const ListPrintJob& job, const QList<int>& rows,
-                  const QList<bool>& flags);
+                  const QList<bool>& flags, PrintProgress* progress = nullptr);
 void calcMergeRow(office::CalcSheet& sheet, int row, int last);
 // Lines of 0.5 mm round and hairlines inside rows 5..lines + 4 (when lines
 // is above 0) and row 4, columns 1..last.
@@ -139,6 +200,7 @@ int calcColumnWidth(double printWidth);
 // Stores the document as `base`.ods under the first free name in the
 // documents folder, reports it, then shows it (or closes it under a
 // headless office). Returns the stored path or an empty text.
-QString calcStoreAndShow(office::CalcDocument& document, const QString& base, const PrintTexts& texts);
+QString calcStoreAndShow(office::CalcDocument& document, const QString& base, const PrintTexts& texts,
+                         PrintProgress* progress = nullptr);
 
 } // namespace printing

@@ -9,6 +9,7 @@
 #include "platform/office/Office.h"
 #include "platform/office/UnoSupport.h"
 #include "platform/settings/Settings.h"
+#include "printing/BookPrinting.h"
 #include "printing/ListPrinting.h"
 #include "printing/frmUrDial.h"
 
@@ -16,6 +17,7 @@
 #include "core/PrintQtValues.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -357,6 +359,107 @@ TEST_P(ListPrintFailures, OfficeThatCannotStart)
     printtest::expectOfficeNotStarted(reported, calc());
     EXPECT_EQ(ui::statusText(), QStringLiteral("Идет создание печатной формы справочника..."));
     EXPECT_TRUE(documents().entryList(QDir::Files).isEmpty());
+}
+
+// A long list shows the wait cursor while it is made and saved, its lines
+// counted in the status bar; the cursor is back for the closing message.
+TEST_P(ListPrintFailures, LongListShowsItsProgress)
+{
+    ListPrintJob job = groupsJob();
+    const QStringList row = job.rows.first();
+    job.rows.clear();
+    job.selected.clear();
+    for (int i = 0; i < 2500; ++i) {
+        job.rows << row;
+        job.selected << (i == 0);
+    }
+    QStringList shown;
+    ui::setStatusHandler([&](const QString& text) {
+        shown << text + (QApplication::overrideCursor() ? QStringLiteral(" [ждать]") : QString());
+    });
+    bool cursorAtMessage = true;
+    ui::setMessageHandler([&](const ui::MessageRequest&) {
+        cursorAtMessage = QApplication::overrideCursor() != nullptr;
+        return int(ui::Ok);
+    });
+    const QString file = print(job, "11111");
+    ui::setStatusHandler({});
+    EXPECT_FALSE(file.isEmpty());
+    EXPECT_FALSE(cursorAtMessage);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(shown.contains(QStringLiteral("Идет заполнение печатной формы справочника... 2500 из 2500 [ждать]")))
+        << shown.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Идет сохранение печатной формы справочника... [ждать]")))
+        << shown.join(QLatin1Char('|')).toStdString();
+}
+
+// A list or book longer than an .xls sheet is refused through the Excel
+// path before the office is asked for anything: an office that cannot start
+// shows the check comes first, and nothing is saved.
+TEST(XlsSheetLimit, LongerListsAndBooksAreRefusedWithNothingWritten)
+{
+    EXPECT_TRUE(xlsTooManyLinesMessage(kXlsLinesThatFit, QStringLiteral("списка")).isEmpty());
+    EXPECT_TRUE(xlsTooManyLinesMessage(0, QStringLiteral("списка")).isEmpty());
+
+    testsupport::clearSettings();
+    core::resetState();
+    QTemporaryDir app;
+    core::state().AppPath = app.path();
+    const QDir documents(app.path() + QStringLiteral("/Документы"));
+    ASSERT_TRUE(documents.mkpath(QStringLiteral(".")));
+    office::Office& o = office::Office::instance();
+    o.shutdown();
+    const QString program = o.program();
+    o.setProgram(QStringLiteral("/nonexistent-kalveta-office/soffice"));
+
+    ListPrintJob list = groupsJob();
+    const QStringList row = list.rows.first();
+    list.rows.clear();
+    list.selected.clear();
+    for (int i = 0; i < kXlsLinesThatFit + 1; ++i) {
+        list.rows << row;
+        list.selected << (i == 7);  // one selected: every row
+    }
+    BookPrintJob book;
+    book.med = core::Documents;  // printed whole through Excel, whatever is selected
+    book.caption = QStringLiteral("Книга регистрации документов");
+    book.list = list;
+    book.list.selected.fill(false);
+    book.list.rows << row << row;
+
+    struct Case {
+        const char* name;
+        std::function<QString()> print;
+        QString expected;
+    } cases[] = {
+        {"list",
+         [&] {
+             answerChooser("11111");
+             printDirectoryList(list, OfficePath::Excel);
+             return QString();
+         },
+         QStringLiteral("Печатная форма не создана: строк списка для печати: 65533, а лист файла .xls вмещает 65536 "
+                        "строк, из них под строки списка — не более 65532. Ничего не записано.")},
+        {"book", [&] { return printBookExcel(book, QList<bool>(5, true)); },
+         QStringLiteral("Печатная форма не создана: строк книги для печати: 65535, а лист файла .xls вмещает 65536 "
+                        "строк, из них под строки книги — не более 65532. Ничего не записано.")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::MessageRecorder messages;
+        ui::setStatusText(QString());
+        EXPECT_TRUE(c.print().isEmpty());
+        ASSERT_EQ(messages.count(), 1);
+        const QString& shown = messages.texts().first();
+        EXPECT_TRUE(shown.startsWith(c.expected)) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(QStringLiteral("\"OpenOffice.org\""))) << shown.toStdString();
+        EXPECT_EQ(ui::statusText(), QStringLiteral("Печатная форма не создана."));
+        EXPECT_TRUE(documents.entryList(QDir::Files).isEmpty());
+        EXPECT_FALSE(o.isRunning());
+    }
+    o.setProgram(program);
+    ui::setDialogHandler({});
+    core::state().AppPath.clear();
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPaths, ListPrintFailures,

@@ -1,12 +1,6 @@
 #include "platform/office/SheetBuffer.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QUrl>
-
 #include <com/sun/star/beans/XPropertySet.hpp>
-#include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
@@ -19,6 +13,7 @@
 #include <com/sun/star/table/BorderLineStyle.hpp>
 #include <com/sun/star/table/CellRangeAddress.hpp>
 #include <com/sun/star/table/TableBorder2.hpp>
+#include <com/sun/star/text/XTextRange.hpp>
 #include <com/sun/star/lang/Locale.hpp>
 #include <com/sun/star/util/Date.hpp>
 #include <com/sun/star/util/NumberFormat.hpp>
@@ -26,6 +21,7 @@
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 
 #include <atomic>
+#include <cstring>
 
 namespace office::detail {
 
@@ -37,6 +33,7 @@ using css::table::TableBorder2;
 namespace {
 
 std::atomic<long long> gRemoteCalls{0};
+std::atomic<long long> gCellsRead{0};
 
 // Rectangles larger than this are not taken apart into cells: what is queued
 // is sent first and the property is set on the block directly.
@@ -65,6 +62,11 @@ constexpr int wThick = int(BorderWeight::Thick);
 long long remoteCallCount()
 {
     return gRemoteCalls.load();
+}
+
+long long cellsReadCount()
+{
+    return gCellsRead.load();
 }
 
 void SheetBuffer::countCall(int n)
@@ -106,6 +108,61 @@ std::vector<Rect> coalesce(const std::vector<std::pair<int, int>>& cells)
     for (const auto& [span, r] : open)
         done.push_back(r);
     return done;
+}
+
+void ValueStore::clear()
+{
+    grid_.clear();
+    text_.clear();
+    text_.shrink_to_fit();
+    unused_ = 0;
+}
+
+void ValueStore::set(int row, int column, const Any& value)
+{
+    if (const Slot* old = grid_.find(row, column); old && old->kind != kNumber)
+        unused_ += old->kind;
+    Slot written;
+    double d = 0;
+    if (value.getValueTypeClass() == css::uno::TypeClass_DOUBLE && (value >>= d)) {
+        static_assert(sizeof(double) == 2 * sizeof(uint32_t));
+        uint32_t bits[2];
+        std::memcpy(bits, &d, sizeof d);
+        written = Slot{bits[0], bits[1], kNumber};
+    } else {
+        rtl::OUString s;
+        value >>= s;
+        written = Slot{uint32_t(text_.size()), 0, uint32_t(s.getLength())};
+        text_.insert(text_.end(), s.getStr(), s.getStr() + s.getLength());
+    }
+    grid_.set(row, column, written);
+    // Overwritten texts are dropped once they are most of the arena.
+    if (unused_ > 4096 && unused_ * 2 > text_.size()) {
+        std::vector<sal_Unicode> kept;
+        kept.reserve(text_.size() - unused_);
+        for (const auto& [r, c] : grid_.cells([](const Slot& x) { return x.kind != kNumber; })) {
+            Slot& t = grid_.at(r, c);
+            const uint32_t start = uint32_t(kept.size());
+            kept.insert(kept.end(), text_.begin() + t.a, text_.begin() + t.a + t.kind);
+            t.a = start;
+        }
+        text_ = std::move(kept);
+        unused_ = 0;
+    }
+}
+
+Any ValueStore::value(int row, int column) const
+{
+    const Slot* slot = grid_.find(row, column);
+    if (!slot)
+        return Any(rtl::OUString());
+    if (slot->kind == kNumber) {
+        const uint32_t bits[2] = {slot->a, slot->b};
+        double d = 0;
+        std::memcpy(&d, bits, sizeof d);
+        return Any(d);
+    }
+    return Any(rtl::OUString(text_.data() + slot->a, sal_Int32(slot->kind)));
 }
 
 BorderLine2 borderLine(std::optional<int> style, std::optional<int> weight)
@@ -239,13 +296,14 @@ void SheetBuffer::discard()
 
 void SheetBuffer::invalidate()
 {
-    valueCache_.reset();
-    textCache_.reset();
+    usedEnd_.reset();
+    if (!bands_.empty())
+        bands_.clear();
 }
 
 void SheetBuffer::setValue(int row, int column, const Any& value)
 {
-    values_[{row, column}] = value;
+    values_.set(row, column, value);
     invalidate();
 }
 
@@ -269,12 +327,18 @@ void SheetBuffer::setProperty(const Rect& rect, const rtl::OUString& name, const
             break;
         }
     if (index < 0) {
+        if (it->values.size() >= UINT16_MAX - 1) {
+            // As many values as a slot can tell apart: what is queued goes first.
+            flush();
+            setProperty(rect, name, value);
+            return;
+        }
         it->values.push_back(value);
         index = int(it->values.size()) - 1;
     }
-    for (int r = rect.top; r <= rect.bottom; ++r)
-        for (int c = rect.left; c <= rect.right; ++c)
-            it->cells[{r, c}] = index;
+    for (int c = rect.left; c <= rect.right; ++c)
+        for (int r = rect.top; r <= rect.bottom; ++r)
+            it->cells.set(r, c, uint16_t(index + 1));
 }
 
 void SheetBuffer::setBorder(const Rect& rect, int side, std::optional<int> style, std::optional<int> weight)
@@ -320,23 +384,26 @@ void SheetBuffer::flushValues()
 {
     if (values_.empty())
         return;
-    std::vector<std::pair<int, int>> cells;
-    cells.reserve(values_.size());
-    for (const auto& [cell, value] : values_)
-        cells.push_back(cell);
-    for (const Rect& r : coalesce(cells)) {
-        css::uno::Sequence<css::uno::Sequence<Any>> data(r.bottom - r.top + 1);
-        auto* rows = data.getArray();
-        for (int row = r.top; row <= r.bottom; ++row) {
-            css::uno::Sequence<Any> line(r.right - r.left + 1);
-            auto* p = line.getArray();
-            for (int col = r.left; col <= r.right; ++col)
-                *p++ = values_[{row, col}];
-            rows[row - r.top] = line;
+    for (const Rect& whole : coalesce(values_.cells())) {
+        // A large block goes in bands of rows, so that what is sent at once
+        // stays small.
+        const int width = whole.right - whole.left + 1;
+        const int bandRows = int(std::max<long long>(1, kCellsPerCall / width));
+        for (int top = whole.top; top <= whole.bottom; top += bandRows) {
+            const Rect r{top, whole.left, std::min(whole.bottom, top + bandRows - 1), whole.right};
+            css::uno::Sequence<css::uno::Sequence<Any>> data(r.bottom - r.top + 1);
+            auto* rows = data.getArray();
+            for (int row = r.top; row <= r.bottom; ++row) {
+                css::uno::Sequence<Any> line(width);
+                auto* p = line.getArray();
+                for (int col = r.left; col <= r.right; ++col)
+                    *p++ = values_.value(row, col);
+                rows[row - r.top] = std::move(line);
+            }
+            auto target = range(r);
+            countCall();
+            Reference<css::sheet::XCellRangeData>(target, UNO_QUERY_THROW)->setDataArray(data);
         }
-        auto target = range(r);
-        countCall();
-        Reference<css::sheet::XCellRangeData>(target, UNO_QUERY_THROW)->setDataArray(data);
     }
     values_.clear();
 }
@@ -366,13 +433,12 @@ void SheetBuffer::applyProperty(const std::vector<Rect>& rects, const rtl::OUStr
 
 void SheetBuffer::flushProperties()
 {
-    for (const PropertyState& p : properties_) {
-        std::vector<std::vector<std::pair<int, int>>> byValue(p.values.size());
-        for (const auto& [cell, index] : p.cells)
-            byValue[index].push_back(cell);
-        for (size_t i = 0; i < p.values.size(); ++i)
-            applyProperty(coalesce(byValue[i]), p.name, p.values[i]);
-    }
+    for (const PropertyState& p : properties_)
+        for (size_t i = 0; i < p.values.size(); ++i) {
+            const uint16_t wanted = uint16_t(i + 1);
+            applyProperty(coalesce(p.cells.cells([wanted](uint16_t v) { return v == wanted; })), p.name,
+                          p.values[i]);
+        }
     properties_.clear();
 }
 
@@ -415,60 +481,81 @@ void SheetBuffer::flushBorders()
     borders_.clear();
 }
 
-SheetBuffer::ValueCache& SheetBuffer::valueCache()
+std::pair<int, int> SheetBuffer::usedEnd()
 {
     flush();
-    if (valueCache_)
-        return *valueCache_;
-    call(ErrorKind::Failed, [&] {
-        ValueCache cache;
-        countCall(3);
-        auto cursor = sheet_->createCursor();
-        Reference<css::sheet::XUsedAreaCursor>(cursor, UNO_QUERY_THROW)->gotoEndOfUsedArea(false);
-        const auto end = Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
-        cache.rows = end.EndRow + 1;
-        cache.columns = end.EndColumn + 1;
-        auto block = range(Rect{0, 0, end.EndRow, end.EndColumn});
-        countCall(3);
-        cache.data = Reference<css::sheet::XCellRangeData>(block, UNO_QUERY_THROW)->getDataArray();
-        auto dates = Reference<css::sheet::XCellRangesQuery>(block, UNO_QUERY_THROW)
-                         ->queryContentCells(css::sheet::CellFlags::DATETIME);
-        if (dates.is()) {
-            countCall();
-            for (const auto& a : dates->getRangeAddresses())
-                for (int r = a.StartRow; r <= a.EndRow; ++r)
-                    for (int c = a.StartColumn; c <= a.EndColumn; ++c)
-                        cache.dates.insert({r, c});
-        }
-        // An empty sheet still reports its first cell as used.
-        if (cache.rows == 1 && cache.columns == 1) {
-            rtl::OUString s;
-            const Any& v = cache.data[0][0];
-            if (v.getValueTypeClass() != css::uno::TypeClass_DOUBLE && (v >>= s) && s.isEmpty())
-                cache.rows = cache.columns = 0;
-        }
-        valueCache_ = std::move(cache);
-    });
-    return *valueCache_;
+    if (!usedEnd_) {
+        usedEnd_ = call(ErrorKind::Failed, [&] {
+            countCall(3);
+            auto cursor = sheet_->createCursor();
+            Reference<css::sheet::XUsedAreaCursor>(cursor, UNO_QUERY_THROW)->gotoEndOfUsedArea(false);
+            const auto end = Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
+            return std::pair<int, int>(end.EndRow, end.EndColumn);
+        });
+    }
+    return *usedEnd_;
+}
+
+const SheetBuffer::Band& SheetBuffer::band(int row)
+{
+    const auto [lastRow, lastColumn] = usedEnd();
+    const int index = row / kBandRows;
+    auto it = bands_.find(index);
+    if (it != bands_.end())
+        return it->second;
+    Band b;
+    const int top = index * kBandRows;
+    if (top <= lastRow) {
+        const Rect r{top, 0, std::min(lastRow, top + kBandRows - 1), lastColumn};
+        call(ErrorKind::Failed, [&] {
+            auto block = range(r);
+            countCall(3);
+            b.columns = lastColumn + 1;
+            b.data = Reference<css::sheet::XCellRangeData>(block, UNO_QUERY_THROW)->getDataArray();
+            gCellsRead += r.cellCount();
+            auto dates = Reference<css::sheet::XCellRangesQuery>(block, UNO_QUERY_THROW)
+                             ->queryContentCells(css::sheet::CellFlags::DATETIME);
+            if (dates.is()) {
+                countCall();
+                for (const auto& a : dates->getRangeAddresses())
+                    for (int rr = a.StartRow; rr <= a.EndRow; ++rr)
+                        for (int c = a.StartColumn; c <= a.EndColumn; ++c)
+                            b.dates.insert({rr, c});
+            }
+        });
+    }
+    return bands_.emplace(index, std::move(b)).first->second;
 }
 
 Any SheetBuffer::value(int row, int column)
 {
-    const ValueCache& c = valueCache();
-    if (row < 0 || column < 0 || row >= c.rows || column >= c.columns)
+    if (row < 0 || column < 0)
         return Any(rtl::OUString());
-    return c.data[row][column];
+    const Band& b = band(row);
+    const int i = row % kBandRows;
+    if (column >= b.columns || i >= b.data.getLength())
+        return Any(rtl::OUString());
+    return b.data[i][column];
 }
 
 bool SheetBuffer::isDate(int row, int column)
 {
-    return valueCache().dates.count({row, column}) > 0;
+    if (row < 0 || column < 0)
+        return false;
+    return band(row).dates.count({row, column}) > 0;
 }
 
 std::pair<int, int> SheetBuffer::lastCell()
 {
-    const ValueCache& c = valueCache();
-    return {c.rows - 1, c.columns - 1};
+    const auto [row, column] = usedEnd();
+    // An empty sheet still reports its first cell as used.
+    if (row == 0 && column == 0) {
+        rtl::OUString s;
+        const Any v = value(0, 0);
+        if (v.getValueTypeClass() != css::uno::TypeClass_DOUBLE && (v >>= s) && s.isEmpty())
+            return {-1, -1};
+    }
+    return {row, column};
 }
 
 css::uno::Sequence<css::uno::Sequence<Any>> SheetBuffer::values(const Rect& rect)
@@ -477,41 +564,9 @@ css::uno::Sequence<css::uno::Sequence<Any>> SheetBuffer::values(const Rect& rect
     return call(ErrorKind::Failed, [&] {
         auto block = range(rect);
         countCall();
+        gCellsRead += rect.cellCount();
         return Reference<css::sheet::XCellRangeData>(block, UNO_QUERY_THROW)->getDataArray();
     });
-}
-
-SheetBuffer::TextCache& SheetBuffer::textCache()
-{
-    flush();
-    if (textCache_)
-        return *textCache_;
-    // The texts as shown come from the office's text export of this one
-    // sheet: one call instead of one per cell.
-    QTemporaryDir dir;
-    if (!dir.isValid())
-        throw Error(ErrorKind::Failed, QStringLiteral("временная папка недоступна"));
-    const int index = sheetIndex();
-    const QString url = QUrl::fromLocalFile(dir.filePath(QStringLiteral("sheet.csv"))).toString(QUrl::FullyEncoded);
-    call(ErrorKind::Failed, [&] {
-        countCall();
-        Reference<css::frame::XStorable>(document_, UNO_QUERY_THROW)
-            ->storeToURL(toOU(url),
-                         props({{"FilterName", Any(rtl::OUString("Text - txt - csv (StarCalc)"))},
-                                {"FilterOptions",
-                                 Any(toOU(QStringLiteral("9,34,76,1,,0,true,false,true,false,false,%1").arg(index + 1)))},
-                                {"Overwrite", Any(true)}}));
-    });
-    // The export names the file after the sheet; it is the only one there.
-    const QStringList files = QDir(dir.path()).entryList(QDir::Files);
-    TextCache cache;
-    if (!files.isEmpty()) {
-        QFile f(dir.filePath(files.first()));
-        if (f.open(QIODevice::ReadOnly))
-            cache.rows = parseSheetText(QString::fromUtf8(f.readAll()));
-    }
-    textCache_ = std::move(cache);
-    return *textCache_;
 }
 
 QDate SheetBuffer::nullDate()
@@ -545,13 +600,15 @@ sal_Int32 SheetBuffer::dateFormat(bool withTime)
 
 QString SheetBuffer::displayText(int row, int column)
 {
-    const TextCache& c = textCache();
-    if (row < 0 || row >= int(c.rows.size()))
+    flush();
+    if (row < 0 || column < 0 || row > kMaxRow || column > kMaxColumn)
         return {};
-    const auto& line = c.rows[row];
-    if (column < 0 || column >= int(line.size()))
-        return {};
-    return line[column];
+    // The cell's text is the text as shown: its value in its format.
+    return call(ErrorKind::Failed, [&] {
+        countCall(2);
+        Reference<css::text::XTextRange> text(sheet_->getCellByPosition(column, row), UNO_QUERY_THROW);
+        return toQ(text->getString());
+    });
 }
 
 } // namespace office::detail

@@ -119,6 +119,9 @@ struct TemplateDocument::Impl {
     // placeholders the body's search finds.
     std::vector<Reference<css::text::XText>> frames;
     bool framesRead = false;
+    // The frames' texts as the placeholders were looked for, until
+    // something is written.
+    QStringList frameContents;
     QStringList bodyPlaceholders;
     bool bodyRead = false;
 
@@ -187,12 +190,11 @@ struct TemplateDocument::Impl {
         return d;
     }
 
-    // Replaces the placeholders of one frame's text, each in place so that
-    // it keeps its character formatting; the last one first, so that the
-    // positions of the others stay valid.
-    static void replaceInFrame(const Reference<css::text::XText>& text, const Values& values)
+    // Replaces the placeholders of one frame's text (`content` as just
+    // read), each in place so that it keeps its character formatting; the
+    // last one first, so that the positions of the others stay valid.
+    static void replaceInFrame(const Reference<css::text::XText>& text, QString content, const Values& values)
     {
-        QString content = toQ(text->getString());
         content.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         static const QRegularExpression re(QString::fromLatin1(kPlaceholderPattern));
         std::vector<QRegularExpressionMatch> hits;
@@ -209,7 +211,8 @@ struct TemplateDocument::Impl {
                 continue;
             Reference<css::text::XTextCursor> cursor = text->createTextCursor();
             cursor->gotoStart(false);
-            cursor->goRight(sal_Int16(hit->capturedStart(0)), false);
+            if (hit->capturedStart(0) > 0)
+                cursor->goRight(sal_Int16(hit->capturedStart(0)), false);
             cursor->goRight(sal_Int16(hit->capturedLength(0)), true);
             QString plain = *value;
             plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -300,8 +303,11 @@ QStringList TemplateDocument::placeholders() const
     return call(ErrorKind::Failed, [&] {
         QStringList out = d_->placeholdersOfBody();
         static const QRegularExpression re(QString::fromLatin1(kPlaceholderPattern));
+        d_->frameContents.clear();
         for (const auto& text : d_->frameTexts())
-            for (auto it = re.globalMatch(toQ(text->getString())); it.hasNext();) {
+            d_->frameContents << toQ(text->getString());
+        for (const QString& content : d_->frameContents)
+            for (auto it = re.globalMatch(content); it.hasNext();) {
                 const QString token = it.next().captured(0);
                 if (!out.contains(token))
                     out << token;
@@ -322,11 +328,16 @@ void TemplateDocument::replace(const Values& values)
             if (body.contains(placeholder))
                 d_->replaceAll(literalPattern(placeholder), literalReplacement(value));
         d_->bodyRead = false;
-        for (const auto& text : d_->frameTexts()) {
-            const QString content = toQ(text->getString());
+        // The frames' texts as the placeholders were looked for, when
+        // nothing has been written since.
+        const auto& texts = d_->frameTexts();
+        const QStringList read = d_->frameContents.size() == qsizetype(texts.size()) ? d_->frameContents : QStringList();
+        d_->frameContents.clear();
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const QString content = read.isEmpty() ? toQ(texts[i]->getString()) : read[qsizetype(i)];
             for (const auto& [placeholder, value] : values)
                 if (content.contains(placeholder)) {
-                    Impl::replaceInFrame(text, values);
+                    Impl::replaceInFrame(texts[i], content, values);
                     break;
                 }
         }
@@ -353,6 +364,7 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
             if (row < 0)
                 continue;
             d_->bodyRead = false;
+            d_->frameContents.clear();
 
             Reference<css::table::XCellRange> range(table, UNO_QUERY_THROW);
             Reference<css::table::XTableRows> tableRows = table->getRows();
@@ -450,8 +462,9 @@ int TemplateDocument::removePictures(const QString& prefix)
         for (sal_Int32 i = 0; i < shapes->getCount(); ++i) {
             Reference<css::drawing::XShape> shape(shapes->getByIndex(i), UNO_QUERY);
             Reference<css::container::XNamed> named(shape, UNO_QUERY);
-            if (named.is() && !supports(named, "com.sun.star.text.TextFrame")
-                && toQ(named->getName()).startsWith(prefix))
+            // The name first: it rules out most shapes in one call.
+            if (named.is() && toQ(named->getName()).startsWith(prefix)
+                && !supports(named, "com.sun.star.text.TextFrame"))
                 doomed.push_back(shape);
         }
         for (const auto& shape : doomed)

@@ -342,7 +342,7 @@ TEST(ExcelModel, ThousandsOfCellWritesCostAFewRemoteCalls)
     book.close();
 }
 
-TEST(ExcelModel, ReadsAreAnsweredFromOneReadOfTheSheet)
+TEST(ExcelModel, ReadsAreAnsweredFromOneReadOfTheirRows)
 {
     Workbook book = Application::attach().addWorkbook();
     Worksheet s = book.sheet(1);
@@ -358,6 +358,13 @@ TEST(ExcelModel, ReadsAreAnsweredFromOneReadOfTheSheet)
     // A write makes the next read fetch the sheet again.
     s.cells(1, 1).setValue(QStringLiteral("новое"));
     EXPECT_EQ(s.cells(1, 1).value().toString(), QStringLiteral("новое"));
+    // One cell of a long sheet reads the rows round it, not the sheet.
+    for (int r = 201; r <= 5000; ++r)
+        s.cells(r, 3).setValue(QStringLiteral("строка %1").arg(r));
+    const long long read = detail::cellsReadCount();
+    EXPECT_EQ(s.cells(2, 1).value().toDouble(), 2.0);
+    EXPECT_EQ(s.cells(4000, 3).value().toString(), QStringLiteral("строка 4000"));
+    EXPECT_LE(detail::cellsReadCount() - read, 2 * detail::SheetBuffer::kBandRows * 3);
     book.close();
 }
 

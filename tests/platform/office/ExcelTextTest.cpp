@@ -75,6 +75,40 @@ TEST(RangeBuffer, JoinsCellsIntoRectanglesThatCoverExactlyThem)
     EXPECT_EQ(rects.size(), 4u);  // block, lone cell, and the L as two rectangles
 }
 
+// The values waiting to be sent: the last write of each cell, numbers and
+// texts (the empty text too) as written, cells in row order whatever the
+// order of the writes, and overwritten texts dropped without losing the rest.
+TEST(RangeBuffer, KeepsTheLastValueOfEachCellCompactly)
+{
+    using css::uno::Any;
+    detail::ValueStore store;
+    store.set(5, 2, Any(rtl::OUString("ниже")));
+    store.set(0, 3, Any(2.5));
+    store.set(0, 1, Any(rtl::OUString()));
+    store.set(3, 1, Any(rtl::OUString("первое")));
+    for (int i = 0; i < 20000; ++i)  // far more overwritten text than kept
+        store.set(3, 1, Any(rtl::OUString::number(i) + "-е значение"));
+    EXPECT_EQ(store.count(), 4);
+    EXPECT_EQ(store.cells(), (std::vector<std::pair<int, int>>{{0, 1}, {0, 3}, {3, 1}, {5, 2}}));
+    auto text = [&](int row, int column) {
+        rtl::OUString s;
+        store.value(row, column) >>= s;
+        return s;
+    };
+    EXPECT_EQ(text(3, 1), rtl::OUString("19999-е значение"));
+    EXPECT_EQ(text(5, 2), rtl::OUString("ниже"));
+    EXPECT_EQ(store.value(0, 1).getValueTypeClass(), css::uno::TypeClass_STRING);
+    EXPECT_TRUE(text(0, 1).isEmpty());
+    double d = 0;
+    EXPECT_TRUE(store.value(0, 3) >>= d);
+    EXPECT_EQ(d, 2.5);
+    store.set(0, 3, Any(rtl::OUString("было число")));
+    EXPECT_EQ(text(0, 3), rtl::OUString("было число"));
+    store.clear();
+    EXPECT_TRUE(store.empty());
+    EXPECT_TRUE(store.cells().empty());
+}
+
 TEST(RangeBuffer, ParsesTheSheetTextTheOfficeExports)
 {
     const QString text = QStringLiteral("\"a\"\"b\tc\nd\"\t\"  ё  \"\t12.5\n\t\t\n\t3\t\n");
