@@ -120,6 +120,13 @@ struct TemplateDocument::Impl {
     bool framesRead = false;
     QStringList bodyPlaceholders;
     bool bodyRead = false;
+    // The cursors made in the frames' texts, held as long as the document.
+    // The office drops an object we let go of on a thread of its own,
+    // without waiting for the work running on the document: a cursor let go
+    // of while the office stores the document (or makes another cursor in
+    // the same text) breaks the text's list of cursors, and the office
+    // crashes. Let go of only once the work on the document is over.
+    std::vector<Reference<css::uno::XInterface>> frameCursors;
 
     ~Impl()
     {
@@ -189,7 +196,7 @@ struct TemplateDocument::Impl {
     // Replaces the placeholders of one frame's text, each in place so that
     // it keeps its character formatting; the last one first, so that the
     // positions of the others stay valid.
-    static void replaceInFrame(const Reference<css::text::XText>& text, const Values& values)
+    void replaceInFrame(const Reference<css::text::XText>& text, const Values& values)
     {
         QString content = toQ(text->getString());
         content.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -207,6 +214,7 @@ struct TemplateDocument::Impl {
             if (!value)
                 continue;
             Reference<css::text::XTextCursor> cursor = text->createTextCursor();
+            frameCursors.push_back(cursor);
             cursor->gotoStart(false);
             cursor->goRight(sal_Int16(hit->capturedStart(0)), false);
             cursor->goRight(sal_Int16(hit->capturedLength(0)), true);
@@ -323,7 +331,7 @@ void TemplateDocument::replace(const Values& values)
             const QString content = toQ(text->getString());
             for (const auto& [placeholder, value] : values)
                 if (content.contains(placeholder)) {
-                    Impl::replaceInFrame(text, values);
+                    d_->replaceInFrame(text, values);
                     break;
                 }
         }
