@@ -4,6 +4,7 @@
 
 #include "core/AppState.h"
 #include "core/DataAccess.h"
+#include "platform/office/Office.h"
 #include "platform/office/TemplateDocument.h"
 #include "platform/office/TextDocument.h"
 #include "printing/DocumentFill.h"
@@ -173,6 +174,32 @@ TEST_P(DocumentFillTest, UnknownPlaceholderStaysAndIsNamedOnce)
     EXPECT_EQ(printtest::bracketedTexts(printed.text), (QStringList{QStringLiteral("[Стаж]"), QStringLiteral("[стаж]")}));
     EXPECT_TRUE(printed.text.contains(QStringLiteral("Смирнова Анна Петровна")));
     EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
+}
+
+TEST_P(DocumentFillTest, TwentyDocumentsInARowKeepTheOneOffice)
+{
+    // A secretary prints a group's documents one after another: the office
+    // that fills them is never lost (nor started again behind her back).
+    testsupport::MessageRecorder messages;
+    office::Office& office = office::Office::instance();
+    office.ensureRunning();
+    const int starts = office.startCount();
+    for (int i = 0; i < 20; ++i) {
+        SCOPED_TRACE(i);
+        const bool supplement = i % 2 == 0;
+        const PrintRequest request =
+            supplement ? PrintRequest{people.retrainee, core::RetrainingDiplomaSupplement,
+                                      QStringLiteral("Приложение к диплому ПК КТ") + extension, i % 4 == 0,
+                                      core::RetrainingDocuments, QStringLiteral("Приложение к диплому ПК")}
+                       : PrintRequest{people.certificateHolder, core::SpecialistCertificate,
+                                      QStringLiteral("Кальвета КТ") + extension, false, core::SpecialistCertificates,
+                                      QStringLiteral("Кальвета")};
+        const printing::PrintOutcome outcome = printing::PrintVkladish(request);
+        ASSERT_TRUE(outcome.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
+    }
+    EXPECT_EQ(office.startCount(), starts);
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_P(DocumentFillTest, FailuresAreReportedAndNothingIsSaved)
