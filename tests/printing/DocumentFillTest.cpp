@@ -237,6 +237,43 @@ TEST_P(DocumentFillTest, FailuresAreReportedAndNothingIsSaved)
     QFile::remove(documents());
 }
 
+TEST_P(DocumentFillTest, FullDiskIsToldAndLeavesNothing)
+{
+    // "Документы" on a disk with little room left: the store is refused or
+    // fails within the time limit, the office stays usable, no partial
+    // file is left.
+    for (const long long freeBytes : {0LL, 96LL << 10}) {
+        SCOPED_TRACE(freeBytes);
+        printtest::SmallDisk disk(freeBytes);
+        if (!disk.mounted())
+            GTEST_SKIP() << "no right to mount a small disk here";
+        core::state().AppPath = disk.path();
+        office::Office::instance().setStoreSeconds(20);
+        testsupport::MessageRecorder messages;
+        const printing::PrintOutcome outcome = printing::PrintVkladish(
+            {people.certificateHolder, core::SpecialistCertificate,
+             QDir(templates()).filePath(QStringLiteral("Кальвета КТ") + extension), false,
+             core::SpecialistCertificates, QStringLiteral("Кальвета")});
+        office::Office::instance().setStoreSeconds(60);
+        EXPECT_FALSE(outcome.saved);
+        ASSERT_EQ(messages.count(), 1);
+        const QString text = messages.texts()[0];
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Не удалось сохранить документ "))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("Недостаточно места на диске"))) << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral(".."))) << text.toStdString();
+        const QDir folder(disk.path() + QStringLiteral("/Документы"));
+        EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden), QStringList{});
+    }
+    // The office fills the next document as before.
+    core::state().AppPath = home.path();
+    testsupport::MessageRecorder messages;
+    const printing::PrintOutcome outcome = printing::PrintVkladish(
+        {people.certificateHolder, core::SpecialistCertificate, QStringLiteral("Кальвета КТ") + extension, false,
+         core::SpecialistCertificates, QStringLiteral("Кальвета")});
+    EXPECT_TRUE(outcome.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
+}
+
 INSTANTIATE_TEST_SUITE_P(BothOffices, DocumentFillTest, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "Writer" : "Word"; });
 

@@ -493,11 +493,12 @@ void TemplateDocument::storeAs(const QString& path)
     if (!folder.isDir() || !folder.isWritable())
         throw Error(ErrorKind::CannotStore, path + QStringLiteral(" (папка недоступна для записи)"));
     const OUString url = toOU(ConvertToURL(QFileInfo(path).absoluteFilePath()));
-    call(ErrorKind::CannotStore, [&] {
+    // The document takes about as much room as its template.
+    storeBounded(path, 2 * QFileInfo(d_->path).size(), [&] {
         Reference<css::frame::XStorable>(d_->doc, UNO_QUERY_THROW)
             ->storeAsURL(url, props({{"FilterName", Any(OUString::createFromAscii(filter))},
                                      {"Overwrite", Any(false)}}));
-    }, path);
+    });
     noteDocumentFile(url);
     d_->path = QFileInfo(path).absoluteFilePath();
 }

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <unistd.h>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -687,6 +689,21 @@ QString filterOf(const Reference<css::lang::XComponent>& doc)
 
 } // namespace
 
+namespace {
+
+// A file its owner may not write (its mode says so, even to a user whom the
+// system would let write it).
+bool readOnlyFile(const QString& path)
+{
+    const QFileInfo fi(path);
+    if (!fi.isWritable())
+        return true;
+    const uint me = ::getuid();
+    return (me == 0 || me == fi.ownerId()) && !fi.permission(QFile::WriteOwner);
+}
+
+} // namespace
+
 struct TextDocument::Impl {
     Reference<css::lang::XComponent> doc;
     QString path;
@@ -814,9 +831,11 @@ struct TextDocument::Impl {
 
     void storeCopy(const QString& copy)
     {
-        Reference<css::frame::XStorable>(doc, UNO_QUERY_THROW)
-            ->storeToURL(toOU(ConvertToURL(copy)),
-                         props({{"FilterName", Any(toOU(filter))}, {"Overwrite", Any(true)}}));
+        storeBounded(copy, 2 * QFileInfo(path).size(), [&] {
+            Reference<css::frame::XStorable>(doc, UNO_QUERY_THROW)
+                ->storeToURL(toOU(ConvertToURL(copy)),
+                             props({{"FilterName", Any(toOU(filter))}, {"Overwrite", Any(true)}}));
+        });
     }
 
     // The objects as the document holds them now (the user may have
@@ -841,6 +860,8 @@ struct TextDocument::Impl {
     void save()
     {
         checkOpen();
+        if (readOnlyFile(path))
+            throw Error(ErrorKind::CannotStore, path + QStringLiteral(" (файл доступен только для чтения)"));
         const std::vector<Item> now = currentItems();
         std::vector<Record> records;
         for (const Item& it : now)
