@@ -247,9 +247,13 @@ namespace {
 
 TemplateDocument::Impl* load(const QString& path, const Props& args)
 {
-    Office::instance().ensureRunning();
     auto impl = std::make_unique<TemplateDocument::Impl>();
     impl->path = QFileInfo(path).absoluteFilePath();
+    if (!QFileInfo(path).isFile())
+        throw Error(ErrorKind::CannotLoad, impl->path + QStringLiteral(" (файл не найден)"));
+    if (const QString defect = documentFileDefect(path); !defect.isEmpty())
+        throw Error(ErrorKind::CannotLoad, impl->path + QStringLiteral(" (") + defect + QLatin1Char(')'));
+    Office::instance().ensureRunning();
     impl->doc = loadComponent(toOU(ConvertToURL(impl->path)), args, impl->path);
     if (!Reference<css::text::XTextDocument>(impl->doc, UNO_QUERY).is())
         throw Error(ErrorKind::CannotLoad, impl->path + QStringLiteral(" (не текстовый документ)"));
@@ -265,6 +269,10 @@ TemplateDocument TemplateDocument::fromTemplate(const QString& path)
                                    {"Hidden", Any(true)},
                                    {"MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)},
                                    {"UpdateDocMode", Any(sal_Int16(css::document::UpdateDocMode::NO_UPDATE))}})));
+    if (!call(ErrorKind::CannotLoad, [&] { return TextDocument::readAsItsFormat(out.d_->doc, out.d_->path); },
+              out.d_->path))
+        throw Error(ErrorKind::CannotLoad,
+                    out.d_->path + QStringLiteral(" (файл поврежден или не является шаблоном документа)"));
     // A template saved by the adjustment window in a Word format has its
     // pictures and frames renamed by the export; the names the fill looks
     // for are those of the window's record.

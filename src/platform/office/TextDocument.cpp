@@ -935,6 +935,8 @@ TextDocument TextDocument::open(const QString& path, bool hidden)
     out.d_->path = QFileInfo(path).absoluteFilePath();
     if (!QFileInfo(path).isFile())
         throw Error(ErrorKind::CannotLoad, out.d_->path + QStringLiteral(" (файл не найден)"));
+    if (const QString defect = documentFileDefect(path); !defect.isEmpty())
+        throw Error(ErrorKind::CannotLoad, out.d_->path + QStringLiteral(" (") + defect + QLatin1Char(')'));
     out.d_->started = Office::instance().ensureRunning();
     out.d_->doc = loadComponent(
         toOU(ConvertToURL(path)),
@@ -959,6 +961,45 @@ TextDocument TextDocument::open(const QString& path, bool hidden)
         throw;
     }
     return out;
+}
+
+QString documentFileDefect(const QString& path)
+{
+    const QString ext = QFileInfo(path).suffix().toLower();
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("файл не удается прочитать");
+    const QByteArray head = f.read(128);
+    const QString notADocument = QStringLiteral("файл поврежден или не является шаблоном документа");
+    if (head.isEmpty())
+        return QStringLiteral("файл пуст");
+    if (ext == QLatin1String("dot") || ext == QLatin1String("doc")) {
+        // A Word 97 file is a compound file.
+        if (!head.startsWith(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) || f.size() < 1536)
+            return notADocument;
+    } else if (ext == QLatin1String("ott") || ext == QLatin1String("odt")) {
+        // A zip file whose first entry "mimetype" names a text document.
+        if (!head.startsWith("PK\x03\x04") || head.mid(30, 8) != "mimetype"
+            || !head.mid(38).startsWith("application/vnd.oasis.opendocument.text"))
+            return notADocument;
+    } else if (ext == QLatin1String("dotx") || ext == QLatin1String("docx")) {
+        if (!head.startsWith("PK\x03\x04"))
+            return notADocument;
+    } else if (ext == QLatin1String("fodt")) {
+        if (!head.trimmed().startsWith("<?xml") && !head.startsWith("\xEF\xBB\xBF<?xml"))
+            return notADocument;
+    }
+    return {};
+}
+
+bool TextDocument::readAsItsFormat(const Reference<css::lang::XComponent>& doc, const QString& path)
+{
+    if (!Reference<css::text::XTextDocument>(doc, UNO_QUERY).is())
+        return false;
+    static const QStringList judged{QStringLiteral("dot"), QStringLiteral("doc"), QStringLiteral("ott"),
+                                    QStringLiteral("odt"), QStringLiteral("dotx"), QStringLiteral("docx")};
+    const QString ext = QFileInfo(path).suffix().toLower();
+    return !judged.contains(ext) || filterFitsExtension(filterOf(doc), ext);
 }
 
 void TextDocument::restoreRecordedLayout(const Reference<css::lang::XComponent>& doc)

@@ -7,6 +7,7 @@
 
 #include "platform/office/OOo.h"
 #include "platform/office/OOoUno.h"
+#include "platform/office/Office.h"
 #include "platform/office/TemplateDocument.h"
 #include "platform/office/TextDocument.h"
 
@@ -585,5 +586,94 @@ TEST(TextDocumentSafety, ShippedTemplatesTakeAMove)
             EXPECT_NEAR(after[j].top, before[i].top + step, 0.03);
             EXPECT_NEAR(after[j].width, before[i].width, 0.06);
         }
+    }
+}
+
+// Files that are no document of their extension's format never reach the
+// office: it stays with the documents open in it.
+TEST(TextDocumentSafety, ATemplateThatIsNoDocumentIsRefusedBeforeTheOfficeLoadsIt)
+{
+    testsupport::TempFolder folder;
+    QByteArray noise(64 << 10, '\0');
+    quint32 seed = 12345;
+    for (char& c : noise) {
+        seed = seed * 1103515245u + 12345u;
+        c = char(seed >> 16);
+    }
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {"случайный.dot", noise},
+        {"случайный.ott", noise},
+        {"пустой.ott", QByteArray()},
+        {"пустой.dot", QByteArray()},
+        {"zip без mimetype.ott", QByteArray("PK\x03\x04", 4) + noise},
+    };
+    TemplateDocument open = TemplateDocument::fromTemplate([&] {
+        const QString picture = officetest::writePicture(folder.file(QStringLiteral("p.png")));
+        const QString good = folder.file(QStringLiteral("хороший.ott"));
+        officetest::makeTextTemplate(good, picture);
+        return good;
+    }());
+    const long long group = office::Office::instance().processGroup();
+    const int documents = officetest::openDocumentCount();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = folder.file(QString::fromUtf8(c.name));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(c.bytes);
+        f.close();
+        for (int way = 0; way < 2; ++way) {
+            try {
+                if (way == 0)
+                    TemplateDocument::fromTemplate(path);
+                else
+                    TextDocument::open(path, true);
+                FAIL() << "loaded";
+            } catch (const Error& e) {
+                EXPECT_EQ(e.kind(), ErrorKind::CannotLoad);
+                EXPECT_TRUE(e.detail().startsWith(QFileInfo(path).absoluteFilePath() + QStringLiteral(" (")))
+                    << e.what();
+            }
+        }
+    }
+    EXPECT_EQ(office::Office::instance().processGroup(), group);
+    EXPECT_EQ(officetest::openDocumentCount(), documents);
+    EXPECT_TRUE(open.isOpen());
+    EXPECT_FALSE(open.placeholders().isEmpty() && open.allText().isEmpty());
+    open.close();
+}
+
+// A template its owner may not write is not replaced, even where the
+// system would let the program write it.
+TEST(TextDocumentSafety, AReadOnlyTemplateIsNotOverwritten)
+{
+    newServiceManager();
+    testsupport::TempFolder folder;
+    const QString picture = officetest::writePicture(folder.file(QStringLiteral("p.png")));
+    for (const char* name : {"только чтение.dot", "только чтение.ott"}) {
+        SCOPED_TRACE(name);
+        const QString path = folder.file(QString::fromUtf8(name));
+        officetest::makeTextTemplate(path, picture);
+        ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        const QByteArray before = bytesOf(path);
+        TextDocument doc = TextDocument::open(path, true);
+        doc.moveFrame(0, 5, 5);
+        try {
+            doc.save();
+            FAIL() << "saved";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::CannotStore);
+            EXPECT_TRUE(e.detail().contains(QStringLiteral("только для чтения"))) << e.what();
+        }
+        doc.close();
+        EXPECT_EQ(bytesOf(path), before);
+        EXPECT_EQ(QFileInfo(path).permissions() & QFile::WriteOwner, 0);
+        EXPECT_EQ(QDir(folder.path()).entryList({QStringLiteral(".~kalveta*"), QStringLiteral("lu*.tmp")},
+                                                QDir::Files | QDir::Hidden),
+                  QStringList{});
     }
 }
