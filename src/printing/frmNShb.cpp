@@ -33,6 +33,8 @@ const char* const kExportChanges = "При сохранении в формат�
 const char* const kSaved = "Шаблон успешно сохранен.";
 const char* const kSaveFailed = "Произошла ошибка при сохранении шаблона, возможно он не сохранен, ошибка: ";
 const char* const kRefused = "Шаблон не сохранен, файл оставлен без изменений: ";
+const char* const kRefusedAdvice = "Шаблон можно настроить в самой офисной программе: откройте его там, сдвиньте "
+                                   "рамки и сохраните шаблон в его формате.";
 const char* const kEveryPage = "Рамка в колонтитуле: сдвиг действует на всех страницах.";
 const char* const kNotMovable = "Рамка вставлена в текст как символ и не сдвигается.";
 const char* const kAtEdge = "Дальше рамку не сдвинуть: она дойдет до края страницы.";
@@ -324,7 +326,8 @@ void frmNShb::Command1_Click()
         ui::setStatusText(QStringLiteral("Готово"));
     } catch (const office::SaveRefused& e) {
         ui::setStatusText(QStringLiteral("Готово"));
-        ui::msgBox(QString::fromUtf8(kRefused) + e.detail() + QLatin1Char('.'), ui::Exclamation);
+        ui::msgBox(QString::fromUtf8(kRefused) + e.detail() + QStringLiteral(". ") + QString::fromUtf8(kRefusedAdvice),
+                   ui::Exclamation);
         return;
     } catch (const office::Error& e) {
         ui::setStatusText(QStringLiteral("Готово"));

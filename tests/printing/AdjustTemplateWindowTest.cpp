@@ -5,6 +5,7 @@
 #include "core/ChildWindows.h"
 #include "platform/office/TemplateDocument.h"
 #include "platform/office/TextDocument.h"
+#include "platform/ui/Messages.h"
 #include "printing/frmNShb.h"
 
 #include "support/TestSupport.h"
@@ -16,7 +17,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QToolButton>
+#include <QMessageBox>
+#include <QWindow>
 
 #include <QTest>
 
@@ -239,4 +243,54 @@ TEST(AdjustTemplateWindowOpening, AMissingOrDamagedTemplateIsReportedAndNothingI
     QFile f(damaged);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("PK\x03\x04 broken"));
+}
+
+TEST(AdjustTemplateWindowMessages, TheQuestionStandsAboveTheWindow)
+{
+    // The window stays above all others (the office's too): its question
+    // must not open behind it, where Enter would answer "Нет" unseen.
+    testsupport::TempFolder folder;
+    const QString source = folder.file(QStringLiteral("бланк.fodt"));
+    {
+        QFile f(source);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(kFixture);
+    }
+    const QString path = folder.file(QStringLiteral("Бланк.ott"));
+    {
+        office::TemplateDocument doc = office::TemplateDocument::openReadOnly(source);
+        doc.storeAs(path);
+        doc.close();
+    }
+    QWidget main;
+    main.show();
+    ui::setMessageParent(&main);
+    frmNShb w(path);
+    ASSERT_TRUE(w.Form_Load());
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w, 2000));
+
+    bool asked = false;
+    bool above = false;
+    bool inFront = false;
+    QTimer answer;
+    answer.setInterval(20);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        asked = box->text().startsWith(QStringLiteral("Вы действительно хотите применить изменения"));
+        above = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        inFront = box->windowHandle() && box->windowHandle()->transientParent() == w.windowHandle();
+        box->button(QMessageBox::No)->click();
+    });
+    answer.start();
+    QTimer::singleShot(10000, [&] { answer.stop(); });
+    w.Command1()->click();
+    answer.stop();
+    ui::setMessageParent(nullptr);
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(above);
+    EXPECT_TRUE(inFront);
+    w.Command2()->click();
 }

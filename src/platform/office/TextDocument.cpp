@@ -503,7 +503,8 @@ bool alike(const Record& a, const Record& b)
 // For every record the object of `items` that is the one it was made of;
 // nothing when a record matches no object or more than one, or when an
 // object is left over.
-std::optional<std::vector<size_t>> matchRecords(const std::vector<Record>& records, const std::vector<Item>& items)
+std::optional<std::vector<size_t>> matchRecords(const std::vector<Record>& records, const std::vector<Item>& items,
+                                                size_t* unmatched = nullptr)
 {
     if (records.size() != items.size())
         return std::nullopt;
@@ -533,8 +534,11 @@ std::optional<std::vector<size_t>> matchRecords(const std::vector<Record>& recor
                     if (out[o] == items.size() && records[o].lenient == records[r].lenient
                         && alike(records[o], records[r]))
                         ++copies;
-                if (copies != count)
+                if (copies != count) {
+                    if (unmatched)
+                        *unmatched = r;
                     return std::nullopt;
+                }
                 for (size_t i = 0; i < items.size(); ++i)
                     if (!taken[i] && sameKind(records[r], items[i])
                         && (pass == 1 || sameGeometry(records[r], items[i]))) {
@@ -542,6 +546,8 @@ std::optional<std::vector<size_t>> matchRecords(const std::vector<Record>& recor
                         break;
                     }
             } else if (count != 1) {
+                if (unmatched)
+                    *unmatched = r;
                 return std::nullopt;
             }
             out[r] = found;
@@ -557,6 +563,19 @@ QString quoted(const QString& text)
     if (t.size() > 40)
         t = t.left(40) + QStringLiteral("…");
     return QStringLiteral("«") + t + QStringLiteral("»");
+}
+
+// An object of a record, as the user knows it: by its text, else by its
+// name.
+QString describe(const Record& r)
+{
+    static const char* const kinds[] = {"Рамка", "Рисунок", "Группа", "Фигура"};
+    const QString kind = QString::fromUtf8(kinds[std::clamp(r.category, 0, 3)]);
+    if (!r.text.simplified().isEmpty())
+        return kind + QLatin1Char(' ') + quoted(r.text);
+    if (!r.name.isEmpty())
+        return kind + QLatin1Char(' ') + quoted(r.name);
+    return kind;
 }
 
 Reference<css::beans::XPropertyContainer> userProperties(const Reference<css::lang::XComponent>& doc)
@@ -783,14 +802,18 @@ struct TextDocument::Impl {
         }
         try {
             const std::vector<Item> back = readObjects(saved, !ownFormat());
+            std::optional<std::vector<size_t>> match;
             if (readLayout(saved) != layout) {
                 out.refusal = QStringLiteral("сведения о рамках не сохраняются в файле");
             } else if (back.size() != records.size()) {
                 out.refusal = QStringLiteral("в сохраненном файле %1 объектов вместо %2")
                                   .arg(back.size())
                                   .arg(records.size());
-            } else if (const auto match = matchRecords(records, back); !match) {
-                out.refusal = QStringLiteral("объекты сохраненного файла не удается сопоставить с объектами шаблона");
+            } else if (size_t lost = records.size(); !(match = matchRecords(records, back, &lost))) {
+                out.refusal = lost < records.size()
+                    ? QStringLiteral("%1 не удается найти в сохраненном файле таким, каким он был в шаблоне")
+                          .arg(describe(records[lost]))
+                    : QStringLiteral("объекты сохраненного файла не удается сопоставить с объектами шаблона");
             } else {
                 for (size_t r = 0; r < records.size(); ++r) {
                     const Record& rec = records[r];
