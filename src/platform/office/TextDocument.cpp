@@ -1132,22 +1132,6 @@ void TextDocument::moveFrame(int index, double dx, double dy)
                         QStringLiteral("рамка %1 вставлена в текст как символ и не сдвигается")
                             .arg(quoted(d_->items[i].text)));
     }
-    // The Word formats keep every object inside the page: a move past its
-    // edge would be lost on saving.
-    if (!d_->ownFormat()) {
-        const PageBox page = call(ErrorKind::Failed, [&] { return pageBoxOf(d_->doc); });
-        for (size_t i : d_->listed[index]) {
-            const Item& it = d_->items[i];
-            const double x = it.px.value_or(0) + dx * kHmmPerPoint;
-            const double y = it.py.value_or(0) + dy * kHmmPerPoint;
-            const double w = hmmOfTwips(it.width);
-            const double h = hmmOfTwips(it.height);
-            if ((it.px && dx != 0 && (x < -0.5 || x + w > page.width + 0.5))
-                || (it.py && dy != 0 && (y < -0.5 || y + h > page.height + 0.5)))
-                throw Error(ErrorKind::Failed,
-                            QStringLiteral("рамка %1 дошла до края страницы").arg(quoted(it.text)));
-        }
-    }
     for (size_t i : d_->listed[index]) {
         Item& it = d_->items[i];
         call(ErrorKind::Failed, [&] {

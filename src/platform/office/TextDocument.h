@@ -99,10 +99,10 @@ public:
 
     // Moves listed frame `index` (0-based) by the given points, every copy
     // of a header or footer frame alike. A frame aligned on the page (right,
-    // centred, ...) is first placed where it is drawn. NotFound for a wrong
-    // index; Failed for a frame that is not movable, and in the Word formats
-    // (which keep every object inside the page) for a move past the page's
-    // edge.
+    // centred, ...) is first placed where it is drawn. A frame may be moved
+    // past the page's edge: the save tells when the file's format would not
+    // keep it there. NotFound for a wrong index; Failed for a frame that is
+    // not movable.
     void moveFrame(int index, double dx, double dy);
 
     // What the file's format will write differently from the document

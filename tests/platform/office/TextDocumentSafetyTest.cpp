@@ -677,3 +677,49 @@ TEST(TextDocumentSafety, AReadOnlyTemplateIsNotOverwritten)
                   QStringList{});
     }
 }
+
+// The Word format keeps a frame placed on the page past the page's edge
+// (measured: 30 mm left of it, 63 mm right of it): such a move is saved and
+// read back where it was put.
+TEST(TextDocumentSafety, FramesPastThePageEdgeAreKeptWhereTheFormatKeepsThem)
+{
+    newServiceManager();
+    testsupport::TempFolder folder;
+    const QString picture = officetest::writePicture(folder.file(QStringLiteral("p.png")));
+    struct Case {
+        const char* name;
+        double left;  // mm from the page's left edge, where the frame is put
+    };
+    const Case cases[] = {{"слева.dot", -30}, {"справа.dot", 210 + 63}, {"справа.ott", 210 + 63}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = folder.file(QString::fromUtf8(c.name));
+        makeWordLikeTemplate(path, picture);
+        {
+            TextDocument doc = TextDocument::open(path, true);
+            const int k = indexOf(doc.frames(), kSurname);
+            doc.moveFrame(k, mm(c.left) - doc.frames()[k].left, 0);
+            doc.save();
+            doc.close();
+        }
+        // The place the file keeps (the office itself draws a frame past
+        // the edge at the edge; Word draws it where the file says).
+        auto doc = loadComponent(toOU(ConvertToURL(path)),
+                                 props({{"Hidden", Any(true)}, {"AsTemplate", Any(false)}, {"ReadOnly", Any(true)}}),
+                                 path);
+        Reference<css::drawing::XDrawPageSupplier> dps(doc, UNO_QUERY_THROW);
+        Reference<css::container::XIndexAccess> page(dps->getDrawPage(), UNO_QUERY_THROW);
+        int found = 0;
+        for (sal_Int32 i = 0; i < page->getCount(); ++i) {
+            Reference<css::text::XText> text(page->getByIndex(i), UNO_QUERY);
+            if (!text.is() || toQ(text->getString()) != kSurname)
+                continue;
+            ++found;
+            sal_Int32 x = 0;
+            Reference<XPropertySet>(text, UNO_QUERY_THROW)->getPropertyValue("HoriOrientPosition") >>= x;
+            EXPECT_NEAR(x, c.left * 100, 2);
+        }
+        closeComponent(doc);
+        EXPECT_EQ(found, 1);
+    }
+}
