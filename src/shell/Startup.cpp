@@ -102,8 +102,8 @@ bool copyTree(const QString& from, const QString& to, QString* why)
         } else {
             QFile file(path);
             if (!file.copy(destination)) {
-                *why = QStringLiteral("файл ") + info.fileName() + QStringLiteral(" не удается скопировать ("
-                    + file.errorString() + QLatin1Char(')'));
+                *why = QStringLiteral("файл ") + info.fileName() + QStringLiteral(" не удается скопировать: ")
+                    + file.errorString();
                 return false;
             }
             QFile::setPermissions(destination, QFile::permissions(destination) | QFile::WriteOwner | QFile::ReadOwner);
@@ -201,15 +201,16 @@ void fillAppFolder(const QString& appPath, const QString& shipped, const QString
             continue;
         QDir(partial).removeRecursively();
         // A full disk is the usual cause: said in plain words first.
-        const QStorageInfo disk(appPath);
-        const QString cause = disk.isValid() && disk.bytesAvailable() < kFreeSpaceForCopy
-            ? QStringLiteral("Недостаточно места на диске.")
-            : QStringLiteral("Ошибка копирования.");
-        ui::msgBox(QStringLiteral("Папка \"") + name + QStringLiteral("\" не скопирована в папку программы ") + appPath
-                       + QStringLiteral(". ") + cause + QStringLiteral(" Освободите место на диске и запустите "
-                                                                     "программу снова. (")
-                       + why + QStringLiteral(")"),
-                   ui::Exclamation);
+        const QString head = QStringLiteral("Папка \"") + name + QStringLiteral("\" не скопирована в папку программы ")
+            + QDir::toNativeSeparators(appPath) + QStringLiteral(". ");
+        QStorageInfo disk(appPath);
+        disk.refresh();
+        if (disk.isValid() && disk.bytesAvailable() < kFreeSpaceForCopy)
+            ui::msgBox(head + QStringLiteral("Недостаточно места на диске. Освободите место и запустите программу "
+                                             "снова (") + why + QStringLiteral(")."),
+                       ui::Exclamation);
+        else
+            ui::msgBox(head + QStringLiteral("Причина: ") + why + QLatin1Char('.'), ui::Exclamation);
     }
 }
 
