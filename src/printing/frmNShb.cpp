@@ -56,6 +56,15 @@ constexpr Arrow kArrows[4] = {
     {Qt::DownArrow, "Вниз", 0, kStepMm},
 };
 
+// A message ending with one full stop, whether or not its last part (the
+// office's own words) brought one.
+QString sentence(const QString& text)
+{
+    if (text.endsWith(QLatin1Char('.')) || text.endsWith(QLatin1Char('!')) || text.endsWith(QLatin1Char('?')))
+        return text;
+    return text + QLatin1Char('.');
+}
+
 QString number(double mm)
 {
     return QLocale(QLocale::Russian, QLocale::Russia).toString(float(mm));
@@ -315,7 +324,7 @@ void frmNShb::Command1_Click()
             question += QStringLiteral("\n\n") + QString::fromUtf8(kExportChanges) + QStringLiteral("\n")
                 + changes.join(QLatin1Char('\n'));
     } catch (const office::Error& e) {
-        ui::msgBox(QString::fromUtf8(kSaveFailed) + e.numberAndDescription() + QLatin1Char('.'), ui::Exclamation);
+        ui::msgBox(sentence(QString::fromUtf8(kSaveFailed) + e.numberAndDescription()), ui::Exclamation);
         return;
     }
     if (ui::msgBox(question, ui::YesNo | ui::Question | ui::DefaultButton2) != ui::Yes)
@@ -326,12 +335,12 @@ void frmNShb::Command1_Click()
         ui::setStatusText(QStringLiteral("Готово"));
     } catch (const office::SaveRefused& e) {
         ui::setStatusText(QStringLiteral("Готово"));
-        ui::msgBox(QString::fromUtf8(kRefused) + e.detail() + QStringLiteral(". ") + QString::fromUtf8(kRefusedAdvice),
+        ui::msgBox(sentence(QString::fromUtf8(kRefused) + e.detail()) + QLatin1Char(' ') + QString::fromUtf8(kRefusedAdvice),
                    ui::Exclamation);
         return;
     } catch (const office::Error& e) {
         ui::setStatusText(QStringLiteral("Готово"));
-        ui::msgBox(QString::fromUtf8(kSaveFailed) + e.numberAndDescription() + QLatin1Char('.'), ui::Exclamation);
+        ui::msgBox(sentence(QString::fromUtf8(kSaveFailed) + e.numberAndDescription()), ui::Exclamation);
         return;
     }
     ui::msgBox(QString::fromUtf8(kSaved), ui::Information);
