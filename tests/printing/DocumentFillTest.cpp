@@ -215,7 +215,25 @@ TEST_P(DocumentFillTest, FailuresAreReportedAndNothingIsSaved)
         {"no such template", QStringLiteral("Нет такого") + extension, false, "Файл шаблона не найден: ", ui::Exclamation},
         {"empty name", QString(), false, "Файл шаблона не найден: ", ui::Exclamation},
         {"cannot store", QStringLiteral("Кальвета КТ") + extension, true, "Не удалось сохранить документ ", ui::Critical},
+        {"random bytes", QStringLiteral("Случайный") + extension, false, "Не удалось открыть шаблон ", ui::Exclamation},
+        {"empty file", QStringLiteral("Пустой") + extension, false, "Не удалось открыть шаблон ", ui::Exclamation},
     };
+    // Templates that are no documents: random bytes and an empty file.
+    {
+        QByteArray noise(32 << 10, '\0');
+        quint32 seed = 7;
+        for (char& ch : noise) {
+            seed = seed * 1103515245u + 12345u;
+            ch = char(seed >> 16);
+        }
+        QFile random(QDir(templates()).filePath(QStringLiteral("Случайный") + extension));
+        ASSERT_TRUE(random.open(QIODevice::WriteOnly));
+        random.write(noise);
+        QFile empty(QDir(templates()).filePath(QStringLiteral("Пустой") + extension));
+        ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    }
+    office::Office::instance().ensureRunning();
+    const long long group = office::Office::instance().processGroup();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QDir(documents()).removeRecursively();
@@ -234,6 +252,8 @@ TEST_P(DocumentFillTest, FailuresAreReportedAndNothingIsSaved)
         EXPECT_EQ(messages.messages()[0].icon(), c.icon);
         EXPECT_FALSE(QFileInfo(documents()).isDir() && !QDir(documents()).isEmpty());
     }
+    // Never the office's end (with the documents the user has open in it).
+    EXPECT_EQ(office::Office::instance().processGroup(), group);
     QFile::remove(documents());
 }
 

@@ -1067,8 +1067,14 @@ void storeBounded(const QString& file, long long needed, const std::function<voi
                 // Told when the office is needed next.
             }
         }
+        if (cause.isEmpty() && officeText.contains(QLatin1String("Area:Io")))
+            cause = QStringLiteral("Файл ") + QDir::toNativeSeparators(target.absoluteFilePath())
+                + QStringLiteral(" не удается записать.");
         QString detail = cause.isEmpty() ? QDir::toNativeSeparators(target.absoluteFilePath()) : cause;
-        const QString text = officeText.trimmed();
+        // The office's own words without the places in its sources.
+        QString text = officeText.trimmed();
+        if (const qsizetype at = text.indexOf(QLatin1String(" at ./")); at > 0)
+            text.truncate(at);
         if (!text.isEmpty() && !detail.contains(text))
             detail += QStringLiteral(" (") + text + QLatin1Char(')');
         return Error(ErrorKind::CannotStore, detail);
