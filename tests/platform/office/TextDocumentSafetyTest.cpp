@@ -343,14 +343,7 @@ TEST_P(WordLikeTemplate, TenRoundsOfMovesLandExactlyAndKeepEverythingElse)
         for (int i = 0; i < frames.size(); ++i) {
             if (!frames[i].movable)
                 continue;
-            try {
-                doc.moveFrame(i, d[0], d[1]);
-            } catch (const Error&) {
-                // Only the frame at the page's edge, where the Word format
-                // cannot hold it further out.
-                EXPECT_TRUE(word() && frames[i].text == kRight && d[0] > 0) << frames[i].text.toStdString();
-                continue;
-            }
+            doc.moveFrame(i, d[0], d[1]);
             expected[frames[i].text].first += d[0];
             expected[frames[i].text].second += d[1];
         }
@@ -378,7 +371,10 @@ TEST_P(WordLikeTemplate, TenRoundsOfMovesLandExactlyAndKeepEverythingElse)
         // Where an aligned frame is drawn is worked out from its alignment,
         // to within a couple of twips of the office's own layout.
         const double slack = b.text == kRight || b.text == kCentred ? 0.1 : tolerance;
-        EXPECT_NEAR(a.left, expected[b.text].first, slack);
+        // A frame moved past the page's right edge is kept there by the file;
+        // the office draws it at the edge.
+        const double pageRight = 210.0 / 25.4 * 72;
+        EXPECT_NEAR(a.left, std::min(expected[b.text].first, pageRight - a.width), slack);
         EXPECT_NEAR(a.top, expected[b.text].second, slack);
     }
     int graphicsAfter = 0;
