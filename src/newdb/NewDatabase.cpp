@@ -14,9 +14,12 @@ namespace {
 
 void showCreationError(int number, const QString& description)
 {
-    ui::msgBox(QStringLiteral("Произошла ошибка при создании файла базы данных. Ошибка: ")
-                   + QString::number(number) + QLatin1Char(' ') + description + QLatin1Char('.'),
-               ui::Exclamation);
+    // One full stop, also after a description that brings its own.
+    QString text = QStringLiteral("Произошла ошибка при создании файла базы данных. Ошибка: ") + QString::number(number)
+        + QLatin1Char(' ') + description;
+    if (!text.endsWith(QLatin1Char('.')))
+        text += QLatin1Char('.');
+    ui::msgBox(text, ui::Exclamation);
 }
 
 } // namespace

@@ -25,6 +25,46 @@ void report(const QString& text, int icon)
     ui::msgBox(text, icon);
 }
 
+// Puts the person's values in place of the template's placeholders and
+// the grade lines into the grades row; placeholders the program does not
+// know are added to `unknown`.
+void fillDocument(office::TemplateDocument& doc, const DocumentData& data, QStringList& unknown, ui::LongWork& work)
+{
+    office::TemplateDocument::Values values;
+    office::TemplateDocument::Values gradeTokens;  // as the template spells them
+    QString gradeMarker;
+    for (const QString& token : doc.placeholders()) {
+        const Placeholder* p = FindPlaceholder(token);
+        if (!p) {
+            unknown << token;
+        } else if (p->source == PlaceholderSource::GradeLine) {
+            gradeTokens.append({token, QString::fromUtf8(p->token)});
+            if (p->form == PlaceholderForm::Discipline)
+                gradeMarker = token;
+        } else {
+            values.append({token, PlaceholderValue(*p, data)});
+        }
+    }
+    if (!gradeMarker.isEmpty()) {
+        work.setCaption(QStringLiteral("Заполнение таблицы оценок..."));
+        QList<office::TemplateDocument::Values> rows;
+        QList<bool> headings;  // shown in bold
+        for (const GradeLine& line : data.grades) {
+            office::TemplateDocument::Values row;
+            for (const auto& [token, canonical] : gradeTokens)
+                row.append({token, GradeLineValue(*FindPlaceholder(canonical), line)});
+            rows << row;
+            headings << line.heading;
+        }
+        doc.repeatTableRow(gradeMarker, rows, headings);
+    }
+    // Grade placeholders outside the grades row have no line to show.
+    for (const auto& [token, canonical] : gradeTokens)
+        values.append({token, QString()});
+    work.setCaption(QStringLiteral("Заполнение документа..."));
+    doc.replace(values);
+}
+
 } // namespace
 
 QString TemplatePath(const QString& templateName)
@@ -78,82 +118,60 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
             return outcome;
         }
         work.emplace(QStringLiteral("Открытие шаблона..."));
-    } else {
-        work->setCaption(QStringLiteral("Открытие шаблона..."));
-    }
-    office::TemplateDocument doc;
-    try {
-        doc = office::TemplateDocument::fromTemplate(templatePath);
-    } catch (const office::Error& e) {
-        work.reset();
-        if (e.kind() == office::ErrorKind::NotStarted)
-            report(office::OOoNotStartedReport(QStringLiteral("Writer"), e), ui::Exclamation);
-        else
-            report(QStringLiteral("Не удалось открыть шаблон ") + templatePath + QStringLiteral(". Ошибка: ")
-                       + e.numberAndDescription(),
-                   ui::Exclamation);
-        return outcome;
     }
 
     const QString folder = QDir(s.AppPath).filePath(QString::fromUtf8(core::kDocumentsFolderName));
+    office::TemplateDocument doc;
     QString path;
-    try {
-        work->setCaption(QStringLiteral("Заполнение документа..."));
-        office::TemplateDocument::Values values;
-        office::TemplateDocument::Values gradeTokens;  // as the template spells them
-        QString gradeMarker;
-        for (const QString& token : doc.placeholders()) {
-            const Placeholder* p = FindPlaceholder(token);
-            if (!p) {
-                outcome.unknownPlaceholders << token;
-            } else if (p->source == PlaceholderSource::GradeLine) {
-                gradeTokens.append({token, p->token});
-                if (p->form == PlaceholderForm::Discipline)
-                    gradeMarker = token;
-            } else {
-                values.append({token, PlaceholderValue(*p, data)});
-            }
+    // An office lost in the middle of the work is started afresh and the
+    // document made once more before the loss is reported.
+    for (int attempt = 0;; ++attempt) {
+        outcome.unknownPlaceholders.clear();
+        work->setCaption(QStringLiteral("Открытие шаблона..."));
+        try {
+            doc = office::TemplateDocument::fromTemplate(templatePath);
+        } catch (const office::Error& e) {
+            if (e.kind() == office::ErrorKind::ConnectionLost && attempt == 0)
+                continue;
+            work.reset();
+            if (e.kind() == office::ErrorKind::NotStarted)
+                report(office::OOoNotStartedReport(QStringLiteral("Writer"), e), ui::Exclamation);
+            else
+                report(QStringLiteral("Не удалось открыть шаблон ") + templatePath + QStringLiteral(". Ошибка: ")
+                           + e.numberAndDescription(),
+                       ui::Exclamation);
+            return outcome;
         }
-        if (!gradeMarker.isEmpty()) {
-            work->setCaption(QStringLiteral("Заполнение таблицы оценок..."));
-            QList<office::TemplateDocument::Values> rows;
-            QList<bool> headings;  // shown in bold
-            for (const GradeLine& line : data.grades) {
-                office::TemplateDocument::Values row;
-                for (const auto& [token, canonical] : gradeTokens)
-                    row.append({token, GradeLineValue(*FindPlaceholder(canonical), line)});
-                rows << row;
-                headings << line.heading;
-            }
-            doc.repeatTableRow(gradeMarker, rows, headings);
+
+        path.clear();
+        try {
+            work->setCaption(QStringLiteral("Заполнение документа..."));
+            fillDocument(doc, data, outcome.unknownPlaceholders, *work);
+            if (!request.keepBackground)
+                doc.removePictures(QString::fromUtf8(kBackgroundPicturePrefix));
+
+            work->setCaption(QStringLiteral("Сохранение документа..."));
+            QDir().mkpath(folder);
+            const QString extension = QLatin1String(s.OfficeIsOOo ? ".odt" : ".doc");
+            path = QDir(folder).filePath(
+                DocumentFileName(folder, request.optionCaption, SurnameAndInitials(data.person), extension));
+            doc.storeAs(path);
+        } catch (const office::Error& e) {
+            doc.close();
+            if (e.kind() == office::ErrorKind::ConnectionLost && attempt == 0)
+                continue;
+            work.reset();
+            if (e.kind() == office::ErrorKind::CannotStore)
+                report(QStringLiteral("Не удалось сохранить документ ") + path + QStringLiteral(". Ошибка: ")
+                           + e.numberAndDescription(),
+                       ui::Critical);
+            else
+                report(QStringLiteral("Не удалось заполнить документ по шаблону ") + templatePath
+                           + QStringLiteral(". Ошибка: ") + e.numberAndDescription(),
+                       ui::Critical);
+            return outcome;
         }
-        // Grade placeholders outside the grades row have no line to show.
-        for (const auto& [token, canonical] : gradeTokens)
-            values.append({token, QString()});
-        work->setCaption(QStringLiteral("Заполнение документа..."));
-        doc.replace(values);
-
-        if (!request.keepBackground)
-            doc.removePictures(QString::fromUtf8(kBackgroundPicturePrefix));
-
-        work->setCaption(QStringLiteral("Сохранение документа..."));
-        QDir().mkpath(folder);
-        const QString extension = QLatin1String(s.OfficeIsOOo ? ".odt" : ".doc");
-        path = QDir(folder).filePath(
-            DocumentFileName(folder, request.optionCaption, SurnameAndInitials(data.person), extension));
-        doc.storeAs(path);
-    } catch (const office::Error& e) {
-        work.reset();
-        doc.close();
-        if (e.kind() == office::ErrorKind::CannotStore)
-            report(QStringLiteral("Не удалось сохранить документ ") + path + QStringLiteral(". Ошибка: ")
-                       + e.numberAndDescription(),
-                   ui::Critical);
-        else
-            report(QStringLiteral("Не удалось заполнить документ по шаблону ") + templatePath
-                       + QStringLiteral(". Ошибка: ") + e.numberAndDescription(),
-                   ui::Critical);
-        return outcome;
+        break;
     }
     work.reset();
     outcome.saved = true;

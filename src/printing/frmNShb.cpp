@@ -33,6 +33,8 @@ const char* const kExportChanges = "При сохранении в формат�
 const char* const kSaved = "Шаблон успешно сохранен.";
 const char* const kSaveFailed = "Произошла ошибка при сохранении шаблона, возможно он не сохранен, ошибка: ";
 const char* const kRefused = "Шаблон не сохранен, файл оставлен без изменений: ";
+const char* const kRefusedAdvice = "Шаблон можно настроить в самой офисной программе: откройте его там, сдвиньте "
+                                   "рамки и сохраните шаблон в его формате.";
 const char* const kEveryPage = "Рамка в колонтитуле: сдвиг действует на всех страницах.";
 const char* const kNotMovable = "Рамка вставлена в текст как символ и не сдвигается.";
 const char* const kAtEdge = "Дальше рамку не сдвинуть: она дойдет до края страницы.";
@@ -53,6 +55,15 @@ constexpr Arrow kArrows[4] = {
     {Qt::RightArrow, "Вправо", kStepMm, 0},
     {Qt::DownArrow, "Вниз", 0, kStepMm},
 };
+
+// A message ending with one full stop, whether or not its last part (the
+// office's own words) brought one.
+QString sentence(const QString& text)
+{
+    if (text.endsWith(QLatin1Char('.')) || text.endsWith(QLatin1Char('!')) || text.endsWith(QLatin1Char('?')))
+        return text;
+    return text + QLatin1Char('.');
+}
 
 QString number(double mm)
 {
@@ -313,7 +324,7 @@ void frmNShb::Command1_Click()
             question += QStringLiteral("\n\n") + QString::fromUtf8(kExportChanges) + QStringLiteral("\n")
                 + changes.join(QLatin1Char('\n'));
     } catch (const office::Error& e) {
-        ui::msgBox(QString::fromUtf8(kSaveFailed) + e.numberAndDescription() + QLatin1Char('.'), ui::Exclamation);
+        ui::msgBox(sentence(QString::fromUtf8(kSaveFailed) + e.numberAndDescription()), ui::Exclamation);
         return;
     }
     if (ui::msgBox(question, ui::YesNo | ui::Question | ui::DefaultButton2) != ui::Yes)
@@ -324,11 +335,12 @@ void frmNShb::Command1_Click()
         ui::setStatusText(QStringLiteral("Готово"));
     } catch (const office::SaveRefused& e) {
         ui::setStatusText(QStringLiteral("Готово"));
-        ui::msgBox(QString::fromUtf8(kRefused) + e.detail() + QLatin1Char('.'), ui::Exclamation);
+        ui::msgBox(sentence(QString::fromUtf8(kRefused) + e.detail()) + QLatin1Char(' ') + QString::fromUtf8(kRefusedAdvice),
+                   ui::Exclamation);
         return;
     } catch (const office::Error& e) {
         ui::setStatusText(QStringLiteral("Готово"));
-        ui::msgBox(QString::fromUtf8(kSaveFailed) + e.numberAndDescription() + QLatin1Char('.'), ui::Exclamation);
+        ui::msgBox(sentence(QString::fromUtf8(kSaveFailed) + e.numberAndDescription()), ui::Exclamation);
         return;
     }
     ui::msgBox(QString::fromUtf8(kSaved), ui::Information);

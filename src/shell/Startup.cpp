@@ -30,6 +30,7 @@
 #include <QLocale>
 #include <QPointer>
 #include <QStandardPaths>
+#include <QStorageInfo>
 #include <QTranslator>
 
 namespace shell {
@@ -41,6 +42,8 @@ const QString kUser = QString::fromLatin1(settings::kSectionUser);
 constexpr const char* kShippedFolders[] = {"Шаблоны ЭЖ", "Помощник ЭЖ"};
 
 constexpr const char* kDefaultDatabaseName = "qv.db";
+// Less free space than this after a failed copy: the disk is taken as full.
+constexpr qint64 kFreeSpaceForCopy = 4 << 20;
 using core::kTemplatesFolderName;
 constexpr const char* kHelpStartPage = "Помощник ЭЖ/index.htm";
 constexpr const char* kMainCaption = "Кальвета";
@@ -77,11 +80,13 @@ bool isInside(const QString& path, const QString& folder)
 }
 
 // Copies a folder tree; the copies are writable by the user (templates are
-// edited in place).
-bool copyTree(const QString& from, const QString& to)
+// edited in place). `why` receives the cause of a failure.
+bool copyTree(const QString& from, const QString& to, QString* why)
 {
-    if (!QDir().mkpath(to))
+    if (!QDir().mkpath(to)) {
+        *why = QStringLiteral("папку ") + to + QStringLiteral(" не удается создать");
         return false;
+    }
     QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
     const QDir source(from);
     const QDir target(to);
@@ -90,11 +95,17 @@ bool copyTree(const QString& from, const QString& to)
         const QFileInfo info = it.fileInfo();
         const QString destination = target.filePath(source.relativeFilePath(path));
         if (info.isDir()) {
-            if (!QDir().mkpath(destination))
+            if (!QDir().mkpath(destination)) {
+                *why = QStringLiteral("папку ") + destination + QStringLiteral(" не удается создать");
                 return false;
+            }
         } else {
-            if (!QFile::copy(path, destination))
+            QFile file(path);
+            if (!file.copy(destination)) {
+                *why = QStringLiteral("файл ") + info.fileName() + QStringLiteral(" не удается скопировать: ")
+                    + file.errorString();
                 return false;
+            }
             QFile::setPermissions(destination, QFile::permissions(destination) | QFile::WriteOwner | QFile::ReadOwner);
         }
     }
@@ -185,10 +196,21 @@ void fillAppFolder(const QString& appPath, const QString& shipped, const QString
         // not taken for a complete one at the next start.
         const QString partial = app.filePath(name + QStringLiteral(".part"));
         QDir(partial).removeRecursively();
-        if (copyTree(source, partial))
-            QDir().rename(partial, app.filePath(name));
+        QString why;
+        if (copyTree(source, partial, &why) && QDir().rename(partial, app.filePath(name)))
+            continue;
+        QDir(partial).removeRecursively();
+        // A full disk is the usual cause: said in plain words first.
+        const QString head = QStringLiteral("Папка \"") + name + QStringLiteral("\" не скопирована в папку программы ")
+            + QDir::toNativeSeparators(appPath) + QStringLiteral(". ");
+        QStorageInfo disk(appPath);
+        disk.refresh();
+        if (disk.isValid() && disk.bytesAvailable() < kFreeSpaceForCopy)
+            ui::msgBox(head + QStringLiteral("Недостаточно места на диске. Освободите место и запустите программу "
+                                             "снова (") + why + QStringLiteral(")."),
+                       ui::Exclamation);
         else
-            QDir(partial).removeRecursively();
+            ui::msgBox(head + QStringLiteral("Причина: ") + why + QLatin1Char('.'), ui::Exclamation);
     }
 }
 
@@ -330,6 +352,16 @@ QString officeNoticeText()
 StartResult Main(MainWindow** mainWindow)
 {
     core::AppState& s = core::state();
+
+    // Settings that cannot be read would look like a first start: a new
+    // sample database in place of the one they name.
+    if (const QString unreadable = settings::unreadableSettingsFile(); !unreadable.isEmpty()) {
+        ui::msgBox(QStringLiteral("Не удается прочитать файл настроек программы ") + unreadable
+                       + QStringLiteral(". Проверьте права доступа к нему или удалите его (программа начнет работу "
+                                        "с настройками по умолчанию). Работа программы будет завершена."),
+                   ui::Critical);
+        return StartResult::Failed;
+    }
 
     s.AppPath = resolveAppPath();
     QDir().mkpath(s.AppPath);

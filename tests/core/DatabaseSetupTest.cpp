@@ -426,7 +426,7 @@ std::vector<Defect> defects()
         {"added table that cannot be made", Start::Created,
          edit([](jet::Database& db) { db.execute("CREATE VIEW SPMED AS SELECT 1 AS X"); }),
          m("Не удалось создать таблицу SPMED. Продолжение работы с базой данных невозможно! Ошибка: "), ui::Critical,
-         false, ""},
+         false, "view \"SPMED\" already exists"},
         {"column that cannot be appended", Start::Created,
          edit([](jet::Database& db) {
              // A table at the engine's limit of columns takes no more.
@@ -436,7 +436,7 @@ std::vector<Defect> defects()
              });
          }),
          m("Не удалось обновить структуру таблицы INF. Продолжение работы с базой данных невозможно! Ошибка: "),
-         ui::Critical, false, ""},
+         ui::Critical, false, "too many columns on sqlite_altertab_INF"},
     };
 }
 

@@ -5,18 +5,25 @@
 #include "core/ChildWindows.h"
 #include "platform/office/TemplateDocument.h"
 #include "platform/office/TextDocument.h"
+#include "platform/ui/Messages.h"
 #include "printing/frmNShb.h"
+
+#include "DocumentPrintFixtures.h"
 
 #include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QToolButton>
+#include <QMessageBox>
+#include <QWindow>
 
 #include <QTest>
 
@@ -239,4 +246,130 @@ TEST(AdjustTemplateWindowOpening, AMissingOrDamagedTemplateIsReportedAndNothingI
     QFile f(damaged);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("PK\x03\x04 broken"));
+}
+
+TEST(AdjustTemplateWindowMessages, TheQuestionStandsAboveTheWindow)
+{
+    // The window stays above all others (the office's too): its question
+    // must not open behind it, where Enter would answer "Нет" unseen.
+    testsupport::TempFolder folder;
+    const QString source = folder.file(QStringLiteral("бланк.fodt"));
+    {
+        QFile f(source);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(kFixture);
+    }
+    const QString path = folder.file(QStringLiteral("Бланк.ott"));
+    {
+        office::TemplateDocument doc = office::TemplateDocument::openReadOnly(source);
+        doc.storeAs(path);
+        doc.close();
+    }
+    QWidget main;
+    main.show();
+    ui::setMessageParent(&main);
+    frmNShb w(path);
+    ASSERT_TRUE(w.Form_Load());
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w, 2000));
+
+    bool asked = false;
+    bool above = false;
+    bool inFront = false;
+    QTimer answer;
+    answer.setInterval(20);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        asked = box->text().startsWith(QStringLiteral("Вы действительно хотите применить изменения"));
+        above = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        inFront = box->windowHandle() && box->windowHandle()->transientParent() == w.windowHandle();
+        box->button(QMessageBox::No)->click();
+    });
+    answer.start();
+    QTimer::singleShot(10000, [&] { answer.stop(); });
+    w.Command1()->click();
+    answer.stop();
+    ui::setMessageParent(nullptr);
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(above);
+    EXPECT_TRUE(inFront);
+    w.Command2()->click();
+}
+
+TEST(AdjustTemplateWindowMessages, AFullDiskOrAReadOnlyTemplateIsToldAndTheFileStays)
+{
+    testsupport::TempFolder folder;
+    const QString source = folder.file(QStringLiteral("бланк.fodt"));
+    {
+        QFile f(source);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(kFixture);
+    }
+    printtest::SmallDisk disk(256 << 10);
+    struct Case {
+        const char* name;
+        bool onFullDisk;
+        const char* cause;
+    };
+    const Case cases[] = {
+        {"full disk", true, "Недостаточно места на диске"},
+        {"read-only", false, "только для чтения"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.onFullDisk && !disk.mounted())
+            continue;  // no right to mount a small disk here
+        const QString where = c.onFullDisk ? disk.path() : folder.path();
+        const QString path = where + QStringLiteral("/Бланк.dot");
+        {
+            const QString made = folder.file(QStringLiteral("made.dot"));
+            QFile::remove(made);
+            office::TemplateDocument doc = office::TemplateDocument::openReadOnly(source);
+            doc.storeAs(made);
+            doc.close();
+            QFile::remove(path);
+            // The full disk gets the template first, then is filled up.
+            QFile in(made);
+            ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+            QFile out(path);
+            ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+            const QByteArray bytes = in.readAll();
+            ASSERT_EQ(out.write(bytes), bytes.size());
+        }
+        if (c.onFullDisk) {
+            QFile filler(where + QStringLiteral("/.more"));
+            ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+            const QByteArray block(4096, 'x');
+            while (filler.write(block) == block.size() && filler.flush()) {
+            }
+        } else {
+            ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        }
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray before = f.readAll();
+        f.close();
+
+        testsupport::MessageRecorder messages;
+        messages.answer(ui::Yes);
+        frmNShb w(path);
+        ASSERT_TRUE(w.Form_Load()) << messages.texts().join(QLatin1Char('\n')).toStdString();
+        w.Cmd1(2)->click();  // a step to the right
+        w.Command1()->click();
+        ASSERT_EQ(messages.count(), 2);
+        const QString text = messages.texts()[1];
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Произошла ошибка при сохранении шаблона"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QString::fromUtf8(c.cause))) << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral(".."))) << text.toStdString();
+        EXPECT_TRUE(w.document().isOpen());  // the window stays open
+        w.Command2()->click();
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), before);
+        f.close();
+        EXPECT_EQ(QDir(where).entryList({QStringLiteral(".~kalveta*"), QStringLiteral("lu*.tmp")},
+                                        QDir::Files | QDir::Hidden),
+                  QStringList{});
+    }
 }

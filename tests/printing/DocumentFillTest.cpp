@@ -4,6 +4,7 @@
 
 #include "core/AppState.h"
 #include "core/DataAccess.h"
+#include "platform/office/Office.h"
 #include "platform/office/TemplateDocument.h"
 #include "platform/office/TextDocument.h"
 #include "printing/DocumentFill.h"
@@ -185,6 +186,32 @@ TEST_P(DocumentFillTest, UnknownPlaceholderStaysAndIsNamedOnce)
     EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
 }
 
+TEST_P(DocumentFillTest, TwentyDocumentsInARowKeepTheOneOffice)
+{
+    // A secretary prints a group's documents one after another: the office
+    // that fills them is never lost (nor started again behind her back).
+    testsupport::MessageRecorder messages;
+    office::Office& office = office::Office::instance();
+    office.ensureRunning();
+    const int starts = office.startCount();
+    for (int i = 0; i < 20; ++i) {
+        SCOPED_TRACE(i);
+        const bool supplement = i % 2 == 0;
+        const PrintRequest request =
+            supplement ? PrintRequest{people.retrainee, core::RetrainingDiplomaSupplement,
+                                      QStringLiteral("Приложение к диплому ПК КТ") + extension, i % 4 == 0,
+                                      core::RetrainingDocuments, QStringLiteral("Приложение к диплому ПК")}
+                       : PrintRequest{people.certificateHolder, core::SpecialistCertificate,
+                                      QStringLiteral("Кальвета КТ") + extension, false, core::SpecialistCertificates,
+                                      QStringLiteral("Кальвета")};
+        const printing::PrintOutcome outcome = printing::PrintVkladish(request);
+        ASSERT_TRUE(outcome.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
+    }
+    EXPECT_EQ(office.startCount(), starts);
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join(QLatin1Char('\n')).toStdString();
+}
+
 TEST_P(DocumentFillTest, FailuresAreReportedAndNothingIsSaved)
 {
     struct Case {
@@ -198,7 +225,25 @@ TEST_P(DocumentFillTest, FailuresAreReportedAndNothingIsSaved)
         {"no such template", QStringLiteral("Нет такого") + extension, false, "Файл шаблона не найден: ", ui::Exclamation},
         {"empty name", QString(), false, "Файл шаблона не найден: ", ui::Exclamation},
         {"cannot store", QStringLiteral("Кальвета КТ") + extension, true, "Не удалось сохранить документ ", ui::Critical},
+        {"random bytes", QStringLiteral("Случайный") + extension, false, "Не удалось открыть шаблон ", ui::Exclamation},
+        {"empty file", QStringLiteral("Пустой") + extension, false, "Не удалось открыть шаблон ", ui::Exclamation},
     };
+    // Templates that are no documents: random bytes and an empty file.
+    {
+        QByteArray noise(32 << 10, '\0');
+        quint32 seed = 7;
+        for (char& ch : noise) {
+            seed = seed * 1103515245u + 12345u;
+            ch = char(seed >> 16);
+        }
+        QFile random(QDir(templates()).filePath(QStringLiteral("Случайный") + extension));
+        ASSERT_TRUE(random.open(QIODevice::WriteOnly));
+        random.write(noise);
+        QFile empty(QDir(templates()).filePath(QStringLiteral("Пустой") + extension));
+        ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    }
+    office::Office::instance().ensureRunning();
+    const long long group = office::Office::instance().processGroup();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QDir(documents()).removeRecursively();
@@ -217,7 +262,46 @@ TEST_P(DocumentFillTest, FailuresAreReportedAndNothingIsSaved)
         EXPECT_EQ(messages.messages()[0].icon(), c.icon);
         EXPECT_FALSE(QFileInfo(documents()).isDir() && !QDir(documents()).isEmpty());
     }
+    // Never the office's end (with the documents the user has open in it).
+    EXPECT_EQ(office::Office::instance().processGroup(), group);
     QFile::remove(documents());
+}
+
+TEST_P(DocumentFillTest, FullDiskIsToldAndLeavesNothing)
+{
+    // "Документы" on a disk with little room left: the store is refused or
+    // fails within the time limit, the office stays usable, no partial
+    // file is left.
+    for (const long long freeBytes : {0LL, 96LL << 10}) {
+        SCOPED_TRACE(freeBytes);
+        printtest::SmallDisk disk(freeBytes);
+        if (!disk.mounted())
+            GTEST_SKIP() << "no right to mount a small disk here";
+        core::state().AppPath = disk.path();
+        office::Office::instance().setStoreSeconds(20);
+        testsupport::MessageRecorder messages;
+        const printing::PrintOutcome outcome = printing::PrintVkladish(
+            {people.certificateHolder, core::SpecialistCertificate,
+             QDir(templates()).filePath(QStringLiteral("Кальвета КТ") + extension), false,
+             core::SpecialistCertificates, QStringLiteral("Кальвета")});
+        office::Office::instance().setStoreSeconds(60);
+        EXPECT_FALSE(outcome.saved);
+        ASSERT_EQ(messages.count(), 1);
+        const QString text = messages.texts()[0];
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Не удалось сохранить документ "))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("Недостаточно места на диске"))) << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral(".."))) << text.toStdString();
+        const QDir folder(disk.path() + QStringLiteral("/Документы"));
+        EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden), QStringList{});
+    }
+    // The office fills the next document as before.
+    core::state().AppPath = home.path();
+    testsupport::MessageRecorder messages;
+    const printing::PrintOutcome outcome = printing::PrintVkladish(
+        {people.certificateHolder, core::SpecialistCertificate, QStringLiteral("Кальвета КТ") + extension, false,
+         core::SpecialistCertificates, QStringLiteral("Кальвета")});
+    EXPECT_TRUE(outcome.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothOffices, DocumentFillTest, ::testing::Values(true, false),

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QStorageInfo>
 #include <QUrl>
 
 #include <com/sun/star/container/XEnumeration.hpp>
@@ -28,6 +29,9 @@
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 
 #include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <sys/mount.h>
 
 namespace printtest {
 
@@ -149,6 +153,40 @@ PrintedDocument readBack(const QString& path)
     PrintedDocument out{doc.allText(), doc.pictureNames(), pagesOf(QUrl::fromLocalFile(QFileInfo(copy).absoluteFilePath()))};
     doc.close();
     return out;
+}
+
+SmallDisk::SmallDisk(long long freeBytes)
+{
+    QByteArray folder = QFile::encodeName(QDir::tempPath() + QStringLiteral("/small-disk-XXXXXX"));
+    if (!::mkdtemp(folder.data()))
+        return;
+    path_ = QFile::decodeName(folder);
+    // Room for the free bytes and the filler's own blocks.
+    const long long size = (freeBytes + (1 << 20)) / 4096 * 4096 + 4096;
+    const QByteArray options = "size=" + QByteArray::number(size) + ",mode=0777";
+    if (::mount("tmpfs", folder.constData(), "tmpfs", 0, options.constData()) != 0)
+        return;
+    mounted_ = true;
+    QFile filler(QDir(path_).filePath(QStringLiteral(".filler")));
+    if (!filler.open(QIODevice::WriteOnly))
+        return;
+    const QByteArray block(4096, 'x');
+    for (;;) {
+        QStorageInfo disk(path_);
+        disk.refresh();
+        if (disk.bytesAvailable() <= freeBytes)
+            break;
+        if (filler.write(block) != block.size() || !filler.flush())
+            break;
+    }
+}
+
+SmallDisk::~SmallDisk()
+{
+    if (mounted_)
+        ::umount2(QFile::encodeName(path_).constData(), MNT_DETACH);
+    if (!path_.isEmpty())
+        QDir(path_).removeRecursively();
 }
 
 bool closeOfficeDocument(const QString& path)

@@ -37,6 +37,23 @@ bool closeOfficeDocument(const QString& path);
 // from a copy of the file).
 QStringList boldTableCells(const QString& path);
 
+// A small disk of its own (a memory file system mounted for the test),
+// filled up but for `freeBytes`. Mounting needs the right to mount (root):
+// without it mounted() is false and the test is skipped.
+class SmallDisk {
+public:
+    explicit SmallDisk(long long freeBytes);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    bool mounted() const { return mounted_; }
+    QString path() const { return path_; }
+
+private:
+    QString path_;
+    bool mounted_ = false;
+};
+
 // Texts in square brackets left in a text.
 QStringList bracketedTexts(const QString& text);
 

@@ -233,9 +233,18 @@ TEST_P(ListPrint, StudentsOfAGroup)
     EXPECT_EQ(r.sheet.cells(6, 4).horizontalAlignment(), office::HAlign::Right);
 
     const double widths[] = {6.71, 18, 16.43, 18, 16.14};
+    // The own template carries widths of its own. A width in characters
+    // depends on the fonts the machine has: it is compared with the
+    // template's own, read the same way.
+    std::vector<double> own;
+    if (shipped()) {
+        Reopened t(templatesFolder().filePath(kStudentsOwn + (calc() ? QStringLiteral(".ots") : QStringLiteral(".xlt"))));
+        // The template has a column for each field; the ticked ones are kept.
+        for (int column : {1, 2, 3, 5, 10})
+            own.push_back(t.sheet.columns(column).columnWidth());
+    }
     for (int c = 0; c < 5; ++c) {
-        // The own template carries widths of its own, in the workbook's units.
-        const double expected = shipped() ? widths[c] : expectedWidth(widths[c]);
+        const double expected = shipped() ? own[c] : expectedWidth(widths[c]);
         EXPECT_NEAR(r.sheet.columns(c + 1).columnWidth(), expected, 0.35) << c;
     }
     expectBorders(r, 5, 6, 5);

@@ -20,7 +20,9 @@
 #include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <QSettings>
 #include <sys/inotify.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 namespace {
@@ -458,3 +460,50 @@ TEST_F(MainSequenceTest, OnlyTheFirstStartMakesTheSampleDatabaseAndNamesIt)
 }
 
 } // namespace
+
+TEST_F(MainSequenceTest, UnreadableSettingsEndTheStartWithoutANewDatabase)
+{
+    // Settings that cannot be read are no first start: the database they
+    // name must not be replaced by a new sample one behind the user's back.
+    settings::saveSetting(kUser, QStringLiteral("bMesOOo"), QStringLiteral("-1"));
+    settings::saveSetting(kUser, QStringLiteral("DB"), QStringLiteral("своя.db"));
+    const QString ini = QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kalveta"),
+                                  QStringLiteral("kalveta"))
+                            .fileName();
+    ASSERT_TRUE(QFile::remove(ini));
+    ASSERT_TRUE(QDir().mkdir(ini));  // a folder where the file should be
+    testsupport::MessageRecorder messages;
+    EXPECT_EQ(start(), shell::StartResult::Failed);
+    QDir(ini).removeRecursively();
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.texts()[0].startsWith(QStringLiteral("Не удается прочитать файл настроек программы ") + ini))
+        << messages.texts()[0].toStdString();
+    EXPECT_EQ(messages.messages()[0].icon(), ui::Critical);
+    EXPECT_FALSE(QFileInfo::exists(home.file(QStringLiteral("qv.db"))));
+    EXPECT_FALSE(QFileInfo::exists(home.file(QStringLiteral("своя.db"))));
+    EXPECT_EQ(shell::MainWindow::find(), nullptr);
+}
+
+TEST_F(StartupTest, FirstStartOntoAFullDiskSaysSoAndLeavesNoHalfCopy)
+{
+    testsupport::TempFolder shipped;
+    writeFile(shipped.file(QStringLiteral("Шаблоны ЭЖ/Группы.ots")), QByteArray(512 << 10, 'x'));
+    writeFile(shipped.file(QStringLiteral("Помощник ЭЖ/index.htm")), "<html/>");
+    testsupport::TempFolder disk;
+    if (::mount("tmpfs", QFile::encodeName(disk.path()).constData(), "tmpfs", 0, "size=128k") != 0)
+        GTEST_SKIP() << "no right to mount a small disk here";
+    testsupport::MessageRecorder messages;
+    shell::fillAppFolder(disk.path(), shipped.path());
+    const bool templates = QFileInfo::exists(disk.file(QStringLiteral("Шаблоны ЭЖ")));
+    const bool partial = QFileInfo::exists(disk.file(QStringLiteral("Шаблоны ЭЖ.part")));
+    const bool help = QFileInfo(disk.file(QStringLiteral("Помощник ЭЖ/index.htm"))).isFile();
+    ::umount2(QFile::encodeName(disk.path()).constData(), MNT_DETACH);
+    EXPECT_FALSE(templates);
+    EXPECT_FALSE(partial);
+    EXPECT_TRUE(help);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.texts()[0].startsWith(QStringLiteral("Папка \"Шаблоны ЭЖ\" не скопирована в папку программы ")))
+        << messages.texts()[0].toStdString();
+    EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("Недостаточно места на диске.")))
+        << messages.texts()[0].toStdString();
+}

@@ -711,8 +711,13 @@ void Workbook::save()
 {
     auto& d = docOf(doc_);
     d.flush();
+    auto storeIt = [&] { Reference<css::frame::XStorable>(d.document, UNO_QUERY_THROW)->store(); };
+    if (const QUrl u(d.url()); u.isLocalFile()) {
+        storeBounded(u.toLocalFile(), 0, storeIt);
+        return;
+    }
     try {
-        Reference<css::frame::XStorable>(d.document, UNO_QUERY_THROW)->store();
+        storeIt();
     } catch (const css::uno::Exception& e) {
         fail(ErrorKind::CannotStore, e, d.what);
     }

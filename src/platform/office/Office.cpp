@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 #include <QSet>
 #include <QStandardPaths>
+#include <QStorageInfo>
 #include <QUrl>
 
 #include <com/sun/star/awt/XTopWindow.hpp>
@@ -149,6 +150,7 @@ long long defaultMemoryLimit()
     return std::min(kMax, pages * pageSize / 2);
 }
 constexpr int kDefaultTimeLimit = 60;
+constexpr int kDefaultStoreTimeLimit = 60;
 
 QString fileUrl(const QString& path)
 {
@@ -189,6 +191,7 @@ struct Office::Impl {
         || (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"));
     QString dataFolder;
     Limits limits{defaultMemoryLimit(), kDefaultTimeLimit};
+    int storeSeconds = kDefaultStoreTimeLimit;
 
     Reference<css::uno::XComponentContext> remote;
     Reference<css::frame::XDesktop2> desktop;
@@ -738,6 +741,16 @@ void Office::setLimits(const Limits& limits)
     d_->limits = limits;
 }
 
+int Office::storeSeconds() const
+{
+    return d_->storeSeconds;
+}
+
+void Office::setStoreSeconds(int seconds)
+{
+    d_->storeSeconds = seconds;
+}
+
 // ---------------------------------------------------------------------------
 // Guard
 
@@ -794,10 +807,14 @@ struct Office::Guard::State {
     }
 };
 
-Office::Guard::Guard(Office& office) : s_(std::make_shared<State>())
+Office::Guard::Guard(Office& office) : Guard(office, office.limits())
+{
+}
+
+Office::Guard::Guard(Office& office, const Limits& limits) : s_(std::make_shared<State>())
 {
     s_->group = pid_t(office.processGroup());
-    s_->limits = office.limits();
+    s_->limits = limits;
     if (s_->group > 0)
         s_->thread = std::thread([s = s_] { s->watch(); });
 }
@@ -981,6 +998,99 @@ void activate(const Reference<css::lang::XComponent>& doc)
         if (top.is())
             top->toFront();
     });
+}
+
+namespace {
+
+// The office's temporary files in a folder (it writes a document as
+// lu<...>.tmp beside it first).
+QSet<QString> officeTempFiles(const QDir& folder)
+{
+    const QStringList names = folder.entryList({QStringLiteral("lu*.tmp")}, QDir::Files | QDir::Hidden);
+    return QSet<QString>(names.begin(), names.end());
+}
+
+bool diskNearlyFull(const QString& folder, long long needed)
+{
+    QStorageInfo disk(folder);
+    disk.refresh();
+    return disk.isValid() && disk.bytesAvailable() >= 0 && disk.bytesAvailable() < needed;
+}
+
+QString noSpace(const QString& folder)
+{
+    return QStringLiteral("Недостаточно места на диске (папка ") + QDir::toNativeSeparators(folder)
+        + QStringLiteral("). Освободите место на диске и повторите.");
+}
+
+} // namespace
+
+void storeBounded(const QString& file, long long needed, const std::function<void()>& store)
+{
+    const QFileInfo target(file);
+    const QString folderPath = target.absolutePath();
+    const QDir folder(folderPath);
+    // A little more than the file needs: the office writes a temporary copy
+    // and its own files besides.
+    constexpr long long kSlack = 1LL << 20;
+    if (diskNearlyFull(folderPath, needed + kSlack))
+        throw Error(ErrorKind::CannotStore, noSpace(folderPath));
+    const bool existed = target.exists();
+    const QSet<QString> tempBefore = officeTempFiles(folder);
+    auto removePartial = [&] {
+        if (!existed)
+            QFile::remove(target.absoluteFilePath());
+        for (const QString& name : officeTempFiles(folder))
+            if (!tempBefore.contains(name))
+                QFile::remove(folder.filePath(name));
+    };
+
+    Office& office = Office::instance();
+    office.ensureRunning();
+    Office::Limits limits;
+    limits.seconds = office.storeSeconds();
+    Office::Guard guard(office, limits);
+    auto failed = [&](const QString& officeText) -> Error {
+        removePartial();
+        QString cause;
+        if (diskNearlyFull(folderPath, needed + kSlack))
+            cause = noSpace(folderPath);
+        else if (guard.exceeded() != Office::Guard::Exceeded::None)
+            cause = QStringLiteral("Офисная программа не сохранила файл за %1 с и была закрыта.")
+                        .arg(limits.seconds);
+        if (guard.exceeded() != Office::Guard::Exceeded::None) {
+            // The office was ended: started afresh for the next work.
+            office.impl().alive.store(false);
+            try {
+                office.ensureRunning();
+            } catch (const Error&) {
+                // Told when the office is needed next.
+            }
+        }
+        if (cause.isEmpty() && officeText.contains(QLatin1String("Area:Io")))
+            cause = QStringLiteral("Файл ") + QDir::toNativeSeparators(target.absoluteFilePath())
+                + QStringLiteral(" не удается записать.");
+        QString detail = cause.isEmpty() ? QDir::toNativeSeparators(target.absoluteFilePath()) : cause;
+        // The office's own words without the places in its sources.
+        QString text = officeText.trimmed();
+        if (const qsizetype at = text.indexOf(QLatin1String(" at ./")); at > 0)
+            text.truncate(at);
+        if (!text.isEmpty() && !detail.contains(text))
+            detail += QStringLiteral(" (") + text + QLatin1Char(')');
+        return Error(ErrorKind::CannotStore, detail);
+    };
+    try {
+        store();
+    } catch (const css::uno::Exception& e) {
+        const bool lost = guard.exceeded() == Office::Guard::Exceeded::None && !office.impl().connected();
+        if (lost) {
+            removePartial();
+            throw Error(ErrorKind::ConnectionLost, toQ(e.Message));
+        }
+        throw failed(toQ(e.Message));
+    }
+    if (guard.exceeded() != Office::Guard::Exceeded::None)
+        throw failed(QString());
 }
 
 void noteDocumentFile(const OUString& url)

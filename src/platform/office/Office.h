@@ -80,6 +80,12 @@ public:
     Limits limits() const;
     void setLimits(const Limits& limits);
 
+    // The time a document store may take (seconds, 60 by default): a store
+    // that takes longer (the office's Word export loops on a full disk)
+    // ends the office.
+    int storeSeconds() const;
+    void setStoreSeconds(int seconds);
+
     // While a guard lives, a thread watches the office this process
     // started: when it exceeds a limit the office is killed at once (its
     // running call then fails) and exceeded() tells which limit it was.
@@ -88,6 +94,7 @@ public:
     public:
         enum class Exceeded { None, Memory, Time };
         explicit Guard(Office& office);
+        Guard(Office& office, const Limits& limits);
         ~Guard();
         Guard(const Guard&) = delete;
         Guard& operator=(const Guard&) = delete;

@@ -159,7 +159,7 @@ void DocImpl::store(const QString& url, bool moveThere, const QString& filter)
     flush();
     const QString target = ConvertToURL(url);
     const QString f = filter.isEmpty() ? spreadsheetFilterFor(QUrl(target).path()) : filter;
-    try {
+    auto storeIt = [&] {
         Reference<css::frame::XStorable> storable(document, UNO_QUERY_THROW);
         Props args = f.isEmpty() ? props({{"Overwrite", Any(true)}})
                                  : props({{"Overwrite", Any(true)}, {"FilterName", Any(toOU(f))}});
@@ -167,8 +167,15 @@ void DocImpl::store(const QString& url, bool moveThere, const QString& filter)
             storable->storeAsURL(toOU(target), args);
         else
             storable->storeToURL(toOU(target), args);
-    } catch (const css::uno::Exception& e) {
-        fail(ErrorKind::CannotStore, e, QUrl(target).isLocalFile() ? QUrl(target).toLocalFile() : target);
+    };
+    if (QUrl(target).isLocalFile()) {
+        storeBounded(QUrl(target).toLocalFile(), 0, storeIt);
+    } else {
+        try {
+            storeIt();
+        } catch (const css::uno::Exception& e) {
+            fail(ErrorKind::CannotStore, e, target);
+        }
     }
     if (moveThere) {
         noteDocumentFile(toOU(target));

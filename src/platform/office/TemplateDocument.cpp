@@ -124,6 +124,13 @@ struct TemplateDocument::Impl {
     QStringList frameContents;
     QStringList bodyPlaceholders;
     bool bodyRead = false;
+    // The cursors made in the frames' texts, held as long as the document.
+    // The office drops an object we let go of on a thread of its own,
+    // without waiting for the work running on the document: a cursor let go
+    // of while the office stores the document (or makes another cursor in
+    // the same text) breaks the text's list of cursors, and the office
+    // crashes. Let go of only once the work on the document is over.
+    std::vector<Reference<css::uno::XInterface>> frameCursors;
 
     ~Impl()
     {
@@ -193,7 +200,7 @@ struct TemplateDocument::Impl {
     // Replaces the placeholders of one frame's text (`content` as just
     // read), each in place so that it keeps its character formatting; the
     // last one first, so that the positions of the others stay valid.
-    static void replaceInFrame(const Reference<css::text::XText>& text, QString content, const Values& values)
+    void replaceInFrame(const Reference<css::text::XText>& text, QString content, const Values& values)
     {
         content.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         static const QRegularExpression re(QString::fromLatin1(kPlaceholderPattern));
@@ -210,6 +217,7 @@ struct TemplateDocument::Impl {
             if (!value)
                 continue;
             Reference<css::text::XTextCursor> cursor = text->createTextCursor();
+            frameCursors.push_back(cursor);
             cursor->gotoStart(false);
             if (hit->capturedStart(0) > 0)
                 cursor->goRight(sal_Int16(hit->capturedStart(0)), false);
@@ -243,9 +251,13 @@ namespace {
 
 TemplateDocument::Impl* load(const QString& path, const Props& args)
 {
-    Office::instance().ensureRunning();
     auto impl = std::make_unique<TemplateDocument::Impl>();
     impl->path = QFileInfo(path).absoluteFilePath();
+    if (!QFileInfo(path).isFile())
+        throw Error(ErrorKind::CannotLoad, impl->path + QStringLiteral(" (файл не найден)"));
+    if (const QString defect = documentFileDefect(path); !defect.isEmpty())
+        throw Error(ErrorKind::CannotLoad, impl->path + QStringLiteral(" (") + defect + QLatin1Char(')'));
+    Office::instance().ensureRunning();
     impl->doc = loadComponent(toOU(ConvertToURL(impl->path)), args, impl->path);
     if (!Reference<css::text::XTextDocument>(impl->doc, UNO_QUERY).is())
         throw Error(ErrorKind::CannotLoad, impl->path + QStringLiteral(" (не текстовый документ)"));
@@ -261,6 +273,10 @@ TemplateDocument TemplateDocument::fromTemplate(const QString& path)
                                    {"Hidden", Any(true)},
                                    {"MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)},
                                    {"UpdateDocMode", Any(sal_Int16(css::document::UpdateDocMode::NO_UPDATE))}})));
+    if (!call(ErrorKind::CannotLoad, [&] { return TextDocument::readAsItsFormat(out.d_->doc, out.d_->path); },
+              out.d_->path))
+        throw Error(ErrorKind::CannotLoad,
+                    out.d_->path + QStringLiteral(" (файл поврежден или не является шаблоном документа)"));
     // A template saved by the adjustment window in a Word format has its
     // pictures and frames renamed by the export; the names the fill looks
     // for are those of the window's record.
@@ -337,7 +353,7 @@ void TemplateDocument::replace(const Values& values)
             const QString content = read.isEmpty() ? toQ(texts[i]->getString()) : read[qsizetype(i)];
             for (const auto& [placeholder, value] : values)
                 if (content.contains(placeholder)) {
-                    Impl::replaceInFrame(texts[i], content, values);
+                    d_->replaceInFrame(texts[i], content, values);
                     break;
                 }
         }
@@ -506,11 +522,12 @@ void TemplateDocument::storeAs(const QString& path)
     if (!folder.isDir() || !folder.isWritable())
         throw Error(ErrorKind::CannotStore, path + QStringLiteral(" (папка недоступна для записи)"));
     const OUString url = toOU(ConvertToURL(QFileInfo(path).absoluteFilePath()));
-    call(ErrorKind::CannotStore, [&] {
+    // The document takes about as much room as its template.
+    storeBounded(path, 2 * QFileInfo(d_->path).size(), [&] {
         Reference<css::frame::XStorable>(d_->doc, UNO_QUERY_THROW)
             ->storeAsURL(url, props({{"FilterName", Any(OUString::createFromAscii(filter))},
                                      {"Overwrite", Any(false)}}));
-    }, path);
+    });
     noteDocumentFile(url);
     d_->path = QFileInfo(path).absoluteFilePath();
 }

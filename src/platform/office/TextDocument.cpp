@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <unistd.h>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -501,7 +503,8 @@ bool alike(const Record& a, const Record& b)
 // For every record the object of `items` that is the one it was made of;
 // nothing when a record matches no object or more than one, or when an
 // object is left over.
-std::optional<std::vector<size_t>> matchRecords(const std::vector<Record>& records, const std::vector<Item>& items)
+std::optional<std::vector<size_t>> matchRecords(const std::vector<Record>& records, const std::vector<Item>& items,
+                                                size_t* unmatched = nullptr)
 {
     if (records.size() != items.size())
         return std::nullopt;
@@ -531,8 +534,11 @@ std::optional<std::vector<size_t>> matchRecords(const std::vector<Record>& recor
                     if (out[o] == items.size() && records[o].lenient == records[r].lenient
                         && alike(records[o], records[r]))
                         ++copies;
-                if (copies != count)
+                if (copies != count) {
+                    if (unmatched)
+                        *unmatched = r;
                     return std::nullopt;
+                }
                 for (size_t i = 0; i < items.size(); ++i)
                     if (!taken[i] && sameKind(records[r], items[i])
                         && (pass == 1 || sameGeometry(records[r], items[i]))) {
@@ -540,6 +546,8 @@ std::optional<std::vector<size_t>> matchRecords(const std::vector<Record>& recor
                         break;
                     }
             } else if (count != 1) {
+                if (unmatched)
+                    *unmatched = r;
                 return std::nullopt;
             }
             out[r] = found;
@@ -555,6 +563,19 @@ QString quoted(const QString& text)
     if (t.size() > 40)
         t = t.left(40) + QStringLiteral("…");
     return QStringLiteral("«") + t + QStringLiteral("»");
+}
+
+// An object of a record, as the user knows it: by its text, else by its
+// name.
+QString describe(const Record& r)
+{
+    static const char* const kinds[] = {"Рамка", "Рисунок", "Группа", "Фигура"};
+    const QString kind = QString::fromUtf8(kinds[std::clamp(r.category, 0, 3)]);
+    if (!r.text.simplified().isEmpty())
+        return kind + QLatin1Char(' ') + quoted(r.text);
+    if (!r.name.isEmpty())
+        return kind + QLatin1Char(' ') + quoted(r.name);
+    return kind;
 }
 
 Reference<css::beans::XPropertyContainer> userProperties(const Reference<css::lang::XComponent>& doc)
@@ -687,6 +708,21 @@ QString filterOf(const Reference<css::lang::XComponent>& doc)
 
 } // namespace
 
+namespace {
+
+// A file its owner may not write (its mode says so, even to a user whom the
+// system would let write it).
+bool readOnlyFile(const QString& path)
+{
+    const QFileInfo fi(path);
+    if (!fi.isWritable())
+        return true;
+    const uint me = ::getuid();
+    return (me == 0 || me == fi.ownerId()) && !fi.permission(QFile::WriteOwner);
+}
+
+} // namespace
+
 struct TextDocument::Impl {
     Reference<css::lang::XComponent> doc;
     QString path;
@@ -766,14 +802,18 @@ struct TextDocument::Impl {
         }
         try {
             const std::vector<Item> back = readObjects(saved, !ownFormat());
+            std::optional<std::vector<size_t>> match;
             if (readLayout(saved) != layout) {
                 out.refusal = QStringLiteral("сведения о рамках не сохраняются в файле");
             } else if (back.size() != records.size()) {
                 out.refusal = QStringLiteral("в сохраненном файле %1 объектов вместо %2")
                                   .arg(back.size())
                                   .arg(records.size());
-            } else if (const auto match = matchRecords(records, back); !match) {
-                out.refusal = QStringLiteral("объекты сохраненного файла не удается сопоставить с объектами шаблона");
+            } else if (size_t lost = records.size(); !(match = matchRecords(records, back, &lost))) {
+                out.refusal = lost < records.size()
+                    ? QStringLiteral("%1 не удается найти в сохраненном файле таким, каким он был в шаблоне")
+                          .arg(describe(records[lost]))
+                    : QStringLiteral("объекты сохраненного файла не удается сопоставить с объектами шаблона");
             } else {
                 for (size_t r = 0; r < records.size(); ++r) {
                     const Record& rec = records[r];
@@ -814,9 +854,11 @@ struct TextDocument::Impl {
 
     void storeCopy(const QString& copy)
     {
-        Reference<css::frame::XStorable>(doc, UNO_QUERY_THROW)
-            ->storeToURL(toOU(ConvertToURL(copy)),
-                         props({{"FilterName", Any(toOU(filter))}, {"Overwrite", Any(true)}}));
+        storeBounded(copy, 2 * QFileInfo(path).size(), [&] {
+            Reference<css::frame::XStorable>(doc, UNO_QUERY_THROW)
+                ->storeToURL(toOU(ConvertToURL(copy)),
+                             props({{"FilterName", Any(toOU(filter))}, {"Overwrite", Any(true)}}));
+        });
     }
 
     // The objects as the document holds them now (the user may have
@@ -841,6 +883,8 @@ struct TextDocument::Impl {
     void save()
     {
         checkOpen();
+        if (readOnlyFile(path))
+            throw Error(ErrorKind::CannotStore, path + QStringLiteral(" (файл доступен только для чтения)"));
         const std::vector<Item> now = currentItems();
         std::vector<Record> records;
         for (const Item& it : now)
@@ -914,6 +958,8 @@ TextDocument TextDocument::open(const QString& path, bool hidden)
     out.d_->path = QFileInfo(path).absoluteFilePath();
     if (!QFileInfo(path).isFile())
         throw Error(ErrorKind::CannotLoad, out.d_->path + QStringLiteral(" (файл не найден)"));
+    if (const QString defect = documentFileDefect(path); !defect.isEmpty())
+        throw Error(ErrorKind::CannotLoad, out.d_->path + QStringLiteral(" (") + defect + QLatin1Char(')'));
     out.d_->started = Office::instance().ensureRunning();
     out.d_->doc = loadComponent(
         toOU(ConvertToURL(path)),
@@ -938,6 +984,45 @@ TextDocument TextDocument::open(const QString& path, bool hidden)
         throw;
     }
     return out;
+}
+
+QString documentFileDefect(const QString& path)
+{
+    const QString ext = QFileInfo(path).suffix().toLower();
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("файл не удается прочитать");
+    const QByteArray head = f.read(128);
+    const QString notADocument = QStringLiteral("файл поврежден или не является шаблоном документа");
+    if (head.isEmpty())
+        return QStringLiteral("файл пуст");
+    if (ext == QLatin1String("dot") || ext == QLatin1String("doc")) {
+        // A Word 97 file is a compound file.
+        if (!head.startsWith(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) || f.size() < 1536)
+            return notADocument;
+    } else if (ext == QLatin1String("ott") || ext == QLatin1String("odt")) {
+        // A zip file whose first entry "mimetype" names a text document.
+        if (!head.startsWith("PK\x03\x04") || head.mid(30, 8) != "mimetype"
+            || !head.mid(38).startsWith("application/vnd.oasis.opendocument.text"))
+            return notADocument;
+    } else if (ext == QLatin1String("dotx") || ext == QLatin1String("docx")) {
+        if (!head.startsWith("PK\x03\x04"))
+            return notADocument;
+    } else if (ext == QLatin1String("fodt")) {
+        if (!head.trimmed().startsWith("<?xml") && !head.startsWith("\xEF\xBB\xBF<?xml"))
+            return notADocument;
+    }
+    return {};
+}
+
+bool TextDocument::readAsItsFormat(const Reference<css::lang::XComponent>& doc, const QString& path)
+{
+    if (!Reference<css::text::XTextDocument>(doc, UNO_QUERY).is())
+        return false;
+    static const QStringList judged{QStringLiteral("dot"), QStringLiteral("doc"), QStringLiteral("ott"),
+                                    QStringLiteral("odt"), QStringLiteral("dotx"), QStringLiteral("docx")};
+    const QString ext = QFileInfo(path).suffix().toLower();
+    return !judged.contains(ext) || filterFitsExtension(filterOf(doc), ext);
 }
 
 void TextDocument::restoreRecordedLayout(const Reference<css::lang::XComponent>& doc)
@@ -1055,22 +1140,6 @@ void TextDocument::moveFrame(int index, double dx, double dy)
             throw Error(ErrorKind::Failed,
                         QStringLiteral("рамка %1 вставлена в текст как символ и не сдвигается")
                             .arg(quoted(d_->items[i].text)));
-    }
-    // The Word formats keep every object inside the page: a move past its
-    // edge would be lost on saving.
-    if (!d_->ownFormat()) {
-        const PageBox page = call(ErrorKind::Failed, [&] { return pageBoxOf(d_->doc); });
-        for (size_t i : d_->listed[index]) {
-            const Item& it = d_->items[i];
-            const double x = it.px.value_or(0) + dx * kHmmPerPoint;
-            const double y = it.py.value_or(0) + dy * kHmmPerPoint;
-            const double w = hmmOfTwips(it.width);
-            const double h = hmmOfTwips(it.height);
-            if ((it.px && dx != 0 && (x < -0.5 || x + w > page.width + 0.5))
-                || (it.py && dy != 0 && (y < -0.5 || y + h > page.height + 0.5)))
-                throw Error(ErrorKind::Failed,
-                            QStringLiteral("рамка %1 дошла до края страницы").arg(quoted(it.text)));
-        }
     }
     for (size_t i : d_->listed[index]) {
         Item& it = d_->items[i];

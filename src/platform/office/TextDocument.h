@@ -40,6 +40,12 @@ public:
     explicit SaveRefused(const QString& reason) : Error(ErrorKind::CannotStore, reason) {}
 };
 
+// Why a file cannot be a text document of its extension's format, judged
+// by its first bytes before the office is given it (a file of random bytes
+// or an empty one can end the office with every document open in it);
+// empty when it may be one, and for extensions not judged here.
+QString documentFileDefect(const QString& path);
+
 class TextDocument {
 public:
     struct Frame {
@@ -93,10 +99,10 @@ public:
 
     // Moves listed frame `index` (0-based) by the given points, every copy
     // of a header or footer frame alike. A frame aligned on the page (right,
-    // centred, ...) is first placed where it is drawn. NotFound for a wrong
-    // index; Failed for a frame that is not movable, and in the Word formats
-    // (which keep every object inside the page) for a move past the page's
-    // edge.
+    // centred, ...) is first placed where it is drawn. A frame may be moved
+    // past the page's edge: the save tells when the file's format would not
+    // keep it there. NotFound for a wrong index; Failed for a frame that is
+    // not movable.
     void moveFrame(int index, double dx, double dy);
 
     // What the file's format will write differently from the document
@@ -122,6 +128,12 @@ public:
     // record of the last save here keeps, as open() does. Leaves the names
     // the file has when the document has no record or its objects no longer
     // match it. UNO exceptions pass through.
+    // For the office layer: whether a text document loaded from `path` was
+    // read as its extension's format says (a file the office read as
+    // something else is damaged or not what its name says).
+    static bool readAsItsFormat(const com::sun::star::uno::Reference<com::sun::star::lang::XComponent>& doc,
+                                const QString& path);
+
     static void restoreRecordedLayout(const com::sun::star::uno::Reference<com::sun::star::lang::XComponent>& doc);
     // Removes that record from a document (one made from a template keeps
     // no record of the template's objects). UNO exceptions pass through.

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <functional>
+
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
@@ -80,6 +82,16 @@ void closeComponent(const Reference<css::lang::XComponent>& doc);
 bool isVisible(const Reference<css::lang::XComponent>& doc);
 void setVisible(const Reference<css::lang::XComponent>& doc, bool visible);
 void activate(const Reference<css::lang::XComponent>& doc);
+
+// Stores a document into the new file `file` through `store` (a call of
+// the document's XStorable), bounded: refused before storing when the
+// file's disk has less than `needed` bytes free; a store that does not
+// return within the office's store time limit ends the office (the next
+// use starts a new one). After a failure the partial file and the
+// office's temporary lu*.tmp files in the folder are removed, and the
+// CannotStore error says the cause in plain words first ("Недостаточно
+// места на диске ...") with the office's own text after it.
+void storeBounded(const QString& file, long long needed, const std::function<void()>& store);
 
 // Remembers a local file the office holds, so that lock files a crashed
 // office leaves behind can be removed before it is started again.

@@ -1,5 +1,7 @@
 #include "platform/settings/Settings.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace settings {
@@ -41,6 +43,21 @@ void deleteSetting(const QString& section, const QString& key)
 QString boolText(bool value)
 {
     return value ? QStringLiteral("-1") : QStringLiteral("0");
+}
+
+QString unreadableSettingsFile()
+{
+    const QSettings s = userSettings();
+    const QString path = s.fileName();
+    const QFileInfo fi(path);
+    if (!fi.exists())
+        return {};
+    if (!fi.isFile() || !fi.isReadable() || s.status() != QSettings::NoError)
+        return path;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return path;
+    return {};
 }
 
 QString getSystemSetting(const QString& section, const QString& key, const QString& defaultValue)

@@ -18,6 +18,11 @@ void deleteSetting(const QString& section, const QString& key);
 // Booleans as the program stores them: "-1" for true, "0" for false.
 QString boolText(bool value);
 
+// The user's settings file when it is there but cannot be read (no right to
+// read it, a folder in its place, damaged); empty when it reads or is not
+// there yet.
+QString unreadableSettingsFile();
+
 // Machine-wide values (system scope, read only).
 QString getSystemSetting(const QString& section, const QString& key, const QString& defaultValue = {});
 

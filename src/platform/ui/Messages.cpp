@@ -82,7 +82,14 @@ int showRealBox(const MessageRequest& request)
     // stands in front of it.
     QMessageBox box(service().parent.data());
     box.setWindowModality(Qt::ApplicationModal);
-    if (QWidget* front = service().parent ? nullptr : frontWindow()) {
+    // A window kept above all others (the template adjustment, above the
+    // office) would hide a box of the main window: such a box stands in
+    // front of it and stays above like it.
+    QWidget* front = frontWindow();
+    const bool aboveAll = front && front->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    if (aboveAll)
+        box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (front && (aboveAll || !service().parent)) {
         box.winId();
         if (QWindow* handle = box.windowHandle(); handle && front->windowHandle())
             handle->setTransientParent(front->windowHandle());

@@ -5,6 +5,7 @@
 #include "platform/office/OOo.h"
 #include "platform/office/Office.h"
 #include "platform/office/OfficeError.h"
+#include "platform/office/TemplateDocument.h"
 #include "platform/office/TextDocument.h"
 
 #include "OfficeFixtures.h"
@@ -273,4 +274,40 @@ TEST(OfficeProcess, AHeadlessOfficeEndsWhenTheProgramIsKilled)
     // The killed program could not remove its data folder either.
     if (ended && parts.size() > 2 && parts.at(2).startsWith(QDir::tempPath()))
         QDir(parts.at(2)).removeRecursively();
+}
+
+TEST(OfficeProcess, AStoreThatDoesNotReturnEndsTheOfficeAndLeavesNoFile)
+{
+    // An office that stops answering in the middle of a store (as its Word
+    // export does on a full disk) is ended after the store's time limit;
+    // the partial file goes, the next work gets a new office.
+    Office& o = Office::instance();
+    testsupport::TempFolder folder;
+    const QString picture = officetest::writePicture(folder.file(QStringLiteral("p.png")));
+    const QString source = folder.file(QStringLiteral("шаблон.dot"));
+    officetest::makeTextTemplate(source, picture);
+    TemplateDocument doc = TemplateDocument::fromTemplate(source);
+    const long long group = o.processGroup();
+    ASSERT_GT(group, 0);
+    const int starts = o.startCount();
+    const int limit = o.storeSeconds();
+    o.setStoreSeconds(2);
+    ::kill(-pid_t(group), SIGSTOP);
+    const QString target = folder.file(QStringLiteral("документ.doc"));
+    try {
+        doc.storeAs(target);
+        FAIL() << "stored";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::CannotStore);
+        EXPECT_TRUE(e.detail().startsWith(QStringLiteral("Офисная программа не сохранила файл за 2 с"))) << e.what();
+    }
+    o.setStoreSeconds(limit);
+    EXPECT_FALSE(QFileInfo::exists(target));
+    EXPECT_EQ(QDir(folder.path()).entryList({QStringLiteral("lu*.tmp")}, QDir::Files), QStringList{});
+    EXPECT_FALSE(groupAlive(group));
+    TemplateDocument again = TemplateDocument::fromTemplate(source);
+    again.storeAs(target);
+    EXPECT_TRUE(QFileInfo::exists(target));
+    EXPECT_EQ(o.startCount(), starts + 1);
+    again.close();
 }
