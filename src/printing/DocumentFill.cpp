@@ -38,7 +38,7 @@ void fillDocument(office::TemplateDocument& doc, const DocumentData& data, QStri
         if (!p) {
             unknown << token;
         } else if (p->source == PlaceholderSource::GradeLine) {
-            gradeTokens.append({token, QString::fromUtf8(p->token)});
+            gradeTokens.append({token, p->token});
             if (p->form == PlaceholderForm::Discipline)
                 gradeMarker = token;
         } else {
