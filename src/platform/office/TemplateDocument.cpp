@@ -8,6 +8,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <functional>
+
 #include <com/sun/star/awt/FontWeight.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
@@ -119,6 +122,13 @@ struct TemplateDocument::Impl {
     // placeholders the body's search finds.
     std::vector<Reference<css::text::XText>> frames;
     bool framesRead = false;
+    // Every object of the draw page, as found in the same pass; `frame`
+    // is the index of the object's text in `frames`, or -1.
+    struct Object {
+        Reference<css::uno::XInterface> object;
+        int frame = -1;
+    };
+    std::vector<Object> objects;
     // The frames' texts as the placeholders were looked for, until
     // something is written.
     QStringList frameContents;
@@ -157,15 +167,19 @@ struct TemplateDocument::Impl {
     }
 
     // The texts of the text frames and text boxes (the body's search does
-    // not reach them).
+    // not reach them), with every object of the draw page.
     const std::vector<Reference<css::text::XText>>& frameTexts()
     {
         if (!framesRead) {
             auto page = drawPage();
-            for (sal_Int32 i = 0; i < page->getCount(); ++i) {
-                Reference<css::text::XText> text(page->getByIndex(i), UNO_QUERY);
-                if (text.is())
+            for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i) {
+                Object o;
+                page->getByIndex(i) >>= o.object;
+                if (Reference<css::text::XText> text(o.object, UNO_QUERY); text.is()) {
+                    o.frame = int(frames.size());
                     frames.push_back(text);
+                }
+                objects.push_back(std::move(o));
             }
             framesRead = true;
         }
@@ -207,6 +221,7 @@ struct TemplateDocument::Impl {
         std::vector<QRegularExpressionMatch> hits;
         for (auto it = re.globalMatch(content); it.hasNext();)
             hits.push_back(it.next());
+        Reference<css::text::XTextCursor> cursor;
         for (auto hit = hits.rbegin(); hit != hits.rend(); ++hit) {
             const QString* value = nullptr;
             for (const auto& [placeholder, v] : values)
@@ -216,16 +231,25 @@ struct TemplateDocument::Impl {
                 }
             if (!value)
                 continue;
-            Reference<css::text::XTextCursor> cursor = text->createTextCursor();
-            frameCursors.push_back(cursor);
-            cursor->gotoStart(false);
-            if (hit->capturedStart(0) > 0)
-                cursor->goRight(sal_Int16(hit->capturedStart(0)), false);
-            cursor->goRight(sal_Int16(hit->capturedLength(0)), true);
             QString plain = *value;
             plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
             plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
             const QStringList lines = plain.split(QLatin1Char('\n'));
+            // A frame holding nothing but the placeholder: the office
+            // replaces the whole text in one call, keeping the formatting
+            // of its start as a cursor over the same characters would.
+            if (hits.size() == 1 && lines.size() == 1 && hit->capturedLength(0) == content.size()) {
+                text->setString(toOU(lines.first()));
+                return;
+            }
+            if (!cursor.is()) {
+                cursor = text->createTextCursor();
+                frameCursors.push_back(cursor);
+            }
+            cursor->gotoStart(false);
+            if (hit->capturedStart(0) > 0)
+                cursor->goRight(sal_Int16(hit->capturedStart(0)), false);
+            cursor->goRight(sal_Int16(hit->capturedLength(0)), true);
             cursor->setString(toOU(lines.first()));
             for (qsizetype i = 1; i < lines.size(); ++i) {
                 cursor->collapseToEnd();
@@ -280,9 +304,9 @@ TemplateDocument TemplateDocument::fromTemplate(const QString& path)
     // A template saved by the adjustment window in a Word format has its
     // pictures and frames renamed by the export; the names the fill looks
     // for are those of the window's record.
-    call(ErrorKind::CannotLoad, [&] { TextDocument::restoreRecordedLayout(out.d_->doc); }, out.d_->path);
     // The record belongs to the template: a document made from it goes without.
-    call(ErrorKind::CannotLoad, [&] { TextDocument::dropRecordedLayout(out.d_->doc); }, out.d_->path);
+    if (call(ErrorKind::CannotLoad, [&] { return TextDocument::restoreRecordedLayout(out.d_->doc); }, out.d_->path))
+        call(ErrorKind::CannotLoad, [&] { TextDocument::dropRecordedLayout(out.d_->doc); }, out.d_->path);
     return out;
 }
 
@@ -472,20 +496,41 @@ int TemplateDocument::removePictures(const QString& prefix)
         throw Error(ErrorKind::Failed, QStringLiteral("документ не открыт"));
     d_->checkOpen();
     return call(ErrorKind::Failed, [&] {
+        // The objects as found with the frames.
+        d_->frameTexts();
         Reference<css::drawing::XDrawPageSupplier> dps(d_->doc, UNO_QUERY_THROW);
         Reference<css::drawing::XShapes> shapes(dps->getDrawPage(), UNO_QUERY_THROW);
-        std::vector<Reference<css::drawing::XShape>> doomed;
-        for (sal_Int32 i = 0; i < shapes->getCount(); ++i) {
-            Reference<css::drawing::XShape> shape(shapes->getByIndex(i), UNO_QUERY);
-            Reference<css::container::XNamed> named(shape, UNO_QUERY);
-            // The name first: it rules out most shapes in one call.
+        int removed = 0;
+        std::vector<int> gone;  // indexes of removed texts in `frames`
+        for (auto it = d_->objects.begin(); it != d_->objects.end();) {
+            Reference<css::container::XNamed> named(it->object, UNO_QUERY);
+            // The name first: it rules out most objects in one call.
+            Reference<css::drawing::XShape> shape;
             if (named.is() && toQ(named->getName()).startsWith(prefix)
                 && !supports(named, "com.sun.star.text.TextFrame"))
-                doomed.push_back(shape);
-        }
-        for (const auto& shape : doomed)
+                shape.set(it->object, UNO_QUERY);
+            if (!shape.is()) {
+                ++it;
+                continue;
+            }
             shapes->remove(shape);
-        return int(doomed.size());
+            ++removed;
+            if (it->frame >= 0)
+                gone.push_back(it->frame);
+            it = d_->objects.erase(it);
+        }
+        if (!gone.empty()) {
+            // A shape with a text went: its text goes from the frames.
+            std::sort(gone.begin(), gone.end(), std::greater<int>());
+            for (const int i : gone)
+                d_->frames.erase(d_->frames.begin() + i);
+            for (auto& object : d_->objects)
+                for (const int i : gone)
+                    if (object.frame > i)
+                        --object.frame;
+            d_->frameContents.clear();
+        }
+        return removed;
     });
 }
 
