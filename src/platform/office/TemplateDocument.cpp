@@ -139,7 +139,8 @@ struct TemplateDocument::Impl {
     // without waiting for the work running on the document: a cursor let go
     // of while the office stores the document (or makes another cursor in
     // the same text) breaks the text's list of cursors, and the office
-    // crashes. Let go of only once the work on the document is over.
+    // crashes. Let go of only once the work on the document is over; so
+    // are the objects removed from the page.
     std::vector<Reference<css::uno::XInterface>> frameCursors;
 
     ~Impl()
@@ -221,7 +222,6 @@ struct TemplateDocument::Impl {
         std::vector<QRegularExpressionMatch> hits;
         for (auto it = re.globalMatch(content); it.hasNext();)
             hits.push_back(it.next());
-        Reference<css::text::XTextCursor> cursor;
         for (auto hit = hits.rbegin(); hit != hits.rend(); ++hit) {
             const QString* value = nullptr;
             for (const auto& [placeholder, v] : values)
@@ -242,10 +242,8 @@ struct TemplateDocument::Impl {
                 text->setString(toOU(lines.first()));
                 return;
             }
-            if (!cursor.is()) {
-                cursor = text->createTextCursor();
-                frameCursors.push_back(cursor);
-            }
+            Reference<css::text::XTextCursor> cursor = text->createTextCursor();
+            frameCursors.push_back(cursor);
             cursor->gotoStart(false);
             if (hit->capturedStart(0) > 0)
                 cursor->goRight(sal_Int16(hit->capturedStart(0)), false);
@@ -364,14 +362,20 @@ void TemplateDocument::replace(const Values& values)
     call(ErrorKind::Failed, [&] {
         // The body (with its tables) only for what it holds.
         const QStringList& body = d_->placeholdersOfBody();
+        bool written = false;
         for (const auto& [placeholder, value] : values)
-            if (body.contains(placeholder))
+            if (body.contains(placeholder)) {
                 d_->replaceAll(literalPattern(placeholder), literalReplacement(value));
+                written = true;
+            }
         d_->bodyRead = false;
         // The frames' texts as the placeholders were looked for, when
-        // nothing has been written since.
+        // nothing has been written since: the body's replacing also reaches
+        // the frames anchored in its paragraphs.
         const auto& texts = d_->frameTexts();
-        const QStringList read = d_->frameContents.size() == qsizetype(texts.size()) ? d_->frameContents : QStringList();
+        const QStringList read = !written && d_->frameContents.size() == qsizetype(texts.size())
+                                     ? d_->frameContents
+                                     : QStringList();
         d_->frameContents.clear();
         for (size_t i = 0; i < texts.size(); ++i) {
             const QString content = read.isEmpty() ? toQ(texts[i]->getString()) : read[qsizetype(i)];
@@ -515,8 +519,11 @@ int TemplateDocument::removePictures(const QString& prefix)
             }
             shapes->remove(shape);
             ++removed;
-            if (it->frame >= 0)
+            d_->frameCursors.push_back(it->object);
+            if (it->frame >= 0) {
                 gone.push_back(it->frame);
+                d_->frameCursors.push_back(d_->frames[size_t(it->frame)]);
+            }
             it = d_->objects.erase(it);
         }
         if (!gone.empty()) {
