@@ -288,7 +288,7 @@ TEST(AdjustTemplateWindowMessages, TheQuestionStandsAboveTheWindow)
         box->button(QMessageBox::No)->click();
     });
     answer.start();
-    QTimer::singleShot(10000, [&] { answer.stop(); });
+    QTimer::singleShot(10000, &answer, [&] { answer.stop(); });
     w.Command1()->click();
     answer.stop();
     ui::setMessageParent(nullptr);

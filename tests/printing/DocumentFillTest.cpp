@@ -7,6 +7,7 @@
 #include "platform/office/Office.h"
 #include "platform/office/TemplateDocument.h"
 #include "platform/office/TextDocument.h"
+#include "platform/office/UnoSupport.h"
 #include "printing/DocumentFill.h"
 #include "core/PrintQtValues.h"
 #include "support/TestSupport.h"
@@ -14,7 +15,17 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
+#include <QSet>
+#include <QUrl>
+
+#include <com/sun/star/awt/FontWeight.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/drawing/XDrawPageSupplier.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
 
 #include <gtest/gtest.h>
 
@@ -302,6 +313,94 @@ TEST_P(DocumentFillTest, FullDiskIsToldAndLeavesNothing)
          core::SpecialistCertificates, QStringLiteral("Кальвета")});
     EXPECT_TRUE(outcome.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
+}
+
+// A frame whose text is just the placeholder, and one with several, keep
+// the formatting the template gives each placeholder; a drawing text box
+// is filled as a frame is; a frame anchored in a paragraph of the body is
+// filled once.
+TEST_P(DocumentFillTest, FramesKeepTheFormattingOfTheirPlaceholders)
+{
+    static const char* const kFrames = R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
+ xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
+ office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
+ <office:automatic-styles>
+  <style:style style:name="T1" style:family="text"><style:text-properties fo:font-weight="bold"/></style:style>
+ </office:automatic-styles>
+ <office:body><office:text>
+  <text:p>Бланк<draw:frame draw:name="Фамилия" text:anchor-type="paragraph" svg:x="10mm" svg:y="10mm" svg:width="80mm" svg:height="10mm">
+   <draw:text-box><text:p><text:span text:style-name="T1">[FamD]</text:span></text:p></draw:text-box></draw:frame><draw:frame draw:name="Имя" text:anchor-type="paragraph" svg:x="10mm" svg:y="30mm" svg:width="80mm" svg:height="10mm">
+   <draw:text-box><text:p>[ImD] <text:span text:style-name="T1">[OtchD]</text:span></text:p></draw:text-box></draw:frame><draw:frame draw:name="Дата" text:anchor-type="page" text:anchor-page-number="1" svg:x="100mm" svg:y="30mm" svg:width="80mm" svg:height="10mm">
+   <draw:text-box><text:p>«[ДЕНЬ]» <text:span text:style-name="T1">[МЕСЯЦ]</text:span> [ГОД] г.</text:p></draw:text-box></draw:frame><draw:custom-shape draw:name="Город" text:anchor-type="paragraph" svg:x="10mm" svg:y="50mm" svg:width="80mm" svg:height="10mm"><text:p><text:span text:style-name="T1">[INF.GORODMED]</text:span></text:p><draw:enhanced-geometry draw:type="rectangle"/></draw:custom-shape></text:p>
+ </office:text></office:body>
+</office:document>
+)";
+    const QString source = home.file(QStringLiteral("рамки.fodt"));
+    {
+        QFile f(source);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(kFrames);
+    }
+    const QString templatePath = home.file(QStringLiteral("рамки") + extension);
+    {
+        office::TemplateDocument doc = office::TemplateDocument::openReadOnly(source);
+        doc.storeAs(templatePath);
+        doc.close();
+    }
+    const QString path = home.file(QStringLiteral("заполнен") + documentExtension());
+    {
+        office::TemplateDocument doc = office::TemplateDocument::fromTemplate(templatePath);
+        const QStringList found = doc.placeholders();
+        EXPECT_EQ(QSet<QString>(found.begin(), found.end()),
+                  (QSet<QString>{QStringLiteral("[FamD]"), QStringLiteral("[ImD]"), QStringLiteral("[OtchD]"),
+                                 QStringLiteral("[INF.GORODMED]"), QStringLiteral("[ДЕНЬ]"), QStringLiteral("[МЕСЯЦ]"),
+                                 QStringLiteral("[ГОД]")}));
+        doc.replace({{QStringLiteral("[FamD]"), QStringLiteral("Смирновой")},
+                     {QStringLiteral("[ImD]"), QStringLiteral("Анне")},
+                     {QStringLiteral("[OtchD]"), QStringLiteral("Петровне")},
+                     {QStringLiteral("[INF.GORODMED]"), QStringLiteral("г. Энск")},
+                     {QStringLiteral("[ДЕНЬ]"), QStringLiteral("05")},
+                     {QStringLiteral("[МЕСЯЦ]"), QStringLiteral("марта")},
+                     {QStringLiteral("[ГОД]"), QStringLiteral("2024")}});
+        doc.storeAs(path);
+        doc.close();
+    }
+    // Text -> the characters of it in bold, as the stored document shows.
+    QMap<QString, QString> bold;
+    {
+        using namespace office::uno;
+        const auto doc = loadComponent(toOU(QUrl::fromLocalFile(path).toString()),
+                                       props({{"Hidden", Any(true)}, {"ReadOnly", Any(true)}}), path);
+        Reference<css::drawing::XDrawPageSupplier> supplier(doc, UNO_QUERY_THROW);
+        Reference<css::container::XIndexAccess> page(supplier->getDrawPage(), UNO_QUERY_THROW);
+        for (sal_Int32 i = 0; i < page->getCount(); ++i) {
+            Reference<css::text::XText> text(page->getByIndex(i), UNO_QUERY);
+            if (!text.is())
+                continue;
+            const QString content = toQ(text->getString());
+            QString inBold;
+            Reference<css::text::XTextCursor> cursor = text->createTextCursor();
+            cursor->gotoStart(false);
+            for (const QChar c : content) {
+                cursor->goRight(1, true);
+                float weight = 0;
+                Reference<css::beans::XPropertySet>(cursor, UNO_QUERY_THROW)->getPropertyValue("CharWeight") >>= weight;
+                if (weight >= css::awt::FontWeight::BOLD)
+                    inBold += c;
+                cursor->collapseToEnd();
+            }
+            bold.insert(content, inBold);
+        }
+        closeComponent(doc);
+    }
+    EXPECT_EQ(bold.value(QStringLiteral("Смирновой"), QStringLiteral("?")), QStringLiteral("Смирновой"));
+    EXPECT_EQ(bold.value(QStringLiteral("Анне Петровне"), QStringLiteral("?")), QStringLiteral("Петровне"))
+        << QStringList(bold.keys()).join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(bold.value(QStringLiteral("г. Энск"), QStringLiteral("?")), QStringLiteral("г. Энск"));
+    EXPECT_EQ(bold.value(QStringLiteral("«05» марта 2024 г."), QStringLiteral("?")), QStringLiteral("марта"));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothOffices, DocumentFillTest, ::testing::Values(true, false),

@@ -8,6 +8,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <functional>
+
 #include <com/sun/star/awt/FontWeight.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
@@ -119,6 +122,13 @@ struct TemplateDocument::Impl {
     // placeholders the body's search finds.
     std::vector<Reference<css::text::XText>> frames;
     bool framesRead = false;
+    // Every object of the draw page, as found in the same pass; `frame`
+    // is the index of the object's text in `frames`, or -1.
+    struct Object {
+        Reference<css::uno::XInterface> object;
+        int frame = -1;
+    };
+    std::vector<Object> objects;
     // The frames' texts as the placeholders were looked for, until
     // something is written.
     QStringList frameContents;
@@ -129,7 +139,8 @@ struct TemplateDocument::Impl {
     // without waiting for the work running on the document: a cursor let go
     // of while the office stores the document (or makes another cursor in
     // the same text) breaks the text's list of cursors, and the office
-    // crashes. Let go of only once the work on the document is over.
+    // crashes. Let go of only once the work on the document is over; so
+    // are the objects removed from the page.
     std::vector<Reference<css::uno::XInterface>> frameCursors;
 
     ~Impl()
@@ -157,15 +168,19 @@ struct TemplateDocument::Impl {
     }
 
     // The texts of the text frames and text boxes (the body's search does
-    // not reach them).
+    // not reach them), with every object of the draw page.
     const std::vector<Reference<css::text::XText>>& frameTexts()
     {
         if (!framesRead) {
             auto page = drawPage();
-            for (sal_Int32 i = 0; i < page->getCount(); ++i) {
-                Reference<css::text::XText> text(page->getByIndex(i), UNO_QUERY);
-                if (text.is())
+            for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i) {
+                Object o;
+                page->getByIndex(i) >>= o.object;
+                if (Reference<css::text::XText> text(o.object, UNO_QUERY); text.is()) {
+                    o.frame = int(frames.size());
                     frames.push_back(text);
+                }
+                objects.push_back(std::move(o));
             }
             framesRead = true;
         }
@@ -216,16 +231,23 @@ struct TemplateDocument::Impl {
                 }
             if (!value)
                 continue;
+            QString plain = *value;
+            plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+            plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+            const QStringList lines = plain.split(QLatin1Char('\n'));
+            // A frame holding nothing but the placeholder: the office
+            // replaces the whole text in one call, keeping the formatting
+            // of its start as a cursor over the same characters would.
+            if (hits.size() == 1 && lines.size() == 1 && hit->capturedLength(0) == content.size()) {
+                text->setString(toOU(lines.first()));
+                return;
+            }
             Reference<css::text::XTextCursor> cursor = text->createTextCursor();
             frameCursors.push_back(cursor);
             cursor->gotoStart(false);
             if (hit->capturedStart(0) > 0)
                 cursor->goRight(sal_Int16(hit->capturedStart(0)), false);
             cursor->goRight(sal_Int16(hit->capturedLength(0)), true);
-            QString plain = *value;
-            plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-            plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-            const QStringList lines = plain.split(QLatin1Char('\n'));
             cursor->setString(toOU(lines.first()));
             for (qsizetype i = 1; i < lines.size(); ++i) {
                 cursor->collapseToEnd();
@@ -280,9 +302,9 @@ TemplateDocument TemplateDocument::fromTemplate(const QString& path)
     // A template saved by the adjustment window in a Word format has its
     // pictures and frames renamed by the export; the names the fill looks
     // for are those of the window's record.
-    call(ErrorKind::CannotLoad, [&] { TextDocument::restoreRecordedLayout(out.d_->doc); }, out.d_->path);
     // The record belongs to the template: a document made from it goes without.
-    call(ErrorKind::CannotLoad, [&] { TextDocument::dropRecordedLayout(out.d_->doc); }, out.d_->path);
+    if (call(ErrorKind::CannotLoad, [&] { return TextDocument::restoreRecordedLayout(out.d_->doc); }, out.d_->path))
+        call(ErrorKind::CannotLoad, [&] { TextDocument::dropRecordedLayout(out.d_->doc); }, out.d_->path);
     return out;
 }
 
@@ -340,14 +362,20 @@ void TemplateDocument::replace(const Values& values)
     call(ErrorKind::Failed, [&] {
         // The body (with its tables) only for what it holds.
         const QStringList& body = d_->placeholdersOfBody();
+        bool written = false;
         for (const auto& [placeholder, value] : values)
-            if (body.contains(placeholder))
+            if (body.contains(placeholder)) {
                 d_->replaceAll(literalPattern(placeholder), literalReplacement(value));
+                written = true;
+            }
         d_->bodyRead = false;
         // The frames' texts as the placeholders were looked for, when
-        // nothing has been written since.
+        // nothing has been written since: the body's replacing also reaches
+        // the frames anchored in its paragraphs.
         const auto& texts = d_->frameTexts();
-        const QStringList read = d_->frameContents.size() == qsizetype(texts.size()) ? d_->frameContents : QStringList();
+        const QStringList read = !written && d_->frameContents.size() == qsizetype(texts.size())
+                                     ? d_->frameContents
+                                     : QStringList();
         d_->frameContents.clear();
         for (size_t i = 0; i < texts.size(); ++i) {
             const QString content = read.isEmpty() ? toQ(texts[i]->getString()) : read[qsizetype(i)];
@@ -472,20 +500,44 @@ int TemplateDocument::removePictures(const QString& prefix)
         throw Error(ErrorKind::Failed, QStringLiteral("документ не открыт"));
     d_->checkOpen();
     return call(ErrorKind::Failed, [&] {
+        // The objects as found with the frames.
+        d_->frameTexts();
         Reference<css::drawing::XDrawPageSupplier> dps(d_->doc, UNO_QUERY_THROW);
         Reference<css::drawing::XShapes> shapes(dps->getDrawPage(), UNO_QUERY_THROW);
-        std::vector<Reference<css::drawing::XShape>> doomed;
-        for (sal_Int32 i = 0; i < shapes->getCount(); ++i) {
-            Reference<css::drawing::XShape> shape(shapes->getByIndex(i), UNO_QUERY);
-            Reference<css::container::XNamed> named(shape, UNO_QUERY);
-            // The name first: it rules out most shapes in one call.
+        int removed = 0;
+        std::vector<int> gone;  // indexes of removed texts in `frames`
+        for (auto it = d_->objects.begin(); it != d_->objects.end();) {
+            Reference<css::container::XNamed> named(it->object, UNO_QUERY);
+            // The name first: it rules out most objects in one call.
+            Reference<css::drawing::XShape> shape;
             if (named.is() && toQ(named->getName()).startsWith(prefix)
                 && !supports(named, "com.sun.star.text.TextFrame"))
-                doomed.push_back(shape);
-        }
-        for (const auto& shape : doomed)
+                shape.set(it->object, UNO_QUERY);
+            if (!shape.is()) {
+                ++it;
+                continue;
+            }
             shapes->remove(shape);
-        return int(doomed.size());
+            ++removed;
+            d_->frameCursors.push_back(it->object);
+            if (it->frame >= 0) {
+                gone.push_back(it->frame);
+                d_->frameCursors.push_back(d_->frames[size_t(it->frame)]);
+            }
+            it = d_->objects.erase(it);
+        }
+        if (!gone.empty()) {
+            // A shape with a text went: its text goes from the frames.
+            std::sort(gone.begin(), gone.end(), std::greater<int>());
+            for (const int i : gone)
+                d_->frames.erase(d_->frames.begin() + i);
+            for (auto& object : d_->objects)
+                for (const int i : gone)
+                    if (object.frame > i)
+                        --object.frame;
+            d_->frameContents.clear();
+        }
+        return removed;
     });
 }
 

@@ -1025,14 +1025,16 @@ bool TextDocument::readAsItsFormat(const Reference<css::lang::XComponent>& doc, 
     return !judged.contains(ext) || filterFitsExtension(filterOf(doc), ext);
 }
 
-void TextDocument::restoreRecordedLayout(const Reference<css::lang::XComponent>& doc)
+bool TextDocument::restoreRecordedLayout(const Reference<css::lang::XComponent>& doc)
 {
     // Most templates were never saved here: their objects are not read.
-    const std::vector<Record> records = recordsOf(readLayout(doc));
-    if (records.empty())
-        return;
-    std::vector<Item> items = readObjects(doc, !isOwnFormat(filterOf(doc)));
-    restoreLayoutOf(records, items);
+    const QString layout = readLayout(doc);
+    const std::vector<Record> records = recordsOf(layout);
+    if (!records.empty()) {
+        std::vector<Item> items = readObjects(doc, !isOwnFormat(filterOf(doc)));
+        restoreLayoutOf(records, items);
+    }
+    return !layout.isEmpty();
 }
 
 void TextDocument::dropRecordedLayout(const Reference<css::lang::XComponent>& doc)

@@ -123,18 +123,19 @@ public:
     void setVisible(bool visible);
     void activate();
 
-    // For the office layer: gives the objects of a text document loaded in
-    // any other way (a new document made from a template, say) the names the
-    // record of the last save here keeps, as open() does. Leaves the names
-    // the file has when the document has no record or its objects no longer
-    // match it. UNO exceptions pass through.
     // For the office layer: whether a text document loaded from `path` was
     // read as its extension's format says (a file the office read as
     // something else is damaged or not what its name says).
     static bool readAsItsFormat(const com::sun::star::uno::Reference<com::sun::star::lang::XComponent>& doc,
                                 const QString& path);
 
-    static void restoreRecordedLayout(const com::sun::star::uno::Reference<com::sun::star::lang::XComponent>& doc);
+    // For the office layer: gives the objects of a text document loaded in
+    // any other way (a new document made from a template, say) the names the
+    // record of the last save here keeps, as open() does. Leaves the names
+    // the file has when the document has no record or its objects no longer
+    // match it. Returns whether the document has a record at all. UNO
+    // exceptions pass through.
+    static bool restoreRecordedLayout(const com::sun::star::uno::Reference<com::sun::star::lang::XComponent>& doc);
     // Removes that record from a document (one made from a template keeps
     // no record of the template's objects). UNO exceptions pass through.
     static void dropRecordedLayout(const com::sun::star::uno::Reference<com::sun::star::lang::XComponent>& doc);
