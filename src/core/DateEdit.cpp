@@ -10,7 +10,10 @@
 #include <QPointer>
 #include <QSignalBlocker>
 #include <QStringList>
+#include <QRegularExpression>
 #include <QTimer>
+
+#include <array>
 
 namespace core {
 
@@ -35,40 +38,81 @@ struct DateParts {
             .arg(month, 2, 10, QLatin1Char('0'))
             .arg(year, 4, 10, QLatin1Char('0'));
     }
-    // A day and month that could be a date: 1 to 31, 1 to 12.
-    bool plausible() const { return day >= 1 && day <= 31 && month >= 1 && month <= 12; }
     bool exists() const { return QDate::isValid(year, month, day); }
-    // A day the month has in no year (31.04, 30.02); 29.02 waits for its year.
-    bool neverExists() const
-    {
-        const int most = month == 2 ? 29 : QDate(2000, month, 1).daysInMonth();
-        return day > most;
-    }
 };
 
-bool allDigits(const QString& s)
+bool allDigits(QStringView s)
 {
     for (QChar c : s)
-        if (!c.isDigit())
+        if (!c.isDigit() || c.unicode() >= 128)
             return false;
     return !s.isEmpty();
 }
 
-// A text of three dotted numbers with a four-digit year whose day and month
-// are plausible but make no date.
-std::optional<DateParts> missingDate(const QString& text)
+bool onlyDigitsAndSeparators(QStringView s)
 {
-    const QStringList parts = text.trimmed().split(QLatin1Char('.'));
+    for (QChar c : s)
+        if (!(c.isDigit() && c.unicode() < 128) && !kSeparators.contains(c))
+            return false;
+    return true;
+}
+
+// Day, month and year as written; nothing when the text is no date text.
+std::optional<std::array<QString, 3>> splitDate(const QString& text)
+{
+    if (text.isEmpty() || !onlyDigitsAndSeparators(text))
+        return std::nullopt;
+    if (allDigits(text)) {
+        // Digits alone, as they are typed: ddMMyy or ddMMyyyy.
+        if (text.size() != 6 && text.size() != 8)
+            return std::nullopt;
+        return std::array<QString, 3>{text.left(2), text.mid(2, 2), text.mid(4)};
+    }
+    QStringList parts;
+    QString part;
+    for (QChar c : text) {
+        if (kSeparators.contains(c)) {
+            parts << part;
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    parts << part;
     if (parts.size() != 3)
         return std::nullopt;
-    const QString &day = parts.at(0), &month = parts.at(1), &year = parts.at(2);
-    if (!allDigits(day) || !allDigits(month) || !allDigits(year) || day.size() > 2 || month.size() > 2 ||
-        year.size() != 4)
-        return std::nullopt;
-    const DateParts p{day.toInt(), month.toInt(), year.toInt()};
-    if (p.plausible() && !p.exists())
-        return p;
-    return std::nullopt;
+    return std::array<QString, 3>{parts.at(0), parts.at(1), parts.at(2)};
+}
+
+// A date of the three parts as written: a day and a month of one or two
+// digits, a year of two or four.
+DateReading readParts(const std::array<QString, 3>& parts, int currentYear)
+{
+    const QString& day = parts[0];
+    const QString& month = parts[1];
+    const QString& year = parts[2];
+    const bool complete = allDigits(day) && allDigits(month) && allDigits(year) && day.size() <= 2 &&
+                          month.size() <= 2 && (year.size() == 2 || year.size() == 4);
+    if (!complete)
+        return {QDate(), incompleteDateMessage(day + QLatin1Char('.') + month + QLatin1Char('.') + year)};
+    const DateParts p{day.toInt(), month.toInt(),
+                      year.size() == 2 ? fullYear(year.toInt(), currentYear) : year.toInt()};
+    if (!p.exists())
+        return {QDate(), missingDateMessage(p.text())};
+    return {QDate(p.year, p.month, p.day), QString()};
+}
+
+// A text of the editor's own form (a four-digit year) whose day and month
+// could be a date's (1 to 31, 1 to 12) but make none: the spin box would
+// quietly take the month's last day instead.
+bool dayTheMonthLacks(const QString& text)
+{
+    const auto parts = splitDate(text.trimmed());
+    if (!parts || (*parts)[2].size() != 4 || !allDigits((*parts)[0]) || !allDigits((*parts)[1]) ||
+        !allDigits((*parts)[2]) || (*parts)[0].size() > 2 || (*parts)[1].size() > 2)
+        return false;
+    const DateParts p{(*parts)[0].toInt(), (*parts)[1].toInt(), (*parts)[2].toInt()};
+    return p.day >= 1 && p.day <= 31 && p.month >= 1 && p.month <= 12 && !p.exists();
 }
 
 // No modifier but those the keypad and the shift key add.
@@ -90,20 +134,55 @@ bool isSeparatorKey(const QKeyEvent* event)
 
 } // namespace
 
-QDate parseDate(const QString& text)
+int fullYear(int twoDigitYear, int currentYear)
+{
+    const int first = currentYear - 80;
+    int year = first - first % 100 + twoDigitYear % 100;
+    if (year < first)
+        year += 100;
+    return year;
+}
+
+DateReading readDate(const QString& text, int currentYear)
 {
     const QString s = text.trimmed();
-    for (const char* format : {"dd.MM.yyyy", "d.M.yyyy", "dd.MM.yy", "yyyy-MM-dd"}) {
-        const QDate d = QDate::fromString(s, QString::fromLatin1(format));
-        if (d.isValid())
-            return d;
+    static const QRegularExpression iso(QStringLiteral("^\\d{4}-\\d{1,2}-\\d{1,2}$"));
+    if (iso.match(s).hasMatch()) {
+        const QStringList parts = s.split(QLatin1Char('-'));
+        return readParts({parts.at(2), parts.at(1), parts.at(0)}, currentYear);
     }
+    if (const auto parts = splitDate(s))
+        return readParts(*parts, currentYear);
     return {};
+}
+
+DateReading readDate(const QString& text)
+{
+    return readDate(text, QDate::currentDate().year());
+}
+
+QDate parseDate(const QString& text)
+{
+    return readDate(text).date;
 }
 
 QString missingDateMessage(const QString& text)
 {
     return QStringLiteral("Даты %1 не существует. Проверьте число и месяц.").arg(text);
+}
+
+QString incompleteDateMessage(const QString& text)
+{
+    return QStringLiteral("Дата %1 введена не полностью. Укажите число, месяц и год (год — четырьмя или двумя "
+                          "цифрами).")
+        .arg(text);
+}
+
+QString outOfRangeDateMessage(const QDate& date, const QDate& first, const QDate& last)
+{
+    const QString format = QString::fromLatin1(kDateFormat);
+    return QStringLiteral("Дату %1 указать нельзя: допустимы даты с %2 по %3.")
+        .arg(date.toString(format), first.toString(format), last.toString(format));
 }
 
 DateEdit::DateEdit(QWidget* parent) : QDateEdit(parent)
@@ -128,6 +207,23 @@ void DateEdit::focusOutEvent(QFocusEvent* event)
     if (event->reason() != Qt::PopupFocusReason)
         commitTyping();
     QDateEdit::focusOutEvent(event);
+}
+
+bool DateEdit::event(QEvent* event)
+{
+    // Tab ends the date being typed before the editor moves on with it.
+    if (event->type() == QEvent::KeyPress && typing_) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            advanced_ = false;
+            if (!commitTyping()) {
+                event->accept();
+                return true;
+            }
+        }
+    }
+    return QDateEdit::event(event);
 }
 
 bool DateEdit::eventFilter(QObject* watched, QEvent* event)
@@ -205,6 +301,10 @@ void DateEdit::keyPressEvent(QKeyEvent* event)
         return;
     }
     advanced_ = false;
+    if (!typing_ && event->key() == Qt::Key_Backspace && plainKey(event) && backspaceIntoDate()) {
+        event->accept();
+        return;
+    }
     if (typing_) {
         if (event->key() == Qt::Key_Backspace && plainKey(event)) {
             backspace();
@@ -232,7 +332,7 @@ QValidator::State DateEdit::validate(QString& input, int& pos) const
         return QValidator::Intermediate;
     // A day the month lacks, put in some other way than by typing: the spin
     // box would quietly take the month's last day instead.
-    if (missingDate(input))
+    if (dayTheMonthLacks(input))
         return QValidator::Invalid;
     return QDateEdit::validate(input, pos);
 }
@@ -279,15 +379,8 @@ void DateEdit::nextPart()
     Typing& t = *typing_;
     if (t.part == 2)
         return;
-    if (t.part == 1 && t.typed[0]) {
-        // A day this month has in no year: said at once.
-        const DateParts p{t.parts[0].toInt(), t.parts[1].toInt(), t.parts[2].toInt()};
-        if (p.plausible() && p.neverExists()) {
-            typing_.reset();
-            refuse(p.text());
-            return;
-        }
-    }
+    // A day the month lacks waits for the year, so that the message names
+    // the year typed.
     ++t.part;
     // The next part is typed afresh; until then it shows what it held.
     t.typed[t.part] = false;
@@ -332,6 +425,32 @@ void DateEdit::cancelTyping()
     setDate(date());  // shows the date the editor holds again
 }
 
+bool DateEdit::backspaceIntoDate()
+{
+    QLineEdit* line = lineEdit();
+    if (!isEnabled() || isReadOnly() || line->hasSelectedText())
+        return false;
+    const QString text = line->text();
+    const QStringList shown = text.split(QLatin1Char('.'));
+    if (shown.size() != 3)
+        return false;
+    // The part the cursor is in, and how much of it lies before the cursor.
+    const int cursor = line->cursorPosition();
+    int part = 0;
+    int start = 0;
+    while (part < 2 && cursor > start + shown.at(part).size()) {
+        start += int(shown.at(part).size()) + 1;
+        ++part;
+    }
+    startTyping(part);
+    Typing& t = *typing_;
+    t.parts[part] = shown.at(part).left(cursor - start);
+    t.typed[part] = !t.parts[part].isEmpty();
+    t.shown = text;
+    backspace();
+    return true;
+}
+
 bool DateEdit::commitTyping()
 {
     if (!typing_)
@@ -342,18 +461,29 @@ bool DateEdit::commitTyping()
     }
     const Typing t = *typing_;
     typing_.reset();
-    const bool wholeYear = t.parts[2].size() == kPartLength[2];
-    const DateParts p{t.parts[0].toInt(), t.parts[1].toInt(), t.parts[2].toInt()};
-    const QDate d(p.year, p.month, p.day);
-    if (wholeYear && p.plausible() && !p.exists()) {
-        refuse(p.text());
-        return false;
-    }
-    if (!wholeYear || !d.isValid() || d < minimumDate() || d > maximumDate()) {
-        // Not a date of the field (a year of fewer digits, month 13): the
-        // field keeps its date.
+    bool digitsLeft = false;
+    for (int i = 0; i < 3; ++i)
+        digitsLeft = digitsLeft || (t.typed[i] && !t.parts[i].isEmpty());
+    if (!digitsLeft) {
+        // Every digit typed was erased again: nothing was typed.
         setDate(date());
         return true;
+    }
+    return take(readDate(t.parts[0] + QLatin1Char('.') + t.parts[1] + QLatin1Char('.') + t.parts[2]));
+}
+
+bool DateEdit::take(const DateReading& reading)
+{
+    if (!reading.refusal.isEmpty()) {
+        refuse(reading.refusal);
+        return false;
+    }
+    const QDate& d = reading.date;
+    // The lowest date of a field that shows it as blank is no date to take.
+    const QDate first = specialValueText().isEmpty() ? minimumDate() : minimumDate().addDays(1);
+    if (d < first || d > maximumDate()) {
+        refuse(outOfRangeDateMessage(d, first, maximumDate()));
+        return false;
     }
     setDate(d);
     if (hasFocus())
@@ -365,18 +495,14 @@ void DateEdit::pasteDate()
 {
     if (!isEnabled() || isReadOnly())
         return;
-    const QString text = QGuiApplication::clipboard()->text().trimmed();
-    const QDate d = parseDate(text);
-    if (d.isValid() && d >= minimumDate() && d <= maximumDate()) {
-        setDate(d);
+    const DateReading reading = readDate(QGuiApplication::clipboard()->text());
+    if (!reading.date.isValid() && reading.refusal.isEmpty())
+        return;  // no date text at all
+    if (take(reading))
         selectAll();
-        return;
-    }
-    if (const auto missing = missingDate(text))
-        refuse(missing->text());
 }
 
-void DateEdit::refuse(const QString& text)
+void DateEdit::refuse(const QString& message)
 {
     setDate(date());
     if (hasFocus())
@@ -386,10 +512,10 @@ void DateEdit::refuse(const QString& text)
     refusing_ = true;
     // The message waits until the editor has finished with the key.
     QPointer<DateEdit> self(this);
-    QTimer::singleShot(0, this, [self, text] {
+    QTimer::singleShot(0, this, [self, message] {
         if (self)
             self->refusing_ = false;
-        ui::msgBox(missingDateMessage(text), ui::Exclamation);
+        ui::msgBox(message, ui::Exclamation);
     });
 }
 

@@ -60,20 +60,20 @@ TEST_F(DateLineTest, ADateThatDoesNotExistIsRefusedWithAMessage)
         const char* clamped;  // what the editor alone would have made of it
     } cases[] = {{"3102", "31.02.2020", "29.02.2020"},
                  {"29022023", "29.02.2023", "28.02.2023"},
-                 {"31042024", "31.04.2020", "30.04.2020"}};
+                 {"31042024", "31.04.2024", "30.04.2024"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.keys);
         messages.clear();
         line.setValue(QDate(2020, 1, 1));
         line.box()->setFocus();
         clickAndType(0.05, c.keys);
+        line.box()->setFocus();  // leaving the line ends the typing
+        QApplication::processEvents();
         ASSERT_EQ(messages.count(), 1);
         EXPECT_EQ(messages.texts().first(),
                   QStringLiteral("Даты %1 не существует. Проверьте число и месяц.").arg(QString::fromLatin1(c.shown)));
         EXPECT_EQ(messages.messages().front().style, int(ui::Exclamation));
-        EXPECT_NE(line.text(), QString::fromLatin1(c.clamped));
-        line.box()->setFocus();  // leaving the line keeps a date that exists
-        EXPECT_TRUE(line.date().isValid());
+        EXPECT_TRUE(line.date().isValid());  // the line keeps a date that exists
         EXPECT_NE(line.text(), QString::fromLatin1(c.clamped));
     }
     // A real date goes in afterwards.

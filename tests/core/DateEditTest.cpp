@@ -33,16 +33,22 @@ TEST_F(DateEditTest, TypedDateIsJudgedAsAWhole)
     const struct {
         const char* keys;
         QDate expected;
+        const char* message;  // or null for none
     } cases[] = {
-        {"31032015", QDate(2015, 3, 31)},  // 31 while February is shown
-        {"31.12.1999", QDate(1999, 12, 31)},
-        {"7", QDate(2023, 2, 7)},            // the rest kept when the field is left
-        {"1.3", QDate(2023, 3, 1)},
-        {"20.03.15", QDate(2023, 2, 15)},    // a year of two digits is no year of the field
-        {"15.13.2015", QDate(2023, 2, 15)},  // nor is month 13
+        {"31032015", QDate(2015, 3, 31), nullptr},  // 31 while February is shown
+        {"31.12.1999", QDate(1999, 12, 31), nullptr},
+        {"7", QDate(2023, 2, 7), nullptr},  // the rest kept when the field is left
+        {"1.3", QDate(2023, 3, 1), nullptr},
+        {"20.03.15", QDate(2015, 3, 20), nullptr},  // a year of two digits
+        {"3104", QDate(2023, 2, 15), "Даты 31.04.2023 не существует. Проверьте число и месяц."},
+        {"15.13.2015", QDate(2023, 2, 15), "Даты 15.13.2015 не существует. Проверьте число и месяц."},
+        {"1\b", QDate(2023, 2, 15), nullptr},  // every digit typed erased again
+        {"15.02.12\b\b", QDate(2023, 2, 15),
+         "Дата 15.02. введена не полностью. Укажите число, месяц и год (год — четырьмя или двумя цифрами)."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.keys);
+        messages.clear();
         edit.setDate(QDate(2023, 2, 15));
         edit.setFocus();
         QTest::keyClicks(&edit, QString::fromLatin1(c.keys));
@@ -50,8 +56,65 @@ TEST_F(DateEditTest, TypedDateIsJudgedAsAWhole)
         QApplication::processEvents();
         EXPECT_EQ(edit.date(), c.expected);
         EXPECT_EQ(edit.text(), c.expected.toString(QStringLiteral("dd.MM.yyyy")));
+        EXPECT_EQ(messages.texts(), c.message ? QStringList{QString::fromUtf8(c.message)} : QStringList());
     }
-    EXPECT_EQ(messages.count(), 0);
+}
+
+// A year of two digits is read in the century that puts it within the 100
+// years from 80 before the current year to 19 after it.
+TEST(DateReadingTest, TwoDigitYearsTakeTheirNearestCentury)
+{
+    const struct {
+        int twoDigits;
+        int currentYear;
+        int year;
+    } cases[] = {
+        {15, 2026, 2015}, {24, 2026, 2024}, {85, 2026, 1985}, {99, 2026, 1999}, {0, 2026, 2000},
+        {45, 2026, 2045}, {46, 2026, 1946}, {20, 2001, 2020}, {21, 2001, 1921}, {30, 2090, 2030},
+        {9, 2090, 2109},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(core::fullYear(c.twoDigits, c.currentYear), c.year) << c.twoDigits << " in " << c.currentYear;
+}
+
+TEST(DateReadingTest, ReadsEveryFormOrSaysWhyNot)
+{
+    const QString none;
+    const struct {
+        const char* text;
+        QDate date;
+        const char* refusal;  // the date the message names, or null
+        bool incomplete;
+    } cases[] = {
+        {"15.03.2015", QDate(2015, 3, 15), nullptr, false},
+        {" 5.3.2015 ", QDate(2015, 3, 5), nullptr, false},
+        {"15,03,2015", QDate(2015, 3, 15), nullptr, false},
+        {"15/03/15", QDate(2015, 3, 15), nullptr, false},
+        {"15032015", QDate(2015, 3, 15), nullptr, false},
+        {"150315", QDate(2015, 3, 15), nullptr, false},
+        {"2015-03-15", QDate(2015, 3, 15), nullptr, false},
+        {"29.02.24", QDate(2024, 2, 29), nullptr, false},
+        {"29.02.25", QDate(), "29.02.2025", false},
+        {"2015-02-31", QDate(), "31.02.2015", false},
+        {"0.0.0", QDate(), "0.0.0", true},
+        {"1.3.", QDate(), "1.3.", true},
+        {"111.3.2015", QDate(), "111.3.2015", true},
+        {"1.3.20155", QDate(), "1.3.20155", true},
+        {"", QDate(), nullptr, false},
+        {"на днях", QDate(), nullptr, false},
+        {"15.03", QDate(), nullptr, false},
+        {"1503", QDate(), nullptr, false},
+        {"15.03.2015 10:00", QDate(), nullptr, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const core::DateReading r = core::readDate(QString::fromUtf8(c.text), 2026);
+        EXPECT_EQ(r.date, c.date);
+        const QString named = QString::fromUtf8(c.refusal);
+        EXPECT_EQ(r.refusal, !c.refusal     ? none
+                             : c.incomplete ? core::incompleteDateMessage(named)
+                                            : core::missingDateMessage(named));
+    }
 }
 
 TEST_F(DateEditTest, EscapeAndBackspaceWhileTyping)

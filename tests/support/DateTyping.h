@@ -25,7 +25,9 @@ struct DateTyping {
 
 inline void PrintTo(const DateTyping& c, std::ostream* os)
 {
-    *os << (c.paste ? "paste " : "type ") << c.keys;
+    *os << (c.paste ? "paste " : "type ");
+    for (const char* k = c.keys; *k; ++k)
+        *os << (*k == '\t' ? "<Tab>" : *k == '\b' ? "<Backspace>" : std::string(1, *k));
 }
 
 // Every field starts at 01.01.2023, a year without 29 February.
@@ -34,6 +36,12 @@ inline QDate dateTypingStart()
     return QDate(2023, 1, 1);
 }
 
+#define KALVETA_NO_DATE(text) "Даты " text " не существует. Проверьте число и месяц."
+#define KALVETA_PART_DATE(text) \
+    "Дата " text " введена не полностью. Укажите число, месяц и год (год — четырьмя или двумя цифрами)."
+
+// "\t" is the Tab key, which ends the typing as leaving the field does; "\b"
+// is Backspace.
 inline const DateTyping kDateTypings[] = {
     {"15.03.2015", false, QDate(2015, 3, 15), nullptr},
     {"15032015", false, QDate(2015, 3, 15), nullptr},
@@ -43,12 +51,38 @@ inline const DateTyping kDateTypings[] = {
     {"15,03,2015", false, QDate(2015, 3, 15), nullptr},
     {"29.02.2024", false, QDate(2024, 2, 29), nullptr},  // the day waits for its year
     {"29022024", false, QDate(2024, 2, 29), nullptr},
-    {"31.02.2014", false, QDate(), "Даты 31.02.2023 не существует. Проверьте число и месяц."},
-    {"29.02.2015", false, QDate(), "Даты 29.02.2015 не существует. Проверьте число и месяц."},
+    {"31.02.2014", false, QDate(), KALVETA_NO_DATE("31.02.2014")},  // the year typed, not the field's
+    {"31042015", false, QDate(), KALVETA_NO_DATE("31.04.2015")},
+    {"29.02.2015", false, QDate(), KALVETA_NO_DATE("29.02.2015")},
     {"15.03.2015", true, QDate(2015, 3, 15), nullptr},
-    {"31.02.2014", true, QDate(), "Даты 31.02.2014 не существует. Проверьте число и месяц."},
+    {"31.02.2014", true, QDate(), KALVETA_NO_DATE("31.02.2014")},
     {"на днях", true, QDate(), nullptr},
+    // A year of two digits, typed or pasted, is read in its nearest century.
+    {"01.03.15\t", false, QDate(2015, 3, 1), nullptr},
+    {"02.04.16\t", false, QDate(2016, 4, 2), nullptr},
+    {"16.04.20\t", false, QDate(2020, 4, 16), nullptr},
+    {"160420\t", false, QDate(2020, 4, 16), nullptr},
+    {"7.6.85\t", false, QDate(1985, 6, 7), nullptr},
+    {"01.03.15", true, QDate(2015, 3, 1), nullptr},
+    {"16.04.20", true, QDate(2020, 4, 16), nullptr},
+    {"31.12.99", true, QDate(1999, 12, 31), nullptr},
+    {"31.04.15\t", false, QDate(), KALVETA_NO_DATE("31.04.2015")},
+    {"31.04.15", true, QDate(), KALVETA_NO_DATE("31.04.2015")},
+    // A year typed again after Backspace.
+    {"01.03.2015\b6", false, QDate(2016, 3, 1), nullptr},
+    {"01.03.15\b\b16\t", false, QDate(2016, 3, 1), nullptr},
+    {"01.03.2015\b\b\b\b\b5.16\t", false, QDate(2016, 5, 1), nullptr},  // back into the month
+    // Nothing typed is dropped without a word.
+    {"00.00.0000", false, QDate(), KALVETA_NO_DATE("00.00.0000")},
+    {"00.00.0000", true, QDate(), KALVETA_NO_DATE("00.00.0000")},
+    {"15.13.2015", false, QDate(), KALVETA_NO_DATE("15.13.2015")},
+    {"01.03.201\t", false, QDate(), KALVETA_PART_DATE("01.03.201")},
+    {"01.03.201", true, QDate(), KALVETA_PART_DATE("01.03.201")},
+    {"01.03.2\t", false, QDate(), KALVETA_PART_DATE("01.03.2")},
 };
+
+#undef KALVETA_NO_DATE
+#undef KALVETA_PART_DATE
 
 // A click at the start of the field's text, then the keys (or Ctrl+V with
 // the case's text on the clipboard), as a user would.
