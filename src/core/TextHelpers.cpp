@@ -22,6 +22,11 @@ struct EndingRule {
 // for surnames also the old genitive plurals Черных, Долгих.
 constexpr QStringView kIndeclinableEndings[] = {u"е", u"и", u"о", u"у", u"э", u"ю"};
 constexpr QStringView kIndeclinableSurnameEndings[] = {u"ых", u"их"};
+// Vowels before a final "а" that make a surname indeclinable: Моруа,
+// Делакруа, Гамсахурдиа.
+constexpr QStringView kVowels = u"аеёиоуыэюя";
+// Surnames of a stressed final -а or -я that do not decline, as whole words.
+constexpr QStringView kIndeclinableSurnames[] = {u"дюма", u"дега", u"золя", u"петипа"};
 
 // Men's surnames, and surnames whose ending does not make them a woman's:
 // the adjectival forms first (Достоевский → Достоевскому, Толстой →
@@ -72,9 +77,16 @@ constexpr QStringView kMenNamesInA[] = {
     u"серёжа", u"коля",   u"боря",   u"гена",  u"лёва",  u"вова",  u"стёпа",  u"тёма",
 };
 
+// Women's first names that end in neither -а nor -я.
+constexpr QStringView kWomenNamesNotInA[] = {
+    u"любовь", u"айгуль", u"нинель", u"руфь",   u"ассоль", u"эсфирь", u"юдифь",  u"рахиль", u"адель",
+    u"жизель", u"изабель", u"николь", u"гузель", u"айгерим", u"гульнар", u"айгюн", u"кармен", u"ирен",
+    u"эстер",  u"агнес",  u"элен",   u"мириам", u"нелли",  u"мэри",   u"натали", u"мари",   u"софи",
+};
+
 // First parts of hyphenated surnames that are no surnames of their own and
-// stay as they are: Бонч-Бруевичу, Шолом-Алейхему.
-constexpr QStringView kIndeclinableSurnameParts[] = {u"бонч", u"демут", u"шолом", u"сен", u"сент"};
+// stay as they are: Бонч-Бруевичу, Шолом-Алейхему, Тер-Петросяну.
+constexpr QStringView kIndeclinableSurnameParts[] = {u"бонч", u"демут", u"шолом", u"сен", u"сент", u"тер"};
 
 // Patronymics of Turkic names stay as they are: Рамиз оглы, Алиевна кызы.
 constexpr QStringView kIndeclinablePatronymics[] = {u"оглы", u"кызы", u"гызы", u"улы", u"уулу"};
@@ -155,9 +167,18 @@ QString wholeWordForm(const QString& word, std::span<const EndingRule> table)
     return {};
 }
 
+bool isAnyOf(const QString& lower, std::span<const QStringView> words)
+{
+    return std::any_of(words.begin(), words.end(), [&lower](QStringView w) { return lower == w; });
+}
+
+// The gender a first name shows; of a hyphenated one (Анна-Мария), its
+// first part's.
 Gender genderOfFirstName(const QString& name)
 {
-    const QString lower = name.trimmed().toLower();
+    const QString lower = name.trimmed().toLower().section(QLatin1Char('-'), 0, 0).trimmed();
+    if (isAnyOf(lower, kWomenNamesNotInA))
+        return Gender::Female;
     if (!lower.endsWith(QChar(u'а')) && !lower.endsWith(QChar(u'я')))
         return Gender::Male;
     for (QStringView man : kMenNamesInA) {
@@ -222,12 +243,26 @@ QString decline(const QString& word, NamePart part, Gender gender)
         }
         if (endsWithAny(word, kIndeclinableEndings) || endsWithAny(word, kIndeclinableSurnameEndings))
             return word;
+        if (isAnyOf(word.toLower(), kIndeclinableSurnames))
+            return word;
+        if (word.size() > 2 && word.back().toLower() == QChar(u'а') && kVowels.contains(word.at(word.size() - 2).toLower()))
+            return word;
         if (gender == Gender::Unknown)
             gender = genderOfSurname(word);
         return gender == Gender::Female ? replaceEnding(word, kWomenSurnameEndings, {})
                                         : replaceEnding(word, kMenSurnameEndings, kDefaultEnding);
     }
     case NamePart::FirstName: {
+        if (word.contains(QLatin1Char('-'))) {
+            // Each part declines by itself: Хансу-Петеру, Александре-Виктории.
+            if (gender == Gender::Unknown)
+                gender = genderOfFirstName(word);
+            QStringList parts = word.split(QLatin1Char('-'));
+            for (QString& p : parts)
+                if (p.size() >= 2)
+                    p = decline(p, NamePart::FirstName, gender);
+            return parts.join(QLatin1Char('-'));
+        }
         if (endsWithAny(word, kIndeclinableEndings))
             return word;
         if (const QString form = wholeWordForm(word, kFleetingVowelNames); !form.isEmpty())

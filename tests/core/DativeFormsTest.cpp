@@ -63,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Indeclinable endings.
         Form{S, F, "Петренко", "Петренко"}, Form{S, F, "Дурново", "Дурново"}, Form{S, F, "Кюри", "Кюри"},
         Form{S, F, "Дюпре", "Дюпре"}, Form{S, F, "Черных", "Черных"}, Form{S, F, "Долгих", "Долгих"},
-        Form{S, F, "Шоу", "Шоу"}, Form{S, F, "Ромью", "Ромью"},
+        Form{S, F, "Шоу", "Шоу"}, Form{S, F, "Ромью", "Ромью"}, Form{S, F, "Дюма", "Дюма"},
+        Form{S, F, "Моруа", "Моруа"}, Form{S, F, "Гамсахурдиа", "Гамсахурдиа"}, Form{S, F, "Золя", "Золя"},
         // Hyphenated, part by part.
         Form{S, F, "Римская-Корсакова", "Римской-Корсаковой"}, Form{S, F, "Петрова-Водкина", "Петровой-Водкиной"},
         Form{S, F, "Ковальчук-Петрова", "Ковальчук-Петровой"}));
@@ -94,11 +95,15 @@ INSTANTIATE_TEST_SUITE_P(
         Form{S, M, "Черных", "Черных"}, Form{S, M, "Долгих", "Долгих"}, Form{S, M, "Седых", "Седых"},
         Form{S, M, "Петренко", "Петренко"}, Form{S, M, "Шевченко", "Шевченко"}, Form{S, M, "Бойко", "Бойко"},
         Form{S, M, "Гюго", "Гюго"}, Form{S, M, "Руссо", "Руссо"}, Form{S, M, "Камю", "Камю"},
-        Form{S, M, "Доде", "Доде"},
+        Form{S, M, "Доде", "Доде"}, Form{S, M, "Дюма", "Дюма"}, Form{S, M, "ДЮМА", "ДЮМА"},
+        Form{S, M, "Моруа", "Моруа"}, Form{S, M, "Делакруа", "Делакруа"}, Form{S, M, "Гамсахурдиа", "Гамсахурдиа"},
+        Form{S, M, "Дега", "Дега"}, Form{S, M, "Золя", "Золя"},
         // Hyphenated, part by part.
         Form{S, M, "Петров-Водкин", "Петрову-Водкину"}, Form{S, M, "Салтыков-Щедрин", "Салтыкову-Щедрину"},
         Form{S, M, "Мамин-Сибиряк", "Мамину-Сибиряку"}, Form{S, M, "Бонч-Бруевич", "Бонч-Бруевичу"},
-        Form{S, M, "Шолом-Алейхем", "Шолом-Алейхему"}, Form{S, F, "Бонч-Бруевич", "Бонч-Бруевич"}, Form{S, M, "ПЕТРОВ-ВОДКИН", "ПЕТРОВУ-ВОДКИНУ"}));
+        Form{S, M, "Шолом-Алейхем", "Шолом-Алейхему"}, Form{S, F, "Бонч-Бруевич", "Бонч-Бруевич"}, Form{S, M, "ПЕТРОВ-ВОДКИН", "ПЕТРОВУ-ВОДКИНУ"},
+        Form{S, M, "Тер-Петросян", "Тер-Петросяну"}, Form{S, F, "Тер-Петросян", "Тер-Петросян"},
+        Form{S, M, "Дюма-Петров", "Дюма-Петрову"}));
 
 // Surnames of a person whose gender nothing tells: the ending decides.
 INSTANTIATE_TEST_SUITE_P(
@@ -108,7 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Form{S, U, "Рыжая", "Рыжей"}, Form{S, U, "Синяя", "Синей"}, Form{S, U, "Глинка", "Глинке"},
                       Form{S, U, "Зозуля", "Зозуле"}, Form{S, U, "Гёте", "Гёте"}, Form{S, U, "Черных", "Черных"},
                       Form{S, U, "Римская-Корсакова", "Римской-Корсаковой"},
-                      Form{S, U, "Петров-Водкин", "Петрову-Водкину"}, Form{S, U, "Гоголь", "Гоголю"}));
+                      Form{S, U, "Петров-Водкин", "Петрову-Водкину"}, Form{S, U, "Гоголь", "Гоголю"},
+                      Form{S, U, "Дюма", "Дюма"}, Form{S, U, "Моруа", "Моруа"}));
 
 // First names.
 INSTANTIATE_TEST_SUITE_P(
@@ -141,7 +147,12 @@ INSTANTIATE_TEST_SUITE_P(
         // Nothing tells the gender: the name does.
         Form{N, U, "Анна", "Анне"}, Form{N, U, "Зоя", "Зое"}, Form{N, U, "Ия", "Ии"}, Form{N, U, "Ваня", "Ване"},
         Form{N, U, "Илья", "Илье"}, Form{N, U, "Иван", "Ивану"}, Form{N, U, "Нелли", "Нелли"},
-        Form{N, U, "Отто", "Отто"}));
+        Form{N, U, "Отто", "Отто"}, Form{N, U, "Любовь", "Любови"}, Form{N, U, "Айгуль", "Айгули"},
+        // Hyphenated: each part declines.
+        Form{N, F, "Александра-Виктория", "Александре-Виктории"}, Form{N, F, "Анна-Мария", "Анне-Марии"},
+        Form{N, M, "Ханс-Петер", "Хансу-Петеру"}, Form{N, M, "Жан-Поль", "Жану-Полю"},
+        Form{N, U, "Александра-Виктория", "Александре-Виктории"}, Form{N, U, "Ханс-Петер", "Хансу-Петеру"},
+        Form{N, U, "Мари-Луиза", "Мари-Луизе"}, Form{N, F, "АННА-МАРИЯ", "АННЕ-МАРИИ"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Patronymics, GenderedDativeTest,
@@ -165,7 +176,8 @@ TEST(GenderOfPersonTest, PatronymicFirstThenFirstName)
         {"  ", "Кузьминична", F},  {"Илья", "Ильич", M},      {"Саша", "Петрович", M},    {"Анна", "ПЕТРОВИЧ", M},
         {"Анна", "", F},           {"Зоя", "", F},            {"Ия", "  ", F},            {"АННА", "", F},
         {"Никита", "", M},         {"Илья", "", M},           {"Фома", "", M},            {"Ваня", "", M},
-        {"Иван", "", M},           {"Игорь", "", M},          {"Любовь", "", M},          {"Иван", "Оглы", M},
+        {"Иван", "", M},           {"Игорь", "", M},          {"Любовь", "", F},          {"Иван", "Оглы", M},
+        {"Айгуль", "", F}, {"Нинель", "  ", F}, {"Кармен", "", F}, {"Ханс-Петер", "", M}, {"Анна-Мария", "", F},
         {"", "", U},               {"  ", "  ", U},
     };
     for (const auto& c : cases)
@@ -194,12 +206,44 @@ TEST(GenderOfPersonTest, PatronymicThenSurnameThenFirstName)
         // Endings both may have: the first name decides.
         {"Ковальчук", "Анна", "", F},       {"Бонч-Бруевич", "Михаил", "", M},    {"Глинка", "Зоя", "", F},
         {"Гёте", "Иван", "", M},            {"Ковальчук", "", "", U},             {"", "", "", U},
+        {"Ким", "Любовь", "", F},           {"Ким", "Айгуль", "", F},             {"Ким", "Иван", "", M},
+        {"Дюма", "Александр", "", M},       {"Тер-Петросян", "Ашот", "", M},
     };
     for (const auto& c : cases)
         EXPECT_EQ(core::GenderOfPerson(QString::fromUtf8(c.surname), QString::fromUtf8(c.first),
                                        QString::fromUtf8(c.patronymic)),
                   c.gender)
             << c.surname << ' ' << c.first << ' ' << c.patronymic;
+}
+
+// A whole name declined with the gender the person's name shows, as the card
+// and the documents decline it.
+TEST(PersonDativeTest, DeclinesEachPartByThePersonsGender)
+{
+    const struct {
+        const char* name[3];
+        const char* dative[3];
+    } cases[] = {
+        {{"Ким", "Любовь", ""}, {"Ким", "Любови", ""}},
+        {{"Ким", "Айгуль", ""}, {"Ким", "Айгули", ""}},
+        {{"Ким", "Иван", ""}, {"Киму", "Ивану", ""}},
+        {{"Дюма", "Александр", ""}, {"Дюма", "Александру", ""}},
+        {{"Тер-Петросян", "Ашот", "Гургенович"}, {"Тер-Петросяну", "Ашоту", "Гургеновичу"}},
+        {{"Тер-Петросян", "Анна", "Ашотовна"}, {"Тер-Петросян", "Анне", "Ашотовне"}},
+        {{"Шмидт", "Ханс-Петер", ""}, {"Шмидту", "Хансу-Петеру", ""}},
+        {{"Орлова", "Александра-Виктория", "Игоревна"}, {"Орловой", "Александре-Виктории", "Игоревне"}},
+        {{"Моруа", "Андре", ""}, {"Моруа", "Андре", ""}},
+    };
+    for (const auto& c : cases) {
+        const QString surname = QString::fromUtf8(c.name[0]);
+        const QString first = QString::fromUtf8(c.name[1]);
+        const QString patronymic = QString::fromUtf8(c.name[2]);
+        const Gender gender = core::GenderOfPerson(surname, first, patronymic);
+        const NamePart parts[] = {S, N, P};
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(core::ToDativeCase(QString::fromUtf8(c.name[i]), parts[i], gender), QString::fromUtf8(c.dative[i]))
+                << c.name[0] << ' ' << c.name[1] << ' ' << c.name[2];
+    }
 }
 
 // Each part of a hyphenated surname is trimmed, declined and kept in its own
