@@ -315,7 +315,7 @@ void frmSprav::Form_Activate()
 {
     if (core::shellServices().setActionsMenuVisible)
         core::shellServices().setActionsMenuVisible(true);
-    const QTime now = QTime::fromMSecsSinceStartOfDay(QTime::currentTime().msecsSinceStartOfDay() / 1000 * 1000);
+    const QTime now = QTime::fromMSecsSinceStartOfDay(clock_().msecsSinceStartOfDay() / 1000 * 1000);
     if (lastActivationTime_.isValid() && now == lastActivationTime_)
         return;
     if (firstActivation_) {

@@ -11,6 +11,8 @@
 #include <QTime>
 #include <QWidget>
 
+#include <functional>
+
 class QAction;
 class QComboBox;
 class QFrame;
@@ -58,6 +60,9 @@ public:
     // activation tracking and for tests.
     void Form_Activate();
     void Form_Deactivate();
+    // The clock whose time of day the activation reads (the system's unless
+    // set).
+    void setClock(std::function<QTime()> clock) { clock_ = std::move(clock); }
     void HandleListKey(int keyCode, int shift, bool isSecondList);
     void ListDblClick(bool isSecondList);
     void Spr_ColumnClick(int column);
@@ -128,6 +133,7 @@ private:
     int windowDocKind_ = 0;
     bool firstActivation_ = true;
     QTime lastActivationTime_;
+    std::function<QTime()> clock_ = [] { return QTime::currentTime(); };
     ListDefinition def_;
     int sortColumn_ = 2;
     bool sortDescending_ = false;

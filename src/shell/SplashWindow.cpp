@@ -155,9 +155,11 @@ void SplashWindow::keyPressEvent(QKeyEvent* event)
     event->accept();
 }
 
-void SplashWindow::showModal()
+void SplashWindow::showModal(const std::function<void(SplashWindow&)>& whenShown)
 {
     SplashWindow splash;
+    if (whenShown)
+        QTimer::singleShot(0, &splash, [&splash, &whenShown] { whenShown(splash); });
     splash.exec();
 }
 

@@ -4,6 +4,8 @@
 // types a character.
 #include <QDialog>
 
+#include <functional>
+
 class QLabel;
 class QTimer;
 
@@ -20,9 +22,10 @@ public:
     explicit SplashWindow(QWidget* parent = nullptr);
 
     // Start-up's two showings. The first returns when the window has closed
-    // itself; the second shows a window that is painted at once and deletes
-    // itself when it closes.
-    static void showModal();
+    // itself; `whenShown`, when given, is called with the window once it is
+    // up (tests drive its timer from there). The second shows a window that
+    // is painted at once and deletes itself when it closes.
+    static void showModal(const std::function<void(SplashWindow&)>& whenShown = {});
     static SplashWindow* showModeless();
 
     QLabel* productNameLabel() const { return lblProductName; }
