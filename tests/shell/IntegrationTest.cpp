@@ -670,6 +670,55 @@ TEST_F(IntegrationTest, EditingAGroupFromItsWindowRefreshesTheRow)
     EXPECT_EQ(selectedKeys(w->Spr()), z41);
 }
 
+// The grades window lists its persons by surname, first name and
+// patronymic: a person whose card changed the surname moves to its place,
+// and the refresh keeps that order.
+TEST_F(IntegrationTest, GradesWindowKeepsItsPersonsInSurnameOrderAfterCardEdits)
+{
+    int number = 70001;
+    for (const char* surname : {"Яковлева", "Смирнова", "Борисова", "Ёлкина"})
+        core::db().execute(QStringLiteral("INSERT INTO SPSTUD (IDG, FAM, IM, REGNOMMED) VALUES (?, ?, ?, ?)"),
+                           {qlonglong(kGroupB31), QString::fromUtf8(surname), QStringLiteral("Анна"),
+                            QString::number(number++)});
+    open();
+    fireMenu("mnuSpravItOc");
+    directory::frmSprav* w = front();
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(w->chosenGroupId(), kGroupB31);
+    auto surnames = [w] {
+        QStringList out;
+        for (int i = 0; i < w->Spr()->topLevelItemCount(); ++i)
+            out << w->Spr()->topLevelItem(i)->text(1);
+        return out;
+    };
+    EXPECT_EQ(surnames(), (QStringList{"Борисова", "Веснина", "Ёлкина", "Смирнова", "Яковлева"}));
+
+    // Смирнова becomes Иванова; Яковлева's first name changes.
+    const struct {
+        const char* surname;
+        int line;
+        const char* text;
+    } edits[] = {{"Смирнова", 2, "Иванова"}, {"Яковлева", 3, "Мария"}, {"Иванова", 3, "Ольга"}};
+    for (const auto& e : edits) {
+        SCOPED_TRACE(e.surname);
+        const QStringList key = keysWithText(w->Spr(), 2, QString::fromUtf8(e.surname));
+        ASSERT_EQ(key.size(), 1);
+        core::selectOnlyItem(w->Spr(), core::findListItem(w->Spr(), key.first()));
+        cardSteps.push_back([&e](card::frmSD1& c) {
+            retype(c.Text1(e.line), QString::fromUtf8(e.text));
+            QTest::mouseClick(c.Ok(), Qt::LeftButton);
+        });
+        w->Spr()->setFocus();
+        fireMenu("mnuDS2");
+        EXPECT_EQ(core::state().DialogResult, -1);
+        EXPECT_EQ(selectedKeys(w->Spr()), key);
+        EXPECT_EQ(surnames(), (QStringList{"Борисова", "Веснина", "Ёлкина", "Иванова", "Яковлева"}));
+    }
+    EXPECT_EQ(messages->count(), 0) << messages->texts().join('\n').toStdString();
+    fireMenu("mnuViewRefresh");
+    EXPECT_EQ(surnames(), (QStringList{"Борисова", "Веснина", "Ёлкина", "Иванова", "Яковлева"}));
+}
+
 TEST_F(IntegrationTest, AddingAGradeLineInTheRetrainingGradesWindow)
 {
     open();
