@@ -85,6 +85,19 @@ TEST_F(DateLineTest, ADateThatDoesNotExistIsRefusedWithAMessage)
     EXPECT_EQ(messages.count(), 0);
 }
 
+// A year the line cannot hold is refused with the range it can, never
+// dropped or shown as the blank date.
+TEST_F(DateLineTest, ADateBeforeTheLinesRangeIsRefusedWithTheRange)
+{
+    line.box()->setFocus();
+    clickAndType(0.05, "01.01.1700");
+    line.box()->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(messages.texts(),
+              QStringList{QStringLiteral("Дату 01.01.1700 указать нельзя: допустимы даты с 16.09.1752 по 31.12.9999.")});
+    EXPECT_EQ(line.date(), QDate(2020, 1, 1));
+}
+
 // Dates typed with dots, digits alone, pasted, and dates that do not exist.
 class DateLineTypingTest : public ::testing::TestWithParam<testsupport::DateTyping> {};
 
