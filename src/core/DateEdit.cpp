@@ -136,7 +136,7 @@ bool isSeparatorKey(const QKeyEvent* event)
 
 int fullYear(int twoDigitYear, int currentYear)
 {
-    const int first = currentYear - 80;
+    const int first = currentYear - 90;
     int year = first - first % 100 + twoDigitYear % 100;
     if (year < first)
         year += 100;

@@ -25,8 +25,9 @@ namespace core {
 inline constexpr const char* kDateFormat = "dd.MM.yyyy";
 
 // The year of a year written with two digits: the one of its century that
-// falls within the 100 years from 80 before `currentYear` to 19 after it
-// (in 2026: 15 is 2015, 45 is 2045, 46 is 1946, 99 is 1999).
+// falls within the 100 years from 90 before `currentYear` to 9 after it,
+// the years of birth and of documents (in 2026: 15 is 2015, 35 is 2035, 36
+// is 1936, 99 is 1999).
 int fullYear(int twoDigitYear, int currentYear);
 
 // How a date text reads. A text of three numbers (day, month, year, parted by

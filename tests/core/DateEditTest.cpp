@@ -61,7 +61,7 @@ TEST_F(DateEditTest, TypedDateIsJudgedAsAWhole)
 }
 
 // A year of two digits is read in the century that puts it within the 100
-// years from 80 before the current year to 19 after it.
+// years from 90 before the current year to 9 after it.
 TEST(DateReadingTest, TwoDigitYearsTakeTheirNearestCentury)
 {
     const struct {
@@ -70,8 +70,8 @@ TEST(DateReadingTest, TwoDigitYearsTakeTheirNearestCentury)
         int year;
     } cases[] = {
         {15, 2026, 2015}, {24, 2026, 2024}, {85, 2026, 1985}, {99, 2026, 1999}, {0, 2026, 2000},
-        {45, 2026, 2045}, {46, 2026, 1946}, {20, 2001, 2020}, {21, 2001, 1921}, {30, 2090, 2030},
-        {9, 2090, 2109},
+        {35, 2026, 2035}, {36, 2026, 1936}, {45, 2026, 1945}, {10, 2001, 2010}, {11, 2001, 1911},
+        {0, 2090, 2000}, {99, 2090, 2099}, {5, 2097, 2105},
     };
     for (const auto& c : cases)
         EXPECT_EQ(core::fullYear(c.twoDigits, c.currentYear), c.year) << c.twoDigits << " in " << c.currentYear;
