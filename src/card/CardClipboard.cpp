@@ -124,9 +124,13 @@ void pasteIntoLine(frmSD1& card)
         break;
     }
     case Date: {
-        const QDate d = parseDate(text);
-        if (d.isValid())
-            card.DT1(line)->setValue(d);
+        // Read as a date typed or pasted into the line itself: a text that
+        // looks like a date but is none is refused with the message.
+        const core::DateReading reading = core::readDate(text);
+        if (!reading.refusal.isEmpty())
+            ui::msgBox(reading.refusal, ui::Exclamation);
+        else if (reading.date.isValid())
+            card.DT1(line)->setValue(reading.date);
         break;
     }
     default:

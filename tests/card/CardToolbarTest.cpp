@@ -118,6 +118,15 @@ TEST_F(CardToolbarTest, DatesTravelAsTextBetweenDateLines)
     setClipboard(QStringLiteral("не дата"));
     card->Toolbar1_ButtonClick("Paste");
     EXPECT_EQ(card->DT1(7)->date(), QDate(2014, 6, 27));
+    // As typed: a year of two digits, and a date that does not exist refused.
+    setClipboard(QStringLiteral("01.03.15"));
+    card->Toolbar1_ButtonClick("Paste");
+    EXPECT_EQ(card->DT1(7)->date(), QDate(2015, 3, 1));
+    EXPECT_EQ(messages_.count(), 0);
+    setClipboard(QStringLiteral("31.04.15"));
+    card->Toolbar1_ButtonClick("Paste");
+    EXPECT_EQ(card->DT1(7)->date(), QDate(2015, 3, 1));
+    EXPECT_EQ(messages_.texts(), QStringList{QStringLiteral("Даты 31.04.2015 не существует. Проверьте число и месяц.")});
 }
 
 TEST_F(CardToolbarTest, CopyAndPasteDoNothingWhereTheyDoNotApply)
