@@ -3,6 +3,7 @@
 #include "platform/jet/SqlFunctions.h"
 #include "platform/jet/TypeMapping.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -156,8 +157,20 @@ void lockExclusively(sqlite3* db)
     }
 }
 
-void quickCheck(sqlite3* db)
+// How much of the file the check at opening reads.
+enum class CheckDepth {
+    Pages,  // every page of every table and index
+    Whole,  // the pages, and the column rules of every row as well
+};
+
+// Checks the open file; throws errDamaged (or the engine's own failure).
+void checkFile(sqlite3* db, CheckDepth depth)
 {
+    // The column rules are skipped by the engine's own switch, set for the
+    // check alone.
+    const bool pagesOnly = depth == CheckDepth::Pages;
+    if (pagesOnly)
+        sqlite3_exec(db, "PRAGMA ignore_check_constraints=ON;", nullptr, nullptr, nullptr);
     sqlite3_stmt* stmt = nullptr;
     int rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(1);", -1, &stmt, nullptr);
     QString result;
@@ -166,10 +179,13 @@ void quickCheck(sqlite3* db)
         if (rc == SQLITE_ROW)
             result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
     }
+    const int extended = sqlite3_extended_errcode(db);
     const QString engineText = sqliteMessage(db, rc);
     sqlite3_finalize(stmt);
+    if (pagesOnly && sqlite3_exec(db, "PRAGMA ignore_check_constraints=OFF;", nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw Error(errGeneric, QStringLiteral("Не удалось включить проверку значений полей."));
     if (rc != SQLITE_ROW) {
-        int n = errorNumberFor(sqlite3_extended_errcode(db), nullptr);
+        int n = errorNumberFor(extended, nullptr);
         if (n == errSyntax)
             n = errDamaged;
         throw Error(n, describe(n, engineText), engineText);
@@ -178,6 +194,47 @@ void quickCheck(sqlite3* db)
         const QString cause = result.simplified();
         throw Error(errDamaged, describe(errDamaged, cause), cause);
     }
+}
+
+quint32 bigEndian32(const unsigned char* p)
+{
+    return (quint32(p[0]) << 24) | (quint32(p[1]) << 16) | (quint32(p[2]) << 8) | quint32(p[3]);
+}
+
+// Whether the file's header agrees with the file: its page size, and the
+// page count it records (when the count is marked as current) against the
+// file's size. Read before the engine opens the file.
+bool headerAgreesWithFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    const QByteArray header = file.read(100);
+    if (header.size() < 100 || !header.startsWith(QByteArrayLiteral("SQLite format 3\0")))
+        return false;
+    const auto* h = reinterpret_cast<const unsigned char*>(header.constData());
+    const quint32 pageSize = (quint32(h[16]) << 8 | h[17]) == 1 ? 65536u : (quint32(h[16]) << 8 | h[17]);
+    if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0 || size % pageSize != 0)
+        return false;
+    const quint32 changeCounter = bigEndian32(h + 24);
+    const quint32 pageCount = bigEndian32(h + 28);
+    const quint32 freePages = bigEndian32(h + 36);
+    const quint32 countValidFor = bigEndian32(h + 92);
+    if (countValidFor != changeCounter || pageCount == 0)
+        return false;
+    return qint64(pageCount) * pageSize == size && freePages < pageCount;
+}
+
+// The whole check for a file that was not closed cleanly: the journal of an
+// unfinished session is left beside it (the engine keeps it while the file
+// is open and removes it on closing), or its header disagrees with the file.
+// A cleanly closed file has its pages checked.
+CheckDepth checkDepthFor(const QString& path)
+{
+    if (QFileInfo::exists(path + QStringLiteral("-journal")) || QFileInfo::exists(path + QStringLiteral("-wal")))
+        return CheckDepth::Whole;
+    return headerAgreesWithFile(path) ? CheckDepth::Pages : CheckDepth::Whole;
 }
 
 QByteArray nativePath(const QString& path)
@@ -294,10 +351,11 @@ std::unique_ptr<Database> Database::open(const QString& path)
         db->close();
         throw Error(errReadOnlyFile, QStringLiteral("Файл %1 доступен только для чтения.").arg(path));
     }
+    const CheckDepth depth = checkDepthFor(path);
     configure(raw);
     sqlite3_busy_timeout(raw, 0);
     lockExclusively(raw);
-    quickCheck(raw);
+    checkFile(raw, depth);
     return db;
 }
 
