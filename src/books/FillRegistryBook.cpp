@@ -12,6 +12,15 @@
 namespace books {
 namespace {
 
+// Empty or white space only, as trimmed() would leave it empty.
+bool isBlank(const QString& text)
+{
+    for (const QChar c : text)
+        if (!c.isSpace())
+            return false;
+    return true;
+}
+
 // Which cells of a row carry a tooltip.
 enum class Tip : unsigned char { None, Person, Grade };
 
@@ -164,7 +173,7 @@ BookFillResult FillRegistryBook(core::ReportList* list, const BookPersons& perso
                 continue;
             const int f = fieldOf[size_t(c)];
             const QString value = hasDocument && f >= 0 ? persons.text(r, f) : QString();
-            items.setText(c, value.trimmed().isEmpty() ? blank : value);
+            items.setText(c, isBlank(value) ? blank : value);
             if (col.sortKind == core::SortNumber)
                 result.sums[c] += jet::vbVal(value);
         }

@@ -807,12 +807,31 @@ void Transaction::commit()
     done_ = true;
 }
 
+namespace {
+
+// "dd.MM.yyyy", written out directly for the years of four digits: a
+// format string is read anew at every call, and long lists show many dates.
+QString dateText(const QDate& date)
+{
+    int year = 0, month = 0, day = 0;
+    date.getDate(&year, &month, &day);
+    if (!date.isValid() || year < 1000 || year > 9999)
+        return date.toString(QStringLiteral("dd.MM.yyyy"));
+    const char16_t text[10] = {char16_t(u'0' + day / 10), char16_t(u'0' + day % 10), u'.',
+                               char16_t(u'0' + month / 10), char16_t(u'0' + month % 10), u'.',
+                               char16_t(u'0' + year / 1000), char16_t(u'0' + year / 100 % 10),
+                               char16_t(u'0' + year / 10 % 10), char16_t(u'0' + year % 10)};
+    return QString(reinterpret_cast<const QChar*>(text), 10);
+}
+
+} // namespace
+
 QString toText(const QVariant& value)
 {
     if (value.isNull())
         return {};
     if (value.typeId() == QMetaType::QDate)
-        return value.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+        return dateText(value.toDate());
     if (value.typeId() == QMetaType::QDateTime) {
         const QDateTime dt = value.toDateTime();
         return dt.time() == QTime(0, 0) ? dt.date().toString(QStringLiteral("dd.MM.yyyy"))
