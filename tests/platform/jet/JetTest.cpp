@@ -256,6 +256,23 @@ TEST_F(JetTest, DigitsOnlyKeepsTheDigitsOfAText)
     }
 }
 
+TEST(JetText, DatesAreWrittenDayMonthYear)
+{
+    struct Case {
+        QDate date;
+        const char* text;
+    };
+    const Case cases[] = {
+        {QDate(2024, 6, 1), "01.06.2024"}, {QDate(1999, 12, 31), "31.12.1999"}, {QDate(1000, 1, 9), "09.01.1000"},
+        {QDate(9999, 10, 10), "10.10.9999"}, {QDate(999, 2, 3), "03.02.0999"}, {QDate(), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(toText(QVariant(c.date)), QString::fromLatin1(c.text));
+        EXPECT_EQ(toText(QVariant(c.date)), c.date.toString(QStringLiteral("dd.MM.yyyy")));
+    }
+}
+
 TEST_F(JetTest, NullIsNotAnEmptyText)
 {
     auto db = makeDb();
