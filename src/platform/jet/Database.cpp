@@ -167,7 +167,7 @@ enum class CheckDepth {
 void checkFile(sqlite3* db, CheckDepth depth)
 {
     // The column rules are skipped by the engine's own switch, set for the
-    // check alone.
+    // check alone (a switch that cannot be set leaves the whole check).
     const bool pagesOnly = depth == CheckDepth::Pages;
     if (pagesOnly)
         sqlite3_exec(db, "PRAGMA ignore_check_constraints=ON;", nullptr, nullptr, nullptr);
@@ -203,7 +203,8 @@ quint32 bigEndian32(const unsigned char* p)
 
 // Whether the file's header agrees with the file: its page size, and the
 // page count it records (when the count is marked as current) against the
-// file's size. Read before the engine opens the file.
+// file's size. Read before the engine reads the file (and before it rolls
+// back what an unfinished session left).
 bool headerAgreesWithFile(const QString& path)
 {
     QFile file(path);
