@@ -107,18 +107,28 @@ BookSql gradeLinesQuery(int med, const BookSelection& selection)
     // person and the document kind: the cost follows the persons selected,
     // never the whole file of grade lines. Ordered by person, which the
     // persons' own order gives without sorting; the book's order is the
-    // person query's, and each person's list order is read from SORT and IDE.
+    // person query's.
+    // Each person's lines are put in the order of the person's list by the
+    // engine, which sorts only the lines of one person at a time. The
+    // heading is put together by the reader from the discipline's key and
+    // the hours: a text made for each of the many lines would cost more than
+    // the rest of the query.
     BookSql q;
     q.sql = QStringLiteral(
-                "SELECT SPSTUD.ID AS ID, ifnull(SPPRED.NAIM, '') || ' (' || ifnull(EXAM.CH, '') || ')' AS HEADING, "
-                "EXAM.IDB AS GRADE, EXAM.SORT AS SORT, EXAM.IDE AS IDE "
+                "SELECT SPSTUD.ID AS ID, EXAM.IDD AS IDD, CAST(ifnull(EXAM.CH, '') AS TEXT) AS HOURS, "
+                "EXAM.IDB AS GRADE "
                 "FROM %1 CROSS JOIN EXAM ON EXAM.ID = SPSTUD.ID "
                 "INNER JOIN SPBALL ON EXAM.IDB = SPBALL.IDB INNER JOIN SPPRED ON EXAM.IDD = SPPRED.IDD "
-                "WHERE %2 AND EXAM.VidDokum = ? ORDER BY SPSTUD.ID")
+                "WHERE %2 AND EXAM.VidDokum = ? ORDER BY SPSTUD.ID, ifnull(EXAM.SORT, 0), EXAM.IDE")
                 .arg(kPersonsFrom, selection.grades.text);
     q.params = selection.grades.params;
     q.params << core::vidDokumOf(med);
     return q;
+}
+
+BookSql disciplineNamesQuery()
+{
+    return {QStringLiteral("SELECT IDD, CAST(ifnull(NAIM, '') AS TEXT) AS NAIM FROM SPPRED"), {}};
 }
 
 BookSql gradeMarksQuery()

@@ -44,10 +44,13 @@ struct BookSql {
 // True for the books that show a grade block (the retraining book).
 bool hasGradeColumns(int med);
 // The grade lines of the selected persons for the book's document kind: ID,
-// HEADING ("<discipline> (<hours>)"), GRADE (the key of the grade kind), and
-// SORT and IDE, which order each person's list; ordered by person key. Empty
-// for the books without grade columns.
+// IDD (the discipline) and HOURS (as text), which make the line's heading
+// "<discipline> (<hours>)", and GRADE (the key of the grade kind); ordered
+// by person key, and each person's lines in the order of the person's list
+// (SORT, then IDE). Empty for the books without grade columns.
 BookSql gradeLinesQuery(int med, const BookSelection& selection);
+// The name of every discipline as the headings write it: IDD and NAIM.
+BookSql disciplineNamesQuery();
 // The marks of the grade kinds: IDB and OCEN.
 BookSql gradeMarksQuery();
 // The selected persons (field ID) in the book's order.

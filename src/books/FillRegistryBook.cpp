@@ -7,10 +7,20 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <vector>
 
 namespace books {
 namespace {
+
+// Empty or white space only, as trimmed() would leave it empty.
+bool isBlank(const QString& text)
+{
+    for (const QChar c : text)
+        if (!c.isSpace())
+            return false;
+    return true;
+}
 
 // Which cells of a row carry a tooltip.
 enum class Tip : unsigned char { None, Person, Grade };
@@ -49,8 +59,8 @@ QString bookToolTip(const std::vector<Tip>& tips, const core::ListItem& item, in
 QString BookPersons::text(int person, int field) const
 {
     const size_t at = size_t(person) * size_t(fields.size()) + size_t(field);
-    const int start = at == 0 ? 0 : ends[at - 1];
-    return texts.mid(start, ends[at] - start);
+    const int start = field == 0 ? 0 : ends[at - 1];
+    return texts[size_t(person)].mid(start, ends[at] - start);
 }
 
 BookPersons readBookPersons(const BookSql& rowsQuery, const std::function<void(int)>& progress)
@@ -68,14 +78,22 @@ BookPersons readBookPersons(const BookSql& rowsQuery, const std::function<void(i
             fieldAt.push_back(f);
             persons.fields << rs->fieldName(f);
         }
+        std::vector<QString> row(fieldAt.size());
         for (; !rs->isEOF(); rs->moveNext()) {
             const qlonglong key = jet::toLong(rs->value(idField));
             persons.positionOf.insert(key, persons.count());
             persons.keys.push_back(key);
             persons.hasDocument.push_back(hasDocumentField < 0 || jet::toLong(rs->value(hasDocumentField)) != 0);
-            for (int f : fieldAt) {
-                persons.texts += jet::toText(rs->value(f));
-                persons.ends.push_back(int(persons.texts.size()));
+            qsizetype length = 0;
+            for (size_t i = 0; i < fieldAt.size(); ++i) {
+                row[i] = jet::toText(rs->value(fieldAt[i]));
+                length += row[i].size();
+            }
+            QString& texts = persons.texts.emplace_back();
+            texts.reserve(length);
+            for (const QString& text : row) {
+                texts += text;
+                persons.ends.push_back(int(texts.size()));
             }
             if (progress)
                 progress(persons.count());
@@ -87,7 +105,7 @@ BookPersons readBookPersons(const BookSql& rowsQuery, const std::function<void(i
     return persons;
 }
 
-BookFillResult FillRegistryBook(core::ReportList* list, const BookPersons& persons, const GradePivot& pivot,
+BookFillResult FillRegistryBook(core::ReportList* list, BookPersons persons, const GradePivot& pivot,
                                 const BookColumnModel& model, const std::function<void(int)>& progress)
 {
     BookFillResult result;
@@ -145,7 +163,29 @@ BookFillResult FillRegistryBook(core::ReportList* list, const BookPersons& perso
         gradeValues << jet::vbVal(n.replace(QLatin1Char(','), QLatin1Char('.')));
     }
 
+    // The rows are packed into one text made to its size at once: the
+    // characters of every cell (a blank where a cell is empty), with the
+    // header and the key of each row.
+    const auto documentLength = [&persons](int r, int f) {
+        const size_t at = size_t(r) * size_t(persons.fields.size()) + size_t(f);
+        return qsizetype(persons.ends[at] - (f == 0 ? 0 : persons.ends[at - 1]));
+    };
+    qsizetype packed = 0;
+    for (int r = 0; r < persons.count(); ++r) {
+        packed += 1 + 2 * qsizetype(columnCount + 1) + core::rowItemKey(persons.keys[size_t(r)]).size();
+        for (int c = 1; c < columnCount; ++c) {
+            const BookColumn& col = model.columns.at(c);
+            if (col.grade >= 0)
+                packed += withGrades ? gradeCells.at(int(pivot.cell(r, col.grade))).size() : 0;
+            else if (!col.field.isEmpty())
+                packed += std::max<qsizetype>(
+                    1, persons.hasDocument[size_t(r)] && fieldOf[size_t(c)] >= 0 ? documentLength(r, fieldOf[size_t(c)]) : 0);
+        }
+    }
+    persons.positionOf = {};
+
     core::ListAppender items(list);
+    items.reserve(packed);
     for (int r = 0; r < persons.count(); ++r) {
         items.addRow(core::rowItemKey(persons.keys[size_t(r)]));
         const bool hasDocument = persons.hasDocument[size_t(r)];
@@ -164,10 +204,11 @@ BookFillResult FillRegistryBook(core::ReportList* list, const BookPersons& perso
                 continue;
             const int f = fieldOf[size_t(c)];
             const QString value = hasDocument && f >= 0 ? persons.text(r, f) : QString();
-            items.setText(c, value.trimmed().isEmpty() ? blank : value);
+            items.setText(c, isBlank(value) ? blank : value);
             if (col.sortKind == core::SortNumber)
                 result.sums[c] += jet::vbVal(value);
         }
+        persons.texts[size_t(r)] = QString();
         if (progress)
             progress(r + 1);
     }

@@ -31,11 +31,11 @@ struct BookPersons {
     bool ok = true;
     std::vector<qlonglong> keys;
     QHash<qlonglong, int> positionOf;
-    // The document fields read, and per person and field the text, all of
-    // them one after another in `texts` (field f of person p ends at
-    // ends[p * fields + f]).
+    // The document fields read, and per person the texts of the fields one
+    // after another in texts[p], each made to its size (field f of person p
+    // ends at ends[p * fields + f] within it).
     QStringList fields;
-    QString texts;
+    std::vector<QString> texts;
     std::vector<int> ends;
     // Per person: whether the book shows document data for the person.
     std::vector<bool> hasDocument;
@@ -63,8 +63,10 @@ struct BookFillResult {
 // could not be read leave the list empty. Cells without a value show one
 // blank; a cell of the fifth column on, and a grade that reads as a number
 // above 0, has a tooltip naming the row's person (the grade's also its
-// column). `progress` is told how many rows have been made.
-BookFillResult FillRegistryBook(core::ReportList* list, const BookPersons& persons, const GradePivot& pivot,
+// column). `progress` is told how many rows have been made. The persons are
+// taken: each one's texts are let go once the row is made, so that the book
+// is never held twice.
+BookFillResult FillRegistryBook(core::ReportList* list, BookPersons persons, const GradePivot& pivot,
                                 const BookColumnModel& model, const std::function<void(int)>& progress = {});
 
 } // namespace books

@@ -5,6 +5,8 @@
 #include "platform/jet/Jet.h"
 
 #include <algorithm>
+#include <deque>
+#include <limits>
 #include <numeric>
 #include <tuple>
 
@@ -17,14 +19,6 @@ GradePivot readGradePivot(const BookSql& gradeLines, const QHash<qlonglong, int>
     if (gradeLines.isEmpty())
         return pivot;
 
-    // One pass over the lines, kept small: (person's position, heading as
-    // written, grade text).
-    struct Line {
-        int person;
-        int heading;
-        int grade;
-    };
-    std::vector<Line> lines;
     // Distinct headings exactly as written, each with where it first shows
     // in the book: the person's position and the line's place in the pass
     // (within a person, the order of the person's list).
@@ -35,38 +29,51 @@ GradePivot readGradePivot(const BookSql& gradeLines, const QHash<qlonglong, int>
     };
     std::vector<Written> written;
     QHash<QString, int> writtenIndex;
-    QHash<qlonglong, int> gradeIndex;  // grade kind → its text
-    // One person's lines, put in the order of the person's list before they
-    // are taken.
-    struct PersonLine {
-        qlonglong sort;
-        qlonglong key;
-        QString heading;
-        int grade;
+    // The heading of a discipline and hours, made once for each pair met
+    // (a discipline is mostly taught for one number of hours).
+    struct HoursHeading {
+        QString hours;
+        int heading;
     };
-    std::vector<PersonLine> personLines;
-    int person = -1;
-    const auto takePersonLines = [&]() {
-        std::sort(personLines.begin(), personLines.end(), [](const PersonLine& a, const PersonLine& b) {
-            return std::tie(a.sort, a.key) < std::tie(b.sort, b.key);
-        });
-        for (const PersonLine& l : personLines) {
-            int h;
-            if (auto found = writtenIndex.constFind(l.heading); found != writtenIndex.constEnd()) {
-                h = *found;
-                Written& w = written[size_t(h)];
-                if (person < w.firstPerson) {
-                    w.firstPerson = person;
-                    w.firstLine = lines.size();
-                }
-            } else {
-                h = int(written.size());
-                written.push_back({l.heading, person, lines.size()});
-                writtenIndex.insert(l.heading, h);
-            }
-            lines.push_back({person, h, l.grade});
+    QHash<qlonglong, std::vector<HoursHeading>> headingsOf;
+    QHash<qlonglong, QString> disciplineName;
+    QHash<qlonglong, int> gradeIndex;  // grade kind → its text
+    const auto headingFor = [&](qlonglong discipline, const QString& hours) {
+        std::vector<HoursHeading>& known = headingsOf[discipline];
+        for (const HoursHeading& k : known)
+            if (k.hours == hours)
+                return k.heading;
+        const QString text = disciplineName.value(discipline) + QStringLiteral(" (") + hours + QLatin1Char(')');
+        int h;
+        if (auto same = writtenIndex.constFind(text); same != writtenIndex.constEnd()) {
+            h = *same;
+        } else {
+            h = int(written.size());
+            written.push_back({text, std::numeric_limits<int>::max(), 0});
+            writtenIndex.insert(text, h);
         }
-        personLines.clear();
+        known.push_back({hours, h});
+        return h;
+    };
+
+    // One pass over the lines, kept small: each person's lines one after
+    // another (heading as written, grade text), in chunks that are never
+    // copied as they grow.
+    struct Line {
+        quint32 heading;
+        quint32 grade;
+    };
+    std::deque<Line> lines;
+    struct Run {
+        int person;
+        size_t end;  // one past the person's last line
+    };
+    std::vector<Run> runs;
+    int person = -1;
+    // Ends the run of the person whose lines were read last.
+    const auto endRun = [&]() {
+        if (person >= 0 && lines.size() > (runs.empty() ? 0 : runs.back().end))
+            runs.push_back({person, lines.size()});
     };
     try {
         jet::Database& db = core::db();
@@ -77,19 +84,20 @@ GradePivot readGradePivot(const BookSql& gradeLines, const QHash<qlonglong, int>
             const QVariant mark = m->value(1);
             markOf.insert(jet::toLong(m->value(0)), jet::isNull(mark) ? QString(QLatin1String("")) : jet::toText(mark));
         }
+        const BookSql names = disciplineNamesQuery();
+        for (auto d = db.openRecordset(names.sql, jet::dbOpenForwardOnly); !d->isEOF(); d->moveNext())
+            disciplineName.insert(jet::toLong(d->value(0)), jet::toText(d->value(1)));
         auto rs = db.openRecordset(gradeLines.sql, jet::dbOpenForwardOnly, gradeLines.params);
         const int idField = rs->fieldIndex(QStringLiteral("ID"));
-        const int headingField = rs->fieldIndex(QStringLiteral("HEADING"));
+        const int disciplineField = rs->fieldIndex(QStringLiteral("IDD"));
+        const int hoursField = rs->fieldIndex(QStringLiteral("HOURS"));
         const int gradeField = rs->fieldIndex(QStringLiteral("GRADE"));
-        const int sortField = rs->fieldIndex(QStringLiteral("SORT"));
-        const int keyField = rs->fieldIndex(QStringLiteral("IDE"));
         qlonglong lastId = 0;
         int personsRead = 0;
         for (; !rs->isEOF(); rs->moveNext()) {
             const qlonglong id = jet::toLong(rs->value(idField));
             if (id != lastId || personsRead == 0) {
-                if (person >= 0)
-                    takePersonLines();
+                endRun();
                 lastId = id;
                 person = positionOf.value(id, -1);
                 ++personsRead;
@@ -107,11 +115,15 @@ GradePivot readGradePivot(const BookSql& gradeLines, const QHash<qlonglong, int>
                 pivot.gradeTexts.append(markOf.value(kind, QString(QLatin1String(""))));
                 gradeIndex.insert(kind, g);
             }
-            personLines.push_back({jet::toLong(rs->value(sortField)), jet::toLong(rs->value(keyField)),
-                                   jet::toText(rs->value(headingField)), g});
+            const int h = headingFor(jet::toLong(rs->value(disciplineField)), jet::toText(rs->value(hoursField)));
+            Written& w = written[size_t(h)];
+            if (person < w.firstPerson) {
+                w.firstPerson = person;
+                w.firstLine = lines.size();
+            }
+            lines.push_back({quint32(h), quint32(g)});
         }
-        if (person >= 0)
-            takePersonLines();
+        endRun();
     } catch (const jet::Error&) {
         pivot = GradePivot{};
         pivot.ok = false;
@@ -142,10 +154,15 @@ GradePivot readGradePivot(const BookSql& gradeLines, const QHash<qlonglong, int>
     // The first line of a person's list under a heading gives the grade.
     const size_t columns = size_t(pivot.headings.size());
     pivot.cells.assign(size_t(personCount) * columns, 0);
-    for (const Line& line : lines) {
-        quint32& cell = pivot.cells[size_t(line.person) * columns + size_t(columnOf[size_t(line.heading)])];
-        if (cell == 0)
-            cell = quint32(line.grade) + 1;
+    size_t begin = 0;
+    for (const Run& run : runs) {
+        quint32* row = pivot.cells.data() + size_t(run.person) * columns;
+        for (size_t i = begin; i < run.end; ++i) {
+            quint32& cell = row[columnOf[lines[i].heading]];
+            if (cell == 0)
+                cell = lines[i].grade + 1;
+        }
+        begin = run.end;
     }
     return pivot;
 }

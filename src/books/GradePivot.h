@@ -44,8 +44,9 @@ struct GradePivot {
     }
 };
 
-// Reads the grade-line query (fields ID, HEADING, GRADE, SORT, IDE; each person's lines
-// together, in the order of the person's list) for the `personCount`
+// Reads the grade-line query (fields ID, IDD, HOURS, GRADE; each person's
+// lines together, in the order of the person's list; see gradeLinesQuery)
+// for the `personCount`
 // persons whose position in the book `positionOf` gives; lines of other
 // persons are left out. `progress` is told how many persons' lines have been
 // read. An empty query text gives an empty pivot.

@@ -467,7 +467,7 @@ void frmPFM::Ref()
     {
         RefreshProgress work(QStringLiteral("Идет заполнение отчета..."));
         const BookSelection selection = bookSelection(med_, chosenGroupId(), source.filter);
-        const BookPersons persons =
+        BookPersons persons =
             readBookPersons(bookRowsQuery(med_, selection), [&work](int done) { work.step(done); });
         const int count = persons.count();
         const auto progress = [&work, count](int done) { work.step(done, count); };
@@ -484,7 +484,7 @@ void frmPFM::Ref()
             core::SetupListViewColumns(list_, captions, alignments);
         model_ = std::move(model);
         core::FitListViewColumns(list_, model_.divisors(), model_.minWidths());
-        const BookFillResult filled = FillRegistryBook(list_, persons, pivot, model_, progress);
+        const BookFillResult filled = FillRegistryBook(list_, std::move(persons), pivot, model_, progress);
         sums_ = filled.sums;
         // A book that asked about its grades asks again when read anew.
         if (!filled.asked)

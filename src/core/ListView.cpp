@@ -900,9 +900,16 @@ void ListAppender::finishRow()
     open_ = false;
 }
 
+void ListAppender::reserve(qsizetype characters)
+{
+    rows_.reserve(rows_.size() + characters);
+}
+
 void ListAppender::commit()
 {
     finishRow();
+    if (rows_.capacity() > rows_.size())
+        rows_.squeeze();
     if (count_ > 0 && list_)
         list_->reportModel()->appendPacked(std::move(rows_), count_);
     rows_ = QString();

@@ -248,6 +248,11 @@ public:
     void addRow(const QString& key);
     void setText(int column, const QString& text);  // of the row last started
     void commit();
+    // Room for `characters` more characters of rows (see
+    // ReportModel::appendPackedRow), made at once: a long list is then
+    // never copied as it grows. The room left unused is handed back at the
+    // commit.
+    void reserve(qsizetype characters);
 
 private:
     void finishRow();

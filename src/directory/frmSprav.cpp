@@ -22,6 +22,7 @@
 #include "printing/ListPrinting.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -33,6 +34,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPixmapCache>
+#include <QScopeGuard>
 #include <QResizeEvent>
 #include <QToolBar>
 #include <QToolButton>
@@ -316,8 +318,13 @@ void frmSprav::Form_Activate()
     if (core::shellServices().setActionsMenuVisible)
         core::shellServices().setActionsMenuVisible(true);
     const QTime now = QTime::fromMSecsSinceStartOfDay(clock_().msecsSinceStartOfDay() / 1000 * 1000);
-    if (lastActivationTime_.isValid() && now == lastActivationTime_)
+    if (windowKind_ == core::Students) {
+        // A return to the window when nothing changed keeps its list.
+        if (!firstActivation_ && listBuiltFrom_ && *listBuiltFrom_ == std::pair(currentData(), chosenGroupId()))
+            return;
+    } else if (lastActivationTime_.isValid() && now == lastActivationTime_) {
         return;
+    }
     if (firstActivation_) {
         firstActivation_ = false;
         if (parentKind() > 0) {
@@ -422,6 +429,7 @@ void frmSprav::fillGroupFilter()
     // refreshes the list once, right after it.
     const QSignalBlocker block(cm1_);
     core::FillCombo(cm1_, parentKind(), false, 0);
+    filterFilledFrom_ = currentData();
     cm1_->setCurrentIndex(-1);
     const QString key = groupSettingKey(windowKind_);
     const QString stored = settings::getSetting(settings::kSectionUser, key, QString());
@@ -436,6 +444,45 @@ void frmSprav::fillGroupFilter()
         if (stored != QString::number(position))
             settings::saveSetting(settings::kSectionUser, key, QString::number(position));
     }
+}
+
+void frmSprav::refreshGroupFilter()
+{
+    if (!filterFilledFrom_ || *filterFilledFrom_ == currentData())
+        return;
+    const QSignalBlocker block(cm1_);
+    const bool chosen = chosenGroupIndex() >= 0;
+    const long group = chosenGroupId();
+    core::FillCombo(cm1_, parentKind(), false, 0);
+    filterFilledFrom_ = currentData();
+    cm1_->setCurrentIndex(-1);
+    if (cm1_->count() == 0)
+        return;
+    // The same group stays chosen, wherever it now stands; a group deleted
+    // meanwhile gives way to the first entry, as a stored position that is
+    // out of range does.
+    int position = 0;
+    for (int i = 0; i < cm1_->count(); ++i) {
+        if (chosen && cm1_->itemData(i).toLongLong() == group) {
+            position = i;
+            break;
+        }
+    }
+    cm1_->setCurrentIndex(position);
+    const QString key = groupSettingKey(windowKind_);
+    if (settings::getSetting(settings::kSectionUser, key, QString()) != QString::number(position))
+        settings::saveSetting(settings::kSectionUser, key, QString::number(position));
+}
+
+frmSprav::DataState frmSprav::currentData()
+{
+    DataState state;
+    if (const auto& db = core::state().MainDatabase) {
+        state.database = db.get();
+        state.path = db->path();
+        state.changes = db->totalChanges();
+    }
+    return state;
 }
 
 void frmSprav::Cm1_Click(int index)
@@ -471,6 +518,15 @@ bool frmSprav::eventFilter(QObject* watched, QEvent* event)
 
 void frmSprav::Ref()
 {
+    // The wait cursor for the whole build: a list of every person takes a while.
+    const bool cursorSet = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+    if (cursorSet)
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    const auto restoreCursor = qScopeGuard([cursorSet] {
+        if (cursorSet)
+            QApplication::restoreOverrideCursor();
+    });
+    refreshGroupFilter();
     QVariantList params;
     if (parentKind() > 0)
         params << static_cast<qlonglong>(chosenGroupId());
@@ -489,6 +545,7 @@ void frmSprav::Ref()
     sortMainList();
     if (windowKind_ == core::Grades)
         ShowGrades();
+    listBuiltFrom_ = std::pair(currentData(), chosenGroupId());
 }
 
 void frmSprav::sortMainList()

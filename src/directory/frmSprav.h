@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -22,6 +23,10 @@ class QToolBar;
 namespace core {
 class ListItem;
 class ReportList;
+}
+
+namespace jet {
+class Database;
 }
 
 namespace directory {
@@ -121,6 +126,9 @@ private:
     void placeFilterFrame();
     void layoutLists();
     void fillGroupFilter();
+    // Fills the filter again when the database changed since it was filled
+    // (groups added or imported meanwhile), keeping the chosen group.
+    void refreshGroupFilter();
     void Cm1_Click(int index);
     void runCommand(Command command, core::ReportList* list);
     void startImport(bool gradeSheet);
@@ -129,11 +137,25 @@ private:
     void ShowActionsMenu(Qt::MouseButton button, const QPoint& globalPos);
     void sortMainList();
 
+    // The database and its change count: what a list or the filter was read from.
+    struct DataState {
+        const jet::Database* database = nullptr;
+        QString path;
+        qlonglong changes = 0;
+        bool operator==(const DataState&) const = default;
+    };
+    static DataState currentData();
+
     int windowKind_ = 0;
     int windowDocKind_ = 0;
     bool firstActivation_ = true;
     QTime lastActivationTime_;
     std::function<QTime()> clock_ = [] { return QTime::currentTime(); };
+    // What the main list was last built from: the students window's
+    // activation builds it again only when the data or the chosen group
+    // differ (the list of every person is long).
+    std::optional<std::pair<DataState, long>> listBuiltFrom_;
+    std::optional<DataState> filterFilledFrom_;
     ListDefinition def_;
     int sortColumn_ = 2;
     bool sortDescending_ = false;

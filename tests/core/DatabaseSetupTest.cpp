@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -354,6 +355,24 @@ std::vector<Defect> defects()
              EXPECT_TRUE(f.open(QIODevice::ReadWrite));
              f.seek(100);
              f.write(QByteArray(2000, '\xFF'));
+             return std::unique_ptr<jet::Database>();
+         },
+         m("Файл базы данных <path> поврежден ("), ui::Critical, false, "). Продолжение работы с этим файлом невозможно."},
+        {"file left open by a crash, a value breaking its column's rule", Start::Opened,
+         [](const QString& path) {
+             // Copied with its journal while open, as a crash leaves it.
+             const QString copy = path + QStringLiteral(".copy");
+             {
+                 auto db = jet::Database::open(path);
+                 EXPECT_EQ(sqlite3_exec(db->handle(), "PRAGMA ignore_check_constraints=ON;", nullptr, nullptr, nullptr),
+                           SQLITE_OK);
+                 db->execute("INSERT INTO SPGRUP (NAIM) VALUES (?)", {QString(1000, QChar(u'Ж'))});
+                 EXPECT_TRUE(QFile::copy(path, copy));
+                 EXPECT_TRUE(QFile::copy(path + QStringLiteral("-journal"), copy + QStringLiteral("-journal")));
+             }
+             EXPECT_TRUE(QFile::remove(path));
+             EXPECT_TRUE(QFile::rename(copy, path));
+             EXPECT_TRUE(QFile::rename(copy + QStringLiteral("-journal"), path + QStringLiteral("-journal")));
              return std::unique_ptr<jet::Database>();
          },
          m("Файл базы данных <path> поврежден ("), ui::Critical, false, "). Продолжение работы с этим файлом невозможно."},

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QMdiArea>
@@ -365,4 +366,100 @@ TEST_F(DirectoryWindowTest, OpeningAWindowFillsItsListOnce)
         EXPECT_EQ(counter.runs(), 1);
         EXPECT_GT(w->Spr()->topLevelItemCount(), 0);
     }
+}
+
+// The students list is long: a return to the window when nothing changed
+// keeps it, however much time passed; a change of the data builds it again.
+TEST_F(DirectoryWindowTest, TheStudentsWindowIsRebuiltOnlyWhenSomethingChanged)
+{
+    const directory::ListDefinition def = directory::DefineColumns(core::Students, false);
+    StatementCounter counter(db(), def.ListSql);
+    auto w = open(core::Students);
+    ASSERT_EQ(counter.runs(), 1);
+    const int rows = w->Spr()->topLevelItemCount();
+
+    w->Form_Deactivate();
+    w->Form_Activate();
+    w->Form_Activate();
+    EXPECT_EQ(counter.runs(), 1);
+
+    insert(QStringLiteral("INSERT INTO SPSTUD (IDG, FAM) VALUES (?, ?)"),
+           {qlonglong(w->chosenGroupId()), QStringLiteral("Яковлева")});
+    w->Form_Activate();
+    EXPECT_EQ(counter.runs(), 2);
+    EXPECT_EQ(w->Spr()->topLevelItemCount(), rows + 1);
+    EXPECT_EQ(w->focusWidget(), w->Spr());
+    w->Form_Activate();
+    EXPECT_EQ(counter.runs(), 2);
+}
+
+// Groups added or imported while the window is open join its filter at the
+// next activation that finds the data changed, and at a refresh (F5); the
+// chosen group stays chosen wherever it now stands, and its new position is
+// what is remembered.
+TEST_F(DirectoryWindowTest, TheGroupFilterTakesGroupsAddedAfterTheWindowOpened)
+{
+    struct Case {
+        const char* name;
+        std::function<void(frmSprav&)> refresh;
+    };
+    const Case cases[] = {
+        {"activation", [](frmSprav& w) { w.Form_Activate(); }},
+        {"refresh", [](frmSprav& w) { w.Ref(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::clearSettings();
+        settings::saveSetting(settings::kSectionUser, QStringLiteral("DG3"), QStringLiteral("1"));
+        auto w = open(core::Students);
+        const int groups = w->Cm1()->count();
+        ASSERT_GE(groups, 2);
+        ASSERT_EQ(w->chosenGroupIndex(), 1);
+        const long chosen = w->chosenGroupId();
+        const QString chosenName = w->Cm1()->itemText(1);
+
+        // Sorted before every other group, which moves the chosen one down.
+        const qlonglong added = insert(QStringLiteral("INSERT INTO SPGRUP (NAIM) VALUES (?)"), {QStringLiteral("0 новая")});
+        c.refresh(*w);
+        ASSERT_EQ(w->Cm1()->count(), groups + 1);
+        EXPECT_EQ(w->Cm1()->itemData(0).toLongLong(), added);
+        EXPECT_EQ(w->chosenGroupId(), chosen);
+        EXPECT_EQ(w->Cm1()->currentText(), chosenName);
+        EXPECT_EQ(groupSetting(core::Students), QStringLiteral("2"));
+        EXPECT_EQ(w->Spr()->topLevelItemCount(),
+                  count(QStringLiteral("SELECT COUNT(*) FROM SPSTUD WHERE IDG = ?"), {qlonglong(chosen)}));
+
+        // The chosen group deleted meanwhile: the first entry, as for a
+        // remembered position out of range.
+        db().execute(QStringLiteral("DELETE FROM SPSTUD WHERE IDG = ?"), {qlonglong(chosen)});
+        db().execute(QStringLiteral("DELETE FROM SPGRUP WHERE IDG = ?"), {qlonglong(chosen)});
+        c.refresh(*w);
+        EXPECT_EQ(w->Cm1()->count(), groups);
+        EXPECT_EQ(w->chosenGroupIndex(), 0);
+        EXPECT_EQ(w->chosenGroupId(), added);
+        EXPECT_EQ(groupSetting(core::Students), QStringLiteral("0"));
+        db().execute(QStringLiteral("DELETE FROM SPGRUP WHERE IDG = ?"), {added});
+    }
+}
+
+// The wait cursor is up while the list is read.
+TEST_F(DirectoryWindowTest, TheListIsBuiltUnderTheWaitCursor)
+{
+    struct Probe {
+        QByteArray sql;
+        std::vector<int> shapes;
+        static int traced(unsigned, void* self, void* stmt, void*)
+        {
+            auto* probe = static_cast<Probe*>(self);
+            if (probe->sql == sqlite3_sql(static_cast<sqlite3_stmt*>(stmt)))
+                probe->shapes.push_back(QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape()) : -1);
+            return 0;
+        }
+    } probe{directory::DefineColumns(core::Students, false).ListSql.toUtf8(), {}};
+    sqlite3_trace_v2(db().handle(), SQLITE_TRACE_STMT, &Probe::traced, &probe);
+    auto w = open(core::Students);
+    w->Ref();
+    sqlite3_trace_v2(db().handle(), 0, nullptr, nullptr);
+    EXPECT_EQ(probe.shapes, (std::vector<int>{int(Qt::WaitCursor), int(Qt::WaitCursor)}));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

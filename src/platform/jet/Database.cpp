@@ -3,6 +3,7 @@
 #include "platform/jet/SqlFunctions.h"
 #include "platform/jet/TypeMapping.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -156,8 +157,20 @@ void lockExclusively(sqlite3* db)
     }
 }
 
-void quickCheck(sqlite3* db)
+// How much of the file the check at opening reads.
+enum class CheckDepth {
+    Pages,  // every page of every table and index
+    Whole,  // the pages, and the column rules of every row as well
+};
+
+// Checks the open file; throws errDamaged (or the engine's own failure).
+void checkFile(sqlite3* db, CheckDepth depth)
 {
+    // The column rules are skipped by the engine's own switch, set for the
+    // check alone (a switch that cannot be set leaves the whole check).
+    const bool pagesOnly = depth == CheckDepth::Pages;
+    if (pagesOnly)
+        sqlite3_exec(db, "PRAGMA ignore_check_constraints=ON;", nullptr, nullptr, nullptr);
     sqlite3_stmt* stmt = nullptr;
     int rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(1);", -1, &stmt, nullptr);
     QString result;
@@ -166,10 +179,13 @@ void quickCheck(sqlite3* db)
         if (rc == SQLITE_ROW)
             result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
     }
+    const int extended = sqlite3_extended_errcode(db);
     const QString engineText = sqliteMessage(db, rc);
     sqlite3_finalize(stmt);
+    if (pagesOnly && sqlite3_exec(db, "PRAGMA ignore_check_constraints=OFF;", nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw Error(errGeneric, QStringLiteral("Не удалось включить проверку значений полей."));
     if (rc != SQLITE_ROW) {
-        int n = errorNumberFor(sqlite3_extended_errcode(db), nullptr);
+        int n = errorNumberFor(extended, nullptr);
         if (n == errSyntax)
             n = errDamaged;
         throw Error(n, describe(n, engineText), engineText);
@@ -178,6 +194,48 @@ void quickCheck(sqlite3* db)
         const QString cause = result.simplified();
         throw Error(errDamaged, describe(errDamaged, cause), cause);
     }
+}
+
+quint32 bigEndian32(const unsigned char* p)
+{
+    return (quint32(p[0]) << 24) | (quint32(p[1]) << 16) | (quint32(p[2]) << 8) | quint32(p[3]);
+}
+
+// Whether the file's header agrees with the file: its page size, and the
+// page count it records (when the count is marked as current) against the
+// file's size. Read before the engine reads the file (and before it rolls
+// back what an unfinished session left).
+bool headerAgreesWithFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    const QByteArray header = file.read(100);
+    if (header.size() < 100 || !header.startsWith(QByteArrayLiteral("SQLite format 3\0")))
+        return false;
+    const auto* h = reinterpret_cast<const unsigned char*>(header.constData());
+    const quint32 pageSize = (quint32(h[16]) << 8 | h[17]) == 1 ? 65536u : (quint32(h[16]) << 8 | h[17]);
+    if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0 || size % pageSize != 0)
+        return false;
+    const quint32 changeCounter = bigEndian32(h + 24);
+    const quint32 pageCount = bigEndian32(h + 28);
+    const quint32 freePages = bigEndian32(h + 36);
+    const quint32 countValidFor = bigEndian32(h + 92);
+    if (countValidFor != changeCounter || pageCount == 0)
+        return false;
+    return qint64(pageCount) * pageSize == size && freePages < pageCount;
+}
+
+// The whole check for a file that was not closed cleanly: the journal of an
+// unfinished session is left beside it (the engine keeps it while the file
+// is open and removes it on closing), or its header disagrees with the file.
+// A cleanly closed file has its pages checked.
+CheckDepth checkDepthFor(const QString& path)
+{
+    if (QFileInfo::exists(path + QStringLiteral("-journal")) || QFileInfo::exists(path + QStringLiteral("-wal")))
+        return CheckDepth::Whole;
+    return headerAgreesWithFile(path) ? CheckDepth::Pages : CheckDepth::Whole;
 }
 
 QByteArray nativePath(const QString& path)
@@ -294,10 +352,11 @@ std::unique_ptr<Database> Database::open(const QString& path)
         db->close();
         throw Error(errReadOnlyFile, QStringLiteral("Файл %1 доступен только для чтения.").arg(path));
     }
+    const CheckDepth depth = checkDepthFor(path);
     configure(raw);
     sqlite3_busy_timeout(raw, 0);
     lockExclusively(raw);
-    quickCheck(raw);
+    checkFile(raw, depth);
     return db;
 }
 
@@ -749,12 +808,31 @@ void Transaction::commit()
     done_ = true;
 }
 
+namespace {
+
+// "dd.MM.yyyy", written out directly for the years of four digits: a
+// format string is read anew at every call, and long lists show many dates.
+QString dateText(const QDate& date)
+{
+    int year = 0, month = 0, day = 0;
+    date.getDate(&year, &month, &day);
+    if (!date.isValid() || year < 1000 || year > 9999)
+        return date.toString(QStringLiteral("dd.MM.yyyy"));
+    const char16_t text[10] = {char16_t(u'0' + day / 10), char16_t(u'0' + day % 10), u'.',
+                               char16_t(u'0' + month / 10), char16_t(u'0' + month % 10), u'.',
+                               char16_t(u'0' + year / 1000), char16_t(u'0' + year / 100 % 10),
+                               char16_t(u'0' + year / 10 % 10), char16_t(u'0' + year % 10)};
+    return QString(reinterpret_cast<const QChar*>(text), 10);
+}
+
+} // namespace
+
 QString toText(const QVariant& value)
 {
     if (value.isNull())
         return {};
     if (value.typeId() == QMetaType::QDate)
-        return value.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+        return dateText(value.toDate());
     if (value.typeId() == QMetaType::QDateTime) {
         const QDateTime dt = value.toDateTime();
         return dt.time() == QTime(0, 0) ? dt.date().toString(QStringLiteral("dd.MM.yyyy"))

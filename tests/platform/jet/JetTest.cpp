@@ -140,6 +140,64 @@ TEST_F(JetTest, OpeningReportsFourOutcomesApart)
     EXPECT_EQ(errorOf([&] { Database::open(broken); }), errDamaged);
 }
 
+// Opening checks every page of a file closed cleanly, and the values of
+// every row against their column rules as well when it was not: a value
+// that breaks its rule (written past the engine's own check) is found then.
+TEST_F(JetTest, AFileNotClosedCleanlyHasItsValuesCheckedToo)
+{
+    const QString tooLong = QStringLiteral("Константинопольская");  // FAM holds 10 characters
+    const auto breakARule = [&](Database& db) {
+        ASSERT_EQ(sqlite3_exec(db.handle(), "PRAGMA ignore_check_constraints=ON;", nullptr, nullptr, nullptr), SQLITE_OK);
+        db.execute(QStringLiteral("INSERT INTO SPSTUD (FAM) VALUES (?)"), {tooLong});
+        ASSERT_EQ(sqlite3_exec(db.handle(), "PRAGMA ignore_check_constraints=OFF;", nullptr, nullptr, nullptr), SQLITE_OK);
+    };
+    struct Case {
+        const char* name;
+        std::function<void(const QString& file)> leave;
+        int error;
+    };
+    const Case cases[] = {
+        {"closed cleanly: its pages alone", [](const QString&) {}, 0},
+        {"copied while open, as a crash leaves it",
+         [&](const QString& file) {
+             auto db = Database::open(path);
+             db->execute(QStringLiteral("UPDATE SPSTUD SET IDG = 1"));  // the session's journal is made
+             ASSERT_TRUE(QFileInfo::exists(path + QStringLiteral("-journal")));
+             QFile::remove(file);
+             ASSERT_TRUE(QFile::copy(path, file));
+             ASSERT_TRUE(QFile::copy(path + QStringLiteral("-journal"), file + QStringLiteral("-journal")));
+         },
+         errDamaged},
+        {"longer than its header says",
+         [](const QString& file) {
+             QFile f(file);
+             ASSERT_TRUE(f.open(QIODevice::Append));
+             f.write(QByteArray(4096, '\0'));
+         },
+         errDamaged},
+    };
+    {
+        auto db = makeDb();
+        breakARule(*db);
+    }
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("-journal")));  // a clean close leaves none
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = tmp.file(QStringLiteral("copy.db"));
+        QFile::remove(file);
+        QFile::remove(file + QStringLiteral("-journal"));
+        ASSERT_TRUE(QFile::copy(path, file));
+        c.leave(file);
+        try {
+            Database::open(file)->close();
+            EXPECT_EQ(c.error, 0);
+        } catch (const Error& e) {
+            EXPECT_EQ(e.number(), c.error);
+            EXPECT_TRUE(e.cause().contains(QStringLiteral("CHECK"))) << e.cause().toStdString();
+        }
+    }
+}
+
 TEST_F(JetTest, TextThatLooksLikeANumberStaysText)
 {
     auto db = makeDb();
@@ -195,6 +253,23 @@ TEST_F(JetTest, DigitsOnlyKeepsTheDigitsOfAText)
         const QVariant got = db->scalar(QStringLiteral("SELECT digitsonly(?)"), {c.text});
         EXPECT_EQ(isNull(got), isNull(c.digits)) << c.text.toString().toStdString();
         EXPECT_EQ(got.toString(), c.digits.toString()) << c.text.toString().toStdString();
+    }
+}
+
+TEST(JetText, DatesAreWrittenDayMonthYear)
+{
+    struct Case {
+        QDate date;
+        const char* text;
+    };
+    const Case cases[] = {
+        {QDate(2024, 6, 1), "01.06.2024"}, {QDate(1999, 12, 31), "31.12.1999"}, {QDate(1000, 1, 9), "09.01.1000"},
+        {QDate(9999, 10, 10), "10.10.9999"}, {QDate(999, 2, 3), "03.02.0999"}, {QDate(), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(toText(QVariant(c.date)), QString::fromLatin1(c.text));
+        EXPECT_EQ(toText(QVariant(c.date)), c.date.toString(QStringLiteral("dd.MM.yyyy")));
     }
 }
 
