@@ -156,7 +156,7 @@ LAYOUTS = {
         "after_table": [("4. ДОПОЛНИТЕЛЬНЫЕ СВЕДЕНИЯ", True), ("[INF.Change]", False), ("[SPGRUP.DOPOL]", False),
                         ("[DOPOL]", False)],
         "following": {
-            "margins": (12, 40),
+            "bottom": 40,
             "labels": [
                 (159, 178, "Руководитель образовательной", 3, "start"),
                 (159, 183, "организации", 3, "start"),
@@ -212,19 +212,19 @@ LAYOUTS = {
             ("Специальность", 50, 160.5, 140, 11, "[SPGRUP.Spec]", 11, "left"),
             ("Квалификация", 50, 172.5, 140, 6, "[SPGRUP.KVAL]", 11, "left"),
         ],
-        "table": {"margins": (14, 12, 20, 20), "start": 192, "columns": (114, 24, 32), "size": 10},
+        "table": {"margins": (14, 12, 20, 20), "start": 192, "columns": (114, 24, 32), "size": 9.5},
         # The head, the secretary and the seal at the foot of the back.
         "following": {
-            "margins": (14, 38),
+            "bottom": 31,
             "labels": [
-                (20, 266, "Руководитель образовательной организации", 3.2, "start"),
-                (20, 278, "Секретарь", 3.2, "start"),
-                (20, 289, "М.П.", 3.2, "start"),
+                (20, 273, "Руководитель образовательной организации", 3.2, "start"),
+                (20, 283, "Секретарь", 3.2, "start"),
+                (20, 291, "М.П.", 3.2, "start"),
             ],
             "frames": [
-                ("Руководитель", 110, 261.5, 80, 7, HEAD, 11, "right"),
-                ("Должность для дубликата", 20, 268, 170, 5, "[ДУБЛИКАТ.ДОЛЖНОСТЬ]", 9, "left"),
-                ("Секретарь", 110, 273.5, 80, 7, "[SPGRUP.FIOSEK]", 11, "right"),
+                ("Руководитель", 110, 268.5, 80, 7, HEAD, 11, "right"),
+                ("Должность для дубликата", 20, 274.5, 170, 4.5, "[ДУБЛИКАТ.ДОЛЖНОСТЬ]", 8, "left"),
+                ("Секретарь", 110, 278.5, 80, 7, "[SPGRUP.FIOSEK]", 11, "right"),
             ],
         },
     },
@@ -309,7 +309,7 @@ LAYOUTS = {
             ("Дата выдачи", 45, 279.5, 80, 6, ISSUED, 11, "left"),
         ],
         "table": {"margins": (14, 45, 20, 20), "start": 113, "columns": (114, 24, 32), "size": 11},
-        "following": {"margins": (14, 20), "labels": [], "frames": []},
+        "following": {"bottom": 45, "labels": [], "frames": []},
     },
     "completion-certificate": {
         "page": (210, 148),
@@ -432,6 +432,8 @@ def fodt(layout, title):
     following = layout.get("following")
     margins = table["margins"] if table else (10, 10, 10, 10)
     top, bottom, left, right = margins
+    if following:
+        bottom = following["bottom"]
     columns = table.get("page_columns", 1) if table else 1
     all_frames = layout["frames"] + (following["frames"] if following else [])
     sizes = sorted({f[6] for f in all_frames} | ({table["size"]} if table else set()))
@@ -444,11 +446,8 @@ def fodt(layout, title):
     # as the column keeps the office from carrying the table on.
     room = table["start"] - top - 1 if table and columns == 1 else 0
     fillers = h - top - bottom - 1 if table and columns == 2 else 0
-    # A blank of two sides begins with a page style of its own; the back
-    # takes the next one, whose header holds the back's outline and fields.
-    first_page = ' style:master-page-name="First"' if following else ""
     styles.append(
-        f'<style:style style:name="Anchor" style:family="paragraph" style:parent-style-name="Standard"{first_page}>'
+        '<style:style style:name="Anchor" style:family="paragraph" style:parent-style-name="Standard">'
         f'<style:paragraph-properties fo:margin-top="0mm" fo:margin-bottom="{room}mm" fo:line-height="1mm"/>'
         '<style:text-properties fo:font-size="2pt"/></style:style>')
     styles.append(
@@ -500,31 +499,32 @@ def fodt(layout, title):
         page_columns = (f'<style:columns fo:column-count="{columns}" fo:column-gap="{table["gap"]}mm"/>')
     orientation = "landscape" if w > h else "portrait"
     master_pages = '<style:master-page style:name="Standard" style:page-layout-name="Blank"/>'
-    back_layout = ""
+    header_style = ""
+    back_styles = ""
     if following:
-        # The header is 1 mm high: the back's text begins at its own top
-        # margin. Its outline is named like the front's, so that printing
-        # removes it the same way.
-        ftop, fbottom = following["margins"]
+        # The back of a two-sided blank: the header of every page but the
+        # first (which has an empty one of its own: a page style for the
+        # first page alone would not survive the Word format while the
+        # template has one page) holds the back's outline and fields. The
+        # header is 1 mm high, taken from the top margin; the outline is
+        # named like the front's, so that printing removes it the same way.
+        top -= 1
         in_header = 'text:anchor-type="paragraph"'
         back = base64.b64encode(background_svg(
             layout["page"], following["labels"], following["frames"],
             f"Подложка: контур бланка «{title}», оборот — образец, не печатается")).decode("ascii")
         header = "".join([picture_frame("Подложка оборота", layout["page"], back, in_header)]
                          + field_frames(following["frames"], in_header, len(layout["frames"]) + 1))
-        back_layout = (
-            f'<style:page-layout style:name="Back"><style:page-layout-properties fo:page-width="{w}mm" '
-            f'fo:page-height="{h}mm" style:print-orientation="{orientation}" fo:margin-top="{ftop - 1}mm" '
-            f'fo:margin-bottom="{fbottom}mm" fo:margin-left="{left}mm" fo:margin-right="{right}mm">{page_columns}'
-            '</style:page-layout-properties><style:header-style><style:header-footer-properties fo:min-height="1mm" '
-            'fo:margin-bottom="0mm" fo:margin-left="0mm" fo:margin-right="0mm"/></style:header-style></style:page-layout>'
+        header_style = ('<style:header-style><style:header-footer-properties fo:min-height="1mm" '
+                        'fo:margin-bottom="0mm" fo:margin-left="0mm" fo:margin-right="0mm"/></style:header-style>')
+        back_styles = (
             '<style:style style:name="HeaderAnchor" style:family="paragraph" style:parent-style-name="Standard">'
             '<style:paragraph-properties fo:margin-top="0mm" fo:margin-bottom="0mm" fo:line-height="1mm"/>'
             '<style:text-properties fo:font-size="2pt"/></style:style>')
         master_pages = (
-            '<style:master-page style:name="First" style:page-layout-name="Blank" style:next-style-name="Back"/>'
-            f'<style:master-page style:name="Back" style:page-layout-name="Back"><style:header>'
-            f'<text:p text:style-name="HeaderAnchor">{header}</text:p></style:header></style:master-page>')
+            '<style:master-page style:name="Standard" style:page-layout-name="Blank"><style:header>'
+            f'<text:p text:style-name="HeaderAnchor">{header}</text:p></style:header>'
+            '<style:header-first><text:p text:style-name="HeaderAnchor"/></style:header-first></style:master-page>')
     return f'''<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:xlink="http://www.w3.org/1999/xlink" xmlns:dc="http://purl.org/dc/elements/1.1/" xmlns:meta="urn:oasis:names:tc:opendocument:xmlns:meta:1.0" xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0" office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
 <office:meta><dc:title>{escape(title)}</dc:title></office:meta>
@@ -533,8 +533,8 @@ def fodt(layout, title):
 <style:style style:name="Standard" style:family="paragraph"><style:text-properties fo:font-size="11pt" style:font-name="{FONT}" fo:language="ru" fo:country="RU"/></style:style>
 </office:styles>
 <office:automatic-styles>
-<style:page-layout style:name="Blank"><style:page-layout-properties fo:page-width="{w}mm" fo:page-height="{h}mm" style:print-orientation="{orientation}" fo:margin-top="{top}mm" fo:margin-bottom="{bottom}mm" fo:margin-left="{left}mm" fo:margin-right="{right}mm">{page_columns}</style:page-layout-properties></style:page-layout>
-{back_layout}
+<style:page-layout style:name="Blank"><style:page-layout-properties fo:page-width="{w}mm" fo:page-height="{h}mm" style:print-orientation="{orientation}" fo:margin-top="{top}mm" fo:margin-bottom="{bottom}mm" fo:margin-left="{left}mm" fo:margin-right="{right}mm">{page_columns}</style:page-layout-properties>{header_style}</style:page-layout>
+{back_styles}
 <style:style style:name="Background" style:family="graphic"><style:graphic-properties style:wrap="run-through" style:run-through="background" style:vertical-pos="from-top" style:vertical-rel="page" style:horizontal-pos="from-left" style:horizontal-rel="page" style:protect="position size"/></style:style>
 <style:style style:name="Field" style:family="graphic"><style:graphic-properties style:wrap="run-through" style:run-through="foreground" style:vertical-pos="from-top" style:vertical-rel="page" style:horizontal-pos="from-left" style:horizontal-rel="page" fo:border="none" draw:stroke="none" fo:padding="0mm" draw:fill="none" draw:textarea-vertical-align="top"/></style:style>
 {"".join(styles)}
