@@ -100,10 +100,10 @@ LAYOUTS = {
             ("Фамилия", 160, 27, 125, 8, "[FAM]", 15, "center"),
             ("Имя и отчество", 160, 36, 125, 8, "[IM] [OTCH]", 15, "center"),
             ("Специальность", 160, 60, 125, 16, "[SPGRUP.Spec]", 12, "center"),
-            ("Дата решения ГАК", 169, 101.5, 63, 7, when("SPGRUP.DatGAK"), 11, "left"),
-            ("Протокол ГАК", 253, 101.5, 32, 7, "[SPGRUP.PRGAK]", 11, "left"),
+            ("Дата решения ГЭК", 169, 101.5, 63, 7, when("SPGRUP.DatGAK"), 11, "left"),
+            ("Протокол ГЭК", 253, 101.5, 32, 7, "[SPGRUP.PRGAK]", 11, "left"),
             ("Квалификация", 160, 121, 125, 12, "[SPGRUP.KVAL]", 13, "center"),
-            ("Председатель ГАК", 225, 150.5, 60, 7, "[SPGRUP.FIOGAK]", 11, "right"),
+            ("Председатель ГЭК", 225, 150.5, 60, 7, "[SPGRUP.FIOGAK]", 11, "right"),
             ("Руководитель", 225, 170.5, 60, 7, HEAD, 11, "right"),
             ("Должность для дубликата", 163, 177.5, 122, 5, "[ДУБЛИКАТ.ДОЛЖНОСТЬ]", 9, "left"),
         ],
@@ -151,22 +151,12 @@ LAYOUTS = {
         ],
         "table": {"margins": (21, 10, 10, 10), "page_columns": 2, "gap": 17, "columns": (78, 20, 32),
                   "size": 10},
-        # Section 4 follows the grades; the head signs at the foot of the
-        # right half of the second page.
-        "after_table": [("4. ДОПОЛНИТЕЛЬНЫЕ СВЕДЕНИЯ", True), ("[INF.Change]", False), ("[SPGRUP.DOPOL]", False),
-                        ("[DOPOL]", False)],
-        "following": {
-            "bottom": 40,
-            "labels": [
-                (159, 178, "Руководитель образовательной", 3, "start"),
-                (159, 183, "организации", 3, "start"),
-                (159, 198, "М.П.", 3, "start"),
-            ],
-            "frames": [
-                ("Руководитель", 225, 178.5, 60, 7, HEAD, 11, "right"),
-                ("Должность для дубликата", 159, 185.5, 126, 5, "[ДУБЛИКАТ.ДОЛЖНОСТЬ]", 9, "left"),
-            ],
-        },
+        # Section 4 and the head's signature follow the grades.
+        "after_table": [("4. ДОПОЛНИТЕЛЬНЫЕ СВЕДЕНИЯ", "heading"), ("[INF.Change]", "text"),
+                        ("[SPGRUP.DOPOL]", "text"), ("[DOPOL]", "text"),
+                        ("Руководитель образовательной организации\t" + HEAD, "sign"),
+                        ("[ДУБЛИКАТ.ДОЛЖНОСТЬ]", "small"), ("М.П.", "seal")],
+        "following": {},
     },
     "transcript": {
         "page": (210, 297),
@@ -212,21 +202,12 @@ LAYOUTS = {
             ("Специальность", 50, 160.5, 140, 11, "[SPGRUP.Spec]", 11, "left"),
             ("Квалификация", 50, 172.5, 140, 6, "[SPGRUP.KVAL]", 11, "left"),
         ],
-        "table": {"margins": (14, 12, 20, 20), "start": 192, "columns": (114, 24, 32), "size": 9.5},
-        # The head, the secretary and the seal at the foot of the back.
-        "following": {
-            "bottom": 31,
-            "labels": [
-                (20, 273, "Руководитель образовательной организации", 3.2, "start"),
-                (20, 283, "Секретарь", 3.2, "start"),
-                (20, 291, "М.П.", 3.2, "start"),
-            ],
-            "frames": [
-                ("Руководитель", 110, 268.5, 80, 7, HEAD, 11, "right"),
-                ("Должность для дубликата", 20, 274.5, 170, 4.5, "[ДУБЛИКАТ.ДОЛЖНОСТЬ]", 8, "left"),
-                ("Секретарь", 110, 278.5, 80, 7, "[SPGRUP.FIOSEK]", 11, "right"),
-            ],
-        },
+        "table": {"margins": (14, 12, 20, 20), "start": 192, "columns": (114, 24, 32), "size": 9.5, "padding": 0.2},
+        # The head, the secretary and the seal follow the grades.
+        "after_table": [("Руководитель образовательной организации\t" + HEAD, "sign"),
+                        ("[ДУБЛИКАТ.ДОЛЖНОСТЬ]", "small"), ("Секретарь\t[SPGRUP.FIOSEK]", "sign"),
+                        ("М.П.", "seal")],
+        "following": {},
     },
     "retraining-title": {
         "page": (297, 210),
@@ -309,7 +290,7 @@ LAYOUTS = {
             ("Дата выдачи", 45, 279.5, 80, 6, ISSUED, 11, "left"),
         ],
         "table": {"margins": (14, 45, 20, 20), "start": 113, "columns": (114, 24, 32), "size": 11},
-        "following": {"bottom": 45, "labels": [], "frames": []},
+        "following": {},
     },
     "completion-certificate": {
         "page": (210, 148),
@@ -429,14 +410,16 @@ def field_frames(frames, anchor, first_z):
 def fodt(layout, title):
     w, h = layout["page"]
     table = layout.get("table")
-    following = layout.get("following")
     margins = table["margins"] if table else (10, 10, 10, 10)
     top, bottom, left, right = margins
-    if following:
-        bottom = following["bottom"]
     columns = table.get("page_columns", 1) if table else 1
-    all_frames = layout["frames"] + (following["frames"] if following else [])
-    sizes = sorted({f[6] for f in all_frames} | ({table["size"]} if table else set()))
+    # The back of a two-sided blank: every page but the first has a header
+    # holding the back's outline; the first page has an empty header of its
+    # own. (A page style for the first page alone does not survive the Word
+    # format while the template has one page.) The headers are 1 mm high,
+    # taken from the top margin.
+    following = layout.get("following")
+    sizes = sorted({f[6] for f in layout["frames"]} | ({table["size"]} if table else set()))
     styles = [paragraph_style(f"P{align}{size}", size, align)
               for align in ("left", "center", "right") for size in sizes]
     # The paragraph holding the frames: one thin line, then as much room as
@@ -450,14 +433,29 @@ def fodt(layout, title):
         '<style:style style:name="Anchor" style:family="paragraph" style:parent-style-name="Standard">'
         f'<style:paragraph-properties fo:margin-top="0mm" fo:margin-bottom="{room}mm" fo:line-height="1mm"/>'
         '<style:text-properties fo:font-size="2pt"/></style:style>')
+    # Paragraphs after the grades: automatic styles of their own, each
+    # derived from the common one (an automatic style is nobody's parent).
+    after_size = table["size"] if table else 10
     styles.append(
         '<style:style style:name="After" style:family="paragraph" style:parent-style-name="Standard">'
         '<style:paragraph-properties fo:margin-top="1mm" fo:margin-bottom="0mm"/>'
-        f'<style:text-properties fo:font-size="{table["size"] if table else 10}pt"/></style:style>')
+        f'<style:text-properties fo:font-size="{after_size}pt"/></style:style>')
     styles.append(
-        '<style:style style:name="AfterHeading" style:family="paragraph" style:parent-style-name="After">'
-        '<style:paragraph-properties fo:margin-top="3mm" fo:keep-with-next="always"/>'
-        '<style:text-properties fo:font-weight="bold"/></style:style>')
+        '<style:style style:name="AfterHeading" style:family="paragraph" style:parent-style-name="Standard">'
+        '<style:paragraph-properties fo:margin-top="3mm" fo:margin-bottom="0mm" fo:keep-with-next="always"/>'
+        f'<style:text-properties fo:font-size="{after_size}pt" fo:font-weight="bold"/></style:style>')
+    # A signature: the position, then the name at the right edge of the
+    # table's width; the block keeps together.
+    width = sum(table["columns"]) if table else w - left - right
+    styles.append(
+        '<style:style style:name="AfterSign" style:family="paragraph" style:parent-style-name="Standard">'
+        '<style:paragraph-properties fo:margin-top="5mm" fo:margin-bottom="0mm" fo:keep-with-next="always"><style:tab-stops>'
+        f'<style:tab-stop style:position="{width - 1}mm" style:type="right"/></style:tab-stops>'
+        f'</style:paragraph-properties><style:text-properties fo:font-size="{after_size}pt"/></style:style>')
+    styles.append(
+        '<style:style style:name="AfterSmall" style:family="paragraph" style:parent-style-name="Standard">'
+        '<style:paragraph-properties fo:margin-top="0mm" fo:margin-bottom="0mm" fo:keep-with-next="always"/>'
+        '<style:text-properties fo:font-size="8pt"/></style:style>')
     styles.append(
         '<style:style style:name="End" style:family="paragraph" style:parent-style-name="Standard">'
         '<style:paragraph-properties fo:margin-top="0mm" fo:margin-bottom="0mm" fo:line-height="1mm"/>'
@@ -472,7 +470,7 @@ def fodt(layout, title):
     body = [f'<text:p text:style-name="Anchor">{"".join(frames)}</text:p>'] + ['<text:p text:style-name="End"/>'] * fillers
     table_styles = ""
     if table:
-        cols, size = table["columns"], table["size"]
+        cols, size, pad = table["columns"], table["size"], table.get("padding", 0.3)
         body.append('<table:table table:name="Оценки" table:style-name="Grades">')
         for i in range(len(cols)):
             body.append(f'<table:table-column table:style-name="GradesCol{i}"/>')
@@ -482,8 +480,11 @@ def fodt(layout, title):
                         f'<text:p text:style-name="{"Pleft" if i == 0 else "Pcenter"}{size}">{text}</text:p>'
                         f'</table:table-cell>')
         body.append('</table:table-row></table:table>')
-        for text, heading in layout.get("after_table", []):
-            body.append(f'<text:p text:style-name="{"AfterHeading" if heading else "After"}">{escape(text)}</text:p>')
+        styles_of = {"heading": "AfterHeading", "text": "After", "sign": "AfterSign", "small": "AfterSmall",
+                     "seal": "After"}
+        for text, kind in layout.get("after_table", []):
+            content = "<text:tab/>".join(escape(piece) for piece in text.split("\t"))
+            body.append(f'<text:p text:style-name="{styles_of[kind]}">{content}</text:p>')
         table_styles = (
             f'<style:style style:name="Grades" style:family="table"><style:table-properties '
             f'style:width="{sum(cols)}mm" table:align="left"/></style:style>'
@@ -491,7 +492,7 @@ def fodt(layout, title):
                       f'<style:table-column-properties style:column-width="{cw}mm"/></style:style>'
                       for i, cw in enumerate(cols))
             + '<style:style style:name="GradesCell" style:family="table-cell"><style:table-cell-properties '
-              'fo:padding-top="0.3mm" fo:padding-bottom="0.3mm" fo:padding-left="0.5mm" fo:padding-right="0.5mm" '
+              f'fo:padding-top="{pad}mm" fo:padding-bottom="{pad}mm" fo:padding-left="0.5mm" fo:padding-right="0.5mm" '
               'fo:border="none"/></style:style>')
     body.append('<text:p text:style-name="End"/>')
     page_columns = ""
@@ -501,20 +502,13 @@ def fodt(layout, title):
     master_pages = '<style:master-page style:name="Standard" style:page-layout-name="Blank"/>'
     header_style = ""
     back_styles = ""
-    if following:
-        # The back of a two-sided blank: the header of every page but the
-        # first (which has an empty one of its own: a page style for the
-        # first page alone would not survive the Word format while the
-        # template has one page) holds the back's outline and fields. The
-        # header is 1 mm high, taken from the top margin; the outline is
-        # named like the front's, so that printing removes it the same way.
+    if following is not None:
         top -= 1
         in_header = 'text:anchor-type="paragraph"'
         back = base64.b64encode(background_svg(
-            layout["page"], following["labels"], following["frames"],
+            layout["page"], [], [],
             f"Подложка: контур бланка «{title}», оборот — образец, не печатается")).decode("ascii")
-        header = "".join([picture_frame("Подложка оборота", layout["page"], back, in_header)]
-                         + field_frames(following["frames"], in_header, len(layout["frames"]) + 1))
+        header = picture_frame("Подложка оборота", layout["page"], back, in_header)
         header_style = ('<style:header-style><style:header-footer-properties fo:min-height="1mm" '
                         'fo:margin-bottom="0mm" fo:margin-left="0mm" fo:margin-right="0mm"/></style:header-style>')
         back_styles = (

@@ -122,7 +122,7 @@ TEST(ShippedTemplatesTest, BlanksCarryTheirSignaturesSealAndBack)
         const char* name;
         bool back;                          // a second side with an outline of its own
         std::vector<const char*> outline;   // wording of the blank, on either side
-        std::vector<const char*> fields;    // placeholders somewhere in the template
+        std::vector<const char*> fields;    // placeholders and printed wording of the template
         std::vector<const char*> absent;    // placeholders it must not hold
     };
     const Kind kinds[] = {
@@ -130,14 +130,17 @@ TEST(ShippedTemplatesTest, BlanksCarryTheirSignaturesSealAndBack)
          {"[INF.isIO] [INF.FIORUK]", "[SPGRUP.FIOGAK]", "[DUBL]", "[ДУБЛИКАТ.ДОЛЖНОСТЬ]"}, {"[Otl]"}},
         {"Титул диплома с отличием", false, {"С ОТЛИЧИЕМ", "Руководитель образовательной", "М.П."},
          {"[INF.isIO] [INF.FIORUK]", "[DUBL]"}, {"[Otl]"}},
-        {"Приложение к диплому", true, {"Руководитель образовательной", "М.П."},
-         {"4. ДОПОЛНИТЕЛЬНЫЕ СВЕДЕНИЯ", "[INF.Change]", "[SPGRUP.DOPOL]", "[DOPOL]", "[INF.isIO] [INF.FIORUK]",
-          "[DUBL]", "[ДОКУМЕНТ ОБ ОБРАЗОВАНИИ]"},
+        // Section 4 and the signatures follow the grades wherever they end.
+        {"Приложение к диплому", true, {"ПРИЛОЖЕНИЕ К ДИПЛОМУ"},
+         {"4. ДОПОЛНИТЕЛЬНЫЕ СВЕДЕНИЯ", "[INF.Change]", "[SPGRUP.DOPOL]", "[DOPOL]",
+          "Руководитель образовательной организации<text:tab/>[INF.isIO] [INF.FIORUK]", "М.П.", "[DUBL]",
+          "[ДУБЛИКАТ.ДОЛЖНОСТЬ]", "[ДОКУМЕНТ ОБ ОБРАЗОВАНИИ]"},
          {}},
-        {"Академическая справка", true,
-         {"Отчислен(а) приказом", "(наименование образовательной организации)", "Руководитель образовательной",
-          "Секретарь", "М.П."},
-         {"[PROTCH]", "[INF.isIO] [INF.FIORUK]", "[SPGRUP.FIOSEK]", "[DUBL]", "[ДОКУМЕНТ ОБ ОБРАЗОВАНИИ]"}, {}},
+        {"Академическая справка", true, {"Отчислен(а) приказом", "(наименование образовательной организации)"},
+         {"[PROTCH]", "Руководитель образовательной организации<text:tab/>[INF.isIO] [INF.FIORUK]",
+          "Секретарь<text:tab/>[SPGRUP.FIOSEK]", "М.П.", "[DUBL]", "[ДУБЛИКАТ.ДОЛЖНОСТЬ]",
+          "[ДОКУМЕНТ ОБ ОБРАЗОВАНИИ]"},
+         {}},
         {"Кальвета КТ", false, {"М.П."}, {"[DUBLMED]", "[REGNOMMED]", "[SPGRUP.DatMed.ПРОПИСЬЮ]"},
          {"[ДАТА ВЫДАЧИ]", "[ДЕНЬ]"}},
         {"Титул диплома ПК", false, {"Решение аттестационной комиссии", "Секретарь", "М.П."},
