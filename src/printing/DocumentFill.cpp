@@ -17,7 +17,6 @@ namespace printing {
 
 namespace {
 
-
 void report(const QString& text, int icon)
 {
     ui::setStatusText(QStringLiteral("Готово."));

@@ -375,7 +375,7 @@ TEST(PlaceholderValueTest, MissingNumberAndDateAreThoseTheTemplatePrints)
         {"certificate template, diploma data", {"[regnommed]", "[SPGRUP.DatMed.ДЕНЬ]"}, &diploma, {number, date}},
         {"diploma template, certificate data", {"[REGNOM]", "[ДАТА ВЫДАЧИ]"}, &certificate, {number, date}},
         {"diploma with its data", {"[REGNOM]", "[ГОД]"}, &diploma, {}},
-        {"a date only", {"[regnomUd]", "[Dat]"}, &diploma, {number, date}},
+        {"the удостоверение's number, the person's own date", {"[regnomUd]", "[Dat]"}, &diploma, {number, date}},
         {"neither printed", {"[FAM]", "[SPGRUP.DatGAK.ПРОПИСЬЮ]", "[НЕИЗВЕСТНОЕ]"}, &certificate, {}},
     };
     for (const Case& c : cases)
