@@ -19,11 +19,13 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "documents")
 
 def when(date):
-    """A stored date written into a «__» ______ 20__ г. slot."""
-    return f"«[{date}.ДЕНЬ]» [{date}.МЕСЯЦ] [{date}.ГОД] г."
+    """A stored date written whole, «05» марта 2024 г., or nothing without one."""
+    return f"[{date}.ПРОПИСЬЮ]"
 
 
-ISSUED = "«[ДЕНЬ]» [МЕСЯЦ] [ГОД] г."
+ISSUED = "[ДАТА ВЫДАЧИ]"
+EARLIER = "[ДОКУМЕНТ ОБ ОБРАЗОВАНИИ]"
+HEAD = "[INF.isIO] [INF.FIORUK]"
 
 # Layouts: page (width, height) in mm; frames (name, x, y, w, h, text, point
 # size, alignment) where the blank leaves room for a value; labels (x, y,
@@ -55,8 +57,9 @@ LAYOUTS = {
             ("Учреждение", 15, 32, 118, 34, "[INF.NAIM]", 10, "center"),
             ("Регистрационный номер", 68, 145.5, 60, 7, "[REGNOMMED]", 12, "left"),
             ("Город", 35, 157.5, 93, 7, "[INF.GORODMED]", 11, "left"),
-            ("Дата выдачи", 48, 169.5, 80, 7, ISSUED, 12, "left"),
+            ("Дата выдачи", 48, 169.5, 80, 7, when("SPGRUP.DatMed"), 12, "left"),
             ("Номер бланка", 180, 27, 85, 7, "[NOMMED]", 12, "center"),
+            ("Дубликат", 180, 35, 85, 6, "[DUBLMED]", 12, "center"),
             ("Фамилия", 160, 50, 125, 8, "[FamD]", 15, "center"),
             ("Имя и отчество", 160, 59, 125, 8, "[ImD] [OtchD]", 15, "center"),
             ("Организация комиссии", 160, 79, 125, 20, "[INF.NAIMMED]", 10, "center"),
@@ -90,18 +93,19 @@ LAYOUTS = {
         ],
         "frames": [
             ("Учреждение", 15, 28, 118, 32, "[INF.NAIM]", 10, "center"),
-            ("С отличием", 30, 84, 88, 7, "[Otl]", 13, "center"),
             ("Номер бланка", 30, 92, 88, 8, "[DIPL]", 12, "center"),
+            ("Дубликат", 30, 101, 88, 6, "[DUBL]", 12, "center"),
             ("Регистрационный номер", 68, 145.5, 60, 7, "[REGNOM]", 12, "left"),
             ("Дата выдачи", 48, 157.5, 80, 7, ISSUED, 12, "left"),
             ("Фамилия", 160, 27, 125, 8, "[FAM]", 15, "center"),
             ("Имя и отчество", 160, 36, 125, 8, "[IM] [OTCH]", 15, "center"),
             ("Специальность", 160, 60, 125, 16, "[SPGRUP.Spec]", 12, "center"),
-            ("Дата решения ГАК", 169, 101.5, 63, 7, when("SPGRUP.DatGAK"), 11, "left"),
-            ("Протокол ГАК", 253, 101.5, 32, 7, "[SPGRUP.PRGAK]", 11, "left"),
+            ("Дата решения ГЭК", 169, 101.5, 63, 7, when("SPGRUP.DatGAK"), 11, "left"),
+            ("Протокол ГЭК", 253, 101.5, 32, 7, "[SPGRUP.PRGAK]", 11, "left"),
             ("Квалификация", 160, 121, 125, 12, "[SPGRUP.KVAL]", 13, "center"),
-            ("Председатель ГАК", 225, 150.5, 60, 7, "[SPGRUP.FIOGAK]", 11, "right"),
-            ("Руководитель", 225, 170.5, 60, 7, "[INF.FIORUK]", 11, "right"),
+            ("Председатель ГЭК", 225, 150.5, 60, 7, "[SPGRUP.FIOGAK]", 11, "right"),
+            ("Руководитель", 225, 170.5, 60, 7, HEAD, 11, "right"),
+            ("Должность для дубликата", 163, 177.5, 122, 5, "[ДУБЛИКАТ.ДОЛЖНОСТЬ]", 9, "left"),
         ],
     },
     "diploma-supplement": {
@@ -132,12 +136,13 @@ LAYOUTS = {
             ("Учреждение", 12, 16, 124, 22, "[INF.NAIM]", 9, "center"),
             ("Номер бланка", 30, 52.5, 88, 6, "[PRIL]", 11, "center"),
             ("Регистрационный номер", 56, 59.5, 40, 6, "[REGNOM]", 11, "left"),
+            ("Дубликат", 98, 59.5, 38, 6, "[DUBL]", 11, "center"),
             ("Дата выдачи", 36, 67.5, 70, 6, ISSUED, 11, "left"),
             ("Фамилия", 43, 87.5, 93, 6, "[FAM]", 12, "left"),
             ("Имя", 43, 94.5, 93, 6, "[IM]", 12, "left"),
             ("Отчество", 43, 101.5, 93, 6, "[OTCH]", 12, "left"),
             ("Дата рождения", 43, 108.5, 50, 6, "[D_R]", 11, "left"),
-            ("Предыдущий документ", 14, 121.5, 122, 12, "[ВИДДОК.NAIM] [DocS] № [DocN], [DocYr] год", 10, "left"),
+            ("Предыдущий документ", 14, 121.5, 122, 12, EARLIER, 10, "left"),
             ("Квалификация", 40, 142.5, 96, 10, "[SPGRUP.KVAL]", 11, "left"),
             ("Специальность", 40, 154.5, 96, 12, "[SPGRUP.Spec]", 11, "left"),
             ("Подготовка и форма обучения", 14, 174, 122, 6, "[УРОВЕНЬ.NAIM] подготовки [ФОРМА.NAIM2] обучения", 11,
@@ -146,47 +151,63 @@ LAYOUTS = {
         ],
         "table": {"margins": (21, 10, 10, 10), "page_columns": 2, "gap": 17, "columns": (78, 20, 32),
                   "size": 10},
+        # Section 4 and the head's signature follow the grades.
+        "after_table": [("4. ДОПОЛНИТЕЛЬНЫЕ СВЕДЕНИЯ", "heading"), ("[INF.Change]", "text"),
+                        ("[SPGRUP.DOPOL]", "text"), ("[DOPOL]", "text"),
+                        ("Руководитель образовательной организации\t" + HEAD, "sign"),
+                        ("[ДУБЛИКАТ.ДОЛЖНОСТЬ]", "small"), ("М.П.", "seal")],
+        "following": {},
     },
     "transcript": {
         "page": (210, 297),
         "labels": [
             (105, 13, "РОССИЙСКАЯ ФЕДЕРАЦИЯ", 3.5, "middle"),
             (105, 45, "АКАДЕМИЧЕСКАЯ СПРАВКА", 6, "middle"),
-            (20, 55, "Регистрационный номер", 3.2, "start"),
-            (110, 55, "Дата выдачи", 3.2, "start"),
-            (20, 64, "Фамилия, имя, отчество", 3.2, "start"),
-            (20, 72, "Дата рождения", 3.2, "start"),
-            (20, 80, "Предыдущий документ об образовании", 3.2, "start"),
-            (20, 93, "Поступил(а) в", 3.2, "start"),
-            (60, 93, "году в", 3.2, "start"),
-            (20, 106, "Завершил(а) обучение в", 3.2, "start"),
-            (80, 106, "году в", 3.2, "start"),
-            (20, 119, "Форма обучения", 3.2, "start"),
-            (20, 127, "Нормативный период обучения", 3.2, "start"),
-            (20, 135, "Специальность", 3.2, "start"),
-            (20, 147, "Квалификация", 3.2, "start"),
-            (105, 155, "Сведения о содержании и результатах освоения образовательной программы", 3.2, "middle"),
-            (22, 160, "Наименование дисциплин (модулей), практик", 2.6, "start"),
-            (141, 160, "Часы", 2.6, "start"),
-            (168, 160, "Оценка", 2.6, "start"),
+            (20, 61, "Регистрационный номер", 3.2, "start"),
+            (110, 61, "Дата выдачи", 3.2, "start"),
+            (20, 70, "Фамилия, имя, отчество", 3.2, "start"),
+            (20, 78, "Дата рождения", 3.2, "start"),
+            (20, 86, "Предыдущий документ об образовании", 3.2, "start"),
+            (20, 99, "Поступил(а) в", 3.2, "start"),
+            (60, 99, "году", 3.2, "start"),
+            (105, 113, "(наименование образовательной организации)", 2.4, "middle"),
+            (20, 120, "Завершил(а) обучение в", 3.2, "start"),
+            (80, 120, "году", 3.2, "start"),
+            (105, 134, "(наименование образовательной организации)", 2.4, "middle"),
+            (20, 141, "Отчислен(а) приказом", 3.2, "start"),
+            (20, 149, "Форма обучения", 3.2, "start"),
+            (20, 157, "Нормативный период обучения", 3.2, "start"),
+            (20, 165, "Специальность", 3.2, "start"),
+            (20, 177, "Квалификация", 3.2, "start"),
+            (105, 185, "Сведения о содержании и результатах освоения образовательной программы", 3.2, "middle"),
+            (22, 190, "Наименование дисциплин (модулей), практик", 2.6, "start"),
+            (141, 190, "Часы", 2.6, "start"),
+            (168, 190, "Оценка", 2.6, "start"),
         ],
         "frames": [
             ("Учреждение", 20, 16, 170, 21, "[INF.NAIM]", 9, "center"),
-            ("Регистрационный номер", 66, 50.5, 40, 6, "[REGNOM]", 11, "left"),
-            ("Дата выдачи", 133, 50.5, 57, 6, ISSUED, 11, "left"),
-            ("Фамилия", 68, 59.5, 122, 7, "[FAM] [IM] [OTCH]", 13, "left"),
-            ("Дата рождения", 50, 67.5, 50, 6, "[D_R]", 11, "left"),
-            ("Предыдущий документ", 88, 75.5, 102, 11, "[ВИДДОК.NAIM] [DocS] № [DocN], [DocYr] год", 10, "left"),
-            ("Год поступления", 45, 88.5, 14, 6, "[PosYr]", 11, "left"),
-            ("Учреждение поступления", 73, 88.5, 117, 11, "[ПОСТУПЛ.MEMO]", 9, "left"),
-            ("Год окончания", 65, 101.5, 14, 6, "[ZavYr]", 11, "left"),
-            ("Учреждение окончания", 93, 101.5, 97, 13, "[ОКОНЧ.MEMO]", 9, "left"),
-            ("Форма обучения", 52, 114.5, 138, 6, "[ФОРМА.NAIM]", 11, "left"),
-            ("Нормативный период", 78, 122.5, 112, 6, "[SPGRUP.NormTime]", 11, "left"),
-            ("Специальность", 50, 130.5, 140, 11, "[SPGRUP.Spec]", 11, "left"),
-            ("Квалификация", 50, 142.5, 140, 6, "[SPGRUP.KVAL]", 11, "left"),
+            ("Дубликат", 60, 47.5, 90, 6, "[DUBL]", 12, "center"),
+            ("Регистрационный номер", 66, 56.5, 40, 6, "[REGNOM]", 11, "left"),
+            ("Дата выдачи", 133, 56.5, 57, 6, ISSUED, 11, "left"),
+            ("Фамилия", 68, 65.5, 122, 7, "[FAM] [IM] [OTCH]", 13, "left"),
+            ("Дата рождения", 50, 73.5, 50, 6, "[D_R]", 11, "left"),
+            ("Предыдущий документ", 88, 81.5, 102, 11, EARLIER, 10, "left"),
+            ("Год поступления", 45, 94.5, 14, 6, "[PosYr]", 11, "left"),
+            ("Учреждение поступления", 20, 101, 170, 9, "[ПОСТУПЛ.MEMO]", 9, "center"),
+            ("Год окончания", 65, 115.5, 14, 6, "[ZavYr]", 11, "left"),
+            ("Учреждение окончания", 20, 122, 170, 9, "[ОКОНЧ.MEMO]", 9, "center"),
+            ("Приказ об отчислении", 62, 136.5, 128, 6, "[PROTCH]", 11, "left"),
+            ("Форма обучения", 52, 144.5, 138, 6, "[ФОРМА.NAIM]", 11, "left"),
+            ("Нормативный период", 78, 152.5, 112, 6, "[SPGRUP.NormTime]", 11, "left"),
+            ("Специальность", 50, 160.5, 140, 11, "[SPGRUP.Spec]", 11, "left"),
+            ("Квалификация", 50, 172.5, 140, 6, "[SPGRUP.KVAL]", 11, "left"),
         ],
-        "table": {"margins": (14, 12, 20, 20), "start": 162, "columns": (114, 24, 32), "size": 10},
+        "table": {"margins": (14, 12, 20, 20), "start": 192, "columns": (114, 24, 32), "size": 9.5, "padding": 0.2},
+        # The head, the secretary and the seal follow the grades.
+        "after_table": [("Руководитель образовательной организации\t" + HEAD, "sign"),
+                        ("[ДУБЛИКАТ.ДОЛЖНОСТЬ]", "small"), ("Секретарь\t[SPGRUP.FIOSEK]", "sign"),
+                        ("М.П.", "seal")],
+        "following": {},
     },
     "retraining-title": {
         "page": (297, 210),
@@ -205,10 +226,13 @@ LAYOUTS = {
             (163, 71, "в", 3.2, "start"),
             (222, 98, "по программе", 3.2, "middle"),
             (222, 124, "Диплом подтверждает присвоение квалификации", 3.2, "middle"),
-            (163, 155, "Председатель аттестационной комиссии", 3, "start"),
-            (163, 170, "Руководитель", 3, "start"),
-            (163, 182, "Секретарь", 3, "start"),
-            (163, 194, "М.П.", 3, "start"),
+            (163, 146, "Решение аттестационной комиссии", 3, "start"),
+            (163, 153, "от", 3.2, "start"),
+            (234, 153, "протокол", 3.2, "start"),
+            (163, 163, "Председатель аттестационной комиссии", 3, "start"),
+            (163, 173, "Руководитель", 3, "start"),
+            (163, 183, "Секретарь", 3, "start"),
+            (163, 195, "М.П.", 3, "start"),
         ],
         "frames": [
             ("Организация", 15, 28, 118, 26, "[INF.NAIM]", 10, "center"),
@@ -223,9 +247,11 @@ LAYOUTS = {
             ("Учреждение", 168, 66.5, 117, 24, "[INF.NAIMMED]", 10, "center"),
             ("Программа", 160, 101, 125, 16, "[SPGRUP.Spec]", 12, "center"),
             ("Квалификация", 160, 127, 125, 12, "[SPGRUP.KVAL]", 12, "center"),
-            ("Председатель комиссии", 225, 155.5, 60, 7, "[SPGRUP.FIOGAK]", 11, "right"),
-            ("Руководитель", 225, 165.5, 60, 7, "[INF.FIORUK]", 11, "right"),
-            ("Секретарь", 225, 177.5, 60, 7, "[SPGRUP.FIOSEK]", 11, "right"),
+            ("Дата решения", 169, 148.5, 63, 7, when("SPGRUP.DatGAK"), 11, "left"),
+            ("Протокол", 253, 148.5, 32, 7, "[SPGRUP.PRGAK]", 11, "left"),
+            ("Председатель комиссии", 225, 158.5, 60, 7, "[SPGRUP.FIOGAK]", 11, "right"),
+            ("Руководитель", 225, 168.5, 60, 7, HEAD, 11, "right"),
+            ("Секретарь", 225, 178.5, 60, 7, "[SPGRUP.FIOSEK]", 11, "right"),
         ],
     },
     "retraining-supplement": {
@@ -245,6 +271,7 @@ LAYOUTS = {
             (22, 111, "Наименование дисциплин (модулей)", 2.6, "start"),
             (141, 111, "Часы", 2.6, "start"),
             (168, 111, "Оценка", 2.6, "start"),
+            (20, 263, "Секретарь", 3.2, "start"),
             (20, 273, "Руководитель", 3.2, "start"),
             (20, 284, "Дата выдачи", 3.2, "start"),
             (150, 284, "М.П.", 3.2, "start"),
@@ -258,10 +285,12 @@ LAYOUTS = {
             ("Учреждение", 20, 65, 170, 15, "[INF.NAIMMED]", 9, "left"),
             ("Программа", 48, 81.5, 142, 11, "[SPGRUP.Spec]", 11, "left"),
             ("Объем", 40, 94.5, 80, 6, "[SPGRUP.NormTime]", 11, "left"),
-            ("Руководитель", 60, 268.5, 70, 6, "[INF.FIORUK]", 11, "left"),
+            ("Секретарь", 60, 258.5, 70, 6, "[SPGRUP.FIOSEK]", 11, "left"),
+            ("Руководитель", 60, 268.5, 70, 6, HEAD, 11, "left"),
             ("Дата выдачи", 45, 279.5, 80, 6, ISSUED, 11, "left"),
         ],
-        "table": {"margins": (14, 35, 20, 20), "start": 113, "columns": (114, 24, 32), "size": 11},
+        "table": {"margins": (14, 45, 20, 20), "start": 113, "columns": (114, 24, 32), "size": 11},
+        "following": {},
     },
     "completion-certificate": {
         "page": (210, 148),
@@ -280,8 +309,9 @@ LAYOUTS = {
             (111, 55, "в", 2.8, "start"),
             (157, 74, "по дополнительной профессиональной программе", 2.8, "middle"),
             (111, 98, "в объеме", 2.8, "start"),
-            (111, 120, "Руководитель", 2.8, "start"),
-            (111, 132, "М.П.", 2.8, "start"),
+            (111, 118, "Руководитель", 2.8, "start"),
+            (111, 127, "Секретарь", 2.8, "start"),
+            (111, 137, "М.П.", 2.8, "start"),
         ],
         "frames": [
             ("Учреждение", 10, 16, 85, 24, "[INF.NAIM]", 8, "center"),
@@ -296,10 +326,15 @@ LAYOUTS = {
             ("Учреждение", 115, 51, 92, 18, "[INF.NAIMMED]", 8, "left"),
             ("Программа", 108, 76, 97, 15, "[SPGRUP.Spec]", 10, "center"),
             ("Объем", 126, 93.5, 79, 6, "[SPGRUP.NormTime]", 10, "left"),
-            ("Руководитель", 150, 115.5, 55, 6, "[INF.FIORUK]", 10, "right"),
+            ("Руководитель", 150, 113.5, 55, 6, HEAD, 10, "right"),
+            ("Секретарь", 150, 122.5, 55, 6, "[SPGRUP.FIOSEK]", 10, "right"),
         ],
     },
 }
+
+# The honours blank prints "с отличием" itself: the same layout under it.
+LAYOUTS["diploma-title-honours"] = dict(
+    LAYOUTS["diploma-title"], labels=LAYOUTS["diploma-title"]["labels"] + [(74, 89, "С ОТЛИЧИЕМ", 4.5, "middle")])
 
 # Template base names by layout: the built-in default names, the base names
 # proposed when a printing house names no template for a slot, and those of
@@ -308,6 +343,7 @@ HOUSES_ALL = ["", "Гознак-Пермь", "Концерн Знак", "Зна�
 HOUSES_RETRAINING = ["", "Знак", "КТ"]
 TEMPLATES = (
     [("Титул диплома", "diploma-title"),
+     ("Титул диплома с отличием", "diploma-title-honours"),
      ("Приложение к диплому", "diploma-supplement"),
      ("Академическая справка", "transcript")]
     + [(("Кальвета " + h).strip(), "certificate") for h in HOUSES_ALL]
@@ -327,8 +363,8 @@ def svg_text(x, y, text, size, anchor, fill=WORDING):
             f'font-family="{FONT}, DejaVu Serif, serif">{escape(text)}</text>')
 
 
-def background_svg(layout, title):
-    w, h = layout["page"]
+def background_svg(page, labels, frames, caption):
+    w, h = page
     parts = [
         f'<svg xmlns="http://www.w3.org/2000/svg" width="{w}mm" height="{h}mm" viewBox="0 0 {w} {h}">',
         f'<rect x="1" y="1" width="{w - 2}" height="{h - 2}" fill="none" stroke="#7a9cc6" stroke-width="0.5"/>',
@@ -338,13 +374,12 @@ def background_svg(layout, title):
     cx, cy = w / 2, h / 2
     parts.append(f'<text x="{cx}" y="{cy}" font-size="{min(w, h) / 9:.1f}" fill="#e8eef7" text-anchor="middle" '
                  f'font-family="DejaVu Sans, Arial" transform="rotate(-20 {cx} {cy})">ОБРАЗЕЦ</text>')
-    for x, y, text, size, anchor in layout["labels"]:
+    for x, y, text, size, anchor in labels:
         parts.append(svg_text(x, y, text, size, anchor))
-    for name, x, y, fw, fh, text, size, align in layout["frames"]:
+    for name, x, y, fw, fh, text, size, align in frames:
         parts.append(f'<line x1="{x}" y1="{y + fh - 0.8}" x2="{x + fw}" y2="{y + fh - 0.8}" stroke="{OUTLINE}" '
                      f'stroke-width="0.25" stroke-dasharray="1.5 1"/>')
-    parts.append(svg_text(cx, h - 4, f"Подложка: контур бланка «{title}» — образец, не печатается", 3.2,
-                          "middle", "#7a9cc6"))
+    parts.append(svg_text(cx, h - 4, caption, 3.2, "middle", "#7a9cc6"))
     parts.append('</svg>')
     return "\n".join(parts).encode("utf-8")
 
@@ -356,12 +391,34 @@ def paragraph_style(name, size, align, extra=""):
             f'<style:text-properties fo:font-size="{size}pt" style:font-name="{FONT}"/></style:style>')
 
 
+def picture_frame(name, page, picture, anchor):
+    w, h = page
+    return (f'<draw:frame draw:style-name="Background" draw:name="{name}" {anchor} '
+            f'svg:x="0mm" svg:y="0mm" svg:width="{w}mm" svg:height="{h}mm" draw:z-index="0">'
+            f'<draw:image><office:binary-data>{picture}</office:binary-data></draw:image>'
+            f'<svg:title>Подложка</svg:title><svg:desc>Образец: контур бланка, не печатается</svg:desc></draw:frame>')
+
+
+def field_frames(frames, anchor, first_z):
+    return [f'<draw:frame draw:style-name="Field" draw:name="{escape(name)}" {anchor} '
+            f'svg:x="{x}mm" svg:y="{y}mm" svg:width="{fw}mm" svg:height="{fh}mm" '
+            f'draw:z-index="{z}"><draw:text-box><text:p text:style-name="P{align}{size}">{escape(text)}</text:p>'
+            f'</draw:text-box></draw:frame>'
+            for z, (name, x, y, fw, fh, text, size, align) in enumerate(frames, start=first_z)]
+
+
 def fodt(layout, title):
     w, h = layout["page"]
     table = layout.get("table")
     margins = table["margins"] if table else (10, 10, 10, 10)
     top, bottom, left, right = margins
     columns = table.get("page_columns", 1) if table else 1
+    # The back of a two-sided blank: every page but the first has a header
+    # holding the back's outline; the first page has an empty header of its
+    # own. (A page style for the first page alone does not survive the Word
+    # format while the template has one page.) The headers are 1 mm high,
+    # taken from the top margin.
+    following = layout.get("following")
     sizes = sorted({f[6] for f in layout["frames"]} | ({table["size"]} if table else set()))
     styles = [paragraph_style(f"P{align}{size}", size, align)
               for align in ("left", "center", "right") for size in sizes]
@@ -376,28 +433,44 @@ def fodt(layout, title):
         '<style:style style:name="Anchor" style:family="paragraph" style:parent-style-name="Standard">'
         f'<style:paragraph-properties fo:margin-top="0mm" fo:margin-bottom="{room}mm" fo:line-height="1mm"/>'
         '<style:text-properties fo:font-size="2pt"/></style:style>')
+    # Paragraphs after the grades: automatic styles of their own, each
+    # derived from the common one (an automatic style is nobody's parent).
+    after_size = table["size"] if table else 10
+    styles.append(
+        '<style:style style:name="After" style:family="paragraph" style:parent-style-name="Standard">'
+        '<style:paragraph-properties fo:margin-top="1mm" fo:margin-bottom="0mm"/>'
+        f'<style:text-properties fo:font-size="{after_size}pt"/></style:style>')
+    styles.append(
+        '<style:style style:name="AfterHeading" style:family="paragraph" style:parent-style-name="Standard">'
+        '<style:paragraph-properties fo:margin-top="3mm" fo:margin-bottom="0mm" fo:keep-with-next="always"/>'
+        f'<style:text-properties fo:font-size="{after_size}pt" fo:font-weight="bold"/></style:style>')
+    # A signature: the position, then the name at the right edge of the
+    # table's width; the block keeps together.
+    width = sum(table["columns"]) if table else w - left - right
+    styles.append(
+        '<style:style style:name="AfterSign" style:family="paragraph" style:parent-style-name="Standard">'
+        '<style:paragraph-properties fo:margin-top="5mm" fo:margin-bottom="0mm" fo:keep-with-next="always"><style:tab-stops>'
+        f'<style:tab-stop style:position="{width - 1}mm" style:type="right"/></style:tab-stops>'
+        f'</style:paragraph-properties><style:text-properties fo:font-size="{after_size}pt"/></style:style>')
+    styles.append(
+        '<style:style style:name="AfterSmall" style:family="paragraph" style:parent-style-name="Standard">'
+        '<style:paragraph-properties fo:margin-top="0mm" fo:margin-bottom="0mm" fo:keep-with-next="always"/>'
+        '<style:text-properties fo:font-size="8pt"/></style:style>')
     styles.append(
         '<style:style style:name="End" style:family="paragraph" style:parent-style-name="Standard">'
         '<style:paragraph-properties fo:margin-top="0mm" fo:margin-bottom="0mm" fo:line-height="1mm"/>'
         '<style:text-properties fo:font-size="2pt"/></style:style>')
 
-    frames = []
-    picture = base64.b64encode(background_svg(layout, title)).decode("ascii")
-    frames.append(
-        f'<draw:frame draw:style-name="Background" draw:name="Подложка" text:anchor-type="page" '
-        f'text:anchor-page-number="1" svg:x="0mm" svg:y="0mm" svg:width="{w}mm" svg:height="{h}mm" draw:z-index="0">'
-        f'<draw:image><office:binary-data>{picture}</office:binary-data></draw:image>'
-        f'<svg:title>Подложка</svg:title><svg:desc>Образец: контур бланка, не печатается</svg:desc></draw:frame>')
-    for z, (name, x, y, fw, fh, text, size, align) in enumerate(layout["frames"], start=1):
-        frames.append(
-            f'<draw:frame draw:style-name="Field" draw:name="{escape(name)}" text:anchor-type="page" '
-            f'text:anchor-page-number="1" svg:x="{x}mm" svg:y="{y}mm" svg:width="{fw}mm" svg:height="{fh}mm" '
-            f'draw:z-index="{z}"><draw:text-box><text:p text:style-name="P{align}{size}">{escape(text)}</text:p>'
-            f'</draw:text-box></draw:frame>')
+    on_page_one = 'text:anchor-type="page" text:anchor-page-number="1"'
+    picture = base64.b64encode(background_svg(
+        layout["page"], layout["labels"], layout["frames"],
+        f"Подложка: контур бланка «{title}» — образец, не печатается")).decode("ascii")
+    frames = [picture_frame("Подложка", layout["page"], picture, on_page_one)]
+    frames += field_frames(layout["frames"], on_page_one, 1)
     body = [f'<text:p text:style-name="Anchor">{"".join(frames)}</text:p>'] + ['<text:p text:style-name="End"/>'] * fillers
     table_styles = ""
     if table:
-        cols, size = table["columns"], table["size"]
+        cols, size, pad = table["columns"], table["size"], table.get("padding", 0.3)
         body.append('<table:table table:name="Оценки" table:style-name="Grades">')
         for i in range(len(cols)):
             body.append(f'<table:table-column table:style-name="GradesCol{i}"/>')
@@ -407,6 +480,11 @@ def fodt(layout, title):
                         f'<text:p text:style-name="{"Pleft" if i == 0 else "Pcenter"}{size}">{text}</text:p>'
                         f'</table:table-cell>')
         body.append('</table:table-row></table:table>')
+        styles_of = {"heading": "AfterHeading", "text": "After", "sign": "AfterSign", "small": "AfterSmall",
+                     "seal": "After"}
+        for text, kind in layout.get("after_table", []):
+            content = "<text:tab/>".join(escape(piece) for piece in text.split("\t"))
+            body.append(f'<text:p text:style-name="{styles_of[kind]}">{content}</text:p>')
         table_styles = (
             f'<style:style style:name="Grades" style:family="table"><style:table-properties '
             f'style:width="{sum(cols)}mm" table:align="left"/></style:style>'
@@ -414,12 +492,33 @@ def fodt(layout, title):
                       f'<style:table-column-properties style:column-width="{cw}mm"/></style:style>'
                       for i, cw in enumerate(cols))
             + '<style:style style:name="GradesCell" style:family="table-cell"><style:table-cell-properties '
-              'fo:padding-top="0.3mm" fo:padding-bottom="0.3mm" fo:padding-left="0.5mm" fo:padding-right="0.5mm" '
+              f'fo:padding-top="{pad}mm" fo:padding-bottom="{pad}mm" fo:padding-left="0.5mm" fo:padding-right="0.5mm" '
               'fo:border="none"/></style:style>')
     body.append('<text:p text:style-name="End"/>')
     page_columns = ""
     if columns > 1:
         page_columns = (f'<style:columns fo:column-count="{columns}" fo:column-gap="{table["gap"]}mm"/>')
+    orientation = "landscape" if w > h else "portrait"
+    master_pages = '<style:master-page style:name="Standard" style:page-layout-name="Blank"/>'
+    header_style = ""
+    back_styles = ""
+    if following is not None:
+        top -= 1
+        in_header = 'text:anchor-type="paragraph"'
+        back = base64.b64encode(background_svg(
+            layout["page"], [], [],
+            f"Подложка: контур бланка «{title}», оборот — образец, не печатается")).decode("ascii")
+        header = picture_frame("Подложка оборота", layout["page"], back, in_header)
+        header_style = ('<style:header-style><style:header-footer-properties fo:min-height="1mm" '
+                        'fo:margin-bottom="0mm" fo:margin-left="0mm" fo:margin-right="0mm"/></style:header-style>')
+        back_styles = (
+            '<style:style style:name="HeaderAnchor" style:family="paragraph" style:parent-style-name="Standard">'
+            '<style:paragraph-properties fo:margin-top="0mm" fo:margin-bottom="0mm" fo:line-height="1mm"/>'
+            '<style:text-properties fo:font-size="2pt"/></style:style>')
+        master_pages = (
+            '<style:master-page style:name="Standard" style:page-layout-name="Blank"><style:header>'
+            f'<text:p text:style-name="HeaderAnchor">{header}</text:p></style:header>'
+            '<style:header-first><text:p text:style-name="HeaderAnchor"/></style:header-first></style:master-page>')
     return f'''<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:xlink="http://www.w3.org/1999/xlink" xmlns:dc="http://purl.org/dc/elements/1.1/" xmlns:meta="urn:oasis:names:tc:opendocument:xmlns:meta:1.0" xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0" office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
 <office:meta><dc:title>{escape(title)}</dc:title></office:meta>
@@ -428,13 +527,14 @@ def fodt(layout, title):
 <style:style style:name="Standard" style:family="paragraph"><style:text-properties fo:font-size="11pt" style:font-name="{FONT}" fo:language="ru" fo:country="RU"/></style:style>
 </office:styles>
 <office:automatic-styles>
-<style:page-layout style:name="Blank"><style:page-layout-properties fo:page-width="{w}mm" fo:page-height="{h}mm" style:print-orientation="{"landscape" if w > h else "portrait"}" fo:margin-top="{top}mm" fo:margin-bottom="{bottom}mm" fo:margin-left="{left}mm" fo:margin-right="{right}mm">{page_columns}</style:page-layout-properties></style:page-layout>
+<style:page-layout style:name="Blank"><style:page-layout-properties fo:page-width="{w}mm" fo:page-height="{h}mm" style:print-orientation="{orientation}" fo:margin-top="{top}mm" fo:margin-bottom="{bottom}mm" fo:margin-left="{left}mm" fo:margin-right="{right}mm">{page_columns}</style:page-layout-properties>{header_style}</style:page-layout>
+{back_styles}
 <style:style style:name="Background" style:family="graphic"><style:graphic-properties style:wrap="run-through" style:run-through="background" style:vertical-pos="from-top" style:vertical-rel="page" style:horizontal-pos="from-left" style:horizontal-rel="page" style:protect="position size"/></style:style>
 <style:style style:name="Field" style:family="graphic"><style:graphic-properties style:wrap="run-through" style:run-through="foreground" style:vertical-pos="from-top" style:vertical-rel="page" style:horizontal-pos="from-left" style:horizontal-rel="page" fo:border="none" draw:stroke="none" fo:padding="0mm" draw:fill="none" draw:textarea-vertical-align="top"/></style:style>
 {"".join(styles)}
 {table_styles}
 </office:automatic-styles>
-<office:master-styles><style:master-page style:name="Standard" style:page-layout-name="Blank"/></office:master-styles>
+<office:master-styles>{master_pages}</office:master-styles>
 <office:body><office:text>
 {"".join(body)}
 </office:text></office:body></office:document>

@@ -17,8 +17,6 @@ namespace printing {
 
 namespace {
 
-const char* const kNoNumberQuestion = "Документ будет напечатан без регистрационного номера. Продолжить?";
-
 void report(const QString& text, int icon)
 {
     ui::setStatusText(QStringLiteral("Готово."));
@@ -108,18 +106,6 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
         return outcome;
     }
 
-    // A numbered blank is not spent on a document without its number.
-    bool numbered = false;
-    const QString number = RegistrationNumber(request.blankKind, data, &numbered);
-    if (numbered && (number.isEmpty() || !data.issueDate.isValid())) {
-        work.reset();
-        if (ui::msgBox(QString::fromUtf8(kNoNumberQuestion), ui::YesNo | ui::Question | ui::DefaultButton2) != ui::Yes) {
-            ui::setStatusText(QStringLiteral("Готово."));
-            return outcome;
-        }
-        work.emplace(QStringLiteral("Открытие шаблона..."));
-    }
-
     const QString folder = QDir(s.AppPath).filePath(QString::fromUtf8(core::kDocumentsFolderName));
     office::TemplateDocument doc;
     QString path;
@@ -130,6 +116,21 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
         work->setCaption(QStringLiteral("Открытие шаблона..."));
         try {
             doc = office::TemplateDocument::fromTemplate(templatePath);
+            // A numbered blank is not spent on a document without the number
+            // or the date its template prints.
+            if (const QStringList missing = MissingIssueDetails(doc.placeholders(), data);
+                attempt == 0 && !missing.isEmpty()) {
+                work.reset();
+                if (ui::msgBox(QStringLiteral("Документ будет напечатан ") + missing.join(QStringLiteral(" и "))
+                                   + QStringLiteral(". Продолжить?"),
+                               ui::YesNo | ui::Question | ui::DefaultButton2)
+                    != ui::Yes) {
+                    doc.close();
+                    ui::setStatusText(QStringLiteral("Готово."));
+                    return outcome;
+                }
+                work.emplace(QStringLiteral("Открытие шаблона..."));
+            }
         } catch (const office::Error& e) {
             if (e.kind() == office::ErrorKind::ConnectionLost && attempt == 0)
                 continue;

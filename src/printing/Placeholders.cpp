@@ -53,27 +53,30 @@ const SourceSpec kSources[] = {
 };
 
 // What each column stands for, by the token's prefix and the column; for a
-// yes/no column also the word written when it is set ("да" without one).
+// yes/no column also the word written when it is set ("да" without one);
+// `service` marks what no blank carries (record keys, the program's and the
+// printer's codes, the printing house's templates), listed apart.
 struct Meaning {
     const char* prefix;
     const char* column;
     const char* meaning;
     const char* flagWord;
+    bool service = false;
 };
 
 const Meaning kMeanings[] = {
-    {"", "ID", "номер записи человека в базе данных", nullptr},
-    {"", "IDG", "номер записи группы человека", nullptr},
+    {"", "ID", "номер записи человека в базе данных", nullptr, true},
+    {"", "IDG", "номер записи группы человека", nullptr, true},
     {"", "FAM", "фамилия", nullptr},
     {"", "IM", "имя", nullptr},
     {"", "OTCH", "отчество", nullptr},
     {"", "MEMO", "примечание", nullptr},
     {"", "REGNOMMED", "регистрационный номер сертификата", nullptr},
     {"", "NOMMED", "серия и номер бланка сертификата", nullptr},
-    {"", "DUBLMED", "«дубликат», если сертификат выдан как дубликат", "дубликат"},
+    {"", "DUBLMED", "«ДУБЛИКАТ», если сертификат выдан как дубликат", "ДУБЛИКАТ"},
     {"", "GETMED", "доверенное лицо, получающее сертификат", nullptr},
     {"", "POSTMED", "дата и номер почтовой квитанции об отправке сертификата", nullptr},
-    {"", "REGNOMMEDF", "цифры регистрационного номера сертификата", nullptr},
+    {"", "REGNOMMEDF", "цифры регистрационного номера сертификата", nullptr, true},
     {"", "regnomDoc", "регистрационный номер документа о переподготовке", nullptr},
     {"", "DIPL", "код, серия и номер бланка документа", nullptr},
     {"", "Dat", "дата выдачи документа", nullptr},
@@ -86,56 +89,56 @@ const Meaning kMeanings[] = {
     {"", "DocYr", "год выдачи документа о предыдущем образовании", nullptr},
     {"", "DocS", "серия документа о предыдущем образовании", nullptr},
     {"", "DocN", "номер документа о предыдущем образовании", nullptr},
-    {"", "IDV", "номер записи вида документа о предыдущем образовании", nullptr},
+    {"", "IDV", "номер записи вида документа о предыдущем образовании", nullptr, true},
     {"", "PosYr", "год поступления", nullptr},
-    {"", "PosOU", "номер записи учебного заведения, в которое человек поступил", nullptr},
+    {"", "PosOU", "номер записи учебного заведения, в которое человек поступил", nullptr, true},
     {"", "ZavYr", "год окончания", nullptr},
-    {"", "ZavOU", "номер записи учебного заведения, которое человек окончил", nullptr},
+    {"", "ZavOU", "номер записи учебного заведения, которое человек окончил", nullptr, true},
     {"", "Otl", "«с отличием», если документ выдан с отличием", "с отличием"},
     {"", "DOPOL", "дополнительные сведения", nullptr},
-    {"", "SPUR", "не используется", nullptr},
-    {"", "IDUR", "не используется", nullptr},
+    {"", "SPUR", "не используется", nullptr, true},
+    {"", "IDUR", "не используется", nullptr, true},
     {"", "SPEC", "специальность человека", nullptr},
     {"", "KVAL", "квалификация человека", nullptr},
     {"", "PRIL", "коды, серии и номера бланков приложения", nullptr},
     {"", "POST", "дата и номер почтовой отправки документа", nullptr},
     {"", "GETDIPL", "доверенное лицо, получающее документ", nullptr},
-    {"", "DUBL", "«дубликат», если документ выдан как дубликат", "дубликат"},
-    {"", "isForm", "«да», если у человека стоит отметка, которую показывает список студентов", nullptr},
-    {"", "isSokr", "не используется («да», если отмечено)", nullptr},
+    {"", "DUBL", "«ДУБЛИКАТ», если диплом, приложение или академическая справка выданы как дубликат", "ДУБЛИКАТ"},
+    {"", "isForm", "«да», если у человека стоит отметка, которую показывает список студентов", nullptr, true},
+    {"", "isSokr", "не используется («да», если отмечено)", nullptr, true},
     {"", "REGNOM", "регистрационный номер диплома", nullptr},
-    {"", "REGNOMF", "цифры регистрационного номера диплома", nullptr},
+    {"", "REGNOMF", "цифры регистрационного номера диплома", nullptr, true},
     {"", "regnomUd", "регистрационный номер удостоверения", nullptr},
 
     {"ВИДДОК", "NAIM", "вид документа о предыдущем образовании", nullptr},
     {"ПОСТУПЛ", "NAIM", "краткое название учебного заведения, в которое человек поступил", nullptr},
     {"ПОСТУПЛ", "MEMO", "полное название учебного заведения, в которое человек поступил", nullptr},
-    {"ПОСТУПЛ", "IZ", "не используется", nullptr},
+    {"ПОСТУПЛ", "IZ", "не используется", nullptr, true},
     {"ОКОНЧ", "NAIM", "краткое название учебного заведения, которое человек окончил", nullptr},
     {"ОКОНЧ", "MEMO", "полное название учебного заведения, которое человек окончил", nullptr},
-    {"ОКОНЧ", "IZ", "не используется", nullptr},
+    {"ОКОНЧ", "IZ", "не используется", nullptr, true},
 
-    {"SPGRUP", "IDG", "номер записи группы", nullptr},
+    {"SPGRUP", "IDG", "номер записи группы", nullptr, true},
     {"SPGRUP", "NAIM", "название группы", nullptr},
     {"SPGRUP", "MEMO", "примечание группы", nullptr},
     {"SPGRUP", "DatMed", "дата выдачи сертификатов группы", nullptr},
     {"SPGRUP", "DatGAKMed", "дата протокола экзаменационной комиссии", nullptr},
     {"SPGRUP", "PRGAKMed", "номер протокола экзаменационной комиссии", nullptr},
-    {"SPGRUP", "IDM", "номер записи медицинской специальности группы", nullptr},
+    {"SPGRUP", "IDM", "номер записи медицинской специальности группы", nullptr, true},
     {"SPGRUP", "date_S", "начало переподготовки", nullptr},
     {"SPGRUP", "date_Po", "окончание переподготовки", nullptr},
-    {"SPGRUP", "IDO", "номер записи специальности группы", nullptr},
-    {"SPGRUP", "IDF", "номер записи формы обучения группы", nullptr},
+    {"SPGRUP", "IDO", "номер записи специальности группы", nullptr, true},
+    {"SPGRUP", "IDF", "номер записи формы обучения группы", nullptr, true},
     {"SPGRUP", "Dat", "дата выдачи документов группы", nullptr},
-    {"SPGRUP", "DatGAK", "дата решения ГАК", nullptr},
+    {"SPGRUP", "DatGAK", "дата решения ГЭК", nullptr},
     {"SPGRUP", "KVAL", "квалификация группы", nullptr},
     {"SPGRUP", "Spec", "специальность группы с кодом", nullptr},
-    {"SPGRUP", "FIOGAK", "председатель ГАК", nullptr},
-    {"SPGRUP", "FIOSEK", "секретарь ГАК", nullptr},
+    {"SPGRUP", "FIOGAK", "председатель ГЭК", nullptr},
+    {"SPGRUP", "FIOSEK", "секретарь ГЭК", nullptr},
     {"SPGRUP", "NormTime", "нормативный срок обучения", nullptr},
-    {"SPGRUP", "IDX", "номер записи уровня подготовки группы", nullptr},
+    {"SPGRUP", "IDX", "номер записи уровня подготовки группы", nullptr, true},
     {"SPGRUP", "DOPOL", "дополнительные сведения группы", nullptr},
-    {"SPGRUP", "PRGAK", "протокол ГАК", nullptr},
+    {"SPGRUP", "PRGAK", "протокол ГЭК", nullptr},
     {"SPGRUP", "PRIKAZDAT", "дата приказа об отчислении выпускников", nullptr},
     {"SPGRUP", "PRIKAZNOM", "номер приказа об отчислении выпускников", nullptr},
 
@@ -143,49 +146,49 @@ const Meaning kMeanings[] = {
     {"ФОРМА", "NAIM2", "форма обучения в обороте документа, например «по очной форме»", nullptr},
     {"УРОВЕНЬ", "NAIM", "уровень подготовки в обороте документа", nullptr},
 
-    {"SPOTD", "IDO", "номер записи специальности", nullptr},
+    {"SPOTD", "IDO", "номер записи специальности", nullptr, true},
     {"SPOTD", "NAIM", "краткое название специальности", nullptr},
     {"SPOTD", "KVAL", "квалификация по специальности", nullptr},
     {"SPOTD", "NormTime", "нормативный срок обучения по специальности", nullptr},
-    {"SPOTD", "IDX", "не используется", nullptr},
-    {"SPOTD", "IDF", "не используется", nullptr},
+    {"SPOTD", "IDX", "не используется", nullptr, true},
+    {"SPOTD", "IDF", "не используется", nullptr, true},
     {"SPOTD", "MEMO", "полное название специальности с кодом", nullptr},
 
-    {"SPMED", "IDM", "номер записи медицинской специальности", nullptr},
+    {"SPMED", "IDM", "номер записи медицинской специальности", nullptr, true},
     {"SPMED", "NAIM", "медицинская специальность группы", nullptr},
-    {"SPMED", "LEVEL2", "образование по медицинской специальности: 1 — высшее, 2 — среднее", nullptr},
+    {"SPMED", "LEVEL2", "образование по медицинской специальности: 1 — высшее, 2 — среднее", nullptr, true},
 
-    {"INF", "IDLU", "номер записи учреждения", nullptr},
-    {"INF", "IDT", "номер записи выбранной типографии", nullptr},
-    {"INF", "REF", "не используется", nullptr},
-    {"INF", "appMajor", "версия программы, последней открывавшей базу данных: первое число", nullptr},
-    {"INF", "appMinor", "версия программы, последней открывавшей базу данных: второе число", nullptr},
-    {"INF", "appRevision", "версия программы, последней открывавшей базу данных: третье число", nullptr},
-    {"INF", "AREF", "не используется («да», если отмечено)", nullptr},
-    {"INF", "ASEC", "не используется", nullptr},
-    {"INF", "LEVEL2", "уровень образования учреждения: 1 — высшее, 2 — среднее", nullptr},
-    {"INF", "OOo", "офисная программа: 1 — Microsoft Office, 2 — OpenOffice.org", nullptr},
+    {"INF", "IDLU", "номер записи учреждения", nullptr, true},
+    {"INF", "IDT", "номер записи выбранной типографии", nullptr, true},
+    {"INF", "REF", "не используется", nullptr, true},
+    {"INF", "appMajor", "версия программы, последней открывавшей базу данных: первое число", nullptr, true},
+    {"INF", "appMinor", "версия программы, последней открывавшей базу данных: второе число", nullptr, true},
+    {"INF", "appRevision", "версия программы, последней открывавшей базу данных: третье число", nullptr, true},
+    {"INF", "AREF", "не используется («да», если отмечено)", nullptr, true},
+    {"INF", "ASEC", "не используется", nullptr, true},
+    {"INF", "LEVEL2", "уровень образования учреждения: 1 — высшее, 2 — среднее", nullptr, true},
+    {"INF", "OOo", "офисная программа: 1 — Microsoft Office, 2 — OpenOffice.org", nullptr, true},
     {"INF", "NAIM", "полное название учебного заведения", nullptr},
     {"INF", "Change", "переименование учебного заведения", nullptr},
     {"INF", "FIORUK", "руководитель учебного заведения", nullptr},
     {"INF", "isIO", "«и.о.», если руководитель подписывает как исполняющий обязанности или уполномоченное лицо",
      "и.о."},
     {"INF", "DRUO", "должность руководителя органа управления образованием (для дубликатов)", nullptr},
-    {"INF", "TopPronter", "тип принтера: 0 — струйный или матричный, 1 — лазерный", nullptr},
-    {"INF", "TaimOut", "время ожидания службы обновления", nullptr},
+    {"INF", "TopPronter", "тип принтера: 0 — струйный или матричный, 1 — лазерный", nullptr, true},
+    {"INF", "TaimOut", "время ожидания службы обновления", nullptr, true},
     {"INF", "NAIMMED", "организация, при которой работает экзаменационная комиссия (в предложном падеже)", nullptr},
     {"INF", "GORODMED", "город экзаменационной комиссии", nullptr},
 
-    {"SPTPGR", "IDT", "номер записи типографии", nullptr},
-    {"SPTPGR", "NAIM", "типография", nullptr},
-    {"SPTPGR", "oTmp5", "шаблон сертификата для OpenOffice.org", nullptr},
-    {"SPTPGR", "Tmp5", "шаблон сертификата для Microsoft Word", nullptr},
-    {"SPTPGR", "oTmp7", "шаблон титула диплома ПК для OpenOffice.org", nullptr},
-    {"SPTPGR", "Tmp7", "шаблон титула диплома ПК для Microsoft Word", nullptr},
-    {"SPTPGR", "oTmp8", "шаблон приложения к диплому ПК для OpenOffice.org", nullptr},
-    {"SPTPGR", "Tmp8", "шаблон приложения к диплому ПК для Microsoft Word", nullptr},
-    {"SPTPGR", "oTmp9", "шаблон удостоверения для OpenOffice.org", nullptr},
-    {"SPTPGR", "Tmp9", "шаблон удостоверения для Microsoft Word", nullptr},
+    {"SPTPGR", "IDT", "номер записи типографии", nullptr, true},
+    {"SPTPGR", "NAIM", "типография", nullptr, true},
+    {"SPTPGR", "oTmp5", "шаблон сертификата для OpenOffice.org", nullptr, true},
+    {"SPTPGR", "Tmp5", "шаблон сертификата для Microsoft Word", nullptr, true},
+    {"SPTPGR", "oTmp7", "шаблон титула диплома ПК для OpenOffice.org", nullptr, true},
+    {"SPTPGR", "Tmp7", "шаблон титула диплома ПК для Microsoft Word", nullptr, true},
+    {"SPTPGR", "oTmp8", "шаблон приложения к диплому ПК для OpenOffice.org", nullptr, true},
+    {"SPTPGR", "Tmp8", "шаблон приложения к диплому ПК для Microsoft Word", nullptr, true},
+    {"SPTPGR", "oTmp9", "шаблон удостоверения для OpenOffice.org", nullptr, true},
+    {"SPTPGR", "Tmp9", "шаблон удостоверения для Microsoft Word", nullptr, true},
 };
 
 // The word a yes/no column without a word of its own is written as.
@@ -201,6 +204,8 @@ constexpr DatePart kDateParts[] = {
     {"ДЕНЬ", F::Day, "день, две цифры: 05"},
     {"МЕСЯЦ", F::MonthGenitive, "месяц в родительном падеже: марта"},
     {"ГОД", F::Year, "год, четыре цифры: 2024"},
+    {"ГГ", F::ShortYear, "две последние цифры года, для бланков с «20__ г.»: 24"},
+    {"ПРОПИСЬЮ", F::WrittenDate, "дата целиком, как на бланке: «05» марта 2024 г.; без даты — ничего"},
 };
 
 // The placeholders that are not columns.
@@ -214,26 +219,45 @@ constexpr Computed kComputed[] = {
     {"[ДЕНЬ]", S::IssueDate, F::Day, "день даты выдачи: 05"},
     {"[МЕСЯЦ]", S::IssueDate, F::MonthGenitive, "месяц даты выдачи в родительном падеже: марта"},
     {"[ГОД]", S::IssueDate, F::Year, "год даты выдачи: 2024"},
+    {"[ГГ]", S::IssueDate, F::ShortYear, "две последние цифры года даты выдачи, для бланков с «20__ г.»: 24"},
+    {"[ДАТА ВЫДАЧИ]", S::IssueDate, F::WrittenDate,
+     "дата выдачи целиком, как на бланке: «05» марта 2024 г.; без даты — ничего"},
+    {"[ДОКУМЕНТ ОБ ОБРАЗОВАНИИ]", S::Person, F::EarlierDocument,
+     "предыдущий документ об образовании: вид, серия, № номер, год; недостающие части пропускаются вместе с их "
+     "знаками"},
+    {"[ДУБЛИКАТ.ДОЛЖНОСТЬ]", S::Institution, F::DuplicateSigner,
+     "должность, подписывающая дубликат за ликвидированное учреждение (INF.DRUO), если документ выдан как "
+     "дубликат ([DUBL]); иначе ничего"},
     {"[ДИСЦИПЛИНА]", S::GradeLine, F::Discipline, "дисциплина или заголовок раздела в строке таблицы оценок"},
     {"[ЧАСЫ]", S::GradeLine, F::Hours, "часы в строке таблицы оценок"},
     {"[ОЦЕНКА]", S::GradeLine, F::Grade, "оценка прописью в строке таблицы оценок"},
 };
-constexpr const char* kComputedHeading = "Дата выдачи документа и таблица оценок";
+constexpr const char* kComputedHeading = "Дата выдачи, предыдущий документ, подпись дубликата";
+constexpr const char* kGradeHeading = "Таблица оценок";
+constexpr const char* kServiceHeading =
+    "Служебные поля: номера записей, коды программы и принтера, шаблоны типографии";
 
-// The registration number each document carries.
-struct Registration {
-    int blankKind;
+// The columns that hold a document's registration number or its issue
+// date; a template using one of them (or a part of the issue date) prints a
+// numbered blank that should not go out without it.
+enum class IssueDetail { Number, Date };
+struct IssueColumn {
+    const char* prefix;
     const char* column;
+    IssueDetail detail;
 };
-constexpr Registration kRegistrations[] = {
-    {core::DiplomaTitle, "REGNOM"},
-    {core::DiplomaSupplement, "REGNOM"},
-    {core::AcademicTranscript, "REGNOM"},
-    {core::SpecialistCertificate, "REGNOMMED"},
-    {core::RetrainingDiplomaTitle, "regnomDoc"},
-    {core::RetrainingDiplomaSupplement, "regnomDoc"},
-    {core::CompletionCertificate, "regnomUd"},
+constexpr IssueColumn kIssueColumns[] = {
+    {"", "REGNOM", IssueDetail::Number},
+    {"", "REGNOMMED", IssueDetail::Number},
+    {"", "regnomDoc", IssueDetail::Number},
+    {"", "regnomUd", IssueDetail::Number},
+    {"", "Dat", IssueDetail::Date},
+    {"SPGRUP", "Dat", IssueDetail::Date},
+    {"SPGRUP", "DatMed", IssueDetail::Date},
 };
+// How the question before printing names what is missing.
+constexpr const char* kWithoutNumber = "без регистрационного номера";
+constexpr const char* kWithoutDate = "без даты выдачи";
 
 // The person's dative names and the nominative ones they come from.
 struct DativeName {
@@ -284,6 +308,14 @@ const Meaning* meaningOf(const QString& prefix, const QString& column)
     return nullptr;
 }
 
+QString writtenDate(const QDate& date)
+{
+    if (!date.isValid())
+        return {};
+    return QStringLiteral("«%1» %2 %3 г.")
+        .arg(date.toString(QStringLiteral("dd")), MonthGenitive(date.month()), QString::number(date.year()));
+}
+
 std::vector<Placeholder> buildTable()
 {
     std::vector<Placeholder> out;
@@ -299,10 +331,11 @@ std::vector<Placeholder> buildTable()
             const QString token = QLatin1Char('[') + lead + column + QLatin1Char(']');
             if (c.type == jet::dbBoolean) {
                 const char* word = m && m->flagWord ? m->flagWord : kFlagWord;
-                out.push_back({token, source.source, column, F::Flag, meaning, QString::fromUtf8(word)});
+                out.push_back({token, source.source, column, F::Flag, meaning, QString::fromUtf8(word),
+                               m && m->service});
                 continue;
             }
-            out.push_back({token, source.source, column, F::Text, meaning, {}});
+            out.push_back({token, source.source, column, F::Text, meaning, {}, m && m->service});
             if (c.type != jet::dbDate)
                 continue;
             for (const DatePart& part : kDateParts)
@@ -313,7 +346,7 @@ std::vector<Placeholder> buildTable()
         }
     }
     for (const Computed& c : kComputed)
-        out.push_back({QString::fromUtf8(c.token), c.source, QString(), c.form, QString::fromUtf8(c.meaning), {}});
+        out.push_back({QString::fromUtf8(c.token), c.source, QString(), c.form, QString::fromUtf8(c.meaning), {}, false});
     return out;
 }
 
@@ -410,21 +443,47 @@ const Placeholder* FindPlaceholder(const QString& token)
 
 QString PlaceholderTableHtml()
 {
+    // The fields a blank carries first, by the row they come from, with the
+    // computed ones after the person's and the grade line's last; then,
+    // apart, what no blank needs.
+    const auto headingOf = [](const Placeholder& p) {
+        if (p.column.isEmpty())
+            return QString::fromUtf8(p.source == S::GradeLine ? kGradeHeading : kComputedHeading);
+        for (const SourceSpec& s : kSources)
+            if (s.source == p.source)
+                return QString::fromUtf8(s.heading);
+        return QString();
+    };
+    const auto rank = [](const Placeholder& p) {
+        if (p.service)
+            return 4;
+        if (p.source == S::GradeLine)
+            return 3;
+        if (p.column.isEmpty())
+            return 1;
+        return p.source == S::Person ? 0 : 2;
+    };
+    std::vector<const Placeholder*> rows;
+    for (const Placeholder& p : PlaceholderTable())
+        rows.push_back(&p);
+    std::stable_sort(rows.begin(), rows.end(),
+                     [&](const Placeholder* a, const Placeholder* b) { return rank(*a) < rank(*b); });
     QString out = QStringLiteral("<tr><th>Поле</th><th>Что подставляется</th></tr>\n");
-    bool first = true;
-    PlaceholderSource current = S::Person;
-    for (const Placeholder& p : PlaceholderTable()) {
-        if (first || p.source != current) {
-            QString heading = QString::fromUtf8(kComputedHeading);
-            for (const SourceSpec& s : kSources)
-                if (s.source == p.source)
-                    heading = QString::fromUtf8(s.heading);
-            if (first || !(current == S::IssueDate && p.source == S::GradeLine))
-                out += QStringLiteral("<tr><th colspan=\"2\">%1</th></tr>\n").arg(heading.toHtmlEscaped());
-            first = false;
-            current = p.source;
+    QString current;
+    bool service = false;
+    for (const Placeholder* p : rows) {
+        if (p->service && !service) {
+            service = true;
+            current.clear();
+            out += QStringLiteral("<tr><th colspan=\"2\">%1</th></tr>\n")
+                       .arg(QString::fromUtf8(kServiceHeading).toHtmlEscaped());
         }
-        out += htmlRow(p.token, p.meaning);
+        const QString heading = headingOf(*p);
+        if (heading != current) {
+            current = heading;
+            out += QStringLiteral("<tr><td colspan=\"2\"><i>%1</i></td></tr>\n").arg(heading.toHtmlEscaped());
+        }
+        out += htmlRow(p->token, p->meaning);
     }
     return out;
 }
@@ -504,6 +563,13 @@ QString PlaceholderValue(const Placeholder& p, const DocumentData& data)
     case F::Day: return date.isValid() ? date.toString(QStringLiteral("dd")) : QString();
     case F::MonthGenitive: return date.isValid() ? MonthGenitive(date.month()) : QString();
     case F::Year: return date.isValid() ? QString::number(date.year()) : QString();
+    case F::ShortYear: return date.isValid() ? QString::number(date.year() % 100).rightJustified(2, QLatin1Char('0')) : QString();
+    case F::WrittenDate: return writtenDate(date);
+    case F::EarlierDocument: return EarlierDocument(data);
+    case F::DuplicateSigner:
+        return jet::toLong(field(data.person, QStringLiteral("DUBL"))) != 0
+                   ? core::TrimTrailingBreaks(text(data.institution, "DRUO")).trimmed()
+                   : QString();
     default: return {};
     }
 }
@@ -533,18 +599,62 @@ QString SurnameAndInitials(const QVariantMap& person)
     return out;
 }
 
-QString RegistrationNumber(int blankKind, const DocumentData& data, bool* applies)
+QString EarlierDocument(const DocumentData& data)
 {
-    for (const Registration& r : kRegistrations) {
-        if (r.blankKind != blankKind)
-            continue;
-        if (applies)
-            *applies = true;
-        return text(data.person, r.column).trimmed();
+    const QString kind = text(data.documentKind, "NAIM").trimmed();
+    const QString series = text(data.person, "DocS").trimmed();
+    const QString number = text(data.person, "DocN").trimmed();
+    const QString year = text(data.person, "DocYr").trimmed();
+    QString out = kind;
+    const auto add = [&out](const QString& piece) {
+        if (!out.isEmpty())
+            out += QLatin1Char(' ');
+        out += piece;
+    };
+    if (!series.isEmpty())
+        add(series);
+    if (!number.isEmpty())
+        add(QStringLiteral("№ ") + number);
+    if (!year.isEmpty() && year != QLatin1String("0")) {
+        if (!out.isEmpty())
+            out += QLatin1Char(',');
+        add(year + QStringLiteral(" год"));
     }
-    if (applies)
-        *applies = false;
-    return {};
+    return out;
+}
+
+QStringList MissingIssueDetails(const QStringList& tokens, const DocumentData& data)
+{
+    bool number = false, date = false;
+    for (const QString& token : tokens) {
+        const Placeholder* p = FindPlaceholder(token);
+        if (!p)
+            continue;
+        if (p->source == S::IssueDate) {
+            date = date || !data.issueDate.isValid();
+            continue;
+        }
+        for (const IssueColumn& c : kIssueColumns) {
+            const SourceSpec* source = nullptr;
+            for (const SourceSpec& s : kSources)
+                if (QString::fromUtf8(s.prefix) == QString::fromUtf8(c.prefix))
+                    source = &s;
+            if (!source || source->source != p->source
+                || p->column.compare(QString::fromLatin1(c.column), Qt::CaseInsensitive) != 0)
+                continue;
+            const QVariant value = field(data.*memberOf(p->source), p->column);
+            if (c.detail == IssueDetail::Number)
+                number = number || jet::toText(value).trimmed().isEmpty();
+            else
+                date = date || !dateOf(value).isValid();
+        }
+    }
+    QStringList out;
+    if (number)
+        out << QString::fromUtf8(kWithoutNumber);
+    if (date)
+        out << QString::fromUtf8(kWithoutDate);
+    return out;
 }
 
 } // namespace printing

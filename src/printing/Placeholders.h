@@ -7,8 +7,10 @@
 // specialty, the institution and the printing house in use as
 // [TABLE.COLUMN], the rows the person and the group refer to by key under
 // names of their own ([ВИДДОК.NAIM], [ПОСТУПЛ.MEMO], [ФОРМА.NAIM2] ...),
-// every date also in parts ([X.ДЕНЬ], [X.МЕСЯЦ], [X.ГОД]), the parts of the
-// issue date and the columns of a grade line. What each one stands for is
+// every date also in parts ([X.ДЕНЬ], [X.МЕСЯЦ], [X.ГОД], [X.ГГ]) and
+// whole as a blank writes it ([X.ПРОПИСЬЮ]), the same of the issue date, the
+// earlier education document and a duplicate's signer as a blank writes
+// them, and the columns of a grade line. What each one stands for is
 // kept in the user's words beside it; the help pages list the table as it
 // is (PlaceholderTableHtml).
 #include <QDate>
@@ -44,6 +46,10 @@ enum class PlaceholderForm {
     Day,            // the day of a date (the column's, or the issue date), two digits
     MonthGenitive,  // the month's name in the genitive: "марта"
     Year,           // four digits
+    ShortYear,      // the last two digits of the year, for a blank printed with "20__ г."
+    WrittenDate,    // «05» марта 2024 г.; nothing at all without a date
+    EarlierDocument,  // the earlier education document: kind, series, № number, year, the missing parts left out
+    DuplicateSigner,  // INF.DRUO on a duplicate (DUBL set), else nothing
     Discipline,     // a grade line: the discipline or heading
     Hours,          // a grade line: the hours
     Grade,          // a grade line: the grade's wording
@@ -56,6 +62,7 @@ struct Placeholder {
     PlaceholderForm form;
     QString meaning;   // what it stands for, in the user's words
     QString flagWord;  // Flag: the word written when the column is set
+    bool service = false;  // carried by no blank: a record key, a code of the program, the printer, the printing house
 };
 
 // Every placeholder, in the order of the help pages.
@@ -110,9 +117,14 @@ QString GradeLineValue(const Placeholder& p, const GradeLine& line);
 // "Иванова А.Б." from the person's names.
 QString SurnameAndInitials(const QVariantMap& person);
 
-// The registration number a document of print code `blankKind` carries,
-// empty when the person has none; `applies` tells whether the document has
-// one at all (the other document and the forms no option shows do not).
-QString RegistrationNumber(int blankKind, const DocumentData& data, bool* applies = nullptr);
+// The earlier education document as a blank writes it: "аттестат АВ № 7381345,
+// 2010 год", each missing part left out with its mark.
+QString EarlierDocument(const DocumentData& data);
+
+// What a document made from a template with these placeholders would lack
+// of the registration number and the issue date it prints: "без
+// регистрационного номера", "без даты выдачи", in this order; empty when it
+// lacks nothing or prints neither.
+QStringList MissingIssueDetails(const QStringList& tokens, const DocumentData& data);
 
 } // namespace printing

@@ -72,14 +72,15 @@ TEST(PlaceholderTableTest, EveryColumnOfTheStructureIsReachableWithItsMeaning)
             EXPECT_FALSE(p->meaning.isEmpty()) << token.toStdString();
         }
     }
-    // Besides the columns: three parts of each date, three of the issue date
-    // and the three columns of a grade line.
+    // Besides the columns: five forms of each date, five of the issue date,
+    // the earlier document, a duplicate's signer and the three columns of a
+    // grade line.
     int dates = 0;
     for (const printing::Placeholder& p : PlaceholderTable())
         if (p.token.endsWith(QStringLiteral(".ДЕНЬ]")))
             ++dates;
     EXPECT_EQ(dates, 9);  // D_R, Dat; the group's seven
-    EXPECT_EQ(int(PlaceholderTable().size()), columns + 3 * dates + 6);
+    EXPECT_EQ(int(PlaceholderTable().size()), columns + 5 * dates + 10);
 
     QSet<QString> seen;
     for (const printing::Placeholder& p : PlaceholderTable()) {
@@ -176,6 +177,8 @@ TEST_F(DocumentDataTest, ValuesOfEveryKind)
         {"[Dat.ДЕНЬ]", "02"},
         {"[Dat.МЕСЯЦ]", "апреля"},
         {"[Dat.ГОД]", "2024"},
+        {"[Dat.ГГ]", "24"},
+        {"[Dat.ПРОПИСЬЮ]", "«02» апреля 2024 г."},
         {"[SPGRUP.DatGAKMed.ДЕНЬ]", "01"},
         {"[SPGRUP.DatGAKMed.МЕСЯЦ]", "марта"},
         {"[SPGRUP.date_S.ГОД]", "2023"},
@@ -185,10 +188,16 @@ TEST_F(DocumentDataTest, ValuesOfEveryKind)
         {"[D_R]", ""},
         {"[D_R.ДЕНЬ]", ""},
         {"[D_R.МЕСЯЦ]", ""},
+        {"[D_R.ГГ]", ""},
+        {"[D_R.ПРОПИСЬЮ]", ""},
         // The issue date: the person's own.
         {"[ДЕНЬ]", "02"},
         {"[МЕСЯЦ]", "апреля"},
         {"[ГОД]", "2024"},
+        {"[ГГ]", "24"},
+        {"[ДАТА ВЫДАЧИ]", "«02» апреля 2024 г."},
+        // The earlier document without its number: no "№" of its own.
+        {"[ДОКУМЕНТ ОБ ОБРАЗОВАНИИ]", "Аттестат о среднем общем образовании 52, 2019 год"},
         // Not stored: derived from the nominative names.
         {"[FamD]", "Кузнецову"},
         {"[ImD]", "Ивану"},
@@ -299,4 +308,90 @@ TEST(PlaceholderPagesTest, HelpAndManualListTheTableAsItIs)
         }
         EXPECT_EQ(listed.toStdString(), table.toStdString());
     }
+}
+
+TEST(PlaceholderValueTest, EarlierDocumentAndDuplicateSignerLeaveOutWhatIsMissing)
+{
+    struct Case {
+        const char* kind;
+        const char* series;
+        const char* number;
+        QVariant year;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"аттестат", "АВ", "7381345", 2010, "аттестат АВ № 7381345, 2010 год"},
+        {"аттестат", "", "7381345", 2010, "аттестат № 7381345, 2010 год"},
+        {"аттестат", "АВ", "", QVariant(), "аттестат АВ"},
+        {"", "", "", 2010, "2010 год"},
+        {"", "", "", QVariant(), ""},
+        {"", "", "", 0, ""},
+    };
+    const printing::Placeholder* earlier = FindPlaceholder(QStringLiteral("[ДОКУМЕНТ ОБ ОБРАЗОВАНИИ]"));
+    ASSERT_NE(earlier, nullptr);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        printing::DocumentData data;
+        data.documentKind.insert(QStringLiteral("NAIM"), QString::fromUtf8(c.kind));
+        data.person.insert(QStringLiteral("DOCS"), QString::fromUtf8(c.series));
+        data.person.insert(QStringLiteral("DOCN"), QString::fromUtf8(c.number));
+        data.person.insert(QStringLiteral("DOCYR"), c.year);
+        EXPECT_EQ(printing::PlaceholderValue(*earlier, data), QString::fromUtf8(c.expected));
+    }
+
+    // The position of the education authority signs only a duplicate.
+    const printing::Placeholder* signer = FindPlaceholder(QStringLiteral("[ДУБЛИКАТ.ДОЛЖНОСТЬ]"));
+    ASSERT_NE(signer, nullptr);
+    const QString position = QStringLiteral("Начальник управления образования");
+    const std::tuple<int, QString, QString> signers[] = {
+        {-1, position, position}, {0, position, QString()}, {-1, QString(), QString()}};
+    for (const auto& [duplicate, druo, expected] : signers) {
+        printing::DocumentData data;
+        data.person.insert(QStringLiteral("DUBL"), duplicate);
+        data.institution.insert(QStringLiteral("DRUO"), druo);
+        EXPECT_EQ(printing::PlaceholderValue(*signer, data), expected) << duplicate << druo.toStdString();
+    }
+}
+
+TEST(PlaceholderValueTest, MissingNumberAndDateAreThoseTheTemplatePrints)
+{
+    // Веснина's certificate data without the diploma's, and the reverse.
+    printing::DocumentData certificate;
+    certificate.person.insert(QStringLiteral("REGNOMMED"), QStringLiteral("1123457819123"));
+    certificate.group.insert(QStringLiteral("DATMED"), QDate(2014, 6, 28));
+    printing::DocumentData diploma;
+    diploma.person.insert(QStringLiteral("REGNOM"), QStringLiteral("17910"));
+    diploma.issueDate = QDate(2014, 11, 3);
+    const QString number = QStringLiteral("без регистрационного номера");
+    const QString date = QStringLiteral("без даты выдачи");
+    struct Case {
+        const char* name;
+        QStringList tokens;
+        const printing::DocumentData* data;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"certificate with its data", {"[REGNOMMED]", "[SPGRUP.DatMed.ПРОПИСЬЮ]", "[FamD]"}, &certificate, {}},
+        {"certificate template, diploma data", {"[regnommed]", "[SPGRUP.DatMed.ДЕНЬ]"}, &diploma, {number, date}},
+        {"diploma template, certificate data", {"[REGNOM]", "[ДАТА ВЫДАЧИ]"}, &certificate, {number, date}},
+        {"diploma with its data", {"[REGNOM]", "[ГОД]"}, &diploma, {}},
+        {"the удостоверение's number, the person's own date", {"[regnomUd]", "[Dat]"}, &diploma, {number, date}},
+        {"neither printed", {"[FAM]", "[SPGRUP.DatGAK.ПРОПИСЬЮ]", "[НЕИЗВЕСТНОЕ]"}, &certificate, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(printing::MissingIssueDetails(c.tokens, *c.data), c.expected) << c.name;
+}
+
+TEST(PlaceholderPagesTest, FieldsOfTheBlankComeFirstServiceFieldsApart)
+{
+    const QString table = printing::PlaceholderTableHtml();
+    const qsizetype service = table.indexOf(QStringLiteral("Служебные поля"));
+    ASSERT_GT(service, 0);
+    for (const char* token : {"[FAM]", "[SPGRUP.FIOSEK]", "[INF.FIORUK]", "[ДАТА ВЫДАЧИ]", "[ГГ]", "[ДИСЦИПЛИНА]"})
+        EXPECT_LT(table.indexOf(QStringLiteral("<b>%1</b>").arg(QString::fromUtf8(token))), service) << token;
+    for (const char* token : {"[ID]", "[SPGRUP.IDG]", "[INF.TopPronter]", "[INF.appMajor]", "[SPTPGR.Tmp5]"})
+        EXPECT_GT(table.indexOf(QStringLiteral("<b>%1</b>").arg(QString::fromUtf8(token))), service) << token;
+    // The commission as the blanks name it.
+    EXPECT_TRUE(table.contains(QStringLiteral("ГЭК")));
+    EXPECT_FALSE(table.contains(QStringLiteral("ГАК")));
 }

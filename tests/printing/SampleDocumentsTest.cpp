@@ -2,8 +2,8 @@
 // sample persons of a new database from the shipped template the dialog
 // proposes, on both office paths, and read back as the graduate receives
 // it: the name in the case the form uses, every stored field in its slot,
-// every grade line with its hours and grade, no placeholder left, and the
-// pages of the blank.
+// every grade line with its hours and grade, the signatures, no placeholder
+// left, no mark of a missing value, and the pages of the blank.
 #include "DocumentPrintFixtures.h"
 
 #include "core/AppState.h"
@@ -19,6 +19,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,7 @@ struct Kind {
     int pages;           // sides of the blank
     std::vector<const char*> present;
     std::vector<const char*> absent;  // the name in the case the form does not use
+    const char* templateBase = nullptr;  // chosen by the user; nullptr: the one the dialog proposes
 };
 
 // What the sample database holds for each person, as the blank shows it.
@@ -50,41 +52,49 @@ const std::vector<Kind>& kinds()
           "230115 Программирование в компьютерных системах", "Техник-программист", "«27» июня 2014 г.", "№128",
           "Ладыгин А.М.", "Лаптева Н.В.", "Кировское областное государственное"},
          {"Шилову", "с отличием"}},
+        // Honours are printed by the honours blank itself, never by the
+        // ordinary title; the honours title is chosen through "Прочее".
         {"Вкладыш в диплом", core::DiplomaTitle, core::Documents, "Сухарева", 1,
          {"Сухарева", "Дарья Игоревна", "43 СПА 0008903", "17819", "120701 Землеустройство",
-          "Техник-землеустроитель", "«03» января 2014 г.", "№110", "Громов В.П.", "с отличием"},
-         {"Сухаревой"}},
+          "Техник-землеустроитель", "«03» января 2014 г.", "№110", "Громов В.П.", "Лаптева Н.В."},
+         {"Сухаревой", "с отличием"}},
+        {"Прочее", core::OtherDocument, core::Documents, "Сухарева", 1,
+         {"Сухарева", "Дарья Игоревна", "43 СПА 0008903", "17819", "«03» января 2014 г.", "№110", "Лаптева Н.В."},
+         {"с отличием"}, "Титул диплома с отличием"},
         {"Приложение к диплому", core::DiplomaSupplement, core::Documents, "Шилов", 2,
          {"Шилов", "Артём", "Сергеевич", "11.07.1992", "аттестат о среднем (полном) общем образовании АВ № 7381345, 2010 год",
           "17910", "«03» ноября 2014 г.", "2 года 10 месяцев", "базовой подготовки по очной форме обучения",
           "Техник-программист",
-          "230115 Программирование в компьютерных системах", "Кировское областное государственное"},
+          "230115 Программирование в компьютерных системах", "Кировское областное государственное",
+          "4. ДОПОЛНИТЕЛЬНЫЕ СВЕДЕНИЯ", "Образовательное учреждение переименовано в 2011 году", "Лаптева Н.В."},
          {"Шилову"}},
         {"Академическая справка", core::AcademicTranscript, core::Documents, "Шилов", 2,
          {"Шилов Артём Сергеевич", "11.07.1992", "аттестат о среднем (полном) общем образовании АВ № 7381345, 2010 год",
           "Светлоярский экономический техникум", "Федеральное государственное образовательное учреждение", "очная",
           "2 года 10 месяцев", "17910", "«03» ноября 2014 г.", "230115 Программирование в компьютерных системах",
-          "Техник-программист"},
+          "Техник-программист", "№212 от 11.03.2014 г.", "Лаптева Н.В.", "Пестова И.Ю."},
          {"Шилову"}},
         {"Титул диплома ПК", core::RetrainingDiplomaTitle, core::RetrainingDocuments, "Крылова", 1,
          {"Крыловой", "Марине Викторовне", "43 0008905", "«02» января 2014 г.", "«28» февраля 2014 г.",
           "Кировском областном государственном", "230115 Программирование в компьютерных системах",
           "Техник-программист", "«17» декабря 2013 г.", "Светлоярск", "Ладыгин А.М.", "Пестова И.Ю.",
-          "Лаптева Н.В."},
+          "Лаптева Н.В.", "«27» июня 2014 г."},
          {"Крылова", "Марина"}},
         {"Приложение к диплому ПК", core::RetrainingDiplomaSupplement, core::RetrainingDocuments, "Крылова", 1,
          {"Крыловой Марине Викторовне", "43 0008905", "«02» января 2014 г.", "«28» февраля 2014 г.",
           "Кировском областном государственном", "230115 Программирование в компьютерных системах", "500 часов",
-          "«17» декабря 2013 г.", "Лаптева Н.В."},
+          "«17» декабря 2013 г.", "Лаптева Н.В.", "Пестова И.Ю."},
          {"Крылова", "Марина"}},
         {"Удостоверение", core::CompletionCertificate, core::RetrainingDocuments, "Крылова", 1,
          {"Крыловой", "Марине Викторовне", "43 0008905", "«02» января 2014 г.", "«28» февраля 2014 г.",
           "Кировском областном государственном", "230115 Программирование в компьютерных системах", "500 часов",
-          "«17» декабря 2013 г.", "Светлоярск", "Кировское областное государственное"},
+          "«17» декабря 2013 г.", "Светлоярск", "Кировское областное государственное", "Лаптева Н.В.",
+          "Пестова И.Ю."},
          {"Крылова", "Марина"}},
+        // The certificate through "Прочее": the certificate's own date.
         {"Прочее", core::OtherDocument, core::Documents, "Веснина", 1,
-         {"Весниной", "Ольге Андреевне", "1123457819123", "Кировском областном государственном", "«03» ноября 2014 г."},
-         {"Веснина", "Ольга"}},
+         {"Весниной", "Ольге Андреевне", "1123457819123", "Кировском областном государственном", "«28» июня 2014 г."},
+         {"Веснина", "Ольга", "«03» ноября 2014 г."}},
     };
     return list;
 }
@@ -106,6 +116,18 @@ QString storedGradeLines(long person, int docKind)
     return out.join(QLatin1Char('\n'));
 }
 
+// Marks a blank's slot would show without its value: empty guillemets, a
+// "№" with no number after it, a "г." with no year before it.
+QStringList strayMarks(const QString& text)
+{
+    static const QRegularExpression marks(QStringLiteral("«\\s*»|№\\s*(,|$)|(^|[^0-9\\s])[ \\t]*г\\.(\\s|$)"),
+                                          QRegularExpression::MultilineOption);
+    QStringList out;
+    for (auto it = marks.globalMatch(text); it.hasNext();)
+        out << it.next().captured(0);
+    return out;
+}
+
 class SampleDocumentsTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override
@@ -122,6 +144,41 @@ protected:
     }
     void TearDown() override { core::CloseDatabase(); }
 
+    long personId(const char* surname) const
+    {
+        return long(jet::toLong(core::db().scalar(QStringLiteral("SELECT ID FROM SPSTUD WHERE FAM = ?"),
+                                                  {QString::fromUtf8(surname)})));
+    }
+
+    // Prints a kind for a person from the template the dialog proposes (or
+    // the one named) and reads it back; the question about a missing number
+    // is answered Yes.
+    printtest::PrintedDocument print(const Kind& kind, QString* templateName = nullptr)
+    {
+        const QString extension = GetParam() ? QStringLiteral(".ott") : QStringLiteral(".dot");
+        const QString name = kind.templateBase ? QString::fromUtf8(kind.templateBase) + extension
+                                               : printing::TemplateNameForKind(kind.blankKind - 1);
+        EXPECT_TRUE(name.endsWith(extension)) << name.toStdString();
+        printtest::provideTemplates(home.file(QStringLiteral("Шаблоны ЭЖ")), {QFileInfo(name).completeBaseName()},
+                                    extension);
+        if (templateName)
+            *templateName = name;
+        testsupport::MessageRecorder messages;
+        messages.answer(ui::Yes);
+        const printing::PrintOutcome outcome = printing::PrintVkladish(
+            {personId(kind.person), kind.blankKind, name, false, kind.docKind, QString::fromUtf8(kind.caption)});
+        EXPECT_TRUE(outcome.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
+        for (const QString& text : messages.texts())
+            EXPECT_TRUE(text.startsWith(QStringLiteral("Документ будет напечатан без ")))
+                << text.toStdString();
+        if (!outcome.saved)
+            return {};
+        printtest::PrintedDocument printed = printtest::readBack(outcome.documentPath);
+        printed.text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
+        return printed;
+    }
+
     testsupport::TempFolder home;
 };
 
@@ -129,32 +186,18 @@ protected:
 
 TEST_P(SampleDocumentsTest, EveryKindReadsAsTheFilledBlank)
 {
-    const QString extension = GetParam() ? QStringLiteral(".ott") : QStringLiteral(".dot");
     for (const Kind& kind : kinds()) {
         SCOPED_TRACE(std::string(kind.caption) + " / " + kind.person);
-        const long person = long(jet::toLong(core::db().scalar(QStringLiteral("SELECT ID FROM SPSTUD WHERE FAM = ?"),
-                                                               {QString::fromUtf8(kind.person)})));
+        const long person = personId(kind.person);
         ASSERT_GT(person, 0);
-        // The template the dialog proposes for the printing house in use.
-        const QString templateName = printing::TemplateNameForKind(kind.blankKind - 1);
-        ASSERT_TRUE(templateName.endsWith(extension)) << templateName.toStdString();
-        printtest::provideTemplates(home.file(QStringLiteral("Шаблоны ЭЖ")), {QFileInfo(templateName).completeBaseName()},
-                                    extension);
-
-        testsupport::MessageRecorder messages;
-        messages.answer(ui::Yes);  // a blank printed without its registration number
-        const printing::PrintOutcome outcome = printing::PrintVkladish(
-            {person, kind.blankKind, templateName, false, kind.docKind, QString::fromUtf8(kind.caption)});
-        ASSERT_TRUE(outcome.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
-        for (const QString& text : messages.texts())
-            EXPECT_TRUE(text.startsWith(QStringLiteral("Документ будет напечатан без регистрационного номера")))
-                << text.toStdString();
-
-        const printtest::PrintedDocument printed = printtest::readBack(outcome.documentPath);
-        const QString text = QString(printed.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        QString templateName;
+        const printtest::PrintedDocument printed = print(kind, &templateName);
+        const QString& text = printed.text;
         EXPECT_EQ(printtest::bracketedTexts(text), QStringList{});
         EXPECT_EQ(printed.pictures, QStringList{});
         EXPECT_EQ(printed.pages, kind.pages);
+        EXPECT_EQ(strayMarks(text), QStringList{});
+        EXPECT_FALSE(text.contains(QStringLiteral("ДУБЛИКАТ")));  // no sample person has a duplicate
         for (const char* expected : kind.present)
             EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
         for (const char* unexpected : kind.absent)
@@ -182,7 +225,62 @@ TEST_P(SampleDocumentsTest, EveryKindReadsAsTheFilledBlank)
             EXPECT_FALSE(lines.isEmpty());
             EXPECT_TRUE(text.contains(lines)) << text.toStdString();
         }
-        EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
+    }
+    // The certificate reads the same whichever option printed it.
+    const Kind throughCertificate = kinds().front();
+    ASSERT_EQ(throughCertificate.blankKind, core::SpecialistCertificate);
+    Kind throughOther = throughCertificate;
+    throughOther.blankKind = core::OtherDocument;
+    throughOther.caption = "Прочее";
+    EXPECT_EQ(print(throughOther).text.toStdString(), print(throughCertificate).text.toStdString());
+}
+
+TEST_P(SampleDocumentsTest, DuplicateSaysSoAndNamesTheAuthorityOfALiquidatedInstitution)
+{
+    const QString authority = QStringLiteral("Министр образования Кировской области");
+    core::db().execute(QStringLiteral("UPDATE SPSTUD SET DUBL = -1 WHERE FAM = 'Шилов'"));
+    core::db().execute(QStringLiteral("UPDATE SPSTUD SET DUBLMED = -1 WHERE FAM = 'Веснина'"));
+    core::db().execute(QStringLiteral("UPDATE INF SET DRUO = ?"), {authority});
+    struct Case {
+        Kind kind;
+        bool signedByAuthority;
+    };
+    const Case cases[] = {
+        {{"Вкладыш в диплом", core::DiplomaTitle, core::Documents, "Шилов", 1, {}, {}}, true},
+        {{"Приложение к диплому", core::DiplomaSupplement, core::Documents, "Шилов", 2, {}, {}}, true},
+        {{"Академическая справка", core::AcademicTranscript, core::Documents, "Шилов", 2, {}, {}}, true},
+        {{"Кальвета", core::SpecialistCertificate, core::SpecialistCertificates, "Веснина", 1, {}, {}}, false},
+        // Not a duplicate: neither the word nor the authority.
+        {{"Вкладыш в диплом", core::DiplomaTitle, core::Documents, "Сухарева", 1, {}, {}}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.kind.caption) + " / " + c.kind.person);
+        const printtest::PrintedDocument printed = print(c.kind);
+        const bool duplicate = QByteArray(c.kind.person) != "Сухарева";
+        EXPECT_EQ(printed.text.contains(QStringLiteral("ДУБЛИКАТ")), duplicate);
+        EXPECT_EQ(printed.text.contains(authority), c.signedByAuthority);
+        EXPECT_EQ(printed.pages, c.kind.pages);
+    }
+}
+
+TEST_P(SampleDocumentsTest, MissingValuesLeaveTheirSlotsEmpty)
+{
+    // Шилов without a birth date, an earlier document's number and year, an
+    // issue date of his own or his group's, and the commission's decision.
+    core::db().execute(QStringLiteral("UPDATE SPSTUD SET D_R = NULL, DocN = NULL, DocYr = NULL, Dat = NULL, "
+                                      "PROTCH = NULL WHERE FAM = 'Шилов'"));
+    core::db().execute(QStringLiteral("UPDATE SPGRUP SET Dat = NULL, DatGAK = NULL, PRGAK = NULL WHERE IDG = "
+                                      "(SELECT IDG FROM SPSTUD WHERE FAM = 'Шилов')"));
+    const Kind cases[] = {
+        {"Вкладыш в диплом", core::DiplomaTitle, core::Documents, "Шилов", 1, {}, {}},
+        {"Приложение к диплому", core::DiplomaSupplement, core::Documents, "Шилов", 2, {}, {}},
+        {"Академическая справка", core::AcademicTranscript, core::Documents, "Шилов", 2, {}, {}},
+    };
+    for (const Kind& kind : cases) {
+        SCOPED_TRACE(kind.caption);
+        const printtest::PrintedDocument printed = print(kind);
+        EXPECT_EQ(strayMarks(printed.text), QStringList{}) << printed.text.toStdString();
+        EXPECT_EQ(printtest::bracketedTexts(printed.text), QStringList{});
     }
 }
 

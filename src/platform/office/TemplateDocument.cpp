@@ -409,6 +409,17 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
                 continue;
             d_->bodyRead = false;
             d_->frameContents.clear();
+            // The rows may bring pages whose header holds objects that a
+            // document read from the Word format lists on its draw page only
+            // once they are laid out: the page is read again when needed.
+            // What was found stays held until the work is over.
+            for (const auto& o : d_->objects)
+                d_->frameCursors.push_back(o.object);
+            for (const auto& f : d_->frames)
+                d_->frameCursors.push_back(f);
+            d_->objects.clear();
+            d_->frames.clear();
+            d_->framesRead = false;
 
             Reference<css::table::XCellRange> range(table, UNO_QUERY_THROW);
             Reference<css::table::XTableRows> tableRows = table->getRows();
