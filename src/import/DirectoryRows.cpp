@@ -168,16 +168,6 @@ QString namedProblem(int rowNumber, const QString& problem)
     return QString::fromUtf8(text::kProblemRow).arg(rowNumber) + problem;
 }
 
-// The unique column in which two rows repeat each other (texts as they
-// stand, letter case included), or -1.
-int repeatedColumn(const ImportLayout& layout, const QStringList& a, const QStringList& b)
-{
-    for (int k = 0; k < layout.size(); ++k)
-        if (layout.at(k).check == RequiredUnique && a.value(k) == b.value(k))
-            return k;
-    return -1;
-}
-
 } // namespace
 
 QList<TargetField> targetFields(const QString& table, const ImportLayout& layout)
@@ -230,21 +220,39 @@ CheckOutcome checkDirectoryRows(const DirectoryImport& import, const QList<QStri
             }
         }
     }
-    // Rows that repeat an earlier row of the list in a unique column: the
-    // earlier row stays.
+    // Rows that repeat an earlier row of the list in a unique column (texts
+    // as they stand, letter case included): the earlier row stays. Each
+    // unique column keeps the first row of each text it has seen.
+    QList<int> uniqueColumns;
+    for (int k = 0; k < import.layout.size(); ++k)
+        if (import.layout.at(k).check == RequiredUnique)
+            uniqueColumns << k;
+    QList<QHash<QString, int>> firstRowOf(uniqueColumns.size());
+    for (QHash<QString, int>& seen : firstRowOf)
+        seen.reserve(rows.size());
     for (int i = 0; i < rows.size(); ++i) {
         if (marked.at(i))
             continue;
-        for (int j = i + 1; j < rows.size(); ++j) {
-            if (marked.at(j))
-                continue;
-            const int k = repeatedColumn(import.layout, rows.at(i), rows.at(j));
-            if (k >= 0) {
-                marked[j] = true;
-                problems[j] = QString::fromUtf8(text::kRepeatsRow).arg(rowNumbers.value(i)).arg(import.layout.at(k).caption);
-                --out.count;
+        // The earliest row it repeats, in the first column they share.
+        int repeated = -1, column = -1;
+        for (int u = 0; u < uniqueColumns.size(); ++u) {
+            const auto earlier = firstRowOf.at(u).constFind(rows.at(i).value(uniqueColumns.at(u)));
+            if (earlier != firstRowOf.at(u).cend() && (repeated < 0 || earlier.value() < repeated)) {
+                repeated = earlier.value();
+                column = uniqueColumns.at(u);
             }
         }
+        if (repeated >= 0) {
+            marked[i] = true;
+            problems[i] = QString::fromUtf8(text::kRepeatsRow)
+                              .arg(rowNumbers.value(repeated))
+                              .arg(import.layout.at(column).caption);
+            --out.count;
+            continue;
+        }
+        // Only a row that stays can be repeated by a later one.
+        for (int u = 0; u < uniqueColumns.size(); ++u)
+            firstRowOf[u].insert(rows.at(i).value(uniqueColumns.at(u)), i);
     }
     for (int i = 0; i < rows.size(); ++i)
         if (marked.at(i) && !problems.at(i).isEmpty())

@@ -58,6 +58,7 @@ inline constexpr const char* kRepeatsRow = "повторяет строку %1 (
 inline constexpr const char* kUnknownGroup = "группы «%1» нет в справочнике";
 inline constexpr const char* kNoNames = "не указаны фамилия, имя и отчество";
 inline constexpr const char* kNotInGroup = "«%1» нет в группе «%2»";
+inline constexpr const char* kNoDisciplines = "нет в справочнике дисциплин: %1";
 
 // The rows an import pass left out, after the count of the rows imported.
 inline constexpr const char* kNotImportedIntro = "Эти строки не импортированы:";
