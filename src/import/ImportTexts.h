@@ -26,6 +26,7 @@ inline constexpr const char* kImportDone = "Импорт завершен.";
 // Progress of a pass: the row and the number of rows follow.
 inline constexpr const char* kCheckProgress = "Проверка данных: строка";
 inline constexpr const char* kImportProgress = "Импорт данных: строка";
+inline constexpr const char* kReadProgress = "Чтение таблицы: строка";
 
 // Label texts (the count follows).
 inline constexpr const char* kRowsLoaded = "Строк: %1. Требуется проверка качества данных. Нажмите кнопку \"Проверка\".";

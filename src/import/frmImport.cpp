@@ -15,6 +15,7 @@
 #include "platform/settings/Settings.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/Progress.h"
+#include "platform/ui/WorkAside.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -235,20 +236,29 @@ bool frmImport::readDirectoryWorkbook(const QString& path)
             return true;
         }
     }
-    office::SheetTexts sheet;
+    // The office opens and reads the workbook, and its rows are taken, on a
+    // thread of their own: the windows keep painting, with the wait cursor
+    // and the rows read so far in the status bar.
+    SheetRead read;
     try {
-        // The wait cursor while the office opens and reads the workbook.
         ui::LongWork work(txt(text::kOpening));
-        office::WorkbookReader reader = office::WorkbookReader::open(path);
-        try {
-            sheet = calc ? reader.read(0, office::WorkbookReader::Reading::CalcText)
-                         : reader.read(reader.activeSheet(), office::WorkbookReader::Reading::ExcelValues);
-        } catch (const office::Error& e) {
-            if (!calc || e.kind() == office::ErrorKind::ConnectionLost)
-                throw;
-            // Calc: a sheet that cannot be read counts as an empty one.
-        }
-        reader.close();
+        ui::WorkAside aside(work, txt(text::kReadProgress));
+        const QStringList captions = captionsOf(layout_);
+        const QList<int> sizes = cutSizes(layout_, targets_);
+        read = aside.run([&](const ui::WorkAside::Report& report) {
+            office::SheetTexts sheet;
+            office::WorkbookReader reader = office::WorkbookReader::open(path);
+            try {
+                sheet = calc ? reader.read(0, office::WorkbookReader::Reading::CalcText, report)
+                             : reader.read(reader.activeSheet(), office::WorkbookReader::Reading::ExcelValues, report);
+            } catch (const office::Error& e) {
+                if (!calc || e.kind() == office::ErrorKind::ConnectionLost)
+                    throw;
+                // Calc: a sheet that cannot be read counts as an empty one.
+            }
+            reader.close();
+            return readImportSheet(sheet, captions, sizes, calc ? ReadingPath::Calc : ReadingPath::Excel);
+        });
     } catch (const office::Error& e) {
         reportOfficeError(e, calc);
         return false;
@@ -256,8 +266,6 @@ bool frmImport::readDirectoryWorkbook(const QString& path)
 
     if (calc)
         status(text::kSearchingHeader);
-    const SheetRead read = readImportSheet(sheet, captionsOf(layout_), cutSizes(layout_, targets_),
-                                           calc ? ReadingPath::Calc : ReadingPath::Excel);
     if (!read.headerFound()) {
         ui::msgBox(txt(text::kNoHeader), ui::Exclamation);
         status(text::kNotImported);
@@ -301,7 +309,8 @@ bool frmImport::readGradeWorkbook(const QString& path)
     office::WorkbookReader reader;
     try {
         ui::LongWork work(txt(text::kOpening));
-        reader = office::WorkbookReader::open(path);
+        ui::WorkAside aside(work, txt(text::kReadProgress));
+        reader = aside.run([&](const ui::WorkAside::Report&) { return office::WorkbookReader::open(path); });
         for (const QString& name : reader.sheetNames())
             s.SheetNameList += QStringLiteral("//") + name;
     } catch (const office::Error& e) {
@@ -329,8 +338,15 @@ bool frmImport::LoadGradeSheet(office::WorkbookReader& reader)
     office::SheetTexts sheet;
     try {
         ui::LongWork work(txt(text::kReading));
-        sheet = reader.read(settings.sheetName, calc ? office::WorkbookReader::Reading::CalcText
-                                                     : office::WorkbookReader::Reading::ExcelValues);
+        ui::WorkAside aside(work, txt(text::kReadProgress));
+        sheet = aside.run([&](const ui::WorkAside::Report& report) {
+            office::SheetTexts texts = reader.read(settings.sheetName,
+                                                   calc ? office::WorkbookReader::Reading::CalcText
+                                                        : office::WorkbookReader::Reading::ExcelValues,
+                                                   report);
+            reader.close();
+            return texts;
+        });
     } catch (const office::Error& e) {
         if (!calc || e.kind() == office::ErrorKind::ConnectionLost) {
             reader.close();

@@ -195,7 +195,7 @@ struct WorkbookReader::Impl {
         return names.at(index);
     }
 
-    SheetTexts read(int index, Reading reading, int firstRow, int rowCount);
+    SheetTexts read(int index, Reading reading, int firstRow, int rowCount, const Progress& progress);
     // `saved`: the formula results an .xls file saved, ordered by row and
     // column.
     void readValues(const Reference<css::sheet::XSpreadsheet>& sheet, int top, int bottom, int lastColumn,
@@ -630,7 +630,7 @@ std::vector<std::vector<QString>> WorkbookReader::Impl::shownTexts(int index)
     return rows;
 }
 
-SheetTexts WorkbookReader::Impl::read(int index, Reading reading, int firstRow, int rowCount)
+SheetTexts WorkbookReader::Impl::read(int index, Reading reading, int firstRow, int rowCount, const Progress& progress)
 {
     checkOpen();
     SheetTexts out;
@@ -659,8 +659,11 @@ SheetTexts WorkbookReader::Impl::read(int index, Reading reading, int firstRow, 
         });
         if (reading == Reading::ExcelValues) {
             const int step = int(std::max<long long>(1, kBlockCells / (lastColumn + 1)));
-            for (int r = top; r <= bottom; r += step)
+            for (int r = top; r <= bottom; r += step) {
                 readValues(s, r, std::min(bottom, r + step - 1), lastColumn, saved, out.rows);
+                if (progress)
+                    progress(out.rows.size(), bottom - top + 1);
+            }
             return;
         }
         const auto shown = shownTexts(index);
@@ -673,6 +676,8 @@ SheetTexts WorkbookReader::Impl::read(int index, Reading reading, int firstRow, 
         }
         if (!saved.empty())
             showSaved(s, top, bottom, lastColumn, saved, out.rows);
+        if (progress)
+            progress(out.rows.size(), bottom - top + 1);
     });
     return out;
 }
@@ -778,24 +783,25 @@ SheetExtent WorkbookReader::extent(int sheetIndex) const
     });
 }
 
-SheetTexts WorkbookReader::read(int sheetIndex, Reading reading) const
+SheetTexts WorkbookReader::read(int sheetIndex, Reading reading, const Progress& progress) const
 {
-    return read(sheetIndex, reading, 1, -1);
+    return read(sheetIndex, reading, 1, -1, progress);
 }
 
-SheetTexts WorkbookReader::read(const QString& sheetName, Reading reading) const
+SheetTexts WorkbookReader::read(const QString& sheetName, Reading reading, const Progress& progress) const
 {
     const int index = int(sheetNames().indexOf(sheetName));
     if (index < 0)
         throw Error(ErrorKind::NotFound, QStringLiteral("лист \"%1\"").arg(sheetName));
-    return read(index, reading);
+    return read(index, reading, progress);
 }
 
-SheetTexts WorkbookReader::read(int sheetIndex, Reading reading, int firstRow, int rowCount) const
+SheetTexts WorkbookReader::read(int sheetIndex, Reading reading, int firstRow, int rowCount,
+                                const Progress& progress) const
 {
     if (!isOpen())
         throw Error(ErrorKind::Failed, QStringLiteral("книга не открыта"));
-    return d_->read(sheetIndex, reading, firstRow, rowCount);
+    return d_->read(sheetIndex, reading, firstRow, rowCount, progress);
 }
 
 long long WorkbookReader::maxCells()
