@@ -47,7 +47,7 @@ class RowWriter {
 public:
     explicit RowWriter(const DirectoryImport& import) : import_(import), table_(core::TableNames(import.kind))
     {
-        rs_ = core::db().openRecordset(QStringLiteral("SELECT * FROM %1 WHERE 1=0").arg(table_), jet::dbOpenDynaset);
+        open();
     }
     ~RowWriter() { core::CloseRecordset(rs_); }
 
@@ -84,10 +84,26 @@ public:
         return result;
     }
 
-    void save() { rs_->update(); }
+    void save()
+    {
+        rs_->update();
+        // The recordset keeps every row it added: a fresh one now and then
+        // keeps a pass over many rows from copying them all as it grows.
+        if (++saved_ % kRowsPerRecordset == 0) {
+            core::CloseRecordset(rs_);
+            open();
+        }
+    }
     void cancel() { rs_->cancelUpdate(); }
 
 private:
+    static constexpr long kRowsPerRecordset = 4096;
+
+    void open()
+    {
+        rs_ = core::db().openRecordset(QStringLiteral("SELECT * FROM %1 WHERE 1=0").arg(table_), jet::dbOpenDynaset);
+    }
+
     static void fail(RowResult& r, const QString& problem)
     {
         if (r.valid || r.problem.isEmpty())
@@ -160,6 +176,7 @@ private:
     const DirectoryImport& import_;
     QString table_;
     std::unique_ptr<jet::Recordset> rs_;
+    long saved_ = 0;
     QHash<QPair<int, QString>, QVariant> lookedUp_;
 };
 

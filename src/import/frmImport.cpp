@@ -20,6 +20,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -48,16 +49,29 @@ QString namedRows(const char* intro, const QStringList& problems)
 }
 
 // The pass's progress in the status bar, with the wait cursor meanwhile.
+// The windows are painted more often than the text changes, so that a
+// pass over many rows never holds them still for long.
 class PassProgress {
 public:
-    explicit PassProgress(bool checkPass) : work_(txt(checkPass ? text::kCheckProgress : text::kImportProgress)) {}
+    explicit PassProgress(bool checkPass) : work_(txt(checkPass ? text::kCheckProgress : text::kImportProgress))
+    {
+        sincePainted_.start();
+    }
     RowProgress callback()
     {
-        return [this](long long done, long long total) { work_.step(done, total); };
+        return [this](long long done, long long total) {
+            work_.step(done, total);
+            if (sincePainted_.elapsed() >= kPaintMs) {
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                sincePainted_.start();
+            }
+        };
     }
 
 private:
+    static constexpr int kPaintMs = 100;
     ui::LongWork work_;
+    QElapsedTimer sincePainted_;
 };
 
 int px(int twips, const QWidget* w) { return core::twipsToPixels(twips, w); }
