@@ -381,6 +381,40 @@ bool frmImport::LoadGradeSheet(office::WorkbookReader& reader)
     return true;
 }
 
+// Removing an item renumbers the items after it: many are removed by
+// filling the list anew with the items that stay, in their order and with
+// their selection.
+void frmImport::removeItems(const QList<core::ListItem>& items, const QList<int>& removed)
+{
+    constexpr int kOneByOne = 256;
+    if (removed.size() <= kOneByOne) {
+        for (auto it = removed.crbegin(); it != removed.crend(); ++it)
+            list_->removeItem(items.at(*it));
+        return;
+    }
+    QList<bool> gone(items.size(), false);
+    for (int i : removed)
+        gone[i] = true;
+    QList<int> sheetRows;
+    QList<QStringList> rows;
+    QList<int> selected;
+    for (int i = 0; i < items.size(); ++i) {
+        if (gone.at(i))
+            continue;
+        if (items.at(i)->isSelected())
+            selected << int(rows.size());
+        sheetRows << sheetRowOf(items.at(i));
+        QStringList cells;
+        for (int k = 0; k < layout_.size(); ++k)
+            cells << items.at(i)->text(k + 1);
+        rows << cells;
+    }
+    list_->clear();
+    addRows(sheetRows, rows);
+    for (int position : selected)
+        list_->topLevelItem(position).setSelected(true);
+}
+
 void frmImport::showLoadedCount()
 {
     label_->setText(txt(text::kRowsLoaded).arg(list_->topLevelItemCount()));
@@ -503,8 +537,7 @@ void frmImport::ImportDirectoryRows(bool checkPass)
             PassProgress progress(true);
             outcome = checkDirectoryRows(import, rowsOf(items), rowNumbersOf(items), progress.callback());
         }
-        for (auto it = outcome.removed.crbegin(); it != outcome.removed.crend(); ++it)
-            list_->removeItem(items.at(*it));
+        removeItems(items, outcome.removed);
         label_->setText(txt(text::kRowsToAdd).arg(outcome.count));
         status(text::kCheckDone);
         showPassProblems(outcome.problems);
