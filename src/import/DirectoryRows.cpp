@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QPair>
+#include <QSet>
 
 #include <memory>
 
@@ -84,9 +85,12 @@ public:
         return result;
     }
 
-    void save()
+    void save(const QStringList& cells)
     {
         rs_->update();
+        // The texts just saved count as stored for the rows after.
+        for (auto it = stored_.begin(); it != stored_.end(); ++it)
+            it.value().insert(cells.value(it.key()).trimmed().toUpper());
         // The recordset keeps every row it added: a fresh one now and then
         // keeps a pass over many rows from copying them all as it grows.
         if (++saved_ % kRowsPerRecordset == 0) {
@@ -98,6 +102,29 @@ public:
 
 private:
     static constexpr long kRowsPerRecordset = 4096;
+
+    // The texts of a unique text column in the table, in upper case (as the
+    // database's upper() makes them), read once per pass: searching the
+    // table for each row would cost a pass over many rows the square of
+    // their number.
+    const QSet<QString>& storedTexts(int k)
+    {
+        auto it = stored_.find(k);
+        if (it != stored_.end())
+            return it.value();
+        QSet<QString> texts;
+        try {
+            auto rs = core::db().openRecordset(QStringLiteral("SELECT DISTINCT upper(%2) FROM %1 WHERE %2 IS NOT NULL")
+                                                   .arg(table_, import_.layout.at(k).target),
+                                               jet::dbOpenForwardOnly);
+            for (; !rs->isEOF(); rs->moveNext())
+                texts.insert(rs->value(0).toString());
+            core::CloseRecordset(rs);
+        } catch (const jet::Error&) {
+            // A column the table cannot be searched by holds nothing to repeat.
+        }
+        return stored_.insert(k, texts).value();
+    }
 
     void open()
     {
@@ -160,10 +187,12 @@ private:
         }
     }
 
-    bool existsInTable(int k, const QString& value) const
+    bool existsInTable(int k, const QString& value)
     {
         const ImportColumn& col = import_.layout.at(k);
         const bool text = isField(k) && import_.targets.at(k).type >= jet::dbText;
+        if (text)
+            return storedTexts(k).contains(value.toUpper());
         const QString sql = text ? QStringLiteral("SELECT 1 FROM %1 WHERE upper(%2)=upper(?) LIMIT 1")
                                  : QStringLiteral("SELECT 1 FROM %1 WHERE %2=? LIMIT 1");
         try {
@@ -177,6 +206,7 @@ private:
     QString table_;
     std::unique_ptr<jet::Recordset> rs_;
     long saved_ = 0;
+    QHash<int, QSet<QString>> stored_;
     QHash<QPair<int, QString>, QVariant> lookedUp_;
 };
 
@@ -300,7 +330,7 @@ ImportOutcome importDirectoryRows(const DirectoryImport& import, const QList<QSt
                     out.problems << namedProblem(rowNumbers.value(i), r.problem);
                     continue;
                 }
-                writer.save();
+                writer.save(rows.at(i));
                 ++out.count;
             }
         }

@@ -174,3 +174,32 @@ TEST_F(DirectoryRowsTest, AFailedWriteLeavesTheTableAsItWas)
     EXPECT_EQ(column("SELECT NAIM FROM SPGRUP ORDER BY IDG"), (QStringList{"Б 31", "З 41"}));
     EXPECT_EQ(core::db().transactionDepth(), 0);
 }
+
+// A pass over more rows than one recordset takes: every row is saved, a row
+// saved early is in the table for a row far after it, and a failure at the
+// end still takes back every row.
+TEST_F(DirectoryRowsTest, APassOverManyRowsSavesOrTakesBackThemAll)
+{
+    constexpr int kRows = 9000;
+    QList<QStringList> rows;
+    for (int i = 1; i <= kRows; ++i)
+        rows << QStringList{QStringLiteral("Типография %1").arg(i), QString()};
+    rows << QStringList{QStringLiteral("типография 1"), QString()};  // repeats the first in other case
+    const long before = count(QStringLiteral("SPTPGR"));
+    const ImportOutcome done = importDirectoryRows(importOf(core::PrintingHouses), rows, numbers(int(rows.size())));
+    ASSERT_TRUE(done.ok) << done.error.toStdString();
+    EXPECT_EQ(done.count, kRows);
+    EXPECT_EQ(done.problems,
+              QStringList{QStringLiteral("строка %1: «типография 1» уже есть в справочнике (графа «Наименование»)").arg(kRows + 2)});
+    EXPECT_EQ(count(QStringLiteral("SPTPGR")), before + kRows);
+    EXPECT_EQ(column("SELECT NAIM FROM SPTPGR ORDER BY IDT DESC LIMIT 1"), QStringList{"Типография 9000"});
+
+    core::db().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON SPTPGR WHEN NEW.NAIM='Сбой' "
+                                      "BEGIN SELECT RAISE(ABORT, 'отказ'); END"));
+    for (QStringList& row : rows)
+        row[0] = QStringLiteral("Вторая ") + row[0];
+    rows.last()[0] = QStringLiteral("Сбой");
+    EXPECT_FALSE(importDirectoryRows(importOf(core::PrintingHouses), rows, numbers(int(rows.size()))).ok);
+    EXPECT_EQ(count(QStringLiteral("SPTPGR")), before + kRows);
+    EXPECT_EQ(core::db().transactionDepth(), 0);
+}
