@@ -28,7 +28,8 @@ TEST(SerialDate, SerialsAndTheirMoments)
     };
     for (const auto& c : cases) {
         EXPECT_EQ(dateOfSerial(c.serial, c.nullDate), c.moment) << c.serial;
-        if (c.serial >= 1 && c.serial == std::floor(c.serial * 4) / 4)
+        if (c.serial >= 1 && c.serial == std::floor(c.serial * 4) / 4) {
             EXPECT_DOUBLE_EQ(serialOf(c.moment, c.nullDate), c.serial) << c.serial;
+        }
     }
 }
