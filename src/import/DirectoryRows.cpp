@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QPair>
+#include <QSet>
 
 #include <memory>
 
@@ -47,7 +48,7 @@ class RowWriter {
 public:
     explicit RowWriter(const DirectoryImport& import) : import_(import), table_(core::TableNames(import.kind))
     {
-        rs_ = core::db().openRecordset(QStringLiteral("SELECT * FROM %1 WHERE 1=0").arg(table_), jet::dbOpenDynaset);
+        open();
     }
     ~RowWriter() { core::CloseRecordset(rs_); }
 
@@ -84,10 +85,52 @@ public:
         return result;
     }
 
-    void save() { rs_->update(); }
+    void save(const QStringList& cells)
+    {
+        rs_->update();
+        // The texts just saved count as stored for the rows after.
+        for (auto it = stored_.begin(); it != stored_.end(); ++it)
+            it.value().insert(cells.value(it.key()).trimmed().toUpper());
+        // The recordset keeps every row it added: a fresh one now and then
+        // keeps a pass over many rows from copying them all as it grows.
+        if (++saved_ % kRowsPerRecordset == 0) {
+            core::CloseRecordset(rs_);
+            open();
+        }
+    }
     void cancel() { rs_->cancelUpdate(); }
 
 private:
+    static constexpr long kRowsPerRecordset = 4096;
+
+    // The texts of a unique text column in the table, in upper case (as the
+    // database's upper() makes them), read once per pass: searching the
+    // table for each row would cost a pass over many rows the square of
+    // their number.
+    const QSet<QString>& storedTexts(int k)
+    {
+        auto it = stored_.find(k);
+        if (it != stored_.end())
+            return it.value();
+        QSet<QString> texts;
+        try {
+            auto rs = core::db().openRecordset(QStringLiteral("SELECT DISTINCT upper(%2) FROM %1 WHERE %2 IS NOT NULL")
+                                                   .arg(table_, import_.layout.at(k).target),
+                                               jet::dbOpenForwardOnly);
+            for (; !rs->isEOF(); rs->moveNext())
+                texts.insert(rs->value(0).toString());
+            core::CloseRecordset(rs);
+        } catch (const jet::Error&) {
+            // A column the table cannot be searched by holds nothing to repeat.
+        }
+        return stored_.insert(k, texts).value();
+    }
+
+    void open()
+    {
+        rs_ = core::db().openRecordset(QStringLiteral("SELECT * FROM %1 WHERE 1=0").arg(table_), jet::dbOpenDynaset);
+    }
+
     static void fail(RowResult& r, const QString& problem)
     {
         if (r.valid || r.problem.isEmpty())
@@ -144,10 +187,12 @@ private:
         }
     }
 
-    bool existsInTable(int k, const QString& value) const
+    bool existsInTable(int k, const QString& value)
     {
         const ImportColumn& col = import_.layout.at(k);
         const bool text = isField(k) && import_.targets.at(k).type >= jet::dbText;
+        if (text)
+            return storedTexts(k).contains(value.toUpper());
         const QString sql = text ? QStringLiteral("SELECT 1 FROM %1 WHERE upper(%2)=upper(?) LIMIT 1")
                                  : QStringLiteral("SELECT 1 FROM %1 WHERE %2=? LIMIT 1");
         try {
@@ -160,22 +205,14 @@ private:
     const DirectoryImport& import_;
     QString table_;
     std::unique_ptr<jet::Recordset> rs_;
+    long saved_ = 0;
+    QHash<int, QSet<QString>> stored_;
     QHash<QPair<int, QString>, QVariant> lookedUp_;
 };
 
 QString namedProblem(int rowNumber, const QString& problem)
 {
     return QString::fromUtf8(text::kProblemRow).arg(rowNumber) + problem;
-}
-
-// The unique column in which two rows repeat each other (texts as they
-// stand, letter case included), or -1.
-int repeatedColumn(const ImportLayout& layout, const QStringList& a, const QStringList& b)
-{
-    for (int k = 0; k < layout.size(); ++k)
-        if (layout.at(k).check == RequiredUnique && a.value(k) == b.value(k))
-            return k;
-    return -1;
 }
 
 } // namespace
@@ -230,21 +267,39 @@ CheckOutcome checkDirectoryRows(const DirectoryImport& import, const QList<QStri
             }
         }
     }
-    // Rows that repeat an earlier row of the list in a unique column: the
-    // earlier row stays.
+    // Rows that repeat an earlier row of the list in a unique column (texts
+    // as they stand, letter case included): the earlier row stays. Each
+    // unique column keeps the first row of each text it has seen.
+    QList<int> uniqueColumns;
+    for (int k = 0; k < import.layout.size(); ++k)
+        if (import.layout.at(k).check == RequiredUnique)
+            uniqueColumns << k;
+    QList<QHash<QString, int>> firstRowOf(uniqueColumns.size());
+    for (QHash<QString, int>& seen : firstRowOf)
+        seen.reserve(rows.size());
     for (int i = 0; i < rows.size(); ++i) {
         if (marked.at(i))
             continue;
-        for (int j = i + 1; j < rows.size(); ++j) {
-            if (marked.at(j))
-                continue;
-            const int k = repeatedColumn(import.layout, rows.at(i), rows.at(j));
-            if (k >= 0) {
-                marked[j] = true;
-                problems[j] = QString::fromUtf8(text::kRepeatsRow).arg(rowNumbers.value(i)).arg(import.layout.at(k).caption);
-                --out.count;
+        // The earliest row it repeats, in the first column they share.
+        int repeated = -1, column = -1;
+        for (int u = 0; u < uniqueColumns.size(); ++u) {
+            const auto earlier = firstRowOf.at(u).constFind(rows.at(i).value(uniqueColumns.at(u)));
+            if (earlier != firstRowOf.at(u).cend() && (repeated < 0 || earlier.value() < repeated)) {
+                repeated = earlier.value();
+                column = uniqueColumns.at(u);
             }
         }
+        if (repeated >= 0) {
+            marked[i] = true;
+            problems[i] = QString::fromUtf8(text::kRepeatsRow)
+                              .arg(rowNumbers.value(repeated))
+                              .arg(import.layout.at(column).caption);
+            --out.count;
+            continue;
+        }
+        // Only a row that stays can be repeated by a later one.
+        for (int u = 0; u < uniqueColumns.size(); ++u)
+            firstRowOf[u].insert(rows.at(i).value(uniqueColumns.at(u)), i);
     }
     for (int i = 0; i < rows.size(); ++i)
         if (marked.at(i) && !problems.at(i).isEmpty())
@@ -275,7 +330,7 @@ ImportOutcome importDirectoryRows(const DirectoryImport& import, const QList<QSt
                     out.problems << namedProblem(rowNumbers.value(i), r.problem);
                     continue;
                 }
-                writer.save();
+                writer.save(rows.at(i));
                 ++out.count;
             }
         }

@@ -145,6 +145,17 @@ GradeOutcome runPass(const GradeImport& imp, const QList<QStringList>& rows, con
 
         for (int k : missing)
             out.missingDiscipline << qMakePair(i, k);
+        // A row all of whose grades stand under disciplines the directory
+        // lacks yields nothing: it is named like any other row left out.
+        if (cells.isEmpty() && !missing.isEmpty()) {
+            QStringList names;
+            for (int k : missing) {
+                const QString name = QStringLiteral("«%1»").arg(imp.layout.at(k).caption.trimmed());
+                if (!names.contains(name))
+                    names << name;
+            }
+            skip(i, QString::fromUtf8(text::kNoDisciplines).arg(names.join(QStringLiteral(", "))));
+        }
 
         if (person == 0 && write) {
             db.execute(QStringLiteral("INSERT INTO SPSTUD (FAM, IM, OTCH, IDG) VALUES (?, ?, ?, ?)"),

@@ -58,9 +58,13 @@ GradeSheetRead readGradeSheet(const office::SheetTexts& sheet, const GradeSheetS
             if (name.isEmpty())
                 continue;
             row[0] = groupName;
+            // Surname and first name are one word each; whatever follows
+            // is the patronymic, so a name such as "Алиев Руслан Эльдар
+            // оглы" keeps its last word and the person is found.
             const QStringList words = name.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-            for (int k = 0; k < kNameParts && k < words.size(); ++k)
+            for (int k = 0; k < kNameParts - 1 && k < words.size(); ++k)
                 row[1 + k] = words.at(k);
+            row[kNameParts] = words.mid(kNameParts - 1).join(QLatin1Char(' '));
         }
         for (int d = 0; d < columns.size(); ++d)
             row[1 + kNameParts + d] = text(r, columns.at(d), false);

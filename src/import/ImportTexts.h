@@ -26,6 +26,7 @@ inline constexpr const char* kImportDone = "Импорт завершен.";
 // Progress of a pass: the row and the number of rows follow.
 inline constexpr const char* kCheckProgress = "Проверка данных: строка";
 inline constexpr const char* kImportProgress = "Импорт данных: строка";
+inline constexpr const char* kReadProgress = "Чтение таблицы: строка";
 
 // Label texts (the count follows).
 inline constexpr const char* kRowsLoaded = "Строк: %1. Требуется проверка качества данных. Нажмите кнопку \"Проверка\".";
@@ -58,6 +59,7 @@ inline constexpr const char* kRepeatsRow = "повторяет строку %1 (
 inline constexpr const char* kUnknownGroup = "группы «%1» нет в справочнике";
 inline constexpr const char* kNoNames = "не указаны фамилия, имя и отчество";
 inline constexpr const char* kNotInGroup = "«%1» нет в группе «%2»";
+inline constexpr const char* kNoDisciplines = "нет в справочнике дисциплин: %1";
 
 // The rows an import pass left out, after the count of the rows imported.
 inline constexpr const char* kNotImportedIntro = "Эти строки не импортированы:";

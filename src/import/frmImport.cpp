@@ -15,10 +15,12 @@
 #include "platform/settings/Settings.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/Progress.h"
+#include "platform/ui/WorkAside.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -47,16 +49,29 @@ QString namedRows(const char* intro, const QStringList& problems)
 }
 
 // The pass's progress in the status bar, with the wait cursor meanwhile.
+// The windows are painted more often than the text changes, so that a
+// pass over many rows never holds them still for long.
 class PassProgress {
 public:
-    explicit PassProgress(bool checkPass) : work_(txt(checkPass ? text::kCheckProgress : text::kImportProgress)) {}
+    explicit PassProgress(bool checkPass) : work_(txt(checkPass ? text::kCheckProgress : text::kImportProgress))
+    {
+        sincePainted_.start();
+    }
     RowProgress callback()
     {
-        return [this](long long done, long long total) { work_.step(done, total); };
+        return [this](long long done, long long total) {
+            work_.step(done, total);
+            if (sincePainted_.elapsed() >= kPaintMs) {
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                sincePainted_.start();
+            }
+        };
     }
 
 private:
+    static constexpr int kPaintMs = 100;
     ui::LongWork work_;
+    QElapsedTimer sincePainted_;
 };
 
 int px(int twips, const QWidget* w) { return core::twipsToPixels(twips, w); }
@@ -235,20 +250,29 @@ bool frmImport::readDirectoryWorkbook(const QString& path)
             return true;
         }
     }
-    office::SheetTexts sheet;
+    // The office opens and reads the workbook, and its rows are taken, on a
+    // thread of their own: the windows keep painting, with the wait cursor
+    // and the rows read so far in the status bar.
+    SheetRead read;
     try {
-        // The wait cursor while the office opens and reads the workbook.
         ui::LongWork work(txt(text::kOpening));
-        office::WorkbookReader reader = office::WorkbookReader::open(path);
-        try {
-            sheet = calc ? reader.read(0, office::WorkbookReader::Reading::CalcText)
-                         : reader.read(reader.activeSheet(), office::WorkbookReader::Reading::ExcelValues);
-        } catch (const office::Error& e) {
-            if (!calc || e.kind() == office::ErrorKind::ConnectionLost)
-                throw;
-            // Calc: a sheet that cannot be read counts as an empty one.
-        }
-        reader.close();
+        ui::WorkAside aside(work, txt(text::kReadProgress));
+        const QStringList captions = captionsOf(layout_);
+        const QList<int> sizes = cutSizes(layout_, targets_);
+        read = aside.run([&](const ui::WorkAside::Report& report) {
+            office::SheetTexts sheet;
+            office::WorkbookReader reader = office::WorkbookReader::open(path);
+            try {
+                sheet = calc ? reader.read(0, office::WorkbookReader::Reading::CalcText, report)
+                             : reader.read(reader.activeSheet(), office::WorkbookReader::Reading::ExcelValues, report);
+            } catch (const office::Error& e) {
+                if (!calc || e.kind() == office::ErrorKind::ConnectionLost)
+                    throw;
+                // Calc: a sheet that cannot be read counts as an empty one.
+            }
+            reader.close();
+            return readImportSheet(sheet, captions, sizes, calc ? ReadingPath::Calc : ReadingPath::Excel);
+        });
     } catch (const office::Error& e) {
         reportOfficeError(e, calc);
         return false;
@@ -256,8 +280,6 @@ bool frmImport::readDirectoryWorkbook(const QString& path)
 
     if (calc)
         status(text::kSearchingHeader);
-    const SheetRead read = readImportSheet(sheet, captionsOf(layout_), cutSizes(layout_, targets_),
-                                           calc ? ReadingPath::Calc : ReadingPath::Excel);
     if (!read.headerFound()) {
         ui::msgBox(txt(text::kNoHeader), ui::Exclamation);
         status(text::kNotImported);
@@ -301,7 +323,8 @@ bool frmImport::readGradeWorkbook(const QString& path)
     office::WorkbookReader reader;
     try {
         ui::LongWork work(txt(text::kOpening));
-        reader = office::WorkbookReader::open(path);
+        ui::WorkAside aside(work, txt(text::kReadProgress));
+        reader = aside.run([&](const ui::WorkAside::Report&) { return office::WorkbookReader::open(path); });
         for (const QString& name : reader.sheetNames())
             s.SheetNameList += QStringLiteral("//") + name;
     } catch (const office::Error& e) {
@@ -329,8 +352,15 @@ bool frmImport::LoadGradeSheet(office::WorkbookReader& reader)
     office::SheetTexts sheet;
     try {
         ui::LongWork work(txt(text::kReading));
-        sheet = reader.read(settings.sheetName, calc ? office::WorkbookReader::Reading::CalcText
-                                                     : office::WorkbookReader::Reading::ExcelValues);
+        ui::WorkAside aside(work, txt(text::kReadProgress));
+        sheet = aside.run([&](const ui::WorkAside::Report& report) {
+            office::SheetTexts texts = reader.read(settings.sheetName,
+                                                   calc ? office::WorkbookReader::Reading::CalcText
+                                                        : office::WorkbookReader::Reading::ExcelValues,
+                                                   report);
+            reader.close();
+            return texts;
+        });
     } catch (const office::Error& e) {
         if (!calc || e.kind() == office::ErrorKind::ConnectionLost) {
             reader.close();
@@ -349,6 +379,40 @@ bool frmImport::LoadGradeSheet(office::WorkbookReader& reader)
     list_->show();
     showLoadedCount();
     return true;
+}
+
+// Removing an item renumbers the items after it: many are removed by
+// filling the list anew with the items that stay, in their order and with
+// their selection.
+void frmImport::removeItems(const QList<core::ListItem>& items, const QList<int>& removed)
+{
+    constexpr int kOneByOne = 256;
+    if (removed.size() <= kOneByOne) {
+        for (auto it = removed.crbegin(); it != removed.crend(); ++it)
+            list_->removeItem(items.at(*it));
+        return;
+    }
+    QList<bool> gone(items.size(), false);
+    for (int i : removed)
+        gone[i] = true;
+    QList<int> sheetRows;
+    QList<QStringList> rows;
+    QList<int> selected;
+    for (int i = 0; i < items.size(); ++i) {
+        if (gone.at(i))
+            continue;
+        if (items.at(i)->isSelected())
+            selected << int(rows.size());
+        sheetRows << sheetRowOf(items.at(i));
+        QStringList cells;
+        for (int k = 0; k < layout_.size(); ++k)
+            cells << items.at(i)->text(k + 1);
+        rows << cells;
+    }
+    list_->clear();
+    addRows(sheetRows, rows);
+    for (int position : selected)
+        list_->topLevelItem(position).setSelected(true);
 }
 
 void frmImport::showLoadedCount()
@@ -473,8 +537,7 @@ void frmImport::ImportDirectoryRows(bool checkPass)
             PassProgress progress(true);
             outcome = checkDirectoryRows(import, rowsOf(items), rowNumbersOf(items), progress.callback());
         }
-        for (auto it = outcome.removed.crbegin(); it != outcome.removed.crend(); ++it)
-            list_->removeItem(items.at(*it));
+        removeItems(items, outcome.removed);
         label_->setText(txt(text::kRowsToAdd).arg(outcome.count));
         status(text::kCheckDone);
         showPassProblems(outcome.problems);

@@ -66,6 +66,7 @@ private:
     QList<int> rowNumbersOf(const QList<core::ListItem>& items) const;
     QList<core::ListItem> allItems() const;
     QList<core::ListItem> takenItems() const;
+    void removeItems(const QList<core::ListItem>& items, const QList<int>& removed);
     void showLoadedCount();
     void ImportDirectoryRows(bool checkPass);
     void ImportGradeRows(bool checkPass);

@@ -57,39 +57,43 @@ TEST_F(DirectoryRowsTest, GroupRowsInBothPasses)
         {"новая 1", "", "", "", "", ""},                                  // 7: repeats row 2 in other case
         {"", "Лечебное дело", "", "", "", ""},                            // 8: no name
         {"Группа \"А\"", "ЛЕЧЕБНОЕ ДЕЛО", "", "01.02.2024", "", "x"},     // 9: taken
+        {"Новая 2", "Лечебное дело", "", "", "", ""},                    // 10: row 4 was left out: taken
+        {"Новая 1", "", "", "", "", ""},                                  // 11: repeats row 2 again
     };
     const DirectoryImport groups = importOf(core::Groups);
     const CheckOutcome check = checkDirectoryRows(groups, rows, numbers(int(rows.size())));
-    EXPECT_EQ(check.removed, (QList<int>{1, 2, 3, 4, 6}));
-    EXPECT_EQ(check.count, 3);
+    EXPECT_EQ(check.removed, (QList<int>{1, 2, 3, 4, 6, 9}));
+    EXPECT_EQ(check.count, 4);
     // Every row left out is named with its reason.
     EXPECT_EQ(check.problems, (QStringList{"строка 3: «б 31» уже есть в справочнике (графа «Группа»)",
                                            "строка 4: «Нет такой специальности» не найдено в справочнике (графа "
                                            "«Медицинская специальность»)",
                                            "строка 5: «abc» не подходит для графы «Дата выдачи сертификата»",
                                            "строка 6: повторяет строку 2 (графа «Группа»)",
-                                           "строка 8: не заполнена графа «Группа»"}));
+                                           "строка 8: не заполнена графа «Группа»",
+                                           "строка 11: повторяет строку 2 (графа «Группа»)"}));
     EXPECT_EQ(count("SPGRUP"), 2);
 
     // The import pass repeats every test of a row; a name saved by the same
     // pass is in the table for the rows after it.
     const ImportOutcome done = importDirectoryRows(groups, rows, numbers(int(rows.size())));
     ASSERT_TRUE(done.ok) << done.error.toStdString();
-    EXPECT_EQ(done.count, 2);
+    EXPECT_EQ(done.count, 3);
     EXPECT_EQ(done.problems, (QStringList{"строка 3: «б 31» уже есть в справочнике (графа «Группа»)",
                                           "строка 4: «Нет такой специальности» не найдено в справочнике (графа "
                                           "«Медицинская специальность»)",
                                           "строка 5: «abc» не подходит для графы «Дата выдачи сертификата»",
                                           "строка 6: «Новая 1» уже есть в справочнике (графа «Группа»)",
                                           "строка 7: «новая 1» уже есть в справочнике (графа «Группа»)",
-                                          "строка 8: не заполнена графа «Группа»"}));
+                                          "строка 8: не заполнена графа «Группа»",
+                                          "строка 11: «Новая 1» уже есть в справочнике (графа «Группа»)"}));
     EXPECT_EQ(column("SELECT NAIM FROM SPGRUP ORDER BY IDG"),
-              (QStringList{"Б 31", "З 41", "Новая 1", "Группа \"А\""}));
+              (QStringList{"Б 31", "З 41", "Новая 1", "Группа \"А\"", "Новая 2"}));
     const qlonglong medical = core::db()
                                   .scalar(QStringLiteral("SELECT IDM FROM SPMED WHERE NAIM=?"), {QStringLiteral("Лечебное дело")})
                                   .toLongLong();
     EXPECT_EQ(column("SELECT IDM FROM SPGRUP WHERE IDG>2 ORDER BY IDG"),
-              (QStringList{QString::number(medical), QString::number(medical)}));
+              (QStringList{QString::number(medical), QString::number(medical), QString::number(medical)}));
     EXPECT_EQ(column("SELECT DatMed FROM SPGRUP WHERE NAIM=?", {QStringLiteral("Новая 1")}), QStringList{"05.03.2024"});
     EXPECT_EQ(column("SELECT PRGAKMed FROM SPGRUP WHERE NAIM=?", {QStringLiteral("Новая 1")}), QStringList{"12"});
 }
@@ -168,5 +172,34 @@ TEST_F(DirectoryRowsTest, AFailedWriteLeavesTheTableAsItWas)
                                                      "произошла ошибка: ")))
         << done.error.toStdString();
     EXPECT_EQ(column("SELECT NAIM FROM SPGRUP ORDER BY IDG"), (QStringList{"Б 31", "З 41"}));
+    EXPECT_EQ(core::db().transactionDepth(), 0);
+}
+
+// A pass over more rows than one recordset takes: every row is saved, a row
+// saved early is in the table for a row far after it, and a failure at the
+// end still takes back every row.
+TEST_F(DirectoryRowsTest, APassOverManyRowsSavesOrTakesBackThemAll)
+{
+    constexpr int kRows = 9000;
+    QList<QStringList> rows;
+    for (int i = 1; i <= kRows; ++i)
+        rows << QStringList{QStringLiteral("Типография %1").arg(i), QString()};
+    rows << QStringList{QStringLiteral("типография 1"), QString()};  // repeats the first in other case
+    const long before = count(QStringLiteral("SPTPGR"));
+    const ImportOutcome done = importDirectoryRows(importOf(core::PrintingHouses), rows, numbers(int(rows.size())));
+    ASSERT_TRUE(done.ok) << done.error.toStdString();
+    EXPECT_EQ(done.count, kRows);
+    EXPECT_EQ(done.problems,
+              QStringList{QStringLiteral("строка %1: «типография 1» уже есть в справочнике (графа «Наименование»)").arg(kRows + 2)});
+    EXPECT_EQ(count(QStringLiteral("SPTPGR")), before + kRows);
+    EXPECT_EQ(column("SELECT NAIM FROM SPTPGR ORDER BY IDT DESC LIMIT 1"), QStringList{"Типография 9000"});
+
+    core::db().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON SPTPGR WHEN NEW.NAIM='Сбой' "
+                                      "BEGIN SELECT RAISE(ABORT, 'отказ'); END"));
+    for (QStringList& row : rows)
+        row[0] = QStringLiteral("Вторая ") + row[0];
+    rows.last()[0] = QStringLiteral("Сбой");
+    EXPECT_FALSE(importDirectoryRows(importOf(core::PrintingHouses), rows, numbers(int(rows.size()))).ok);
+    EXPECT_EQ(count(QStringLiteral("SPTPGR")), before + kRows);
     EXPECT_EQ(core::db().transactionDepth(), 0);
 }

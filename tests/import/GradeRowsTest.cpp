@@ -188,3 +188,34 @@ TEST_F(GradeRowsTest, AFailedWriteLeavesEveryTableAsItWas)
     EXPECT_EQ(count(QStringLiteral("SPSTUD")), persons);
     EXPECT_EQ(count(QStringLiteral("SPPRED")), disciplines);
 }
+
+TEST_F(GradeRowsTest, ARowWhoseDisciplinesAreAllMissingIsNamed)
+{
+    GradeImport imp;
+    imp.layout = importLayout(core::GradeSheetImport);
+    imp.layout << disciplineColumn(QStringLiteral("Анатомия"), QString())
+               << disciplineColumn(QStringLiteral(" Химия "), QString())
+               << disciplineColumn(QStringLiteral("Биохимия"), QString());
+    imp.docKind = core::RetrainingDocuments;
+    const QList<QStringList> rows{{"Б 31", "Иванов", "Пётр", "Сергеевич", "", "4", "5"},  // nothing to write
+                                  {"Б 31", "Петрова", "Анна", "", "4", "5", ""},            // Анатомия written
+                                  {"Б 31", "Орлова", "Вера", "Павловна", "", "3", ""}};     // nothing to write
+    const QStringList problems{"строка 2: нет в справочнике дисциплин: «Химия», «Биохимия»",
+                               "строка 4: нет в справочнике дисциплин: «Химия»"};
+    const QStringList before = lines(1);
+
+    const GradeOutcome check = checkGradeRows(imp, rows, {2, 3, 4});
+    EXPECT_EQ(check.count, 1);
+    EXPECT_EQ(check.problems, problems);
+    EXPECT_EQ(check.missingDiscipline.size(), 4);
+
+    const GradeOutcome done = importGradeRows(imp, rows, {2, 3, 4});
+    ASSERT_TRUE(done.ok) << done.error.toStdString();
+    EXPECT_EQ(done.count, 1);
+    EXPECT_EQ(done.problems, problems);
+    EXPECT_EQ(lines(1), before + QStringList{"Петрова/Анатомия/4/"});
+
+    // Disciplines that are to be added leave no row out.
+    imp.addDisciplines = true;
+    EXPECT_TRUE(checkGradeRows(imp, rows, {2, 3, 4}).problems.isEmpty());
+}

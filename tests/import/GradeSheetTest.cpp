@@ -89,10 +89,45 @@ TEST(GradeSheet, NamesInOneColumnDisciplinesInEverySecondColumn)
     s.everySecondColumn = true;
     const GradeSheetRead read = readGradeSheet(sheet, s, QStringLiteral("З 41"), ReadingPath::Calc);
     EXPECT_EQ(captions(read), (QStringList{"Анатомия/", "Химия/"}));
-    EXPECT_EQ(read.rows, (QList<QStringList>{{"З 41", "Иванов", "Пётр", "Сергеевич", "5", "4"},
+    EXPECT_EQ(read.rows, (QList<QStringList>{{"З 41", "Иванов", "Пётр", "Сергеевич Оглы", "5", "4"},
                                              {"З 41", "Петрова", "Анна", "", "3", "5"},
                                              {"З 41", "Сидоров", "", "", "", ""}}));
     EXPECT_EQ(read.sheetRows, (QList<int>{2, 3, 5}));
+}
+
+TEST(GradeSheet, WholeNameInOneColumnSplitsIntoThreeParts)
+{
+    // Surname and first name are one word each; the rest is the patronymic.
+    const struct {
+        const char* cell;
+        const char* surname;
+        const char* firstName;
+        const char* patronymic;
+    } cases[] = {
+        {"Алиев Руслан Эльдар оглы", "Алиев", "Руслан", "Эльдар оглы"},
+        {"Иванов Пётр Сергеевич", "Иванов", "Пётр", "Сергеевич"},
+        {"Мамедова  Айгюль   Рашид  кызы", "Мамедова", "Айгюль", "Рашид кызы"},
+        {"Петрова Анна", "Петрова", "Анна", ""},
+        {"Сидоров", "Сидоров", "", ""},
+    };
+    for (const auto& c : cases) {
+        office::SheetTexts sheet;
+        sheet.rows << QStringList{QString::fromUtf8(c.cell), QStringLiteral("5")};
+        GradeSheetSettings s;
+        s.threeNameColumns = false;
+        s.firstPersonRow = 1;
+        s.lastPersonRow = 1;
+        s.disciplineRow = 1;
+        s.firstDisciplineColumn = 2;
+        s.lastDisciplineColumn = 2;
+        for (ReadingPath path : {ReadingPath::Excel, ReadingPath::Calc}) {
+            const GradeSheetRead read = readGradeSheet(sheet, s, QStringLiteral("Б 31"), path);
+            ASSERT_EQ(read.rows.size(), 1) << c.cell;
+            EXPECT_EQ(read.rows.first(), (QStringList{"Б 31", QString::fromUtf8(c.surname), QString::fromUtf8(c.firstName),
+                                                      QString::fromUtf8(c.patronymic), "5"}))
+                << c.cell;
+        }
+    }
 }
 
 TEST(GradeSheet, RangesThatHoldNothing)

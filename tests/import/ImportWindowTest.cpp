@@ -254,6 +254,48 @@ TEST_P(ImportWindowTest, TheImportPassTakesTheSelectedRowsWhenTwoOrMoreAre)
     EXPECT_EQ(column("SELECT NAIM FROM SPTPGR ORDER BY IDT DESC LIMIT 2"), (QStringList{"Третья", "Первая"}));
 }
 
+// A check that removes many rows fills the list anew with the rows that
+// stay: their order, sheet rows and selection are kept.
+TEST_P(ImportWindowTest, ACheckThatRemovesManyRowsKeepsTheRestAsTheyWere)
+{
+    QList<QStringList> rows{{"Наименование", "Шаблон Кальветы"}};
+    for (int r = 1; r <= 600; ++r)
+        rows << QStringList{r % 2 ? QStringLiteral("Типография %1").arg(r) : QStringLiteral("Повтор"), QString()};
+    const QString path = workbook(QStringLiteral("много"), {{QStringLiteral("Т"), rows}});
+    request(core::PrintingHouses);
+    testsupport::MessageRecorder messages;
+    importtest::FileDialogAnswer answer(path);
+    frmImport w;
+    ASSERT_TRUE(w.load());
+    ASSERT_EQ(w.Spr()->topLevelItemCount(), 600);
+    w.Spr()->topLevelItem(4)->setSelected(true);    // Типография 5
+    w.Spr()->topLevelItem(598)->setSelected(true);  // Типография 599
+    w.CheckIt_Click();
+    EXPECT_EQ(w.Label1()->text(), QStringLiteral("Строк к добавлению: 301"));
+    ASSERT_EQ(w.Spr()->topLevelItemCount(), 301);
+    QStringList names, selected;
+    QList<int> sheetRows;
+    for (int i = 0; i < w.Spr()->topLevelItemCount(); ++i) {
+        const core::ListItem item = w.Spr()->topLevelItem(i);
+        names << item->text(1);
+        sheetRows << frmImport::sheetRowOf(item);
+        if (item->isSelected())
+            selected << item->text(1);
+    }
+    EXPECT_EQ(names.mid(0, 4), (QStringList{"Типография 1", "Повтор", "Типография 3", "Типография 5"}));
+    EXPECT_EQ(names.last(), QStringLiteral("Типография 599"));
+    EXPECT_EQ(sheetRows.mid(0, 4), (QList<int>{2, 3, 4, 6}));
+    EXPECT_EQ(sheetRows.last(), 600);
+    EXPECT_EQ(selected, (QStringList{"Типография 5", "Типография 599"}));
+
+    // The two rows still selected are the ones imported.
+    messages.clear();
+    const long before = count(QStringLiteral("SPTPGR"));
+    w.OKButton_Click();
+    EXPECT_EQ(messages.texts(), QStringList{"Импортировано строк: 2."});
+    EXPECT_EQ(count(QStringLiteral("SPTPGR")), before + 2);
+}
+
 TEST_P(ImportWindowTest, ColumnClicksSortAndTurnTheDirection)
 {
     const QString path = workbook(QStringLiteral("сортировка"),

@@ -2,6 +2,7 @@
 
 #include "platform/office/OOo.h"
 #include "platform/office/Office.h"
+#include "platform/office/SerialDate.h"
 #include "platform/office/SpreadsheetDocument.h"
 
 #include <QDateTime>
@@ -59,24 +60,6 @@ void checkPosition(int row, int column)
         throw Error(ErrorKind::NotFound, QStringLiteral("ячейка (%1, %2)").arg(row).arg(column));
 }
 
-double serialOf(const QDateTime& dt, const QDate& nullDate)
-{
-    const double days = double(nullDate.daysTo(dt.date()));
-    const double seconds = dt.time().isValid() ? dt.time().msecsSinceStartOfDay() / 1000.0 : 0.0;
-    return days + seconds / 86400.0;
-}
-
-QDateTime dateOf(double serial, const QDate& nullDate)
-{
-    double days = std::floor(serial);
-    long long seconds = std::llround((serial - days) * 86400.0);
-    if (seconds >= 86400) {
-        days += 1;
-        seconds -= 86400;
-    }
-    return QDateTime(nullDate.addDays((long long)days), QTime(0, 0).addSecs(int(seconds)));
-}
-
 // A value for the cell by Excel's rules (dates as the serial numbers of
 // `b`'s document).
 Any cellValue(const QVariant& v, detail::SheetBuffer& b)
@@ -109,7 +92,7 @@ QVariant variantOf(detail::SheetBuffer& b, int row, int column)
     const Any v = b.value(row, column);
     double d = 0;
     if (v.getValueTypeClass() == css::uno::TypeClass_DOUBLE && (v >>= d))
-        return b.isDate(row, column) ? QVariant(dateOf(d, b.nullDate())) : QVariant(d);
+        return b.isDate(row, column) ? QVariant(dateOfSerial(d, b.nullDate())) : QVariant(d);
     rtl::OUString s;
     v >>= s;
     if (s.isEmpty())

@@ -4,6 +4,7 @@
 #include "platform/office/OOo.h"
 #include "platform/office/Office.h"
 #include "platform/office/OfficeDesktop.h"
+#include "platform/office/SerialDate.h"
 #include "platform/office/SheetBuffer.h"
 #include "platform/office/XlsRecords.h"
 
@@ -91,6 +92,14 @@ struct WorkbookReader::Impl {
     // Texts of an .xlsx file that held carriage returns, by the text the
     // office made of them (which has none).
     QHash<QString, QString> carriageReturns;
+    // An .xlsx file: its package, and per sheet name the part that holds
+    // the sheet, whose error cells are read as saved.
+    QString packageUrl;
+    QHash<QString, QString> xlsxSheetParts;
+
+    // The errors an .xlsx file saved in a sheet (0-based index), in the
+    // rows top..bottom and the columns 0..lastColumn.
+    std::vector<detail::SavedResult> xlsxErrors(int index, int top, int bottom, int lastColumn) const;
 
     ~Impl() { close(); }
 
@@ -186,7 +195,7 @@ struct WorkbookReader::Impl {
         return names.at(index);
     }
 
-    SheetTexts read(int index, Reading reading, int firstRow, int rowCount);
+    SheetTexts read(int index, Reading reading, int firstRow, int rowCount, const Progress& progress);
     // `saved`: the formula results an .xls file saved, ordered by row and
     // column.
     void readValues(const Reference<css::sheet::XSpreadsheet>& sheet, int top, int bottom, int lastColumn,
@@ -239,20 +248,6 @@ QString cellText(const OUString& s)
     QString text = toQ(s);
     text.replace(QChar(0x0001), QLatin1Char('\t'));
     return text;
-}
-
-QString dateText(double serial, const QDate& nullDate)
-{
-    double days = std::floor(serial);
-    long long seconds = std::llround((serial - days) * 86400.0);
-    if (seconds >= 86400) {
-        days += 1;
-        seconds -= 86400;
-    }
-    // A time alone is written without a day, whatever day the workbook
-    // counts from.
-    const QDate day = days == 0 ? QDate(1899, 12, 30) : nullDate.addDays((long long)days);
-    return excelValueText(QDateTime(day, QTime(0, 0).addSecs(int(seconds))));
 }
 
 // A part of the package (zip) at `url`, read by the office; empty when there
@@ -353,7 +348,110 @@ QHash<QString, QString> carriageReturnTexts(const QByteArray& sharedStrings)
     return out;
 }
 
+// The part of each sheet of a workbook (.xlsx) by the sheet's name, from
+// the workbook part and its relationships.
+QHash<QString, QString> xlsxSheetParts(const QByteArray& workbook, const QByteArray& relations)
+{
+    QHash<QString, QString> targets;  // relationship id -> part
+    QXmlStreamReader rels(relations);
+    while (!rels.atEnd()) {
+        rels.readNext();
+        if (rels.isStartElement() && rels.name() == QLatin1String("Relationship")) {
+            QString target = rels.attributes().value(QLatin1String("Target")).toString();
+            // Targets are relative to the folder of the workbook part, or
+            // absolute within the package.
+            target = target.startsWith(QLatin1Char('/')) ? target.mid(1) : QStringLiteral("xl/") + target;
+            targets.insert(rels.attributes().value(QLatin1String("Id")).toString(), QDir::cleanPath(target));
+        }
+    }
+    QHash<QString, QString> out;
+    QXmlStreamReader xml(workbook);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement() || xml.name() != QLatin1String("sheet"))
+            continue;
+        QString id;
+        for (const QXmlStreamAttribute& a : xml.attributes())
+            if (a.name() == QLatin1String("id"))  // r:id, whatever the prefix
+                id = a.value().toString();
+        const QString part = targets.value(id);
+        if (!part.isEmpty())
+            out.insert(xml.attributes().value(QLatin1String("name")).toString(), part);
+    }
+    return out;
+}
+
+// The 0-based row and column of a cell reference such as "AB12"; false when
+// it is none.
+bool cellPosition(QStringView ref, int& row, int& column)
+{
+    int c = 0, i = 0;
+    for (; i < ref.size() && ref[i].isLetter(); ++i)
+        c = c * 26 + (ref[i].toUpper().unicode() - 'A' + 1);
+    bool ok = false;
+    const int r = ref.mid(i).toInt(&ok);
+    if (i == 0 || !ok || r < 1)
+        return false;
+    row = r - 1;
+    column = c - 1;
+    return true;
+}
+
+// The error cells (t="e") of a worksheet part with the texts saved for
+// them, ordered by row and column.
+std::vector<detail::SavedResult> xlsxErrorCells(const QByteArray& sheet)
+{
+    std::vector<detail::SavedResult> out;
+    // Most sheets hold no error: the part is then not parsed at all.
+    if (!sheet.contains("t=\"e\"") && !sheet.contains("t='e'"))
+        return out;
+    QXmlStreamReader xml(sheet);
+    int row = -1, column = -1;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement())
+            continue;
+        if (xml.name() == QLatin1String("row")) {
+            const QStringView r = xml.attributes().value(QLatin1String("r"));
+            row = r.isEmpty() ? row + 1 : r.toInt() - 1;
+            column = -1;
+        } else if (xml.name() == QLatin1String("c")) {
+            const auto attributes = xml.attributes();
+            int r = row, c = column + 1;
+            if (!cellPosition(attributes.value(QLatin1String("r")), r, c)) {
+                r = row;
+                c = column + 1;
+            }
+            column = c;
+            if (attributes.value(QLatin1String("t")) != QLatin1String("e"))
+                continue;
+            QString text;
+            while (xml.readNextStartElement()) {
+                if (xml.name() == QLatin1String("v"))
+                    text = xml.readElementText();
+                else
+                    xml.skipCurrentElement();
+            }
+            if (r >= 0 && c >= 0 && !text.isEmpty())
+                out.push_back(detail::SavedResult{r, c, detail::SavedResult::Error, 0, text});
+        }
+    }
+    return out;
+}
+
 } // namespace
+
+std::vector<detail::SavedResult> WorkbookReader::Impl::xlsxErrors(int index, int top, int bottom, int lastColumn) const
+{
+    const QString part = xlsxSheetParts.value(names.value(index));
+    if (part.isEmpty())
+        return {};
+    std::vector<detail::SavedResult> out;
+    for (detail::SavedResult& e : xlsxErrorCells(packagePart(packageUrl, part.toUtf8().constData())))
+        if (e.row >= top && e.row <= bottom && e.column <= lastColumn)
+            out.push_back(std::move(e));
+    return out;
+}
 
 void WorkbookReader::Impl::readValues(const Reference<css::sheet::XSpreadsheet>& sheet, int top, int bottom,
                                       int lastColumn, const std::vector<detail::SavedResult>& saved,
@@ -407,7 +505,7 @@ void WorkbookReader::Impl::readValues(const Reference<css::sheet::XSpreadsheet>&
 
     auto numberText = [&](double d, Kind kind) {
         switch (kind) {
-        case Kind::Date: return dateText(d, nullDate);
+        case Kind::Date: return excelValueText(dateOfSerial(d, nullDate));
         case Kind::Boolean: return excelValueText(QVariant(d != 0));
         default: return excelValueText(d);
         }
@@ -532,7 +630,7 @@ std::vector<std::vector<QString>> WorkbookReader::Impl::shownTexts(int index)
     return rows;
 }
 
-SheetTexts WorkbookReader::Impl::read(int index, Reading reading, int firstRow, int rowCount)
+SheetTexts WorkbookReader::Impl::read(int index, Reading reading, int firstRow, int rowCount, const Progress& progress)
 {
     checkOpen();
     SheetTexts out;
@@ -552,16 +650,20 @@ SheetTexts WorkbookReader::Impl::read(int index, Reading reading, int firstRow, 
                                 .arg(lastRow + 1)
                                 .arg(lastColumn + 1));
         std::vector<detail::SavedResult> saved;
-        if (xls && index < int(xlsSheets.size()) && xlsSheets[size_t(index)] >= 0) {
+        if (xls && index < int(xlsSheets.size()) && xlsSheets[size_t(index)] >= 0)
             saved = xls->formulaResults(xlsSheets[size_t(index)], top, bottom, lastColumn);
-            std::stable_sort(saved.begin(), saved.end(), [](const auto& a, const auto& b) {
-                return std::pair(a.row, a.column) < std::pair(b.row, b.column);
-            });
-        }
+        else if (!xlsxSheetParts.isEmpty())
+            saved = xlsxErrors(index, top, bottom, lastColumn);  // the office words errors its own way
+        std::stable_sort(saved.begin(), saved.end(), [](const auto& a, const auto& b) {
+            return std::pair(a.row, a.column) < std::pair(b.row, b.column);
+        });
         if (reading == Reading::ExcelValues) {
             const int step = int(std::max<long long>(1, kBlockCells / (lastColumn + 1)));
-            for (int r = top; r <= bottom; r += step)
+            for (int r = top; r <= bottom; r += step) {
                 readValues(s, r, std::min(bottom, r + step - 1), lastColumn, saved, out.rows);
+                if (progress)
+                    progress(out.rows.size(), bottom - top + 1);
+            }
             return;
         }
         const auto shown = shownTexts(index);
@@ -574,6 +676,8 @@ SheetTexts WorkbookReader::Impl::read(int index, Reading reading, int firstRow, 
         }
         if (!saved.empty())
             showSaved(s, top, bottom, lastColumn, saved, out.rows);
+        if (progress)
+            progress(out.rows.size(), bottom - top + 1);
     });
     return out;
 }
@@ -636,6 +740,9 @@ WorkbookReader WorkbookReader::open(const QString& path)
         const QString suffix = QFileInfo(d.what).suffix().toLower();
         if (suffix == QLatin1String("xlsx")) {
             d.carriageReturns = carriageReturnTexts(packagePart(url, "xl/sharedStrings.xml"));
+            d.packageUrl = url;
+            d.xlsxSheetParts =
+                xlsxSheetParts(packagePart(url, "xl/workbook.xml"), packagePart(url, "xl/_rels/workbook.xml.rels"));
         } else if (suffix == QLatin1String("ods") || suffix == QLatin1String("ots")) {
             // A hidden document opens on its first sheet.
             const int active = int(d.names.indexOf(savedActiveTable(packagePart(url, "settings.xml"))));
@@ -676,24 +783,25 @@ SheetExtent WorkbookReader::extent(int sheetIndex) const
     });
 }
 
-SheetTexts WorkbookReader::read(int sheetIndex, Reading reading) const
+SheetTexts WorkbookReader::read(int sheetIndex, Reading reading, const Progress& progress) const
 {
-    return read(sheetIndex, reading, 1, -1);
+    return read(sheetIndex, reading, 1, -1, progress);
 }
 
-SheetTexts WorkbookReader::read(const QString& sheetName, Reading reading) const
+SheetTexts WorkbookReader::read(const QString& sheetName, Reading reading, const Progress& progress) const
 {
     const int index = int(sheetNames().indexOf(sheetName));
     if (index < 0)
         throw Error(ErrorKind::NotFound, QStringLiteral("лист \"%1\"").arg(sheetName));
-    return read(index, reading);
+    return read(index, reading, progress);
 }
 
-SheetTexts WorkbookReader::read(int sheetIndex, Reading reading, int firstRow, int rowCount) const
+SheetTexts WorkbookReader::read(int sheetIndex, Reading reading, int firstRow, int rowCount,
+                                const Progress& progress) const
 {
     if (!isOpen())
         throw Error(ErrorKind::Failed, QStringLiteral("книга не открыта"));
-    return d_->read(sheetIndex, reading, firstRow, rowCount);
+    return d_->read(sheetIndex, reading, firstRow, rowCount, progress);
 }
 
 long long WorkbookReader::maxCells()

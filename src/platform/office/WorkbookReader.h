@@ -10,7 +10,7 @@
 // file was saved with: nothing is recalculated on load. The formulas of an
 // .xls file read, in both readings, with the results it was saved with
 // (the Calc reading in the cell's number format), and its errors as Excel
-// shows them (#NULL!, #NUM!, #N/A).
+// shows them (#NULL!, #NUM!, #N/A); so do the errors of an .xlsx file.
 //
 // Workbooks are loaded by the reading office (Office::reader()), watched
 // while loading and reading: a file that needs more memory or time than
@@ -26,6 +26,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace office {
@@ -53,6 +54,9 @@ struct SheetExtent {
 class WorkbookReader {
 public:
     enum class Reading { ExcelValues, CalcText };
+    // Told the rows read so far and the rows to read; it may be called on
+    // any thread the reading runs on.
+    using Progress = std::function<void(long long done, long long total)>;
 
     WorkbookReader() = default;
     // Opens the workbook. CannotLoad for a file the office cannot read,
@@ -68,11 +72,12 @@ public:
     SheetExtent extent(int sheetIndex) const;
 
     // A whole sheet, A1 to its last used cell (0-based index); NotFound.
-    SheetTexts read(int sheetIndex, Reading reading) const;
-    SheetTexts read(const QString& sheetName, Reading reading) const;
+    SheetTexts read(int sheetIndex, Reading reading, const Progress& progress = {}) const;
+    SheetTexts read(const QString& sheetName, Reading reading, const Progress& progress = {}) const;
     // The rows firstRow .. firstRow + rowCount - 1 (1-based) of a sheet,
     // cut at its last used row; columns A to its last used column.
-    SheetTexts read(int sheetIndex, Reading reading, int firstRow, int rowCount) const;
+    SheetTexts read(int sheetIndex, Reading reading, int firstRow, int rowCount,
+                    const Progress& progress = {}) const;
 
     // The most cells one read may return.
     static long long maxCells();

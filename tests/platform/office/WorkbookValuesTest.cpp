@@ -545,3 +545,33 @@ TEST(WorkbookValues, AnXlsFileReadAsShownKeepsItsSavedResultsAndErrors)
     EXPECT_EQ(values.rows.value(0), (QStringList{"11.05.2009", "11.05.2009", "9876", ""}));
     EXPECT_EQ(values.rows.value(1), errors);
 }
+
+// Errors of an .xlsx file, the results of formulas and constants alike,
+// read as the file saved them: the office would name some of them its own
+// way (Err:502) or recalculate them into others.
+TEST(WorkbookValues, XlsxErrorsReadAsSaved)
+{
+    testsupport::TempFolder folder;
+    const QString path = folder.file(QStringLiteral("ошибки.xlsx"));
+    writeXlsx(path,
+              {{"Первый", "<row r=\"1\"><c r=\"A1\" t=\"e\"><v>#DIV/0!</v></c></row>"},
+               {"Ошибки",
+                "<row r=\"2\"><c r=\"B2\" t=\"e\"><f>B3:B4 C3:C4</f><v>#NULL!</v></c>"
+                "<c r=\"C2\" t=\"e\"><f>#REF!+1</f><v>#REF!</v></c><c r=\"D2\" t=\"e\"><f>SQRT(-1)</f><v>#NUM!</v></c>"
+                "<c r=\"E2\" t=\"e\"><f>NA()</f><v>#N/A</v></c></row>"
+                "<row r=\"3\"><c r=\"B3\" t=\"e\"><v>#NULL!</v></c><c r=\"C3\" t=\"e\"><v>#REF!</v></c>"
+                "<c t=\"e\"><v>#NUM!</v></c><c r=\"E3\" t=\"e\"><v>#N/A</v></c></row>"
+                "<row r=\"4\"><c r=\"B4\"><v>7</v></c></row>"}},
+              {}, 1, false);
+    const QStringList errors{"", "#NULL!", "#REF!", "#NUM!", "#N/A"};
+    WorkbookReader reader = WorkbookReader::open(path);
+    for (const auto reading : {WorkbookReader::Reading::ExcelValues, WorkbookReader::Reading::CalcText}) {
+        const SheetTexts sheet = reader.read(1, reading);
+        EXPECT_EQ(sheet.rows.value(1), errors);
+        EXPECT_EQ(sheet.rows.value(2), errors);
+        EXPECT_EQ(sheet.cell(4, 2), QStringLiteral("7"));
+        // Rows read in a block keep their errors in their own cells.
+        EXPECT_EQ(reader.read(1, reading, 3, 1).rows.value(0), errors);
+        EXPECT_EQ(reader.read(0, reading).cell(1, 1), QStringLiteral("#DIV/0!"));
+    }
+}

@@ -1,0 +1,63 @@
+#pragma once
+// Work that blocks for long in one call (an office loading or exporting a
+// large workbook) run on a thread of its own, while the thread of the
+// windows keeps them painted and shows the work's progress through a
+// LongWork (wait cursor, status text). User input is held back meanwhile,
+// as LongWork does, so the work cannot be re-entered.
+//
+//     ui::LongWork work(caption);
+//     ui::WorkAside aside(work, QStringLiteral("Чтение таблицы: строка"));
+//     const Sheet s = aside.run([&](const ui::WorkAside::Report& report) { return read(path, report); });
+//
+// The work may call `report(done, total)` from its thread as often as it
+// likes; the window thread shows the latest numbers after `countCaption`.
+// An exception of the work is thrown again by run(). Without an
+// application object the work runs on the calling thread.
+#include "platform/ui/Progress.h"
+
+#include <QString>
+
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <optional>
+#include <type_traits>
+
+namespace ui {
+
+class WorkAside {
+public:
+    using Report = std::function<void(long long done, long long total)>;
+
+    WorkAside(LongWork& progress, QString countCaption);
+
+    template <class F>
+    auto run(F&& work) -> std::invoke_result_t<F&, const Report&>
+    {
+        using R = std::invoke_result_t<F&, const Report&>;
+        const Report report = [this](long long done, long long total) {
+            total_.store(total);
+            done_.store(done);
+        };
+        if constexpr (std::is_void_v<R>) {
+            runJob([&] { work(report); });
+        } else {
+            std::optional<R> result;
+            runJob([&] { result.emplace(work(report)); });
+            return std::move(*result);
+        }
+    }
+
+private:
+    // Runs `job` aside and waits painting; throws what the job threw.
+    void runJob(const std::function<void()>& job);
+    void showCount();
+
+    LongWork& progress_;
+    QString countCaption_;
+    bool counting_ = false;
+    std::atomic<long long> done_{0};
+    std::atomic<long long> total_{0};
+};
+
+} // namespace ui

@@ -1,0 +1,63 @@
+// Long work run aside while the window thread keeps taking its events.
+#include "platform/ui/Messages.h"
+#include "platform/ui/WorkAside.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+// The work waits for an event that only the window thread can deliver: it
+// ends only when that thread keeps running its events meanwhile (a guard
+// time ends it otherwise, so that a fault fails instead of hanging).
+bool waitForWindowThread(std::shared_future<void> delivered)
+{
+    return delivered.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
+}
+
+} // namespace
+
+TEST(WorkAside, TheWindowThreadRunsItsEventsWhileTheWorkRuns)
+{
+    ASSERT_NE(QCoreApplication::instance(), nullptr);
+    ui::LongWork work(QStringLiteral("Открытие"));
+    ui::WorkAside aside(work, QStringLiteral("Чтение: строка"));
+    std::promise<void> promise;
+    const std::shared_future<void> delivered = promise.get_future().share();
+    QTimer::singleShot(0, qApp, [&promise] { promise.set_value(); });
+
+    const std::thread::id windowThread = std::this_thread::get_id();
+    std::thread::id workThread;
+    const int result = aside.run([&](const ui::WorkAside::Report& report) {
+        workThread = std::this_thread::get_id();
+        report(40, 100);
+        const bool ok = waitForWindowThread(delivered);
+        report(100, 100);
+        return ok ? 7 : -1;
+    });
+    EXPECT_EQ(result, 7);
+    EXPECT_NE(workThread, windowThread);
+    // The last numbers the work told are shown after the counting caption.
+    EXPECT_EQ(ui::statusText(), QStringLiteral("Чтение: строка 100 из 100"));
+}
+
+TEST(WorkAside, AFailureOfTheWorkIsThrownToTheCaller)
+{
+    ui::LongWork work(QStringLiteral("Открытие"));
+    ui::WorkAside aside(work, QStringLiteral("Чтение: строка"));
+    EXPECT_THROW(aside.run([](const ui::WorkAside::Report&) -> int { throw std::runtime_error("нет файла"); }),
+                 std::runtime_error);
+    // Nothing counted: the caption stays.
+    EXPECT_EQ(ui::statusText(), QStringLiteral("Открытие"));
+    // The same object runs the next work as usual.
+    bool ran = false;
+    aside.run([&](const ui::WorkAside::Report&) { ran = true; });
+    EXPECT_TRUE(ran);
+}
