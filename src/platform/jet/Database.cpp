@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace jet {
@@ -215,6 +216,54 @@ void checkUsable(const QString& path)
                     QStringLiteral("В папке %1 нельзя создавать файлы, а без этого изменения не сохраняются.").arg(folder));
 }
 
+// The engine's own locks are process-wide record locks, which the process
+// loses whenever any descriptor of the file is closed (a file dialog that
+// reads the file to guess its type is enough). The program's hold on the file
+// is therefore a lock of its own descriptor, which no other open or close in
+// the process can drop: a write lock of the open file description on one byte
+// beside the engine's lock bytes (they are at 1 GiB, 512 bytes long), so
+// that the two never meet. Where the system has no such locks, a whole-file
+// lock (flock) takes its place. The descriptor is closed when the hold
+// fails: errFileInUse when another program holds the file.
+constexpr off_t kHoldByte = 0x40000000 + 1024;
+
+void holdOn(int fd)
+{
+    struct flock range {};
+    range.l_type = F_WRLCK;
+    range.l_whence = SEEK_SET;
+    range.l_start = kHoldByte;
+    range.l_len = 1;
+    int rc = ::fcntl(fd, F_OFD_SETLK, &range);
+    if (rc != 0 && errno == EINVAL)
+        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+    if (rc == 0)
+        return;
+    const int cause = errno;
+    ::close(fd);
+    if (cause == EAGAIN || cause == EACCES || cause == EWOULDBLOCK)
+        throw Error(errFileInUse, QStringLiteral("Файл базы данных открыт другой программой."));
+    const QString text = QString::fromLocal8Bit(std::strerror(cause));
+    throw Error(errIo, describe(errIo, text), text);
+}
+
+// Opens the file for the hold; its descriptor.
+int openAndHold(const QString& path)
+{
+    const int fd = ::open(nativePath(path).constData(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        const int cause = errno;
+        const QString text = QString::fromLocal8Bit(std::strerror(cause));
+        if (cause == ENOENT)
+            throw Error(errFileNotFound, describe(errFileNotFound, text), text);
+        if (cause == EROFS || cause == EACCES || cause == EPERM)
+            throw Error(errReadOnlyFile, QStringLiteral("Файл %1 доступен только для чтения.").arg(path));
+        throw Error(errIo, describe(errIo, text), text);
+    }
+    holdOn(fd);
+    return fd;
+}
+
 // True when [p, end) holds nothing but blanks, semicolons and comments.
 bool onlySeparators(const char* p, const char* end)
 {
@@ -239,7 +288,7 @@ bool onlySeparators(const char* p, const char* end)
 
 } // namespace
 
-Database::Database(sqlite3* db, const QString& path) : db_(db), path_(path) {}
+Database::Database(sqlite3* db, const QString& path, int holdFd) : db_(db), path_(path), holdFd_(holdFd) {}
 
 Database::~Database()
 {
@@ -256,16 +305,22 @@ std::unique_ptr<Database> Database::create(const QString& path)
         const int n = errno == ENOSPC ? int(errDiskFull) : int(errIo);
         throw Error(n, QStringLiteral("Не удаётся создать файл %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     }
-    ::close(fd);
+    try {
+        holdOn(fd);
+    } catch (const Error&) {
+        ::unlink(native.constData());
+        throw;
+    }
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(native.constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
         const QString text = sqliteMessage(raw, rc);
         sqlite3_close_v2(raw);
         ::unlink(native.constData());
+        ::close(fd);
         throw Error(errIo, describe(errIo, text));
     }
-    std::unique_ptr<Database> db(new Database(raw, path));
+    std::unique_ptr<Database> db(new Database(raw, path, fd));
     try {
         configure(raw);
         db->execute(QStringLiteral("PRAGMA application_id=1263293524"));  // "KLVT"
@@ -281,15 +336,19 @@ std::unique_ptr<Database> Database::create(const QString& path)
 std::unique_ptr<Database> Database::open(const QString& path)
 {
     checkUsable(path);
+    // Held before the engine opens the file: a second program is turned
+    // away here even when the engine's own locks were lost.
+    const int fd = openAndHold(path);
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(nativePath(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
         const QString text = sqliteMessage(raw, rc);
         sqlite3_close_v2(raw);
+        ::close(fd);
         const int n = errorNumberFor(rc, nullptr);
         throw Error(n, describe(n, text), text);
     }
-    std::unique_ptr<Database> db(new Database(raw, path));
+    std::unique_ptr<Database> db(new Database(raw, path, fd));
     if (sqlite3_db_readonly(raw, "main") == 1) {
         db->close();
         throw Error(errReadOnlyFile, QStringLiteral("Файл %1 доступен только для чтения.").arg(path));
@@ -310,6 +369,10 @@ void Database::close()
     openRecordsets_.clear();
     sqlite3_close_v2(db_);
     db_ = nullptr;
+    // Released only after the engine let go of the file.
+    if (holdFd_ >= 0)
+        ::close(holdFd_);
+    holdFd_ = -1;
     depth_ = 0;
     schemaCache_.clear();
 }

@@ -249,7 +249,8 @@ public:
     // with errDatabaseExists when a file is already there.
     static std::unique_ptr<Database> create(const QString& path);
     // Opens an existing file exclusively: no other program can open it until
-    // this one is closed. The whole file is checked once (a quick check of
+    // this one is closed, whatever else this process opens and closes (a
+    // file dialog reading the file keeps the hold). The whole file is checked once (a quick check of
     // every page). Fails with errFileNotFound, errNoReadPermission,
     // errReadOnlyFile, errReadOnlyFolder (saving needs a journal file beside
     // the database), errFileInUse, errNotADatabase (an empty file too) or
@@ -311,7 +312,7 @@ public:
 
 private:
     friend class Recordset;
-    Database(sqlite3* db, const QString& path);
+    Database(sqlite3* db, const QString& path, int holdFd);
     int executeNative(const QString& sql, const QVariantList& params, bool ddl);
     sqlite3_stmt* prepare(const QString& sql) const;
     // Binds `params`; on failure the statement is finalized unless it is
@@ -326,6 +327,7 @@ private:
 
     sqlite3* db_ = nullptr;
     QString path_;
+    int holdFd_ = -1;  // the descriptor whose lock keeps other programs out
     int depth_ = 0;
     mutable QHash<QString, TableDef> schemaCache_;
     std::set<Recordset*> openRecordsets_;
