@@ -16,6 +16,7 @@
 #include "platform/settings/Settings.h"
 #include "platform/ui/Messages.h"
 #include "shell/DatabaseFileCommands.h"
+#include "shell/Leftovers.h"
 #include "shell/LoginDialogs.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgramIcon.h"
@@ -355,9 +356,11 @@ StartResult Main(MainWindow** mainWindow)
 
     // Settings that cannot be read would look like a first start: a new
     // sample database in place of the one they name.
-    if (const QString unreadable = settings::unreadableSettingsFile(); !unreadable.isEmpty()) {
-        ui::msgBox(QStringLiteral("Не удается прочитать файл настроек программы ") + unreadable
-                       + QStringLiteral(". Проверьте права доступа к нему или удалите его (программа начнет работу "
+    QString cause;
+    if (const QString unreadable = settings::unreadableSettingsFile(&cause); !unreadable.isEmpty()) {
+        ui::msgBox(QStringLiteral("Не удается прочитать файл настроек программы ")
+                       + QDir::toNativeSeparators(unreadable) + QStringLiteral(" (") + cause
+                       + QStringLiteral("). Проверьте права доступа к нему или удалите его (программа начнет работу "
                                         "с настройками по умолчанию). Работа программы будет завершена."),
                    ui::Critical);
         return StartResult::Failed;
@@ -378,6 +381,12 @@ StartResult Main(MainWindow** mainWindow)
         s.DefaultTemplateNames[i + 1] = QString::fromUtf8(kDefaultTemplateNames[i]);
     QApplication::setWindowIcon(programIcon());
     registerChildWindows();
+    // Held for the run; whether another program runs on these folders
+    // decides below whether a killed run's files may be cleared.
+    QStringList ownFolders{s.AppPath};
+    if (!isInside(s.TemplatesFolder, s.AppPath))
+        ownFolders << s.TemplatesFolder;
+    auto hold = std::make_unique<FolderHold>(ownFolders);
 
     SplashWindow::showModal();
 
@@ -395,8 +404,12 @@ StartResult Main(MainWindow** mainWindow)
         return StartResult::Failed;
     }
 
+    if (hold->alone())
+        removeLeftovers({s.AppPath, s.TemplatesFolder, core::db().path()});
+
     auto* window = new MainWindow;
     window->setAttribute(Qt::WA_DeleteOnClose);
+    hold.release()->setParent(window);
     window->show();
     if (mainWindow)
         *mainWindow = window;
