@@ -489,6 +489,20 @@ TEST_F(MainSequenceTest, AKilledRunsFilesGoAtTheNextStartUnlessAnotherProgramRun
     EXPECT_TRUE(QFileInfo::exists(own));
 }
 
+TEST_F(MainSequenceTest, ADataFolderThatCannotBeMadeEndsTheStartNamingItsCause)
+{
+    writeFile(home.file(QStringLiteral("занято")), "a file, not a folder");
+    const QString folder = home.file(QStringLiteral("занято/kalveta"));
+    HomeFolder inside(folder);
+    testsupport::MessageRecorder messages;
+    EXPECT_EQ(start(), shell::StartResult::Failed);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.texts()[0], QStringLiteral("Не удается создать папку программы ") + folder
+                                       + QStringLiteral(" (часть пути не является папкой). Работа программы будет "
+                                                        "завершена."));
+    EXPECT_EQ(messages.messages()[0].icon(), ui::Critical);
+}
+
 TEST_F(MainSequenceTest, UnreadableSettingsEndTheStartWithoutANewDatabase)
 {
     // Settings that cannot be read are no first start: the database they
@@ -518,8 +532,9 @@ TEST_F(MainSequenceTest, UnreadableSettingsEndTheStartWithoutANewDatabase)
         SCOPED_TRACE(c.what);
         settings::saveSetting(kUser, QStringLiteral("bMesOOo"), QStringLiteral("-1"));
         settings::saveSetting(kUser, QStringLiteral("DB"), QStringLiteral("своя.db"));
-        if (c.file == ini)
+        if (c.file == ini) {
             ASSERT_TRUE(QFile::remove(ini));
+        }
         ASSERT_TRUE(c.make(c.file));
         testsupport::MessageRecorder messages;
         EXPECT_EQ(start(), shell::StartResult::Failed);
@@ -561,4 +576,9 @@ TEST_F(StartupTest, FirstStartOntoAFullDiskSaysSoAndLeavesNoHalfCopy)
         << messages.texts()[0].toStdString();
     EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("Недостаточно места на диске.")))
         << messages.texts()[0].toStdString();
+    // The cause in the user's words, the folder by the name the user sees.
+    EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("не удается скопировать: на диске нет свободного места")))
+        << messages.texts()[0].toStdString();
+    EXPECT_FALSE(messages.texts()[0].contains(QStringLiteral("Failure"))) << messages.texts()[0].toStdString();
+    EXPECT_FALSE(messages.texts()[0].contains(QStringLiteral(".part"))) << messages.texts()[0].toStdString();
 }

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -22,6 +23,41 @@ using detail::quoteIdent;
 Error::Error(int number, const QString& description, const QString& cause)
     : std::runtime_error(description.toStdString()), number_(number), description_(description), cause_(cause)
 {
+}
+
+namespace {
+
+// The causes of a failed file operation as the user is told them.
+constexpr std::pair<int, const char*> kSystemErrorTexts[] = {
+    {ENOSPC, "на диске нет свободного места"},
+    {EDQUOT, "исчерпана дисковая квота пользователя"},
+    {EACCES, "нет прав доступа"},
+    {EPERM, "действие не разрешено"},
+    {EROFS, "диск доступен только для чтения"},
+    {ENOENT, "файл или папка не найдены"},
+    {ENOTDIR, "часть пути не является папкой"},
+    {EISDIR, "на месте файла папка"},
+    {EEXIST, "файл уже существует"},
+    {ENAMETOOLONG, "слишком длинное имя файла"},
+    {ELOOP, "слишком много символических ссылок в пути"},
+    {EIO, "ошибка ввода-вывода: диск неисправен или отключен"},
+    {EFBIG, "файл слишком велик"},
+    {EMFILE, "открыто слишком много файлов"},
+    {ENFILE, "открыто слишком много файлов"},
+    {EBUSY, "файл занят"},
+    {ETXTBSY, "файл занят"},
+    {ENXIO, "устройство недоступно"},
+    {ENODEV, "устройство недоступно"},
+};
+
+} // namespace
+
+QString systemErrorText(int error)
+{
+    for (const auto& [number, text] : kSystemErrorTexts)
+        if (number == error)
+            return QString::fromUtf8(text);
+    return QStringLiteral("системная ошибка %1").arg(error);
 }
 
 const FieldDef* TableDef::field(const QString& name) const
@@ -102,7 +138,7 @@ QString describe(int number, const QString& engineText)
     case errDamaged: return QStringLiteral("Файл базы данных повреждён (%1).").arg(engineText);
     case errFileNotFound: return QStringLiteral("Не удаётся открыть файл базы данных (%1).").arg(engineText);
     case errIo: return QStringLiteral("Ошибка чтения или записи файла базы данных (%1).").arg(engineText);
-    case errDiskFull: return QStringLiteral("Недостаточно места на диске для файла базы данных (%1).").arg(engineText);
+    case errDiskFull: return QStringLiteral("Недостаточно места на диске для файла базы данных.");
     case errReadOnlyFile: return QStringLiteral("Файл базы данных доступен только для чтения (%1).").arg(engineText);
     case errFieldTooSmall:
         return QStringLiteral("Значение слишком длинное для поля (%1).").arg(engineText);
@@ -243,7 +279,7 @@ void holdOn(int fd)
     ::close(fd);
     if (cause == EAGAIN || cause == EACCES || cause == EWOULDBLOCK)
         throw Error(errFileInUse, QStringLiteral("Файл базы данных открыт другой программой."));
-    const QString text = QString::fromLocal8Bit(std::strerror(cause));
+    const QString text = systemErrorText(cause);
     throw Error(errIo, describe(errIo, text), text);
 }
 
@@ -253,7 +289,7 @@ int openAndHold(const QString& path)
     const int fd = ::open(nativePath(path).constData(), O_RDWR | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         const int cause = errno;
-        const QString text = QString::fromLocal8Bit(std::strerror(cause));
+        const QString text = systemErrorText(cause);
         if (cause == ENOENT)
             throw Error(errFileNotFound, describe(errFileNotFound, text), text);
         if (cause == EROFS || cause == EACCES || cause == EPERM)
@@ -303,7 +339,7 @@ std::unique_ptr<Database> Database::create(const QString& path)
         if (errno == EEXIST)
             throw Error(errDatabaseExists, QStringLiteral("База данных уже существует."));
         const int n = errno == ENOSPC ? int(errDiskFull) : int(errIo);
-        throw Error(n, QStringLiteral("Не удаётся создать файл %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        throw Error(n, QStringLiteral("Не удаётся создать файл %1: %2.").arg(path, systemErrorText(errno)));
     }
     try {
         holdOn(fd);
@@ -726,7 +762,7 @@ void Database::backupTo(const QString& path)
     if (fd < 0) {
         if (errno == EEXIST)
             throw Error(errDatabaseExists, QStringLiteral("Файл %1 уже существует.").arg(path));
-        throw Error(errIo, QStringLiteral("Не удаётся создать файл %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        throw Error(errIo, QStringLiteral("Не удаётся создать файл %1: %2.").arg(path, systemErrorText(errno)));
     }
     ::close(fd);
     sqlite3* target = nullptr;

@@ -95,6 +95,10 @@ private:
     QString cause_;
 };
 
+// The cause of a failed file operation (an errno value) in words for the
+// user, in Russian: "на диске нет свободного места", "нет прав доступа".
+QString systemErrorText(int error);
+
 struct FieldDef {
     QString name;
     int type = dbText;   // DataType
