@@ -85,12 +85,17 @@ FolderHold::FolderHold(const QStringList& folders, QObject* parent) : QObject(pa
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
             alone_ = false;
-        // Shared from here on: other programs may start beside this one. A
-        // program that is just clearing the folder holds it a moment alone.
-        if (::flock(fd, LOCK_SH) != 0)
-            alone_ = false;
         fds_.push_back(fd);
     }
+    if (!alone_)
+        share();
+}
+
+void FolderHold::share()
+{
+    alone_ = false;
+    for (int fd : fds_)
+        ::flock(fd, LOCK_SH);
 }
 
 FolderHold::~FolderHold()

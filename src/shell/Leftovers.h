@@ -10,15 +10,19 @@
 
 namespace shell {
 
-// A shared hold (flock) on each of the program's folders for as long as the
-// object lives; every running program keeps one. At its start a program first
-// asks for the folders alone: `alone()` is true when no other running program
-// held any of them at that moment.
+// A hold (flock) on each of the program's folders for as long as the object
+// lives; every running program keeps one. A new hold asks for the folders
+// alone and keeps them so while `alone()`, until `share()`: the files a
+// killed run left are cleared in between. When another program holds a
+// folder, the new hold shares them at once (waiting the moment another
+// program may be clearing them).
 class FolderHold : public QObject {
 public:
     explicit FolderHold(const QStringList& folders, QObject* parent = nullptr);
     ~FolderHold() override;
     bool alone() const { return alone_; }
+    // Lets other programs hold the folders beside this one.
+    void share();
 
 private:
     std::vector<int> fds_;

@@ -466,12 +466,6 @@ StartResult Main(MainWindow** mainWindow)
         s.DefaultTemplateNames[i + 1] = QString::fromUtf8(kDefaultTemplateNames[i]);
     QApplication::setWindowIcon(programIcon());
     registerChildWindows();
-    // Held for the run; whether another program runs on these folders
-    // decides below whether a killed run's files may be cleared.
-    QStringList ownFolders{s.AppPath};
-    if (!isInside(s.TemplatesFolder, s.AppPath))
-        ownFolders << s.TemplatesFolder;
-    auto hold = std::make_unique<FolderHold>(ownFolders);
 
     SplashWindow::showModal();
 
@@ -489,8 +483,16 @@ StartResult Main(MainWindow** mainWindow)
         return StartResult::Failed;
     }
 
-    if (hold->alone())
+    // The folders are held for the run; a killed run's files are cleared
+    // only while no other program works in them.
+    QStringList ownFolders{s.AppPath};
+    if (!isInside(s.TemplatesFolder, s.AppPath))
+        ownFolders << s.TemplatesFolder;
+    auto hold = std::make_unique<FolderHold>(ownFolders);
+    if (hold->alone()) {
         removeLeftovers({s.AppPath, s.TemplatesFolder, core::db().path()});
+        hold->share();
+    }
 
     auto* window = new MainWindow;
     window->setAttribute(Qt::WA_DeleteOnClose);

@@ -68,6 +68,8 @@ TEST(LeftoversTest, AFolderHeldByAnotherProgramIsNotHeldAlone)
     {
         shell::FolderHold first(folders);
         EXPECT_TRUE(first.alone());
+        first.share();  // its start is over
+        EXPECT_FALSE(first.alone());
         {
             shell::FolderHold second({templates.path()});
             EXPECT_FALSE(second.alone());

@@ -478,6 +478,7 @@ TEST_F(MainSequenceTest, AKilledRunsFilesGoAtTheNextStartUnlessAnotherProgramRun
     {
         // Another program on the same folder may be writing them now.
         shell::FolderHold other({home.path()});
+        other.share();
         testsupport::MessageRecorder messages;
         ASSERT_EQ(start(), shell::StartResult::MainWindowShown);
         for (const QString& file : left)
