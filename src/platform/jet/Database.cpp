@@ -336,10 +336,11 @@ std::unique_ptr<Database> Database::create(const QString& path)
     const QByteArray native = nativePath(path);
     const int fd = ::open(native.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) {
-        if (errno == EEXIST)
+        const int cause = errno;
+        if (cause == EEXIST)
             throw Error(errDatabaseExists, QStringLiteral("База данных уже существует."));
-        const int n = errno == ENOSPC ? int(errDiskFull) : int(errIo);
-        throw Error(n, QStringLiteral("Не удаётся создать файл %1: %2.").arg(path, systemErrorText(errno)));
+        const int n = cause == ENOSPC ? int(errDiskFull) : int(errIo);
+        throw Error(n, QStringLiteral("Не удаётся создать файл %1: %2.").arg(path, systemErrorText(cause)));
     }
     try {
         holdOn(fd);
@@ -760,9 +761,10 @@ void Database::backupTo(const QString& path)
     const QByteArray native = nativePath(path);
     const int fd = ::open(native.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) {
-        if (errno == EEXIST)
+        const int cause = errno;
+        if (cause == EEXIST)
             throw Error(errDatabaseExists, QStringLiteral("Файл %1 уже существует.").arg(path));
-        throw Error(errIo, QStringLiteral("Не удаётся создать файл %1: %2.").arg(path, systemErrorText(errno)));
+        throw Error(errIo, QStringLiteral("Не удаётся создать файл %1: %2.").arg(path, systemErrorText(cause)));
     }
     ::close(fd);
     sqlite3* target = nullptr;

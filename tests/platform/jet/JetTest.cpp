@@ -103,6 +103,21 @@ TEST_F(JetTest, CreateRefusesAnExistingFileAndLeavesItUntouched)
     EXPECT_EQ(f.readAll(), QByteArray("keep me"));
 }
 
+TEST_F(JetTest, AFileThatCannotBeMadeIsToldWhyInRussian)
+{
+    QFile plain(tmp.file(QStringLiteral("папка.txt")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const QString under = tmp.file(QStringLiteral("папка.txt/новая.db"));
+    try {
+        Database::create(under);
+        FAIL() << "created under a file";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.description(),
+                  QStringLiteral("Не удаётся создать файл ") + under + QStringLiteral(": часть пути не является папкой."));
+    }
+}
+
 TEST_F(JetTest, NewFileIsReadableByItsOwnerOnly)
 {
     makeDb();
