@@ -120,7 +120,17 @@ DatabaseFileCommands::DatabaseFileCommands(QWidget* parent, std::function<bool()
 
 QString DatabaseFileCommands::archiveFolder()
 {
-    return QDir(core::state().AppPath).filePath(QString::fromUtf8(kArchiveFolderName));
+    return archiveFolderOf(core::state().AppPath);
+}
+
+QString DatabaseFileCommands::archiveFolderOf(const QString& appPath)
+{
+    return QDir(appPath).filePath(QString::fromUtf8(kArchiveFolderName));
+}
+
+QString DatabaseFileCommands::restoreStagingPath(const QString& working)
+{
+    return working + QStringLiteral(".restore");
 }
 
 QString DatabaseFileCommands::datedCopyName(const QString& path)
@@ -398,7 +408,7 @@ bool DatabaseFileCommands::restoreFrom(const QString& chosen)
     // The copy is verified (and brought to the current structure) beside the
     // working file, never in its own place on the removable disk.
     ui::setStatusText(QStringLiteral("Идет проверка копии базы данных..."));
-    const QString staged = working + QStringLiteral(".restore");
+    const QString staged = restoreStagingPath(working);
     QFile::remove(staged);
     if (!QFile::copy(copy, staged)) {
         ui::msgBox(QStringLiteral("Не удалось прочитать файл ") + native(copy) + QLatin1Char('.'), ui::Critical);

@@ -58,6 +58,9 @@ public:
 
     // "Архив" in the program's folder.
     static QString archiveFolder();
+    static QString archiveFolderOf(const QString& appPath);
+    // Where a restore verifies the copy before it replaces `working`.
+    static QString restoreStagingPath(const QString& working);
     // The name of a dated copy of `path`: "qv 2024-03-05 14-30-12.db".
     static QString datedCopyName(const QString& path);
 

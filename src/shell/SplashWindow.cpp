@@ -1,6 +1,7 @@
 #include "shell/SplashWindow.h"
 
 #include "core/AppState.h"
+#include "platform/ui/Messages.h"
 #include "shell/ProgramIcon.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace shell {
 namespace {
@@ -51,6 +53,12 @@ SplashWindow::SplashWindow(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QString());
+    // No caption is drawn; the task bar and the window list name the window
+    // by its native title, which an empty caption would leave to the
+    // program file's name.
+    create();
+    if (QWindow* native = windowHandle())
+        native->setTitle(ui::applicationTitle());
     setWindowIcon(programIcon());
     setFixedSize(kWidthTwips / kTwipsPerPixel, kHeightTwips / kTwipsPerPixel);
     setAutoFillBackground(true);

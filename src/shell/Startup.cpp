@@ -16,6 +16,7 @@
 #include "platform/settings/Settings.h"
 #include "platform/ui/Messages.h"
 #include "shell/DatabaseFileCommands.h"
+#include "shell/Leftovers.h"
 #include "shell/LoginDialogs.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgramIcon.h"
@@ -32,6 +33,14 @@
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QTranslator>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
 
 namespace shell {
 namespace {
@@ -79,37 +88,109 @@ bool isInside(const QString& path, const QString& folder)
     return p == f || p.startsWith(f + QLatin1Char('/'));
 }
 
-// Copies a folder tree; the copies are writable by the user (templates are
-// edited in place). `why` receives the cause of a failure.
-bool copyTree(const QString& from, const QString& to, QString* why)
+// The cause of a failed file operation for the user, in Russian.
+QString causeOf(const std::error_code& ec)
 {
-    if (!QDir().mkpath(to)) {
-        *why = QStringLiteral("папку ") + to + QStringLiteral(" не удается создать");
-        return false;
+    if (ec.category() == std::generic_category() || ec.category() == std::system_category())
+        return jet::systemErrorText(ec.value());
+    return QString::fromLocal8Bit(ec.message().c_str());
+}
+
+std::filesystem::path fsPath(const QString& path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+// Copies a file to a new one, which its owner may read and change; the errno
+// value of a failure (the library's own copy reports a full disk as an
+// input/output error), 0 on success.
+int copyFile(const QString& from, const QString& to)
+{
+    const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return errno;
+    struct stat st {};
+    const mode_t mode = ::fstat(in, &st) == 0 ? ((st.st_mode & 0777) | S_IRUSR | S_IWUSR) : 0644;
+    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (out < 0) {
+        const int error = errno;
+        ::close(in);
+        return error;
     }
-    QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    int error = 0;
+    char block[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(in, block, sizeof block);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            error = got < 0 ? errno : 0;
+            break;
+        }
+        for (ssize_t done = 0; done < got && error == 0;) {
+            const ssize_t put = ::write(out, block + done, size_t(got - done));
+            if (put < 0 && errno != EINTR)
+                error = errno;
+            else if (put > 0)
+                done += put;
+        }
+        if (error != 0)
+            break;
+    }
+    ::close(in);
+    if (::close(out) != 0 && error == 0)
+        error = errno;
+    return error;
+}
+
+// Copies a folder tree; the copies are writable by the user (templates are
+// edited in place). `why` receives the cause of a failure, naming a folder
+// as it is called in `shownAs` (the copy is made under a temporary name).
+bool copyTree(const QString& from, const QString& to, const QString& shownAs, QString* why)
+{
     const QDir source(from);
+    const auto shown = [&](const QString& path) {
+        return QDir::toNativeSeparators(QDir(shownAs).filePath(QDir(to).relativeFilePath(path)));
+    };
+    const auto makeFolder = [&](const QString& path) {
+        std::error_code ec;
+        std::filesystem::create_directories(fsPath(path), ec);
+        if (!ec)
+            return true;
+        *why = QStringLiteral("папку ") + shown(path) + QStringLiteral(" не удается создать: ") + causeOf(ec);
+        return false;
+    };
+    if (!makeFolder(to))
+        return false;
+    QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
     const QDir target(to);
     while (it.hasNext()) {
         const QString path = it.next();
         const QFileInfo info = it.fileInfo();
         const QString destination = target.filePath(source.relativeFilePath(path));
         if (info.isDir()) {
-            if (!QDir().mkpath(destination)) {
-                *why = QStringLiteral("папку ") + destination + QStringLiteral(" не удается создать");
+            if (!makeFolder(destination))
                 return false;
-            }
         } else {
-            QFile file(path);
-            if (!file.copy(destination)) {
+            if (const int error = copyFile(path, destination); error != 0) {
                 *why = QStringLiteral("файл ") + info.fileName() + QStringLiteral(" не удается скопировать: ")
-                    + file.errorString();
+                    + jet::systemErrorText(error);
                 return false;
             }
-            QFile::setPermissions(destination, QFile::permissions(destination) | QFile::WriteOwner | QFile::ReadOwner);
         }
     }
     return true;
+}
+
+// The data folder, made when missing; `why` receives the cause of a failure.
+bool makeDataFolder(const QString& path, QString* why)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(fsPath(path), ec);
+    if (QFileInfo(path).isDir())
+        return true;
+    *why = ec ? causeOf(ec) : QStringLiteral("на ее месте файл");
+    return false;
 }
 
 // The bMesOOo step: the notice is shown once; "-1" is stored at every start.
@@ -197,7 +278,7 @@ void fillAppFolder(const QString& appPath, const QString& shipped, const QString
         const QString partial = app.filePath(name + QStringLiteral(".part"));
         QDir(partial).removeRecursively();
         QString why;
-        if (copyTree(source, partial, &why) && QDir().rename(partial, app.filePath(name)))
+        if (copyTree(source, partial, app.filePath(name), &why) && QDir().rename(partial, app.filePath(name)))
             continue;
         QDir(partial).removeRecursively();
         // A full disk is the usual cause: said in plain words first.
@@ -355,16 +436,23 @@ StartResult Main(MainWindow** mainWindow)
 
     // Settings that cannot be read would look like a first start: a new
     // sample database in place of the one they name.
-    if (const QString unreadable = settings::unreadableSettingsFile(); !unreadable.isEmpty()) {
-        ui::msgBox(QStringLiteral("Не удается прочитать файл настроек программы ") + unreadable
-                       + QStringLiteral(". Проверьте права доступа к нему или удалите его (программа начнет работу "
+    QString cause;
+    if (const QString unreadable = settings::unreadableSettingsFile(&cause); !unreadable.isEmpty()) {
+        ui::msgBox(QStringLiteral("Не удается прочитать файл настроек программы ")
+                       + QDir::toNativeSeparators(unreadable) + QStringLiteral(" (") + cause
+                       + QStringLiteral("). Проверьте права доступа к нему или удалите его (программа начнет работу "
                                         "с настройками по умолчанию). Работа программы будет завершена."),
                    ui::Critical);
         return StartResult::Failed;
     }
 
     s.AppPath = resolveAppPath();
-    QDir().mkpath(s.AppPath);
+    if (QString why; !makeDataFolder(s.AppPath, &why)) {
+        ui::msgBox(QStringLiteral("Не удается создать папку программы ") + QDir::toNativeSeparators(s.AppPath)
+                       + QStringLiteral(" (") + why + QStringLiteral("). Работа программы будет завершена."),
+                   ui::Critical);
+        return StartResult::Failed;
+    }
     fillAppFolder(s.AppPath, shippedDataFolder(), shippedTemplatesFolder());
     fillUserManual(s.AppPath, shippedUserManual());
     const QDir app(s.AppPath);
@@ -395,8 +483,20 @@ StartResult Main(MainWindow** mainWindow)
         return StartResult::Failed;
     }
 
+    // The folders are held for the run; a killed run's files are cleared
+    // only while no other program works in them.
+    QStringList ownFolders{s.AppPath};
+    if (!isInside(s.TemplatesFolder, s.AppPath))
+        ownFolders << s.TemplatesFolder;
+    auto hold = std::make_unique<FolderHold>(ownFolders);
+    if (hold->alone()) {
+        removeLeftovers({s.AppPath, s.TemplatesFolder, core::db().path()});
+        hold->share();
+    }
+
     auto* window = new MainWindow;
     window->setAttribute(Qt::WA_DeleteOnClose);
+    hold.release()->setParent(window);
     window->show();
     if (mainWindow)
         *mainWindow = window;

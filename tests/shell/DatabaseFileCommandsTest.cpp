@@ -10,7 +10,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QAbstractProxyModel>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -377,6 +379,38 @@ TEST_F(DatabaseFileCommandsTest, MenuCommandTakesTheFileChosenInTheDialog)
     commands.copyToRemovableDisk();
     commands.restoreFromRemovableDisk();
     EXPECT_EQ(workingPath(), path);
+}
+
+TEST_F(DatabaseFileCommandsTest, FileDialogsNameFoldersAndSizesInRussian)
+{
+    QDir().mkpath(app.file(QStringLiteral("Архив")));
+    const QString other = app.file(QStringLiteral("другая.db"));
+    {
+        QFile f(other);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(3 * 1024, 'x'));
+    }
+    QString folderType, folderSize, fileSize;
+    ui::setDialogHandler([&](QDialog* d) {
+        auto* dialog = qobject_cast<QFileDialog*>(d);
+        auto* list = dialog ? dialog->proxyModel() : nullptr;
+        auto* files = list ? qobject_cast<QFileSystemModel*>(list->sourceModel()) : nullptr;
+        if (!files)
+            return int(QDialog::Rejected);
+        const QModelIndex folder = list->mapFromSource(files->index(app.file(QStringLiteral("Архив"))));
+        const QModelIndex file = list->mapFromSource(files->index(other));
+        // The list is read in the background: waited for, ten seconds at most.
+        for (int i = 0; i < 1000 && list->index(file.row(), 1, file.parent()).data().toString().isEmpty(); ++i)
+            QTest::qWait(10);
+        folderType = list->index(folder.row(), 2, folder.parent()).data().toString();
+        folderSize = list->index(folder.row(), 1, folder.parent()).data().toString();
+        fileSize = list->index(file.row(), 1, file.parent()).data().toString();
+        return int(QDialog::Rejected);
+    });
+    commands.open();
+    EXPECT_EQ(folderType, QStringLiteral("Папка"));
+    EXPECT_EQ(folderSize, QString());
+    EXPECT_EQ(fileSize, QStringLiteral("3,0 кБ"));
 }
 
 } // namespace

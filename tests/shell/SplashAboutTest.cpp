@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
@@ -36,6 +37,9 @@ TEST(SplashWindow, ShowsNameVersionAndPurposeInTheProgramColour)
     EXPECT_EQ(splash.versionLabel()->palette().color(QPalette::WindowText), QColor(43, 130, 174));
     EXPECT_EQ(splash.productNameLabel()->palette().color(QPalette::WindowText), QColor(43, 130, 174));
     EXPECT_TRUE(splash.windowTitle().isEmpty());
+    // What the task bar shows: the program's title, not its file name.
+    ASSERT_NE(splash.windowHandle(), nullptr);
+    EXPECT_EQ(splash.windowHandle()->title(), QStringLiteral("Кальвета"));
     EXPECT_EQ(splash.size(), QSize(7455 / 15, 4665 / 15));
     EXPECT_EQ(splash.closeTimer()->interval(), 2000);
     EXPECT_TRUE(splash.closeTimer()->isActive());

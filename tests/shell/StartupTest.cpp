@@ -7,6 +7,7 @@
 #include "core/DataAccess.h"
 #include "newdb/NewDatabase.h"
 #include "platform/settings/Settings.h"
+#include "shell/Leftovers.h"
 #include "shell/MainWindow.h"
 #include "shell/Startup.h"
 #include "shell/UserManual.h"
@@ -23,6 +24,7 @@
 #include <QSettings>
 #include <sys/inotify.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -461,27 +463,96 @@ TEST_F(MainSequenceTest, OnlyTheFirstStartMakesTheSampleDatabaseAndNamesIt)
 
 } // namespace
 
+TEST_F(MainSequenceTest, AKilledRunsFilesGoAtTheNextStartUnlessAnotherProgramRuns)
+{
+    settings::saveSetting(kUser, QStringLiteral("bMesOOo"), QStringLiteral("-1"));
+    ASSERT_EQ(start(), shell::StartResult::MainWindowShown);
+    const QStringList left{home.file(QStringLiteral("Документы/lu3k1x9a0.tmp")),
+                           home.file(QStringLiteral("Шаблоны ЭЖ/.~kalveta-q1W2e3.ott")),
+                           home.file(QStringLiteral("qv.db.restore"))};
+    for (const QString& file : left)
+        writeFile(file, "x");
+    const QString own = home.file(QStringLiteral("Документы/Список.ods"));
+    writeFile(own, "x");
+
+    {
+        // Another program on the same folder may be writing them now.
+        shell::FolderHold other({home.path()});
+        other.share();
+        testsupport::MessageRecorder messages;
+        ASSERT_EQ(start(), shell::StartResult::MainWindowShown);
+        for (const QString& file : left)
+            EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
+    }
+    ASSERT_EQ(start(), shell::StartResult::MainWindowShown);
+    for (const QString& file : left)
+        EXPECT_FALSE(QFileInfo::exists(file)) << file.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(own));
+}
+
+TEST_F(MainSequenceTest, ADataFolderThatCannotBeMadeEndsTheStartNamingItsCause)
+{
+    writeFile(home.file(QStringLiteral("занято")), "a file, not a folder");
+    const QString folder = home.file(QStringLiteral("занято/kalveta"));
+    HomeFolder inside(folder);
+    testsupport::MessageRecorder messages;
+    EXPECT_EQ(start(), shell::StartResult::Failed);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.texts()[0], QStringLiteral("Не удается создать папку программы ") + folder
+                                       + QStringLiteral(" (часть пути не является папкой). Работа программы будет "
+                                                        "завершена."));
+    EXPECT_EQ(messages.messages()[0].icon(), ui::Critical);
+}
+
 TEST_F(MainSequenceTest, UnreadableSettingsEndTheStartWithoutANewDatabase)
 {
     // Settings that cannot be read are no first start: the database they
-    // name must not be replaced by a new sample one behind the user's back.
-    settings::saveSetting(kUser, QStringLiteral("bMesOOo"), QStringLiteral("-1"));
-    settings::saveSetting(kUser, QStringLiteral("DB"), QStringLiteral("своя.db"));
+    // name must not be replaced by a new sample one behind the user's back,
+    // and the start must not wait on them.
     const QString ini = QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kalveta"),
                                   QStringLiteral("kalveta"))
                             .fileName();
-    ASSERT_TRUE(QFile::remove(ini));
-    ASSERT_TRUE(QDir().mkdir(ini));  // a folder where the file should be
-    testsupport::MessageRecorder messages;
-    EXPECT_EQ(start(), shell::StartResult::Failed);
-    QDir(ini).removeRecursively();
-    ASSERT_EQ(messages.count(), 1);
-    EXPECT_TRUE(messages.texts()[0].startsWith(QStringLiteral("Не удается прочитать файл настроек программы ") + ini))
-        << messages.texts()[0].toStdString();
-    EXPECT_EQ(messages.messages()[0].icon(), ui::Critical);
-    EXPECT_FALSE(QFileInfo::exists(home.file(QStringLiteral("qv.db"))));
-    EXPECT_FALSE(QFileInfo::exists(home.file(QStringLiteral("своя.db"))));
-    EXPECT_EQ(shell::MainWindow::find(), nullptr);
+    const QString fallback = QFileInfo(QFileInfo(ini).absolutePath()).absolutePath() + QStringLiteral("/kalveta.ini");
+    struct Case {
+        const char* what;
+        QString file;  // the file named in the message
+        std::function<bool(const QString&)> make;
+        const char* cause;
+    };
+    const Case cases[] = {
+        {"a folder", ini, [](const QString& p) { return QDir().mkdir(p); }, "на его месте папка"},
+        {"a FIFO", ini, [](const QString& p) { return ::mkfifo(QFile::encodeName(p).constData(), 0600) == 0; },
+         "именованный канал"},
+        {"a link to nothing", ini,
+         [](const QString& p) { return QFile::link(p + QStringLiteral(".gone"), p); }, "ссылка на несуществующий файл"},
+        {"a FIFO the settings fall back on", fallback,
+         [](const QString& p) { return ::mkfifo(QFile::encodeName(p).constData(), 0600) == 0; },
+         "именованный канал"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        settings::saveSetting(kUser, QStringLiteral("bMesOOo"), QStringLiteral("-1"));
+        settings::saveSetting(kUser, QStringLiteral("DB"), QStringLiteral("своя.db"));
+        if (c.file == ini) {
+            ASSERT_TRUE(QFile::remove(ini));
+        }
+        ASSERT_TRUE(c.make(c.file));
+        testsupport::MessageRecorder messages;
+        EXPECT_EQ(start(), shell::StartResult::Failed);
+        const bool stillThere = QFileInfo(c.file).isSymLink() || QFileInfo::exists(c.file);
+        QDir(c.file).removeRecursively();
+        QFile::remove(c.file);
+        EXPECT_TRUE(stillThere);
+        ASSERT_EQ(messages.count(), 1);
+        EXPECT_TRUE(messages.texts()[0].startsWith(QStringLiteral("Не удается прочитать файл настроек программы ")
+                                                   + c.file + QStringLiteral(" (")))
+            << messages.texts()[0].toStdString();
+        EXPECT_TRUE(messages.texts()[0].contains(QString::fromUtf8(c.cause))) << messages.texts()[0].toStdString();
+        EXPECT_EQ(messages.messages()[0].icon(), ui::Critical);
+        EXPECT_FALSE(QFileInfo::exists(home.file(QStringLiteral("qv.db"))));
+        EXPECT_FALSE(QFileInfo::exists(home.file(QStringLiteral("своя.db"))));
+        EXPECT_EQ(shell::MainWindow::find(), nullptr);
+    }
 }
 
 TEST_F(StartupTest, FirstStartOntoAFullDiskSaysSoAndLeavesNoHalfCopy)
@@ -506,4 +577,9 @@ TEST_F(StartupTest, FirstStartOntoAFullDiskSaysSoAndLeavesNoHalfCopy)
         << messages.texts()[0].toStdString();
     EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("Недостаточно места на диске.")))
         << messages.texts()[0].toStdString();
+    // The cause in the user's words, the folder by the name the user sees.
+    EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("не удается скопировать: на диске нет свободного места")))
+        << messages.texts()[0].toStdString();
+    EXPECT_FALSE(messages.texts()[0].contains(QStringLiteral("Failure"))) << messages.texts()[0].toStdString();
+    EXPECT_FALSE(messages.texts()[0].contains(QStringLiteral(".part"))) << messages.texts()[0].toStdString();
 }

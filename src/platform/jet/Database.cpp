@@ -12,7 +12,9 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace jet {
@@ -22,6 +24,41 @@ using detail::quoteIdent;
 Error::Error(int number, const QString& description, const QString& cause)
     : std::runtime_error(description.toStdString()), number_(number), description_(description), cause_(cause)
 {
+}
+
+namespace {
+
+// The causes of a failed file operation as the user is told them.
+constexpr std::pair<int, const char*> kSystemErrorTexts[] = {
+    {ENOSPC, "на диске нет свободного места"},
+    {EDQUOT, "исчерпана дисковая квота пользователя"},
+    {EACCES, "нет прав доступа"},
+    {EPERM, "действие не разрешено"},
+    {EROFS, "диск доступен только для чтения"},
+    {ENOENT, "файл или папка не найдены"},
+    {ENOTDIR, "часть пути не является папкой"},
+    {EISDIR, "на месте файла папка"},
+    {EEXIST, "файл уже существует"},
+    {ENAMETOOLONG, "слишком длинное имя файла"},
+    {ELOOP, "слишком много символических ссылок в пути"},
+    {EIO, "ошибка ввода-вывода: диск неисправен или отключен"},
+    {EFBIG, "файл слишком велик"},
+    {EMFILE, "открыто слишком много файлов"},
+    {ENFILE, "открыто слишком много файлов"},
+    {EBUSY, "файл занят"},
+    {ETXTBSY, "файл занят"},
+    {ENXIO, "устройство недоступно"},
+    {ENODEV, "устройство недоступно"},
+};
+
+} // namespace
+
+QString systemErrorText(int error)
+{
+    for (const auto& [number, text] : kSystemErrorTexts)
+        if (number == error)
+            return QString::fromUtf8(text);
+    return QStringLiteral("системная ошибка %1").arg(error);
 }
 
 const FieldDef* TableDef::field(const QString& name) const
@@ -102,7 +139,7 @@ QString describe(int number, const QString& engineText)
     case errDamaged: return QStringLiteral("Файл базы данных повреждён (%1).").arg(engineText);
     case errFileNotFound: return QStringLiteral("Не удаётся открыть файл базы данных (%1).").arg(engineText);
     case errIo: return QStringLiteral("Ошибка чтения или записи файла базы данных (%1).").arg(engineText);
-    case errDiskFull: return QStringLiteral("Недостаточно места на диске для файла базы данных (%1).").arg(engineText);
+    case errDiskFull: return QStringLiteral("Недостаточно места на диске для файла базы данных.");
     case errReadOnlyFile: return QStringLiteral("Файл базы данных доступен только для чтения (%1).").arg(engineText);
     case errFieldTooSmall:
         return QStringLiteral("Значение слишком длинное для поля (%1).").arg(engineText);
@@ -273,6 +310,54 @@ void checkUsable(const QString& path)
                     QStringLiteral("В папке %1 нельзя создавать файлы, а без этого изменения не сохраняются.").arg(folder));
 }
 
+// The engine's own locks are process-wide record locks, which the process
+// loses whenever any descriptor of the file is closed (a file dialog that
+// reads the file to guess its type is enough). The program's hold on the file
+// is therefore a lock of its own descriptor, which no other open or close in
+// the process can drop: a write lock of the open file description on one byte
+// beside the engine's lock bytes (they are at 1 GiB, 512 bytes long), so
+// that the two never meet. Where the system has no such locks, a whole-file
+// lock (flock) takes its place. The descriptor is closed when the hold
+// fails: errFileInUse when another program holds the file.
+constexpr off_t kHoldByte = 0x40000000 + 1024;
+
+void holdOn(int fd)
+{
+    struct flock range {};
+    range.l_type = F_WRLCK;
+    range.l_whence = SEEK_SET;
+    range.l_start = kHoldByte;
+    range.l_len = 1;
+    int rc = ::fcntl(fd, F_OFD_SETLK, &range);
+    if (rc != 0 && errno == EINVAL)
+        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+    if (rc == 0)
+        return;
+    const int cause = errno;
+    ::close(fd);
+    if (cause == EAGAIN || cause == EACCES || cause == EWOULDBLOCK)
+        throw Error(errFileInUse, QStringLiteral("Файл базы данных открыт другой программой."));
+    const QString text = systemErrorText(cause);
+    throw Error(errIo, describe(errIo, text), text);
+}
+
+// Opens the file for the hold; its descriptor.
+int openAndHold(const QString& path)
+{
+    const int fd = ::open(nativePath(path).constData(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        const int cause = errno;
+        const QString text = systemErrorText(cause);
+        if (cause == ENOENT)
+            throw Error(errFileNotFound, describe(errFileNotFound, text), text);
+        if (cause == EROFS || cause == EACCES || cause == EPERM)
+            throw Error(errReadOnlyFile, QStringLiteral("Файл %1 доступен только для чтения.").arg(path));
+        throw Error(errIo, describe(errIo, text), text);
+    }
+    holdOn(fd);
+    return fd;
+}
+
 // True when [p, end) holds nothing but blanks, semicolons and comments.
 bool onlySeparators(const char* p, const char* end)
 {
@@ -297,7 +382,7 @@ bool onlySeparators(const char* p, const char* end)
 
 } // namespace
 
-Database::Database(sqlite3* db, const QString& path) : db_(db), path_(path) {}
+Database::Database(sqlite3* db, const QString& path, int holdFd) : db_(db), path_(path), holdFd_(holdFd) {}
 
 Database::~Database()
 {
@@ -309,21 +394,28 @@ std::unique_ptr<Database> Database::create(const QString& path)
     const QByteArray native = nativePath(path);
     const int fd = ::open(native.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) {
-        if (errno == EEXIST)
+        const int cause = errno;
+        if (cause == EEXIST)
             throw Error(errDatabaseExists, QStringLiteral("База данных уже существует."));
-        const int n = errno == ENOSPC ? int(errDiskFull) : int(errIo);
-        throw Error(n, QStringLiteral("Не удаётся создать файл %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        const int n = cause == ENOSPC ? int(errDiskFull) : int(errIo);
+        throw Error(n, QStringLiteral("Не удаётся создать файл %1: %2.").arg(path, systemErrorText(cause)));
     }
-    ::close(fd);
+    try {
+        holdOn(fd);
+    } catch (const Error&) {
+        ::unlink(native.constData());
+        throw;
+    }
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(native.constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
         const QString text = sqliteMessage(raw, rc);
         sqlite3_close_v2(raw);
         ::unlink(native.constData());
+        ::close(fd);
         throw Error(errIo, describe(errIo, text));
     }
-    std::unique_ptr<Database> db(new Database(raw, path));
+    std::unique_ptr<Database> db(new Database(raw, path, fd));
     try {
         configure(raw);
         db->execute(QStringLiteral("PRAGMA application_id=1263293524"));  // "KLVT"
@@ -339,15 +431,19 @@ std::unique_ptr<Database> Database::create(const QString& path)
 std::unique_ptr<Database> Database::open(const QString& path)
 {
     checkUsable(path);
+    // Held before the engine opens the file: a second program is turned
+    // away here even when the engine's own locks were lost.
+    const int fd = openAndHold(path);
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(nativePath(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
         const QString text = sqliteMessage(raw, rc);
         sqlite3_close_v2(raw);
+        ::close(fd);
         const int n = errorNumberFor(rc, nullptr);
         throw Error(n, describe(n, text), text);
     }
-    std::unique_ptr<Database> db(new Database(raw, path));
+    std::unique_ptr<Database> db(new Database(raw, path, fd));
     if (sqlite3_db_readonly(raw, "main") == 1) {
         db->close();
         throw Error(errReadOnlyFile, QStringLiteral("Файл %1 доступен только для чтения.").arg(path));
@@ -369,6 +465,10 @@ void Database::close()
     openRecordsets_.clear();
     sqlite3_close_v2(db_);
     db_ = nullptr;
+    // Released only after the engine let go of the file.
+    if (holdFd_ >= 0)
+        ::close(holdFd_);
+    holdFd_ = -1;
     depth_ = 0;
     schemaCache_.clear();
 }
@@ -720,9 +820,10 @@ void Database::backupTo(const QString& path)
     const QByteArray native = nativePath(path);
     const int fd = ::open(native.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) {
-        if (errno == EEXIST)
+        const int cause = errno;
+        if (cause == EEXIST)
             throw Error(errDatabaseExists, QStringLiteral("Файл %1 уже существует.").arg(path));
-        throw Error(errIo, QStringLiteral("Не удаётся создать файл %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        throw Error(errIo, QStringLiteral("Не удаётся создать файл %1: %2.").arg(path, systemErrorText(cause)));
     }
     ::close(fd);
     sqlite3* target = nullptr;

@@ -95,6 +95,10 @@ private:
     QString cause_;
 };
 
+// The cause of a failed file operation (an errno value) in words for the
+// user, in Russian: "на диске нет свободного места", "нет прав доступа".
+QString systemErrorText(int error);
+
 struct FieldDef {
     QString name;
     int type = dbText;   // DataType
@@ -249,7 +253,8 @@ public:
     // with errDatabaseExists when a file is already there.
     static std::unique_ptr<Database> create(const QString& path);
     // Opens an existing file exclusively: no other program can open it until
-    // this one is closed. The whole file is checked once (a quick check of
+    // this one is closed, whatever else this process opens and closes (a
+    // file dialog reading the file keeps the hold). The whole file is checked once (a quick check of
     // every page). Fails with errFileNotFound, errNoReadPermission,
     // errReadOnlyFile, errReadOnlyFolder (saving needs a journal file beside
     // the database), errFileInUse, errNotADatabase (an empty file too) or
@@ -311,7 +316,7 @@ public:
 
 private:
     friend class Recordset;
-    Database(sqlite3* db, const QString& path);
+    Database(sqlite3* db, const QString& path, int holdFd);
     int executeNative(const QString& sql, const QVariantList& params, bool ddl);
     sqlite3_stmt* prepare(const QString& sql) const;
     // Binds `params`; on failure the statement is finalized unless it is
@@ -326,6 +331,7 @@ private:
 
     sqlite3* db_ = nullptr;
     QString path_;
+    int holdFd_ = -1;  // the descriptor whose lock keeps other programs out
     int depth_ = 0;
     mutable QHash<QString, TableDef> schemaCache_;
     std::set<Recordset*> openRecordsets_;

@@ -19,9 +19,11 @@ void deleteSetting(const QString& section, const QString& key);
 QString boolText(bool value);
 
 // The user's settings file when it is there but cannot be read (no right to
-// read it, a folder in its place, damaged); empty when it reads or is not
-// there yet.
-QString unreadableSettingsFile();
+// read it, a folder or a FIFO in its place, a link to a missing file,
+// damaged), or a file the settings fall back on that is no file at all;
+// empty when they read or the user's file is not there yet. `cause` receives
+// why, in words for the user. Never waits on the file.
+QString unreadableSettingsFile(QString* cause = nullptr);
 
 // Machine-wide values (system scope, read only).
 QString getSystemSetting(const QString& section, const QString& key, const QString& defaultValue = {});

@@ -1,7 +1,10 @@
 #include "platform/ui/Messages.h"
 
+#include "platform/ui/FileDialogText.h"
+
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QWindow>
@@ -140,6 +143,8 @@ int msgBox(const QString& text, int style, const QString& title)
 
 int execDialog(QDialog* dialog)
 {
+    if (auto* files = qobject_cast<QFileDialog*>(dialog))
+        useRussianFileList(files);
     if (service().dialogHandler)
         return service().dialogHandler(dialog);
     return dialog->exec();

@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <QCoreApplication>
+#include <QProcess>
+#include <cstdlib>
 
 using namespace jet;
 
@@ -98,6 +101,21 @@ TEST_F(JetTest, CreateRefusesAnExistingFileAndLeavesItUntouched)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("keep me"));
+}
+
+TEST_F(JetTest, AFileThatCannotBeMadeIsToldWhyInRussian)
+{
+    QFile plain(tmp.file(QStringLiteral("папка.txt")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const QString under = tmp.file(QStringLiteral("папка.txt/новая.db"));
+    try {
+        Database::create(under);
+        FAIL() << "created under a file";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.description(),
+                  QStringLiteral("Не удаётся создать файл ") + under + QStringLiteral(": часть пути не является папкой."));
+    }
 }
 
 TEST_F(JetTest, NewFileIsReadableByItsOwnerOnly)
@@ -195,6 +213,72 @@ TEST_F(JetTest, AFileNotClosedCleanlyHasItsValuesCheckedToo)
             EXPECT_EQ(e.number(), c.error);
             EXPECT_TRUE(e.cause().contains(QStringLiteral("CHECK"))) << e.cause().toStdString();
         }
+    }
+}
+
+// The second program of the test below: this test program started anew with
+// KALVETA_SECOND_OPEN naming a file opens it and ends before any test runs,
+// telling by its exit code how it fared (a forked copy of this process would
+// share the engine's own record of its open files).
+enum class SecondOpen { Opened, InUse, Failed };
+
+const bool kSecondProgram = [] {
+    const QByteArray path = qgetenv("KALVETA_SECOND_OPEN");
+    if (path.isEmpty())
+        return false;
+    int code = 0;
+    try {
+        Database::open(QString::fromUtf8(path))->close();
+    } catch (const Error& e) {
+        code = e.number() == errFileInUse ? 1 : 2;
+    }
+    std::_Exit(code);
+}();
+
+SecondOpen openInAnotherProgram(const QString& path)
+{
+    QProcess second;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KALVETA_SECOND_OPEN"), path);
+    second.setProcessEnvironment(env);
+    second.start(QCoreApplication::applicationFilePath(), {});
+    if (!second.waitForFinished(-1) || second.exitStatus() != QProcess::NormalExit)
+        return SecondOpen::Failed;
+    switch (second.exitCode()) {
+    case 0: return SecondOpen::Opened;
+    case 1: return SecondOpen::InUse;
+    default: return SecondOpen::Failed;
+    }
+}
+
+TEST_F(JetTest, AnotherProgramStaysOutWhileTheFileIsReadAndClosedHere)
+{
+    makeDb()->close();
+    const std::pair<const char*, std::function<std::unique_ptr<Database>()>> ways[] = {
+        {"opened", [&] { return Database::open(path); }},
+        {"created", [&] {
+             const QString fresh = tmp.file(QStringLiteral("fresh.db"));
+             QFile::remove(fresh);
+             path = fresh;
+             return Database::create(fresh);
+         }},
+    };
+    for (const auto& [how, first] : ways) {
+        SCOPED_TRACE(how);
+        auto db = first();
+        EXPECT_EQ(openInAnotherProgram(path), SecondOpen::InUse);
+        // Any other descriptor of the file closed in this process (a file
+        // dialog guessing the file's type) drops the engine's own locks.
+        {
+            QFile peek(path);
+            ASSERT_TRUE(peek.open(QIODevice::ReadOnly));
+            EXPECT_FALSE(peek.read(16).isEmpty());
+        }
+        EXPECT_EQ(openInAnotherProgram(path), SecondOpen::InUse);
+        db->execute(QStringLiteral("CREATE TABLE T%1 ([ID] COUNTER);").arg(how));
+        EXPECT_EQ(openInAnotherProgram(path), SecondOpen::InUse);
+        db->close();
+        EXPECT_EQ(openInAnotherProgram(path), SecondOpen::Opened);
     }
 }
 
