@@ -10,13 +10,19 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
 
 #include <com/sun/star/awt/FontWeight.hpp>
+#include <com/sun/star/beans/UnknownPropertyException.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/beans/XPropertyState.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/document/XUndoManager.hpp>
+#include <com/sun/star/document/XUndoManagerSupplier.hpp>
+#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
 #include <com/sun/star/drawing/XShapes.hpp>
@@ -167,10 +173,33 @@ struct TemplateDocument::Impl {
     // are the objects removed from the page.
     std::vector<Reference<css::uno::XInterface>> frameCursors;
 
+    // While the document is filled, the office neither records each change
+    // for its undo nor updates its views after each one.
+    bool locked = false;
+
     ~Impl()
     {
         if (!shown && !closed)
             closeComponent(doc);
+    }
+
+    // Called by each step of the fill before it changes the document.
+    void lockForFill()
+    {
+        if (locked || shown)
+            return;
+        Reference<css::frame::XModel>(doc, UNO_QUERY_THROW)->lockControllers();
+        Reference<css::document::XUndoManagerSupplier>(doc, UNO_QUERY_THROW)->getUndoManager()->lock();
+        locked = true;
+    }
+
+    void unlock()
+    {
+        if (!locked)
+            return;
+        locked = false;
+        Reference<css::document::XUndoManagerSupplier>(doc, UNO_QUERY_THROW)->getUndoManager()->unlock();
+        Reference<css::frame::XModel>(doc, UNO_QUERY_THROW)->unlockControllers();
     }
 
     void checkOpen() const
@@ -257,6 +286,41 @@ struct TemplateDocument::Impl {
     // Replaces the placeholders of one frame's text (`content` as just
     // read), each in place so that it keeps its character formatting; the
     // last one first, so that the positions of the others stay valid.
+    // A frame of one line formatted alike throughout (the usual field of a
+    // blank: "«[ДЕНЬ]» [МЕСЯЦ] [ГОД] г.") is written in one call, with the
+    // formatting it has. False, with nothing written, for a frame of
+    // several paragraphs, a value of several lines, or characters
+    // formatted differently.
+    bool replaceWholeLine(const Reference<css::text::XText>& text, const QString& content, const Values& values)
+    {
+        if (content.contains(QLatin1Char('\n')))
+            return false;
+        const QString line = substituted(content, values);
+        if (line == content)
+            return true;  // no value for any of its placeholders
+        if (line.contains(QLatin1Char('\n')) || line.contains(QLatin1Char('\r')))
+            return false;
+        static const OUString kNames[] = {"CharFontName",  "CharHeight", "CharWeight",     "CharPosture", "CharUnderline",
+                                          "CharStrikeout", "CharColor",  "CharEscapement", "CharCaseMap"};
+        static const Sequence<OUString> kCharacter(kNames, sal_Int32(std::size(kNames)));
+        Reference<css::text::XTextCursor> cursor = text->createTextCursor();
+        frameCursors.push_back(cursor);
+        cursor->gotoStart(false);
+        cursor->gotoEnd(true);
+        Reference<css::beans::XPropertyState> state(cursor, UNO_QUERY);
+        if (!state.is())
+            return false;
+        try {
+            for (const auto s : state->getPropertyStates(kCharacter))
+                if (s == css::beans::PropertyState_AMBIGUOUS_VALUE)
+                    return false;
+        } catch (const css::beans::UnknownPropertyException&) {
+            return false;  // a text that does not tell: placeholder by placeholder
+        }
+        cursor->setString(toOU(line));
+        return true;
+    }
+
     void replaceInFrame(const Reference<css::text::XText>& text, QString content, const Values& values)
     {
         content.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -264,6 +328,8 @@ struct TemplateDocument::Impl {
         std::vector<QRegularExpressionMatch> hits;
         for (auto it = re.globalMatch(content); it.hasNext();)
             hits.push_back(it.next());
+        if (hits.size() > 1 && replaceWholeLine(text, content, values))
+            return;
         for (auto hit = hits.rbegin(); hit != hits.rend(); ++hit) {
             const QString* value = valueOf(values, hit->captured(0));
             if (!value)
@@ -390,6 +456,7 @@ QStringList TemplateDocument::placeholders() const
         return {};
     d_->checkOpen();
     return call(ErrorKind::Failed, [&] {
+        d_->lockForFill();
         QStringList out = d_->placeholdersOfBody();
         static const QRegularExpression re(QString::fromLatin1(kPlaceholderPattern));
         d_->frameContents.clear();
@@ -411,6 +478,7 @@ void TemplateDocument::replace(const Values& values)
         throw Error(ErrorKind::Failed, QStringLiteral("документ не открыт"));
     d_->checkOpen();
     call(ErrorKind::Failed, [&] {
+        d_->lockForFill();
         // Everything is read before anything is written.
         d_->placeholdersOfBody();
         const QStringList contents = d_->contentsOfFrames();
@@ -437,6 +505,7 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
         throw Error(ErrorKind::Failed, QStringLiteral("документ не открыт"));
     d_->checkOpen();
     return call(ErrorKind::Failed, [&] {
+        d_->lockForFill();
         auto all = d_->tables();
         for (sal_Int32 t = 0; t < all->getCount(); ++t) {
             Reference<css::text::XTextTable> table(all->getByIndex(t), UNO_QUERY_THROW);
@@ -552,6 +621,7 @@ int TemplateDocument::removePictures(const QString& prefix)
         throw Error(ErrorKind::Failed, QStringLiteral("документ не открыт"));
     d_->checkOpen();
     return call(ErrorKind::Failed, [&] {
+        d_->lockForFill();
         // The objects as found with the frames.
         d_->frameTexts();
         Reference<css::drawing::XDrawPageSupplier> dps(d_->doc, UNO_QUERY_THROW);
@@ -641,6 +711,7 @@ void TemplateDocument::show()
     if (!d_)
         throw Error(ErrorKind::Failed, QStringLiteral("документ не открыт"));
     d_->checkOpen();
+    call(ErrorKind::Failed, [&] { d_->unlock(); });
     d_->shown = true;
     // A headless office has no window to show it in; it stays open there.
     if (Office::instance().headless())
