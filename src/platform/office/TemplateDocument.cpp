@@ -183,13 +183,18 @@ struct TemplateDocument::Impl {
             closeComponent(doc);
     }
 
+    Reference<css::frame::XModel> lockedModel;
+    Reference<css::document::XUndoManager> lockedUndo;
+
     // Called by each step of the fill before it changes the document.
     void lockForFill()
     {
         if (locked || shown)
             return;
-        Reference<css::frame::XModel>(doc, UNO_QUERY_THROW)->lockControllers();
-        Reference<css::document::XUndoManagerSupplier>(doc, UNO_QUERY_THROW)->getUndoManager()->lock();
+        lockedModel.set(doc, UNO_QUERY_THROW);
+        lockedModel->lockControllers();
+        lockedUndo = Reference<css::document::XUndoManagerSupplier>(doc, UNO_QUERY_THROW)->getUndoManager();
+        lockedUndo->lock();
         locked = true;
     }
 
@@ -198,8 +203,8 @@ struct TemplateDocument::Impl {
         if (!locked)
             return;
         locked = false;
-        Reference<css::document::XUndoManagerSupplier>(doc, UNO_QUERY_THROW)->getUndoManager()->unlock();
-        Reference<css::frame::XModel>(doc, UNO_QUERY_THROW)->unlockControllers();
+        lockedUndo->unlock();
+        lockedModel->unlockControllers();
     }
 
     void checkOpen() const
