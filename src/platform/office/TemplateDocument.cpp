@@ -144,6 +144,9 @@ struct TemplateDocument::Impl {
     struct Object {
         Reference<css::uno::XInterface> object;
         int frame = -1;
+        // Its text held something when read: a field of the blank, never
+        // one of the pictures the fill removes.
+        bool holdsText = false;
     };
     std::vector<Object> objects;
     // The frames' texts as the placeholders were looked for, before
@@ -267,6 +270,13 @@ struct TemplateDocument::Impl {
         return bodyPlaceholders;
     }
 
+    void noteTexts()
+    {
+        for (Object& o : objects)
+            if (o.frame >= 0 && o.frame < frameContents.size() && !frameContents[o.frame].isEmpty())
+                o.holdsText = true;
+    }
+
     // The frames' texts before anything is written.
     const QStringList& contentsOfFrames()
     {
@@ -275,6 +285,7 @@ struct TemplateDocument::Impl {
             frameContents.clear();
             for (const auto& text : texts)
                 frameContents << toQ(text->getString());
+            noteTexts();
         }
         return frameContents;
     }
@@ -467,6 +478,7 @@ QStringList TemplateDocument::placeholders() const
         d_->frameContents.clear();
         for (const auto& text : d_->frameTexts())
             d_->frameContents << toQ(text->getString());
+        d_->noteTexts();
         for (const QString& content : d_->frameContents)
             for (auto it = re.globalMatch(content); it.hasNext();) {
                 const QString token = it.next().captured(0);
@@ -634,6 +646,10 @@ int TemplateDocument::removePictures(const QString& prefix)
         int removed = 0;
         std::vector<int> gone;  // indexes of removed texts in `frames`
         for (auto it = d_->objects.begin(); it != d_->objects.end();) {
+            if (it->holdsText) {
+                ++it;
+                continue;
+            }
             Reference<css::container::XNamed> named(it->object, UNO_QUERY);
             // The name first: it rules out most objects in one call.
             Reference<css::drawing::XShape> shape;
