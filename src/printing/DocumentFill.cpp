@@ -68,6 +68,8 @@ void fillDocument(office::TemplateDocument& doc, const DocumentData& data, QStri
                 const QString value = GradeLineValue(p, line);
                 row.append({token, p.form == PlaceholderForm::Grade ? gradeWording(value) : value});
             }
+            // The person's other fields the row holds, written with the row.
+            row.append(values);
             rows << row;
             headings << line.heading;
         }

@@ -9,11 +9,13 @@
 #include "core/DataAccess.h"
 #include "newdb/NewDatabase.h"
 #include "platform/jet/Jet.h"
+#include "platform/office/TemplateDocument.h"
 #include "platform/ui/Messages.h"
 #include "printing/DocumentFill.h"
 #include "printing/TemplateNames.h"
 #include "support/TestSupport.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -113,6 +115,51 @@ TEST_P(GradeTableFillTest, TextsFromTheDatabaseAreNeverReadAsPlaceholders)
         EXPECT_FALSE(text.contains(QStringLiteral("Практика х"))) << text.toStdString();
         EXPECT_TRUE(printtest::closeOfficeDocument(path));
     }
+}
+
+TEST_P(GradeTableFillTest, FieldsInTheTextAndInTheGradeRowOfAnOwnTemplate)
+{
+    // The user's own transcript: a field in a paragraph of the text before
+    // the grade table, and the person's field in the grade row itself.
+    const QString extension = GetParam() ? QStringLiteral(".ott") : QStringLiteral(".dot");
+    const QString source = home.file(QStringLiteral("своя.fodt"));
+    {
+        QFile in(testsupport::sourceDataFolder() + QStringLiteral("/templates/documents/Академическая справка.fodt"));
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        QByteArray xml = in.readAll();
+        ASSERT_TRUE(xml.contains("[ОЦЕНКА]</text:p>"));
+        xml.replace("[ОЦЕНКА]</text:p>", "[ОЦЕНКА] ([OTCH])</text:p>");
+        xml.replace("<table:table table:name=", "<text:p>Выдана: [OTCH]; [INF.GORODMED].</text:p><table:table table:name=");
+        QFile out(source);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(xml);
+    }
+    const QString own = home.file(QStringLiteral("Моя справка") + extension);
+    {
+        office::TemplateDocument doc = office::TemplateDocument::openReadOnly(source);
+        doc.storeAs(own);
+        doc.close();
+    }
+    core::db().execute(QStringLiteral("UPDATE SPSTUD SET OTCH = ? WHERE ID = ?"),
+                       {QStringLiteral("Сергеевич [FAM] [ДИСЦИПЛИНА]"), qlonglong(person)});
+    core::db().execute(QStringLiteral("UPDATE INF SET GORODMED = ?"), {QStringLiteral("Светлоярск\nКировская обл.")});
+    testsupport::MessageRecorder messages;
+    messages.answer(ui::Yes);
+    const printing::PrintOutcome outcome = printing::PrintVkladish(
+        {person, core::AcademicTranscript, own, false, core::Documents, QStringLiteral("Академическая справка")});
+    ASSERT_TRUE(outcome.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    const QString text = printtest::readBack(outcome.documentPath).text;
+    // A line break of a value is a new paragraph, in the text as in a frame.
+    EXPECT_TRUE(text.contains(QStringLiteral("Выдана: Сергеевич [FAM] [ДИСЦИПЛИНА]; Светлоярск\nКировская обл.")))
+        << text.toStdString();
+    // Every grade row, the copies as the first, holds the value as it is.
+    const qlonglong lines = jet::toLong(core::db().scalar(
+        QStringLiteral("SELECT COUNT(*) FROM EXAM WHERE ID = ? AND COALESCE(VidDokum, 0) = ?"),
+        {qlonglong(person), core::vidDokumOf(core::Documents)}));
+    ASSERT_GT(lines, 1);
+    EXPECT_EQ(text.count(QStringLiteral(" (Сергеевич [FAM] [ДИСЦИПЛИНА])")), lines) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("[OTCH]")));
+    EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothOffices, GradeTableFillTest, ::testing::Values(true, false),
