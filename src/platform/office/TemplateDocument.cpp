@@ -544,15 +544,16 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
             for (int c = 0; c < columns; ++c)
                 pattern << cellText(range, c, row);
 
-            // The placeholders the search found keep their places; those
-            // the row holds may now be taken by the rows' values and are
+            // The placeholders the search found keep their places (found
+            // now, before the rows are written, if they were not yet);
+            // those the row holds may be taken by the rows' values and are
             // read back before they are replaced.
-            if (d_->bodyRead)
-                for (const auto& hit : d_->hits)
-                    if (!d_->repeatedTokens.contains(hit.text)
-                        && std::any_of(pattern.begin(), pattern.end(),
-                                       [&](const QString& cell) { return cell.contains(hit.text); }))
-                        d_->repeatedTokens << hit.text;
+            d_->placeholdersOfBody();
+            for (const auto& hit : d_->hits)
+                if (!d_->repeatedTokens.contains(hit.text)
+                    && std::any_of(pattern.begin(), pattern.end(),
+                                   [&](const QString& cell) { return cell.contains(hit.text); }))
+                    d_->repeatedTokens << hit.text;
 
             const int n = int(rows.size());
             if (n == 0) {
