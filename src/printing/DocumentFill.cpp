@@ -23,6 +23,18 @@ void report(const QString& text, int icon)
     ui::msgBox(text, icon);
 }
 
+// A grade's wording as the form prints it. The wordings keep the hyphen
+// where a long word breaks in a narrow column ("удовлетво-рительно"): it
+// becomes a soft hyphen, so the word prints whole where it fits and
+// hyphenated only where the line breaks.
+QString gradeWording(QString text)
+{
+    for (qsizetype i = 1; i + 1 < text.size(); ++i)
+        if (text[i] == QLatin1Char('-') && text[i - 1].isLetter() && text[i + 1].isLower())
+            text[i] = QChar(0x00AD);
+    return text;
+}
+
 // Puts the person's values in place of the template's placeholders and
 // the grade lines into the grades row; placeholders the program does not
 // know are added to `unknown`.
@@ -49,8 +61,13 @@ void fillDocument(office::TemplateDocument& doc, const DocumentData& data, QStri
         QList<bool> headings;  // shown in bold
         for (const GradeLine& line : data.grades) {
             office::TemplateDocument::Values row;
-            for (const auto& [token, canonical] : gradeTokens)
-                row.append({token, GradeLineValue(*FindPlaceholder(canonical), line)});
+            for (const auto& [token, canonical] : gradeTokens) {
+                const Placeholder& p = *FindPlaceholder(canonical);
+                const QString value = GradeLineValue(p, line);
+                row.append({token, p.form == PlaceholderForm::Grade ? gradeWording(value) : value});
+            }
+            // The person's other fields the row holds, written with the row.
+            row.append(values);
             rows << row;
             headings << line.heading;
         }

@@ -27,6 +27,11 @@
 #include <com/sun/star/text/XTextTable.hpp>
 #include <com/sun/star/text/XTextTablesSupplier.hpp>
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
+#include <com/sun/star/table/XTableColumns.hpp>
+#include <com/sun/star/table/XTableRows.hpp>
+
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -152,6 +157,62 @@ PrintedDocument readBack(const QString& path)
     office::TemplateDocument doc = office::TemplateDocument::openReadOnly(copy);
     PrintedDocument out{doc.allText(), doc.pictureNames(), pagesOf(QUrl::fromLocalFile(QFileInfo(copy).absoluteFilePath()))};
     doc.close();
+    return out;
+}
+
+QStringList dividedTableRows(const QString& path)
+{
+    using namespace office::uno;
+    testsupport::TempFolder copyFolder;
+    const QString copy = copyFolder.file(QStringLiteral("копия.") + QFileInfo(path).suffix());
+    if (!QFile::copy(path, copy))
+        return {QStringLiteral("(no copy)")};
+    const auto doc = loadComponent(toOU(QUrl::fromLocalFile(copy).toString()),
+                                   props({{"Hidden", Any(true)}, {"ReadOnly", Any(true)}}), copy);
+    QStringList out;
+    Reference<css::frame::XModel> model(doc, UNO_QUERY_THROW);
+    Reference<css::text::XTextViewCursorSupplier> view(model->getCurrentController(), UNO_QUERY_THROW);
+    Reference<css::text::XTextViewCursor> cursor = view->getViewCursor();
+    Reference<css::text::XPageCursor> pages(cursor, UNO_QUERY_THROW);
+    pages->jumpToLastPage();  // the whole document laid out
+    Reference<css::text::XTextTablesSupplier> supplier(doc, UNO_QUERY_THROW);
+    Reference<css::container::XIndexAccess> tables(supplier->getTextTables(), UNO_QUERY_THROW);
+    for (sal_Int32 t = 0; t < tables->getCount(); ++t) {
+        Reference<css::text::XTextTable> table(tables->getByIndex(t), UNO_QUERY_THROW);
+        Reference<css::table::XCellRange> cells(table, UNO_QUERY_THROW);
+        const int rows = table->getRows()->getCount();
+        const int columns = table->getColumns()->getCount();
+        for (int r = 0; r < rows; ++r) {
+            // Where each cell's text starts and ends: within one column the
+            // end is never above the start; a row carried into the next
+            // column or page ends above its start or on another page.
+            bool divided = false;
+            std::optional<std::pair<sal_Int16, sal_Int32>> top;
+            for (int c = 0; c < columns; ++c) {
+                Reference<css::text::XText> text(cells->getCellByPosition(c, r), UNO_QUERY);
+                if (!text.is())
+                    continue;
+                cursor->gotoRange(text->getStart(), false);
+                const sal_Int16 startPage = pages->getPage();
+                const css::awt::Point start = cursor->getPosition();
+                cursor->gotoRange(text->getEnd(), false);
+                const sal_Int16 endPage = pages->getPage();
+                const css::awt::Point end = cursor->getPosition();
+                if (endPage != startPage || end.Y < start.Y)
+                    divided = true;
+                // The cells of a row start on one line of one page.
+                if (!top)
+                    top.emplace(startPage, start.Y);
+                else if (top->first != startPage || std::abs(top->second - start.Y) > 200)
+                    divided = true;
+            }
+            if (divided) {
+                Reference<css::text::XText> first(cells->getCellByPosition(0, r), UNO_QUERY_THROW);
+                out << toQ(first->getString());
+            }
+        }
+    }
+    closeComponent(doc);
     return out;
 }
 

@@ -30,6 +30,11 @@ struct PrintedDocument {
 };
 PrintedDocument readBack(const QString& path);
 
+// The table rows of a document file that the office's layout divides
+// between pages or between the columns of a page (read from a copy of the
+// file): the text of each such row's first cell.
+QStringList dividedTableRows(const QString& path);
+
 // Closes the office's document of that file; false when none is open.
 bool closeOfficeDocument(const QString& path);
 

@@ -103,6 +103,7 @@ const std::vector<Kind>& kinds()
 // line as the document's text shows a table row: discipline, hours, grade.
 QString storedGradeLines(long person, int docKind)
 {
+    static const QRegularExpression breakHyphen(QStringLiteral("(?<=\\p{L})-(?=\\p{Ll})"));
     QStringList out;
     auto rs = core::db().openRecordset(
         QStringLiteral("SELECT SPPRED.NAIM AS PNAIM, EXAM.CH AS CH, SPBALL.NAIM AS BNAIM "
@@ -110,8 +111,9 @@ QString storedGradeLines(long person, int docKind)
                        "WHERE EXAM.ID = ? AND EXAM.VidDokum = ? ORDER BY EXAM.SORT, EXAM.IDE"),
         jet::dbOpenSnapshot, {qlonglong(person), core::vidDokumOf(docKind)});
     for (; !rs->isEOF(); rs->moveNext())
+        // A wording's break hyphen ("удовлетво-рительно") prints as a soft one.
         out << rs->text(QStringLiteral("PNAIM")).trimmed() << rs->text(QStringLiteral("CH"))
-            << rs->text(QStringLiteral("BNAIM"));
+            << rs->text(QStringLiteral("BNAIM")).replace(breakHyphen, QStringLiteral("\u00AD"));
     rs->close();
     return out.join(QLatin1Char('\n'));
 }

@@ -10,12 +10,19 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
 
 #include <com/sun/star/awt/FontWeight.hpp>
+#include <com/sun/star/beans/UnknownPropertyException.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/beans/XPropertyState.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/document/XUndoManager.hpp>
+#include <com/sun/star/document/XUndoManagerSupplier.hpp>
+#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
 #include <com/sun/star/drawing/XShapes.hpp>
@@ -33,8 +40,6 @@
 #include <com/sun/star/text/XTextRange.hpp>
 #include <com/sun/star/text/XTextTable.hpp>
 #include <com/sun/star/text/XTextTablesSupplier.hpp>
-#include <com/sun/star/util/XReplaceDescriptor.hpp>
-#include <com/sun/star/util/XReplaceable.hpp>
 #include <com/sun/star/util/XSearchable.hpp>
 
 namespace office {
@@ -52,29 +57,41 @@ bool supports(const Reference<css::uno::XInterface>& x, const char* service)
 // Any text in square brackets.
 const char* const kPlaceholderPattern = "\\[[^\\[\\]]+\\]";
 
-// A search pattern that finds `text` literally.
-QString literalPattern(const QString& text)
+// The value given for `placeholder`, or null.
+const QString* valueOf(const TemplateDocument::Values& values, const QString& placeholder)
 {
-    return QRegularExpression::escape(text);
+    for (const auto& [token, value] : values)
+        if (token == placeholder)
+            return &value;
+    return nullptr;
 }
 
-// A replacement text that inserts `text` literally, its line breaks as
-// paragraph breaks.
-QString literalReplacement(QString text)
+// A value as the office writes it into a text range: its line breaks
+// become paragraph breaks.
+QString paragraphText(QString text)
 {
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QLatin1String("\r\n"), QLatin1String("\r"));
+    text.replace(QLatin1Char('\n'), QLatin1Char('\r'));
+    return text;
+}
+
+// `pattern` with each placeholder that has a value replaced by it in one
+// pass: a value is never searched for placeholders.
+QString substituted(const QString& pattern, const TemplateDocument::Values& values)
+{
+    static const QRegularExpression re(QString::fromLatin1(kPlaceholderPattern));
     QString out;
-    out.reserve(text.size() + 8);
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('&') || c == QLatin1Char('$'))
-            out += QLatin1Char('\\');
-        if (c == QLatin1Char('\n')) {
-            out += QLatin1String("\\n");
+    qsizetype at = 0;
+    for (auto it = re.globalMatch(pattern); it.hasNext();) {
+        const QRegularExpressionMatch hit = it.next();
+        const QString* value = valueOf(values, hit.captured(0));
+        if (!value)
             continue;
-        }
-        out += c;
+        out += QStringView(pattern).mid(at, hit.capturedStart(0) - at);
+        out += *value;
+        at = hit.capturedEnd(0);
     }
+    out += QStringView(pattern).mid(at);
     return out;
 }
 
@@ -127,13 +144,29 @@ struct TemplateDocument::Impl {
     struct Object {
         Reference<css::uno::XInterface> object;
         int frame = -1;
+        // Its text held something when read: a field of the blank, never
+        // one of the pictures the fill removes.
+        bool holdsText = false;
     };
     std::vector<Object> objects;
-    // The frames' texts as the placeholders were looked for, until
-    // something is written.
+    // The frames' texts as the placeholders were looked for, before
+    // anything was written.
     QStringList frameContents;
+    // The placeholders the document's search finds (the body, its tables
+    // and the frames it reaches), found once before anything is written:
+    // each is replaced where it was found, so a value written into the
+    // document is never searched again for placeholders.
+    struct Hit {
+        Reference<css::text::XTextRange> range;
+        QString text;
+    };
+    std::vector<Hit> hits;
     QStringList bodyPlaceholders;
     bool bodyRead = false;
+    // The placeholders of a table row repeated since the search: their
+    // places may now hold the rows' values, so each is read back before
+    // it is replaced.
+    QStringList repeatedTokens;
     // The cursors made in the frames' texts, held as long as the document.
     // The office drops an object we let go of on a thread of its own,
     // without waiting for the work running on the document: a cursor let go
@@ -143,10 +176,38 @@ struct TemplateDocument::Impl {
     // are the objects removed from the page.
     std::vector<Reference<css::uno::XInterface>> frameCursors;
 
+    // While the document is filled, the office neither records each change
+    // for its undo nor updates its views after each one.
+    bool locked = false;
+
     ~Impl()
     {
         if (!shown && !closed)
             closeComponent(doc);
+    }
+
+    Reference<css::frame::XModel> lockedModel;
+    Reference<css::document::XUndoManager> lockedUndo;
+
+    // Called by each step of the fill before it changes the document.
+    void lockForFill()
+    {
+        if (locked || shown)
+            return;
+        lockedModel.set(doc, UNO_QUERY_THROW);
+        lockedModel->lockControllers();
+        lockedUndo = Reference<css::document::XUndoManagerSupplier>(doc, UNO_QUERY_THROW)->getUndoManager();
+        lockedUndo->lock();
+        locked = true;
+    }
+
+    void unlock()
+    {
+        if (!locked)
+            return;
+        locked = false;
+        lockedUndo->unlock();
+        lockedModel->unlockControllers();
     }
 
     void checkOpen() const
@@ -191,16 +252,42 @@ struct TemplateDocument::Impl {
     {
         if (!bodyRead) {
             bodyPlaceholders.clear();
+            hits.clear();
+            repeatedTokens.clear();
             Reference<css::util::XSearchable> s(doc, UNO_QUERY_THROW);
             Reference<css::container::XIndexAccess> found = s->findAll(placeholderSearch());
-            for (sal_Int32 i = 0; found.is() && i < found->getCount(); ++i) {
+            for (sal_Int32 i = 0, n = found.is() ? found->getCount() : 0; i < n; ++i) {
                 Reference<css::text::XTextRange> range(found->getByIndex(i), UNO_QUERY);
-                if (range.is() && !bodyPlaceholders.contains(toQ(range->getString())))
-                    bodyPlaceholders << toQ(range->getString());
+                if (!range.is())
+                    continue;
+                Hit hit{range, toQ(range->getString())};
+                if (!bodyPlaceholders.contains(hit.text))
+                    bodyPlaceholders << hit.text;
+                hits.push_back(std::move(hit));
             }
             bodyRead = true;
         }
         return bodyPlaceholders;
+    }
+
+    void noteTexts()
+    {
+        for (Object& o : objects)
+            if (o.frame >= 0 && o.frame < frameContents.size() && !frameContents[o.frame].isEmpty())
+                o.holdsText = true;
+    }
+
+    // The frames' texts before anything is written.
+    const QStringList& contentsOfFrames()
+    {
+        const auto& texts = frameTexts();
+        if (frameContents.size() != qsizetype(texts.size())) {
+            frameContents.clear();
+            for (const auto& text : texts)
+                frameContents << toQ(text->getString());
+            noteTexts();
+        }
+        return frameContents;
     }
 
     Reference<css::util::XSearchDescriptor> placeholderSearch() const
@@ -215,6 +302,41 @@ struct TemplateDocument::Impl {
     // Replaces the placeholders of one frame's text (`content` as just
     // read), each in place so that it keeps its character formatting; the
     // last one first, so that the positions of the others stay valid.
+    // A frame of one line formatted alike throughout (the usual field of a
+    // blank: "«[ДЕНЬ]» [МЕСЯЦ] [ГОД] г.") is written in one call, with the
+    // formatting it has. False, with nothing written, for a frame of
+    // several paragraphs, a value of several lines, or characters
+    // formatted differently.
+    bool replaceWholeLine(const Reference<css::text::XText>& text, const QString& content, const Values& values)
+    {
+        if (content.contains(QLatin1Char('\n')))
+            return false;
+        const QString line = substituted(content, values);
+        if (line == content)
+            return true;  // no value for any of its placeholders
+        if (line.contains(QLatin1Char('\n')) || line.contains(QLatin1Char('\r')))
+            return false;
+        static const OUString kNames[] = {"CharFontName",  "CharHeight", "CharWeight",     "CharPosture", "CharUnderline",
+                                          "CharStrikeout", "CharColor",  "CharEscapement", "CharCaseMap"};
+        static const Sequence<OUString> kCharacter(kNames, sal_Int32(std::size(kNames)));
+        Reference<css::text::XTextCursor> cursor = text->createTextCursor();
+        frameCursors.push_back(cursor);
+        cursor->gotoStart(false);
+        cursor->gotoEnd(true);
+        Reference<css::beans::XPropertyState> state(cursor, UNO_QUERY);
+        if (!state.is())
+            return false;
+        try {
+            for (const auto s : state->getPropertyStates(kCharacter))
+                if (s == css::beans::PropertyState_AMBIGUOUS_VALUE)
+                    return false;
+        } catch (const css::beans::UnknownPropertyException&) {
+            return false;  // a text that does not tell: placeholder by placeholder
+        }
+        cursor->setString(toOU(line));
+        return true;
+    }
+
     void replaceInFrame(const Reference<css::text::XText>& text, QString content, const Values& values)
     {
         content.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -222,13 +344,10 @@ struct TemplateDocument::Impl {
         std::vector<QRegularExpressionMatch> hits;
         for (auto it = re.globalMatch(content); it.hasNext();)
             hits.push_back(it.next());
+        if (hits.size() > 1 && replaceWholeLine(text, content, values))
+            return;
         for (auto hit = hits.rbegin(); hit != hits.rend(); ++hit) {
-            const QString* value = nullptr;
-            for (const auto& [placeholder, v] : values)
-                if (placeholder == hit->captured(0)) {
-                    value = &v;
-                    break;
-                }
+            const QString* value = valueOf(values, hit->captured(0));
             if (!value)
                 continue;
             QString plain = *value;
@@ -258,14 +377,28 @@ struct TemplateDocument::Impl {
         }
     }
 
-    void replaceAll(const QString& pattern, const QString& replacement)
+    // Replaces each placeholder the search found by its value, where it
+    // was found, keeping its character formatting. Returns whether
+    // anything was written.
+    bool replaceHits(const Values& values)
     {
-        Reference<css::util::XReplaceable> r(doc, UNO_QUERY_THROW);
-        Reference<css::util::XReplaceDescriptor> d = r->createReplaceDescriptor();
-        Reference<css::beans::XPropertySet>(d, UNO_QUERY_THROW)->setPropertyValue("SearchRegularExpression", Any(true));
-        d->setSearchString(toOU(pattern));
-        d->setReplaceString(toOU(replacement));
-        r->replaceAll(Reference<css::util::XSearchDescriptor>(d, UNO_QUERY_THROW));
+        bool written = false;
+        for (const Hit& hit : hits) {
+            const QString* value = valueOf(values, hit.text);
+            if (!value)
+                continue;
+            if (repeatedTokens.contains(hit.text) && toQ(hit.range->getString()) != hit.text)
+                continue;  // its place went to a repeated row's value
+            hit.range->setString(toOU(paragraphText(*value)));
+            written = true;
+        }
+        // Spent: a later search starts afresh.
+        for (Hit& hit : hits)
+            frameCursors.push_back(hit.range);
+        hits.clear();
+        repeatedTokens.clear();
+        bodyRead = false;
+        return written;
     }
 };
 
@@ -339,11 +472,13 @@ QStringList TemplateDocument::placeholders() const
         return {};
     d_->checkOpen();
     return call(ErrorKind::Failed, [&] {
+        d_->lockForFill();
         QStringList out = d_->placeholdersOfBody();
         static const QRegularExpression re(QString::fromLatin1(kPlaceholderPattern));
         d_->frameContents.clear();
         for (const auto& text : d_->frameTexts())
             d_->frameContents << toQ(text->getString());
+        d_->noteTexts();
         for (const QString& content : d_->frameContents)
             for (auto it = re.globalMatch(content); it.hasNext();) {
                 const QString token = it.next().captured(0);
@@ -360,30 +495,23 @@ void TemplateDocument::replace(const Values& values)
         throw Error(ErrorKind::Failed, QStringLiteral("документ не открыт"));
     d_->checkOpen();
     call(ErrorKind::Failed, [&] {
-        // The body (with its tables) only for what it holds.
-        const QStringList& body = d_->placeholdersOfBody();
-        bool written = false;
-        for (const auto& [placeholder, value] : values)
-            if (body.contains(placeholder)) {
-                d_->replaceAll(literalPattern(placeholder), literalReplacement(value));
-                written = true;
-            }
-        d_->bodyRead = false;
-        // The frames' texts as the placeholders were looked for, when
-        // nothing has been written since: the body's replacing also reaches
-        // the frames anchored in its paragraphs.
+        d_->lockForFill();
+        // Everything is read before anything is written.
+        d_->placeholdersOfBody();
+        const QStringList contents = d_->contentsOfFrames();
         const auto& texts = d_->frameTexts();
-        const QStringList read = !written && d_->frameContents.size() == qsizetype(texts.size())
-                                     ? d_->frameContents
-                                     : QStringList();
+        const bool written = d_->replaceHits(values);
+        // The frames the search does not reach (text boxes of drawing
+        // shapes, say), from the texts read before: a frame the search
+        // reached has changed since and is done.
         d_->frameContents.clear();
         for (size_t i = 0; i < texts.size(); ++i) {
-            const QString content = read.isEmpty() ? toQ(texts[i]->getString()) : read[qsizetype(i)];
-            for (const auto& [placeholder, value] : values)
-                if (content.contains(placeholder)) {
-                    d_->replaceInFrame(texts[i], content, values);
-                    break;
-                }
+            const QString& content = contents[qsizetype(i)];
+            const bool known = std::any_of(values.begin(), values.end(),
+                                           [&](const auto& v) { return content.contains(v.first); });
+            if (!known || (written && toQ(texts[i]->getString()) != content))
+                continue;
+            d_->replaceInFrame(texts[i], content, values);
         }
     });
 }
@@ -394,6 +522,7 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
         throw Error(ErrorKind::Failed, QStringLiteral("документ не открыт"));
     d_->checkOpen();
     return call(ErrorKind::Failed, [&] {
+        d_->lockForFill();
         auto all = d_->tables();
         for (sal_Int32 t = 0; t < all->getCount(); ++t) {
             Reference<css::text::XTextTable> table(all->getByIndex(t), UNO_QUERY_THROW);
@@ -407,19 +536,6 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
             }
             if (row < 0)
                 continue;
-            d_->bodyRead = false;
-            d_->frameContents.clear();
-            // The rows may bring pages whose header holds objects that a
-            // document read from the Word format lists on its draw page only
-            // once they are laid out: the page is read again when needed.
-            // What was found stays held until the work is over.
-            for (const auto& o : d_->objects)
-                d_->frameCursors.push_back(o.object);
-            for (const auto& f : d_->frames)
-                d_->frameCursors.push_back(f);
-            d_->objects.clear();
-            d_->frames.clear();
-            d_->framesRead = false;
 
             Reference<css::table::XCellRange> range(table, UNO_QUERY_THROW);
             Reference<css::table::XTableRows> tableRows = table->getRows();
@@ -427,6 +543,17 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
             QStringList pattern;
             for (int c = 0; c < columns; ++c)
                 pattern << cellText(range, c, row);
+
+            // The placeholders the search found keep their places (found
+            // now, before the rows are written, if they were not yet);
+            // those the row holds may be taken by the rows' values and are
+            // read back before they are replaced.
+            d_->placeholdersOfBody();
+            for (const auto& hit : d_->hits)
+                if (!d_->repeatedTokens.contains(hit.text)
+                    && std::any_of(pattern.begin(), pattern.end(),
+                                   [&](const QString& cell) { return cell.contains(hit.text); }))
+                    d_->repeatedTokens << hit.text;
 
             const int n = int(rows.size());
             if (n == 0) {
@@ -438,6 +565,11 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
                 }
                 return true;
             }
+            // A line of data is never divided between pages or the columns
+            // of a page: set on the row before it is copied, so every copy
+            // keeps it.
+            Reference<css::beans::XPropertySet>(tableRows->getByIndex(row), UNO_QUERY_THROW)
+                ->setPropertyValue("IsSplitAllowed", Any(false));
             if (n > 1)
                 tableRows->insertByIndex(row + 1, n - 1);
 
@@ -446,12 +578,8 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
             for (int r = 0; r < n; ++r) {
                 Sequence<Any> line(columns);
                 auto* cells = line.getArray();
-                for (int c = 0; c < columns; ++c) {
-                    QString text = pattern[c];
-                    for (const auto& [placeholder, value] : rows[r])
-                        text.replace(placeholder, value);
-                    cells[c] <<= toOU(text);
-                }
+                for (int c = 0; c < columns; ++c)
+                    cells[c] <<= toOU(substituted(pattern[c], rows[r]));
                 dataRows[r] = line;
             }
             Reference<css::sheet::XCellRangeData> block(range->getCellRangeByPosition(0, row, columns - 1, row + n - 1),
@@ -511,13 +639,36 @@ int TemplateDocument::removePictures(const QString& prefix)
         throw Error(ErrorKind::Failed, QStringLiteral("документ не открыт"));
     d_->checkOpen();
     return call(ErrorKind::Failed, [&] {
+        d_->lockForFill();
         // The objects as found with the frames.
         d_->frameTexts();
+        // And those laid out since: a document read from the Word format
+        // lists the objects of a page's header only once the page exists,
+        // as the pages the grade rows bring.
+        {
+            auto page = d_->drawPage();
+            for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i) {
+                Reference<css::uno::XInterface> object;
+                page->getByIndex(i) >>= object;
+                if (std::any_of(d_->objects.begin(), d_->objects.end(),
+                                [&](const Impl::Object& known) { return known.object == object; }))
+                    continue;
+                Impl::Object o;
+                o.object = object;
+                if (Reference<css::text::XText> text(object, UNO_QUERY); text.is())
+                    o.holdsText = !text->getString().isEmpty();
+                d_->objects.push_back(std::move(o));
+            }
+        }
         Reference<css::drawing::XDrawPageSupplier> dps(d_->doc, UNO_QUERY_THROW);
         Reference<css::drawing::XShapes> shapes(dps->getDrawPage(), UNO_QUERY_THROW);
         int removed = 0;
         std::vector<int> gone;  // indexes of removed texts in `frames`
         for (auto it = d_->objects.begin(); it != d_->objects.end();) {
+            if (it->holdsText) {
+                ++it;
+                continue;
+            }
             Reference<css::container::XNamed> named(it->object, UNO_QUERY);
             // The name first: it rules out most objects in one call.
             Reference<css::drawing::XShape> shape;
@@ -600,6 +751,7 @@ void TemplateDocument::show()
     if (!d_)
         throw Error(ErrorKind::Failed, QStringLiteral("документ не открыт"));
     d_->checkOpen();
+    call(ErrorKind::Failed, [&] { d_->unlock(); });
     d_->shown = true;
     // A headless office has no window to show it in; it stays open there.
     if (Office::instance().headless())

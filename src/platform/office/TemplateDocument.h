@@ -41,21 +41,27 @@ public:
     QStringList placeholders() const;
 
     // Replaces every occurrence of each placeholder by its value; line
-    // breaks in a value become paragraph breaks.
+    // breaks in a value become paragraph breaks. The placeholders are those
+    // the document held before anything was written into it: a value (or a
+    // repeated row's value) in square brackets is text, never replaced.
     void replace(const Values& values);
 
     // Finds the table row with a cell that holds `marker` and repeats it
     // once per entry of `rows`: each copy has the placeholders of the row
     // replaced by the entry's values; a copy whose entry of `bold` is true
-    // has its text in bold. No entries remove the row. False when no table
-    // row holds the marker.
+    // has its text in bold. No entries remove the row. The rows are kept
+    // whole: none is divided between pages or the columns of a page. A
+    // value is written as it is, never searched for placeholders. False
+    // when no table row holds the marker.
     bool repeatTableRow(const QString& marker, const QList<Values>& rows, const QList<bool>& bold = {});
 
     // Names of the pictures of the document. The office's Word 97 export
     // does not keep them: a stored .doc names its pictures Image1, ...
     QStringList pictureNames() const;
     // Removes every picture or drawing object whose name starts with
-    // `prefix`; returns how many were removed.
+    // `prefix`; returns how many were removed. A frame or text box whose
+    // text held something when the placeholders were looked for is a field
+    // of the form and stays.
     int removePictures(const QString& prefix);
 
     // The text of the body, the tables, the text frames and text boxes,

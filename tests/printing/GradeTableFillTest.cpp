@@ -1,0 +1,166 @@
+// The grade table of the sample person's supplement and transcript as the
+// office lays out the stored document, on both office paths: every row on
+// one half of the sheet, the blank's two pages, grade wordings hyphenated
+// only where a line breaks, and texts from the database printed as they
+// are, never taken for placeholders.
+#include "DocumentPrintFixtures.h"
+
+#include "core/AppState.h"
+#include "core/DataAccess.h"
+#include "newdb/NewDatabase.h"
+#include "platform/jet/Jet.h"
+#include "platform/office/TemplateDocument.h"
+#include "platform/ui/Messages.h"
+#include "printing/DocumentFill.h"
+#include "printing/TemplateNames.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Kind {
+    const char* caption;
+    int blankKind;
+};
+
+// The grade tables that run over two pages, or two halves of one.
+const Kind kKinds[] = {
+    {"Приложение к диплому", core::DiplomaSupplement},
+    {"Академическая справка", core::AcademicTranscript},
+};
+
+class GradeTableFillTest : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override
+    {
+        core::resetState();
+        core::state().AppPath = home.path();
+        core::state().OfficeIsOOo = GetParam();
+        const char* names[] = {"Титул диплома", "Титул диплома с отличием", "Приложение к диплому",
+                               "Академическая справка", "Кальвета"};
+        for (int i = 0; i < 5; ++i)
+            core::state().DefaultTemplateNames[i + 1] = QString::fromUtf8(names[i]);
+        testsupport::MessageRecorder quiet;
+        ASSERT_TRUE(newdb::CreateNewDatabase(home.file(QStringLiteral("kalveta.db")), false));
+        person = long(jet::toLong(
+            core::db().scalar(QStringLiteral("SELECT ID FROM SPSTUD WHERE FAM = ?"), {QStringLiteral("Шилов")})));
+        ASSERT_GT(person, 0);
+    }
+    void TearDown() override { core::CloseDatabase(); }
+
+    // Prints the kind for the sample person from the template the dialog
+    // proposes; the stored document's path.
+    QString print(const Kind& kind)
+    {
+        const QString extension = GetParam() ? QStringLiteral(".ott") : QStringLiteral(".dot");
+        const QString templateName = printing::TemplateNameForKind(kind.blankKind - 1);
+        printtest::provideTemplates(home.file(QStringLiteral("Шаблоны ЭЖ")),
+                                    {QFileInfo(templateName).completeBaseName()}, extension);
+        testsupport::MessageRecorder messages;
+        messages.answer(ui::Yes);  // printed without its registration number
+        const printing::PrintOutcome outcome = printing::PrintVkladish(
+            {person, kind.blankKind, templateName, false, core::Documents, QString::fromUtf8(kind.caption)});
+        EXPECT_TRUE(outcome.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
+        return outcome.documentPath;
+    }
+
+    testsupport::TempFolder home;
+    long person = 0;
+};
+
+} // namespace
+
+TEST_P(GradeTableFillTest, EveryRowStaysOnOneHalfOfTheSheet)
+{
+    // One line graded with a wording stored with its break hyphen.
+    core::db().execute(QStringLiteral("UPDATE EXAM SET IDB = (SELECT IDB FROM SPBALL WHERE NAIM = ?) "
+                                      "WHERE IDE = (SELECT MAX(IDE) FROM EXAM WHERE ID = ? AND COALESCE(VidDokum, 0) = ?)"),
+                       {QStringLiteral("удовлетво-рительно"), qlonglong(person), core::vidDokumOf(core::Documents)});
+    for (const Kind& kind : kKinds) {
+        SCOPED_TRACE(kind.caption);
+        const QString path = print(kind);
+        ASSERT_FALSE(path.isEmpty());
+        EXPECT_EQ(printtest::dividedTableRows(path), QStringList{});
+        const printtest::PrintedDocument printed = printtest::readBack(path);
+        EXPECT_EQ(printed.pages, 2);
+        // The stored wording's break hyphen stays only as a soft one.
+        EXPECT_TRUE(printed.text.contains(QStringLiteral("удовлетво\u00ADрительно")));
+        EXPECT_FALSE(printed.text.contains(QStringLiteral("удовлетво-рительно")));
+        EXPECT_TRUE(printtest::closeOfficeDocument(path));
+    }
+}
+
+TEST_P(GradeTableFillTest, TextsFromTheDatabaseAreNeverReadAsPlaceholders)
+{
+    // Placeholders the templates know, standing in a discipline's name, in
+    // a grade's wording and in a name printed in a frame.
+    core::db().execute(
+        QStringLiteral("UPDATE SPPRED SET NAIM = ? WHERE IDD = (SELECT MIN(IDD) FROM EXAM WHERE ID = ? AND COALESCE(VidDokum, 0) = ?)"),
+        {QStringLiteral("Практика [ОЦЕНКА] [ЧАСЫ] [FAM]"), qlonglong(person), core::vidDokumOf(core::Documents)});
+    core::db().execute(QStringLiteral("UPDATE SPBALL SET NAIM = ? WHERE NAIM = ?"),
+                       {QStringLiteral("хорошо [ДИСЦИПЛИНА]"), QStringLiteral("хорошо")});
+    core::db().execute(QStringLiteral("UPDATE SPSTUD SET OTCH = ? WHERE ID = ?"),
+                       {QStringLiteral("Сергеевич [IM] [ЧАСЫ]"), qlonglong(person)});
+    for (const Kind& kind : kKinds) {
+        SCOPED_TRACE(kind.caption);
+        const QString path = print(kind);
+        ASSERT_FALSE(path.isEmpty());
+        const QString text = printtest::readBack(path).text;
+        for (const char* literal : {"Практика [ОЦЕНКА] [ЧАСЫ] [FAM]", "хорошо [ДИСЦИПЛИНА]", "Сергеевич [IM] [ЧАСЫ]"})
+            EXPECT_TRUE(text.contains(QString::fromUtf8(literal))) << literal << "\n" << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral("Практика х"))) << text.toStdString();
+        EXPECT_TRUE(printtest::closeOfficeDocument(path));
+    }
+}
+
+TEST_P(GradeTableFillTest, FieldsInTheTextAndInTheGradeRowOfAnOwnTemplate)
+{
+    // The user's own transcript: a field in a paragraph of the text before
+    // the grade table, and the person's field in the grade row itself.
+    const QString extension = GetParam() ? QStringLiteral(".ott") : QStringLiteral(".dot");
+    const QString source = home.file(QStringLiteral("своя.fodt"));
+    {
+        QFile in(testsupport::sourceDataFolder() + QStringLiteral("/templates/documents/Академическая справка.fodt"));
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        QByteArray xml = in.readAll();
+        ASSERT_TRUE(xml.contains("[ОЦЕНКА]</text:p>"));
+        xml.replace("[ОЦЕНКА]</text:p>", "[ОЦЕНКА] ([OTCH])</text:p>");
+        xml.replace("<table:table table:name=", "<text:p>Выдана: [OTCH]; [INF.GORODMED].</text:p><table:table table:name=");
+        QFile out(source);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(xml);
+    }
+    const QString own = home.file(QStringLiteral("Моя справка") + extension);
+    {
+        office::TemplateDocument doc = office::TemplateDocument::openReadOnly(source);
+        doc.storeAs(own);
+        doc.close();
+    }
+    core::db().execute(QStringLiteral("UPDATE SPSTUD SET OTCH = ? WHERE ID = ?"),
+                       {QStringLiteral("Сергеевич [FAM] [ДИСЦИПЛИНА]"), qlonglong(person)});
+    core::db().execute(QStringLiteral("UPDATE INF SET GORODMED = ?"), {QStringLiteral("Светлоярск\nКировская обл.")});
+    testsupport::MessageRecorder messages;
+    messages.answer(ui::Yes);
+    const printing::PrintOutcome outcome = printing::PrintVkladish(
+        {person, core::AcademicTranscript, own, false, core::Documents, QStringLiteral("Академическая справка")});
+    ASSERT_TRUE(outcome.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    const QString text = printtest::readBack(outcome.documentPath).text;
+    // A line break of a value is a new paragraph, in the text as in a frame.
+    EXPECT_TRUE(text.contains(QStringLiteral("Выдана: Сергеевич [FAM] [ДИСЦИПЛИНА]; Светлоярск\nКировская обл.")))
+        << text.toStdString();
+    // Every grade row, the copies as the first, holds the value as it is.
+    const qlonglong lines = jet::toLong(core::db().scalar(
+        QStringLiteral("SELECT COUNT(*) FROM EXAM WHERE ID = ? AND COALESCE(VidDokum, 0) = ?"),
+        {qlonglong(person), core::vidDokumOf(core::Documents)}));
+    ASSERT_GT(lines, 1);
+    EXPECT_EQ(text.count(QStringLiteral(" (Сергеевич [FAM] [ДИСЦИПЛИНА])")), lines) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("[OTCH]")));
+    EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothOffices, GradeTableFillTest, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Writer" : "Word"; });
