@@ -86,20 +86,14 @@ void saveUserSetting(const char* key, const QString& value)
 
 QString templateExtension()
 {
-    return QLatin1String(core::state().OfficeIsOOo ? "ott" : "dot");
+    return TemplateExtension();
 }
 
 // The file a template name stands for, empty when there is none.
 QString existingTemplate(const QString& name)
 {
-    if (name.isEmpty())
-        return {};
-    const QString inFolder = QDir(templatesFolder()).filePath(name);
-    if (QFileInfo(inFolder).isFile())
-        return inFolder;
-    if (QDir::isAbsolutePath(name) && QFileInfo(name).isFile())
-        return name;
-    return {};
+    const TemplateFile file = ResolveTemplate(name);
+    return file.status == TemplateFile::Found || file.status == TemplateFile::WrongFormat ? file.path : QString();
 }
 
 } // namespace
@@ -324,12 +318,18 @@ bool frmSelect::testTemplate(const QString& name)
 {
     ui::setStatusText(QStringLiteral("Готово."));
     label_->clear();
-    if (existingTemplate(name).isEmpty()) {
+    const TemplateFile file = ResolveTemplate(name);
+    if (file.status == TemplateFile::Outside) {
+        ui::setStatusText(QStringLiteral("Нет такого файла."));
+        label_->setText(QStringLiteral("Шаблон вне папки \"Шаблоны ЭЖ\"."));
+        return false;
+    }
+    if (file.status == TemplateFile::Missing) {
         ui::setStatusText(QStringLiteral("Нет такого файла."));
         label_->setText(QStringLiteral("Файл шаблона не найден."));
         return false;
     }
-    if (!name.contains(QLatin1Char(':')) && QFileInfo(name).suffix().toUpper() != templateExtension().toUpper()) {
+    if (file.status == TemplateFile::WrongFormat) {
         ui::setStatusText(QStringLiteral("Файл не является шаблоном, либо не соответствует формату."));
         label_->setText(QStringLiteral("Выберите файл с расширением *.") + templateExtension());
         return false;
@@ -394,12 +394,12 @@ QString frmSelect::chosenTemplatePath()
         ui::msgBox(QString::fromUtf8(kChooseTemplate), ui::Exclamation);
         return {};
     }
-    const QString path = TemplatePath(name);
-    if (!QFileInfo(path).isFile()) {
-        ui::msgBox(QStringLiteral("Файл шаблона не найден: ") + path, ui::Exclamation);
+    const TemplateFile file = ResolveTemplate(name);
+    if (file.status != TemplateFile::Found) {
+        ui::msgBox(TemplateRefusal(file), ui::Exclamation);
         return {};
     }
-    return path;
+    return file.path;
 }
 
 void frmSelect::openTemplate()

@@ -23,6 +23,7 @@
 // takes their saved results from the file).
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace office {
@@ -85,6 +86,11 @@ public:
     // ends the office.
     int storeSeconds() const;
     void setStoreSeconds(int seconds);
+
+    // For tests: runs with the file's name just before the office is told
+    // to store a document into it (after the free space was checked), to
+    // bring about what may happen at that moment.
+    void setBeforeStore(std::function<void(const QString& file)> hook);
 
     // While a guard lives, a thread watches the office this process
     // started: when it exceeds a limit the office is killed at once (its

@@ -857,7 +857,9 @@ struct TextDocument::Impl {
         storeBounded(copy, 2 * QFileInfo(path).size(), [&] {
             Reference<css::frame::XStorable>(doc, UNO_QUERY_THROW)
                 ->storeToURL(toOU(ConvertToURL(copy)),
-                             props({{"FilterName", Any(toOU(filter))}, {"Overwrite", Any(true)}}));
+                             props({{"FilterName", Any(toOU(filter))},
+                                    {"Overwrite", Any(true)},
+                                    {"InteractionHandler", Any(quietInteraction())}}));
         });
     }
 
@@ -912,10 +914,26 @@ struct TextDocument::Impl {
             };
             try {
                 resize(true);
-                storeCopy(copy);
             } catch (...) {
-                resize(false);
                 dropCopy();
+                throw;
+            }
+            try {
+                storeCopy(copy);
+            } catch (const Error&) {
+                // The copy goes first: what follows needs the office, which
+                // a store cut off (a full disk, the time limit) may have
+                // ended; then the document has nothing left to save.
+                dropCopy();
+                if (!Office::instance().isRunning()) {
+                    closed = true;
+                } else {
+                    try {
+                        resize(false);
+                    } catch (const css::uno::Exception&) {
+                        closed = true;  // the office went away meanwhile
+                    }
+                }
                 throw;
             }
             resize(false);
