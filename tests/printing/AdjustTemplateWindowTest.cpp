@@ -3,6 +3,7 @@
 // template that cannot be opened.
 #include "core/AppState.h"
 #include "core/ChildWindows.h"
+#include "platform/office/Office.h"
 #include "platform/office/TemplateDocument.h"
 #include "platform/office/TextDocument.h"
 #include "platform/ui/Messages.h"
@@ -212,6 +213,58 @@ TEST_P(AdjustTemplateWindow, ClosingBringsBackTheDialogThatOpenedIt)
     EXPECT_EQ(QApplication::activeModalWidget(), &opener);
     EXPECT_TRUE(QTest::qWaitForWindowActive(&opener, 2000));
     EXPECT_NE(QApplication::activeWindow(), &main);
+}
+
+TEST_P(AdjustTemplateWindow, AStoreCutOffByAFullDiskIsToldAndLeavesNothing)
+{
+    // The disk has room when the save begins and fills up as the office
+    // starts storing: the save ends within its time limit, says the disk is
+    // full, and leaves the template as it was and no copy beside it.
+    printtest::SmallDisk disk(3 << 20);
+    if (!disk.mounted())
+        GTEST_SKIP() << "no right to mount a small disk here";
+    const QString onDisk = disk.path() + QStringLiteral("/Бланк.") + QString::fromLatin1(GetParam());
+    ASSERT_TRUE(QFile::copy(path, onDisk));
+    QFile f(onDisk);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray before = f.readAll();
+    f.close();
+
+    office::Office& office = office::Office::instance();
+    const int limit = office.storeSeconds();
+    office.setStoreSeconds(10);
+    office.setBeforeStore([&](const QString&) { disk.fillUp(); });
+    testsupport::MessageRecorder messages;
+    messages.answer(ui::Yes);
+    {
+        frmNShb w(onDisk);
+        ASSERT_TRUE(w.Form_Load()) << messages.texts().join(QLatin1Char('\n')).toStdString();
+        w.Cmd1(2)->click();
+        w.Command1()->click();
+        office.setBeforeStore(nullptr);
+        office.setStoreSeconds(limit);
+        ASSERT_EQ(messages.count(), 2);
+        const QString text = messages.texts()[1];
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Произошла ошибка при сохранении шаблона"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("75 Документ не может быть сохранен: Недостаточно места на диске")))
+            << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral("bridge"))) << text.toStdString();
+        if (!w.document().isOpen())  // the office went with the document
+            EXPECT_EQ(w.result(), QDialog::Rejected);
+        w.Command2()->click();
+    }
+    office.setBeforeStore(nullptr);
+    office.setStoreSeconds(limit);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+    f.close();
+    EXPECT_EQ(QDir(disk.path()).entryList({QStringLiteral(".~kalveta*"), QStringLiteral("lu*.tmp")},
+                                          QDir::Files | QDir::Hidden),
+              QStringList{});
+    // The office works as before.
+    office::TextDocument again = office::TextDocument::open(path, true);
+    EXPECT_FALSE(again.frames().isEmpty());
+    again.close();
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, AdjustTemplateWindow, ::testing::Values("dot", "ott"));

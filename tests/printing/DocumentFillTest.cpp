@@ -280,22 +280,29 @@ TEST_P(DocumentFillTest, FailuresAreReportedAndNothingIsSaved)
 
 TEST_P(DocumentFillTest, FullDiskIsToldAndLeavesNothing)
 {
-    // "Документы" on a disk with little room left: the store is refused or
-    // fails within the time limit, the office stays usable, no partial
-    // file is left.
-    for (const long long freeBytes : {0LL, 96LL << 10}) {
-        SCOPED_TRACE(freeBytes);
-        printtest::SmallDisk disk(freeBytes);
+    // "Документы" on a disk with little room left, or one that fills up as
+    // the office starts storing: the store is refused or fails within the
+    // time limit, the office stays usable, no partial file is left.
+    struct Case {
+        long long freeBytes;
+        bool fillsAtStore;
+    };
+    for (const Case c : {Case{0, false}, Case{96 << 10, false}, Case{3 << 20, true}}) {
+        SCOPED_TRACE(c.freeBytes);
+        printtest::SmallDisk disk(c.freeBytes);
         if (!disk.mounted())
             GTEST_SKIP() << "no right to mount a small disk here";
         core::state().AppPath = disk.path();
         office::Office::instance().setStoreSeconds(20);
+        if (c.fillsAtStore)
+            office::Office::instance().setBeforeStore([&](const QString&) { disk.fillUp(); });
         testsupport::MessageRecorder messages;
         const printing::PrintOutcome outcome = printing::PrintVkladish(
             {people.certificateHolder, core::SpecialistCertificate,
              QDir(templates()).filePath(QStringLiteral("Кальвета КТ") + extension), false,
              core::SpecialistCertificates, QStringLiteral("Кальвета")});
         office::Office::instance().setStoreSeconds(60);
+        office::Office::instance().setBeforeStore(nullptr);
         EXPECT_FALSE(outcome.saved);
         ASSERT_EQ(messages.count(), 1);
         const QString text = messages.texts()[0];
