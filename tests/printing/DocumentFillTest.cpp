@@ -322,6 +322,35 @@ TEST_P(DocumentFillTest, FullDiskIsToldAndLeavesNothing)
     EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
 }
 
+TEST_P(DocumentFillTest, AFullDataFolderIsToldAsAFullDisk)
+{
+    // The office keeps its profile and temporary files in the data folder:
+    // when that disk is full it cannot take a copy of the template, and the
+    // user is told the disk is full, not that the template is bad.
+    printtest::SmallDisk disk(64 << 20);
+    if (!disk.mounted())
+        GTEST_SKIP() << "no right to mount a small disk here";
+    office::Office& o = office::Office::instance();
+    const QString dataFolder = o.dataFolder();
+    o.shutdown();
+    o.setDataFolder(disk.path());
+    o.ensureRunning();
+    disk.fillUp();
+    testsupport::MessageRecorder messages;
+    const printing::PrintOutcome outcome = printing::PrintVkladish(
+        {people.certificateHolder, core::SpecialistCertificate, QStringLiteral("Кальвета КТ") + extension, false,
+         core::SpecialistCertificates, QStringLiteral("Кальвета")});
+    o.shutdown();
+    o.setDataFolder(dataFolder);
+    if (outcome.saved)
+        return;  // a Word template is loaded without a copy of it: nothing to tell
+    ASSERT_EQ(messages.count(), 1);
+    const QString text = messages.texts()[0];
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Не удалось открыть шаблон "))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Недостаточно места на диске (папка ") + disk.path())) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("1004"))) << text.toStdString();
+}
+
 // A frame whose text is just the placeholder, and one with several, keep
 // the formatting the template gives each placeholder; a drawing text box
 // is filled as a frame is; a frame anchored in a paragraph of the body is
