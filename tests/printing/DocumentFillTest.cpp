@@ -322,6 +322,27 @@ TEST_P(DocumentFillTest, FullDiskIsToldAndLeavesNothing)
     EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
 }
 
+TEST_P(DocumentFillTest, ANameADeletedDocumentHoldsInTheOfficeIsNotGivenAgain)
+{
+    // The user deletes a printed document that is still open in the office
+    // and prints again: the office still holds the name, so the next one
+    // is taken.
+    const PrintRequest request{people.certificateHolder, core::SpecialistCertificate,
+                               QStringLiteral("Кальвета КТ") + extension, false, core::SpecialistCertificates,
+                               QStringLiteral("Кальвета")};
+    testsupport::MessageRecorder messages;
+    const printing::PrintOutcome first = printing::PrintVkladish(request);
+    ASSERT_TRUE(first.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    ASSERT_TRUE(QFile::remove(first.documentPath));
+    const printing::PrintOutcome second = printing::PrintVkladish(request);
+    EXPECT_TRUE(second.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    const QString base = first.documentPath.chopped(documentExtension().size());
+    EXPECT_EQ(second.documentPath, base + QStringLiteral(" (1)") + documentExtension());
+    EXPECT_EQ(messages.count(), 0);
+    EXPECT_TRUE(printtest::closeOfficeDocument(first.documentPath));
+    EXPECT_TRUE(printtest::closeOfficeDocument(second.documentPath));
+}
+
 TEST_P(DocumentFillTest, AFullDataFolderIsToldAsAFullDisk)
 {
     // The office keeps its profile and temporary files in the data folder:

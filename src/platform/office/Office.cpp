@@ -724,6 +724,24 @@ bool Office::isRunning()
     return d_->connected();
 }
 
+QStringList Office::documentFiles()
+{
+    QStringList out;
+    if (!d_->connected())
+        return out;
+    for (const auto& c : d_->components()) {
+        try {
+            Reference<css::frame::XModel> model(c, UNO_QUERY);
+            const QUrl url(model.is() ? toQ(model->getURL()) : QString());
+            if (url.isLocalFile())
+                out << QFileInfo(url.toLocalFile()).absoluteFilePath();
+        } catch (const css::uno::RuntimeException&) {
+            // A document closed meanwhile holds no name.
+        }
+    }
+    return out;
+}
+
 bool Office::quitIfIdle()
 {
     return d_->end(false);

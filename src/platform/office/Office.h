@@ -22,6 +22,7 @@
 // office recalculates .xls files whatever it is told; the workbook reader
 // takes their saved results from the file).
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -41,6 +42,11 @@ public:
 
     // True when our office runs and is connected; starts nothing.
     bool isRunning();
+
+    // The local files of the documents open in our office (also those
+    // deleted since): the office refuses to store another document under
+    // one of them. Empty when it does not run; starts nothing.
+    QStringList documentFiles();
 
     // Ends the office now unless it shows a document to the user: hidden
     // documents are closed first. Returns true when no office runs anymore.
