@@ -238,6 +238,9 @@ TEST_P(DocumentFillTest, FailuresAreReportedAndNothingIsSaved)
         {"cannot store", QStringLiteral("Кальвета КТ") + extension, true, "Не удалось сохранить документ ", ui::Critical},
         {"random bytes", QStringLiteral("Случайный") + extension, false, "Не удалось открыть шаблон ", ui::Exclamation},
         {"empty file", QStringLiteral("Пустой") + extension, false, "Не удалось открыть шаблон ", ui::Exclamation},
+        {"not a template", QStringLiteral("Заметка.txt"), false, "Файл не является шаблоном", ui::Exclamation},
+        {"outside the folder", QStringLiteral("../Кальвета КТ") + extension, false, "Шаблон должен находиться в папке",
+         ui::Exclamation},
     };
     // Templates that are no documents: random bytes and an empty file.
     {
@@ -252,6 +255,12 @@ TEST_P(DocumentFillTest, FailuresAreReportedAndNothingIsSaved)
         random.write(noise);
         QFile empty(QDir(templates()).filePath(QStringLiteral("Пустой") + extension));
         ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+        // A readable file that is no template, and a template beside the folder.
+        QFile note(QDir(templates()).filePath(QStringLiteral("Заметка.txt")));
+        ASSERT_TRUE(note.open(QIODevice::WriteOnly));
+        note.write("[Фамилия]");
+        ASSERT_TRUE(QFile::copy(QDir(templates()).filePath(QStringLiteral("Кальвета КТ") + extension),
+                                home.file(QStringLiteral("Кальвета КТ") + extension)));
     }
     office::Office::instance().ensureRunning();
     const long long group = office::Office::instance().processGroup();
