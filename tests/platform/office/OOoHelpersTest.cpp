@@ -219,37 +219,3 @@ TEST(OOoHelpers, SetRangeBordersFramesTheRange)
     EXPECT_EQ(model.cellRange(0, 11, 1, 13).innerWidth(), 2);
     doc.dispose();
 }
-
-TEST(OOoHelpers, OpenDocumentInOOoLeavesTheDocumentOpenForTheUser)
-{
-    testsupport::TempFolder folder;
-    testsupport::MessageRecorder messages;
-    const QString path = folder.file(QStringLiteral("для пользователя.ods"));
-    CalcDocument doc = CalcDocument::createNew(true);
-    doc.storeAsUrl(path);
-    doc.dispose();
-
-    QString argument = path;
-    OpenDocumentInOOo(argument);
-    EXPECT_EQ(messages.count(), 0);
-    EXPECT_EQ(argument, ConvertToURL(path));
-    auto open = officetest::openDocument(path);
-    ASSERT_TRUE(open.is());
-    uno::closeComponent(open);
-
-    QString missing = folder.file(QStringLiteral("нет.ods"));
-    OpenDocumentInOOo(missing);
-    ASSERT_EQ(messages.count(), 1);
-    EXPECT_EQ(messages.texts().first(), QStringLiteral("Файл документа не найден: ") + folder.file(QStringLiteral("нет.ods")));
-    EXPECT_EQ(messages.messages().front().icon(), ui::Exclamation);
-
-    // Something the office cannot load gives the advice with the error.
-    QString folderPath = folder.file(QStringLiteral("папка"));
-    ASSERT_TRUE(QDir().mkpath(folderPath));
-    messages.clear();
-    OpenDocumentInOOo(folderPath);
-    ASSERT_EQ(messages.count(), 1);
-    EXPECT_TRUE(messages.texts().first().startsWith(OOoNotStartedMessage(QString()) + QStringLiteral(" Ошибка: 1004 ")))
-        << qPrintable(messages.texts().first());
-    EXPECT_EQ(messages.messages().front().icon(), ui::Information);
-}
