@@ -1086,8 +1086,11 @@ public:
         if (!request.is())
             return;
         {
+            // The first question tells the cause; the office reports the
+            // answer given to it as an error of its own afterwards.
             std::lock_guard lock(mutex_);
-            asked_ = requestText(request->getRequest());
+            if (asked_.isEmpty())
+                asked_ = requestText(request->getRequest());
         }
         const auto continuations = request->getContinuations();
         for (const auto& c : continuations) {
@@ -1124,9 +1127,13 @@ Reference<css::task::XInteractionHandler> quietInteraction()
 QString plainOfficeText(const QString& text)
 {
     QString out = text.trimmed();
-    // The places in the office's sources.
+    // The places in the office's sources, and the name of the routine
+    // that failed in front.
     if (const qsizetype at = out.indexOf(QLatin1String(" at ./")); at >= 0)
         out.truncate(at);
+    static const QRegularExpression routine(QStringLiteral("^\\w+::\\w+\\s+"));
+    out.remove(routine);
+    out.replace(QLatin1String(" failed: "), QLatin1String(": "));
     // Error codes in words, file addresses as the user knows the paths.
     auto replaceAll = [&out](const QRegularExpression& re, const std::function<QString(const QRegularExpressionMatch&)>& by) {
         QString rebuilt;
@@ -1194,7 +1201,8 @@ void fail(ErrorKind kind, const css::uno::Exception& e, const QString& what, boo
         || (disposed && e.Message.indexOf("bridge") >= 0);
     if (gone) {
         Office::instance().impl().alive.store(false);
-        throw Error(ErrorKind::ConnectionLost, toQ(e.Message));
+        // The bridge's own words say nothing of the cause.
+        throw Error(ErrorKind::ConnectionLost);
     }
     QString detail = what;
     const QString message = plainOfficeText(toQ(e.Message));
@@ -1365,7 +1373,7 @@ void storeBounded(const QString& file, long long needed, const std::function<voi
         if (ended)
             cause = QStringLiteral("Офисная программа не сохранила файл за %1 с и была закрыта.").arg(limits.seconds);
         else if (lost)
-            return Error(ErrorKind::ConnectionLost, plainOfficeText(officeText));
+            return Error(ErrorKind::ConnectionLost);
         QString text = plainOfficeText(officeText);
         if (text.contains(QLatin1String("bridge"), Qt::CaseInsensitive))
             text.clear();  // the office ended: its words say nothing of the cause
