@@ -426,3 +426,46 @@ TEST(AdjustTemplateWindowMessages, AFullDiskOrAReadOnlyTemplateIsToldAndTheFileS
                   QStringList{});
     }
 }
+
+TEST(AdjustTemplateWindowOpening, AVisibleOfficeAsksNothingOfItsOwnWhenTheFolderIsFull)
+{
+    // An office the user sees locks the template it opens; in a full folder
+    // it cannot, and would ask in a dialog of its own while the program
+    // waits. It asks nothing: the window says the disk is full.
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "no screen for a visible office";
+    printtest::SmallDisk disk(3 << 20);
+    if (!disk.mounted())
+        GTEST_SKIP() << "no right to mount a small disk here";
+    testsupport::TempFolder folder;
+    const QString source = folder.file(QStringLiteral("бланк.fodt"));
+    {
+        QFile f(source);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(kFixture);
+    }
+    const QString path = disk.path() + QStringLiteral("/Бланк.ott");
+    {
+        office::TemplateDocument doc = office::TemplateDocument::openReadOnly(source);
+        doc.storeAs(path);
+        doc.close();
+    }
+    office::Office& o = office::Office::instance();
+    const QString dataFolder = o.dataFolder();
+    o.shutdown();
+    o.setDataFolder(folder.file(QStringLiteral("данные")));  // a profile that locks documents
+    o.setHeadless(false);
+    disk.fillUp();
+    testsupport::MessageRecorder messages;
+    bool loaded = false;
+    {
+        frmNShb w(path);
+        loaded = w.Form_Load();
+    }
+    o.shutdown();
+    o.setHeadless(true);
+    o.setDataFolder(dataFolder);
+    EXPECT_FALSE(loaded);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("Недостаточно места на диске"))) << messages.texts()[0].toStdString();
+}
