@@ -468,4 +468,6 @@ TEST(AdjustTemplateWindowOpening, AVisibleOfficeAsksNothingOfItsOwnWhenTheFolder
     EXPECT_FALSE(loaded);
     ASSERT_EQ(messages.count(), 1);
     EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("Недостаточно места на диске"))) << messages.texts()[0].toStdString();
+    // Not even an empty lock file is left beside the template.
+    EXPECT_EQ(QDir(disk.path()).entryList({QStringLiteral(".~lock*")}, QDir::Files | QDir::Hidden), QStringList{});
 }
