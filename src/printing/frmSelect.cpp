@@ -4,6 +4,7 @@
 #include "core/ChildWindows.h"
 #include "platform/office/OOo.h"
 #include "platform/office/TemplateDocument.h"
+#include "platform/office/TextDocument.h"
 #include "platform/settings/Settings.h"
 #include "platform/ui/Messages.h"
 #include "printing/PrintJob.h"
@@ -218,6 +219,8 @@ void frmSelect::load()
     QString folder = templatesFolder();
     if (!QFileInfo(folder).isDir())
         folder = s.AppPath;
+    // Copies a template save of a killed run left there go first.
+    office::removeLeftCopies(folder);
     QStringList names;
     const QString extension = templateExtension().toUpper();
     for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files, QDir::Name | QDir::IgnoreCase))

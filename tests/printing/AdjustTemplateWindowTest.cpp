@@ -17,6 +17,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -265,6 +266,29 @@ TEST_P(AdjustTemplateWindow, AStoreCutOffByAFullDiskIsToldAndLeavesNothing)
     office::TextDocument again = office::TextDocument::open(path, true);
     EXPECT_FALSE(again.frames().isEmpty());
     again.close();
+}
+
+TEST_P(AdjustTemplateWindow, CopiesLeftByAKilledRunAreGoneWhenTheWindowOpens)
+{
+    // A run killed in the middle of a save leaves its hidden copy beside the
+    // template; the next opening removes it, and never the copy of a save
+    // still running.
+    const QString ext = QString::fromLatin1(GetParam());
+    const QString dead = folder.file(QStringLiteral(".~kalveta-2147483646-AbCdEf.") + ext);
+    const QString older = folder.file(QStringLiteral(".~kalveta-XyZ123.") + ext);
+    const QString running = folder.file(QStringLiteral(".~kalveta-%1-QwErTy.").arg(QCoreApplication::applicationPid()) + ext);
+    for (const QString& p : {dead, older, running}) {
+        QFile f(p);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    testsupport::MessageRecorder messages;
+    frmNShb w(path);
+    ASSERT_TRUE(w.Form_Load()) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dead));
+    EXPECT_FALSE(QFileInfo::exists(older));
+    EXPECT_TRUE(QFileInfo::exists(running));
+    w.Command2()->click();
+    QFile::remove(running);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, AdjustTemplateWindow, ::testing::Values("dot", "ott"));
