@@ -7,6 +7,7 @@
 #include "platform/ui/Progress.h"
 #include "printing/Placeholders.h"
 #include "printing/PrintJob.h"
+#include "printing/TemplateNames.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -82,14 +83,6 @@ void fillDocument(office::TemplateDocument& doc, const DocumentData& data, QStri
 
 } // namespace
 
-QString TemplatePath(const QString& templateName)
-{
-    if (templateName.contains(QLatin1Char(':')) || QDir::isAbsolutePath(templateName)
-        || templateName.contains(QLatin1Char('/')) || templateName.contains(QLatin1Char('\\')))
-        return templateName;
-    return QDir(templatesFolder()).filePath(templateName);
-}
-
 QString DocumentFileName(const QString& folder, const QString& caption, const QString& surnameAndInitials,
                          const QString& extension)
 {
@@ -107,12 +100,16 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
     PrintOutcome outcome;
     const core::AppState& s = core::state();
 
-    const QString templatePath = TemplatePath(request.templateName);
-    if (request.templateName.trimmed().isEmpty() || !QFileInfo(templatePath).isFile()) {
-        ui::setStatusText(QStringLiteral("Нет такого файла."));
-        ui::msgBox(QStringLiteral("Файл шаблона не найден: ") + templatePath, ui::Exclamation);
+    const TemplateFile templateFile = ResolveTemplate(request.templateName);
+    if (templateFile.status != TemplateFile::Found) {
+        ui::setStatusText(templateFile.status == TemplateFile::WrongFormat
+                              ? QStringLiteral("Файл не является шаблоном, либо не соответствует формату.")
+                              : QStringLiteral("Нет такого файла."));
+        ui::msgBox(TemplateRefusal(templateFile), ui::Exclamation);
         return outcome;
     }
+    const QString templatePath = templateFile.path;
+    const QString shownTemplate = QDir::toNativeSeparators(templatePath);
 
     // The wait cursor and the stage in the status bar, ended before any message.
     std::optional<ui::LongWork> work(std::in_place, QStringLiteral("Чтение данных для документа..."));
@@ -154,8 +151,11 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
             work.reset();
             if (e.kind() == office::ErrorKind::NotStarted)
                 report(office::OOoNotStartedReport(QStringLiteral("Writer"), e), ui::Exclamation);
+            else if (e.diskFull())  // the office could not copy the template
+                report(QStringLiteral("Не удалось открыть шаблон ") + shownTemplate + QStringLiteral(". ") + e.detail(),
+                       ui::Exclamation);
             else
-                report(QStringLiteral("Не удалось открыть шаблон ") + templatePath + QStringLiteral(". Ошибка: ")
+                report(QStringLiteral("Не удалось открыть шаблон ") + shownTemplate + QStringLiteral(". Ошибка: ")
                            + e.numberAndDescription(),
                        ui::Exclamation);
             return outcome;
@@ -180,11 +180,12 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
                 continue;
             work.reset();
             if (e.kind() == office::ErrorKind::CannotStore)
-                report(QStringLiteral("Не удалось сохранить документ ") + path + QStringLiteral(". Ошибка: ")
+                report(QStringLiteral("Не удалось сохранить документ ") + QDir::toNativeSeparators(path)
+                           + QStringLiteral(". Ошибка: ")
                            + e.numberAndDescription(),
                        ui::Critical);
             else
-                report(QStringLiteral("Не удалось заполнить документ по шаблону ") + templatePath
+                report(QStringLiteral("Не удалось заполнить документ по шаблону ") + shownTemplate
                            + QStringLiteral(". Ошибка: ") + e.numberAndDescription(),
                        ui::Critical);
             return outcome;

@@ -11,7 +11,7 @@ namespace printing {
 struct PrintRequest {
     long id = 0;               // SPSTUD.ID of the person
     int blankKind = 0;         // print code 1..15
-    QString templateName;      // a file of "Шаблоны ЭЖ", or a full path
+    QString templateName;      // as ResolveTemplate() takes it
     bool keepBackground = false;
     int docKind = 0;           // the grade lines of this document kind
     QString optionCaption;     // starts the document's file name
@@ -25,10 +25,6 @@ struct PrintOutcome {
 
 // Pictures whose name starts with this are the scanned blank.
 inline constexpr const char* kBackgroundPicturePrefix = "Подложка";
-
-// The full path of a template name: a name with a folder or drive stays as
-// it is, a bare name is a file of the program's "Шаблоны ЭЖ" folder.
-QString TemplatePath(const QString& templateName);
 
 // The document's file name in `folder`: the caption, a blank, the surname
 // and initials, made safe for a file name, then " (k)" for the smallest k

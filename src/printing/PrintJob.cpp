@@ -5,10 +5,13 @@
 #include "core/DirectoryMetadata.h"
 #include "core/ListView.h"
 #include "platform/office/Excel.h"
+#include "platform/office/Office.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+
+#include <optional>
 
 namespace printing {
 
@@ -137,9 +140,18 @@ QString safeFileName(const QString& text)
 QString firstFreeName(const QString& folder, const QString& base, const QString& extension)
 {
     const QDir dir(folder);
+    // A printed document deleted while it is still open in the office
+    // keeps its name there: the office refuses to store another one under
+    // it. Asked only once a name is free on the disk.
+    std::optional<QStringList> held;
     for (int k = 0;; ++k) {
         const QString name = k == 0 ? base + extension : QStringLiteral("%1 (%2)%3").arg(base).arg(k).arg(extension);
-        if (!QFileInfo::exists(dir.filePath(name)))
+        const QString path = dir.filePath(name);
+        if (QFileInfo::exists(path) || QFileInfo::exists(dir.filePath(QStringLiteral(".~lock.") + name + QLatin1Char('#'))))
+            continue;
+        if (!held)
+            held = office::Office::instance().documentFiles();
+        if (!held->contains(QFileInfo(path).absoluteFilePath()))
             return name;
     }
 }

@@ -84,7 +84,8 @@ QString oneLine(const QString& text);
 QString safeFileName(const QString& text);
 
 // The first name `base` + ext, `base` + " (1)" + ext, `base` + " (2)" + ext,
-// ... that no file in `folder` has yet (the name only, without the folder).
+// ... that no file in `folder` has yet and no document open in the office
+// holds (the name only, without the folder).
 QString firstFreeName(const QString& folder, const QString& base, const QString& extension);
 
 // The program's templates of lists, books and documents: "Шаблоны ЭЖ" of the

@@ -2,6 +2,10 @@
 
 #include "core/AppState.h"
 #include "core/DataAccess.h"
+#include "printing/PrintJob.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <array>
 
@@ -105,6 +109,55 @@ QString TemplateNameForKind(int optionIndex, bool laser)
             + QLatin1String(s.OfficeIsOOo ? ".ott" : ".dot");
     }
     return result;
+}
+
+QString TemplateExtension()
+{
+    return QLatin1String(core::state().OfficeIsOOo ? "ott" : "dot");
+}
+
+TemplateFile ResolveTemplate(const QString& name)
+{
+    TemplateFile out;
+    const QString trimmed = name.trimmed();
+    if (trimmed.isEmpty())
+        return out;
+    const QString folder = QDir::cleanPath(QDir(templatesFolder()).absolutePath());
+    if (QDir::isAbsolutePath(trimmed)) {
+        out.path = QDir::cleanPath(trimmed);
+    } else {
+        out.path = QDir::cleanPath(folder + QLatin1Char('/') + trimmed);
+        if (!out.path.startsWith(folder + QLatin1Char('/'))) {
+            out.status = TemplateFile::Outside;
+            return out;
+        }
+    }
+    if (!QFileInfo(out.path).isFile())
+        out.status = TemplateFile::Missing;
+    else if (QFileInfo(out.path).suffix().compare(TemplateExtension(), Qt::CaseInsensitive) != 0)
+        out.status = TemplateFile::WrongFormat;
+    else
+        out.status = TemplateFile::Found;
+    return out;
+}
+
+QString TemplateRefusal(const TemplateFile& file)
+{
+    const QString path = QDir::toNativeSeparators(file.path);
+    switch (file.status) {
+    case TemplateFile::Found:
+        return {};
+    case TemplateFile::Missing:
+        return QStringLiteral("Файл шаблона не найден: ")
+            + (path.isEmpty() ? QStringLiteral("имя шаблона не указано.") : path);
+    case TemplateFile::Outside:
+        return QStringLiteral("Шаблон должен находиться в папке \"Шаблоны ЭЖ\" или быть указан полным путем: ") + path
+            + QLatin1Char('.');
+    case TemplateFile::WrongFormat:
+        return QStringLiteral("Файл не является шаблоном, либо не соответствует формату: ") + path
+            + QStringLiteral(". Выберите файл с расширением *.") + TemplateExtension() + QLatin1Char('.');
+    }
+    return {};
 }
 
 } // namespace printing

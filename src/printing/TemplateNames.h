@@ -28,4 +28,21 @@ QString LaserTemplateName(const QString& name);
 // True when the institution card names a laser printer (TopPronter 1).
 bool LaserPrinterInUse();
 
+// The file a document template name stands for, the same way for the print
+// dialog, the printing houses' names and the fill: an absolute path as it
+// is; any other name, also one with folders, as a file of the templates
+// folder, which it may not leave. Only a file with the office's template
+// extension (.ott under OpenOffice.org, .dot otherwise) is a template.
+struct TemplateFile {
+    enum Status { Found, Missing, Outside, WrongFormat };
+    Status status = Missing;
+    QString path;  // the file the name stands for (empty for an empty name)
+};
+TemplateFile ResolveTemplate(const QString& name);
+// The template extension of the office in use: "ott" or "dot".
+QString TemplateExtension();
+// Why a template name is refused, one sentence for a message (with the
+// path as the user knows it); empty when it was found.
+QString TemplateRefusal(const TemplateFile& file);
+
 } // namespace printing

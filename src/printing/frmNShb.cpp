@@ -6,6 +6,7 @@
 #include "platform/ui/Messages.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -31,6 +32,8 @@ const char* const kQuestion = "Вы действительно хотите пр
                               "сдвинуты на выбранное Вами количество милиметров.";
 const char* const kExportChanges = "При сохранении в формате шаблона изменится и то, что Вы не сдвигали:";
 const char* const kSaved = "Шаблон успешно сохранен.";
+const char* const kClosedAfterFailure =
+    "Офисная программа закрыла шаблон; он остался прежним. Окно настройки шаблона закрыто.";
 const char* const kSaveFailed = "Произошла ошибка при сохранении шаблона, возможно он не сохранен, ошибка: ";
 const char* const kRefused = "Шаблон не сохранен, файл оставлен без изменений: ";
 const char* const kRefusedAdvice = "Шаблон можно настроить в самой офисной программе: откройте его там, сдвиньте "
@@ -190,8 +193,13 @@ bool frmNShb::Form_Load()
         closeDocument();
         if (e.kind() == office::ErrorKind::NotStarted)
             ui::msgBox(office::OOoNotStartedReport(QStringLiteral("Writer"), e), ui::Information);
+        else if (e.diskFull())  // the office could not copy or lock the template
+            ui::msgBox(QString::fromUtf8(kCannotOpen) + QDir::toNativeSeparators(sFile) + QStringLiteral(". ")
+                           + e.detail(),
+                       ui::Exclamation);
         else if (e.kind() == office::ErrorKind::CannotLoad)
-            ui::msgBox(QString::fromUtf8(kCannotOpen) + sFile + QStringLiteral(". Ошибка: ") + e.numberAndDescription(),
+            ui::msgBox(QString::fromUtf8(kCannotOpen) + QDir::toNativeSeparators(sFile) + QStringLiteral(". Ошибка: ")
+                           + e.numberAndDescription(),
                        ui::Exclamation);
         else
             ui::msgBox(e.numberAndDescription(), ui::Information);
@@ -340,7 +348,14 @@ void frmNShb::Command1_Click()
         return;
     } catch (const office::Error& e) {
         ui::setStatusText(QStringLiteral("Готово"));
-        ui::msgBox(sentence(QString::fromUtf8(kSaveFailed) + e.numberAndDescription()), ui::Exclamation);
+        // A store cut off may end the office with the document: nothing is
+        // left to adjust, and the template stays as it was.
+        const bool lost = !doc_.isOpen();
+        ui::msgBox(sentence(QString::fromUtf8(kSaveFailed) + e.numberAndDescription())
+                       + (lost ? QStringLiteral(" ") + QString::fromUtf8(kClosedAfterFailure) : QString()),
+                   ui::Exclamation);
+        if (lost)
+            Command2_Click();
         return;
     }
     ui::msgBox(QString::fromUtf8(kSaved), ui::Information);

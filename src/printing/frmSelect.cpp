@@ -4,6 +4,7 @@
 #include "core/ChildWindows.h"
 #include "platform/office/OOo.h"
 #include "platform/office/TemplateDocument.h"
+#include "platform/office/TextDocument.h"
 #include "platform/settings/Settings.h"
 #include "platform/ui/Messages.h"
 #include "printing/PrintJob.h"
@@ -86,20 +87,14 @@ void saveUserSetting(const char* key, const QString& value)
 
 QString templateExtension()
 {
-    return QLatin1String(core::state().OfficeIsOOo ? "ott" : "dot");
+    return TemplateExtension();
 }
 
 // The file a template name stands for, empty when there is none.
 QString existingTemplate(const QString& name)
 {
-    if (name.isEmpty())
-        return {};
-    const QString inFolder = QDir(templatesFolder()).filePath(name);
-    if (QFileInfo(inFolder).isFile())
-        return inFolder;
-    if (QDir::isAbsolutePath(name) && QFileInfo(name).isFile())
-        return name;
-    return {};
+    const TemplateFile file = ResolveTemplate(name);
+    return file.status == TemplateFile::Found || file.status == TemplateFile::WrongFormat ? file.path : QString();
 }
 
 } // namespace
@@ -224,6 +219,8 @@ void frmSelect::load()
     QString folder = templatesFolder();
     if (!QFileInfo(folder).isDir())
         folder = s.AppPath;
+    // Copies a template save of a killed run left there go first.
+    office::removeLeftCopies(folder);
     QStringList names;
     const QString extension = templateExtension().toUpper();
     for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files, QDir::Name | QDir::IgnoreCase))
@@ -324,12 +321,18 @@ bool frmSelect::testTemplate(const QString& name)
 {
     ui::setStatusText(QStringLiteral("Готово."));
     label_->clear();
-    if (existingTemplate(name).isEmpty()) {
+    const TemplateFile file = ResolveTemplate(name);
+    if (file.status == TemplateFile::Outside) {
+        ui::setStatusText(QStringLiteral("Нет такого файла."));
+        label_->setText(QStringLiteral("Шаблон вне папки \"Шаблоны ЭЖ\"."));
+        return false;
+    }
+    if (file.status == TemplateFile::Missing) {
         ui::setStatusText(QStringLiteral("Нет такого файла."));
         label_->setText(QStringLiteral("Файл шаблона не найден."));
         return false;
     }
-    if (!name.contains(QLatin1Char(':')) && QFileInfo(name).suffix().toUpper() != templateExtension().toUpper()) {
+    if (file.status == TemplateFile::WrongFormat) {
         ui::setStatusText(QStringLiteral("Файл не является шаблоном, либо не соответствует формату."));
         label_->setText(QStringLiteral("Выберите файл с расширением *.") + templateExtension());
         return false;
@@ -394,12 +397,12 @@ QString frmSelect::chosenTemplatePath()
         ui::msgBox(QString::fromUtf8(kChooseTemplate), ui::Exclamation);
         return {};
     }
-    const QString path = TemplatePath(name);
-    if (!QFileInfo(path).isFile()) {
-        ui::msgBox(QStringLiteral("Файл шаблона не найден: ") + path, ui::Exclamation);
+    const TemplateFile file = ResolveTemplate(name);
+    if (file.status != TemplateFile::Found) {
+        ui::msgBox(TemplateRefusal(file), ui::Exclamation);
         return {};
     }
-    return path;
+    return file.path;
 }
 
 void frmSelect::openTemplate()

@@ -3,6 +3,7 @@
 // template that cannot be opened.
 #include "core/AppState.h"
 #include "core/ChildWindows.h"
+#include "platform/office/Office.h"
 #include "platform/office/TemplateDocument.h"
 #include "platform/office/TextDocument.h"
 #include "platform/ui/Messages.h"
@@ -16,6 +17,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -214,6 +216,81 @@ TEST_P(AdjustTemplateWindow, ClosingBringsBackTheDialogThatOpenedIt)
     EXPECT_NE(QApplication::activeWindow(), &main);
 }
 
+TEST_P(AdjustTemplateWindow, AStoreCutOffByAFullDiskIsToldAndLeavesNothing)
+{
+    // The disk has room when the save begins and fills up as the office
+    // starts storing: the save ends within its time limit, says the disk is
+    // full, and leaves the template as it was and no copy beside it.
+    printtest::SmallDisk disk(3 << 20);
+    if (!disk.mounted())
+        GTEST_SKIP() << "no right to mount a small disk here";
+    const QString onDisk = disk.path() + QStringLiteral("/Бланк.") + QString::fromLatin1(GetParam());
+    ASSERT_TRUE(QFile::copy(path, onDisk));
+    QFile f(onDisk);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray before = f.readAll();
+    f.close();
+
+    office::Office& office = office::Office::instance();
+    const int limit = office.storeSeconds();
+    office.setStoreSeconds(10);
+    office.setBeforeStore([&](const QString&) { disk.fillUp(); });
+    testsupport::MessageRecorder messages;
+    messages.answer(ui::Yes);
+    {
+        frmNShb w(onDisk);
+        ASSERT_TRUE(w.Form_Load()) << messages.texts().join(QLatin1Char('\n')).toStdString();
+        w.Cmd1(2)->click();
+        w.Command1()->click();
+        office.setBeforeStore(nullptr);
+        office.setStoreSeconds(limit);
+        ASSERT_EQ(messages.count(), 2);
+        const QString text = messages.texts()[1];
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Произошла ошибка при сохранении шаблона"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("75 Документ не может быть сохранен: Недостаточно места на диске")))
+            << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral("bridge"))) << text.toStdString();
+        if (!w.document().isOpen())  // the office went with the document
+            EXPECT_EQ(w.result(), QDialog::Rejected);
+        w.Command2()->click();
+    }
+    office.setBeforeStore(nullptr);
+    office.setStoreSeconds(limit);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+    f.close();
+    EXPECT_EQ(QDir(disk.path()).entryList({QStringLiteral(".~kalveta*"), QStringLiteral("lu*.tmp")},
+                                          QDir::Files | QDir::Hidden),
+              QStringList{});
+    // The office works as before.
+    office::TextDocument again = office::TextDocument::open(path, true);
+    EXPECT_FALSE(again.frames().isEmpty());
+    again.close();
+}
+
+TEST_P(AdjustTemplateWindow, CopiesLeftByAKilledRunAreGoneWhenTheWindowOpens)
+{
+    // A run killed in the middle of a save leaves its hidden copy beside the
+    // template; the next opening removes it, and never the copy of a save
+    // still running.
+    const QString ext = QString::fromLatin1(GetParam());
+    const QString dead = folder.file(QStringLiteral(".~kalveta-2147483646-AbCdEf.") + ext);
+    const QString older = folder.file(QStringLiteral(".~kalveta-XyZ123.") + ext);
+    const QString running = folder.file(QStringLiteral(".~kalveta-%1-QwErTy.").arg(QCoreApplication::applicationPid()) + ext);
+    for (const QString& p : {dead, older, running}) {
+        QFile f(p);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    testsupport::MessageRecorder messages;
+    frmNShb w(path);
+    ASSERT_TRUE(w.Form_Load()) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dead));
+    EXPECT_FALSE(QFileInfo::exists(older));
+    EXPECT_TRUE(QFileInfo::exists(running));
+    w.Command2()->click();
+    QFile::remove(running);
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, AdjustTemplateWindow, ::testing::Values("dot", "ott"));
 
 TEST(AdjustTemplateWindowOpening, AMissingOrDamagedTemplateIsReportedAndNothingIsSaved)
@@ -372,4 +449,49 @@ TEST(AdjustTemplateWindowMessages, AFullDiskOrAReadOnlyTemplateIsToldAndTheFileS
                                         QDir::Files | QDir::Hidden),
                   QStringList{});
     }
+}
+
+TEST(AdjustTemplateWindowOpening, AVisibleOfficeAsksNothingOfItsOwnWhenTheFolderIsFull)
+{
+    // An office the user sees locks the template it opens; in a full folder
+    // it cannot, and would ask in a dialog of its own while the program
+    // waits. It asks nothing: the window says the disk is full.
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "no screen for a visible office";
+    printtest::SmallDisk disk(3 << 20);
+    if (!disk.mounted())
+        GTEST_SKIP() << "no right to mount a small disk here";
+    testsupport::TempFolder folder;
+    const QString source = folder.file(QStringLiteral("бланк.fodt"));
+    {
+        QFile f(source);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(kFixture);
+    }
+    const QString path = disk.path() + QStringLiteral("/Бланк.ott");
+    {
+        office::TemplateDocument doc = office::TemplateDocument::openReadOnly(source);
+        doc.storeAs(path);
+        doc.close();
+    }
+    office::Office& o = office::Office::instance();
+    const QString dataFolder = o.dataFolder();
+    o.shutdown();
+    o.setDataFolder(folder.file(QStringLiteral("данные")));  // a profile that locks documents
+    o.setHeadless(false);
+    disk.fillUp();
+    testsupport::MessageRecorder messages;
+    bool loaded = false;
+    {
+        frmNShb w(path);
+        loaded = w.Form_Load();
+    }
+    o.shutdown();
+    o.setHeadless(true);
+    o.setDataFolder(dataFolder);
+    EXPECT_FALSE(loaded);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("Недостаточно места на диске"))) << messages.texts()[0].toStdString();
+    // Not even an empty lock file is left beside the template.
+    EXPECT_EQ(QDir(disk.path()).entryList({QStringLiteral(".~lock*")}, QDir::Files | QDir::Hidden), QStringList{});
 }

@@ -243,6 +243,9 @@ TEST_P(DocumentFillTest, FailuresAreReportedAndNothingIsSaved)
         {"cannot store", QStringLiteral("Кальвета КТ") + extension, true, "Не удалось сохранить документ ", ui::Critical},
         {"random bytes", QStringLiteral("Случайный") + extension, false, "Не удалось открыть шаблон ", ui::Exclamation},
         {"empty file", QStringLiteral("Пустой") + extension, false, "Не удалось открыть шаблон ", ui::Exclamation},
+        {"not a template", QStringLiteral("Заметка.txt"), false, "Файл не является шаблоном", ui::Exclamation},
+        {"outside the folder", QStringLiteral("../Кальвета КТ") + extension, false, "Шаблон должен находиться в папке",
+         ui::Exclamation},
     };
     // Templates that are no documents: random bytes and an empty file.
     {
@@ -257,6 +260,12 @@ TEST_P(DocumentFillTest, FailuresAreReportedAndNothingIsSaved)
         random.write(noise);
         QFile empty(QDir(templates()).filePath(QStringLiteral("Пустой") + extension));
         ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+        // A readable file that is no template, and a template beside the folder.
+        QFile note(QDir(templates()).filePath(QStringLiteral("Заметка.txt")));
+        ASSERT_TRUE(note.open(QIODevice::WriteOnly));
+        note.write("[Фамилия]");
+        ASSERT_TRUE(QFile::copy(QDir(templates()).filePath(QStringLiteral("Кальвета КТ") + extension),
+                                home.file(QStringLiteral("Кальвета КТ") + extension)));
     }
     office::Office::instance().ensureRunning();
     const long long group = office::Office::instance().processGroup();
@@ -285,22 +294,29 @@ TEST_P(DocumentFillTest, FailuresAreReportedAndNothingIsSaved)
 
 TEST_P(DocumentFillTest, FullDiskIsToldAndLeavesNothing)
 {
-    // "Документы" on a disk with little room left: the store is refused or
-    // fails within the time limit, the office stays usable, no partial
-    // file is left.
-    for (const long long freeBytes : {0LL, 96LL << 10}) {
-        SCOPED_TRACE(freeBytes);
-        printtest::SmallDisk disk(freeBytes);
+    // "Документы" on a disk with little room left, or one that fills up as
+    // the office starts storing: the store is refused or fails within the
+    // time limit, the office stays usable, no partial file is left.
+    struct Case {
+        long long freeBytes;
+        bool fillsAtStore;
+    };
+    for (const Case c : {Case{0, false}, Case{96 << 10, false}, Case{3 << 20, true}}) {
+        SCOPED_TRACE(c.freeBytes);
+        printtest::SmallDisk disk(c.freeBytes);
         if (!disk.mounted())
             GTEST_SKIP() << "no right to mount a small disk here";
         core::state().AppPath = disk.path();
         office::Office::instance().setStoreSeconds(20);
+        if (c.fillsAtStore)
+            office::Office::instance().setBeforeStore([&](const QString&) { disk.fillUp(); });
         testsupport::MessageRecorder messages;
         const printing::PrintOutcome outcome = printing::PrintVkladish(
             {people.certificateHolder, core::SpecialistCertificate,
              QDir(templates()).filePath(QStringLiteral("Кальвета КТ") + extension), false,
              core::SpecialistCertificates, QStringLiteral("Кальвета")});
         office::Office::instance().setStoreSeconds(60);
+        office::Office::instance().setBeforeStore(nullptr);
         EXPECT_FALSE(outcome.saved);
         ASSERT_EQ(messages.count(), 1);
         const QString text = messages.texts()[0];
@@ -318,6 +334,56 @@ TEST_P(DocumentFillTest, FullDiskIsToldAndLeavesNothing)
          core::SpecialistCertificates, QStringLiteral("Кальвета")});
     EXPECT_TRUE(outcome.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
+}
+
+TEST_P(DocumentFillTest, ANameADeletedDocumentHoldsInTheOfficeIsNotGivenAgain)
+{
+    // The user deletes a printed document that is still open in the office
+    // and prints again: the office still holds the name, so the next one
+    // is taken.
+    const PrintRequest request{people.certificateHolder, core::SpecialistCertificate,
+                               QStringLiteral("Кальвета КТ") + extension, false, core::SpecialistCertificates,
+                               QStringLiteral("Кальвета")};
+    testsupport::MessageRecorder messages;
+    const printing::PrintOutcome first = printing::PrintVkladish(request);
+    ASSERT_TRUE(first.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    ASSERT_TRUE(QFile::remove(first.documentPath));
+    const printing::PrintOutcome second = printing::PrintVkladish(request);
+    EXPECT_TRUE(second.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    const QString base = first.documentPath.chopped(documentExtension().size());
+    EXPECT_EQ(second.documentPath, base + QStringLiteral(" (1)") + documentExtension());
+    EXPECT_EQ(messages.count(), 0);
+    EXPECT_TRUE(printtest::closeOfficeDocument(first.documentPath));
+    EXPECT_TRUE(printtest::closeOfficeDocument(second.documentPath));
+}
+
+TEST_P(DocumentFillTest, AFullDataFolderIsToldAsAFullDisk)
+{
+    // The office keeps its profile and temporary files in the data folder:
+    // when that disk is full it cannot take a copy of the template, and the
+    // user is told the disk is full, not that the template is bad.
+    printtest::SmallDisk disk(64 << 20);
+    if (!disk.mounted())
+        GTEST_SKIP() << "no right to mount a small disk here";
+    office::Office& o = office::Office::instance();
+    const QString dataFolder = o.dataFolder();
+    o.shutdown();
+    o.setDataFolder(disk.path());
+    o.ensureRunning();
+    disk.fillUp();
+    testsupport::MessageRecorder messages;
+    const printing::PrintOutcome outcome = printing::PrintVkladish(
+        {people.certificateHolder, core::SpecialistCertificate, QStringLiteral("Кальвета КТ") + extension, false,
+         core::SpecialistCertificates, QStringLiteral("Кальвета")});
+    o.shutdown();
+    o.setDataFolder(dataFolder);
+    if (outcome.saved)
+        return;  // a Word template is loaded without a copy of it: nothing to tell
+    ASSERT_EQ(messages.count(), 1);
+    const QString text = messages.texts()[0];
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Не удалось открыть шаблон "))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Недостаточно места на диске (папка ") + disk.path())) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("1004"))) << text.toStdString();
 }
 
 // A frame whose text is just the placeholder, and one with several, keep

@@ -242,6 +242,19 @@ SmallDisk::SmallDisk(long long freeBytes)
     }
 }
 
+void SmallDisk::fillUp() const
+{
+    QFile filler(QDir(path_).filePath(QStringLiteral(".filler-more")));
+    if (!filler.open(QIODevice::Append))
+        return;
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size() && filler.flush()) {
+    }
+    const QByteArray byte(1, 'x');
+    while (filler.write(byte) == 1 && filler.flush()) {
+    }
+}
+
 SmallDisk::~SmallDisk()
 {
     if (mounted_)

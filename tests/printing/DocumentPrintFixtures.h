@@ -53,6 +53,8 @@ public:
     SmallDisk& operator=(const SmallDisk&) = delete;
     bool mounted() const { return mounted_; }
     QString path() const { return path_; }
+    // Fills what room is left (another program filling the disk).
+    void fillUp() const;
 
 private:
     QString path_;

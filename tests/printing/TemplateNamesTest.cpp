@@ -5,6 +5,9 @@
 #include "printing/TemplateNames.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -119,4 +122,59 @@ TEST_F(TemplateNameForKindTest, HouseValuesAsStored)
     // Without a database every name is the default one.
     core::CloseDatabase();
     EXPECT_EQ(printing::TemplateNameForKind(4), QStringLiteral("Кальвета.dot"));
+}
+
+TEST(ResolveTemplateTest, OneWayForEveryNameAndOnlyTemplatesOfTheFormat)
+{
+    core::resetState();
+    testsupport::TempFolder app;
+    core::state().AppPath = app.path();
+    const QDir templates(app.file(QStringLiteral("Шаблоны ЭЖ")));
+    ASSERT_TRUE(templates.mkpath(QStringLiteral("Типография")));
+    ASSERT_TRUE(templates.mkpath(QStringLiteral("Папка.ott")));
+    testsupport::TempFolder elsewhere;
+    for (const QString& path : {templates.filePath(QStringLiteral("Кальвета.ott")),
+                                templates.filePath(QStringLiteral("Типография/Кальвета.ott")),
+                                templates.filePath(QStringLiteral("Заметка.txt")), app.file(QStringLiteral("Чужой.ott")),
+                                elsewhere.file(QStringLiteral("Свой.ott")), elsewhere.file(QStringLiteral("Список.txt"))}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    }
+    using printing::TemplateFile;
+    struct Case {
+        QString name;
+        bool ooo;
+        TemplateFile::Status status;
+        QString path;
+    };
+    const Case cases[] = {
+        {QStringLiteral("Кальвета.ott"), true, TemplateFile::Found, templates.filePath(QStringLiteral("Кальвета.ott"))},
+        {QStringLiteral(" Кальвета.ott "), true, TemplateFile::Found, templates.filePath(QStringLiteral("Кальвета.ott"))},
+        // Folders of the templates folder are taken from it, never from the
+        // process's current folder.
+        {QStringLiteral("Типография/Кальвета.ott"), true, TemplateFile::Found,
+         templates.filePath(QStringLiteral("Типография/Кальвета.ott"))},
+        {QStringLiteral("Типография/../Кальвета.ott"), true, TemplateFile::Found,
+         templates.filePath(QStringLiteral("Кальвета.ott"))},
+        {QStringLiteral("../Чужой.ott"), true, TemplateFile::Outside, app.file(QStringLiteral("Чужой.ott"))},
+        {QStringLiteral("Типография/../../Чужой.ott"), true, TemplateFile::Outside, app.file(QStringLiteral("Чужой.ott"))},
+        // A full path is taken as it is.
+        {elsewhere.file(QStringLiteral("Свой.ott")), true, TemplateFile::Found, elsewhere.file(QStringLiteral("Свой.ott"))},
+        // Only a template of the office in use.
+        {QStringLiteral("Кальвета.ott"), false, TemplateFile::WrongFormat, templates.filePath(QStringLiteral("Кальвета.ott"))},
+        {QStringLiteral("Заметка.txt"), true, TemplateFile::WrongFormat, templates.filePath(QStringLiteral("Заметка.txt"))},
+        {elsewhere.file(QStringLiteral("Список.txt")), true, TemplateFile::WrongFormat,
+         elsewhere.file(QStringLiteral("Список.txt"))},
+        {QStringLiteral("Нет такого.ott"), true, TemplateFile::Missing, templates.filePath(QStringLiteral("Нет такого.ott"))},
+        {QStringLiteral("Папка.ott"), true, TemplateFile::Missing, templates.filePath(QStringLiteral("Папка.ott"))},
+        {QString(), true, TemplateFile::Missing, QString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString() + (c.ooo ? " ooo" : " word"));
+        core::state().OfficeIsOOo = c.ooo;
+        const TemplateFile file = printing::ResolveTemplate(c.name);
+        EXPECT_EQ(file.status, c.status);
+        EXPECT_EQ(file.path, c.path);
+        EXPECT_EQ(printing::TemplateRefusal(file).isEmpty(), c.status == TemplateFile::Found);
+    }
 }

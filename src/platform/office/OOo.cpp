@@ -3,7 +3,6 @@
 #include "platform/office/Excel.h"
 #include "platform/office/OOoUno.h"
 #include "platform/office/UnoSupport.h"
-#include "platform/ui/Messages.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -71,28 +70,6 @@ QString OOoNotStartedMessage(const QString& application)
 QString OOoNotStartedReport(const QString& application, const Error& error)
 {
     return OOoNotStartedMessage(application) + QStringLiteral(" Ошибка: ") + error.numberAndDescription();
-}
-
-void OpenDocumentInOOo(QString& path)
-{
-    try {
-        newServiceManager();
-        createDesktop();
-    } catch (const Error& e) {
-        ui::msgBox(OOoNotStartedReport(QString(), e), ui::Information);
-        return;
-    }
-    if (!QFileInfo::exists(path)) {
-        ui::msgBox(QStringLiteral("Файл документа не найден: ") + path, ui::Exclamation);
-        return;
-    }
-    const QString file = path;
-    path = ConvertToURL(path);
-    try {
-        uno::loadComponent(uno::toOU(path), EmptyArray(), file);
-    } catch (const Error& e) {
-        ui::msgBox(OOoNotStartedReport(QString(), e), ui::Information);
-    }
 }
 
 bool cellNumberValue(const QString& text, double* number)

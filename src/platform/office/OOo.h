@@ -1,7 +1,7 @@
 #pragma once
 // The office helpers the Calc path and the document commands use: the URL
-// of a file, the advice shown when the office cannot be started, opening a
-// document for the user, and writing and framing cells of a Calc sheet.
+// of a file, the advice shown when the office cannot be started, and writing
+// and framing cells of a Calc sheet.
 // The same helpers over the office's own objects are in OOoUno.h.
 #include "platform/office/Calc.h"
 #include "platform/office/OfficeError.h"
@@ -23,13 +23,6 @@ QString OOoNotStartedMessage(const QString& application);
 // The advice followed by " Ошибка: ", the error's number, a blank and its
 // description, as the messages show it.
 QString OOoNotStartedReport(const QString& application, const Error& error);
-
-// Opens an existing document in a new office window for the user and
-// leaves it there. A missing file gives the warning "Файл документа не
-// найден: " and the path; an office that cannot be started or a document it
-// cannot load gives the advice with the error. `path` holds the document's
-// URL afterwards when the file exists.
-void OpenDocumentInOOo(QString& path);
 
 // Writes one cell of `sheet` by 1-based row and column: mode 0 as text,
 // 1 as a number (a text that is no number writes nothing), 2 as a formula,

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QThread>
 #include <QSet>
 #include <QStandardPaths>
 #include <QStorageInfo>
@@ -27,6 +29,16 @@
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XEventListener.hpp>
+#include <com/sun/star/document/LockFileCorruptRequest.hpp>
+#include <com/sun/star/document/LockFileIgnoreRequest.hpp>
+#include <com/sun/star/document/LockedDocumentRequest.hpp>
+#include <com/sun/star/task/ErrorCodeRequest.hpp>
+#include <com/sun/star/task/PasswordRequest.hpp>
+#include <com/sun/star/task/XInteractionAbort.hpp>
+#include <com/sun/star/task/XInteractionDisapprove.hpp>
+#include <com/sun/star/task/XInteractionHandler.hpp>
+#include <com/sun/star/ucb/IOErrorCode.hpp>
+#include <com/sun/star/ucb/InteractiveIOException.hpp>
 #include <com/sun/star/util/CloseVetoException.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <cppuhelper/bootstrap.hxx>
@@ -192,6 +204,7 @@ struct Office::Impl {
     QString dataFolder;
     Limits limits{defaultMemoryLimit(), kDefaultTimeLimit};
     int storeSeconds = kDefaultStoreTimeLimit;
+    std::function<void(const QString&)> beforeStore;
 
     Reference<css::uno::XComponentContext> remote;
     Reference<css::frame::XDesktop2> desktop;
@@ -199,6 +212,11 @@ struct Office::Impl {
     rtl::Reference<BridgeListener> listener;
     std::atomic<bool> alive{false};
     pid_t pid = 0;  // the started office's process group
+    // The process group of an office of an earlier run reused by this one
+    // (not our child: it is watched and ended, never reaped), and the pipe
+    // it listens on.
+    pid_t reusedGroup = 0;
+    QString reusedPipe;
     pid_t watchdog = 0;
     QString pipe;   // the name the started office listens on
     int starts = 0;
@@ -264,6 +282,27 @@ struct Office::Impl {
         bridge.clear();
         listener.clear();
         alive.store(false);
+    }
+
+    // The process group the limits of a guard watch: the office this
+    // process started, or the one of an earlier run it reuses.
+    pid_t watchedGroup() const { return pid > 0 ? pid : reusedGroup; }
+
+    // After a guard ended the office: what it leaves is cleared away
+    // without a call to it (it is gone); the next use starts a new one.
+    void forgetEnded()
+    {
+        dropConnection();
+        if (pid != 0)
+            killGroup();
+        if (reusedGroup > 0) {
+            ::kill(-reusedGroup, SIGKILL);
+            reusedGroup = 0;
+            QFile::remove(pipeSocket(reusedPipe));
+            QFile::remove(pipeFile());
+            QDir(tempFolder()).removeRecursively();
+        }
+        removeStaleLocks();
     }
 
     // Processes of a process group (the office's start program and the
@@ -420,7 +459,9 @@ struct Office::Impl {
     QString pipeFile() const { return QDir(profile()).filePath(QString::fromLatin1(kPipeFile)); }
 
     // An office of ours left running by an earlier run (with the user's
-    // documents in it) is reused.
+    // documents in it) is reused. The pipe file names its pipe and its
+    // process group; the group is watched by guards like one started here,
+    // when it is still the office of that pipe.
     bool reuseEarlier()
     {
         if (reader)
@@ -429,9 +470,25 @@ struct Office::Impl {
         if (!f.open(QIODevice::ReadOnly))
             return false;
         const QString earlier = QString::fromUtf8(f.readLine()).trimmed();
-        if (earlier.isEmpty())
+        const pid_t group = pid_t(QString::fromUtf8(f.readLine()).trimmed().toInt());
+        if (earlier.isEmpty() || !tryConnect(earlier))
             return false;
-        return tryConnect(earlier);
+        reusedPipe = earlier;
+        reusedGroup = group > 0 && groupListensOn(group, earlier) ? group : 0;
+        return true;
+    }
+
+    // Whether a process of the group is an office started with that pipe
+    // (a process group number may have been given to another program).
+    static bool groupListensOn(pid_t group, const QString& pipeName)
+    {
+        const QByteArray wanted = "--accept=pipe,name=" + pipeName.toUtf8() + ';';
+        for (pid_t p : groupMembers(group)) {
+            QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(p));
+            if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(wanted))
+                return true;
+        }
+        return false;
     }
 
     // A headless office must not outlive this process, however it ends
@@ -533,7 +590,7 @@ struct Office::Impl {
         }
         QFile f(pipeFile());
         if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            f.write(pipe.toUtf8() + '\n');
+            f.write(pipe.toUtf8() + '\n' + QByteArray::number(child) + '\n');
     }
 
     // Documents open in the office.
@@ -604,6 +661,7 @@ struct Office::Impl {
             QDir(tempFolder()).removeRecursively();
             documentFiles.clear();
         }
+        reusedGroup = 0;
         return true;
     }
 };
@@ -653,6 +711,7 @@ bool Office::ensureRunning()
         d_->killGroup();
         d_->removeStaleLocks();
     }
+    d_->reusedGroup = 0;  // a reused office that went away is not ours to end
     localContext();  // throws NotStarted without the office's runtime
     if (d_->reuseEarlier())
         return false;
@@ -663,6 +722,24 @@ bool Office::ensureRunning()
 bool Office::isRunning()
 {
     return d_->connected();
+}
+
+QStringList Office::documentFiles()
+{
+    QStringList out;
+    if (!d_->connected())
+        return out;
+    for (const auto& c : d_->components()) {
+        try {
+            Reference<css::frame::XModel> model(c, UNO_QUERY);
+            const QUrl url(model.is() ? toQ(model->getURL()) : QString());
+            if (url.isLocalFile())
+                out << QFileInfo(url.toLocalFile()).absoluteFilePath();
+        } catch (const css::uno::RuntimeException&) {
+            // A document closed meanwhile holds no name.
+        }
+    }
+    return out;
 }
 
 bool Office::quitIfIdle()
@@ -683,6 +760,7 @@ void Office::shutdown()
         if (d_->pid > 0)
             d_->leftRunning.push_back(d_->pid);
         d_->pid = 0;
+        d_->reusedGroup = 0;
     }
 }
 
@@ -751,6 +829,11 @@ void Office::setStoreSeconds(int seconds)
     d_->storeSeconds = seconds;
 }
 
+void Office::setBeforeStore(std::function<void(const QString& file)> hook)
+{
+    d_->beforeStore = std::move(hook);
+}
+
 // ---------------------------------------------------------------------------
 // Guard
 
@@ -813,7 +896,7 @@ Office::Guard::Guard(Office& office) : Guard(office, office.limits())
 
 Office::Guard::Guard(Office& office, const Limits& limits) : s_(std::make_shared<State>())
 {
-    s_->group = pid_t(office.processGroup());
+    s_->group = office.impl().watchedGroup();
     s_->limits = limits;
     if (s_->group > 0)
         s_->thread = std::thread([s = s_] { s->watch(); });
@@ -901,6 +984,215 @@ Props props(std::initializer_list<std::pair<const char*, Any>> list)
     return out;
 }
 
+namespace {
+
+// A little more than a file needs: the office writes a temporary copy and
+// its own files besides.
+constexpr long long kStoreSlack = 1LL << 20;
+
+bool diskNearlyFull(const QString& folder, long long needed)
+{
+    QStorageInfo disk(folder);
+    disk.refresh();
+    return disk.isValid() && disk.bytesAvailable() >= 0 && disk.bytesAvailable() < needed;
+}
+
+
+// The office's classes of input/output errors, by their number in an
+// error code and the name its messages give them.
+struct ErrorClassText {
+    int number;
+    const char* name;
+    const char* text;
+};
+constexpr ErrorClassText kErrorClasses[] = {
+    {1, "Abort", "операция прервана"},
+    {3, "NotExists", "файл или папка не существует"},
+    {4, "AlreadyExists", "файл с таким именем уже есть или открыт в офисной программе"},
+    {5, "Access", "нет доступа к файлу или папке"},
+    {6, "Path", "неверный путь к файлу"},
+    {7, "Locking", "файл заблокирован другой программой"},
+    {9, "Space", "недостаточно места на диске"},
+    {11, "Read", "ошибка чтения файла"},
+    {12, "Write", "ошибка записи файла"},
+    {15, "Format", "неверный формат файла"},
+    {16, "Create", "не удается создать файл"},
+};
+const char* const kOtherIoError = "ошибка чтения или записи файла";
+
+QString errorClassText(const ErrorClassText* c)
+{
+    return QString::fromUtf8(c ? c->text : kOtherIoError);
+}
+
+const ErrorClassText* errorClassByNumber(int number)
+{
+    for (const auto& c : kErrorClasses)
+        if (c.number == number)
+            return &c;
+    return nullptr;
+}
+
+const ErrorClassText* errorClassByName(const QString& name)
+{
+    for (const auto& c : kErrorClasses)
+        if (name == QLatin1String(c.name))
+            return &c;
+    return nullptr;
+}
+
+// What the office asked in a request it would have shown as a dialog.
+QString requestText(const Any& request)
+{
+    if (request.isExtractableTo(cppu::UnoType<css::document::LockFileIgnoreRequest>::get()))
+        return QStringLiteral("рядом с файлом не удается создать файл блокировки");
+    if (request.isExtractableTo(cppu::UnoType<css::document::LockedDocumentRequest>::get()))
+        return QStringLiteral("файл открыт в другой программе или другим пользователем");
+    if (request.isExtractableTo(cppu::UnoType<css::document::LockFileCorruptRequest>::get()))
+        return QStringLiteral("файл блокировки документа поврежден");
+    if (request.isExtractableTo(cppu::UnoType<css::task::PasswordRequest>::get()))
+        return QStringLiteral("файл защищен паролем");
+    css::ucb::InteractiveIOException io;
+    if (request >>= io) {
+        switch (io.Code) {
+        case css::ucb::IOErrorCode_OUT_OF_DISK_SPACE:
+            return errorClassText(errorClassByNumber(9));
+        case css::ucb::IOErrorCode_ACCESS_DENIED:
+        case css::ucb::IOErrorCode_WRITE_PROTECTED:
+            return errorClassText(errorClassByNumber(5));
+        case css::ucb::IOErrorCode_NOT_EXISTING:
+        case css::ucb::IOErrorCode_NOT_EXISTING_PATH:
+            return errorClassText(errorClassByNumber(3));
+        case css::ucb::IOErrorCode_LOCKING_VIOLATION:
+            return errorClassText(errorClassByNumber(7));
+        default:
+            return errorClassText(nullptr);
+        }
+    }
+    css::task::ErrorCodeRequest code;
+    if (request >>= code)
+        return errorClassText(errorClassByNumber((code.ErrCode >> 8) & 0x1f));
+    return QStringLiteral("офисная программа запросила ответ пользователя");
+}
+
+// Answers every question of the office in place of the user, so that the
+// office never shows a dialog of its own (in its language, behind the
+// program's window): the document is not loaded or stored, and what was
+// asked is kept for the message.
+class QuietInteraction : public cppu::WeakImplHelper1<css::task::XInteractionHandler> {
+public:
+    void SAL_CALL handle(const Reference<css::task::XInteractionRequest>& request) override
+    {
+        if (!request.is())
+            return;
+        {
+            // The first question tells the cause; the office reports the
+            // answer given to it as an error of its own afterwards.
+            std::lock_guard lock(mutex_);
+            if (asked_.isEmpty())
+                asked_ = requestText(request->getRequest());
+        }
+        const auto continuations = request->getContinuations();
+        for (const auto& c : continuations) {
+            if (Reference<css::task::XInteractionAbort>(c, UNO_QUERY).is()) {
+                c->select();
+                return;
+            }
+        }
+        for (const auto& c : continuations) {
+            if (Reference<css::task::XInteractionDisapprove>(c, UNO_QUERY).is()) {
+                c->select();
+                return;
+            }
+        }
+    }
+    QString asked() const
+    {
+        std::lock_guard lock(mutex_);
+        return asked_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    QString asked_;
+};
+
+} // namespace
+
+Reference<css::task::XInteractionHandler> quietInteraction()
+{
+    return Reference<css::task::XInteractionHandler>(new QuietInteraction);
+}
+
+QString plainOfficeText(const QString& text)
+{
+    QString out = text.trimmed();
+    // The places in the office's sources, and the name of the routine
+    // that failed in front.
+    if (const qsizetype at = out.indexOf(QLatin1String(" at ./")); at >= 0)
+        out.truncate(at);
+    static const QRegularExpression routine(QStringLiteral("^\\w+::\\w+\\s+"));
+    out.remove(routine);
+    out.replace(QLatin1String(" failed: "), QLatin1String(": "));
+    // Error codes in words, file addresses as the user knows the paths.
+    auto replaceAll = [&out](const QRegularExpression& re, const std::function<QString(const QRegularExpressionMatch&)>& by) {
+        QString rebuilt;
+        qsizetype last = 0;
+        for (auto it = re.globalMatch(out); it.hasNext();) {
+            const auto m = it.next();
+            rebuilt += out.mid(last, m.capturedStart() - last) + by(m);
+            last = m.capturedEnd();
+        }
+        out = rebuilt + out.mid(last);
+    };
+    static const QRegularExpression code(
+        QStringLiteral("(0x[0-9a-fA-F]+)?\\s*\\(?(?:Error|Warning)? ?Area:\\w+ Class:(\\w+) Code:\\d+\\)?"));
+    replaceAll(code, [](const QRegularExpressionMatch& m) {
+        return QLatin1Char(' ') + errorClassText(errorClassByName(m.captured(2)));
+    });
+    static const QRegularExpression url(QStringLiteral("<?(file://[^\\s<>]+)>?"));
+    replaceAll(url, [](const QRegularExpressionMatch& m) {
+        const QUrl u(m.captured(1), QUrl::TolerantMode);
+        return u.isLocalFile() ? QDir::toNativeSeparators(u.toLocalFile()) : m.captured(0);
+    });
+    return out.simplified();
+}
+
+void waitPainting(const std::function<void()>& work)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread()) {
+        work();
+        return;
+    }
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    std::exception_ptr error;
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        std::lock_guard lock(mutex);
+        done = true;
+        finished.notify_all();
+    });
+    for (;;) {
+        {
+            std::unique_lock lock(mutex);
+            if (finished.wait_for(lock, std::chrono::milliseconds(40), [&] { return done; }))
+                break;
+        }
+        // Windows are repainted; the user's input waits for the end.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+    }
+    worker.join();
+    if (error)
+        std::rethrow_exception(error);
+}
+
 void fail(ErrorKind kind, const css::uno::Exception& e, const QString& what, bool disposed)
 {
     // A closed document also reports itself disposed; only a broken bridge
@@ -909,10 +1201,11 @@ void fail(ErrorKind kind, const css::uno::Exception& e, const QString& what, boo
         || (disposed && e.Message.indexOf("bridge") >= 0);
     if (gone) {
         Office::instance().impl().alive.store(false);
-        throw Error(ErrorKind::ConnectionLost, toQ(e.Message));
+        // The bridge's own words say nothing of the cause.
+        throw Error(ErrorKind::ConnectionLost);
     }
     QString detail = what;
-    const QString message = toQ(e.Message).trimmed();
+    const QString message = plainOfficeText(toQ(e.Message));
     if (!message.isEmpty())
         detail += detail.isEmpty() ? message : QStringLiteral(" (") + message + QLatin1Char(')');
     throw Error(kind, detail);
@@ -921,14 +1214,42 @@ void fail(ErrorKind kind, const css::uno::Exception& e, const QString& what, boo
 Reference<css::lang::XComponent> loadComponent(const OUString& url, const Props& args, const QString& what)
 {
     auto desk = desktop();
+    rtl::Reference<QuietInteraction> interaction(new QuietInteraction);
+    Props all(args);
+    all.realloc(args.getLength() + 1);
+    all.getArray()[args.getLength()] = css::beans::PropertyValue(
+        "InteractionHandler", 0, Any(Reference<css::task::XInteractionHandler>(interaction.get())),
+        css::beans::PropertyState_DIRECT_VALUE);
     Reference<css::lang::XComponent> doc;
+    // Why a document was not loaded: the office's answer, or what it
+    // asked; a full disk first, where the office writes the document's
+    // lock file and its copy of a template.
+    auto refused = [&](const QString& officeText) -> Error {
+        const QUrl u(toQ(url));
+        for (const QString& folder : {u.isLocalFile() ? QFileInfo(u.toLocalFile()).absolutePath() : QString(),
+                                      Office::instance().profileFolder()}) {
+            if (!folder.isEmpty() && QFileInfo(folder).isDir() && diskNearlyFull(folder, kStoreSlack))
+                return Error::noSpace(ErrorKind::CannotLoad, folder);
+        }
+        QString why = interaction->asked();
+        const QString plain = plainOfficeText(officeText);
+        if (why.isEmpty())
+            why = plain;
+        else if (!plain.isEmpty() && plain != why)
+            why += QStringLiteral("; ") + plain;
+        return Error(ErrorKind::CannotLoad, why.isEmpty() ? what : what + QStringLiteral(" (") + why + QLatin1Char(')'));
+    };
     try {
-        doc = desk->loadComponentFromURL(url, "_blank", 0, args);
+        waitPainting([&] { doc = desk->loadComponentFromURL(url, "_blank", 0, all); });
+    } catch (const css::lang::DisposedException& e) {
+        fail(ErrorKind::CannotLoad, e, what, true);
     } catch (const css::uno::Exception& e) {
-        fail(ErrorKind::CannotLoad, e, what);
+        if (!Office::instance().impl().connected())
+            fail(ErrorKind::CannotLoad, e, what);
+        throw refused(toQ(e.Message));
     }
     if (!doc.is())
-        throw Error(ErrorKind::CannotLoad, what);
+        throw refused(QString());
     noteDocumentFile(url);
     return doc;
 }
@@ -1010,19 +1331,6 @@ QSet<QString> officeTempFiles(const QDir& folder)
     return QSet<QString>(names.begin(), names.end());
 }
 
-bool diskNearlyFull(const QString& folder, long long needed)
-{
-    QStorageInfo disk(folder);
-    disk.refresh();
-    return disk.isValid() && disk.bytesAvailable() >= 0 && disk.bytesAvailable() < needed;
-}
-
-QString noSpace(const QString& folder)
-{
-    return QStringLiteral("Недостаточно места на диске (папка ") + QDir::toNativeSeparators(folder)
-        + QStringLiteral("). Освободите место на диске и повторите.");
-}
-
 } // namespace
 
 void storeBounded(const QString& file, long long needed, const std::function<void()>& store)
@@ -1030,12 +1338,10 @@ void storeBounded(const QString& file, long long needed, const std::function<voi
     const QFileInfo target(file);
     const QString folderPath = target.absolutePath();
     const QDir folder(folderPath);
-    // A little more than the file needs: the office writes a temporary copy
-    // and its own files besides.
-    constexpr long long kSlack = 1LL << 20;
-    if (diskNearlyFull(folderPath, needed + kSlack))
-        throw Error(ErrorKind::CannotStore, noSpace(folderPath));
-    const bool existed = target.exists();
+    if (diskNearlyFull(folderPath, needed + kStoreSlack))
+        throw Error::noSpace(ErrorKind::CannotStore, folderPath);
+    // A file made empty for the store (a checked copy) is the store's own.
+    const bool existed = target.exists() && target.size() > 0;
     const QSet<QString> tempBefore = officeTempFiles(folder);
     auto removePartial = [&] {
         if (!existed)
@@ -1047,50 +1353,46 @@ void storeBounded(const QString& file, long long needed, const std::function<voi
 
     Office& office = Office::instance();
     office.ensureRunning();
+    if (office.impl().beforeStore)
+        office.impl().beforeStore(target.absoluteFilePath());
     Office::Limits limits;
     limits.seconds = office.storeSeconds();
     Office::Guard guard(office, limits);
-    auto failed = [&](const QString& officeText) -> Error {
+    // Everything after a failed store works without the office: it may be
+    // gone (ended by the guard, or crashed on the full disk).
+    auto failed = [&](const QString& officeText, bool lost) -> Error {
+        // The disk is judged with what the store left on it still there.
+        const bool full = diskNearlyFull(folderPath, needed + kStoreSlack);
         removePartial();
+        const bool ended = guard.exceeded() != Office::Guard::Exceeded::None;
+        if (ended)
+            office.impl().forgetEnded();
         QString cause;
-        if (diskNearlyFull(folderPath, needed + kSlack))
-            cause = noSpace(folderPath);
-        else if (guard.exceeded() != Office::Guard::Exceeded::None)
-            cause = QStringLiteral("Офисная программа не сохранила файл за %1 с и была закрыта.")
-                        .arg(limits.seconds);
-        if (guard.exceeded() != Office::Guard::Exceeded::None) {
-            // The office was ended: started afresh for the next work.
-            office.impl().alive.store(false);
-            try {
-                office.ensureRunning();
-            } catch (const Error&) {
-                // Told when the office is needed next.
-            }
-        }
+        if (full)
+            return Error::noSpace(ErrorKind::CannotStore, folderPath);
+        if (ended)
+            cause = QStringLiteral("Офисная программа не сохранила файл за %1 с и была закрыта.").arg(limits.seconds);
+        else if (lost)
+            return Error(ErrorKind::ConnectionLost);
+        QString text = plainOfficeText(officeText);
+        if (text.contains(QLatin1String("bridge"), Qt::CaseInsensitive))
+            text.clear();  // the office ended: its words say nothing of the cause
         if (cause.isEmpty() && officeText.contains(QLatin1String("Area:Io")))
             cause = QStringLiteral("Файл ") + QDir::toNativeSeparators(target.absoluteFilePath())
                 + QStringLiteral(" не удается записать.");
         QString detail = cause.isEmpty() ? QDir::toNativeSeparators(target.absoluteFilePath()) : cause;
-        // The office's own words without the places in its sources.
-        QString text = officeText.trimmed();
-        if (const qsizetype at = text.indexOf(QLatin1String(" at ./")); at > 0)
-            text.truncate(at);
         if (!text.isEmpty() && !detail.contains(text))
             detail += QStringLiteral(" (") + text + QLatin1Char(')');
         return Error(ErrorKind::CannotStore, detail);
     };
     try {
-        store();
+        waitPainting(store);
     } catch (const css::uno::Exception& e) {
         const bool lost = guard.exceeded() == Office::Guard::Exceeded::None && !office.impl().connected();
-        if (lost) {
-            removePartial();
-            throw Error(ErrorKind::ConnectionLost, toQ(e.Message));
-        }
-        throw failed(toQ(e.Message));
+        throw failed(toQ(e.Message), lost);
     }
     if (guard.exceeded() != Office::Guard::Exceeded::None)
-        throw failed(QString());
+        throw failed(QString(), false);
 }
 
 void noteDocumentFile(const OUString& url)

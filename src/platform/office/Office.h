@@ -22,7 +22,9 @@
 // office recalculates .xls files whatever it is told; the workbook reader
 // takes their saved results from the file).
 #include <QString>
+#include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace office {
@@ -40,6 +42,11 @@ public:
 
     // True when our office runs and is connected; starts nothing.
     bool isRunning();
+
+    // The local files of the documents open in our office (also those
+    // deleted since): the office refuses to store another document under
+    // one of them. Empty when it does not run; starts nothing.
+    QStringList documentFiles();
 
     // Ends the office now unless it shows a document to the user: hidden
     // documents are closed first. Returns true when no office runs anymore.
@@ -85,6 +92,11 @@ public:
     // ends the office.
     int storeSeconds() const;
     void setStoreSeconds(int seconds);
+
+    // For tests: runs with the file's name just before the office is told
+    // to store a document into it (after the free space was checked), to
+    // bring about what may happen at that moment.
+    void setBeforeStore(std::function<void(const QString& file)> hook);
 
     // While a guard lives, a thread watches the office this process
     // started: when it exceeds a limit the office is killed at once (its

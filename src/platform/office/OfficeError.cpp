@@ -1,5 +1,7 @@
 #include "platform/office/OfficeError.h"
 
+#include <QDir>
+
 #include <array>
 
 namespace office {
@@ -54,6 +56,19 @@ Error::Error(ErrorKind kind, const QString& detail)
 QString Error::numberAndDescription() const
 {
     return QString::number(number_) + QLatin1Char(' ') + description_;
+}
+
+QString Error::noSpaceText(const QString& folder)
+{
+    return QStringLiteral("Недостаточно места на диске (папка ") + QDir::toNativeSeparators(folder)
+        + QStringLiteral("). Освободите место на диске и повторите.");
+}
+
+Error Error::noSpace(ErrorKind kind, const QString& folder)
+{
+    Error e(kind, noSpaceText(folder));
+    e.diskFull_ = true;
+    return e;
 }
 
 int Error::numberOf(ErrorKind kind)

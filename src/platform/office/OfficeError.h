@@ -49,6 +49,14 @@ public:
     // show them.
     QString numberAndDescription() const;
 
+    // A failure for want of room on the disk of `folder`: its description
+    // says so first, in the words the user acts on.
+    static Error noSpace(ErrorKind kind, const QString& folder);
+    // Whether the failure is for want of room on a disk.
+    bool diskFull() const { return diskFull_; }
+    // The sentence telling that the disk of `folder` is full.
+    static QString noSpaceText(const QString& folder);
+
     static int numberOf(ErrorKind kind);
     static QString descriptionOf(ErrorKind kind);
 
@@ -57,6 +65,7 @@ private:
     int number_;
     QString description_;
     QString detail_;
+    bool diskFull_ = false;
 };
 
 } // namespace office

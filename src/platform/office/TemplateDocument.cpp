@@ -740,7 +740,8 @@ void TemplateDocument::storeAs(const QString& path)
     storeBounded(path, 2 * QFileInfo(d_->path).size(), [&] {
         Reference<css::frame::XStorable>(d_->doc, UNO_QUERY_THROW)
             ->storeAsURL(url, props({{"FilterName", Any(OUString::createFromAscii(filter))},
-                                     {"Overwrite", Any(false)}}));
+                                     {"Overwrite", Any(false)},
+                                     {"InteractionHandler", Any(quietInteraction())}}));
     });
     noteDocumentFile(url);
     d_->path = QFileInfo(path).absoluteFilePath();

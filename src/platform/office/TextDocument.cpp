@@ -49,7 +49,9 @@
 #include <com/sun/star/text/XTextTablesSupplier.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -76,6 +78,9 @@ int hmmOfTwips(int twips)
 // properties of this name followed by a number (the values of such
 // properties are kept short for the Word formats).
 const char* const kLayoutProperty = "KalvetaFrames";
+// The checked copy a save writes beside the template: this prefix, the
+// number of the writing process, a dash, a unique part.
+const char* const kCopyPrefix = ".~kalveta-";
 constexpr int kChunk = 200;
 constexpr int kSaveAttempts = 3;
 // How far an object read back may be from its record and still be taken
@@ -834,7 +839,7 @@ struct TextDocument::Impl {
                 }
             }
         } catch (const css::uno::Exception& e) {
-            out.refusal = QStringLiteral("сохраненный файл не удается прочитать (%1)").arg(toQ(e.Message));
+            out.refusal = QStringLiteral("сохраненный файл не удается прочитать (%1)").arg(plainOfficeText(toQ(e.Message)));
         }
         closeComponent(saved);
         return out;
@@ -845,7 +850,9 @@ struct TextDocument::Impl {
     QString siblingFile() const
     {
         const QFileInfo fi(path);
-        QTemporaryFile f(fi.absoluteDir().filePath(QStringLiteral(".~kalveta-XXXXXX.") + fi.suffix()));
+        removeLeftCopies(fi.absolutePath());
+        QTemporaryFile f(fi.absoluteDir().filePath(QString::fromLatin1(kCopyPrefix) + QString::number(::getpid())
+                                                   + QStringLiteral("-XXXXXX.") + fi.suffix()));
         f.setAutoRemove(false);
         if (!f.open())
             throw Error(ErrorKind::CannotStore, path + QStringLiteral(" (папка недоступна для записи)"));
@@ -857,7 +864,9 @@ struct TextDocument::Impl {
         storeBounded(copy, 2 * QFileInfo(path).size(), [&] {
             Reference<css::frame::XStorable>(doc, UNO_QUERY_THROW)
                 ->storeToURL(toOU(ConvertToURL(copy)),
-                             props({{"FilterName", Any(toOU(filter))}, {"Overwrite", Any(true)}}));
+                             props({{"FilterName", Any(toOU(filter))},
+                                    {"Overwrite", Any(true)},
+                                    {"InteractionHandler", Any(quietInteraction())}}));
         });
     }
 
@@ -912,10 +921,26 @@ struct TextDocument::Impl {
             };
             try {
                 resize(true);
-                storeCopy(copy);
             } catch (...) {
-                resize(false);
                 dropCopy();
+                throw;
+            }
+            try {
+                storeCopy(copy);
+            } catch (const Error&) {
+                // The copy goes first: what follows needs the office, which
+                // a store cut off (a full disk, the time limit) may have
+                // ended; then the document has nothing left to save.
+                dropCopy();
+                if (!Office::instance().isRunning()) {
+                    closed = true;
+                } else {
+                    try {
+                        resize(false);
+                    } catch (const css::uno::Exception&) {
+                        closed = true;  // the office went away meanwhile
+                    }
+                }
                 throw;
             }
             resize(false);
@@ -951,6 +976,22 @@ struct TextDocument::Impl {
     }
 };
 
+void removeLeftCopies(const QString& folder)
+{
+    const QDir dir(folder);
+    const QString prefix = QString::fromLatin1(kCopyPrefix);
+    for (const QString& name : dir.entryList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System)) {
+        // The process that writes a copy is named in it; a copy of a
+        // process that has ended (or of an older version, without the
+        // number) is left over.
+        bool ok = false;
+        const pid_t writer = pid_t(name.mid(prefix.size()).section(QLatin1Char('-'), 0, 0).toInt(&ok));
+        if (ok && writer > 0 && (::kill(writer, 0) == 0 || errno != ESRCH))
+            continue;
+        QFile::remove(dir.filePath(name));
+    }
+}
+
 TextDocument TextDocument::open(const QString& path, bool hidden)
 {
     TextDocument out;
@@ -960,6 +1001,7 @@ TextDocument TextDocument::open(const QString& path, bool hidden)
         throw Error(ErrorKind::CannotLoad, out.d_->path + QStringLiteral(" (файл не найден)"));
     if (const QString defect = documentFileDefect(path); !defect.isEmpty())
         throw Error(ErrorKind::CannotLoad, out.d_->path + QStringLiteral(" (") + defect + QLatin1Char(')'));
+    removeLeftCopies(QFileInfo(out.d_->path).absolutePath());
     out.d_->started = Office::instance().ensureRunning();
     out.d_->doc = loadComponent(
         toOU(ConvertToURL(path)),

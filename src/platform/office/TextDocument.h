@@ -46,6 +46,11 @@ public:
 // empty when it may be one, and for extensions not judged here.
 QString documentFileDefect(const QString& path);
 
+// Removes from `folder` the copies that saves of a run killed in the middle
+// left behind (hidden files beginning ".~kalveta-"); the copy a running
+// save writes stays.
+void removeLeftCopies(const QString& folder);
+
 class TextDocument {
 public:
     struct Frame {

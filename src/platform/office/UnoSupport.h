@@ -14,6 +14,7 @@
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/table/TableBorder.hpp>
+#include <com/sun/star/task/XInteractionHandler.hpp>
 #include <com/sun/star/uno/Any.hxx>
 #include <com/sun/star/uno/Reference.hxx>
 #include <com/sun/star/uno/Sequence.hxx>
@@ -92,6 +93,19 @@ void activate(const Reference<css::lang::XComponent>& doc);
 // CannotStore error says the cause in plain words first ("Недостаточно
 // места на диске ...") with the office's own text after it.
 void storeBounded(const QString& file, long long needed, const std::function<void()>& store);
+
+// The office's own words for a message: without the places in its
+// sources, error codes said in words, file addresses as paths.
+QString plainOfficeText(const QString& text);
+
+// Runs `work` (a call of the office that may take a while); in the
+// program's main thread the windows are repainted meanwhile, the user's
+// input waits. Exceptions of `work` pass through.
+void waitPainting(const std::function<void()>& work);
+
+// A handler for the office's questions: it answers each one in place of
+// the user (no, or cancel), so the office shows no dialog of its own.
+Reference<css::task::XInteractionHandler> quietInteraction();
 
 // Remembers a local file the office holds, so that lock files a crashed
 // office leaves behind can be removed before it is started again.

@@ -151,8 +151,8 @@ struct WorkbookReader::Impl {
         } catch (const css::uno::Exception& e) {
             refuse(toQ(e.Message));
             QString detail = what;
-            if (!e.Message.isEmpty())
-                detail += QStringLiteral(" (") + toQ(e.Message) + QLatin1Char(')');
+            if (const QString said = plainOfficeText(toQ(e.Message)); !said.isEmpty())
+                detail += QStringLiteral(" (") + said + QLatin1Char(')');
             throw Error(kind, detail);
         } catch (const Error& e) {
             refuse(e.detail());

@@ -4,6 +4,8 @@
 
 #include "platform/office/OOo.h"
 #include "platform/office/OOoUno.h"
+#include "platform/office/Office.h"
+#include "platform/office/TemplateDocument.h"
 
 #include "support/TestSupport.h"
 
@@ -18,6 +20,7 @@
 #include <com/sun/star/table/CellContentType.hpp>
 #include <com/sun/star/table/TableBorder.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
 #include <osl/file.hxx>
 
 using namespace office;
@@ -220,36 +223,47 @@ TEST(OOoHelpers, SetRangeBordersFramesTheRange)
     doc.dispose();
 }
 
-TEST(OOoHelpers, OpenDocumentInOOoLeavesTheDocumentOpenForTheUser)
+TEST(OfficeMessages, TheOfficesWordsShowPathsAndCausesAsTheUserKnowsThem)
 {
+    const std::pair<const char*, const char*> cases[] = {
+        {"SfxBaseModel::impl_store <file:///tmp/%D0%94%D0%BE%D0%BA%20%231.doc> failed: 0x507(Error Area:Io "
+         "Class:Access Code:7) at ./sfx2/source/doc/sfxbasemodel.cxx:3202 at ./sfx2/source/doc/sfxbasemodel.cxx:1775",
+         "/tmp/Док #1.doc: нет доступа к файлу или папке"},
+        {"SfxBaseModel::impl_store <file:///tmp/a.odt> failed: 0xc10(Error Area:Io Class:Write Code:16)",
+         "/tmp/a.odt: ошибка записи файла"},
+        {"0x81a(Error Area:Io Class:Space Code:26)", "недостаточно места на диске"},
+        {"Error Area:Io Class:Unknown Code:0", "ошибка чтения или записи файла"},
+        {"Unsupported URL <file:///home/%D1%8F/x.ott>: \"type detection failed\"",
+         "Unsupported URL /home/я/x.ott: \"type detection failed\""},
+        {"", ""},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(uno::plainOfficeText(QString::fromUtf8(text)), QString::fromUtf8(expected)) << text;
+}
+
+TEST(OfficeMessages, AQuestionOfTheOfficeIsAnsweredForTheUserAndToldInTheMessage)
+{
+    // A document that asks for its password: the office shows no dialog of
+    // its own (in its language, behind the program's window), the load is
+    // refused at once and the message says why.
     testsupport::TempFolder folder;
-    testsupport::MessageRecorder messages;
-    const QString path = folder.file(QStringLiteral("для пользователя.ods"));
-    CalcDocument doc = CalcDocument::createNew(true);
-    doc.storeAsUrl(path);
-    doc.dispose();
-
-    QString argument = path;
-    OpenDocumentInOOo(argument);
-    EXPECT_EQ(messages.count(), 0);
-    EXPECT_EQ(argument, ConvertToURL(path));
-    auto open = officetest::openDocument(path);
-    ASSERT_TRUE(open.is());
-    uno::closeComponent(open);
-
-    QString missing = folder.file(QStringLiteral("нет.ods"));
-    OpenDocumentInOOo(missing);
-    ASSERT_EQ(messages.count(), 1);
-    EXPECT_EQ(messages.texts().first(), QStringLiteral("Файл документа не найден: ") + folder.file(QStringLiteral("нет.ods")));
-    EXPECT_EQ(messages.messages().front().icon(), ui::Exclamation);
-
-    // Something the office cannot load gives the advice with the error.
-    QString folderPath = folder.file(QStringLiteral("папка"));
-    ASSERT_TRUE(QDir().mkpath(folderPath));
-    messages.clear();
-    OpenDocumentInOOo(folderPath);
-    ASSERT_EQ(messages.count(), 1);
-    EXPECT_TRUE(messages.texts().first().startsWith(OOoNotStartedMessage(QString()) + QStringLiteral(" Ошибка: 1004 ")))
-        << qPrintable(messages.texts().first());
-    EXPECT_EQ(messages.messages().front().icon(), ui::Information);
+    const QString path = folder.file(QStringLiteral("с паролем.odt"));
+    {
+        auto doc = uno::loadComponent(uno::toOU(QStringLiteral("private:factory/swriter")),
+                                      uno::props({{"Hidden", Any(true)}}), QStringLiteral("новый"));
+        css::uno::Reference<css::frame::XStorable>(doc, css::uno::UNO_QUERY_THROW)
+            ->storeToURL(uno::toOU(ConvertToURL(path)),
+                         uno::props({{"FilterName", Any(uno::toOU(QStringLiteral("writer8")))},
+                                     {"Password", Any(uno::toOU(QStringLiteral("секрет")))}}));
+        uno::closeComponent(doc);
+    }
+    try {
+        TemplateDocument::openReadOnly(path);
+        FAIL() << "opened";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::CannotLoad);
+        EXPECT_TRUE(e.detail().contains(QStringLiteral("файл защищен паролем"))) << e.what();
+        EXPECT_TRUE(e.detail().startsWith(path)) << e.what();
+    }
+    EXPECT_TRUE(Office::instance().isRunning());
 }
