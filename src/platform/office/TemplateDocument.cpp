@@ -176,8 +176,10 @@ struct TemplateDocument::Impl {
     // are the objects removed from the page.
     std::vector<Reference<css::uno::XInterface>> frameCursors;
 
-    // While the document is filled, the office neither records each change
-    // for its undo nor updates its views after each one.
+    // While the document is filled, the office does not record each change
+    // for its undo. Its views are left unlocked: a document read from the
+    // Word format lays out the pages the grade rows bring (and lists the
+    // objects of their headers) only while they are.
     bool locked = false;
 
     ~Impl()
@@ -186,7 +188,6 @@ struct TemplateDocument::Impl {
             closeComponent(doc);
     }
 
-    Reference<css::frame::XModel> lockedModel;
     Reference<css::document::XUndoManager> lockedUndo;
 
     // Called by each step of the fill before it changes the document.
@@ -194,8 +195,6 @@ struct TemplateDocument::Impl {
     {
         if (locked || shown)
             return;
-        lockedModel.set(doc, UNO_QUERY_THROW);
-        lockedModel->lockControllers();
         lockedUndo = Reference<css::document::XUndoManagerSupplier>(doc, UNO_QUERY_THROW)->getUndoManager();
         lockedUndo->lock();
         locked = true;
@@ -207,7 +206,6 @@ struct TemplateDocument::Impl {
             return;
         locked = false;
         lockedUndo->unlock();
-        lockedModel->unlockControllers();
     }
 
     void checkOpen() const
