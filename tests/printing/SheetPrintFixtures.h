@@ -15,6 +15,11 @@ namespace printtest {
 // How many documents the office holds (hidden ones too).
 int officeDocuments();
 
+// The shipped spreadsheet template `name` with `extension` (".xlt" or
+// ".ots") copied to `folder`: the one the build made, or converted by the
+// office from its source when the build has not made it.
+void provideSheetTemplate(const QString& folder, const QString& name, const QString& extension);
+
 // The printed file opened again.
 struct Reopened {
     office::Application app = office::Application::attach();
