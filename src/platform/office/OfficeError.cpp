@@ -56,11 +56,6 @@ QString Error::numberAndDescription() const
     return QString::number(number_) + QLatin1Char(' ') + description_;
 }
 
-int Error::numberOf(ErrorKind kind)
-{
-    return textOf(kind).number;
-}
-
 QString Error::descriptionOf(ErrorKind kind)
 {
     return QString::fromUtf8(textOf(kind).description);

@@ -49,7 +49,6 @@ public:
     // show them.
     QString numberAndDescription() const;
 
-    static int numberOf(ErrorKind kind);
     static QString descriptionOf(ErrorKind kind);
 
 private:
