@@ -79,6 +79,8 @@ constexpr double kCharactersPer10Mm = 5.5;
 // The count in the status bar is renewed at most this often; with batches
 // of kCellsPerSend cells the window is repainted well within 0.25 s.
 constexpr int kCountShownAfterMs = 125;
+// Formatted cells queued at most before they are sent.
+constexpr long long kFormatCellsPerSend = 200000;
 
 QString text(const char* s)
 {
@@ -585,14 +587,22 @@ QString printSheet(const SheetPrint& p, OfficePath path)
             step([&] { writer->setUprightHeaderHeight(); });
     }
     // Formats and borders of the lines go before their texts: the office
-    // then lays out the empty cells only.
+    // then lays out the empty cells only. Long lines are sent a few columns
+    // at a time, so that what waits to be sent stays small.
+    long long formatsQueued = 0;
     if (lines > 0)
-        for (int c = 0; c <= n; ++c)
-            if (at[c] > 0)
-                step([&] {
-                    writer->formatLines(at[c], lines, c == 0,
-                                        alignLines && c > 0 ? job.alignments.value(c, -1) : -1);
-                });
+        for (int c = 0; c <= n; ++c) {
+            if (at[c] == 0)
+                continue;
+            step([&] {
+                writer->formatLines(at[c], lines, c == 0, alignLines && c > 0 ? job.alignments.value(c, -1) : -1);
+            });
+            formatsQueued += lines;
+            if (formatsQueued >= kFormatCellsPerSend) {
+                step([&] { writer->send(); });
+                formatsQueued = 0;
+            }
+        }
     writer->drawBorders(lines, last);
     step([&] { writer->send(); });
     if (writeLook)

@@ -64,7 +64,7 @@ protected:
     {
         book_.reset();
         // A print leaves nothing open in a headless office, whatever happened.
-        EXPECT_EQ(officeDocuments(), 0);
+        EXPECT_EQ(openDocumentCount(), 0);
         ui::setDialogHandler({});
         core::shellServices().activateMainWindow = nullptr;
         core::windowFactories() = {};

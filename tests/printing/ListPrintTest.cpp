@@ -137,7 +137,7 @@ protected:
     void TearDown() override
     {
         // A print leaves nothing open in a headless office, whatever happened.
-        EXPECT_EQ(officeDocuments(), 0);
+        EXPECT_EQ(openDocumentCount(), 0);
         ui::setDialogHandler({});
         core::shellServices().activateMainWindow = nullptr;
         core::state().AppPath.clear();

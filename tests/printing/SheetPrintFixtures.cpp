@@ -18,15 +18,6 @@
 
 namespace printtest {
 
-int officeDocuments()
-{
-    auto e = office::uno::desktop()->getComponents()->createEnumeration();
-    int n = 0;
-    for (; e->hasMoreElements(); e->nextElement())
-        ++n;
-    return n;
-}
-
 void provideSheetTemplate(const QString& folder, const QString& name, const QString& extension)
 {
     const QString target = QDir(folder).filePath(name + extension);
