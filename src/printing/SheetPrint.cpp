@@ -13,6 +13,9 @@
 #include <QFileInfo>
 
 #include <array>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <cmath>
 #include <memory>
 
@@ -523,7 +526,9 @@ QList<int> printedColumns(const QList<bool>& flags)
     return at;
 }
 
-QString printSheet(const SheetPrint& p, OfficePath path)
+namespace {
+
+QString printSheetOnce(const SheetPrint& p, OfficePath path)
 {
     const SheetKindRules& rules = rulesOf(p.kind);
     const PathRules& paths = pathRules(path);
@@ -649,6 +654,19 @@ QString printSheet(const SheetPrint& p, OfficePath path)
     status(path == OfficePath::Calc ? texts.doneCalc : texts.doneExcel);
     ui::msgBox(text(texts.savedMessage) + QLatin1Char('"') + name + QStringLiteral("\"."), ui::Information);
     writer->showOrClose();
+    return file;
+}
+
+} // namespace
+
+QString printSheet(const SheetPrint& p, OfficePath path)
+{
+    const QString file = printSheetOnce(p, path);
+    // What a long print freed goes back to the system at once, so that the
+    // program's memory returns near where it was before the print.
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
     return file;
 }
 
