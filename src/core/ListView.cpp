@@ -285,16 +285,6 @@ int twipsToPixels(double twips, const QWidget* widget)
     return static_cast<int>(std::lround(twips * dpi / 1440.0));
 }
 
-double pixelsToTwips(int pixels, const QWidget* widget)
-{
-    double dpi = 96;
-    if (widget)
-        dpi = widget->logicalDpiX();
-    else if (QScreen* screen = QGuiApplication::primaryScreen())
-        dpi = screen->logicalDotsPerInchX();
-    return pixels * 1440.0 / dpi;
-}
-
 void SetupListViewColumns(ReportList* list, const QStringList& captions, const QList<int>& alignments,
                           const ColumnBlock& block)
 {
@@ -1027,12 +1017,6 @@ void ReportList::setCurrentItem(const ListItem& item)
 {
     if (item && item.list() == this)
         setCurrentIndex(model_->index(item.position(), 0));
-}
-
-void ReportList::scrollToItem(const ListItem& item)
-{
-    if (item && item.list() == this)
-        scrollTo(model_->index(item.position(), 0));
 }
 
 void ReportList::clear()

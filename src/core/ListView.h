@@ -169,9 +169,8 @@ private:
     int totalsColumn_ = 0;
 };
 
-// Twips (1440 to the inch) and pixels of a widget's screen.
+// Pixels of a widget's screen for twips (1440 to the inch).
 int twipsToPixels(double twips, const QWidget* widget = nullptr);
-double pixelsToTwips(int pixels, const QWidget* widget = nullptr);
 
 // One element of a definition that stands for several adjacent columns (the
 // variable grade columns of a registry book). `position` is the index of the
@@ -301,7 +300,6 @@ public:
     ListItem currentItem() const;
     // Makes the row current and the only selected one.
     void setCurrentItem(const ListItem& item);
-    void scrollToItem(const ListItem& item);
     // Removes every row; the columns stay.
     void clear();
     void removeItem(const ListItem& item);

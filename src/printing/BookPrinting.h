@@ -6,10 +6,9 @@
 // running number, the unticked columns removed, borders drawn, and the file
 // saved under the first free name in the documents folder.
 //
-// The sheet is written by the steps the list prints use (ListPrinting.h);
-// what differs for a book is here.
-#include "printing/ListPrinting.h"
+// The print itself is the one of SheetPrint.h; what is a book's own is here.
 #include "printing/PrintJob.h"
+#include "printing/SheetPrint.h"
 
 #include <QList>
 #include <QString>
@@ -31,7 +30,8 @@ struct BookPrintJob {
     int nper = 0;
     int gradeCount = 0;  // G, 0 allowed
     // Per list column (element 0 the hidden key column): captions and
-    // alignments with the grade columns in place; the rows and selection.
+    // alignments with the grade columns in place; the window's list the rows
+    // are read from and their selection.
     ListPrintJob list;
 
     int lastColumn() const { return list.lastColumn(); }  // n
@@ -39,7 +39,8 @@ struct BookPrintJob {
 };
 
 // The job of a book window: its kind, caption and list, the captions and
-// alignments of the list's columns, and where its grade columns are.
+// alignments of the list's columns, and where its grade columns are. The
+// list's texts are not copied: they are read while the lines are written.
 BookPrintJob bookPrintJob(int med, const QString& caption, const core::ReportList* list, const QStringList& captions,
                           const QList<int>& alignments, int nper, int gradeCount);
 
@@ -63,17 +64,12 @@ bool chooseBookColumns(const BookPrintJob& job);
 // создана." into the status bar and prints nothing.
 void printRegistryBook(const BookPrintJob& job, OfficePath path);
 
-// The rows printed (indices into job.list.rows): through Excel, every row of
-// the books 0, 1 and 3; otherwise the row selection rule.
+// The rows printed (indices into the list, in list order): through Excel,
+// every row of the books 0, 1 and 3; otherwise the row selection rule.
 QList<int> bookRowsToPrint(const BookPrintJob& job, OfficePath path);
 
-// The sheet of a book with the columns `flags` keeps (flag 0 the running
-// number, flag c list column c), after the chooser. Return the full path of
-// the saved file, or an empty text when nothing was saved.
-QString printBookExcel(const BookPrintJob& job, const QList<bool>& flags);
-QString printBookCalc(const BookPrintJob& job, const QList<bool>& flags);
-
-// Status texts and messages of book printing.
-extern const PrintTexts kBookTexts;
+// The sheet of a book printed through `path` with the columns `flags` keeps
+// (flag 0 the running number, flag c list column c), after the chooser.
+SheetPrint bookSheet(const BookPrintJob& job, const QList<bool>& flags, OfficePath path);
 
 } // namespace printing

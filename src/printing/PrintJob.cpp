@@ -15,11 +15,6 @@
 
 namespace printing {
 
-namespace {
-
-
-} // namespace
-
 ListPrintJob listPrintJob(int kind, const core::ReportList* list, const QStringList& captions,
                           const QList<int>& alignments, const QList<double>& printWidths,
                           const QComboBox* groupFilter, const core::ReportList* personList)
@@ -51,19 +46,30 @@ ListPrintJob listPrintJob(int kind, const core::ReportList* list, const QStringL
 
 void readListRows(const core::ReportList* list, ListPrintJob& job)
 {
+    job.source = list;
     job.rows.clear();
     job.selected.clear();
     if (!list)
         return;
-    const int n = job.lastColumn();
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        const core::ListItem item = list->topLevelItem(i);
-        QStringList row;
-        for (int c = 0; c <= n; ++c)
-            row << item.text(c);
-        job.rows << row;
-        job.selected << item->isSelected();
-    }
+    const int count = list->topLevelItemCount();
+    job.selected.reserve(count);
+    for (int i = 0; i < count; ++i)
+        job.selected << list->topLevelItem(i).isSelected();
+}
+
+QString ListPrintJob::text(int row, int column) const
+{
+    if (source)
+        return source->topLevelItem(row).text(column);
+    return rows.value(row).value(column);
+}
+
+QStringList ListPrintJob::rowTexts(int row) const
+{
+    QStringList out;
+    for (int c = 0; c <= lastColumn(); ++c)
+        out << text(row, c);
+    return out;
 }
 
 QList<int> rowsToPrint(const QList<bool>& selected)

@@ -27,10 +27,13 @@ struct ListPrintJob {
     // running-number column "№ п.п", element c list column c. Missing
     // elements leave the width as it is.
     QList<double> printWidths;
-    // The list's items in list order: element c of a row is the text of
-    // list column c (element 0 is not printed).
+    // The window's list the rows are read from while they are printed (its
+    // texts are not copied beforehand); without one, `rows`.
+    const core::ReportList* source = nullptr;
+    // The items in list order when there is no source: element c of a row
+    // is the text of list column c (element 0 is not printed).
     QList<QStringList> rows;
-    QList<bool> selected;    // per row
+    QList<bool> selected;    // per row, in list order
     // The list has a group filter (row 2 of the sheet is the group line).
     bool hasGroupFilter = false;
     // The text of the group chosen in the filter; null when none is chosen.
@@ -41,6 +44,10 @@ struct ListPrintJob {
     QString studentName;
 
     int lastColumn() const { return int(captions.size()) - 1; }  // n
+    // The text of list column `column` in row `row` (list order).
+    QString text(int row, int column) const;
+    // Row `row`'s texts of list columns 0..n.
+    QStringList rowTexts(int row) const;
 };
 
 // The job of a directory window's list: `list` with its captions,
@@ -52,8 +59,8 @@ ListPrintJob listPrintJob(int kind, const core::ReportList* list, const QStringL
                           const QList<int>& alignments, const QList<double>& printWidths,
                           const QComboBox* groupFilter, const core::ReportList* personList);
 
-// Fills job.rows and job.selected from the list's items in list order,
-// with the texts of list columns 0..job.lastColumn() (none without a list).
+// Makes `list` the job's source and fills job.selected from its items in
+// list order (nothing without a list).
 void readListRows(const core::ReportList* list, ListPrintJob& job);
 
 // The rows printed (indices into the rows, in list order): every row when

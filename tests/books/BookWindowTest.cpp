@@ -145,9 +145,13 @@ TEST_F(BookWindowTest, WithoutGradeLinesTheBookListsItsPersons)
 // The rows of the printed book, as the window hands them to printing.
 QList<QStringList> printedRows(const books::frmPFM* w)
 {
-    return printing::bookPrintJob(w->Med(), w->windowTitle(), w->List(), w->columnModel().captions(),
-                                  w->columnModel().alignments(), w->nper(), w->gradeCount())
-        .list.rows;
+    const printing::BookPrintJob job = printing::bookPrintJob(
+        w->Med(), w->windowTitle(), w->List(), w->columnModel().captions(), w->columnModel().alignments(), w->nper(),
+        w->gradeCount());
+    QList<QStringList> rows;
+    for (int i = 0; i < job.list.selected.size(); ++i)
+        rows << job.list.rowTexts(i);
+    return rows;
 }
 
 TEST_F(BookWindowTest, RetrainingBookListsPersonsWithoutGradeLines)

@@ -62,17 +62,6 @@ void writeWorkbook(const QString& path, const QList<SheetSpec>& sheets, int acti
     closeComponent(doc);
 }
 
-int openDocumentCount()
-{
-    int n = 0;
-    auto e = desktop()->getComponents()->createEnumeration();
-    while (e->hasMoreElements()) {
-        e->nextElement();
-        ++n;
-    }
-    return n;
-}
-
 QList<QStringList> rowsOf(const char* text)
 {
     QList<QStringList> out;

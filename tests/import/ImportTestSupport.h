@@ -3,6 +3,7 @@
 // groups, workbooks written through the office, and the file dialog answered
 // with a chosen path.
 #include "core/AppState.h"
+#include "support/OfficeDocuments.h"
 #include "support/TestSupport.h"
 
 #include <QList>
@@ -27,8 +28,7 @@ struct SheetSpec {
 // `activeSheet` (0-based) is the sheet active when it is saved.
 void writeWorkbook(const QString& path, const QList<SheetSpec>& sheets, int activeSheet = 0);
 
-// How many documents the office holds (hidden ones too).
-int openDocumentCount();
+using testsupport::openDocumentCount;
 
 // Rows of one sheet from a compact text: rows separated by "\n", cells by "|".
 QList<QStringList> rowsOf(const char* text);

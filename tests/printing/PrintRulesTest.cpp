@@ -160,9 +160,9 @@ TEST(PrintRules, JobFromWindowLists)
                                           {0, 0, 2}, {7, 28.86, 18.86}, &groups, &persons);
     EXPECT_EQ(job.pluralName, QStringLiteral("Итоговые оценки"));
     EXPECT_EQ(job.lastColumn(), 2);
-    ASSERT_EQ(job.rows.size(), 2);
-    EXPECT_EQ(job.rows[0], (QStringList{QStringLiteral("k1"), QStringLiteral("Анатомия"), QStringLiteral("5")}));
-    EXPECT_EQ(job.rows[1], (QStringList{QStringLiteral("k2"), QStringLiteral("Химия"), QString()}));
+    ASSERT_EQ(job.selected.size(), 2);
+    EXPECT_EQ(job.rowTexts(0), (QStringList{QStringLiteral("k1"), QStringLiteral("Анатомия"), QStringLiteral("5")}));
+    EXPECT_EQ(job.rowTexts(1), (QStringList{QStringLiteral("k2"), QStringLiteral("Химия"), QString()}));
     EXPECT_EQ(job.selected, (QList<bool>{false, true}));
     EXPECT_TRUE(job.hasGroupFilter);
     EXPECT_EQ(job.groupText, QStringLiteral("Ф-102"));

@@ -1,10 +1,15 @@
 #include "SheetPrintFixtures.h"
 
+#include "platform/office/Calc.h"
 #include "platform/office/UnoSupport.h"
 #include "platform/ui/Messages.h"
 #include "printing/frmUrDial.h"
 
+#include "support/TestSupport.h"
+
 #include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -13,13 +18,20 @@
 
 namespace printtest {
 
-int officeDocuments()
+void provideSheetTemplate(const QString& folder, const QString& name, const QString& extension)
 {
-    auto e = office::uno::desktop()->getComponents()->createEnumeration();
-    int n = 0;
-    for (; e->hasMoreElements(); e->nextElement())
-        ++n;
-    return n;
+    const QString target = QDir(folder).filePath(name + extension);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString built = QDir(testsupport::builtTemplatesFolder()).filePath(name + extension);
+    if (QFileInfo(built).isFile()) {
+        ASSERT_TRUE(QFile::copy(built, target));
+        return;
+    }
+    const QString source =
+        testsupport::sourceDataFolder() + QStringLiteral("/templates/spreadsheets/") + name + QStringLiteral(".fods");
+    office::CalcDocument doc = office::CalcDocument::load(source, true);
+    doc.storeAsUrl(target);
+    doc.dispose();
 }
 
 Reopened::Reopened(const QString& path)

@@ -2,6 +2,7 @@
 // Shared by the list and book printing tests: the printed workbook opened
 // again, the office's open documents and the column chooser's answer.
 #include "platform/office/Excel.h"
+#include "support/OfficeDocuments.h"
 
 #include <QDir>
 #include <QString>
@@ -12,8 +13,12 @@
 
 namespace printtest {
 
-// How many documents the office holds (hidden ones too).
-int officeDocuments();
+using testsupport::openDocumentCount;
+
+// The shipped spreadsheet template `name` with `extension` (".xlt" or
+// ".ots") copied to `folder`: the one the build made, or converted by the
+// office from its source when the build has not made it.
+void provideSheetTemplate(const QString& folder, const QString& name, const QString& extension);
 
 // The printed file opened again.
 struct Reopened {

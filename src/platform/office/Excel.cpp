@@ -308,16 +308,6 @@ Worksheet Range::worksheet() const
     return Worksheet(sheet_);
 }
 
-Range Range::entireColumn() const
-{
-    return Range(sheet_, 1, left_, detail::kMaxRow + 1, right_);
-}
-
-Range Range::entireRow() const
-{
-    return Range(sheet_, top_, 1, bottom_, detail::kMaxColumn + 1);
-}
-
 void Range::setValue(const QVariant& value)
 {
     auto& b = bufferOf(sheet_);
@@ -597,12 +587,6 @@ Range Worksheet::lastCell() const
 {
     const auto [row, column] = bufferOf(sheet_).lastCell();
     return Range(sheet_, std::max(row, 0) + 1, std::max(column, 0) + 1, std::max(row, 0) + 1, std::max(column, 0) + 1);
-}
-
-Range Worksheet::usedRange() const
-{
-    const Range last = lastCell();
-    return Range(sheet_, 1, 1, last.top_, last.left_);
 }
 
 void Worksheet::activate()

@@ -73,9 +73,6 @@ public:
     int columnCount() const { return right_ - left_ + 1; }
     Worksheet worksheet() const;
 
-    Range entireColumn() const;
-    Range entireRow() const;
-
     // Value of every cell of the range: numbers, texts by Excel's rules,
     // dates; a null QVariant or an empty text clears.
     void setValue(const QVariant& value);
@@ -143,8 +140,6 @@ public:
     // The last used cell (its row is the last row with data, its column the
     // last column); A1 for an empty sheet.
     Range lastCell() const;
-    // A1 to the last used cell.
-    Range usedRange() const;
 
     void activate();
     // Sends what is collected now.

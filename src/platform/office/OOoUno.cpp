@@ -153,15 +153,6 @@ void SetRangeBorders(int firstRow, int firstColumn, int lastRow, int lastColumn,
     });
 }
 
-Reference<css::lang::XComponent> unoDocument(const CalcDocument& document)
-{
-    auto d = docImplOf(document);
-    if (!d)
-        return {};
-    d->flush();
-    return d->document;
-}
-
 Reference<css::sheet::XSpreadsheet> unoSheet(const CalcSheet& sheet)
 {
     auto s = sheetImplOf(sheet);

@@ -57,9 +57,8 @@ css::uno::Reference<css::table::XCell> SetCellValue(int row, int column,
 void SetRangeBorders(int firstRow, int firstColumn, int lastRow, int lastColumn,
                      const css::uno::Reference<css::sheet::XSpreadsheet>& sheet, bool innerLines, bool thick);
 
-// The office objects behind the Calc model (what was written through the
+// The office sheet behind the Calc model (what was written through the
 // model is sent first).
-css::uno::Reference<css::lang::XComponent> unoDocument(const CalcDocument& document);
 css::uno::Reference<css::sheet::XSpreadsheet> unoSheet(const CalcSheet& sheet);
 
 } // namespace office

@@ -71,11 +71,6 @@ Error Error::noSpace(ErrorKind kind, const QString& folder)
     return e;
 }
 
-int Error::numberOf(ErrorKind kind)
-{
-    return textOf(kind).number;
-}
-
 QString Error::descriptionOf(ErrorKind kind)
 {
     return QString::fromUtf8(textOf(kind).description);

@@ -57,7 +57,6 @@ public:
     // The sentence telling that the disk of `folder` is full.
     static QString noSpaceText(const QString& folder);
 
-    static int numberOf(ErrorKind kind);
     static QString descriptionOf(ErrorKind kind);
 
 private:

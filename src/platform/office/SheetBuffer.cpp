@@ -498,7 +498,10 @@ std::pair<int, int> SheetBuffer::usedEnd()
 
 const SheetBuffer::Band& SheetBuffer::band(int row)
 {
-    const auto [lastRow, lastColumn] = usedEnd();
+    // Plain names, not a structured binding: the lambda below captures them.
+    const std::pair<int, int> end = usedEnd();
+    const int lastRow = end.first;
+    const int lastColumn = end.second;
     const int index = row / kBandRows;
     auto it = bands_.find(index);
     if (it != bands_.end())

@@ -250,15 +250,4 @@ Reference<css::lang::XComponent> openDocument(const QString& path)
     return {};
 }
 
-int openDocumentCount()
-{
-    int n = 0;
-    auto e = desktop()->getComponents()->createEnumeration();
-    while (e->hasMoreElements()) {
-        e->nextElement();
-        ++n;
-    }
-    return n;
-}
-
 } // namespace officetest

@@ -3,6 +3,7 @@
 // spreadsheet templates, text templates with frames, a picture and a table,
 // and workbooks to read back.
 #include "platform/office/UnoSupport.h"
+#include "support/OfficeDocuments.h"
 
 #include <QString>
 #include <QStringList>
@@ -36,8 +37,7 @@ std::vector<std::pair<int, int>> objectSizes(const QString& path);
 // documents.
 css::uno::Reference<css::lang::XComponent> openDocument(const QString& path);
 
-// How many documents the office holds.
-int openDocumentCount();
+using testsupport::openDocumentCount;
 
 // Stores a document with the filter for the file's extension.
 void storeAs(const css::uno::Reference<css::lang::XComponent>& doc, const QString& path);
