@@ -176,11 +176,13 @@ struct TemplateDocument::Impl {
     // are the objects removed from the page.
     std::vector<Reference<css::uno::XInterface>> frameCursors;
 
-    // While the document is filled, the office does not record each change
-    // for its undo. Its views are left unlocked: a document read from the
-    // Word format lays out the pages the grade rows bring (and lists the
-    // objects of their headers) only while they are.
+    // While the document is filled, the office neither records each change
+    // for its undo nor updates its views after each one. Only while table
+    // rows are added are the views left to follow: a document read from the
+    // Word format lays out the pages the rows bring, and lists the objects of
+    // their headers, only then.
     bool locked = false;
+    bool viewsLocked = false;
 
     ~Impl()
     {
@@ -188,20 +190,35 @@ struct TemplateDocument::Impl {
             closeComponent(doc);
     }
 
+    Reference<css::frame::XModel> lockedModel;
     Reference<css::document::XUndoManager> lockedUndo;
 
     // Called by each step of the fill before it changes the document.
-    void lockForFill()
+    void lockForFill(bool views = true)
     {
-        if (locked || shown)
+        if (shown)
             return;
-        lockedUndo = Reference<css::document::XUndoManagerSupplier>(doc, UNO_QUERY_THROW)->getUndoManager();
-        lockedUndo->lock();
-        locked = true;
+        if (!locked) {
+            lockedUndo = Reference<css::document::XUndoManagerSupplier>(doc, UNO_QUERY_THROW)->getUndoManager();
+            lockedUndo->lock();
+            locked = true;
+        }
+        if (views && !viewsLocked) {
+            lockedModel.set(doc, UNO_QUERY_THROW);
+            lockedModel->lockControllers();
+            viewsLocked = true;
+        } else if (!views && viewsLocked) {
+            viewsLocked = false;
+            lockedModel->unlockControllers();
+        }
     }
 
     void unlock()
     {
+        if (viewsLocked) {
+            viewsLocked = false;
+            lockedModel->unlockControllers();
+        }
         if (!locked)
             return;
         locked = false;
@@ -520,7 +537,7 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
         throw Error(ErrorKind::Failed, QStringLiteral("документ не открыт"));
     d_->checkOpen();
     return call(ErrorKind::Failed, [&] {
-        d_->lockForFill();
+        d_->lockForFill(false);
         auto all = d_->tables();
         for (sal_Int32 t = 0; t < all->getCount(); ++t) {
             Reference<css::text::XTextTable> table(all->getByIndex(t), UNO_QUERY_THROW);
