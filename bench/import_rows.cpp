@@ -22,6 +22,7 @@
 #include "platform/office/Office.h"
 #include "platform/office/OfficeDesktop.h"
 #include "platform/office/WorkbookReader.h"
+#include "platform/settings/Settings.h"
 #include "platform/ui/Messages.h"
 
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
@@ -264,6 +265,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QTemporaryDir home;
     qputenv("KALVETA_HOME", home.path().toUtf8());
+    // The window's settings (its last folder among them) stay in the run's own folder.
+    settings::useSettingsFolder(home.filePath(QStringLiteral("config")));
     qputenv("KALVETA_HEADLESS_OFFICE", "1");
     office::Office& o = office::Office::instance();
     o.setDataFolder(home.path());
