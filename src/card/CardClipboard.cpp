@@ -187,19 +187,4 @@ void insertQuotationMark(frmSD1& card)
         insertInto(card, line, target, selection, s.ChosenSymbol);
 }
 
-void insertAtCursor(frmSD1& card, int line, const QString& text)
-{
-    if (line < 0)
-        return;
-    if (card.field(line).controlKind == Date) {
-        const QDate d = parseDate(text);
-        if (d.isValid())
-            card.DT1(line)->setValue(d);
-        return;
-    }
-    const TextTarget t = targetOf(card, line);
-    if (t.valid())
-        insertInto(card, line, t, selectionOf(t), text);
-}
-
 } // namespace card

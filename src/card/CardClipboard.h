@@ -20,8 +20,4 @@ void copyFromLine(frmSD1& card);
 // year line.
 void insertQuotationMark(frmSD1& card);
 
-// Inserts `text` into line `line` over its current selection; the line's
-// change events follow as for typing. A line without text does nothing.
-void insertAtCursor(frmSD1& card, int line, const QString& text);
-
 } // namespace card

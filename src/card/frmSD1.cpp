@@ -783,11 +783,6 @@ int frmSD1::lineOf(const QString& caption) const
     return -1;
 }
 
-int frmSD1::FieldIndex(const QString& caption) const
-{
-    return std::max(0, lineOf(caption));
-}
-
 QLineEdit* frmSD1::Text1(int i) const { return i >= 0 && i < lineCount() ? lines_[size_t(i)].text1 : nullptr; }
 QComboBox* frmSD1::Cm1(int i) const { return i >= 0 && i < lineCount() ? lines_[size_t(i)].cm1 : nullptr; }
 QComboBox* frmSD1::Cm2(int i) const { return i >= 0 && i < lineCount() ? lines_[size_t(i)].cm2 : nullptr; }
@@ -1228,11 +1223,6 @@ void frmSD1::CopyFromField()
 void frmSD1::InsertSymbol()
 {
     insertQuotationMark(*this);
-}
-
-void frmSD1::InsertTextAtCursor(const QString& text)
-{
-    insertAtCursor(*this, focusedLine(), text);
 }
 
 } // namespace card

@@ -71,9 +71,8 @@ public:
     // The input of line i by its control kind (the label of a Header line);
     // nullptr for a Password line or an index out of range.
     QWidget* Элемент(int i) const;
-    // The first line whose caption equals `caption` upper-cased; 0 when none.
-    int FieldIndex(const QString& caption) const;
-    // The same, -1 when no line has the caption.
+    // The first line whose caption equals `caption` upper-cased; -1 when
+    // no line has the caption.
     int lineOf(const QString& caption) const;
 
     // The controls of line i; nullptr when the line has no such control.
@@ -126,7 +125,6 @@ public:
     void PasteIntoField();
     void CopyFromField();
     void InsertSymbol();
-    void InsertTextAtCursor(const QString& text);
 
     // Buttons.
     QPushButton* Ok() const { return ok_; }

@@ -46,18 +46,6 @@ Reference<css::lang::XMultiComponentFactory> OOoServiceManager()
     return latestServiceManager();
 }
 
-Reference<css::frame::XDesktop2> createDesktop()
-{
-    auto manager = OOoServiceManager();
-    if (!manager.is())
-        manager = newServiceManager();
-    auto ctx = context();
-    return call(ErrorKind::NotStarted, [&] {
-        return Reference<css::frame::XDesktop2>(
-            manager->createInstanceWithContext("com.sun.star.frame.Desktop", ctx), UNO_QUERY_THROW);
-    });
-}
-
 Sequence<css::beans::PropertyValue> EmptyArray()
 {
     return {};

@@ -29,9 +29,6 @@ css::uno::Reference<css::lang::XMultiComponentFactory> newServiceManager();
 // The service manager made by the latest newServiceManager(); empty before.
 css::uno::Reference<css::lang::XMultiComponentFactory> OOoServiceManager();
 
-// The desktop, made through OOoServiceManager().
-css::uno::Reference<css::frame::XDesktop2> createDesktop();
-
 // The empty argument list of a load call.
 css::uno::Sequence<css::beans::PropertyValue> EmptyArray();
 
