@@ -178,6 +178,31 @@ TEST_F(GradePivotTest, TheBookKindChoosesTheGradeLines)
     }
 }
 
+TEST_F(GradePivotTest, MoreGradeKindsThanASmallCellHoldsKeepEveryGrade)
+{
+    // 300 grade kinds (one-letter marks, а to ю over and over) met after the
+    // first person's cells were made: Абрамов's lines name each of them, the
+    // last one under a heading of its own.
+    const int kinds = 300;
+    for (int i = 0; i < kinds; ++i) {
+        exec(QStringLiteral("INSERT INTO SPBALL (IDB, OCEN, NAIM) VALUES (?, ?, ?)"),
+             {1000 + i, QString(QChar(0x0430 + i % 31)), QStringLiteral("оценка")});
+        addGrade(kAbramov, kBiology, QStringLiteral("36"), 1000 + i, 2 + i, 1);
+    }
+    addGrade(kAbramov, kCapacity, QStringLiteral("10"), 1000 + kinds - 1, 2 + kinds, 1);
+    const Pivot book = pivotOf(2, 0);
+    ASSERT_TRUE(book.pivot.ok);
+    EXPECT_EQ(book.pivot.headings, (QStringList{"анатомия (72)", "Биология (36)", "Ёмкость.расчёт (10)"}));
+    const QString none;
+    const std::vector<std::vector<QString>> grades = {
+        {"5", "а", "ф"},
+        {none, "4", none},
+        {none, "5", none},
+        {"4", "5", "+"},
+    };
+    EXPECT_EQ(book.grades(), grades);
+}
+
 TEST(GradeCaptionTest, DotsAndUnderscores)
 {
     struct Case {
