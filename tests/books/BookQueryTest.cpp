@@ -5,6 +5,7 @@
 #include "books/BookQuery.h"
 #include "books/FillRegistryBook.h"
 #include "books/GradePivot.h"
+#include "core/ListView.h"
 
 #include <vector>
 
@@ -201,6 +202,31 @@ TEST_F(GradePivotTest, MoreGradeKindsThanASmallCellHoldsKeepEveryGrade)
         {"4", "5", "+"},
     };
     EXPECT_EQ(book.grades(), grades);
+}
+
+using BookFillTest = BookDbTest;
+
+TEST_F(BookFillTest, RowsThatCannotBeReadLeaveTheListEmpty)
+{
+    const books::BookSelection s = books::bookSelection(2, 0, {});
+    const books::BookPersons persons = books::readBookPersonKeys(books::personListQuery(s));
+    const books::GradePivot pivot =
+        books::readGradePivot(books::gradeLinesQuery(2, s), persons.positionOf, persons.count());
+    const books::BookColumnModel model = books::bookColumnModel(2, pivot.headings);
+    core::ReportList list;
+    core::SetupListViewColumns(&list, model.captions(), model.alignments());
+    books::BookFillResult filled =
+        books::FillRegistryBook(&list, books::bookRowsQuery(2, s), persons.count(), persons.positionOf, pivot, model);
+    EXPECT_EQ(filled.rows, 4);
+    EXPECT_EQ(list.topLevelItemCount(), 4);
+
+    // A rows query that fails takes the earlier book away and shows nothing.
+    filled = books::FillRegistryBook(&list, {QStringLiteral("SELECT ID FROM NoSuchTable"), {}}, 4, persons.positionOf,
+                                     pivot, model);
+    EXPECT_EQ(filled.rows, 0);
+    EXPECT_EQ(list.topLevelItemCount(), 0);
+    for (const double sum : filled.sums)
+        EXPECT_EQ(sum, 0);
 }
 
 TEST(GradeCaptionTest, DotsAndUnderscores)
