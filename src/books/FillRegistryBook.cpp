@@ -105,7 +105,26 @@ BookPersons readBookPersons(const BookSql& rowsQuery, const std::function<void(i
     return persons;
 }
 
-BookFillResult FillRegistryBook(core::ReportList* list, BookPersons persons, const GradePivot& pivot,
+BookPersons readBookPersonKeys(const BookSql& personList)
+{
+    BookPersons persons;
+    try {
+        auto rs = core::db().openRecordset(personList.sql, jet::dbOpenForwardOnly, personList.params);
+        const int idField = rs->fieldIndex(QStringLiteral("ID"));
+        for (; !rs->isEOF(); rs->moveNext()) {
+            const qlonglong key = jet::toLong(rs->value(idField));
+            persons.positionOf.insert(key, persons.count());
+            persons.keys.push_back(key);
+        }
+    } catch (const jet::Error&) {
+        persons = BookPersons{};
+        persons.ok = false;
+    }
+    return persons;
+}
+
+BookFillResult FillRegistryBook(core::ReportList* list, const BookSql& rowsQuery, int expectedRows,
+                                const QHash<qlonglong, int>& pivotRowOf, const GradePivot& pivot,
                                 const BookColumnModel& model, const std::function<void(int)>& progress)
 {
     BookFillResult result;
@@ -113,7 +132,7 @@ BookFillResult FillRegistryBook(core::ReportList* list, BookPersons persons, con
     for (int c = 0; c < columnCount; ++c)
         result.sums << 0.0;
     list->clear();
-    if (!pivot.ok || !persons.ok)
+    if (!pivot.ok)
         return result;
 
     bool withGrades = !pivot.isEmpty();
@@ -124,8 +143,6 @@ BookFillResult FillRegistryBook(core::ReportList* list, BookPersons persons, con
             return result;
         withGrades = false;  // the book's own persons, without grades
     }
-    if (persons.count() == 0)
-        return result;
 
     // Tooltips: document cells from the fifth element on, and the grades.
     std::vector<Tip> tips(size_t(columnCount), Tip::None);
@@ -136,22 +153,7 @@ BookFillResult FillRegistryBook(core::ReportList* list, BookPersons persons, con
         else if (col.element > 4 && !col.field.isEmpty())
             tips[size_t(c)] = Tip::Person;
     }
-    list->setToolTipSource([tips = std::move(tips)](const core::ListItem& item, int column) {
-        return bookToolTip(tips, item, column);
-    });
 
-    // Per column, the document field it shows (-1 none).
-    std::vector<int> fieldOf(size_t(columnCount), -1);
-    for (int c = 0; c < columnCount; ++c) {
-        const BookColumn& col = model.columns.at(c);
-        if (col.grade >= 0 || col.field.isEmpty())
-            continue;
-        for (int f = 0; f < persons.fields.size(); ++f)
-            if (persons.fields.at(f).compare(col.field, Qt::CaseInsensitive) == 0) {
-                fieldOf[size_t(c)] = f;
-                break;
-            }
-    }
     // A grade cell shows a blank and the grade; the texts are shared by
     // every cell that shows them.
     const QString blank(QLatin1Char(' '));
@@ -163,56 +165,73 @@ BookFillResult FillRegistryBook(core::ReportList* list, BookPersons persons, con
         gradeValues << jet::vbVal(n.replace(QLatin1Char(','), QLatin1Char('.')));
     }
 
-    // The rows are packed into one text made to its size at once: the
-    // characters of every cell (a blank where a cell is empty), with the
-    // header and the key of each row.
-    const auto documentLength = [&persons](int r, int f) {
-        const size_t at = size_t(r) * size_t(persons.fields.size()) + size_t(f);
-        return qsizetype(persons.ends[at] - (f == 0 ? 0 : persons.ends[at - 1]));
-    };
-    qsizetype packed = 0;
-    for (int r = 0; r < persons.count(); ++r) {
-        packed += 1 + 2 * qsizetype(columnCount + 1) + core::rowItemKey(persons.keys[size_t(r)]).size();
-        for (int c = 1; c < columnCount; ++c) {
-            const BookColumn& col = model.columns.at(c);
-            if (col.grade >= 0)
-                packed += withGrades ? gradeCells.at(int(pivot.cell(r, col.grade))).size() : 0;
-            else if (!col.field.isEmpty())
-                packed += std::max<qsizetype>(
-                    1, persons.hasDocument[size_t(r)] && fieldOf[size_t(c)] >= 0 ? documentLength(r, fieldOf[size_t(c)]) : 0);
-        }
-    }
-    persons.positionOf = {};
+    list->setToolTipSource([tips = std::move(tips)](const core::ListItem& item, int column) {
+        return bookToolTip(tips, item, column);
+    });
 
-    core::ListAppender items(list);
-    items.reserve(packed);
-    for (int r = 0; r < persons.count(); ++r) {
-        items.addRow(core::rowItemKey(persons.keys[size_t(r)]));
-        const bool hasDocument = persons.hasDocument[size_t(r)];
-        for (int c = 1; c < columnCount; ++c) {
+    // The rows go into the list as they are read: the book's texts are
+    // never held twice.
+    try {
+        auto rs = core::db().openRecordset(rowsQuery.sql, jet::dbOpenForwardOnly, rowsQuery.params);
+        const int idField = rs->fieldIndex(QStringLiteral("ID"));
+        const int hasDocumentField = rs->fieldIndex(QString::fromLatin1(kHasDocumentField));
+        // Per column, the field of the query it shows (-1 none).
+        std::vector<int> fieldOf(size_t(columnCount), -1);
+        for (int c = 0; c < columnCount; ++c) {
             const BookColumn& col = model.columns.at(c);
-            if (col.grade >= 0) {
-                if (withGrades) {
-                    const quint32 cell = pivot.cell(r, col.grade);
-                    items.setText(c, gradeCells.at(int(cell)));
-                    if (col.sortKind == core::SortNumber)
-                        result.sums[c] += gradeValues.at(int(cell));
+            if (col.grade >= 0 || col.field.isEmpty())
+                continue;
+            for (int f = 0; f < rs->fieldCount(); ++f)
+                if (f != idField && f != hasDocumentField &&
+                    rs->fieldName(f).compare(col.field, Qt::CaseInsensitive) == 0) {
+                    fieldOf[size_t(c)] = f;
+                    break;
                 }
-                continue;
-            }
-            if (col.field.isEmpty())
-                continue;
-            const int f = fieldOf[size_t(c)];
-            const QString value = hasDocument && f >= 0 ? persons.text(r, f) : QString();
-            items.setText(c, isBlank(value) ? blank : value);
-            if (col.sortKind == core::SortNumber)
-                result.sums[c] += jet::vbVal(value);
         }
-        persons.texts[size_t(r)] = QString();
-        if (progress)
-            progress(r + 1);
+        core::ListAppender items(list);
+        constexpr int kSampleRows = 64;
+        int rows = 0;
+        for (; !rs->isEOF(); rs->moveNext()) {
+            const qlonglong key = jet::toLong(rs->value(idField));
+            const bool hasDocument = hasDocumentField < 0 || jet::toLong(rs->value(hasDocumentField)) != 0;
+            const int pivotRow = withGrades ? pivotRowOf.value(key, -1) : -1;
+            items.addRow(core::rowItemKey(key));
+            for (int c = 1; c < columnCount; ++c) {
+                const BookColumn& col = model.columns.at(c);
+                if (col.grade >= 0) {
+                    if (withGrades) {
+                        const quint32 cell = pivotRow < 0 ? 0 : pivot.cell(pivotRow, col.grade);
+                        items.setText(c, gradeCells.at(int(cell)));
+                        if (col.sortKind == core::SortNumber)
+                            result.sums[c] += gradeValues.at(int(cell));
+                    }
+                    continue;
+                }
+                if (col.field.isEmpty())
+                    continue;
+                const int f = fieldOf[size_t(c)];
+                const QString value = hasDocument && f >= 0 ? jet::toText(rs->value(f)) : QString();
+                items.setText(c, isBlank(value) ? blank : value);
+                if (col.sortKind == core::SortNumber)
+                    result.sums[c] += jet::vbVal(value);
+            }
+            ++rows;
+            // Room for the whole book, made once the first rows tell how long
+            // a row is (with a margin): the text is then never copied as it
+            // grows, and room left unused is handed back at the end.
+            if (rows == kSampleRows && expectedRows > rows)
+                items.reserve(items.packedSize() / rows * (expectedRows - rows) * 5 / 4);
+            if (progress)
+                progress(rows);
+        }
+        items.commit();
+    } catch (const jet::Error&) {
+        // The rows read so far are let go: a book is shown whole or not at all.
+        list->clear();
+        for (double& sum : result.sums)
+            sum = 0;
+        return result;
     }
-    items.commit();
     result.rows = list->topLevelItemCount();
     return result;
 }

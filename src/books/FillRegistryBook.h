@@ -57,16 +57,23 @@ struct BookFillResult {
     bool asked = false;
 };
 
-// Removes every row of `list` and fills it with every person of `persons`,
-// with the grades of `pivot`. A pivot too wide to show asks whether to show
-// the book without grades ("Нет" leaves it empty). Persons or a pivot that
-// could not be read leave the list empty. Cells without a value show one
-// blank; a cell of the fifth column on, and a grade that reads as a number
-// above 0, has a tooltip naming the row's person (the grade's also its
-// column). `progress` is told how many rows have been made. The persons are
-// taken: each one's texts are let go once the row is made, so that the book
-// is never held twice.
-BookFillResult FillRegistryBook(core::ReportList* list, BookPersons persons, const GradePivot& pivot,
+// The selected persons' keys in the book's order (personListQuery), with
+// their positions: what the grade pivot is read against.
+BookPersons readBookPersonKeys(const BookSql& personList);
+
+// Removes every row of `list` and fills it with every person of the book's
+// rows query (bookRowsQuery; about `expectedRows` of them), row by row as
+// it is read, with the grades of `pivot` (the person's row there given by
+// `pivotRowOf`). A pivot too wide to show asks whether to show the book
+// without grades ("Нет" leaves it empty). A pivot or rows that could not be
+// read leave the list empty. Cells without a value show one blank; a cell
+// of the fifth column on, and a grade that reads as a number above 0, has a
+// tooltip naming the row's person (the grade's also its column). `progress`
+// is told how many rows have been made. The persons' texts are never held
+// apart from the list's own.
+// have been made.
+BookFillResult FillRegistryBook(core::ReportList* list, const BookSql& rowsQuery, int expectedRows,
+                                const QHash<qlonglong, int>& pivotRowOf, const GradePivot& pivot,
                                 const BookColumnModel& model, const std::function<void(int)>& progress = {});
 
 } // namespace books

@@ -5,7 +5,6 @@
 #include "platform/jet/Jet.h"
 
 #include <algorithm>
-#include <deque>
 #include <limits>
 #include <numeric>
 #include <tuple>
@@ -20,15 +19,46 @@ GradePivot readGradePivot(const BookSql& gradeLines, const QHash<qlonglong, int>
         return pivot;
 
     // Distinct headings exactly as written, each with where it first shows
-    // in the book: the person's position and the line's place in the pass
-    // (within a person, the order of the person's list).
+    // in the book (the person's position and the line's place in the pass;
+    // within a person, the order of the person's list) and its column.
     struct Written {
         QString text;
         int firstPerson;
         size_t firstLine;
+        int column;
     };
     std::vector<Written> written;
     QHash<QString, int> writtenIndex;
+    // The columns as they are met: headings the Russian collation holds
+    // equal share one. `sorted` keeps them in collation order; each column's
+    // cells are filled as the lines are read, so that no line is kept.
+    struct Column {
+        int member;  // a heading written under it
+        std::vector<quint8> cells;
+    };
+    std::vector<Column> found;
+    std::vector<int> sorted;
+    bool keepCells = true;  // false once the book is too wide to show grades
+    const auto columnFor = [&](int h) {
+        const QString& text = written[size_t(h)].text;
+        const auto at = std::lower_bound(sorted.begin(), sorted.end(), text, [&](int column, const QString& t) {
+            return jet::Database::compareText(written[size_t(found[size_t(column)].member)].text, t) < 0;
+        });
+        if (at != sorted.end() &&
+            jet::Database::compareText(written[size_t(found[size_t(*at)].member)].text, text) == 0)
+            return *at;
+        const int column = int(found.size());
+        found.push_back({h, {}});
+        sorted.insert(at, column);
+        if (found.size() > size_t(kMaxGradeColumns)) {
+            keepCells = false;
+            for (Column& c : found)
+                std::vector<quint8>().swap(c.cells);
+        }
+        if (keepCells)
+            found.back().cells.assign(size_t(personCount) * size_t(pivot.cellWidth), 0);
+        return column;
+    };
     // The heading of a discipline and hours, made once for each pair met
     // (a discipline is mostly taught for one number of hours).
     struct HoursHeading {
@@ -49,32 +79,31 @@ GradePivot readGradePivot(const BookSql& gradeLines, const QHash<qlonglong, int>
             h = *same;
         } else {
             h = int(written.size());
-            written.push_back({text, std::numeric_limits<int>::max(), 0});
+            written.push_back({text, std::numeric_limits<int>::max(), 0, 0});
             writtenIndex.insert(text, h);
+            written.back().column = columnFor(h);
         }
         known.push_back({hours, h});
         return h;
     };
+    // Cells are made wider when there are more grade texts than they hold.
+    const auto widenFor = [&](quint32 value) {
+        int width = pivot.cellWidth;
+        while (width < 4 && value >> (8 * width) != 0)
+            width *= 2;
+        if (width == pivot.cellWidth)
+            return;
+        for (Column& c : found) {
+            if (c.cells.empty())
+                continue;
+            std::vector<quint8> wider(size_t(personCount) * size_t(width), 0);
+            for (size_t p = 0; p < size_t(personCount); ++p)
+                GradePivot::setCellAt(wider, width, p, GradePivot::cellAt(c.cells, pivot.cellWidth, p));
+            c.cells = std::move(wider);
+        }
+        pivot.cellWidth = width;
+    };
 
-    // One pass over the lines, kept small: each person's lines one after
-    // another (heading as written, grade text), in chunks that are never
-    // copied as they grow.
-    struct Line {
-        quint32 heading;
-        quint32 grade;
-    };
-    std::deque<Line> lines;
-    struct Run {
-        int person;
-        size_t end;  // one past the person's last line
-    };
-    std::vector<Run> runs;
-    int person = -1;
-    // Ends the run of the person whose lines were read last.
-    const auto endRun = [&]() {
-        if (person >= 0 && lines.size() > (runs.empty() ? 0 : runs.back().end))
-            runs.push_back({person, lines.size()});
-    };
     try {
         jet::Database& db = core::db();
         // The mark of each grade kind; a kind without one shows an empty mark.
@@ -94,10 +123,11 @@ GradePivot readGradePivot(const BookSql& gradeLines, const QHash<qlonglong, int>
         const int gradeField = rs->fieldIndex(QStringLiteral("GRADE"));
         qlonglong lastId = 0;
         int personsRead = 0;
+        int person = -1;
+        size_t line = 0;
         for (; !rs->isEOF(); rs->moveNext()) {
             const qlonglong id = jet::toLong(rs->value(idField));
             if (id != lastId || personsRead == 0) {
-                endRun();
                 lastId = id;
                 person = positionOf.value(id, -1);
                 ++personsRead;
@@ -108,62 +138,48 @@ GradePivot readGradePivot(const BookSql& gradeLines, const QHash<qlonglong, int>
                 continue;
             const qlonglong kind = jet::toLong(rs->value(gradeField));
             int g;
-            if (auto found = gradeIndex.constFind(kind); found != gradeIndex.constEnd()) {
-                g = *found;
+            if (auto known = gradeIndex.constFind(kind); known != gradeIndex.constEnd()) {
+                g = *known;
             } else {
                 g = int(pivot.gradeTexts.size());
                 pivot.gradeTexts.append(markOf.value(kind, QString(QLatin1String(""))));
                 gradeIndex.insert(kind, g);
+                widenFor(quint32(g) + 1);
             }
-            const int h = headingFor(jet::toLong(rs->value(disciplineField)), jet::toText(rs->value(hoursField)));
-            Written& w = written[size_t(h)];
+            Written& w = written[size_t(headingFor(jet::toLong(rs->value(disciplineField)),
+                                                   jet::toText(rs->value(hoursField))))];
             if (person < w.firstPerson) {
                 w.firstPerson = person;
-                w.firstLine = lines.size();
+                w.firstLine = line;
             }
-            lines.push_back({quint32(h), quint32(g)});
+            ++line;
+            // The first line of a person's list under a heading gives the grade.
+            std::vector<quint8>& cells = found[size_t(w.column)].cells;
+            if (keepCells && GradePivot::cellAt(cells, pivot.cellWidth, size_t(person)) == 0)
+                GradePivot::setCellAt(cells, pivot.cellWidth, size_t(person), quint32(g) + 1);
         }
-        endRun();
     } catch (const jet::Error&) {
         pivot = GradePivot{};
         pivot.ok = false;
         return pivot;
     }
 
-    // Headings in collation order; equal ones share a column written as the
-    // first of them in the book.
-    std::vector<int> order(written.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(), [&written](int a, int b) {
-        const Written& x = written[size_t(a)];
-        const Written& y = written[size_t(b)];
-        if (const int c = jet::Database::compareText(x.text, y.text); c != 0)
-            return c < 0;
-        return std::tie(x.firstPerson, x.firstLine) < std::tie(y.firstPerson, y.firstLine);
-    });
-    std::vector<int> columnOf(order.size(), 0);
-    for (size_t i = 0; i < order.size(); ++i) {
-        const QString& text = written[size_t(order[i])].text;
-        if (pivot.headings.isEmpty() || jet::Database::compareText(pivot.headings.constLast(), text) != 0)
-            pivot.headings.append(text);
-        columnOf[size_t(order[i])] = int(pivot.headings.size()) - 1;
+    // Headings in collation order; a column is written as the first of its
+    // headings in the book.
+    std::vector<int> shownAs(found.size(), -1);
+    for (size_t h = 0; h < written.size(); ++h) {
+        int& best = shownAs[size_t(written[h].column)];
+        if (best < 0 || std::tie(written[h].firstPerson, written[h].firstLine) <
+                            std::tie(written[size_t(best)].firstPerson, written[size_t(best)].firstLine))
+            best = int(h);
     }
-    if (pivot.tooWide() || pivot.headings.isEmpty())
+    for (const int column : sorted)
+        pivot.headings.append(written[size_t(shownAs[size_t(column)])].text);
+    if (pivot.tooWide() || pivot.headings.isEmpty() || !keepCells)
         return pivot;
-
-    // The first line of a person's list under a heading gives the grade.
-    const size_t columns = size_t(pivot.headings.size());
-    pivot.cells.assign(size_t(personCount) * columns, 0);
-    size_t begin = 0;
-    for (const Run& run : runs) {
-        quint32* row = pivot.cells.data() + size_t(run.person) * columns;
-        for (size_t i = begin; i < run.end; ++i) {
-            quint32& cell = row[columnOf[lines[i].heading]];
-            if (cell == 0)
-                cell = lines[i].grade + 1;
-        }
-        begin = run.end;
-    }
+    pivot.columns.reserve(sorted.size());
+    for (const int column : sorted)
+        pivot.columns.push_back(std::move(found[size_t(column)].cells));
     return pivot;
 }
 

@@ -25,8 +25,10 @@ struct GradePivot {
     // The distinct grade texts; a cell holds the position of its text plus
     // one, 0 where the person has no line under the heading.
     QStringList gradeTexts;
-    // Per person (by position in the book) and heading, row after row.
-    std::vector<quint32> cells;
+    // Per heading, the cells of every person (by position in the book), each
+    // `cellWidth` bytes wide: as narrow as the number of grade texts allows.
+    std::vector<std::vector<quint8>> columns;
+    int cellWidth = 1;
 
     bool isEmpty() const { return headings.isEmpty(); }
     bool tooWide() const { return headings.size() > kMaxGradeColumns; }
@@ -34,13 +36,30 @@ struct GradePivot {
     // text where there is none (an empty one for a line without a mark).
     QString grade(int position, int column) const
     {
-        const quint32 c = cells.empty() ? 0 : cells[size_t(position) * size_t(headings.size()) + size_t(column)];
+        const quint32 c = cell(position, column);
         return c == 0 ? QString() : gradeTexts.at(int(c - 1));
     }
     // Cell value: position of the grade text plus one, 0 for none.
     quint32 cell(int position, int column) const
     {
-        return cells.empty() ? 0 : cells[size_t(position) * size_t(headings.size()) + size_t(column)];
+        if (size_t(column) >= columns.size())
+            return 0;
+        return cellAt(columns[size_t(column)], cellWidth, size_t(position));
+    }
+
+    static quint32 cellAt(const std::vector<quint8>& cells, int width, size_t position)
+    {
+        const quint8* d = cells.data() + position * size_t(width);
+        quint32 value = 0;
+        for (int b = width - 1; b >= 0; --b)
+            value = (value << 8) | d[b];
+        return value;
+    }
+    static void setCellAt(std::vector<quint8>& cells, int width, size_t position, quint32 value)
+    {
+        quint8* d = cells.data() + position * size_t(width);
+        for (int b = 0; b < width; ++b, value >>= 8)
+            d[b] = quint8(value & 0xFF);
     }
 };
 

@@ -467,8 +467,10 @@ void frmPFM::Ref()
     {
         RefreshProgress work(QStringLiteral("Идет заполнение отчета..."));
         const BookSelection selection = bookSelection(med_, chosenGroupId(), source.filter);
-        BookPersons persons =
-            readBookPersons(bookRowsQuery(med_, selection), [&work](int done) { work.step(done); });
+        // The persons' keys first, which the grades are read against; their
+        // rows are then read straight into the list.
+        BookPersons persons = readBookPersonKeys(personListQuery(selection));
+        work.step(persons.count());
         const int count = persons.count();
         const auto progress = [&work, count](int done) { work.step(done, count); };
         GradePivot pivot;
@@ -484,7 +486,10 @@ void frmPFM::Ref()
             core::SetupListViewColumns(list_, captions, alignments);
         model_ = std::move(model);
         core::FitListViewColumns(list_, model_.divisors(), model_.minWidths());
-        const BookFillResult filled = FillRegistryBook(list_, std::move(persons), pivot, model_, progress);
+        if (!persons.ok)
+            pivot.ok = false;
+        const BookFillResult filled =
+            FillRegistryBook(list_, bookRowsQuery(med_, selection), count, persons.positionOf, pivot, model_, progress);
         sums_ = filled.sums;
         // A book that asked about its grades asks again when read anew.
         if (!filled.asked)

@@ -252,6 +252,8 @@ public:
     // never copied as it grows. The room left unused is handed back at the
     // commit.
     void reserve(qsizetype characters);
+    // The characters of the rows finished so far.
+    qsizetype packedSize() const { return rows_.size(); }
 
 private:
     void finishRow();

@@ -5,6 +5,7 @@
 #include "books/BookQuery.h"
 #include "books/FillRegistryBook.h"
 #include "books/GradePivot.h"
+#include "core/ListView.h"
 
 #include <vector>
 
@@ -176,6 +177,56 @@ TEST_F(GradePivotTest, TheBookKindChoosesTheGradeLines)
         EXPECT_EQ(p.pivot.headings, c.headings) << c.med;
         EXPECT_EQ(p.graded(), c.persons) << c.med;
     }
+}
+
+TEST_F(GradePivotTest, MoreGradeKindsThanASmallCellHoldsKeepEveryGrade)
+{
+    // 300 grade kinds (one-letter marks, а to ю over and over) met after the
+    // first person's cells were made: Абрамов's lines name each of them, the
+    // last one under a heading of its own.
+    const int kinds = 300;
+    for (int i = 0; i < kinds; ++i) {
+        exec(QStringLiteral("INSERT INTO SPBALL (IDB, OCEN, NAIM) VALUES (?, ?, ?)"),
+             {1000 + i, QString(QChar(0x0430 + i % 31)), QStringLiteral("оценка")});
+        addGrade(kAbramov, kBiology, QStringLiteral("36"), 1000 + i, 2 + i, 1);
+    }
+    addGrade(kAbramov, kCapacity, QStringLiteral("10"), 1000 + kinds - 1, 2 + kinds, 1);
+    const Pivot book = pivotOf(2, 0);
+    ASSERT_TRUE(book.pivot.ok);
+    EXPECT_EQ(book.pivot.headings, (QStringList{"анатомия (72)", "Биология (36)", "Ёмкость.расчёт (10)"}));
+    const QString none;
+    const std::vector<std::vector<QString>> grades = {
+        {"5", "а", "ф"},
+        {none, "4", none},
+        {none, "5", none},
+        {"4", "5", "+"},
+    };
+    EXPECT_EQ(book.grades(), grades);
+}
+
+using BookFillTest = BookDbTest;
+
+TEST_F(BookFillTest, RowsThatCannotBeReadLeaveTheListEmpty)
+{
+    const books::BookSelection s = books::bookSelection(2, 0, {});
+    const books::BookPersons persons = books::readBookPersonKeys(books::personListQuery(s));
+    const books::GradePivot pivot =
+        books::readGradePivot(books::gradeLinesQuery(2, s), persons.positionOf, persons.count());
+    const books::BookColumnModel model = books::bookColumnModel(2, pivot.headings);
+    core::ReportList list;
+    core::SetupListViewColumns(&list, model.captions(), model.alignments());
+    books::BookFillResult filled =
+        books::FillRegistryBook(&list, books::bookRowsQuery(2, s), persons.count(), persons.positionOf, pivot, model);
+    EXPECT_EQ(filled.rows, 4);
+    EXPECT_EQ(list.topLevelItemCount(), 4);
+
+    // A rows query that fails takes the earlier book away and shows nothing.
+    filled = books::FillRegistryBook(&list, {QStringLiteral("SELECT ID FROM NoSuchTable"), {}}, 4, persons.positionOf,
+                                     pivot, model);
+    EXPECT_EQ(filled.rows, 0);
+    EXPECT_EQ(list.topLevelItemCount(), 0);
+    for (const double sum : filled.sums)
+        EXPECT_EQ(sum, 0);
 }
 
 TEST(GradeCaptionTest, DotsAndUnderscores)
