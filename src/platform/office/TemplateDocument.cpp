@@ -27,6 +27,7 @@
 #include <com/sun/star/drawing/XShape.hpp>
 #include <com/sun/star/drawing/XShapes.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/table/XCell.hpp>
@@ -563,6 +564,9 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
                     texts = whole->getDataArray();
                     read = true;
                 } catch (const css::uno::RuntimeException&) {
+                    // Split or merged cells: read cell by cell below.
+                } catch (const css::lang::IndexOutOfBoundsException&) {
+                    // Rows of different numbers of cells: likewise.
                 }
             }
             if (read) {
