@@ -636,6 +636,9 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
                 ->setPropertyValue("IsSplitAllowed", Any(false));
             if (n > 1)
                 tableRows->insertByIndex(row + 1, n - 1);
+            // The pages the rows bring are laid out by now: their texts
+            // and the headings' bold are written with the views locked again.
+            d_->lockForFill();
 
             Sequence<Sequence<Any>> data(n);
             auto* dataRows = data.getArray();
@@ -667,9 +670,6 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
                             cell->setString(text);
                     }
             }
-            // The pages the rows bring are laid out by now: the headings
-            // are set in bold with the views locked again.
-            d_->lockForFill();
             for (int r = 0; r < n && r < bold.size(); ++r)
                 if (bold[r])
                     Reference<css::beans::XPropertySet>(range->getCellRangeByPosition(0, row + r, columns - 1, row + r),
