@@ -27,6 +27,7 @@
 #include <com/sun/star/drawing/XShape.hpp>
 #include <com/sun/star/drawing/XShapes.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/table/XCell.hpp>
@@ -152,6 +153,9 @@ struct TemplateDocument::Impl {
     // The frames' texts as the placeholders were looked for, before
     // anything was written.
     QStringList frameContents;
+    // Something was written since the frames were read: they are read
+    // afresh when the placeholders are asked for again.
+    bool changed = false;
     // The placeholders the document's search finds (the body, its tables
     // and the frames it reaches), found once before anything is written:
     // each is replaced where it was found, so a value written into the
@@ -393,11 +397,11 @@ struct TemplateDocument::Impl {
     }
 
     // Replaces each placeholder the search found by its value, where it
-    // was found, keeping its character formatting. Returns whether
-    // anything was written.
-    bool replaceHits(const Values& values)
+    // was found, keeping its character formatting. Returns the
+    // placeholders written.
+    QStringList replaceHits(const Values& values)
     {
-        bool written = false;
+        QStringList written;
         for (const Hit& hit : hits) {
             const QString* value = valueOf(values, hit.text);
             if (!value)
@@ -405,7 +409,8 @@ struct TemplateDocument::Impl {
             if (repeatedTokens.contains(hit.text) && toQ(hit.range->getString()) != hit.text)
                 continue;  // its place went to a repeated row's value
             hit.range->setString(toOU(paragraphText(*value)));
-            written = true;
+            if (!written.contains(hit.text))
+                written << hit.text;
         }
         // Spent: a later search starts afresh.
         for (Hit& hit : hits)
@@ -490,10 +495,10 @@ QStringList TemplateDocument::placeholders() const
         d_->lockForFill();
         QStringList out = d_->placeholdersOfBody();
         static const QRegularExpression re(QString::fromLatin1(kPlaceholderPattern));
-        d_->frameContents.clear();
-        for (const auto& text : d_->frameTexts())
-            d_->frameContents << toQ(text->getString());
-        d_->noteTexts();
+        if (d_->changed)
+            d_->frameContents.clear();
+        d_->changed = false;
+        d_->contentsOfFrames();
         for (const QString& content : d_->frameContents)
             for (auto it = re.globalMatch(content); it.hasNext();) {
                 const QString token = it.next().captured(0);
@@ -511,11 +516,12 @@ void TemplateDocument::replace(const Values& values)
     d_->checkOpen();
     call(ErrorKind::Failed, [&] {
         d_->lockForFill();
+        d_->changed = true;
         // Everything is read before anything is written.
         d_->placeholdersOfBody();
         const QStringList contents = d_->contentsOfFrames();
         const auto& texts = d_->frameTexts();
-        const bool written = d_->replaceHits(values);
+        const QStringList written = d_->replaceHits(values);
         // The frames the search does not reach (text boxes of drawing
         // shapes, say), from the texts read before: a frame the search
         // reached has changed since and is done.
@@ -524,7 +530,11 @@ void TemplateDocument::replace(const Values& values)
             const QString& content = contents[qsizetype(i)];
             const bool known = std::any_of(values.begin(), values.end(),
                                            [&](const auto& v) { return content.contains(v.first); });
-            if (!known || (written && toQ(texts[i]->getString()) != content))
+            // Only a frame holding a placeholder the search replaced may
+            // have been reached by it.
+            const bool reached = std::any_of(written.begin(), written.end(),
+                                             [&](const QString& token) { return content.contains(token); });
+            if (!known || (reached && toQ(texts[i]->getString()) != content))
                 continue;
             d_->replaceInFrame(texts[i], content, values);
         }
@@ -538,26 +548,65 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
     d_->checkOpen();
     return call(ErrorKind::Failed, [&] {
         d_->lockForFill(false);
+        d_->changed = true;
         auto all = d_->tables();
         for (sal_Int32 t = 0; t < all->getCount(); ++t) {
             Reference<css::text::XTextTable> table(all->getByIndex(t), UNO_QUERY_THROW);
+            Reference<css::table::XCellRange> range(table, UNO_QUERY_THROW);
             int row = -1;
-            for (const OUString& name : table->getCellNames()) {
-                Reference<css::text::XText> text(table->getCellByName(name), UNO_QUERY);
-                if (text.is() && toQ(text->getString()).contains(marker)) {
-                    row = rowOfCellName(toQ(name));
-                    break;
+            QStringList pattern;
+            // The texts of a table of whole cells come in one call; a
+            // table with split or merged cells is read cell by cell.
+            Sequence<Sequence<Any>> texts;
+            bool read = false;
+            if (Reference<css::sheet::XCellRangeData> whole(table, UNO_QUERY); whole.is()) {
+                try {
+                    texts = whole->getDataArray();
+                    read = true;
+                } catch (const css::uno::RuntimeException&) {
+                    // Split or merged cells: read cell by cell below.
+                } catch (const css::lang::IndexOutOfBoundsException&) {
+                    // Rows of different numbers of cells: likewise.
+                }
+            }
+            if (read) {
+                for (sal_Int32 r = 0; r < texts.getLength() && row < 0; ++r)
+                    for (const Any& cell : texts[r]) {
+                        OUString text;
+                        if ((cell >>= text) && toQ(text).contains(marker)) {
+                            row = int(r);
+                            break;
+                        }
+                    }
+                if (row >= 0)
+                    for (const Any& cell : texts[row]) {
+                        OUString text;
+                        if (!(cell >>= text)) {
+                            pattern.clear();  // a number: its text is read from the cell
+                            break;
+                        }
+                        pattern << toQ(text);
+                    }
+            } else {
+                for (const OUString& name : table->getCellNames()) {
+                    Reference<css::text::XText> text(table->getCellByName(name), UNO_QUERY);
+                    if (text.is() && toQ(text->getString()).contains(marker)) {
+                        row = rowOfCellName(toQ(name));
+                        break;
+                    }
                 }
             }
             if (row < 0)
                 continue;
 
-            Reference<css::table::XCellRange> range(table, UNO_QUERY_THROW);
             Reference<css::table::XTableRows> tableRows = table->getRows();
-            const int columns = table->getColumns()->getCount();
-            QStringList pattern;
-            for (int c = 0; c < columns; ++c)
-                pattern << cellText(range, c, row);
+            const int columns =
+                read && texts[row].getLength() > 0 ? int(texts[row].getLength()) : table->getColumns()->getCount();
+            if (pattern.size() != columns) {
+                pattern.clear();
+                for (int c = 0; c < columns; ++c)
+                    pattern << cellText(range, c, row);
+            }
 
             // The placeholders the search found keep their places (found
             // now, before the rows are written, if they were not yet);
@@ -587,6 +636,9 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
                 ->setPropertyValue("IsSplitAllowed", Any(false));
             if (n > 1)
                 tableRows->insertByIndex(row + 1, n - 1);
+            // The pages the rows bring are laid out by now: their texts
+            // and the headings' bold are written with the views locked again.
+            d_->lockForFill();
 
             Sequence<Sequence<Any>> data(n);
             auto* dataRows = data.getArray();
@@ -695,6 +747,7 @@ int TemplateDocument::removePictures(const QString& prefix)
                 continue;
             }
             shapes->remove(shape);
+            d_->changed = true;
             ++removed;
             d_->frameCursors.push_back(it->object);
             if (it->frame >= 0) {
