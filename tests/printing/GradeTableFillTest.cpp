@@ -52,6 +52,10 @@ protected:
     }
     void TearDown() override { core::CloseDatabase(); }
 
+    // Prints the user's own transcript made from the shipped one, and
+    // checks the fields of its text and of its grade rows.
+    void fillOwnTranscript(bool headingRow);
+
     // Prints the kind for the sample person from the template the dialog
     // proposes; the stored document's path.
     QString print(const Kind& kind)
@@ -119,6 +123,14 @@ TEST_P(GradeTableFillTest, TextsFromTheDatabaseAreNeverReadAsPlaceholders)
 
 TEST_P(GradeTableFillTest, FieldsInTheTextAndInTheGradeRowOfAnOwnTemplate)
 {
+    for (const bool headingRow : {false, true}) {
+        SCOPED_TRACE(headingRow ? "a heading row over every column above the grade row" : "the grade row alone");
+        fillOwnTranscript(headingRow);
+    }
+}
+
+void GradeTableFillTest::fillOwnTranscript(bool headingRow)
+{
     // The user's own transcript: a field in a paragraph of the text before
     // the grade table, and the person's field in the grade row itself.
     const QString extension = GetParam() ? QStringLiteral(".ott") : QStringLiteral(".dot");
@@ -130,11 +142,17 @@ TEST_P(GradeTableFillTest, FieldsInTheTextAndInTheGradeRowOfAnOwnTemplate)
         ASSERT_TRUE(xml.contains("[ОЦЕНКА]</text:p>"));
         xml.replace("[ОЦЕНКА]</text:p>", "[ОЦЕНКА] ([OTCH])</text:p>");
         xml.replace("<table:table table:name=", "<text:p>Выдана: [OTCH]; [INF.GORODMED].</text:p><table:table table:name=");
+        if (headingRow)
+            xml.replace("<table:table-column table:style-name=\"GradesCol2\"/><table:table-row>",
+                        "<table:table-column table:style-name=\"GradesCol2\"/><table:table-row>"
+                        "<table:table-cell table:number-columns-spanned=\"3\" office:value-type=\"string\">"
+                        "<text:p>Итоговые оценки</text:p></table:table-cell><table:covered-table-cell/>"
+                        "<table:covered-table-cell/></table:table-row><table:table-row>");
         QFile out(source);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
         out.write(xml);
     }
-    const QString own = home.file(QStringLiteral("Моя справка") + extension);
+    const QString own = home.file(QStringLiteral("Моя справка") + (headingRow ? QStringLiteral(" 2") : QString()) + extension);
     {
         office::TemplateDocument doc = office::TemplateDocument::openReadOnly(source);
         doc.storeAs(own);

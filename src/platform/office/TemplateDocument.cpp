@@ -109,12 +109,6 @@ int rowOfCellName(const QString& name)
     return name.mid(i, j - i).toInt() - 1;
 }
 
-QString cellText(const Reference<css::table::XCellRange>& range, int column, int row)
-{
-    Reference<css::text::XText> text(range->getCellByPosition(column, row), UNO_QUERY_THROW);
-    return toQ(text->getString());
-}
-
 const char* filterForExtension(const QString& suffix)
 {
     const QString s = suffix.toLower();
@@ -600,12 +594,43 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
                 continue;
 
             Reference<css::table::XTableRows> tableRows = table->getRows();
-            const int columns =
-                read && texts[row].getLength() > 0 ? int(texts[row].getLength()) : table->getColumns()->getCount();
+            // A table whose rows differ (a heading over every column above
+            // the grade row, say) places its cells by their names: the
+            // columns of the grade row itself, by their letters.
+            QStringList letters;
+            {
+                for (const OUString& name : table->getCellNames()) {
+                    const QString cell = toQ(name);
+                    if (!cell.contains(QLatin1Char('.')) && rowOfCellName(cell) == row) {
+                        qsizetype i = 0;
+                        while (i < cell.size() && cell[i].isLetter())
+                            ++i;
+                        letters << cell.left(i);
+                    }
+                }
+                std::sort(letters.begin(), letters.end(), [](const QString& a, const QString& b) {
+                    return a.size() != b.size() ? a.size() < b.size() : a < b;
+                });
+                // The texts read in one call hold the grade row whole only
+                // when the table's rows are alike.
+                if (read && texts[row].getLength() == letters.size())
+                    letters.clear();
+                else
+                    pattern.clear();
+            }
+            const auto cellOf = [&](int c, int r) {
+                if (!letters.isEmpty())
+                    return Reference<css::text::XText>(
+                        table->getCellByName(toOU(letters[c] + QString::number(r + 1))), UNO_QUERY_THROW);
+                return Reference<css::text::XText>(range->getCellByPosition(c, r), UNO_QUERY_THROW);
+            };
+            const int columns = !letters.isEmpty()                            ? int(letters.size())
+                                : read && texts[row].getLength() > 0 ? int(texts[row].getLength())
+                                                                     : table->getColumns()->getCount();
             if (pattern.size() != columns) {
                 pattern.clear();
                 for (int c = 0; c < columns; ++c)
-                    pattern << cellText(range, c, row);
+                    pattern << toQ(cellOf(c, row)->getString());
             }
 
             // The placeholders the search found keep their places (found
@@ -625,7 +650,7 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
                     tableRows->removeByIndex(row, 1);
                 } else {
                     for (int c = 0; c < columns; ++c)
-                        Reference<css::text::XText>(range->getCellByPosition(c, row), UNO_QUERY_THROW)->setString({});
+                        cellOf(c, row)->setString({});
                 }
                 return true;
             }
@@ -649,10 +674,11 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
                     cells[c] <<= toOU(substituted(pattern[c], rows[r]));
                 dataRows[r] = line;
             }
-            Reference<css::sheet::XCellRangeData> block(range->getCellRangeByPosition(0, row, columns - 1, row + n - 1),
-                                                        UNO_QUERY);
             bool written = false;
-            if (block.is()) {
+            if (Reference<css::sheet::XCellRangeData> block(
+                    letters.isEmpty() ? range->getCellRangeByPosition(0, row, columns - 1, row + n - 1) : nullptr,
+                    UNO_QUERY);
+                block.is()) {
                 try {
                     block->setDataArray(data);
                     written = true;
@@ -665,16 +691,23 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
                     for (int c = 0; c < columns; ++c) {
                         OUString text;
                         data[r][c] >>= text;
-                        Reference<css::text::XText> cell(range->getCellByPosition(c, row + r), UNO_QUERY);
-                        if (cell.is())
-                            cell->setString(text);
+                        cellOf(c, row + r)->setString(text);
                     }
             }
             for (int r = 0; r < n && r < bold.size(); ++r)
-                if (bold[r])
+                if (bold[r] && letters.isEmpty())
                     Reference<css::beans::XPropertySet>(range->getCellRangeByPosition(0, row + r, columns - 1, row + r),
                                             UNO_QUERY_THROW)
                         ->setPropertyValue("CharWeight", Any(css::awt::FontWeight::BOLD));
+                else if (bold[r])
+                    for (int c = 0; c < columns; ++c) {
+                        Reference<css::text::XText> cell = cellOf(c, row + r);
+                        Reference<css::text::XTextCursor> cursor = cell->createTextCursor();
+                        cursor->gotoEnd(true);
+                        Reference<css::beans::XPropertySet>(cursor, UNO_QUERY_THROW)
+                            ->setPropertyValue("CharWeight", Any(css::awt::FontWeight::BOLD));
+                        d_->frameCursors.push_back(cursor);
+                    }
             return true;
         }
         return false;
