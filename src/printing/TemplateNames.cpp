@@ -13,6 +13,22 @@ namespace printing {
 
 namespace {
 
+// Base names of document templates by template slot, from slot 1.
+constexpr const char* kDefaultTemplateNames[] = {
+    "Титул диплома", "Титул диплома с отличием", "Приложение к диплому", "Академическая справка", "Кальвета",
+};
+
+} // namespace
+
+void UseDefaultTemplateNames()
+{
+    core::AppState& s = core::state();
+    for (int i = 0; i < int(std::size(kDefaultTemplateNames)); ++i)
+        s.DefaultTemplateNames[i + 1] = QString::fromUtf8(kDefaultTemplateNames[i]);
+}
+
+namespace {
+
 // Template slot by option index 0..9; the later options use slot 1.
 constexpr std::array<int, 10> kSlots{1, 3, 4, 5, 5, 7, 8, 9, 6, 10};
 constexpr int kFirstSlot = 1;

@@ -7,6 +7,10 @@
 
 namespace printing {
 
+// Gives the program-wide state the base names of document templates by
+// template slot (1 to 5; 6 to 10 stay empty).
+void UseDefaultTemplateNames();
+
 // The template slot (1 to 10) of a print option (print code - 1).
 int TemplateSlotForKind(int optionIndex);
 

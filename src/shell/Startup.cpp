@@ -13,6 +13,7 @@
 #include "newdb/NewDatabase.h"
 #include "printing/frmNShb.h"
 #include "printing/frmSelect.h"
+#include "printing/TemplateNames.h"
 #include "platform/settings/Settings.h"
 #include "platform/ui/Messages.h"
 #include "shell/DatabaseFileCommands.h"
@@ -56,11 +57,6 @@ constexpr qint64 kFreeSpaceForCopy = 4 << 20;
 using core::kTemplatesFolderName;
 constexpr const char* kHelpStartPage = "Помощник ЭЖ/index.htm";
 constexpr const char* kMainCaption = "Кальвета";
-
-// Base names of document templates by template slot (1 to 5; 6 to 10 stay empty).
-constexpr const char* kDefaultTemplateNames[] = {
-    "Титул диплома", "Титул диплома с отличием", "Приложение к диплому", "Академическая справка", "Кальвета",
-};
 
 // The pieces of the office notice; "\n" marks its line breaks.
 constexpr const char* kOfficeNotice[] = {
@@ -462,8 +458,7 @@ StartResult Main(MainWindow** mainWindow)
     s.DatabasePathSetting = namedDatabase.isEmpty() ? QString::fromLatin1(kDefaultDatabaseName) : namedDatabase;
     s.TemplatesFolder = settings::getSetting(kUser, QStringLiteral("sTmpPath"),
                                              app.filePath(QString::fromUtf8(kTemplatesFolderName)));
-    for (int i = 0; i < int(std::size(kDefaultTemplateNames)); ++i)
-        s.DefaultTemplateNames[i + 1] = QString::fromUtf8(kDefaultTemplateNames[i]);
+    printing::UseDefaultTemplateNames();
     QApplication::setWindowIcon(programIcon());
     registerChildWindows();
 

@@ -39,10 +39,7 @@ protected:
         core::resetState();
         testsupport::clearSettings();
         core::AppState& s = core::state();
-        const char* names[] = {"Титул диплома", "Титул диплома с отличием", "Приложение к диплому",
-                                "Академическая справка", "Кальвета"};
-        for (int i = 0; i < 5; ++i)
-            s.DefaultTemplateNames[i + 1] = QString::fromUtf8(names[i]);
+        printing::UseDefaultTemplateNames();
         s.AppPath = home.path();
         s.CurrentRowId = 42;
         {
@@ -235,9 +232,10 @@ TEST_F(PrintParametersTest, LaserPrinterFallsBackToTheInkJetTemplate)
         frmSelect& d = open(core::SpecialistCertificates);
         EXPECT_EQ(d.templateBox()->currentText(), QString::fromUtf8(c.box));
         ASSERT_EQ(messages.count(), c.messages);
-        if (c.messages)
+        if (c.messages) {
             EXPECT_EQ(messages.texts()[0], QStringLiteral("В папке \"Шаблоны\" не найден шаблон для лазерного "
                                                           "принтера. Будет выбран шаблон для струйного принтера."));
+        }
         EXPECT_EQ(d.templateLabel()->text(), QString::fromUtf8(c.label));
     }
     // Neither template: the laser name stays and the test says so, silently.

@@ -137,10 +137,7 @@ protected:
         core::resetState();
         core::state().AppPath = home.path();
         core::state().OfficeIsOOo = GetParam();
-        const char* names[] = {"Титул диплома", "Титул диплома с отличием", "Приложение к диплому",
-                               "Академическая справка", "Кальвета"};
-        for (int i = 0; i < 5; ++i)
-            core::state().DefaultTemplateNames[i + 1] = QString::fromUtf8(names[i]);
+        printing::UseDefaultTemplateNames();
         testsupport::MessageRecorder quiet;
         ASSERT_TRUE(newdb::CreateNewDatabase(home.file(QStringLiteral("kalveta.db")), false));
     }

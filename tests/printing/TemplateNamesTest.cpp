@@ -14,10 +14,7 @@ namespace {
 
 void setDefaultNames()
 {
-    const char* names[] = {"Титул диплома", "Титул диплома с отличием", "Приложение к диплому", "Академическая справка",
-                           "Кальвета"};
-    for (int i = 0; i < 5; ++i)
-        core::state().DefaultTemplateNames[i + 1] = QString::fromUtf8(names[i]);
+    printing::UseDefaultTemplateNames();
 }
 
 } // namespace
