@@ -56,55 +56,6 @@ QString bookToolTip(const std::vector<Tip>& tips, const core::ListItem& item, in
 
 } // namespace
 
-QString BookPersons::text(int person, int field) const
-{
-    const size_t at = size_t(person) * size_t(fields.size()) + size_t(field);
-    const int start = field == 0 ? 0 : ends[at - 1];
-    return texts[size_t(person)].mid(start, ends[at] - start);
-}
-
-BookPersons readBookPersons(const BookSql& rowsQuery, const std::function<void(int)>& progress)
-{
-    BookPersons persons;
-    try {
-        jet::Database& db = core::db();
-        auto rs = db.openRecordset(rowsQuery.sql, jet::dbOpenForwardOnly, rowsQuery.params);
-        const int idField = rs->fieldIndex(QStringLiteral("ID"));
-        const int hasDocumentField = rs->fieldIndex(QString::fromLatin1(kHasDocumentField));
-        std::vector<int> fieldAt;
-        for (int f = 0; f < rs->fieldCount(); ++f) {
-            if (f == idField || f == hasDocumentField)
-                continue;
-            fieldAt.push_back(f);
-            persons.fields << rs->fieldName(f);
-        }
-        std::vector<QString> row(fieldAt.size());
-        for (; !rs->isEOF(); rs->moveNext()) {
-            const qlonglong key = jet::toLong(rs->value(idField));
-            persons.positionOf.insert(key, persons.count());
-            persons.keys.push_back(key);
-            persons.hasDocument.push_back(hasDocumentField < 0 || jet::toLong(rs->value(hasDocumentField)) != 0);
-            qsizetype length = 0;
-            for (size_t i = 0; i < fieldAt.size(); ++i) {
-                row[i] = jet::toText(rs->value(fieldAt[i]));
-                length += row[i].size();
-            }
-            QString& texts = persons.texts.emplace_back();
-            texts.reserve(length);
-            for (const QString& text : row) {
-                texts += text;
-                persons.ends.push_back(int(texts.size()));
-            }
-            if (progress)
-                progress(persons.count());
-        }
-    } catch (const jet::Error&) {
-        persons = BookPersons{};
-        persons.ok = false;
-    }
-    return persons;
-}
-
 BookPersons readBookPersonKeys(const BookSql& personList)
 {
     BookPersons persons;

@@ -9,7 +9,6 @@
 
 #include <QHash>
 #include <QList>
-#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -25,28 +24,15 @@ inline constexpr const char* kTooManyDisciplinesQuestion =
     "К сожалению, нет возможности отобразить в книге регистрации список дисциплин с оценками, поскольку "
     "количество дисциплин слишком большое. Сформировать книгу регистрации без дисциплин и оценок?";
 
-// The persons of a book in its order, with their document data as texts.
+// The persons of a book in its order, with their positions.
 struct BookPersons {
     // False when the persons could not be read.
     bool ok = true;
     std::vector<qlonglong> keys;
     QHash<qlonglong, int> positionOf;
-    // The document fields read, and per person the texts of the fields one
-    // after another in texts[p], each made to its size (field f of person p
-    // ends at ends[p * fields + f] within it).
-    QStringList fields;
-    std::vector<QString> texts;
-    std::vector<int> ends;
-    // Per person: whether the book shows document data for the person.
-    std::vector<bool> hasDocument;
 
     int count() const { return int(keys.size()); }
-    QString text(int person, int field) const;
 };
-
-// Reads the book's rows query (bookRowsQuery); `progress` is told how many
-// persons have been read.
-BookPersons readBookPersons(const BookSql& rowsQuery, const std::function<void(int)>& progress = {});
 
 struct BookFillResult {
     int rows = 0;
@@ -71,7 +57,6 @@ BookPersons readBookPersonKeys(const BookSql& personList);
 // tooltip naming the row's person (the grade's also its column). `progress`
 // is told how many rows have been made. The persons' texts are never held
 // apart from the list's own.
-// have been made.
 BookFillResult FillRegistryBook(core::ReportList* list, const BookSql& rowsQuery, int expectedRows,
                                 const QHash<qlonglong, int>& pivotRowOf, const GradePivot& pivot,
                                 const BookColumnModel& model, const std::function<void(int)>& progress = {});

@@ -54,7 +54,7 @@ Pivot pivotOf(int med, qlonglong group)
 {
     const books::BookSelection s = books::bookSelection(med, group, {});
     Pivot p;
-    p.persons = books::readBookPersons(books::bookRowsQuery(med, s));
+    p.persons = books::readBookPersonKeys(books::personListQuery(s));
     p.pivot = books::readGradePivot(books::gradeLinesQuery(med, s), p.persons.positionOf, p.persons.count());
     return p;
 }
@@ -132,7 +132,7 @@ TEST_F(BookSelectionTest, BooksWithoutTheirColumnsSelectNobody)
     for (int med : {3, 4}) {
         const books::BookSelection s = books::bookSelection(med, 0, {});
         EXPECT_FALSE(books::selectionHasPersons(s)) << med;
-        EXPECT_FALSE(books::readBookPersons(books::bookRowsQuery(med, s)).ok) << med;
+        EXPECT_FALSE(books::readBookPersonKeys(books::personListQuery(s)).ok) << med;
     }
 }
 
