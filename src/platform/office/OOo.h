@@ -2,7 +2,8 @@
 // The office helpers the Calc path and the document commands use: the URL
 // of a file, the advice shown when the office cannot be started, and writing
 // and framing cells of a Calc sheet.
-// The same helpers over the office's own objects are in OOoUno.h.
+// The helpers over the office's own objects (its service manager, structs
+// and property lists) are in OOoUno.h.
 #include "platform/office/Calc.h"
 #include "platform/office/OfficeError.h"
 

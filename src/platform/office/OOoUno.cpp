@@ -5,14 +5,8 @@
 #include "platform/office/SpreadsheetDocument.h"
 #include "platform/office/UnoSupport.h"
 
-
-#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/reflection/XIdlClass.hpp>
 #include <com/sun/star/reflection/theCoreReflection.hpp>
-#include <com/sun/star/table/BorderLine.hpp>
-#include <com/sun/star/table/TableBorder.hpp>
-#include <com/sun/star/table/XCellRange.hpp>
-#include <com/sun/star/text/XTextRange.hpp>
 
 namespace office {
 
@@ -93,52 +87,6 @@ Sequence<css::beans::PropertyValue> MakePropertyValues(const Sequence<Any>& pair
         p->Value = pairs[j + 1];
     }
     return out;
-}
-
-Reference<css::table::XCell> SetCellValue(int row, int column, const Reference<css::sheet::XSpreadsheet>& sheet,
-                                         const QString& text, int mode)
-{
-    Reference<css::table::XCell> cell;
-    try {
-        cell = sheet->getCellByPosition(column - 1, row - 1);
-    } catch (const css::uno::Exception&) {
-        return {};
-    }
-    try {
-        switch (mode) {
-        case 0: Reference<css::text::XTextRange>(cell, UNO_QUERY_THROW)->setString(toOU(text)); break;
-        case 1: {
-            double d = 0;
-            if (cellNumberValue(text, &d))
-                cell->setValue(d);
-            break;
-        }
-        case 2: cell->setFormula(toOU(text)); break;
-        default: break;
-        }
-    } catch (const css::uno::Exception&) {
-        // A failing step is skipped.
-    }
-    return cell;
-}
-
-void SetRangeBorders(int firstRow, int firstColumn, int lastRow, int lastColumn,
-                     const Reference<css::sheet::XSpreadsheet>& sheet, bool innerLines, bool thick)
-{
-    call(ErrorKind::Failed, [&] {
-        auto range = sheet->getCellRangeByPosition(firstColumn - 1, firstRow - 1, lastColumn - 1, lastRow - 1);
-        const Any inner = CreateUnoStruct(QStringLiteral("com.sun.star.table.BorderLine"), -1);
-        const Any outline = CreateUnoStruct(QStringLiteral("com.sun.star.table.BorderLine"), -1);
-        const Any table = CreateUnoStruct(QStringLiteral("com.sun.star.table.TableBorder"), -1);
-        css::table::BorderLine innerLine, outlineLine;
-        css::table::TableBorder border;
-        if (!(inner >>= innerLine) || !(outline >>= outlineLine) || !(table >>= border))
-            throw Error(ErrorKind::Failed, QStringLiteral("нет диспетчера служб офисной программы"));
-        innerLine = css::table::BorderLine(0, 0, 2, 0);
-        outlineLine = css::table::BorderLine(0, 0, sal_Int16(thick ? 50 : 2), 0);
-        setTableBorderLines(border, outlineLine, innerLines ? &innerLine : nullptr);
-        Reference<css::beans::XPropertySet>(range, UNO_QUERY_THROW)->setPropertyValue("TableBorder", Any(border));
-    });
 }
 
 Reference<css::sheet::XSpreadsheet> unoSheet(const CalcSheet& sheet)

@@ -14,7 +14,6 @@
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
-#include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/uno/Any.hxx>
 #include <com/sun/star/uno/Reference.hxx>
 #include <com/sun/star/uno/Sequence.hxx>
@@ -40,19 +39,6 @@ css::uno::Any CreateUnoStruct(const QString& typeName, int count);
 // Property values from name, value, name, value, ...; the empty list for an
 // odd number of elements, fewer than two, or a name that is not a text.
 css::uno::Sequence<css::beans::PropertyValue> MakePropertyValues(const css::uno::Sequence<css::uno::Any>& pairs);
-
-// One cell written straight to the office, by 1-based row and column: mode
-// 0 as text, 1 as a number, 2 as a formula. Returns the cell, or an empty
-// reference when it cannot be fetched. A failing step is skipped.
-css::uno::Reference<css::table::XCell> SetCellValue(int row, int column,
-                                                   const css::uno::Reference<css::sheet::XSpreadsheet>& sheet,
-                                                   const QString& text, int mode);
-
-// The block of 1-based rows and columns framed with black lines (outline
-// 50 or 2 hundredths of a millimetre, inner lines 2 when asked). Needs
-// OOoServiceManager(); throws office::Error on the first failing step.
-void SetRangeBorders(int firstRow, int firstColumn, int lastRow, int lastColumn,
-                     const css::uno::Reference<css::sheet::XSpreadsheet>& sheet, bool innerLines, bool thick);
 
 // The office sheet behind the Calc model (what was written through the
 // model is sent first).
