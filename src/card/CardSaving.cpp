@@ -286,9 +286,8 @@ bool saveCard(frmSD1& card)
     try {
         db = &core::db();
     } catch (const jet::Error& e) {
-        ui::msgBox(QStringLiteral("Возникла ошибка при сохранении данных: база данных не открыта. Ошибка: %1 %2")
-                       .arg(e.number())
-                       .arg(e.description()),
+        ui::msgBox(QStringLiteral("Возникла ошибка при сохранении данных: база данных не открыта. Ошибка: ")
+                       + e.numberAndDescription(),
                    ui::Exclamation);
         return false;
     }
@@ -365,9 +364,8 @@ bool saveCard(frmSD1& card)
         if (rowRs)
             rowRs->cancelUpdate();
         ui::msgBox(QStringLiteral("Возникла ошибка при сохранении данных. Проверьте, изменились ли данные в справочнике. "
-                                  "Изменения не сохранены. Ошибка: %1 %2")
-                       .arg(e.number())
-                       .arg(e.description()),
+                                  "Изменения не сохранены. Ошибка: ")
+                       + e.numberAndDescription(),
                    ui::Exclamation);
         return false;
     }

@@ -87,10 +87,8 @@ bool uniqueCheck(frmSD1& card, int i)
     } catch (const jet::Error& e) {
         return stop(card, i,
                     QStringLiteral("Не удалось проверить, нет ли значения %1 поля %2 в другой строке справочника. "
-                                   "Ошибка: %3 %4")
-                        .arg(quoted(value), quoted(f.Caption()))
-                        .arg(e.number())
-                        .arg(e.description()));
+                                   "Ошибка: %3")
+                        .arg(quoted(value), quoted(f.Caption()), e.numberAndDescription()));
     }
     if (duplicate)
         return stop(card, i,
@@ -233,10 +231,8 @@ bool numberCheck(frmSD1& card, const NumberCheck& check)
         group = jet::toText(rs->value(QStringLiteral("grp")));
     } catch (const jet::Error& e) {
         return stop(card, line,
-                    QStringLiteral("Не удалось проверить, нет ли номера %1 у другого студента. Ошибка: %2 %3")
-                        .arg(quoted(number))
-                        .arg(e.number())
-                        .arg(e.description()));
+                    QStringLiteral("Не удалось проверить, нет ли номера %1 у другого студента. Ошибка: %2")
+                        .arg(quoted(number), e.numberAndDescription()));
     }
     const QString next = NextNumber(check.kind, card.excludedKey());
     switch (ui::msgBox(QString::fromUtf8(check.question).arg(holder, group, next), ui::YesNoCancel | ui::Question)) {

@@ -109,7 +109,7 @@ bool ShiftSortOrder(long position, long parentId, const QString& tableName)
                           params);
         tx.commit();
     } catch (const jet::Error& e) {
-        ui::msgBox(QStringLiteral("Не удалось добавить строку. Ошибка: %1 %2").arg(e.number()).arg(e.description()),
+        ui::msgBox(QStringLiteral("Не удалось добавить строку. Ошибка: ") + e.numberAndDescription(),
                    ui::Exclamation);
         return false;
     }

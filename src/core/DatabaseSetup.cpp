@@ -24,7 +24,7 @@ const QString kCannotContinue = QStringLiteral(" не соответствует
 
 QString errorText(const jet::Error& e)
 {
-    return QStringLiteral("%1 %2").arg(e.number()).arg(e.description());
+    return e.numberAndDescription();
 }
 
 QString msgFileNotFound(const QString& path)

@@ -186,7 +186,7 @@ GradeOutcome setGrade(const GradeRequest& request)
         jet::Database& db = core::db();
         return request.focus == GradeFocus::Persons ? gradePerson(db, request) : gradeLines(db, request);
     } catch (const jet::Error& e) {
-        ui::msgBox(QStringLiteral("Не удалось поставить оценку. Ошибка: %1 %2").arg(e.number()).arg(e.description()),
+        ui::msgBox(QStringLiteral("Не удалось поставить оценку. Ошибка: ") + e.numberAndDescription(),
                    ui::OkOnly | ui::Exclamation);
         return {};
     }

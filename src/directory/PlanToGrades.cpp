@@ -76,7 +76,7 @@ qlonglong matchingLines(jet::Database& db, qlonglong personId, int vidDokum, con
 
 QString errorText(const QString& context, const jet::Error& e)
 {
-    return context + QStringLiteral(" Ошибка: %1 %2").arg(e.number()).arg(e.description());
+    return context + QStringLiteral(" Ошибка: ") + e.numberAndDescription();
 }
 
 } // namespace

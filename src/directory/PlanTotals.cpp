@@ -153,15 +153,14 @@ qlonglong totalPlanHours(int groupEntries, qlonglong groupId, qlonglong selected
                 return 0;  // the shift has said why; nothing of this run stays
             transaction.commit();
         } catch (const jet::Error& e) {
-            ui::msgBox(QStringLiteral("Произошла ошибка во время записи итогового значения в базу данных: %1 %2")
-                           .arg(e.number())
-                           .arg(e.description()),
+            ui::msgBox(QStringLiteral("Произошла ошибка во время записи итогового значения в базу данных: ")
+                           + e.numberAndDescription(),
                        ui::OkOnly);
             return 0;
         }
         return row;
     } catch (const jet::Error& e) {
-        ui::warn(QStringLiteral("Не удалось рассчитать итого часов. Ошибка: %1 %2").arg(e.number()).arg(e.description()));
+        ui::warn(QStringLiteral("Не удалось рассчитать итого часов. Ошибка: ") + e.numberAndDescription());
         return 0;
     }
 }

@@ -114,8 +114,7 @@ bool refuse(const QString& text, int rowsAfter)
 
 QString failureText(const QString& name, const jet::Error& e)
 {
-    return QStringLiteral("Не удалось удалить строку %1. Ошибка: %2 %3").arg(quoted(name)).arg(e.number()).arg(
-        e.description());
+    return QStringLiteral("Не удалось удалить строку %1. Ошибка: %2").arg(quoted(name), e.numberAndDescription());
 }
 
 } // namespace
@@ -229,7 +228,7 @@ DeletionOutcome deleteRows(int windowKind, bool gradeLines, const QList<ListRow>
         outcome.deleted = deleted;
     } catch (const jet::Error& e) {
         // Nothing of this run stays deleted.
-        ui::msgBox(QStringLiteral("Не удалось удалить строки. Ошибка: %1 %2").arg(e.number()).arg(e.description()),
+        ui::msgBox(QStringLiteral("Не удалось удалить строки. Ошибка: ") + e.numberAndDescription(),
                    ui::OkOnly | ui::Exclamation);
         outcome.deleted = 0;
     }

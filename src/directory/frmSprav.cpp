@@ -917,7 +917,7 @@ void frmSprav::MoveRow(int direction)
         exchangeSortOrder(core::db(), grades ? QStringLiteral("EXAM") : QStringLiteral("SPNAGR"),
                           grades ? QStringLiteral("IDE") : QStringLiteral("IDN"), keys, position - 1, neighbour - 1);
     } catch (const jet::Error& e) {
-        ui::msgBox(QStringLiteral("Не удалось переместить строку. Ошибка: %1 %2").arg(e.number()).arg(e.description()),
+        ui::msgBox(QStringLiteral("Не удалось переместить строку. Ошибка: ") + e.numberAndDescription(),
                    ui::OkOnly | ui::Exclamation);
         return;
     }

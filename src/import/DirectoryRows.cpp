@@ -341,7 +341,7 @@ ImportOutcome importDirectoryRows(const DirectoryImport& import, const QList<QSt
         out.problems.clear();
         out.error = QString::fromUtf8(text::kImportFailed)
                         .arg(rowNumbers.value(current))
-                        .arg(QStringLiteral("%1 %2").arg(e.number()).arg(e.description()));
+                        .arg(e.numberAndDescription());
     }
     return out;
 }

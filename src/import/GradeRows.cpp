@@ -242,7 +242,7 @@ GradeOutcome importGradeRows(const GradeImport& import, const QList<QStringList>
     } catch (const jet::Error& e) {
         GradeOutcome out;
         out.ok = false;
-        out.error = QString::fromUtf8(text::kGradeImportFailed).arg(QStringLiteral("%1 %2").arg(e.number()).arg(e.description()));
+        out.error = QString::fromUtf8(text::kGradeImportFailed).arg(e.numberAndDescription());
         return out;
     }
 }

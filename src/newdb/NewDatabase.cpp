@@ -12,11 +12,10 @@ namespace newdb {
 
 namespace {
 
-void showCreationError(int number, const QString& description)
+void showCreationError(const jet::Error& e)
 {
     // One full stop, also after a description that brings its own.
-    QString text = QStringLiteral("Произошла ошибка при создании файла базы данных. Ошибка: ") + QString::number(number)
-        + QLatin1Char(' ') + description;
+    QString text = QStringLiteral("Произошла ошибка при создании файла базы данных. Ошибка: ") + e.numberAndDescription();
     if (!text.endsWith(QLatin1Char('.')))
         text += QLatin1Char('.');
     ui::msgBox(text, ui::Exclamation);
@@ -64,7 +63,7 @@ bool CreateNewDatabase(const QString& path, std::span<const TableRows> content, 
                  [&](const TableRows& rows) { tell(CreationStep::Rows, file.db(), rows.table); });
         tell(CreationStep::AllRows, file.db());
     } catch (const jet::Error& e) {
-        showCreationError(e.number(), e.description());
+        showCreationError(e);
         return false;
     }
     if (!file.finish())
@@ -72,7 +71,7 @@ bool CreateNewDatabase(const QString& path, std::span<const TableRows> content, 
     try {
         core::state().MainDatabase = jet::Database::open(path);
     } catch (const jet::Error& e) {
-        showCreationError(e.number(), e.description());
+        showCreationError(e);
         return false;
     }
     if (observer)

@@ -35,7 +35,7 @@ QString native(const QString& path)
 
 QString errorText(const jet::Error& e)
 {
-    return QString::number(e.number()) + QLatin1Char(' ') + e.description();
+    return e.numberAndDescription();
 }
 
 bool sameFile(const QString& a, const QString& b)

@@ -70,11 +70,9 @@ constexpr const char* kOfficeNotice[] = {
     "распечатка будут выполняться с использованием выбранной Вами программы.",
 };
 
-void showUnexpectedError(int number, const QString& description)
+void showUnexpectedError(const jet::Error& e)
 {
-    ui::msgBox(QStringLiteral("Произошла непредвиденная ошибка. ") + QString::number(number) + QLatin1Char(' ')
-                   + description,
-               ui::Critical);
+    ui::msgBox(QStringLiteral("Произошла непредвиденная ошибка. ") + e.numberAndDescription(), ui::Critical);
 }
 
 bool isInside(const QString& path, const QString& folder)
@@ -195,7 +193,7 @@ void showOfficeNoticeOnce()
     const QString key = QStringLiteral("bMesOOo");
     const std::optional<bool> shown = settingAsBool(settings::getSetting(kUser, key, QStringLiteral("0")));
     if (!shown)
-        showUnexpectedError(jet::errTypeMismatch, QStringLiteral("Несоответствие типа"));
+        showUnexpectedError(jet::Error(jet::errTypeMismatch, QStringLiteral("Несоответствие типа")));
     if (!shown.value_or(false))
         ui::msgBox(officeNoticeText(), ui::Information);
     settings::saveSetting(kUser, key, settings::boolText(true));

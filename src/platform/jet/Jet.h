@@ -88,6 +88,9 @@ public:
     int number() const { return number_; }
     QString description() const { return description_; }
     QString cause() const { return cause_; }
+    // The number and the description joined by one blank, as the messages
+    // show them.
+    QString numberAndDescription() const { return QString::number(number_) + QLatin1Char(' ') + description_; }
 
 private:
     int number_;
