@@ -3,9 +3,9 @@
 #include "card/CardFields.h"
 #include "card/CardInputs.h"
 #include "card/CardValidation.h"
-#include "card/RecordCard.h"
 #include "card/frmSD1.h"
 #include "core/AppState.h"
+#include "core/ChildWindows.h"
 #include "core/DataAccess.h"
 #include "core/TextHelpers.h"
 #include "platform/settings/Settings.h"
@@ -247,7 +247,7 @@ void saveServiceLogin(const frmSD1& card)
         settings::saveSetting(section, QString::fromUtf8(captions::kPassword), QString());
         return;
     }
-    const auto& encrypt = shellHooks().encryptString;
+    const auto& encrypt = core::shellServices().encryptString;
     const QString enciphered = encrypt ? encrypt(plain) : QString();
     if (enciphered.isEmpty()) {
         ui::msgBox(QStringLiteral("Не удалось зашифровать пароль сервиса обновлений. Новый пароль не сохранен, "

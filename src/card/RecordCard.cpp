@@ -8,12 +8,6 @@
 
 namespace card {
 
-ShellHooks& shellHooks()
-{
-    static ShellHooks hooks;
-    return hooks;
-}
-
 void showRecordCard()
 {
     frmSD1 card(QApplication::activeWindow());

@@ -1,22 +1,8 @@
 #pragma once
-// Opening the record card, and the services of the main window that the card
-// uses without linking the shell.
-#include <QString>
-#include <functional>
+// Opening the record card. What the card uses of the application shell is
+// in core::shellServices().
 
 namespace card {
-
-// What the card needs of the application shell. The shell fills these at
-// start-up; a service left empty counts as unavailable.
-struct ShellHooks {
-    // The enciphered form of a text ("" for "" and on failure).
-    std::function<QString(const QString&)> encryptString;
-    // The plain text of an enciphered text ("" for "" and on failure).
-    std::function<QString(const QString&)> decryptString;
-    // Opens the user manual (the main window's "Руководство пользователя").
-    std::function<void()> openUserManual;
-};
-ShellHooks& shellHooks();
 
 // Shows the record card modally for the card parameters of the program-wide
 // state: CurrentKind (the directory kind), CurrentRowId (0 for a new row,

@@ -5,10 +5,10 @@
 #include "card/CardSaving.h"
 #include "card/NameForms.h"
 #include "card/Numbering.h"
-#include "card/RecordCard.h"
 #include "card/SpecialtyDetails.h"
 #include "card/TemplateChoice.h"
 #include "core/AppState.h"
+#include "core/ChildWindows.h"
 #include "core/ComboTypeAhead.h"
 #include "core/DataAccess.h"
 #include "core/DateEdit.h"
@@ -507,7 +507,7 @@ void frmSD1::loadInstitutionSpecials(int i)
         L.tag = L.text1->text();
     } else if (caption == QString::fromUtf8(captions::kPassword)) {
         const QString stored = settings::getSetting(QString::fromLatin1(settings::kSectionSettings), caption);
-        const auto& decrypt = shellHooks().decryptString;
+        const auto& decrypt = core::shellServices().decryptString;
         L.text1->setText(stored.isEmpty() || !decrypt ? QString() : decrypt(stored));
         L.tag = L.text1->text();
         L.text1->setEchoMode(QLineEdit::Password);
@@ -1196,7 +1196,7 @@ void frmSD1::Toolbar1_ButtonClick(const QString& key)
     else if (key == QLatin1String("Copy"))
         CopyFromField();
     else if (key == QLatin1String("Help")) {
-        if (const auto& manual = shellHooks().openUserManual)
+        if (const auto& manual = core::shellServices().openUserManual)
             manual();
     } else if (key == QLatin1String("Save"))
         Ok_Click();
@@ -1206,7 +1206,7 @@ void frmSD1::Toolbar1_ButtonClick(const QString& key)
 
 void frmSD1::Комманда2_Click()
 {
-    if (const auto& manual = shellHooks().openUserManual)
+    if (const auto& manual = core::shellServices().openUserManual)
         manual();
 }
 

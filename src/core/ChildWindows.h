@@ -59,7 +59,10 @@ struct WindowFactories {
 };
 WindowFactories& windowFactories();
 
-// Services of the main window that child windows call.
+// Services of the application shell that child windows and the record card
+// call without linking the shell. The main window fills the first ones, and
+// empties them when it goes; start-up fills the others. A service left empty
+// counts as unavailable.
 struct ShellServices {
     QMdiArea* mdiArea = nullptr;
     // Shows or hides the main window's actions menu ("Действия").
@@ -70,10 +73,13 @@ struct ShellServices {
     std::function<void(int med)> showRegistryBook;
     // Brings the main window to the front (after an office window took it).
     std::function<void()> activateMainWindow;
-    // Opens the user manual.
+    // Opens the user manual (the main window's "Руководство пользователя").
     std::function<void()> openUserManual;
+    // The enciphered form of a text ("" for "" and on failure).
+    std::function<QString(const QString&)> encryptString;
+    // The plain text of an enciphered text ("" for "" and on failure).
+    std::function<QString(const QString&)> decryptString;
 };
 ShellServices& shellServices();
-
 
 } // namespace core

@@ -340,7 +340,12 @@ MainWindow::~MainWindow()
 {
     core::ShellServices& services = core::shellServices();
     if (services.mdiArea == mdi_) {
-        services = core::ShellServices{};
+        // The window's own services go; those start-up gave stay.
+        services.mdiArea = nullptr;
+        services.setActionsMenuVisible = {};
+        services.popupActionsMenu = {};
+        services.showRegistryBook = {};
+        services.activateMainWindow = {};
         ui::setStatusHandler({});
     }
 }

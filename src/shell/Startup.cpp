@@ -6,6 +6,7 @@
 #include "books/frmPFM.h"
 #include "card/RecordCard.h"
 #include "core/AppState.h"
+#include "core/ChildWindows.h"
 #include "core/DataAccess.h"
 #include "core/DatabaseSetup.h"
 #include "directory/frmSprav.h"
@@ -217,9 +218,9 @@ void registerChildWindows()
     books::registerRegistryBook();
     card::registerRecordCard();
     importer::registerImportWindow();
-    card::shellHooks().encryptString = EncryptString;
-    card::shellHooks().decryptString = DecryptString;
-    card::shellHooks().openUserManual = [] { OpenUserManual(); };
+    core::shellServices().encryptString = EncryptString;
+    core::shellServices().decryptString = DecryptString;
+    core::shellServices().openUserManual = [] { OpenUserManual(); };
     core::windowFactories().adjustTemplate = [](const QString& path) { return printing::frmNShb::adjust(path); };
     core::windowFactories().showPrintParameters = printing::showPrintParameters;
 }

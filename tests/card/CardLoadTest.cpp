@@ -183,7 +183,7 @@ TEST_F(CardLoadTest, InstitutionCardTakesTheServiceLinesApart)
 {
     settings::saveSetting("Settings", "Логин", "college");
     settings::saveSetting("Settings", "Пароль", "enc:secret");
-    card::shellHooks().decryptString = [](const QString& s) { return s.startsWith("enc:") ? s.mid(4) : QString(); };
+    core::shellServices().decryptString = [](const QString& s) { return s.startsWith("enc:") ? s.mid(4) : QString(); };
     const auto card = openCard(core::Institution, 1);
     EXPECT_TRUE(card->windowTitle().startsWith(QStringLiteral("Параметры учреждения: Кировское областное")));
     EXPECT_TRUE(card->windowTitle().endsWith("..."));

@@ -299,8 +299,8 @@ TEST_F(CardSavingTest, RegistrationNumbersGetDigitCopies)
 
 TEST_F(CardSavingTest, InstitutionCardSetsTheOfficeAndTheServiceLogin)
 {
-    card::shellHooks().encryptString = [](const QString& s) { return QStringLiteral("enc:") + s; };
-    card::shellHooks().decryptString = [](const QString& s) { return s.mid(4); };
+    core::shellServices().encryptString = [](const QString& s) { return QStringLiteral("enc:") + s; };
+    core::shellServices().decryptString = [](const QString& s) { return s.mid(4); };
     const auto card = openCard(core::Institution, 1);
     chooseEntry(card->Cm1(13), QStringLiteral("OpenOffice.org"));
     card->setLineText(20, QStringLiteral(" college "));
@@ -322,8 +322,8 @@ TEST_F(CardSavingTest, InstitutionCardSetsTheOfficeAndTheServiceLogin)
 TEST_F(CardSavingTest, CipherFailureKeepsTheStoredPassword)
 {
     settings::saveSetting("Settings", "Пароль", "enc:old");
-    card::shellHooks().decryptString = [](const QString& s) { return s.mid(4); };
-    card::shellHooks().encryptString = [](const QString&) { return QString(); };
+    core::shellServices().decryptString = [](const QString& s) { return s.mid(4); };
+    core::shellServices().encryptString = [](const QString&) { return QString(); };
     const auto card = openCard(core::Institution, 1);
     card->setLineText(21, QStringLiteral("new"));
     EXPECT_TRUE(card->Ok_Click());

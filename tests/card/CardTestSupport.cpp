@@ -10,7 +10,7 @@ void CardTest::SetUp()
 {
     core::resetState();
     testsupport::clearSettings();
-    card::shellHooks() = {};
+    core::shellServices() = {};
     core::AppState& s = core::state();
     s.ComboTypeAhead = true;
     s.AppPath = folder_.path();

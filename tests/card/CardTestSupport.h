@@ -4,6 +4,7 @@
 // card's inputs.
 #include "support/TestSupport.h"
 #include "card/RecordCard.h"
+#include "core/ChildWindows.h"
 #include "card/frmSD1.h"
 #include "core/AppState.h"
 #include "core/DataAccess.h"

@@ -219,7 +219,7 @@ TEST_F(CardToolbarTest, UndoTakesBackTheLastEdit)
 TEST_F(CardToolbarTest, HelpOpensTheManualAndSaveConfirms)
 {
     int opened = 0;
-    card::shellHooks().openUserManual = [&opened] { ++opened; };
+    core::shellServices().openUserManual = [&opened] { ++opened; };
     const auto card = openCard(core::StudyForms, 1);
     showCard(*card);
     card->Toolbar1_ButtonClick("Help");

@@ -122,7 +122,7 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         ui::setDialogHandler({});
         core::windowFactories() = core::WindowFactories{};
-        card::shellHooks() = card::ShellHooks{};
+        core::shellServices() = core::ShellServices{};
         messages.reset();
         core::CloseDatabase();
         core::resetState();
