@@ -12,17 +12,7 @@ namespace {
 
 office::SheetTexts sheetOf(const char* text)
 {
-    office::SheetTexts s;
-    const QList<QStringList> rows = rowsOf(text);
-    int width = 0;
-    for (const QStringList& r : rows)
-        width = std::max(width, int(r.size()));
-    for (QStringList r : rows) {
-        while (r.size() < width)
-            r << QString();
-        s.rows << r;
-    }
-    return s;
+    return importtest::sheetOf(rowsOf(text));
 }
 
 QStringList captions(const GradeSheetRead& read)

@@ -10,6 +10,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
@@ -68,6 +70,20 @@ QList<QStringList> rowsOf(const char* text)
     for (const QString& line : QString::fromUtf8(text).split(QLatin1Char('\n')))
         out << line.split(QLatin1Char('|'));
     return out;
+}
+
+office::SheetTexts sheetOf(const QList<QStringList>& rows)
+{
+    office::SheetTexts s;
+    int width = 0;
+    for (const QStringList& r : rows)
+        width = std::max(width, int(r.size()));
+    for (QStringList r : rows) {
+        while (r.size() < width)
+            r << QString();
+        s.rows << r;
+    }
+    return s;
 }
 
 FileDialogAnswer::FileDialogAnswer(const QString& path, std::function<int(QDialog*)> other)

@@ -3,6 +3,7 @@
 // groups, workbooks written through the office, and the file dialog answered
 // with a chosen path.
 #include "core/AppState.h"
+#include "platform/office/WorkbookReader.h"
 #include "support/OfficeDocuments.h"
 #include "support/TestSupport.h"
 
@@ -32,6 +33,10 @@ using testsupport::openDocumentCount;
 
 // Rows of one sheet from a compact text: rows separated by "\n", cells by "|".
 QList<QStringList> rowsOf(const char* text);
+
+// The cell texts of a sheet as a reader gives them: every row padded with
+// empty cells to the widest.
+office::SheetTexts sheetOf(const QList<QStringList>& rows);
 
 // Answers the next file dialogs with `path` (an empty path cancels); records
 // the dialogs' titles and name filters. Any other dialog goes to `other`

@@ -7,22 +7,9 @@
 #include <gtest/gtest.h>
 
 using namespace importer;
+using importtest::sheetOf;
 
 namespace {
-
-office::SheetTexts sheetOf(const QList<QStringList>& rows)
-{
-    office::SheetTexts s;
-    int width = 0;
-    for (const QStringList& r : rows)
-        width = std::max(width, int(r.size()));
-    for (QStringList r : rows) {
-        while (r.size() < width)
-            r << QString();
-        s.rows << r;
-    }
-    return s;
-}
 
 QList<QStringList> cellsOf(const SheetRead& read)
 {
