@@ -160,6 +160,21 @@ protected:
     static inline testsupport::TempFolder* sampleFolder_ = nullptr;
 };
 
+// A group "Т 11" of its own with one person in it.
+class OnePersonGroupTest : public DirectoryDbTest {
+protected:
+    void SetUp() override
+    {
+        DirectoryDbTest::SetUp();
+        group = insert(QStringLiteral("INSERT INTO SPGRUP (NAIM) VALUES ('Т 11')"), {});
+        person = insert(QStringLiteral("INSERT INTO SPSTUD (IDG, FAM, IM, OTCH) VALUES (?, 'Орлова', 'Анна', 'Петровна')"),
+                        {group});
+    }
+
+    qlonglong group = 0;
+    qlonglong person = 0;
+};
+
 // A grades window of `docKind`, filtered to `group`, whose one person is
 // selected and whose grade lines are shown.
 inline std::unique_ptr<directory::frmSprav> openGradesView(int docKind, qlonglong group)

@@ -20,14 +20,11 @@ constexpr qlonglong kMarkCross = 10;
 // A person of a group of its own with grade lines of the retraining kind:
 // philosophy, the heading "в том числе:", history, language; and one line
 // of another kind.
-class GradeSettingTest : public DirectoryDbTest {
+class GradeSettingTest : public OnePersonGroupTest {
 protected:
     void SetUp() override
     {
-        DirectoryDbTest::SetUp();
-        group = insert(QStringLiteral("INSERT INTO SPGRUP (NAIM) VALUES ('Т 11')"), {});
-        person = insert(QStringLiteral("INSERT INTO SPSTUD (IDG, FAM, IM, OTCH) VALUES (?, 'Орлова', 'Анна', 'Петровна')"),
-                        {group});
+        OnePersonGroupTest::SetUp();
         for (int discipline : {12, 8, 13, 14})
             lines << addLine(discipline, 1);
         otherKind = addLine(15, 0);
@@ -72,8 +69,6 @@ protected:
         return r;
     }
 
-    qlonglong group = 0;
-    qlonglong person = 0;
     QList<qlonglong> lines;
     qlonglong otherKind = 0;
 };

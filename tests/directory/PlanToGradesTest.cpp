@@ -35,14 +35,11 @@ void PrintTo(const Line& l, std::ostream* os)
 
 // A group of its own with a plan whose order differs from the order in
 // which its rows were written, and one person in it.
-class PlanToGradesTest : public DirectoryDbTest {
+class PlanToGradesTest : public OnePersonGroupTest {
 protected:
     void SetUp() override
     {
-        DirectoryDbTest::SetUp();
-        group = insert(QStringLiteral("INSERT INTO SPGRUP (NAIM) VALUES ('Т 11')"), {});
-        person = insert(QStringLiteral("INSERT INTO SPSTUD (IDG, FAM, IM, OTCH) VALUES (?, 'Орлова', 'Анна', 'Петровна')"),
-                        {group});
+        OnePersonGroupTest::SetUp();
         const QString plan =
             QStringLiteral("INSERT INTO SPNAGR (IDG, SORT, IDD, NAIM, CH, IDZ, kursovaya) VALUES (?, ?, ?, ?, ?, ?, ?)");
         // Plan order: heading (10), course (20), philosophy (30), language (40).
@@ -74,9 +71,6 @@ protected:
     {
         return count(QStringLiteral("SELECT count(*) FROM EXAM WHERE ID = ? AND ") + where, {person});
     }
-
-    qlonglong group = 0;
-    qlonglong person = 0;
 };
 
 TEST_F(PlanToGradesTest, DecliningTheFirstQuestionChangesNothing)
