@@ -3,6 +3,8 @@
 #include "core/AppState.h"
 #include "core/DataAccess.h"
 #include "newdb/NewDatabase.h"
+#include "platform/jet/Jet.h"
+#include "printing/TemplateNames.h"
 #include "platform/office/TemplateDocument.h"
 #include "platform/office/UnoSupport.h"
 #include "core/PrintQtValues.h"
@@ -49,6 +51,27 @@ qlonglong insert(const QString& sql, const QVariantList& values)
 }
 
 } // namespace
+
+void SampleDatabaseTest::SetUp()
+{
+    core::resetState();
+    core::state().AppPath = home.path();
+    core::state().OfficeIsOOo = GetParam();
+    printing::UseDefaultTemplateNames();
+    testsupport::MessageRecorder quiet;
+    ASSERT_TRUE(newdb::CreateNewDatabase(home.file(QStringLiteral("kalveta.db")), false));
+}
+
+void SampleDatabaseTest::TearDown()
+{
+    core::CloseDatabase();
+}
+
+long SampleDatabaseTest::personId(const char* surname) const
+{
+    return long(jet::toLong(
+        core::db().scalar(QStringLiteral("SELECT ID FROM SPSTUD WHERE FAM = ?"), {QString::fromUtf8(surname)})));
+}
 
 SamplePeople makeDatabase(const QString& path)
 {

@@ -2,10 +2,28 @@
 // Shared by the document-printing tests: a database with one group and its
 // people, and the shipped document templates in the data folder's
 // "Шаблоны ЭЖ".
+#include "support/TestSupport.h"
+
 #include <QString>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 namespace printtest {
+
+// The sample database a new user gets, in a data folder of its own, with the
+// default template names, printed on the office path of the parameter
+// (true: "OpenOffice.org").
+class SampleDatabaseTest : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The key of the sample person with this surname (0 when none).
+    long personId(const char* surname) const;
+
+    testsupport::TempFolder home;
+};
 
 // Makes a reference-only database at `path`, opens it as MainDatabase and
 // adds the group "Ф-21" with its specialty, medical specialty and two people.

@@ -33,21 +33,16 @@ const Kind kKinds[] = {
     {"Академическая справка", core::AcademicTranscript},
 };
 
-class GradeTableFillTest : public ::testing::TestWithParam<bool> {
+class GradeTableFillTest : public printtest::SampleDatabaseTest {
 protected:
     void SetUp() override
     {
-        core::resetState();
-        core::state().AppPath = home.path();
-        core::state().OfficeIsOOo = GetParam();
-        printing::UseDefaultTemplateNames();
-        testsupport::MessageRecorder quiet;
-        ASSERT_TRUE(newdb::CreateNewDatabase(home.file(QStringLiteral("kalveta.db")), false));
-        person = long(jet::toLong(
-            core::db().scalar(QStringLiteral("SELECT ID FROM SPSTUD WHERE FAM = ?"), {QStringLiteral("Шилов")})));
+        printtest::SampleDatabaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        person = personId("Шилов");
         ASSERT_GT(person, 0);
     }
-    void TearDown() override { core::CloseDatabase(); }
 
     // Prints the user's own transcript made from the shipped one, and
     // checks the fields of its text and of its grade rows.
@@ -69,7 +64,6 @@ protected:
         return outcome.documentPath;
     }
 
-    testsupport::TempFolder home;
     long person = 0;
 };
 

@@ -130,25 +130,8 @@ QStringList strayMarks(const QString& text)
     return out;
 }
 
-class SampleDocumentsTest : public ::testing::TestWithParam<bool> {
+class SampleDocumentsTest : public printtest::SampleDatabaseTest {
 protected:
-    void SetUp() override
-    {
-        core::resetState();
-        core::state().AppPath = home.path();
-        core::state().OfficeIsOOo = GetParam();
-        printing::UseDefaultTemplateNames();
-        testsupport::MessageRecorder quiet;
-        ASSERT_TRUE(newdb::CreateNewDatabase(home.file(QStringLiteral("kalveta.db")), false));
-    }
-    void TearDown() override { core::CloseDatabase(); }
-
-    long personId(const char* surname) const
-    {
-        return long(jet::toLong(core::db().scalar(QStringLiteral("SELECT ID FROM SPSTUD WHERE FAM = ?"),
-                                                  {QString::fromUtf8(surname)})));
-    }
-
     // Prints a kind for a person from the template the dialog proposes (or
     // the one named) and reads it back; the question about a missing number
     // is answered Yes.
@@ -177,8 +160,6 @@ protected:
         EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
         return printed;
     }
-
-    testsupport::TempFolder home;
 };
 
 } // namespace
