@@ -132,6 +132,43 @@ void makeSpreadsheetTemplate(const QString& path)
     closeComponent(doc);
 }
 
+void placeOnPage(const Reference<XPropertySet>& p, css::text::TextContentAnchorType anchor, int x, int y)
+{
+    p->setPropertyValue("AnchorType", Any(anchor));
+    if (anchor == css::text::TextContentAnchorType_AT_PAGE)
+        p->setPropertyValue("AnchorPageNo", Any(sal_Int16(1)));
+    p->setPropertyValue("HoriOrient", Any(css::text::HoriOrientation::NONE));
+    p->setPropertyValue("VertOrient", Any(css::text::VertOrientation::NONE));
+    p->setPropertyValue("HoriOrientRelation", Any(css::text::RelOrientation::PAGE_FRAME));
+    p->setPropertyValue("VertOrientRelation", Any(css::text::RelOrientation::PAGE_FRAME));
+    p->setPropertyValue("HoriOrientPosition", Any(sal_Int32(x)));
+    p->setPropertyValue("VertOrientPosition", Any(sal_Int32(y)));
+}
+
+Reference<XPropertySet> insertPicture(const Reference<css::lang::XComponent>& doc,
+                                      const Reference<css::text::XText>& text, const QString& picture,
+                                      css::text::TextContentAnchorType anchor, int x, int y)
+{
+    Reference<css::lang::XMultiServiceFactory> factory(doc, UNO_QUERY_THROW);
+    Reference<XPropertySet> graphic(factory->createInstance("com.sun.star.text.TextGraphicObject"), UNO_QUERY_THROW);
+    graphic->setPropertyValue("GraphicURL", Any(toOU(office::ConvertToURL(picture))));
+    placeOnPage(graphic, anchor, x, y);
+    Reference<css::drawing::XShape>(graphic, UNO_QUERY_THROW)->setSize(css::awt::Size(2000, 2000));
+    text->insertTextContent(text->getEnd(), Reference<css::text::XTextContent>(graphic, UNO_QUERY_THROW), false);
+    return graphic;
+}
+
+Reference<XPropertySet> firstPageStyle(const Reference<css::lang::XComponent>& doc)
+{
+    Reference<css::style::XStyleFamiliesSupplier> sfs(doc, UNO_QUERY_THROW);
+    Reference<css::container::XNameAccess> pages(sfs->getStyleFamilies()->getByName("PageStyles"), UNO_QUERY_THROW);
+    Reference<css::text::XTextDocument> td(doc, UNO_QUERY_THROW);
+    OUString styleName;
+    Reference<XPropertySet>(td->getText()->createTextCursor(), UNO_QUERY_THROW)->getPropertyValue("PageStyleName")
+        >>= styleName;
+    return Reference<XPropertySet>(pages->getByName(styleName), UNO_QUERY_THROW);
+}
+
 void makeTextTemplate(const QString& path, const QString& picture)
 {
     auto doc = newDocument("private:factory/swriter");
@@ -140,23 +177,8 @@ void makeTextTemplate(const QString& path, const QString& picture)
     auto text = td->getText();
     text->insertString(text->getEnd(), "Бланк", false);
 
-    auto place = [](const Reference<XPropertySet>& p, int x, int y) {
-        p->setPropertyValue("AnchorType", Any(css::text::TextContentAnchorType_AT_PAGE));
-        p->setPropertyValue("AnchorPageNo", Any(sal_Int16(1)));
-        p->setPropertyValue("HoriOrient", Any(css::text::HoriOrientation::NONE));
-        p->setPropertyValue("VertOrient", Any(css::text::VertOrientation::NONE));
-        p->setPropertyValue("HoriOrientRelation", Any(css::text::RelOrientation::PAGE_FRAME));
-        p->setPropertyValue("VertOrientRelation", Any(css::text::RelOrientation::PAGE_FRAME));
-        p->setPropertyValue("HoriOrientPosition", Any(sal_Int32(x)));
-        p->setPropertyValue("VertOrientPosition", Any(sal_Int32(y)));
-    };
-
-    Reference<XPropertySet> graphic(factory->createInstance("com.sun.star.text.TextGraphicObject"), UNO_QUERY_THROW);
-    graphic->setPropertyValue("GraphicURL", Any(toOU(office::ConvertToURL(picture))));
-    place(graphic, 1000, 9000);
-    Reference<css::drawing::XShape>(graphic, UNO_QUERY_THROW)->setSize(css::awt::Size(2000, 2000));
+    auto graphic = insertPicture(doc, text, picture, css::text::TextContentAnchorType_AT_PAGE, 1000, 9000);
     Reference<css::container::XNamed>(graphic, UNO_QUERY_THROW)->setName(toOU(QStringLiteral("Картинка")));
-    text->insertTextContent(text->getEnd(), Reference<css::text::XTextContent>(graphic, UNO_QUERY_THROW), false);
 
     const QString names[] = {QStringLiteral("Фамилия"), QStringLiteral("Имя")};
     const int xs[] = {3000, 3500};
@@ -164,7 +186,7 @@ void makeTextTemplate(const QString& path, const QString& picture)
     for (int i = 0; i < 2; ++i) {
         Reference<css::text::XTextFrame> frame(factory->createInstance("com.sun.star.text.TextFrame"), UNO_QUERY_THROW);
         Reference<XPropertySet> p(frame, UNO_QUERY_THROW);
-        place(p, xs[i], ys[i]);
+        placeOnPage(p, css::text::TextContentAnchorType_AT_PAGE, xs[i], ys[i]);
         p->setPropertyValue("SizeType", Any(css::text::SizeType::FIX));
         Reference<css::drawing::XShape>(frame, UNO_QUERY_THROW)->setSize(css::awt::Size(5000 + 1000 * i, 1200));
         Reference<css::container::XNamed>(frame, UNO_QUERY_THROW)->setName(toOU(names[i]));
@@ -177,11 +199,7 @@ void makeTextTemplate(const QString& path, const QString& picture)
     text->insertTextContent(text->getEnd(), Reference<css::text::XTextContent>(table, UNO_QUERY_THROW), false);
     Reference<css::text::XText>(table->getCellByName("A1"), UNO_QUERY_THROW)->setString(toOU(QStringLiteral("Дисциплина")));
 
-    Reference<css::style::XStyleFamiliesSupplier> sfs(doc, UNO_QUERY_THROW);
-    Reference<css::container::XNameAccess> pages(sfs->getStyleFamilies()->getByName("PageStyles"), UNO_QUERY_THROW);
-    OUString styleName;
-    Reference<XPropertySet>(text->createTextCursor(), UNO_QUERY_THROW)->getPropertyValue("PageStyleName") >>= styleName;
-    Reference<XPropertySet> style(pages->getByName(styleName), UNO_QUERY_THROW);
+    Reference<XPropertySet> style = firstPageStyle(doc);
     style->setPropertyValue("LeftMargin", Any(sal_Int32(2000)));
     style->setPropertyValue("TopMargin", Any(sal_Int32(1500)));
 

@@ -8,7 +8,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/text/TextContentAnchorType.hpp>
+#include <com/sun/star/text/XText.hpp>
 
 namespace officetest {
 
@@ -24,6 +27,22 @@ void makeSpreadsheetTemplate(const QString& path);
 // "Текст Имя", fixed sizes, placed on the page), and one table whose first
 // cell reads "Дисциплина"; page margins 20 mm left, 15 mm top.
 void makeTextTemplate(const QString& path, const QString& picture);
+
+// Anchors a frame or picture as `anchor` (on the first page when anchored to
+// the page) and places it at x, y (hundredths of a millimetre) from the
+// page's top left corner.
+void placeOnPage(const css::uno::Reference<css::beans::XPropertySet>& object,
+                 css::text::TextContentAnchorType anchor, int x, int y);
+
+// Adds the picture file at the end of `text` of the document, 20 mm square,
+// placed on the page as placeOnPage() does.
+css::uno::Reference<css::beans::XPropertySet> insertPicture(const css::uno::Reference<css::lang::XComponent>& doc,
+                                                             const css::uno::Reference<css::text::XText>& text,
+                                                             const QString& picture,
+                                                             css::text::TextContentAnchorType anchor, int x, int y);
+
+// The page style of a text document's first page.
+css::uno::Reference<css::beans::XPropertySet> firstPageStyle(const css::uno::Reference<css::lang::XComponent>& doc);
 
 // A workbook (.xls, .xlsx or .ods) with the sheets "Список" and
 // "Второй лист"; see kImportCells in the reader tests.

@@ -78,23 +78,12 @@ struct Builder {
     Reference<css::drawing::XShapes> page;
     Reference<css::text::XText> body;
 
-    void placeOnPage(const Reference<XPropertySet>& p, int x, int y)
-    {
-        p->setPropertyValue("AnchorType", Any(css::text::TextContentAnchorType_AT_PARAGRAPH));
-        p->setPropertyValue("HoriOrient", Any(css::text::HoriOrientation::NONE));
-        p->setPropertyValue("VertOrient", Any(css::text::VertOrientation::NONE));
-        p->setPropertyValue("HoriOrientRelation", Any(css::text::RelOrientation::PAGE_FRAME));
-        p->setPropertyValue("VertOrientRelation", Any(css::text::RelOrientation::PAGE_FRAME));
-        p->setPropertyValue("HoriOrientPosition", Any(sal_Int32(x)));
-        p->setPropertyValue("VertOrientPosition", Any(sal_Int32(y)));
-    }
-
     Reference<css::text::XTextFrame> frame(const Reference<css::text::XText>& where, const QString& text, int x, int y,
                                            int w, int h)
     {
         Reference<css::text::XTextFrame> f(factory->createInstance("com.sun.star.text.TextFrame"), UNO_QUERY_THROW);
         Reference<XPropertySet> p(f, UNO_QUERY_THROW);
-        placeOnPage(p, x, y);
+        officetest::placeOnPage(p, css::text::TextContentAnchorType_AT_PARAGRAPH, x, y);
         p->setPropertyValue("SizeType", Any(css::text::SizeType::FIX));
         Reference<css::drawing::XShape>(f, UNO_QUERY_THROW)->setSize(css::awt::Size(w, h));
         where->insertTextContent(where->getEnd(), Reference<css::text::XTextContent>(f, UNO_QUERY_THROW), false);
@@ -146,11 +135,7 @@ void makeWordLikeTemplate(const QString& path, const QString& picture, Extra ext
     b.body = text;
     text->insertString(text->getEnd(), toOU(QStringLiteral("Бланк ")), false);
 
-    Reference<css::style::XStyleFamiliesSupplier> sfs(b.doc, UNO_QUERY_THROW);
-    Reference<css::container::XNameAccess> styles(sfs->getStyleFamilies()->getByName("PageStyles"), UNO_QUERY_THROW);
-    OUString styleName;
-    Reference<XPropertySet>(text->createTextCursor(), UNO_QUERY_THROW)->getPropertyValue("PageStyleName") >>= styleName;
-    Reference<XPropertySet> style(styles->getByName(styleName), UNO_QUERY_THROW);
+    Reference<XPropertySet> style = officetest::firstPageStyle(b.doc);
     style->setPropertyValue("Width", Any(sal_Int32(21000)));
     style->setPropertyValue("Height", Any(sal_Int32(29700)));
     style->setPropertyValue("LeftMargin", Any(sal_Int32(2000)));
@@ -160,11 +145,7 @@ void makeWordLikeTemplate(const QString& path, const QString& picture, Extra ext
     Reference<css::text::XText> header(style->getPropertyValue("HeaderText"), UNO_QUERY_THROW);
     header->setString(toOU(QStringLiteral("Верхний колонтитул")));
 
-    Reference<XPropertySet> graphic(b.factory->createInstance("com.sun.star.text.TextGraphicObject"), UNO_QUERY_THROW);
-    graphic->setPropertyValue("GraphicURL", Any(toOU(ConvertToURL(picture))));
-    b.placeOnPage(graphic, 1000, 9000);
-    Reference<css::drawing::XShape>(graphic, UNO_QUERY_THROW)->setSize(css::awt::Size(2000, 2000));
-    text->insertTextContent(text->getEnd(), Reference<css::text::XTextContent>(graphic, UNO_QUERY_THROW), false);
+    officetest::insertPicture(b.doc, text, picture, css::text::TextContentAnchorType_AT_PARAGRAPH, 1000, 9000);
 
     b.frame(text, kSurname, 3000, 4000, 5000, 1200);
     Reference<XPropertySet> right(b.frame(text, kRight, 0, 6000, 4000, 1200), UNO_QUERY_THROW);
@@ -187,7 +168,8 @@ void makeWordLikeTemplate(const QString& path, const QString& picture, Extra ext
         // same frame, as the office reads a Word template of two sections.
         Reference<css::lang::XMultiServiceFactory> msf(b.doc, UNO_QUERY_THROW);
         Reference<XPropertySet> second(msf->createInstance("com.sun.star.style.PageStyle"), UNO_QUERY_THROW);
-        Reference<css::container::XNameContainer>(styles, UNO_QUERY_THROW)
+        Reference<css::style::XStyleFamiliesSupplier> sfs(b.doc, UNO_QUERY_THROW);
+        Reference<css::container::XNameContainer>(sfs->getStyleFamilies()->getByName("PageStyles"), UNO_QUERY_THROW)
             ->insertByName(toOU(QStringLiteral("Раздел2")), Any(second));
         second->setPropertyValue("HeaderIsOn", Any(true));
         Reference<css::text::XText> header2(second->getPropertyValue("HeaderText"), UNO_QUERY_THROW);
