@@ -8,6 +8,7 @@
 #include "core/ChildWindows.h"
 #include "core/ListView.h"
 #include "platform/settings/Settings.h"
+#include "platform/ui/Messages.h"
 #include "printing/BookPrinting.h"
 
 #include <QAction>
@@ -371,6 +372,17 @@ TEST_F(BookWindowTest, LeavingTheWindowRemembersItsGroup)
     exec(QStringLiteral("DELETE FROM SPGRUP"));
     w = open(core::SpecialistCertificates);
     EXPECT_EQ(w->Cm1()->currentIndex(), 0);  // no groups: "Все группы"
+}
+
+TEST_F(BookWindowTest, ATypedNameOfNoGroupLeavesTheBookAsItWas)
+{
+    books::frmPFM* w = open(core::SpecialistCertificates);
+    const QStringList rows = keys(w->List());
+    ASSERT_FALSE(rows.isEmpty());
+    w->Cm1()->setEditText(QStringLiteral("Нет такой группы"));
+    w->Ref();
+    EXPECT_EQ(ui::statusText(), QStringLiteral("Не выбрана группа."));
+    EXPECT_EQ(keys(w->List()), rows);
 }
 
 TEST_F(BookWindowTest, SortsEveryColumnBothWays)

@@ -100,9 +100,10 @@ FileDialogAnswer::FileDialogAnswer(const QString& path, std::function<int(QDialo
         titles << dialog->windowTitle();
         filters << dialog->nameFilters().join(QLatin1Char(';'));
         folders << dialog->directory().absolutePath();
-        if (path_.isEmpty())
+        if (path_.isNull())
             return int(QDialog::Rejected);
-        dialog->selectFile(path_);
+        if (!path_.isEmpty())
+            dialog->selectFile(path_);
         return int(QDialog::Accepted);
     });
 }

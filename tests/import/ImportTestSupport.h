@@ -38,7 +38,8 @@ QList<QStringList> rowsOf(const char* text);
 // empty cells to the widest.
 office::SheetTexts sheetOf(const QList<QStringList>& rows);
 
-// Answers the next file dialogs with `path` (an empty path cancels); records
+// Answers the next file dialogs with `path` (a null path cancels, an empty
+// one accepts the dialog with no file named); records
 // the dialogs' titles and name filters. Any other dialog goes to `other`
 // (cancelled when there is none).
 class FileDialogAnswer {

@@ -361,25 +361,32 @@ class ImportWindowLoadTest : public ImportDbTest {};
 
 TEST_F(ImportWindowLoadTest, CancelledOrEmptyChoicesCloseTheWindow)
 {
-    core::state().CurrentKind = core::Groups;
-    {
-        testsupport::MessageRecorder messages;
-        importtest::FileDialogAnswer answer({});
-        frmImport w;
-        EXPECT_FALSE(w.load());
-        EXPECT_EQ(messages.count(), 0);
-        EXPECT_EQ(answer.folders, QStringList{folder_.path()});
-        EXPECT_EQ(ui::statusText(), QStringLiteral("Выберите файл для импорта."));
-    }
-    {
+    struct Case {
+        const char* what;
+        int kind;
+        QString answer;  // null: the dialog is cancelled; empty: accepted with no file named
+        bool asked;      // whether the file dialog was shown
+        QStringList messages;
+    };
+    const Case cases[] = {
+        {"cancelled", core::Groups, QString(), true, {}},
+        {"no file named", core::Groups, QStringLiteral(""), true, {"Не было выбрано имя файла."}},
         // A kind without a layout is refused before any file is chosen.
-        core::state().CurrentKind = core::Disciplines;
+        {"no layout", core::Disciplines, folder_.file(QStringLiteral("x.xls")), false,
+         {"Для этого справочника импорт из электронной таблицы не предусмотрен."}},
+    };
+    for (const Case& c : cases) {
+        core::state().CurrentKind = c.kind;
+        ui::setStatusText({});
         testsupport::MessageRecorder messages;
-        importtest::FileDialogAnswer answer(folder_.file(QStringLiteral("x.xls")));
+        importtest::FileDialogAnswer answer(c.answer);
         frmImport w;
-        EXPECT_FALSE(w.load());
-        EXPECT_TRUE(answer.titles.isEmpty());
-        EXPECT_EQ(messages.texts(), QStringList{"Для этого справочника импорт из электронной таблицы не предусмотрен."});
+        EXPECT_FALSE(w.load()) << c.what;
+        EXPECT_EQ(messages.texts(), c.messages) << c.what;
+        EXPECT_EQ(answer.folders, c.asked ? QStringList{folder_.path()} : QStringList()) << c.what;
+        if (c.asked) {
+            EXPECT_EQ(ui::statusText(), QStringLiteral("Выберите файл для импорта.")) << c.what;
+        }
     }
 }
 

@@ -314,7 +314,7 @@ TEST_F(MainWindowTest, PublicCommandsRunByName)
 struct DispatchCase {
     const char* source;  // "menu", "tool" or "drop"
     const char* name;
-    const char* before;  // a menu item fired first, "" for none
+    const char* before;  // a menu item fired first, "sql:" a statement run on the database first; "" for none
     const char* reached;  // a call of a stand-in, "msg:" a message, "status:" the status text; "" nothing
     int frontKind = -100;  // the kind of the directory window in front afterwards; -100 not checked
     int frontDocKind = -100;
@@ -371,6 +371,9 @@ const DispatchCase kDispatch[] = {
     {"menu", "mnuToolsOptions", "", "card:15:1:0"},
     {"tool", "SpravMe", "", "card:15:1:0"},
     {"menu", "frmToolsTmp", "", "card:11:6:0"},
+    // No printing house chosen, or the chosen one no longer in its directory.
+    {"menu", "frmToolsTmp", "sql:UPDATE INF SET IDT = NULL", "msg:Сначала добавьте наименование типографии"},
+    {"menu", "frmToolsTmp", "sql:DELETE FROM SPTPGR", "msg:Сначала добавьте наименование типографии"},
     // The window in front.
     {"menu", "mnuDS1", "mnuSpravStud", "button:keyAdd@3:-1", 3, -1},
     {"menu", "mnuDS2", "mnuSpravGr", "button:keyEdit@4:0", 4, 0},
@@ -447,8 +450,11 @@ protected:
 TEST_P(DispatchTest, ReachesItsCommand)
 {
     const DispatchCase& c = GetParam();
-    if (*c.before)
-        fireMenu(QString::fromLatin1(c.before));
+    const QString before = QString::fromUtf8(c.before);
+    if (before.startsWith(QLatin1String("sql:")))
+        core::db().execute(before.mid(4));
+    else if (!before.isEmpty())
+        fireMenu(before);
     calls().clear();
     messages->clear();
 
