@@ -240,13 +240,23 @@ void makeImportWorkbook(const QString& path)
     closeComponent(doc);
 }
 
+Reference<css::lang::XComponent> loadForReading(const QString& path)
+{
+    return loadComponent(toOU(office::ConvertToURL(path)),
+                         props({{"Hidden", Any(true)}, {"AsTemplate", Any(false)}, {"ReadOnly", Any(true)}}), path);
+}
+
+Reference<css::container::XIndexAccess> drawPageOf(const Reference<css::lang::XComponent>& doc)
+{
+    Reference<css::drawing::XDrawPageSupplier> dps(doc, UNO_QUERY_THROW);
+    return Reference<css::container::XIndexAccess>(dps->getDrawPage(), UNO_QUERY_THROW);
+}
+
 std::vector<std::pair<int, int>> objectSizes(const QString& path)
 {
-    auto doc = loadComponent(toOU(office::ConvertToURL(path)),
-                             props({{"Hidden", Any(true)}, {"AsTemplate", Any(false)}, {"ReadOnly", Any(true)}}), path);
+    auto doc = loadForReading(path);
     std::vector<std::pair<int, int>> out;
-    Reference<css::drawing::XDrawPageSupplier> dps(doc, UNO_QUERY_THROW);
-    Reference<css::container::XIndexAccess> page(dps->getDrawPage(), UNO_QUERY_THROW);
+    auto page = drawPageOf(doc);
     for (sal_Int32 i = 0; i < page->getCount(); ++i) {
         Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY_THROW);
         const auto size = shape->getSize();

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/text/TextContentAnchorType.hpp>
 #include <com/sun/star/text/XText.hpp>
@@ -47,6 +48,13 @@ css::uno::Reference<css::beans::XPropertySet> firstPageStyle(const css::uno::Ref
 // A workbook (.xls, .xlsx or .ods) with the sheets "Список" and
 // "Второй лист"; see kImportCells in the reader tests.
 void makeImportWorkbook(const QString& path);
+
+// The document of a file loaded hidden and read-only (a template as itself,
+// not as a new document made from it).
+css::uno::Reference<css::lang::XComponent> loadForReading(const QString& path);
+
+// The objects on the draw page of a text document.
+css::uno::Reference<css::container::XIndexAccess> drawPageOf(const css::uno::Reference<css::lang::XComponent>& doc);
 
 // Sizes in twips of every frame and picture of a text document, as a fresh
 // load of the file reads them.

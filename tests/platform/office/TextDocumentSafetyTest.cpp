@@ -204,12 +204,10 @@ QByteArray bytesOf(const QString& path)
 // its graphic, as a fresh load reads them.
 std::vector<std::pair<int, int>> pictureSizes(const QString& path, int* withGraphic)
 {
-    auto doc = loadComponent(toOU(ConvertToURL(path)),
-                             props({{"Hidden", Any(true)}, {"AsTemplate", Any(false)}, {"ReadOnly", Any(true)}}), path);
+    auto doc = officetest::loadForReading(path);
     std::vector<std::pair<int, int>> out;
     *withGraphic = 0;
-    Reference<css::drawing::XDrawPageSupplier> dps(doc, UNO_QUERY_THROW);
-    Reference<css::container::XIndexAccess> page(dps->getDrawPage(), UNO_QUERY_THROW);
+    auto page = officetest::drawPageOf(doc);
     for (sal_Int32 i = 0; i < page->getCount(); ++i) {
         Reference<css::drawing::XShape> shape(page->getByIndex(i), UNO_QUERY_THROW);
         Reference<css::lang::XServiceInfo> si(shape, UNO_QUERY_THROW);
@@ -384,10 +382,8 @@ TEST_P(WordLikeTemplate, AHeaderFrameShownOnEveryPageIsListedOnceAndMovesEverywh
         doc.close();
     }
     // Every copy of the frame in the file moved.
-    auto model = loadComponent(toOU(ConvertToURL(path)),
-                               props({{"Hidden", Any(true)}, {"AsTemplate", Any(false)}, {"ReadOnly", Any(true)}}), path);
-    Reference<css::drawing::XDrawPageSupplier> dps(model, UNO_QUERY_THROW);
-    Reference<css::container::XIndexAccess> page(dps->getDrawPage(), UNO_QUERY_THROW);
+    auto model = officetest::loadForReading(path);
+    auto page = officetest::drawPageOf(model);
     int copies = 0;
     for (sal_Int32 i = 0; i < page->getCount(); ++i) {
         Reference<css::text::XTextFrame> f(page->getByIndex(i), UNO_QUERY);
@@ -418,8 +414,7 @@ TEST(TextDocumentSafety, AFileTheFormatCannotHoldIsRefusedAndLeftAsItWas)
         b.doc = officetest::openDocument(path);
         ASSERT_TRUE(b.doc.is());
         b.factory.set(b.doc, UNO_QUERY_THROW);
-        Reference<css::drawing::XDrawPageSupplier> dps(b.doc, UNO_QUERY_THROW);
-        Reference<css::container::XIndexAccess> page(dps->getDrawPage(), UNO_QUERY_THROW);
+        auto page = officetest::drawPageOf(b.doc);
         const sal_Int32 objects = page->getCount();
         for (sal_Int32 i = 0; i < objects; ++i) {
             Reference<css::text::XTextFrame> f(page->getByIndex(i), UNO_QUERY);
@@ -682,11 +677,8 @@ TEST(TextDocumentSafety, FramesPastThePageEdgeAreKeptWhereTheFormatKeepsThem)
         }
         // The place the file keeps (the office itself draws a frame past
         // the edge at the edge; Word draws it where the file says).
-        auto doc = loadComponent(toOU(ConvertToURL(path)),
-                                 props({{"Hidden", Any(true)}, {"AsTemplate", Any(false)}, {"ReadOnly", Any(true)}}),
-                                 path);
-        Reference<css::drawing::XDrawPageSupplier> dps(doc, UNO_QUERY_THROW);
-        Reference<css::container::XIndexAccess> page(dps->getDrawPage(), UNO_QUERY_THROW);
+        auto doc = officetest::loadForReading(path);
+        auto page = officetest::drawPageOf(doc);
         int found = 0;
         for (sal_Int32 i = 0; i < page->getCount(); ++i) {
             Reference<css::text::XText> text(page->getByIndex(i), UNO_QUERY);

@@ -36,8 +36,7 @@ protected:
         TextDocument doc = TextDocument::open(path, true);
         auto model = officetest::openDocument(path);
         ASSERT_TRUE(model.is());
-        css::uno::Reference<css::drawing::XDrawPageSupplier> dps(model, css::uno::UNO_QUERY_THROW);
-        css::uno::Reference<css::container::XIndexAccess> page(dps->getDrawPage(), css::uno::UNO_QUERY_THROW);
+        auto page = officetest::drawPageOf(model);
         ASSERT_EQ(page->getCount(), 3);
         const QString names[] = {QStringLiteral("Картинка"), QStringLiteral("Фамилия"), QStringLiteral("Имя")};
         for (int i = 0; i < 3; ++i)
