@@ -32,7 +32,6 @@ public:
     // number range, 1 the date range. The dialog shows the set's bounds.
     frmFilter(int med, int par, QWidget* parent = nullptr);
 
-    int par() const { return par_; }
     int Med() const { return med_; }
 
     // "OK": checks and stores the bounds; "Без фильтра": clears the set; both

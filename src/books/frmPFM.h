@@ -73,7 +73,6 @@ public:
     int gradeCount() const { return model_.gradeCount; }
     QStringList bookCaptions() const { return model_.elementCaptions(); }
     QStringList gradeCaptions() const { return model_.gradeCaptions(); }
-    QList<int> bookAlignments() const { return model_.elementAlignments(); }
     // Per list column, the sum of the number-sorted columns of the last fill.
     const QList<double>& bookColumnSums() const { return sums_; }
     int bookSortColumn() const { return sortColumn_; }

@@ -46,12 +46,8 @@ public:
 
     // Card state.
     int CardKind() const { return cardKind_; }
-    bool IsLoading() const { return isLoading_; }
     bool IsChanged() const { return isChanged_; }
     void setChanged(bool changed) { isChanged_ = changed; }
-    QString RowSql() const { return rowSql_; }
-    QString NameText() const { return nameText_; }
-    bool rowLoaded() const { return rowLoaded_; }
     // The person card with the retraining layout.
     bool isRetrainingLayout() const { return retraining_; }
     // The row's recordset: the loaded row, or the new row while saving.
@@ -200,7 +196,6 @@ private:
     bool documentHintShown_ = false;
     QString rowSql_;
     QString nameText_;
-    QString caption_;
     std::unique_ptr<jet::Recordset> rowRecordset_;
     std::span<const CardField> fields_;
     CardGrid grid_{};

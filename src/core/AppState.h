@@ -10,8 +10,6 @@
 
 namespace core {
 
-class ReportList;
-
 // Directory kinds (the value of CurrentKind).
 enum DirectoryKind : int {
     Grades = 0,
@@ -112,9 +110,6 @@ struct AppState {
     // Used by one subsystem each.
     QString DocFilterDateFrom, DocFilterDateTo, DocFilterNumberFrom, DocFilterNumberTo;
     QString CertFilterDateFrom, CertFilterDateTo, CertFilterNumberFrom, CertFilterNumberTo;
-    bool PlanAppendActive = false;
-    int PlanCopyDocKind = 0;
-    ReportList* ActiveList = nullptr;
     QString PrintColumnMask;
     int ColumnChooserMode = 0;
     bool BackgroundNoticeShown = false;

@@ -46,8 +46,6 @@ public:
     // Closes the file and gives it its path (never replacing a file there).
     bool finish();
 
-    QString temporaryPath() const { return temp_; }
-
     // Removes what interrupted creations left beside `path`; files that a
     // running creation still holds are left alone.
     static void removeLeftovers(const QString& path);

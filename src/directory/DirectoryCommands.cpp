@@ -85,7 +85,6 @@ constexpr ListKeyDef kListKeys[] = {
 std::span<const ToolbarButtonDef> toolbarButtons() { return kButtons; }
 std::span<const MenuEntryDef> printMenuEntries() { return kPrintMenu; }
 std::span<const MenuEntryDef> bookMenuEntries() { return kBookMenu; }
-std::span<const ListKeyDef> listKeys() { return kListKeys; }
 
 const ToolbarButtonDef* findButton(const QString& key)
 {

@@ -68,7 +68,6 @@ std::span<const ToolbarButtonDef> toolbarButtons();
 // The drop-down menus of "PrintV" and "keyBook".
 std::span<const MenuEntryDef> printMenuEntries();
 std::span<const MenuEntryDef> bookMenuEntries();
-std::span<const ListKeyDef> listKeys();
 
 const ToolbarButtonDef* findButton(const QString& key);
 bool buttonVisibleIn(const ToolbarButtonDef& button, int kind);

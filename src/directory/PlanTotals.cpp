@@ -28,11 +28,10 @@ qlonglong headingKey(jet::Database& db, const char* name)
         {QString::fromUtf8(name)}));
 }
 
-// A plan row's position: its order (Null when it has none) and its key. The
-// plan is listed by order, rows without one first, then by key.
+// A plan row's position: its order (Null when it has none). The plan is
+// listed by order, rows without one first, then by key.
 struct PlanPlace {
     QVariant sort;
-    qlonglong key = 0;
 };
 
 // The hours of the group's plan rows whose order is below the totals row's
@@ -146,7 +145,7 @@ qlonglong totalPlanHours(int groupEntries, qlonglong groupId, qlonglong selected
                            {groupId, totalsHeading, sort});
                 row = db.lastInsertKey();
             }
-            const PlanPlace totals{db.scalar(QStringLiteral("SELECT SORT FROM SPNAGR WHERE IDN = ?"), {row}), row};
+            const PlanPlace totals{db.scalar(QStringLiteral("SELECT SORT FROM SPNAGR WHERE IDN = ?"), {row})};
             const double total = hoursAbove(db, groupId, totals);
             db.execute(QStringLiteral("UPDATE SPNAGR SET CH = ? WHERE IDN = ?"), {hoursText(total), row});
             if (!addClassroomHeading(db, groupId, totals))

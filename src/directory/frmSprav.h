@@ -91,7 +91,6 @@ public:
     int secondListShare() const;
     int sortColumn() const { return sortColumn_; }
     bool sortDescending() const { return sortDescending_; }
-    int sortColumn2() const { return sortColumn2_; }
     // The chosen entry of the group filter (-1 for none) and its group key (0).
     int chosenGroupIndex() const;
     long chosenGroupId() const;

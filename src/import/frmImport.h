@@ -38,7 +38,6 @@ public:
     // Whether the import pass wrote rows.
     bool rowsWritten() const { return rowsWritten_; }
 
-    int windowKind() const { return kind_; }
     bool gradeMode() const;
     const ImportLayout& layout() const { return layout_; }
     core::ReportList* Spr() const { return list_; }

@@ -154,7 +154,6 @@ public:
     // Value of the current row (or of the row being edited or added).
     QVariant value(const QString& name) const;
     QVariant value(int index) const;
-    QVariant operator[](const QString& name) const { return value(name); }
     // Text of a value with Null read as an empty text.
     QString text(const QString& name) const;
 
@@ -172,9 +171,6 @@ public:
     void close();
     bool isOpen() const;
     bool editing() const;
-
-    // Key of the row most recently added or changed through this recordset.
-    qlonglong lastModifiedKey() const { return lastModifiedKey_; }
 
 private:
     friend class Database;
@@ -247,7 +243,6 @@ private:
     enum class Mode { None, Edit, Add } mode_ = Mode::None;
     std::vector<QVariant> buffer_;
     std::vector<bool> changed_;
-    qlonglong lastModifiedKey_ = 0;
 };
 
 class Database {

@@ -660,7 +660,6 @@ void Recordset::update()
             kept = std::prev(inserts_.end());
         }
         db_->runKept(kept->second, params);
-        lastModifiedKey_ = key >= 0 ? buffer_[size_t(key)].toLongLong() : db_->lastInsertKey();
         if (key < 0) {
             // Without the key in the result the row cannot be shown again.
         } else {
@@ -689,7 +688,6 @@ void Recordset::update()
             db_->execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
                              .arg(quoteIdent(table), sets.join(QStringLiteral(", ")), quoteIdent(columns_[size_t(key)].origin)),
                          params);
-            lastModifiedKey_ = cellValue(pos_, key).toLongLong();
         }
         for (int i = 0; i < fieldCount(); ++i)
             cell(pos_, i) = encode(buffer_[size_t(i)]);

@@ -367,11 +367,6 @@ void CalcDocument::dispose()
         doc_->close();
 }
 
-std::shared_ptr<detail::DocImpl> docImplOf(const CalcDocument& d)
-{
-    return d.doc_;
-}
-
 std::shared_ptr<detail::SheetImpl> sheetImplOf(const CalcSheet& s)
 {
     return s.sheet_;

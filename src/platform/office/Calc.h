@@ -129,7 +129,6 @@ public:
     void dispose();
 
 private:
-    friend std::shared_ptr<detail::DocImpl> docImplOf(const CalcDocument&);
     explicit CalcDocument(std::shared_ptr<detail::DocImpl> doc) : doc_(std::move(doc)) {}
     std::shared_ptr<detail::DocImpl> doc_;
 };

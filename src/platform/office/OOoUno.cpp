@@ -12,7 +12,6 @@ namespace office {
 
 using namespace office::uno;
 
-std::shared_ptr<detail::DocImpl> docImplOf(const CalcDocument& d);
 std::shared_ptr<detail::SheetImpl> sheetImplOf(const CalcSheet& s);
 
 namespace {
