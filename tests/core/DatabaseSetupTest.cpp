@@ -308,8 +308,9 @@ public:
     }
     ~OrdinaryUser()
     {
-        if (dropped_)
+        if (dropped_) {
             EXPECT_EQ(::seteuid(0), 0);
+        }
     }
 
 private:
@@ -492,8 +493,9 @@ TEST_F(DatabaseSetupTest, EachDefectGivesItsOwnMessageOnce)
                                      .replace("<title>", ui::applicationTitle());
         const QString shown = messages.messages()[0].text;
         // A refused file is left exactly as it was.
-        if (!d.result && !before.isNull())
+        if (!d.result && !before.isNull()) {
             EXPECT_EQ(readAll(path), before);
+        }
         if (d.endsWith) {
             EXPECT_TRUE(shown.startsWith(expected)) << shown.toStdString();
             EXPECT_GT(shown.size(), expected.size() + m(d.endsWith).size()) << shown.toStdString();

@@ -138,10 +138,11 @@ TEST_F(GradeRowsTest, SettingCombinationsGiveTheirLines)
         EXPECT_EQ(count(QStringLiteral("SPSTUD")), persons + c.addedPersons);
         EXPECT_EQ(count(QStringLiteral("SPPRED")), disciplines + c.addedDisciplines);
         EXPECT_EQ(core::db().scalar(QStringLiteral("SELECT count(*) FROM EXAM WHERE SORT IS NOT IDE")).toInt(), 0);
-        if (c.addPersons)
+        if (c.addPersons) {
             EXPECT_EQ(column("SELECT ifnull(OTCH, 'Null') || '/' || IDG FROM SPSTUD WHERE FAM='Сидоров' ORDER BY ID"),
                       (QStringList{QStringLiteral("Ильич/%1").arg(groupId(QStringLiteral("З 41"))),
                                    QStringLiteral("Ильич/%1").arg(groupId(QStringLiteral("Б 31")))}));
+        }
     }
 }
 

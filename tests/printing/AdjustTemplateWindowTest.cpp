@@ -250,8 +250,9 @@ TEST_P(AdjustTemplateWindow, AStoreCutOffByAFullDiskIsToldAndLeavesNothing)
         EXPECT_TRUE(text.contains(QStringLiteral("75 Документ не может быть сохранен: Недостаточно места на диске")))
             << text.toStdString();
         EXPECT_FALSE(text.contains(QStringLiteral("bridge"))) << text.toStdString();
-        if (!w.document().isOpen())  // the office went with the document
+        if (!w.document().isOpen()) {  // the office went with the document
             EXPECT_EQ(w.result(), QDialog::Rejected);
+        }
         w.Command2()->click();
     }
     office.setBeforeStore(nullptr);

@@ -116,8 +116,9 @@ TEST_F(ColumnChooser, CaptionsAreShownWhole)
             EXPECT_GE(box->width(), box->sizeHint().width());
             EXPECT_GE(box->height(), box->sizeHint().height());
             EXPECT_TRUE(box->parentWidget()->rect().contains(box->geometry()));
-            if (k % 15 != 0)
+            if (k % 15 != 0) {
                 EXPECT_FALSE(box->geometry().intersects(previous));
+            }
             previous = box->geometry();
         }
         EXPECT_EQ(d.Ch1(1)->text(), captions[0]);  // fits on one line once the column widens

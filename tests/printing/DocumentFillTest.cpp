@@ -591,8 +591,9 @@ TEST_P(DocumentFillTest, DocumentWithoutItsRegistrationNumberIsPrintedOnlyWhenTh
         EXPECT_EQ(outcome.saved, c.saved);
         // No: not even the folder for it.
         EXPECT_EQ(QFileInfo::exists(documents()), c.saved);
-        if (outcome.saved)
+        if (outcome.saved) {
             EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
+        }
     }
 }
 
