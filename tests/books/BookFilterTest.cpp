@@ -7,6 +7,7 @@
 #include "books/frmPFM.h"
 #include "core/ListView.h"
 #include "support/DateTyping.h"
+#include "support/ListRows.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -242,13 +243,7 @@ protected:
         book->Cm1()->setCurrentIndex(groupIndex);
         return book.get();
     }
-    QStringList keys() const
-    {
-        QStringList out;
-        for (int i = 0; i < book->List()->topLevelItemCount(); ++i)
-            out << core::listItemKey(book->List()->topLevelItem(i));
-        return out;
-    }
+    QStringList keys() const { return testsupport::keys(book->List()); }
 
     std::unique_ptr<books::frmPFM> book;
     std::vector<Step> steps_;

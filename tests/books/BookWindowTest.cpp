@@ -2,6 +2,8 @@
 // sorting, the caption, the document-printing commands.
 #include "BookFixture.h"
 
+#include "support/ListRows.h"
+
 #include "books/BookColumns.h"
 #include "books/FillRegistryBook.h"
 #include "books/frmPFM.h"
@@ -21,21 +23,8 @@ using namespace booktest;
 
 namespace {
 
-QStringList column(const core::ReportList* list, int c)
-{
-    QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << list->topLevelItem(i)->text(c);
-    return out;
-}
-
-QStringList keys(const core::ReportList* list)
-{
-    QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << core::listItemKey(list->topLevelItem(i));
-    return out;
-}
+using testsupport::column;
+using testsupport::keys;
 
 QStringList headers(const core::ReportList* list)
 {

@@ -1,6 +1,8 @@
 // Report-view lists: columns, widths, sort keys and item keys.
 #include "core/ListView.h"
 
+#include "support/ListRows.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QSignalSpy>
@@ -26,13 +28,7 @@ std::unique_ptr<ReportList> makeList(const QStringList& cells, const QStringList
     return list;
 }
 
-QStringList column(const ReportList* list, int sub)
-{
-    QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << list->topLevelItem(i)->text(sub);
-    return out;
-}
+using testsupport::column;
 
 } // namespace
 

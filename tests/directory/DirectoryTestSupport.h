@@ -6,6 +6,7 @@
 #include "core/ListView.h"
 #include "directory/frmSprav.h"
 #include "newdb/NewDatabase.h"
+#include "support/ListRows.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>
@@ -17,6 +18,9 @@
 #include <memory>
 
 namespace dirtest {
+
+using testsupport::column;
+using testsupport::keys;
 
 // The window with every stubbed operation writing a line into `log`.
 class RecordingWindow : public directory::frmSprav {
@@ -137,21 +141,6 @@ protected:
     {
         db().execute(sql, params);
         return db().lastInsertKey();
-    }
-
-    static QStringList texts(const core::ReportList* list, int column)
-    {
-        QStringList out;
-        for (int i = 0; i < list->topLevelItemCount(); ++i)
-            out << list->topLevelItem(i)->text(column);
-        return out;
-    }
-    static QStringList keys(const core::ReportList* list)
-    {
-        QStringList out;
-        for (int i = 0; i < list->topLevelItemCount(); ++i)
-            out << core::listItemKey(list->topLevelItem(i));
-        return out;
     }
 
     QStringList log;

@@ -158,7 +158,7 @@ TEST_F(DirectoryWindowTest, ColumnClicksSortEachKindBothWays)
     auto groups = open(4);
     core::ReportList* list = groups->Spr();
     // Opened sorted by the group name, ascending.
-    QStringList names = texts(list, 1);
+    QStringList names = column(list, 1);
     QStringList sortedNames = names;
     std::sort(sortedNames.begin(), sortedNames.end(),
               [](const QString& a, const QString& b) { return jet::Database::compareText(a, b) < 0; });
@@ -169,13 +169,13 @@ TEST_F(DirectoryWindowTest, ColumnClicksSortEachKindBothWays)
     groups->Spr_ColumnClick(datColumn);
     EXPECT_FALSE(groups->sortDescending());
     QList<QDate> dates;
-    for (const QString& t : texts(list, datColumn - 1))
+    for (const QString& t : column(list, datColumn - 1))
         dates << dateOf(t);
     EXPECT_TRUE(std::is_sorted(dates.begin(), dates.end()));
     EXPECT_NE(dates.first(), dates.last());
     groups->Spr_ColumnClick(datColumn);
     dates.clear();
-    for (const QString& t : texts(list, datColumn - 1))
+    for (const QString& t : column(list, datColumn - 1))
         dates << dateOf(t);
     EXPECT_TRUE(std::is_sorted(dates.rbegin(), dates.rend()));
 
@@ -187,14 +187,14 @@ TEST_F(DirectoryWindowTest, ColumnClicksSortEachKindBothWays)
 
     // Grade kinds by their mark as numbers: marks that are no numbers after the numbers.
     auto kindsWindow = open(6);
-    QStringList marks = texts(kindsWindow->Spr(), 1);
+    QStringList marks = column(kindsWindow->Spr(), 1);
     ASSERT_EQ(marks.size(), 10);
     EXPECT_EQ(marks.mid(0, 5), (QStringList{"1", "2", "3", "4", "5"}));
     QStringList others = marks.mid(5);
     others.sort();
     EXPECT_EQ(others, (QStringList{"+", "-", "а", "о", "х"}));
     kindsWindow->Spr_ColumnClick(2);  // the column it opened sorted by: now descending
-    marks = texts(kindsWindow->Spr(), 1);
+    marks = column(kindsWindow->Spr(), 1);
     EXPECT_EQ(marks.mid(5), (QStringList{"5", "4", "3", "2", "1"}));
 }
 

@@ -58,13 +58,13 @@ TEST_F(GradesViewTest, ShowsTheLinesOfTheWindowsDocumentKindInTheirOrder)
 {
     auto retraining = open(0, 2);
     ASSERT_EQ(retraining->chosenGroupId(), group);
-    EXPECT_EQ(texts(retraining->Spr(), 1), (QStringList{"Орлова", "Попов"}));
+    EXPECT_EQ(column(retraining->Spr(), 1), (QStringList{"Орлова", "Попов"}));
     EXPECT_EQ(keys(retraining->Spr2()), lineKeys({line2, line1}));
-    EXPECT_EQ(texts(retraining->Spr2(), 1), (QStringList{discipline13, discipline12}));
-    EXPECT_EQ(texts(retraining->Spr2(), 2), (QStringList{"", "доп текст"}));
-    EXPECT_EQ(texts(retraining->Spr2(), 3), (QStringList{"36", "72"}));
-    EXPECT_EQ(texts(retraining->Spr2(), 4), (QStringList{"хорошо", "отлично"}));
-    EXPECT_EQ(texts(retraining->Spr2(), 5), (QStringList{"Нет", "Да"}));
+    EXPECT_EQ(column(retraining->Spr2(), 1), (QStringList{discipline13, discipline12}));
+    EXPECT_EQ(column(retraining->Spr2(), 2), (QStringList{"", "доп текст"}));
+    EXPECT_EQ(column(retraining->Spr2(), 3), (QStringList{"36", "72"}));
+    EXPECT_EQ(column(retraining->Spr2(), 4), (QStringList{"хорошо", "отлично"}));
+    EXPECT_EQ(column(retraining->Spr2(), 5), (QStringList{"Нет", "Да"}));
 
     // Documents: the lines of kind 0 and those without a kind; missing names read as empty.
     auto documents = open(0, 0);
