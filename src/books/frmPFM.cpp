@@ -608,16 +608,19 @@ void frmPFM::printBook()
 
 void frmPFM::bPrint_click()
 {
-    printing::printRegistryBook(printing::bookPrintJob(med_, windowTitle(), list_, model_.captions(),
-                                                       model_.alignments(), model_.nper, model_.gradeCount),
-                                printing::OfficePath::Excel);
+    printBookThrough(printing::OfficePath::Excel);
 }
 
 void frmPFM::bPrintOOo()
 {
+    printBookThrough(printing::OfficePath::Calc);
+}
+
+void frmPFM::printBookThrough(printing::OfficePath path)
+{
     printing::printRegistryBook(printing::bookPrintJob(med_, windowTitle(), list_, model_.captions(),
                                                        model_.alignments(), model_.nper, model_.gradeCount),
-                                printing::OfficePath::Calc);
+                                path);
 }
 
 // ---------------------------------------------------------------------------

@@ -21,6 +21,10 @@ namespace core {
 class ReportList;
 }
 
+namespace printing {
+enum class OfficePath;
+}
+
 namespace books {
 
 class frmPFM : public QWidget, public core::RegistryBookApi {
@@ -95,7 +99,9 @@ private:
     void saveGroup();
     // Document printing for the selected person with the given warnings.
     void printDocuments(int blankKind, const char* emptyWarning, const char* noSelectionWarning);
+    // The book through the office program of the settings, or through the one named.
     void printBook();
+    void printBookThrough(printing::OfficePath path);
 
     // What the rows shown were built from.
     struct BuiltFrom {

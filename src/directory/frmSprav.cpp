@@ -993,22 +993,22 @@ void frmSprav::ShowImportDialog()
 
 void frmSprav::bPrint_click()
 {
-    const bool grades = secondListShare() != 0;
-    printing::printDirectoryList(printing::listPrintJob(windowKind_, grades ? spr2_ : spr_,
-                                                        grades ? def_.Captions2 : def_.Captions,
-                                                        grades ? def_.Alignments2 : def_.Alignments, def_.PrintWidths,
-                                                        parentKind() > 0 ? cm1_ : nullptr, grades ? spr_ : nullptr),
-                                 printing::OfficePath::Excel);
+    printList(printing::OfficePath::Excel);
 }
 
 void frmSprav::bPrintOOo()
+{
+    printList(printing::OfficePath::Calc);
+}
+
+void frmSprav::printList(printing::OfficePath path)
 {
     const bool grades = secondListShare() != 0;
     printing::printDirectoryList(printing::listPrintJob(windowKind_, grades ? spr2_ : spr_,
                                                         grades ? def_.Captions2 : def_.Captions,
                                                         grades ? def_.Alignments2 : def_.Alignments, def_.PrintWidths,
                                                         parentKind() > 0 ? cm1_ : nullptr, grades ? spr_ : nullptr),
-                                 printing::OfficePath::Calc);
+                                 path);
 }
 
 void registerDirectoryWindow()

@@ -29,6 +29,10 @@ namespace jet {
 class Database;
 }
 
+namespace printing {
+enum class OfficePath;
+}
+
 namespace directory {
 
 class frmSprav : public QWidget, public core::DirectoryWindowApi {
@@ -132,6 +136,8 @@ private:
     void runCommand(Command command, core::ReportList* list);
     void startImport(bool gradeSheet);
     void printDocuments(Command command, int blankKind);
+    // Prints the list the window shows (the grade lines in the grades view).
+    void printList(printing::OfficePath path);
     void OpenRegBook(int bookKind);
     void ShowActionsMenu(Qt::MouseButton button, const QPoint& globalPos);
     void sortMainList();
