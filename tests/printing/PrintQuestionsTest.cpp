@@ -36,7 +36,7 @@ protected:
         core::state().OfficeIsOOo = GetParam();
         printing::UseDefaultTemplateNames();
         testsupport::MessageRecorder quiet;
-        ASSERT_TRUE(newdb::CreateNewDatabase(home.file(QStringLiteral("kalveta.db")), true));
+        ASSERT_TRUE(newdb::CreateNewDatabase(home.file(QStringLiteral("kalveta.db")), false));
     }
     void TearDown() override { core::CloseDatabase(); }
 
@@ -95,7 +95,7 @@ TEST_P(PrintQuestionsTest, NoLeavesNoOfficeStartedAndNothingStored)
             {personId(c.person), c.blankKind, templateName, false, c.docKind, QString::fromUtf8(c.caption)});
         EXPECT_FALSE(outcome.saved);
         ASSERT_EQ(messages.count(), 1) << messages.texts().join(QLatin1Char('\n')).toStdString();
-        EXPECT_EQ(messages.texts()[0], QString::fromUtf8(c.question).arg(templateName));
+        EXPECT_EQ(messages.texts()[0].toStdString(), QString::fromUtf8(c.question).arg(templateName).toStdString());
         EXPECT_EQ(messages.messages()[0].buttons(), ui::YesNo);
         EXPECT_EQ(messages.messages()[0].defaultButton(), ui::DefaultButton2);
         EXPECT_EQ(ui::statusText(), QStringLiteral("Готово."));

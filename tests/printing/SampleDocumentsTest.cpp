@@ -164,6 +164,7 @@ protected:
             *templateName = name;
         testsupport::MessageRecorder messages;
         messages.answer(ui::Yes);
+        messages.answer(ui::Yes);
         const printing::PrintOutcome outcome = printing::PrintVkladish(
             {personId(kind.person), kind.blankKind, name, false, kind.docKind, QString::fromUtf8(kind.caption)});
         EXPECT_TRUE(outcome.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
