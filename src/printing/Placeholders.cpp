@@ -813,7 +813,7 @@ QString EarlierDocument(const DocumentData& data)
     if (!series.isEmpty())
         add(series);
     if (!number.isEmpty())
-        add(QStringLiteral("№ ") + number);
+        add(QStringLiteral("№\u00A0") + number);  // a line never ends with the mark
     if (!year.isEmpty() && year != QLatin1String("0")) {
         if (!out.isEmpty())
             out += QLatin1Char(',');

@@ -132,7 +132,8 @@ QString GradeLineValue(const Placeholder& p, const GradeLine& line);
 QString SurnameAndInitials(const QVariantMap& person);
 
 // The earlier education document as a blank writes it: "аттестат АВ № 7381345,
-// 2010 год", each missing part left out with its mark.
+// 2010 год" (a no-break space after "№"), each missing part left out with
+// its mark.
 QString EarlierDocument(const DocumentData& data);
 
 // What a document made from a template with these placeholders would lack
