@@ -26,6 +26,10 @@ def when(date):
 ISSUED = "[ДАТА ВЫДАЧИ]"
 EARLIER = "[ДОКУМЕНТ ОБ ОБРАЗОВАНИИ]"
 HEAD = "[INF.isIO] [INF.FIORUK]"
+# The diploma's signature: the head, or for a duplicate of a liquidated
+# institution the education authority's position in the head's place.
+SIGNER = "[РУКОВОДИТЕЛЬ]"
+SIGNATURE = "[РУКОВОДИТЕЛЬ.ДОЛЖНОСТЬ]\t[РУКОВОДИТЕЛЬ]"
 
 # Layouts: page (width, height) in mm; frames (name, x, y, w, h, text, point
 # size, alignment) where the blank leaves room for a value; labels (x, y,
@@ -104,7 +108,7 @@ LAYOUTS = {
             ("Протокол ГЭК", 253, 101.5, 32, 7, "[SPGRUP.PRGAK]", 11, "left"),
             ("Квалификация", 160, 121, 125, 12, "[SPGRUP.KVAL]", 13, "center"),
             ("Председатель ГЭК", 225, 150.5, 60, 7, "[SPGRUP.FIOGAK]", 11, "right"),
-            ("Руководитель", 225, 170.5, 60, 7, HEAD, 11, "right"),
+            ("Руководитель", 225, 170.5, 60, 7, SIGNER, 11, "right"),
             ("Должность для дубликата", 163, 177.5, 122, 5, "[ДУБЛИКАТ.ДОЛЖНОСТЬ]", 9, "left"),
         ],
     },
@@ -112,10 +116,10 @@ LAYOUTS = {
         "page": (297, 210),
         "labels": [
             (74, 13, "РОССИЙСКАЯ ФЕДЕРАЦИЯ", 3.5, "middle"),
-            (74, 45, "ПРИЛОЖЕНИЕ К ДИПЛОМУ", 5, "middle"),
-            (74, 50.5, "о среднем профессиональном образовании", 3, "middle"),
-            (14, 64, "Регистрационный номер", 3, "start"),
-            (14, 72, "Дата выдачи", 3, "start"),
+            (74, 44, "ПРИЛОЖЕНИЕ К ДИПЛОМУ", 5, "middle"),
+            (74, 49, "о среднем профессиональном образовании", 3, "middle"),
+            (14, 68, "Регистрационный номер", 3, "start"),
+            (14, 76, "Дата выдачи", 3, "start"),
             (14, 84, "1. СВЕДЕНИЯ О ЛИЧНОСТИ", 3.2, "start"),
             (14, 92, "Фамилия", 3, "start"),
             (14, 99, "Имя", 3, "start"),
@@ -134,10 +138,10 @@ LAYOUTS = {
         ],
         "frames": [
             ("Учреждение", 12, 16, 124, 22, "[INF.NAIM]", 9, "center"),
-            ("Номер бланка", 30, 52.5, 88, 6, "[PRIL]", 11, "center"),
-            ("Регистрационный номер", 56, 59.5, 40, 6, "[REGNOM]", 11, "left"),
-            ("Дубликат", 98, 59.5, 38, 6, "[DUBL]", 11, "center"),
-            ("Дата выдачи", 36, 67.5, 70, 6, ISSUED, 11, "left"),
+            ("Дубликат", 30, 50.5, 88, 5.5, "[DUBL]", 11, "center"),
+            ("Номер бланка", 30, 56.5, 88, 6, "[PRIL]", 11, "center"),
+            ("Регистрационный номер", 56, 63.5, 80, 6, "[REGNOM]", 11, "left"),
+            ("Дата выдачи", 36, 71.5, 70, 6, ISSUED, 11, "left"),
             ("Фамилия", 43, 87.5, 93, 6, "[FAM]", 12, "left"),
             ("Имя", 43, 94.5, 93, 6, "[IM]", 12, "left"),
             ("Отчество", 43, 101.5, 93, 6, "[OTCH]", 12, "left"),
@@ -145,8 +149,7 @@ LAYOUTS = {
             ("Предыдущий документ", 14, 121.5, 122, 12, EARLIER, 10, "left"),
             ("Квалификация", 40, 142.5, 96, 10, "[SPGRUP.KVAL]", 11, "left"),
             ("Специальность", 40, 154.5, 96, 12, "[SPGRUP.Spec]", 11, "left"),
-            ("Подготовка и форма обучения", 14, 174, 122, 6, "[УРОВЕНЬ.NAIM] подготовки [ФОРМА.NAIM2] обучения", 11,
-             "left"),
+            ("Подготовка и форма обучения", 14, 174, 122, 6, "[УРОВЕНЬ.ПОДГОТОВКИ] [ФОРМА.ОБУЧЕНИЯ]", 11, "left"),
             ("Нормативный срок", 40, 183.5, 96, 6, "[SPGRUP.NormTime]", 11, "left"),
         ],
         "table": {"margins": (21, 10, 10, 10), "page_columns": 2, "gap": 17, "columns": (78, 20, 32),
@@ -154,8 +157,7 @@ LAYOUTS = {
         # Section 4 and the head's signature follow the grades.
         "after_table": [("4. ДОПОЛНИТЕЛЬНЫЕ СВЕДЕНИЯ", "heading"), ("[INF.Change]", "text"),
                         ("[SPGRUP.DOPOL]", "text"), ("[DOPOL]", "text"),
-                        ("Руководитель образовательной организации\t" + HEAD, "sign"),
-                        ("[ДУБЛИКАТ.ДОЛЖНОСТЬ]", "small"), ("М.П.", "seal")],
+                        (SIGNATURE, "sign"), ("М.П.", "seal")],
         "following": {},
     },
     "transcript": {
@@ -204,9 +206,7 @@ LAYOUTS = {
         ],
         "table": {"margins": (14, 12, 20, 20), "start": 192, "columns": (114, 24, 32), "size": 9.5, "padding": 0.2},
         # The head, the secretary and the seal follow the grades.
-        "after_table": [("Руководитель образовательной организации\t" + HEAD, "sign"),
-                        ("[ДУБЛИКАТ.ДОЛЖНОСТЬ]", "small"), ("Секретарь\t[SPGRUP.FIOSEK]", "sign"),
-                        ("М.П.", "seal")],
+        "after_table": [(SIGNATURE, "sign"), ("Секретарь\t[SPGRUP.FIOSEK]", "sign"), ("М.П.", "seal")],
         "following": {},
     },
     "retraining-title": {
@@ -237,6 +237,7 @@ LAYOUTS = {
         "frames": [
             ("Организация", 15, 28, 118, 26, "[INF.NAIM]", 10, "center"),
             ("Номер бланка", 30, 77, 88, 8, "[DIPL]", 12, "center"),
+            ("Дубликат", 30, 86, 88, 6, "[DUBL]", 12, "center"),
             ("Регистрационный номер", 68, 145.5, 60, 7, "[regnomDoc]", 12, "left"),
             ("Город", 35, 157.5, 93, 7, "[INF.GORODMED]", 11, "left"),
             ("Дата выдачи", 48, 169.5, 80, 7, ISSUED, 12, "left"),
@@ -257,8 +258,8 @@ LAYOUTS = {
     "retraining-supplement": {
         "page": (210, 297),
         "labels": [
-            (105, 18, "ПРИЛОЖЕНИЕ К ДИПЛОМУ", 5, "middle"),
-            (105, 24, "о профессиональной переподготовке", 3.2, "middle"),
+            (105, 15, "ПРИЛОЖЕНИЕ К ДИПЛОМУ", 5, "middle"),
+            (105, 20.5, "о профессиональной переподготовке", 3.2, "middle"),
             (20, 35, "к диплому", 3.2, "start"),
             (100, 35, "регистрационный номер", 3.2, "start"),
             (20, 45, "выдан", 3.2, "start"),
@@ -277,6 +278,7 @@ LAYOUTS = {
             (150, 284, "М.П.", 3.2, "start"),
         ],
         "frames": [
+            ("Дубликат", 60, 22.5, 90, 6, "[DUBL]", 11, "center"),
             ("Номер диплома", 41, 30.5, 57, 6, "[DIPL]", 11, "left"),
             ("Регистрационный номер", 150, 30.5, 40, 6, "[regnomDoc]", 11, "left"),
             ("Фамилия, имя, отчество", 32, 40, 158, 7, "[FamD] [ImD] [OtchD]", 13, "left"),
@@ -316,6 +318,7 @@ LAYOUTS = {
         "frames": [
             ("Учреждение", 10, 16, 85, 24, "[INF.NAIM]", 8, "center"),
             ("Номер бланка", 20, 60, 65, 6, "[DIPL]", 11, "center"),
+            ("Дубликат", 20, 66.5, 65, 6, "[DUBL]", 11, "center"),
             ("Регистрационный номер", 45, 99.5, 50, 6, "[regnomUd]", 11, "left"),
             ("Город", 20, 109.5, 75, 6, "[INF.GORODMED]", 11, "left"),
             ("Дата выдачи", 33, 119.5, 62, 6, ISSUED, 11, "left"),
@@ -323,7 +326,7 @@ LAYOUTS = {
             ("Имя и отчество", 108, 24, 97, 7, "[ImD] [OtchD]", 13, "center"),
             ("Начало", 115, 42.5, 42, 6, when("SPGRUP.date_S"), 9, "left"),
             ("Окончание", 163, 42.5, 44, 6, when("SPGRUP.date_Po"), 9, "left"),
-            ("Учреждение", 115, 51, 92, 18, "[INF.NAIMMED]", 8, "left"),
+            ("Организация обучения", 115, 51, 92, 18, "[INF.NAIMMED]", 8, "left"),
             ("Программа", 108, 76, 97, 15, "[SPGRUP.Spec]", 10, "center"),
             ("Объем", 126, 93.5, 79, 6, "[SPGRUP.NormTime]", 10, "left"),
             ("Руководитель", 150, 113.5, 55, 6, HEAD, 10, "right"),
@@ -453,10 +456,6 @@ def fodt(layout, title):
         f'<style:tab-stop style:position="{width - 1}mm" style:type="right"/></style:tab-stops>'
         f'</style:paragraph-properties><style:text-properties fo:font-size="{after_size}pt"/></style:style>')
     styles.append(
-        '<style:style style:name="AfterSmall" style:family="paragraph" style:parent-style-name="Standard">'
-        '<style:paragraph-properties fo:margin-top="0mm" fo:margin-bottom="0mm" fo:keep-with-next="always"/>'
-        '<style:text-properties fo:font-size="8pt"/></style:style>')
-    styles.append(
         '<style:style style:name="End" style:family="paragraph" style:parent-style-name="Standard">'
         '<style:paragraph-properties fo:margin-top="0mm" fo:margin-bottom="0mm" fo:line-height="1mm"/>'
         '<style:text-properties fo:font-size="2pt"/></style:style>')
@@ -480,8 +479,7 @@ def fodt(layout, title):
                         f'<text:p text:style-name="{"Pleft" if i == 0 else "Pcenter"}{size}">{text}</text:p>'
                         f'</table:table-cell>')
         body.append('</table:table-row></table:table>')
-        styles_of = {"heading": "AfterHeading", "text": "After", "sign": "AfterSign", "small": "AfterSmall",
-                     "seal": "After"}
+        styles_of = {"heading": "AfterHeading", "text": "After", "sign": "AfterSign", "seal": "After"}
         for text, kind in layout.get("after_table", []):
             content = "<text:tab/>".join(escape(piece) for piece in text.split("\t"))
             body.append(f'<text:p text:style-name="{styles_of[kind]}">{content}</text:p>')
@@ -542,6 +540,12 @@ def fodt(layout, title):
 
 
 def main():
+    # Every frame of a template has a name of its own: the adjustment window
+    # finds a moved frame again in the saved file by its name.
+    for name, layout in LAYOUTS.items():
+        names = [f[0] for f in layout["frames"]]
+        duplicates = sorted({n for n in names if names.count(n) > 1})
+        assert not duplicates, f"{name}: frames named alike: {duplicates}"
     os.makedirs(OUT, exist_ok=True)
     for old in os.listdir(OUT):
         if old.endswith(".fodt"):

@@ -10,10 +10,11 @@
 namespace core {
 namespace {
 
+// An ending and what replaces it; the word keeps at least one letter in
+// front of the ending.
 struct EndingRule {
     QStringView ending;
     QStringView replacement;
-    int minStem = 1;  // letters the word keeps in front of the ending
 };
 
 // Dative endings, tried in order; the first ending that matches wins.
@@ -53,15 +54,16 @@ constexpr QStringView kWomenSurnameMarks[] = {u"ова", u"ева", u"ёва", u
 // Surname endings that make a surname a man's: Иванов, Пушкин, Островский.
 constexpr QStringView kMenSurnameMarks[] = {u"ов", u"ев", u"ёв", u"ин", u"ын", u"ский", u"цкий"};
 
-// First names: Наталья → Наталье, Мария → Марии (Ия → Ии), Ваня → Ване,
+// First names: Наталья → Наталье, Мария → Марии (but Ия → Ие: a name of two
+// letters in -ия declines as Зоя does), Ваня → Ване,
 // Анна → Анне, Андрей → Андрею, Игорь → Игорю; a man's name ending in a
 // consonant takes "у". A woman's name in a soft sign takes "и" (Любовь →
 // Любови); in a consonant it stays (Кармен).
 constexpr EndingRule kMenFirstNameEndings[] = {
-    {u"ья", u"ье"}, {u"ия", u"ии", 0}, {u"я", u"е"}, {u"а", u"е"}, {u"й", u"ю"}, {u"ь", u"ю"},
+    {u"ья", u"ье"}, {u"ия", u"ии"}, {u"я", u"е"}, {u"а", u"е"}, {u"й", u"ю"}, {u"ь", u"ю"},
 };
 constexpr EndingRule kWomenFirstNameEndings[] = {
-    {u"ья", u"ье"}, {u"ия", u"ии", 0}, {u"я", u"е"}, {u"а", u"е"}, {u"ь", u"и"},
+    {u"ья", u"ье"}, {u"ия", u"ии"}, {u"я", u"е"}, {u"а", u"е"}, {u"ь", u"и"},
 };
 
 // First names that lose a vowel as they decline, as whole words.
@@ -137,12 +139,10 @@ QString replaceEnding(const QString& word, std::span<const EndingRule> rules, QS
     const bool capitals = inCapitals(word);
     for (const EndingRule& rule : rules) {
         const qsizetype n = rule.ending.size();
-        if (word.size() >= n + rule.minStem && word.endsWith(rule.ending, Qt::CaseInsensitive)) {
+        if (word.size() > n && word.endsWith(rule.ending, Qt::CaseInsensitive)) {
             QString replacement = rule.replacement.toString();
             if (capitals)
                 replacement = replacement.toUpper();
-            else if (word.size() == n && word.front().isUpper())
-                replacement[0] = replacement[0].toUpper();  // the whole word was the ending: Ия → Ии
             return word.left(word.size() - n) + replacement;
         }
     }

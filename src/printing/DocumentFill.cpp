@@ -7,6 +7,7 @@
 #include "platform/ui/Progress.h"
 #include "printing/Placeholders.h"
 #include "printing/PrintJob.h"
+#include "printing/PrintQuestions.h"
 #include "printing/TemplateNames.h"
 
 #include <QDir>
@@ -120,6 +121,11 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
         return outcome;
     }
 
+    // Asked before the office starts, from what the template prints.
+    PrintQuestions questions(request, data, templatePath);
+    if (!questions.askBeforeOffice(work))
+        return outcome;
+
     const QString folder = QDir(s.AppPath).filePath(QString::fromUtf8(core::kDocumentsFolderName));
     office::TemplateDocument doc;
     QString path;
@@ -130,20 +136,9 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
         work->setCaption(QStringLiteral("Открытие шаблона..."));
         try {
             doc = office::TemplateDocument::fromTemplate(templatePath);
-            // A numbered blank is not spent on a document without the number
-            // or the date its template prints.
-            if (const QStringList missing = MissingIssueDetails(doc.placeholders(), data);
-                attempt == 0 && !missing.isEmpty()) {
-                work.reset();
-                if (ui::msgBox(QStringLiteral("Документ будет напечатан ") + missing.join(QStringLiteral(" и "))
-                                   + QStringLiteral(". Продолжить?"),
-                               ui::YesNo | ui::Question | ui::DefaultButton2)
-                    != ui::Yes) {
-                    doc.close();
-                    ui::setStatusText(QStringLiteral("Готово."));
-                    return outcome;
-                }
-                work.emplace(QStringLiteral("Открытие шаблона..."));
+            if (attempt == 0 && !questions.askOpened(doc.placeholders(), work)) {
+                doc.close();
+                return outcome;
             }
         } catch (const office::Error& e) {
             if (e.kind() == office::ErrorKind::ConnectionLost && attempt == 0)
@@ -206,11 +201,7 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
     ui::setStatusText(QStringLiteral("Документ сохранен: ") + QFileInfo(path).fileName());
 
     if (!outcome.unknownPlaceholders.isEmpty())
-        ui::msgBox(QStringLiteral("В шаблоне есть поля, которые программа не знает: ")
-                       + outcome.unknownPlaceholders.join(QStringLiteral(", "))
-                       + QStringLiteral(". Они оставлены в документе без изменений; поправьте их в документе "
-                                        "или в шаблоне."),
-                   ui::Exclamation);
+        ui::msgBox(UnknownPlaceholdersWarning(outcome.unknownPlaceholders), ui::Exclamation);
     return outcome;
 }
 

@@ -35,7 +35,8 @@ QString DocumentFileName(const QString& folder, const QString& caption, const QS
 // Fills and saves the document; every failure is reported to the user with
 // a message, and the outcome says what was done. A document that carries a
 // registration number, for a person without one or without an issue date,
-// is printed only when the user says so (asked before the office starts).
+// or a grades table the person has no lines for, is printed only when the
+// user says so (PrintQuestions, asked before the office starts).
 PrintOutcome PrintVkladish(const PrintRequest& request);
 
 } // namespace printing

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
+#include <utility>
 
 namespace printing {
 
@@ -17,39 +19,45 @@ namespace {
 using S = PlaceholderSource;
 using F = PlaceholderForm;
 
-// The rows a document is filled from: the table, the token's prefix (none
-// for the person), the heading of its part of the help pages, and how the
-// row is reached: by the value of `fromColumn` of the row of `from` looked
-// up in `key`. A row reached by key leaves its key out (the referring
-// column has it).
+using Row = QVariantMap DocumentData::*;
+
+// The rows a document is filled from: the table, the member of
+// DocumentData that holds the row, the token's prefix (none for the person),
+// the heading of its part of the help pages, and how the row is reached: by
+// the value of `fromColumn` of the row `from` looked up in `key`. A row
+// reached by key leaves its key out (the referring column has it).
 struct SourceSpec {
     PlaceholderSource source;
     const char* table;
+    Row row;
     const char* prefix;
     const char* heading;
-    PlaceholderSource from;
+    Row from;
     const char* fromColumn;  // nullptr: the person by the printed id, the institution's only row
     const char* key;
     bool lookUp;
 };
 
+using D = DocumentData;
 const SourceSpec kSources[] = {
-    {S::Person, "SPSTUD", "", "Человек", S::Person, nullptr, "ID", false},
-    {S::DocumentKind, "SPVDOC", "ВИДДОК", "Документ человека о предыдущем образовании (по полю IDV)", S::Person,
-     "IDV", "IDV", true},
-    {S::AdmissionInstitution, "SPUCH", "ПОСТУПЛ", "Учебное заведение, в которое человек поступил (по полю PosOU)",
-     S::Person, "PosOU", "IDZ", true},
-    {S::CompletionInstitution, "SPUCH", "ОКОНЧ", "Учебное заведение, которое человек окончил (по полю ZavOU)",
-     S::Person, "ZavOU", "IDZ", true},
-    {S::Group, "SPGRUP", "SPGRUP", "Группа человека", S::Person, "IDG", "IDG", false},
-    {S::StudyForm, "SPFORM", "ФОРМА", "Форма обучения группы (по полю SPGRUP.IDF)", S::Group, "IDF", "IDF", true},
-    {S::TrainingLevel, "SPUR", "УРОВЕНЬ", "Уровень подготовки группы (по полю SPGRUP.IDX)", S::Group, "IDX", "IDX",
-     true},
-    {S::Specialty, "SPOTD", "SPOTD", "Специальность группы", S::Group, "IDO", "IDO", false},
-    {S::MedicalSpecialty, "SPMED", "SPMED", "Медицинская специальность группы", S::Group, "IDM", "IDM", false},
-    {S::Institution, "INF", "INF", "Учреждение", S::Institution, nullptr, "IDLU", false},
-    {S::PrintingHouse, "SPTPGR", "SPTPGR", "Типография, выбранная в карточке учреждения", S::Institution, "IDT",
-     "IDT", false},
+    {S::Person, "SPSTUD", &D::person, "", "Человек", &D::person, nullptr, "ID", false},
+    {S::DocumentKind, "SPVDOC", &D::documentKind, "ВИДДОК", "Документ человека о предыдущем образовании (по полю IDV)",
+     &D::person, "IDV", "IDV", true},
+    {S::AdmissionInstitution, "SPUCH", &D::admission, "ПОСТУПЛ",
+     "Учебное заведение, в которое человек поступил (по полю PosOU)", &D::person, "PosOU", "IDZ", true},
+    {S::CompletionInstitution, "SPUCH", &D::completion, "ОКОНЧ",
+     "Учебное заведение, которое человек окончил (по полю ZavOU)", &D::person, "ZavOU", "IDZ", true},
+    {S::Group, "SPGRUP", &D::group, "SPGRUP", "Группа человека", &D::person, "IDG", "IDG", false},
+    {S::StudyForm, "SPFORM", &D::studyForm, "ФОРМА", "Форма обучения группы (по полю SPGRUP.IDF)", &D::group, "IDF",
+     "IDF", true},
+    {S::TrainingLevel, "SPUR", &D::trainingLevel, "УРОВЕНЬ", "Уровень подготовки группы (по полю SPGRUP.IDX)",
+     &D::group, "IDX", "IDX", true},
+    {S::Specialty, "SPOTD", &D::specialty, "SPOTD", "Специальность группы", &D::group, "IDO", "IDO", false},
+    {S::MedicalSpecialty, "SPMED", &D::medicalSpecialty, "SPMED", "Медицинская специальность группы", &D::group,
+     "IDM", "IDM", false},
+    {S::Institution, "INF", &D::institution, "INF", "Учреждение", &D::institution, nullptr, "IDLU", false},
+    {S::PrintingHouse, "SPTPGR", &D::printingHouse, "SPTPGR", "Типография, выбранная в карточке учреждения",
+     &D::institution, "IDT", "IDT", false},
 };
 
 // What each column stands for, by the token's prefix and the column; for a
@@ -63,6 +71,9 @@ struct Meaning {
     const char* flagWord;
     bool service = false;
 };
+
+// What [INF.isIO] prints, and [РУКОВОДИТЕЛЬ] before an acting head's name.
+constexpr const char* kActingHead = "и.о.";
 
 const Meaning kMeanings[] = {
     {"", "ID", "номер записи человека в базе данных", nullptr, true},
@@ -172,7 +183,7 @@ const Meaning kMeanings[] = {
     {"INF", "Change", "переименование учебного заведения", nullptr},
     {"INF", "FIORUK", "руководитель учебного заведения", nullptr},
     {"INF", "isIO", "«и.о.», если руководитель подписывает как исполняющий обязанности или уполномоченное лицо",
-     "и.о."},
+     kActingHead},
     {"INF", "DRUO", "должность руководителя органа управления образованием (для дубликатов)", nullptr},
     {"INF", "TopPronter", "тип принтера: 0 — струйный или матричный, 1 — лазерный", nullptr, true},
     {"INF", "TaimOut", "время ожидания службы обновления", nullptr, true},
@@ -208,6 +219,22 @@ constexpr DatePart kDateParts[] = {
     {"ПРОПИСЬЮ", F::WrittenDate, "дата целиком, как на бланке: «05» марта 2024 г.; без даты — ничего"},
 };
 
+// A column written with the words that only frame it, so that without a
+// value the words go too; listed after the columns of its row.
+struct Framed {
+    const char* token;
+    PlaceholderSource source;
+    const char* column;
+    const char* frame;  // %1 is the value
+    const char* meaning;
+};
+constexpr Framed kFramed[] = {
+    {"[ФОРМА.ОБУЧЕНИЯ]", S::StudyForm, "NAIM2", "%1 обучения",
+     "форма обучения в обороте документа со словом «обучения»: «по очной форме обучения»; без формы — ничего"},
+    {"[УРОВЕНЬ.ПОДГОТОВКИ]", S::TrainingLevel, "NAIM", "%1 подготовки",
+     "уровень подготовки со словом «подготовки»: «базовой подготовки»; без уровня — ничего"},
+};
+
 // The placeholders that are not columns.
 struct Computed {
     const char* token;
@@ -228,11 +255,20 @@ constexpr Computed kComputed[] = {
     {"[ДУБЛИКАТ.ДОЛЖНОСТЬ]", S::Institution, F::DuplicateSigner,
      "должность, подписывающая дубликат за ликвидированное учреждение (INF.DRUO), если документ выдан как "
      "дубликат ([DUBL]); иначе ничего"},
+    {"[РУКОВОДИТЕЛЬ]", S::Institution, F::Head,
+     "руководитель, подписывающий документ: «и.о.», если он исполняет обязанности, и [INF.FIORUK]; у дубликата "
+     "за ликвидированное учреждение (отмечен [DUBL], заполнено INF.DRUO) — ничего: подписывает должностное лицо "
+     "органа управления образованием"},
+    {"[РУКОВОДИТЕЛЬ.ДОЛЖНОСТЬ]", S::Institution, F::HeadPosition,
+     "должность у подписи: «Руководитель образовательной организации», а у дубликата за ликвидированное "
+     "учреждение — должность из INF.DRUO"},
     {"[ДИСЦИПЛИНА]", S::GradeLine, F::Discipline, "дисциплина или заголовок раздела в строке таблицы оценок"},
     {"[ЧАСЫ]", S::GradeLine, F::Hours, "часы в строке таблицы оценок"},
     {"[ОЦЕНКА]", S::GradeLine, F::Grade, "оценка прописью в строке таблицы оценок"},
 };
-constexpr const char* kComputedHeading = "Дата выдачи, предыдущий документ, подпись дубликата";
+constexpr const char* kComputedHeading = "Дата выдачи, предыдущий документ, подпись руководителя";
+// The head's position at the signature of a document of the institution.
+constexpr const char* kHeadPosition = "Руководитель образовательной организации";
 constexpr const char* kGradeHeading = "Таблица оценок";
 constexpr const char* kServiceHeading =
     "Служебные поля: номера записей, коды программы и принтера, шаблоны типографии";
@@ -344,6 +380,10 @@ std::vector<Placeholder> buildTable()
                                source.source, column, part.form,
                                meaning + QStringLiteral(": ") + QString::fromUtf8(part.meaning), {}});
         }
+        for (const Framed& f : kFramed)
+            if (f.source == source.source)
+                out.push_back({QString::fromUtf8(f.token), f.source, QString::fromLatin1(f.column), F::Framed,
+                               QString::fromUtf8(f.meaning), {}, false, QString::fromUtf8(f.frame)});
     }
     for (const Computed& c : kComputed)
         out.push_back({QString::fromUtf8(c.token), c.source, QString(), c.form, QString::fromUtf8(c.meaning), {}, false});
@@ -384,24 +424,38 @@ QDate dateOf(const QVariant& v)
     return {};
 }
 
-// The member of DocumentData that holds the row of a source; nullptr for
-// the issue date and the grade lines.
-QVariantMap DocumentData::*memberOf(PlaceholderSource source)
+// The row of a source in the data; nullptr for the issue date and the
+// grade lines, which are no rows.
+const QVariantMap* rowOf(const DocumentData& data, PlaceholderSource source)
 {
-    switch (source) {
-    case S::Person: return &DocumentData::person;
-    case S::DocumentKind: return &DocumentData::documentKind;
-    case S::AdmissionInstitution: return &DocumentData::admission;
-    case S::CompletionInstitution: return &DocumentData::completion;
-    case S::Group: return &DocumentData::group;
-    case S::StudyForm: return &DocumentData::studyForm;
-    case S::TrainingLevel: return &DocumentData::trainingLevel;
-    case S::Specialty: return &DocumentData::specialty;
-    case S::MedicalSpecialty: return &DocumentData::medicalSpecialty;
-    case S::Institution: return &DocumentData::institution;
-    case S::PrintingHouse: return &DocumentData::printingHouse;
-    default: return nullptr;
-    }
+    for (const SourceSpec& s : kSources)
+        if (s.source == source)
+            return &(data.*s.row);
+    return nullptr;
+}
+
+// An empty value, or a zero that stands for none (a year, a blank's number
+// stored as 0).
+bool emptyOrZero(const QString& value)
+{
+    const QString v = value.trimmed();
+    return v.isEmpty() || v == QLatin1String("0");
+}
+
+// The text of a column as a document prints it: nothing for an empty value
+// or 0.
+QString printed(const QVariant& value)
+{
+    const QString text = core::TrimTrailingBreaks(jet::toText(value));
+    return emptyOrZero(text) ? QString() : text;
+}
+
+// A duplicate issued for a liquidated institution: the education
+// authority's position (INF.DRUO) signs it, and no one of the institution.
+bool liquidatedDuplicate(const DocumentData& data)
+{
+    return jet::toLong(field(data.person, QStringLiteral("DUBL"))) != 0
+           && !core::TrimTrailingBreaks(text(data.institution, "DRUO")).trimmed().isEmpty();
 }
 
 // A stored dative name is kept as it is; a missing one is derived as the
@@ -439,6 +493,136 @@ const Placeholder* FindPlaceholder(const QString& token)
         return out;
     }();
     return byToken.value(token.toCaseFolded(), nullptr);
+}
+
+namespace {
+
+// Latin letters that look like Russian ones (in lower case, as tokens are
+// compared), each with the Russian letter it is taken for.
+constexpr std::pair<char16_t, char16_t> kLookAlikes[] = {
+    {u'a', u'а'}, {u'b', u'в'}, {u'c', u'с'}, {u'e', u'е'}, {u'h', u'н'}, {u'k', u'к'},
+    {u'm', u'м'}, {u'o', u'о'}, {u'p', u'р'}, {u't', u'т'}, {u'x', u'х'}, {u'y', u'у'},
+};
+
+bool isLatin(QChar c)
+{
+    return c.script() == QChar::Script_Latin;
+}
+
+// A token as the eye reads it: without blanks, in lower case, every Latin
+// letter that looks like a Russian one taken as that Russian letter.
+QString lookOf(const QString& token)
+{
+    QString out;
+    for (QChar c : token.toCaseFolded()) {
+        if (c.isSpace())
+            continue;
+        for (const auto& [latin, russian] : kLookAlikes)
+            if (c == QChar(latin))
+                c = QChar(russian);
+        out += c;
+    }
+    return out;
+}
+
+// Where a text has its blanks: every other character as "x", every run of
+// blanks as one blank.
+QString blankPattern(const QString& text)
+{
+    QString out;
+    for (QChar c : text) {
+        if (!c.isSpace())
+            out += QLatin1Char('x');
+        else if (!out.endsWith(QLatin1Char(' ')))
+            out += QLatin1Char(' ');
+    }
+    return out;
+}
+
+int blanksIn(const QString& text)
+{
+    return int(std::count_if(text.begin(), text.end(), [](QChar c) { return c.isSpace(); }));
+}
+
+int editDistance(const QString& a, const QString& b)
+{
+    std::vector<int> row(b.size() + 1);
+    for (qsizetype j = 0; j <= b.size(); ++j)
+        row[j] = int(j);
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = int(i);
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const int above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// What keeps `token` from being `known` when both read alike: the blanks,
+// letters of the other alphabet.
+QStringList differences(const QString& token, const QString& known)
+{
+    QStringList out;
+    if (blankPattern(token) != blankPattern(known)) {
+        const int extra = blanksIn(token) - blanksIn(known);
+        out << (extra > 0   ? QStringLiteral("лишние пробелы внутри скобок")
+                : extra < 0 ? QStringLiteral("не хватает пробела внутри скобок")
+                            : QStringLiteral("пробелы внутри скобок не на своих местах"));
+    }
+    QString a, b;
+    for (QChar c : token)
+        if (!c.isSpace())
+            a += c;
+    for (QChar c : known)
+        if (!c.isSpace())
+            b += c;
+    for (qsizetype i = 0; i < std::min(a.size(), b.size()); ++i) {
+        if (a[i].toCaseFolded() == b[i].toCaseFolded())
+            continue;
+        if (isLatin(a[i]) && !isLatin(b[i]))
+            out << QStringLiteral("латинская буква «%1» вместо русской").arg(a[i]);
+        else if (!isLatin(a[i]) && isLatin(b[i]))
+            out << QStringLiteral("русская буква «%1» вместо латинской").arg(a[i]);
+    }
+    out.removeDuplicates();
+    return out;
+}
+
+} // namespace
+
+QString UnknownPlaceholderNote(const QString& token)
+{
+    const QString look = lookOf(token);
+    const Placeholder* closest = nullptr;
+    int best = std::numeric_limits<int>::max();
+    for (const Placeholder& p : PlaceholderTable()) {
+        const int d = editDistance(look, lookOf(p.token));
+        if (d < best) {
+            best = d;
+            closest = &p;
+        }
+    }
+    QStringList reasons;
+    if (closest && best == 0)
+        reasons = differences(token, closest->token);
+    if (reasons.isEmpty())
+        reasons << QStringLiteral("такого поля нет");
+    // A far one is no help.
+    const int near = std::max(2, int(look.size()) / 4);
+    if (closest && best <= near)
+        reasons.last() += QStringLiteral("; ближе всего ") + closest->token;
+    return reasons.join(QStringLiteral(", "));
+}
+
+QString UnknownPlaceholdersWarning(const QStringList& tokens)
+{
+    QString out = QStringLiteral("В шаблоне есть поля, которые программа не знает:");
+    for (const QString& token : tokens)
+        out += QLatin1Char('\n') + token + QStringLiteral(" — ") + UnknownPlaceholderNote(token);
+    return out + QStringLiteral("\nОни оставлены в документе без изменений; поправьте их в документе или в шаблоне.");
 }
 
 QString PlaceholderTableHtml()
@@ -499,7 +683,7 @@ DocumentData LoadDocumentData(long id, int blankKind, int docKind)
 {
     DocumentData d;
     for (const SourceSpec& s : kSources) {
-        QVariantMap& row = d.*memberOf(s.source);
+        QVariantMap& row = d.*s.row;
         const QString table = QString::fromUtf8(s.table);
         if (s.source == S::Person) {
             row = firstRow(QStringLiteral("SELECT * FROM SPSTUD WHERE ID = ?"), {qlonglong(id)});
@@ -509,7 +693,7 @@ DocumentData LoadDocumentData(long id, int blankKind, int docKind)
         } else if (!s.fromColumn) {
             row = firstRow(QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(table, QString::fromUtf8(s.key)), {});
         } else {
-            const QVariant key = field(d.*memberOf(s.from), QString::fromUtf8(s.fromColumn));
+            const QVariant key = field(d.*s.from, QString::fromUtf8(s.fromColumn));
             if (jet::toLong(key) != 0)
                 row = firstRow(QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(table, QString::fromUtf8(s.key)),
                                {key});
@@ -554,11 +738,11 @@ DocumentData LoadDocumentData(long id, int blankKind, int docKind)
 
 QString PlaceholderValue(const Placeholder& p, const DocumentData& data)
 {
-    const auto member = memberOf(p.source);
-    const QVariant value = member && !p.column.isEmpty() ? field(data.*member, p.column) : QVariant();
+    const QVariantMap* row = rowOf(data, p.source);
+    const QVariant value = row && !p.column.isEmpty() ? field(*row, p.column) : QVariant();
     const QDate date = p.column.isEmpty() ? data.issueDate : dateOf(value);
     switch (p.form) {
-    case F::Text: return core::TrimTrailingBreaks(jet::toText(value));
+    case F::Text: return printed(value);
     case F::Flag: return jet::toLong(value) != 0 ? p.flagWord : QString();
     case F::Day: return date.isValid() ? date.toString(QStringLiteral("dd")) : QString();
     case F::MonthGenitive: return date.isValid() ? MonthGenitive(date.month()) : QString();
@@ -566,10 +750,25 @@ QString PlaceholderValue(const Placeholder& p, const DocumentData& data)
     case F::ShortYear: return date.isValid() ? QString::number(date.year() % 100).rightJustified(2, QLatin1Char('0')) : QString();
     case F::WrittenDate: return writtenDate(date);
     case F::EarlierDocument: return EarlierDocument(data);
+    case F::Framed: {
+        const QString v = printed(value).trimmed();
+        return v.isEmpty() ? QString() : p.frame.arg(v);
+    }
     case F::DuplicateSigner:
         return jet::toLong(field(data.person, QStringLiteral("DUBL"))) != 0
                    ? core::TrimTrailingBreaks(text(data.institution, "DRUO")).trimmed()
                    : QString();
+    case F::Head: {
+        const QString head = printed(field(data.institution, QStringLiteral("FIORUK"))).trimmed();
+        if (liquidatedDuplicate(data) || head.isEmpty())
+            return {};
+        return jet::toLong(field(data.institution, QStringLiteral("isIO"))) != 0
+                   ? QString::fromUtf8(kActingHead) + QLatin1Char(' ') + head
+                   : head;
+    }
+    case F::HeadPosition:
+        return liquidatedDuplicate(data) ? core::TrimTrailingBreaks(text(data.institution, "DRUO")).trimmed()
+                                         : QString::fromUtf8(kHeadPosition);
     default: return {};
     }
 }
@@ -614,7 +813,7 @@ QString EarlierDocument(const DocumentData& data)
     if (!series.isEmpty())
         add(series);
     if (!number.isEmpty())
-        add(QStringLiteral("№ ") + number);
+        add(QStringLiteral("№\u00A0") + number);  // a line never ends with the mark
     if (!year.isEmpty() && year != QLatin1String("0")) {
         if (!out.isEmpty())
             out += QLatin1Char(',');
@@ -642,9 +841,9 @@ QStringList MissingIssueDetails(const QStringList& tokens, const DocumentData& d
             if (!source || source->source != p->source
                 || p->column.compare(QString::fromLatin1(c.column), Qt::CaseInsensitive) != 0)
                 continue;
-            const QVariant value = field(data.*memberOf(p->source), p->column);
+            const QVariant value = field(data.*source->row, p->column);
             if (c.detail == IssueDetail::Number)
-                number = number || jet::toText(value).trimmed().isEmpty();
+                number = number || printed(value).isEmpty();
             else
                 date = date || !dateOf(value).isValid();
         }
@@ -655,6 +854,13 @@ QStringList MissingIssueDetails(const QStringList& tokens, const DocumentData& d
     if (date)
         out << QString::fromUtf8(kWithoutDate);
     return out;
+}
+
+bool GradeTableStaysEmpty(const QStringList& tokens, const DocumentData& data)
+{
+    return data.grades.empty() && std::any_of(tokens.begin(), tokens.end(), [](const QString& token) {
+               return token.compare(QString::fromUtf8(kGradeRowMarker), Qt::CaseInsensitive) == 0;
+           });
 }
 
 } // namespace printing

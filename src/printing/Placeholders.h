@@ -41,7 +41,7 @@ enum class PlaceholderSource {
 
 // How the value is written.
 enum class PlaceholderForm {
-    Text,           // the column as stored: a text, a number, a date as 05.03.2024
+    Text,           // the column as stored: a text, a number, a date as 05.03.2024; nothing for 0
     Flag,           // a yes/no column: its word when set, else nothing
     Day,            // the day of a date (the column's, or the issue date), two digits
     MonthGenitive,  // the month's name in the genitive: "марта"
@@ -49,7 +49,11 @@ enum class PlaceholderForm {
     ShortYear,      // the last two digits of the year, for a blank printed with "20__ г."
     WrittenDate,    // «05» марта 2024 г.; nothing at all without a date
     EarlierDocument,  // the earlier education document: kind, series, № number, year, the missing parts left out
+    Framed,         // the column with the words around it (Placeholder::frame); nothing at all without a value
     DuplicateSigner,  // INF.DRUO on a duplicate (DUBL set), else nothing
+    Head,           // the head who signs: "и.о. " when acting, then INF.FIORUK; nothing on a duplicate of a
+                    // liquidated institution, whose signer INF.DRUO names no one
+    HeadPosition,   // the signer's position: the head's, or INF.DRUO on a duplicate of a liquidated institution
     Discipline,     // a grade line: the discipline or heading
     Hours,          // a grade line: the hours
     Grade,          // a grade line: the grade's wording
@@ -63,6 +67,7 @@ struct Placeholder {
     QString meaning;   // what it stands for, in the user's words
     QString flagWord;  // Flag: the word written when the column is set
     bool service = false;  // carried by no blank: a record key, a code of the program, the printer, the printing house
+    QString frame = {};    // Framed: the words around the value, "%1 обучения"
 };
 
 // Every placeholder, in the order of the help pages.
@@ -71,6 +76,15 @@ const std::vector<Placeholder>& PlaceholderTable();
 // The placeholder whose token matches `token` without regard to case;
 // nullptr when none does.
 const Placeholder* FindPlaceholder(const QString& token);
+
+// Why a text in square brackets is no placeholder, for the warning after a
+// fill: "пробелы внутри скобок", "латинская буква «A» вместо русской" ... and
+// the placeholder it is closest to ("ближе всего [SPGRUP.NAIM]"); "такого
+// поля нет" when none is close.
+QString UnknownPlaceholderNote(const QString& token);
+// The warning after a fill that left these unknown texts in square brackets
+// as they were: one line per text with its note.
+QString UnknownPlaceholdersWarning(const QStringList& tokens);
 
 // The table as the rows of an HTML table ("Поле", "Что подставляется"),
 // headed by each source, as the help page and the user manual show it.
@@ -118,13 +132,18 @@ QString GradeLineValue(const Placeholder& p, const GradeLine& line);
 QString SurnameAndInitials(const QVariantMap& person);
 
 // The earlier education document as a blank writes it: "аттестат АВ № 7381345,
-// 2010 год", each missing part left out with its mark.
+// 2010 год" (a no-break space after "№"), each missing part left out with
+// its mark.
 QString EarlierDocument(const DocumentData& data);
 
 // What a document made from a template with these placeholders would lack
 // of the registration number and the issue date it prints: "без
 // регистрационного номера", "без даты выдачи", in this order; empty when it
-// lacks nothing or prints neither.
+// lacks nothing or prints neither. A number "0" is none.
 QStringList MissingIssueDetails(const QStringList& tokens, const DocumentData& data);
+
+// True when the template's grades table (the row with [ДИСЦИПЛИНА]) would
+// stay empty: the template has one and the person has no grade lines.
+bool GradeTableStaysEmpty(const QStringList& tokens, const DocumentData& data);
 
 } // namespace printing

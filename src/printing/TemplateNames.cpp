@@ -6,8 +6,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <array>
+#include <utility>
+#include <vector>
 
 namespace printing {
 
@@ -78,6 +81,103 @@ QString extensionOf(const QString& name)
 }
 
 } // namespace
+
+namespace {
+
+// The document kinds whose grade lines a slot's document prints; the first
+// unless the window printed from is another of them.
+struct SlotGrades {
+    int slot;
+    std::array<int, 2> kinds;
+};
+constexpr SlotGrades kSlotGrades[] = {
+    {1, {core::Documents, core::Documents}},
+    {2, {core::Documents, core::Documents}},
+    {3, {core::Documents, core::Documents}},
+    {4, {core::Documents, core::AcademicTranscripts}},
+    {5, {core::SpecialistCertificates, core::SpecialistCertificates}},
+    {6, {core::TrainingCertificates, core::TrainingCertificates}},
+    {7, {core::RetrainingDocuments, core::RetrainingDocuments}},
+    {8, {core::RetrainingDocuments, core::RetrainingDocuments}},
+    {9, {core::RetrainingDocuments, core::RetrainingDocuments}},
+    {10, {core::TrainingCertificates, core::TrainingCertificates}},
+};
+
+// The print options whose document is that of their slot: options 0 to 9
+// but "Прочее"; options 10 to 14 borrow slot 1's template for documents of
+// their own.
+constexpr int kLastSlotOption = 9;
+constexpr int kOtherDocumentOption = 3;
+
+// A template file's name as its slot's names are compared: without folders,
+// extension and " Лазерный", in lower case.
+QString slotKey(const QString& name)
+{
+    QString base = QFileInfo(QString(name).replace(QLatin1Char('\\'), QLatin1Char('/'))).completeBaseName();
+    base.remove(QLatin1Char(' ') + QString::fromUtf8(kLaserWord), Qt::CaseInsensitive);
+    return base.trimmed().toCaseFolded();
+}
+
+// The printing houses' templates by the slot of their column.
+std::vector<std::pair<int, QString>> houseTemplates()
+{
+    std::vector<std::pair<int, QString>> out;
+    try {
+        auto rs = core::db().openRecordset(QStringLiteral("SELECT * FROM SPTPGR"), jet::dbOpenSnapshot);
+        const QStringList fields = rs->fieldNames();
+        for (; !rs->isEOF(); rs->moveNext())
+            for (const QString& field : fields) {
+                static const QRegularExpression column(QStringLiteral("^o?tmp(\\d+)$"),
+                                                       QRegularExpression::CaseInsensitiveOption);
+                const QRegularExpressionMatch m = column.match(field);
+                const QString value = rs->text(field).trimmed();
+                if (m.hasMatch() && !value.isEmpty())
+                    out.emplace_back(m.captured(1).toInt(), value);
+            }
+        rs->close();
+    } catch (const jet::Error&) {
+        // No printing houses in the file: the base names alone decide.
+    }
+    return out;
+}
+
+} // namespace
+
+int SlotOfTemplate(const QString& name)
+{
+    const QString key = slotKey(name);
+    if (key.isEmpty())
+        return 0;
+    for (int slot = kFirstSlot; slot <= kLastSlot; ++slot) {
+        QStringList names{baseNameOfSlot(slot)};
+        if (slot <= int(std::size(kDefaultTemplateNames)))
+            names << QString::fromUtf8(kDefaultTemplateNames[slot - 1]);
+        for (const QString& base : names)
+            if (!base.isEmpty() && slotKey(base + QStringLiteral(".ott")) == key)
+                return slot;
+    }
+    for (const auto& [slot, house] : houseTemplates())
+        if (slotKey(house) == key)
+            return slot;
+    return 0;
+}
+
+int DocumentSlot(int optionIndex, const QString& name)
+{
+    if (optionIndex == kOtherDocumentOption)
+        return SlotOfTemplate(name);
+    if (optionIndex < 0 || optionIndex > kLastSlotOption)
+        return 0;
+    return TemplateSlotForKind(optionIndex);
+}
+
+int GradeKindOfDocument(int slot, int windowDocKind)
+{
+    for (const SlotGrades& g : kSlotGrades)
+        if (g.slot == slot)
+            return windowDocKind == g.kinds[1] ? g.kinds[1] : g.kinds[0];
+    return windowDocKind;
+}
 
 int TemplateSlotForKind(int optionIndex)
 {

@@ -29,6 +29,25 @@ QString TemplateNameForKind(int optionIndex, bool laser);
 // one without an extension are returned unchanged.
 QString LaserTemplateName(const QString& name);
 
+// The template slot a template file stands for: the slot whose base name
+// ("Приложение к диплому", "Удостоверение" ...), or whose template of any
+// printing house, the file bears, with or without " Лазерный" (its folder
+// and extension aside, without regard to case); 0 when none does.
+int SlotOfTemplate(const QString& name);
+
+// The slot of the document that print option `optionIndex` (print code - 1)
+// prints from template `name`: the option's own slot; for "Прочее", which
+// takes any template, the slot of the template; 0 when the document is not
+// known (options 11 to 15, a template of no slot).
+int DocumentSlot(int optionIndex, const QString& name);
+
+// The document kind whose grade lines the document of `slot` prints: the
+// diploma's for its title, supplement and transcript (a transcript printed
+// from the academic transcripts' grades takes theirs), the certificate's,
+// the retraining's, the training certificate's; for an unknown document
+// (slot 0) those of the window it is printed from, `windowDocKind`.
+int GradeKindOfDocument(int slot, int windowDocKind);
+
 // True when the institution card names a laser printer (TopPronter 1).
 bool LaserPrinterInUse();
 

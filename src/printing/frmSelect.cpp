@@ -384,7 +384,9 @@ void frmSelect::PrintVkladish(long id)
     r.blankKind = chosen_ + 1;
     r.templateName = combo_->currentText().trimmed();
     r.keepBackground = check_->isChecked();
-    r.docKind = core::state().CurrentDocKind;
+    // The grade lines of the document printed, whichever window it is
+    // printed from.
+    r.docKind = GradeKindOfDocument(DocumentSlot(chosen_, r.templateName), core::state().CurrentDocKind);
     r.optionCaption = optionCaption(chosen_);
     if (fillStep)
         fillStep(r);

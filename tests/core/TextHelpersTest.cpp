@@ -67,10 +67,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Patronymics.
         DativeCase{NamePart::Patronymic, "Иванович", "Ивановичу"},
         DativeCase{NamePart::Patronymic, "Ивановна", "Ивановне"},
-        // A word that is nothing but an ending takes the default, except the
-        // name Ия, which declines as Мария does.
+        // A word that is nothing but an ending takes the default; the name
+        // Ия declines as Зоя does, not as Мария.
         DativeCase{NamePart::FirstName, "ел", "елу"},
-        DativeCase{NamePart::FirstName, "ия", "ии"},
+        DativeCase{NamePart::FirstName, "ия", "ие"},
         // A last character that is not a letter counts as a capital.
         DativeCase{NamePart::Surname, "Петров1", "Петров1У"},
         // Too short to decline.

@@ -73,14 +73,15 @@ TEST(PlaceholderTableTest, EveryColumnOfTheStructureIsReachableWithItsMeaning)
         }
     }
     // Besides the columns: five forms of each date, five of the issue date,
-    // the earlier document, a duplicate's signer and the three columns of a
+    // the earlier document, the level and form with their words, the head
+    // with the position and a duplicate's signer, and the three columns of a
     // grade line.
     int dates = 0;
     for (const printing::Placeholder& p : PlaceholderTable())
         if (p.token.endsWith(QStringLiteral(".ДЕНЬ]")))
             ++dates;
     EXPECT_EQ(dates, 9);  // D_R, Dat; the group's seven
-    EXPECT_EQ(int(PlaceholderTable().size()), columns + 5 * dates + 10);
+    EXPECT_EQ(int(PlaceholderTable().size()), columns + 5 * dates + 14);
 
     QSet<QString> seen;
     for (const printing::Placeholder& p : PlaceholderTable()) {
@@ -165,7 +166,10 @@ TEST_F(DocumentDataTest, ValuesOfEveryKind)
         {"[ОКОНЧ.MEMO]", "ГБПОУ «Медицинский колледж № 1»"},
         {"[ФОРМА.NAIM]", "очно-заочная"},
         {"[ФОРМА.NAIM2]", "по очно-заочной форме"},
+        {"[ФОРМА.ОБУЧЕНИЯ]", "по очно-заочной форме обучения"},
         {"[УРОВЕНЬ.NAIM]", "углубленной"},
+        {"[УРОВЕНЬ.ПОДГОТОВКИ]", "углубленной подготовки"},
+        {"[PosYr]", "2020"},
         {"[SPOTD.MEMO]", "34.02.01 Сестринское дело"},
         // Yes/no columns in words.
         {"[Otl]", "с отличием"},
@@ -320,8 +324,8 @@ TEST(PlaceholderValueTest, EarlierDocumentAndDuplicateSignerLeaveOutWhatIsMissin
         const char* expected;
     };
     const Case cases[] = {
-        {"аттестат", "АВ", "7381345", 2010, "аттестат АВ № 7381345, 2010 год"},
-        {"аттестат", "", "7381345", 2010, "аттестат № 7381345, 2010 год"},
+        {"аттестат", "АВ", "7381345", 2010, "аттестат АВ №\u00A07381345, 2010 год"},
+        {"аттестат", "", "7381345", 2010, "аттестат №\u00A07381345, 2010 год"},
         {"аттестат", "АВ", "", QVariant(), "аттестат АВ"},
         {"", "", "", 2010, "2010 год"},
         {"", "", "", QVariant(), ""},
@@ -353,6 +357,121 @@ TEST(PlaceholderValueTest, EarlierDocumentAndDuplicateSignerLeaveOutWhatIsMissin
     }
 }
 
+TEST(PlaceholderValueTest, AnEmptyOrZeroValuePrintsNothingNorTheWordsThatFrameIt)
+{
+    using D = printing::DocumentData;
+    struct Case {
+        const char* token;
+        QVariantMap D::*row;
+        const char* column;
+        QVariant value;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"[PosYr]", &D::person, "POSYR", 2010, "2010"},
+        {"[PosYr]", &D::person, "POSYR", 0, ""},  // a year stored as 0
+        {"[ZavYr]", &D::person, "ZAVYR", QVariant(), ""},
+        {"[DocYr]", &D::person, "DOCYR", qlonglong(0), ""},
+        {"[PRIL]", &D::person, "PRIL", QStringLiteral(" 0 "), ""},  // a blank's number stored as 0
+        {"[PRIL]", &D::person, "PRIL", QStringLiteral("43 0008905"), "43 0008905"},
+        {"[DocN]", &D::person, "DOCN", QStringLiteral("000000"), "000000"},  // a number of zeros is a number
+        {"[SPGRUP.NormTime]", &D::group, "NORMTIME", QStringLiteral("10 месяцев"), "10 месяцев"},
+        {"[ФОРМА.ОБУЧЕНИЯ]", &D::studyForm, "NAIM2", QStringLiteral("по очной форме"), "по очной форме обучения"},
+        {"[ФОРМА.ОБУЧЕНИЯ]", &D::studyForm, "NAIM2", QVariant(), ""},
+        {"[ФОРМА.ОБУЧЕНИЯ]", &D::studyForm, "NAIM2", QStringLiteral("  "), ""},
+        {"[УРОВЕНЬ.ПОДГОТОВКИ]", &D::trainingLevel, "NAIM", QStringLiteral("базовой"), "базовой подготовки"},
+        {"[УРОВЕНЬ.ПОДГОТОВКИ]", &D::trainingLevel, "NAIM", QStringLiteral(""), ""},
+    };
+    for (const Case& c : cases) {
+        D data;
+        (data.*c.row).insert(QString::fromLatin1(c.column), c.value);
+        EXPECT_EQ(valueOf(c.token, data), QString::fromUtf8(c.expected)) << c.token << " = " << c.value.toString().toStdString();
+    }
+}
+
+TEST(PlaceholderValueTest, TheHeadSignsButADuplicateOfALiquidatedInstitutionNamesTheAuthoritysPosition)
+{
+    const char* const head = "Руководитель образовательной организации";
+    const char* const authority = "Министр образования Кировской области";
+    struct Case {
+        const char* name;
+        int duplicate;
+        const char* druo;
+        int acting;
+        const char* fioruk;
+        const char* signer;    // [РУКОВОДИТЕЛЬ]
+        const char* position;  // [РУКОВОДИТЕЛЬ.ДОЛЖНОСТЬ]
+    };
+    const Case cases[] = {
+        {"the head", 0, "", 0, "Лаптева Н.В.", "Лаптева Н.В.", head},
+        {"an acting head", 0, "", -1, "Лаптева Н.В.", "и.о. Лаптева Н.В.", head},
+        {"a duplicate of a working institution", -1, "", 0, "Лаптева Н.В.", "Лаптева Н.В.", head},
+        {"no duplicate", 0, authority, -1, "Лаптева Н.В.", "и.о. Лаптева Н.В.", head},
+        {"a duplicate of a liquidated institution", -1, authority, -1, "Лаптева Н.В.", "", authority},
+        {"no head named: not even «и.о.»", 0, "", -1, "  ", "", head},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        printing::DocumentData data;
+        data.person.insert(QStringLiteral("DUBL"), c.duplicate);
+        data.institution.insert(QStringLiteral("DRUO"), QString::fromUtf8(c.druo));
+        data.institution.insert(QStringLiteral("ISIO"), c.acting);
+        data.institution.insert(QStringLiteral("FIORUK"), QString::fromUtf8(c.fioruk));
+        EXPECT_EQ(valueOf("[РУКОВОДИТЕЛЬ]", data), QString::fromUtf8(c.signer));
+        EXPECT_EQ(valueOf("[РУКОВОДИТЕЛЬ.ДОЛЖНОСТЬ]", data), QString::fromUtf8(c.position));
+    }
+}
+
+TEST(UnknownPlaceholderTest, SaysWhyAndNamesTheClosest)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"[ FAM ]", "лишние пробелы внутри скобок; ближе всего [FAM]"},
+        {"[SPGRUP. NAIM]", "лишние пробелы внутри скобок; ближе всего [SPGRUP.NAIM]"},
+        {"[ДАТАВЫДАЧИ]", "не хватает пробела внутри скобок; ближе всего [ДАТА ВЫДАЧИ]"},
+        {"[ДАТАВЫДАЧИ ]", "пробелы внутри скобок не на своих местах; ближе всего [ДАТА ВЫДАЧИ]"},
+        // Latin letters that look like Russian ones, and the other way round.
+        {"[ФОPМA.NAIM]", "латинская буква «P» вместо русской, латинская буква «A» вместо русской; ближе всего "
+                         "[ФОРМА.NAIM]"},
+        {"[SPGRUР.NAIM]", "русская буква «Р» вместо латинской; ближе всего [SPGRUP.NAIM]"},
+        {"[ ДУБЛИКAТ.ДОЛЖНОСТЬ]", "лишние пробелы внутри скобок, латинская буква «A» вместо русской; ближе всего "
+                                  "[ДУБЛИКАТ.ДОЛЖНОСТЬ]"},
+        // A slip of the pen, and a name like none.
+        {"[SPGRUP.NAMI]", "такого поля нет; ближе всего [SPGRUP.NAIM]"},
+        {"[ДИСЦИПЛИНЫ]", "такого поля нет; ближе всего [ДИСЦИПЛИНА]"},
+        {"[Стаж работы по специальности]", "такого поля нет"},
+    };
+    for (const auto& [token, note] : cases) {
+        ASSERT_EQ(FindPlaceholder(QString::fromUtf8(token)), nullptr) << token;
+        EXPECT_EQ(printing::UnknownPlaceholderNote(QString::fromUtf8(token)).toStdString(), std::string(note)) << token;
+    }
+    EXPECT_EQ(printing::UnknownPlaceholdersWarning({QStringLiteral("[ FAM ]"), QStringLiteral("[Стаж]")}),
+              QStringLiteral("В шаблоне есть поля, которые программа не знает:\n"
+                             "[ FAM ] — лишние пробелы внутри скобок; ближе всего [FAM]\n"
+                             "[Стаж] — такого поля нет\n"
+                             "Они оставлены в документе без изменений; поправьте их в документе или в шаблоне."));
+}
+
+TEST(PlaceholderValueTest, AGradesTableStaysEmptyOnlyWhenTheTemplateHasOneAndThePersonNoLines)
+{
+    printing::DocumentData none;
+    printing::DocumentData some;
+    some.grades.push_back({QStringLiteral("Анатомия"), QStringLiteral("72"), QStringLiteral("отлично")});
+    struct Case {
+        QStringList tokens;
+        const printing::DocumentData* data;
+        bool empty;
+    };
+    const Case cases[] = {
+        {{"[FAM]", "[ДИСЦИПЛИНА]", "[ОЦЕНКА]"}, &none, true},
+        {{"[дисциплина]"}, &none, true},
+        {{"[FAM]", "[ДИСЦИПЛИНА]"}, &some, false},
+        {{"[FAM]", "[ОЦЕНКА]"}, &none, false},  // no grades row
+        {{}, &none, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(printing::GradeTableStaysEmpty(c.tokens, *c.data), c.empty) << c.tokens.join(QLatin1Char(' ')).toStdString();
+}
+
 TEST(PlaceholderValueTest, MissingNumberAndDateAreThoseTheTemplatePrints)
 {
     // Веснина's certificate data without the diploma's, and the reverse.
@@ -362,6 +481,8 @@ TEST(PlaceholderValueTest, MissingNumberAndDateAreThoseTheTemplatePrints)
     printing::DocumentData diploma;
     diploma.person.insert(QStringLiteral("REGNOM"), QStringLiteral("17910"));
     diploma.issueDate = QDate(2014, 11, 3);
+    printing::DocumentData zero = diploma;  // a number stored as 0 is none
+    zero.person.insert(QStringLiteral("REGNOM"), QStringLiteral("0"));
     const QString number = QStringLiteral("без регистрационного номера");
     const QString date = QStringLiteral("без даты выдачи");
     struct Case {
@@ -377,6 +498,7 @@ TEST(PlaceholderValueTest, MissingNumberAndDateAreThoseTheTemplatePrints)
         {"diploma with its data", {"[REGNOM]", "[ГОД]"}, &diploma, {}},
         {"the удостоверение's number, the person's own date", {"[regnomUd]", "[Dat]"}, &diploma, {number, date}},
         {"neither printed", {"[FAM]", "[SPGRUP.DatGAK.ПРОПИСЬЮ]", "[НЕИЗВЕСТНОЕ]"}, &certificate, {}},
+        {"a number of 0", {"[REGNOM]", "[ДАТА ВЫДАЧИ]"}, &zero, {number}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(printing::MissingIssueDetails(c.tokens, *c.data), c.expected) << c.name;

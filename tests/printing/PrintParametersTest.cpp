@@ -289,6 +289,46 @@ TEST_F(PrintParametersTest, OkRemembersTheChoiceAndHandsItToTheFillStep)
     }
 }
 
+TEST_F(PrintParametersTest, TheGradeLinesHandedOverAreThoseOfTheDocumentPrinted)
+{
+    struct Case {
+        const char* name;
+        int mode;         // the window printed from
+        int preselected;  // the print code
+        const char* otherTemplate;  // typed into the box of "Прочее"; nullptr: the one proposed
+        int docKind;
+    };
+    const Case cases[] = {
+        {"the diploma supplement through the other document of the retraining grades", core::RetrainingDocuments,
+         core::OtherDocument, "Приложение к диплому.dot", core::Documents},
+        {"a template of no document through the other document", core::RetrainingDocuments, core::OtherDocument,
+         "Свой бланк.dot", core::RetrainingDocuments},
+        {"the удостоверение of the retraining grades", core::RetrainingDocuments, core::CompletionCertificate, nullptr,
+         core::RetrainingDocuments},
+        {"the diploma supplement from the students", core::StudentsWindow, core::DiplomaSupplement, nullptr,
+         core::Documents},
+        {"the retraining supplement from the students", core::StudentsWindow, core::RetrainingDiplomaSupplement,
+         nullptr, core::RetrainingDocuments},
+        {"the transcript from the transcripts' grades", core::AcademicTranscripts, core::AcademicTranscript, nullptr,
+         core::AcademicTranscripts},
+        {"the transcript from the documents' grades", core::Documents, core::AcademicTranscript, nullptr,
+         core::Documents},
+    };
+    addTemplates({"Свой бланк.dot"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::MessageRecorder messages;
+        handedOver.reset();
+        frmSelect& d = open(c.mode, c.preselected);
+        if (c.otherTemplate)
+            d.templateBox()->setEditText(QString::fromUtf8(c.otherTemplate));
+        d.okButton()->click();
+        ASSERT_TRUE(handedOver.has_value());
+        EXPECT_EQ(handedOver->blankKind, c.preselected);
+        EXPECT_EQ(handedOver->docKind, c.docKind);
+    }
+}
+
 TEST_F(PrintParametersTest, EmptyTemplateBoxWarnsAndKeepsTheRememberedChoice)
 {
     setSetting("sPathTmp", "Кальвета КТ.dot");

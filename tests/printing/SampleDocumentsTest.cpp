@@ -62,14 +62,14 @@ const std::vector<Kind>& kinds()
          {"Сухарева", "Дарья Игоревна", "43 СПА 0008903", "17819", "«03» января 2014 г.", "№110", "Лаптева Н.В."},
          {"с отличием"}, "Титул диплома с отличием"},
         {"Приложение к диплому", core::DiplomaSupplement, core::Documents, "Шилов", 2,
-         {"Шилов", "Артём", "Сергеевич", "11.07.1992", "аттестат о среднем (полном) общем образовании АВ № 7381345, 2010 год",
+         {"Шилов", "Артём", "Сергеевич", "11.07.1992", "аттестат о среднем (полном) общем образовании АВ №\u00A07381345, 2010 год",
           "17910", "«03» ноября 2014 г.", "2 года 10 месяцев", "базовой подготовки по очной форме обучения",
           "Техник-программист",
           "230115 Программирование в компьютерных системах", "Кировское областное государственное",
           "4. ДОПОЛНИТЕЛЬНЫЕ СВЕДЕНИЯ", "Образовательное учреждение переименовано в 2011 году", "Лаптева Н.В."},
          {"Шилову"}},
         {"Академическая справка", core::AcademicTranscript, core::Documents, "Шилов", 2,
-         {"Шилов Артём Сергеевич", "11.07.1992", "аттестат о среднем (полном) общем образовании АВ № 7381345, 2010 год",
+         {"Шилов Артём Сергеевич", "11.07.1992", "аттестат о среднем (полном) общем образовании АВ №\u00A07381345, 2010 год",
           "Светлоярский экономический техникум", "Федеральное государственное образовательное учреждение", "очная",
           "2 года 10 месяцев", "17910", "«03» ноября 2014 г.", "230115 Программирование в компьютерных системах",
           "Техник-программист", "№212 от 11.03.2014 г.", "Лаптева Н.В.", "Пестова И.Ю."},
@@ -133,8 +133,8 @@ QStringList strayMarks(const QString& text)
 class SampleDocumentsTest : public printtest::SampleDatabaseTest {
 protected:
     // Prints a kind for a person from the template the dialog proposes (or
-    // the one named) and reads it back; the question about a missing number
-    // is answered Yes.
+    // the one named) and reads it back; the questions about a missing
+    // number or grades are answered Yes.
     printtest::PrintedDocument print(const Kind& kind, QString* templateName = nullptr)
     {
         const QString extension = GetParam() ? QStringLiteral(".ott") : QStringLiteral(".dot");
@@ -147,11 +147,13 @@ protected:
             *templateName = name;
         testsupport::MessageRecorder messages;
         messages.answer(ui::Yes);
+        messages.answer(ui::Yes);
         const printing::PrintOutcome outcome = printing::PrintVkladish(
             {personId(kind.person), kind.blankKind, name, false, kind.docKind, QString::fromUtf8(kind.caption)});
         EXPECT_TRUE(outcome.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
         for (const QString& text : messages.texts())
-            EXPECT_TRUE(text.startsWith(QStringLiteral("Документ будет напечатан без ")))
+            EXPECT_TRUE(text.startsWith(QStringLiteral("Документ будет напечатан без "))
+                        || text.contains(QStringLiteral(": нет итоговых оценок для документа «")))
                 << text.toStdString();
         if (!outcome.saved)
             return {};
@@ -215,30 +217,54 @@ TEST_P(SampleDocumentsTest, EveryKindReadsAsTheFilledBlank)
     EXPECT_EQ(print(throughOther).text.toStdString(), print(throughCertificate).text.toStdString());
 }
 
-TEST_P(SampleDocumentsTest, DuplicateSaysSoAndNamesTheAuthorityOfALiquidatedInstitution)
+TEST_P(SampleDocumentsTest, DuplicateSaysSoAndALiquidatedInstitutionsIsSignedByTheAuthority)
 {
     const QString authority = QStringLiteral("Министр образования Кировской области");
-    core::db().execute(QStringLiteral("UPDATE SPSTUD SET DUBL = -1 WHERE FAM = 'Шилов'"));
+    const QString head = QStringLiteral("Лаптева Н.В.");
+    const QString headPosition = QStringLiteral("Руководитель образовательной организации");
+    core::db().execute(QStringLiteral("UPDATE SPSTUD SET DUBL = -1 WHERE FAM IN ('Шилов', 'Крылова')"));
     core::db().execute(QStringLiteral("UPDATE SPSTUD SET DUBLMED = -1 WHERE FAM = 'Веснина'"));
     core::db().execute(QStringLiteral("UPDATE INF SET DRUO = ?"), {authority});
     struct Case {
         Kind kind;
-        bool signedByAuthority;
+        const char* setUp;  // SQL run first
+        bool duplicate;
+        bool signedByAuthority;  // in place of the head and the head's name
     };
     const Case cases[] = {
-        {{"Вкладыш в диплом", core::DiplomaTitle, core::Documents, "Шилов", 1, {}, {}}, true},
-        {{"Приложение к диплому", core::DiplomaSupplement, core::Documents, "Шилов", 2, {}, {}}, true},
-        {{"Академическая справка", core::AcademicTranscript, core::Documents, "Шилов", 2, {}, {}}, true},
-        {{"Кальвета", core::SpecialistCertificate, core::SpecialistCertificates, "Веснина", 1, {}, {}}, false},
+        {{"Вкладыш в диплом", core::DiplomaTitle, core::Documents, "Шилов", 1, {}, {}}, "", true, true},
+        {{"Приложение к диплому", core::DiplomaSupplement, core::Documents, "Шилов", 2, {}, {}}, "", true, true},
+        {{"Академическая справка", core::AcademicTranscript, core::Documents, "Шилов", 2, {}, {}}, "", true, true},
+        {{"Кальвета", core::SpecialistCertificate, core::SpecialistCertificates, "Веснина", 1, {}, {}}, "", true,
+         false},
+        // The retraining documents of a duplicate say so; the head signs them.
+        {{"Титул диплома ПК", core::RetrainingDiplomaTitle, core::RetrainingDocuments, "Крылова", 1, {}, {}}, "",
+         true, false},
+        {{"Приложение к диплому ПК", core::RetrainingDiplomaSupplement, core::RetrainingDocuments, "Крылова", 1, {},
+          {}},
+         "", true, false},
+        {{"Удостоверение", core::CompletionCertificate, core::RetrainingDocuments, "Крылова", 1, {}, {}}, "", true,
+         false},
         // Not a duplicate: neither the word nor the authority.
-        {{"Вкладыш в диплом", core::DiplomaTitle, core::Documents, "Сухарева", 1, {}, {}}, false},
+        {{"Вкладыш в диплом", core::DiplomaTitle, core::Documents, "Сухарева", 1, {}, {}}, "", false, false},
+        // A duplicate of an institution that still works: its head signs.
+        {{"Приложение к диплому", core::DiplomaSupplement, core::Documents, "Шилов", 2, {}, {}},
+         "UPDATE INF SET DRUO = NULL", true, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.kind.caption) + " / " + c.kind.person);
+        SCOPED_TRACE(std::string(c.kind.caption) + " / " + c.kind.person + " " + c.setUp);
+        if (*c.setUp)
+            core::db().execute(QString::fromUtf8(c.setUp));
         const printtest::PrintedDocument printed = print(c.kind);
-        const bool duplicate = QByteArray(c.kind.person) != "Сухарева";
-        EXPECT_EQ(printed.text.contains(QStringLiteral("ДУБЛИКАТ")), duplicate);
-        EXPECT_EQ(printed.text.contains(authority), c.signedByAuthority);
+        const QString& text = printed.text;
+        EXPECT_EQ(text.contains(QStringLiteral("ДУБЛИКАТ")), c.duplicate);
+        EXPECT_EQ(text.contains(authority), c.signedByAuthority);
+        if (c.kind.blankKind != core::SpecialistCertificate)
+            EXPECT_EQ(text.contains(head), !c.signedByAuthority);
+        // The signature line of the supplement and the transcript names the
+        // authority's position in the head's place.
+        if (c.kind.pages == 2 && c.kind.blankKind != core::RetrainingDiplomaSupplement)
+            EXPECT_EQ(text.contains(headPosition), !c.signedByAuthority) << text.toStdString();
         EXPECT_EQ(printed.pages, c.kind.pages);
     }
 }
@@ -246,21 +272,29 @@ TEST_P(SampleDocumentsTest, DuplicateSaysSoAndNamesTheAuthorityOfALiquidatedInst
 TEST_P(SampleDocumentsTest, MissingValuesLeaveTheirSlotsEmpty)
 {
     // Шилов without a birth date, an earlier document's number and year, an
-    // issue date of his own or his group's, and the commission's decision.
+    // issue date of his own or his group's, the commission's decision, with
+    // the years of admission and completion stored as 0 (as the sample
+    // stores them for Крылова and Тихонова), and a group of no training
+    // level and no form of study; an institution without its head's name.
     core::db().execute(QStringLiteral("UPDATE SPSTUD SET D_R = NULL, DocN = NULL, DocYr = NULL, Dat = NULL, "
-                                      "PROTCH = NULL WHERE FAM = 'Шилов'"));
-    core::db().execute(QStringLiteral("UPDATE SPGRUP SET Dat = NULL, DatGAK = NULL, PRGAK = NULL WHERE IDG = "
-                                      "(SELECT IDG FROM SPSTUD WHERE FAM = 'Шилов')"));
+                                      "PROTCH = NULL, PosYr = 0, ZavYr = 0, PRIL = '0' WHERE FAM = 'Шилов'"));
+    core::db().execute(QStringLiteral("UPDATE SPGRUP SET Dat = NULL, DatGAK = NULL, PRGAK = NULL, IDX = NULL, "
+                                      "IDF = NULL WHERE IDG = (SELECT IDG FROM SPSTUD WHERE FAM = 'Шилов')"));
+    core::db().execute(QStringLiteral("UPDATE INF SET FIORUK = NULL, isIO = -1"));
     const Kind cases[] = {
         {"Вкладыш в диплом", core::DiplomaTitle, core::Documents, "Шилов", 1, {}, {}},
         {"Приложение к диплому", core::DiplomaSupplement, core::Documents, "Шилов", 2, {}, {}},
         {"Академическая справка", core::AcademicTranscript, core::Documents, "Шилов", 2, {}, {}},
+        {"Академическая справка", core::AcademicTranscript, core::Documents, "Тихонова", 2, {}, {}},
     };
+    // Words that only frame a value, and a zero standing for none.
+    static const QRegularExpression stray(QStringLiteral("(^|\\s)(подготовки|обучения|0|и\\.о\\.)(\\s|$)"));
     for (const Kind& kind : cases) {
-        SCOPED_TRACE(kind.caption);
+        SCOPED_TRACE(std::string(kind.caption) + " / " + kind.person);
         const printtest::PrintedDocument printed = print(kind);
         EXPECT_EQ(strayMarks(printed.text), QStringList{}) << printed.text.toStdString();
         EXPECT_EQ(printtest::bracketedTexts(printed.text), QStringList{});
+        EXPECT_FALSE(printed.text.contains(stray)) << printed.text.toStdString();
     }
 }
 

@@ -121,6 +121,71 @@ TEST_F(TemplateNameForKindTest, HouseValuesAsStored)
     EXPECT_EQ(printing::TemplateNameForKind(4), QStringLiteral("Кальвета.dot"));
 }
 
+TEST_F(TemplateNameForKindTest, TheDocumentOfATemplateAndTheGradeLinesItPrints)
+{
+    // A template file stands for the slot whose base name or printing
+    // house's template it bears, in either printer's variant.
+    core::db().execute(QStringLiteral("UPDATE SPTPGR SET Tmp8 = 'Вкладыш ПК нашей типографии.dot' WHERE IDT = 1"));
+    const std::pair<const char*, int> bySlot[] = {
+        {"Титул диплома.ott", 1},
+        {"Титул диплома с отличием Лазерный.dot", 2},
+        {"Приложение к диплому.ott", 3},
+        {"ПРИЛОЖЕНИЕ К ДИПЛОМУ ЛАЗЕРНЫЙ.DOT", 3},
+        {"Академическая справка.dot", 4},
+        {"Кальвета.ott", 5},
+        {"Кальвета КТ Лазерный.ott", 5},  // a printing house's
+        {"Титул диплома ПК Знак.dot", 7},
+        {"Приложение к диплому ПК.ott", 8},
+        {"Вкладыш ПК нашей типографии Лазерный.dot", 8},
+        {"/home/секретарь/бланки/Удостоверение КТ.dot", 9},
+        {"Типография\\Удостоверение.ott", 9},
+        {"Свой бланк.ott", 0},
+        {"", 0},
+    };
+    for (const auto& [name, slot] : bySlot)
+        EXPECT_EQ(printing::SlotOfTemplate(QString::fromUtf8(name)), slot) << name;
+
+    // The document an option prints: its slot's; "Прочее" by the template.
+    struct Document {
+        int code;
+        const char* templateName;
+        int slot;
+    };
+    const Document documents[] = {
+        {core::DiplomaSupplement, "Свой бланк.ott", 3},
+        {core::OtherDocument, "Приложение к диплому.ott", 3},
+        {core::OtherDocument, "Кальвета.ott", 5},
+        {core::OtherDocument, "Свой бланк.ott", 0},
+        {core::CompletionCertificate, "Удостоверение.dot", 9},
+        {core::AcademicTranscriptSupplement, "Титул диплома.dot", 0},  // borrows slot 1's template
+    };
+    for (const Document& d : documents)
+        EXPECT_EQ(printing::DocumentSlot(d.code - 1, QString::fromUtf8(d.templateName)), d.slot) << d.code;
+
+    // Whichever window prints it, a document takes its own grade lines.
+    struct Grades {
+        int slot;
+        int window;
+        int kind;
+    };
+    const Grades grades[] = {
+        {3, core::RetrainingDocuments, core::Documents},
+        {3, core::StudentsWindow, core::Documents},
+        {1, core::AcademicTranscripts, core::Documents},
+        {4, core::Documents, core::Documents},
+        {4, core::AcademicTranscripts, core::AcademicTranscripts},
+        {4, core::RetrainingDocuments, core::Documents},
+        {8, core::Documents, core::RetrainingDocuments},
+        {9, core::StudentsWindow, core::RetrainingDocuments},
+        {5, core::RetrainingDocuments, core::SpecialistCertificates},
+        {10, core::Documents, core::TrainingCertificates},
+        {0, core::RetrainingDocuments, core::RetrainingDocuments},  // a document of no slot: the window's
+        {0, core::StudentsWindow, core::StudentsWindow},
+    };
+    for (const Grades& g : grades)
+        EXPECT_EQ(printing::GradeKindOfDocument(g.slot, g.window), g.kind) << g.slot << " " << g.window;
+}
+
 TEST(ResolveTemplateTest, OneWayForEveryNameAndOnlyTemplatesOfTheFormat)
 {
     core::resetState();

@@ -494,9 +494,11 @@ TEST(TextDocumentSafety, AMissingOrDamagedTemplateIsNotOpened)
 
 // The templates the program ships (the ones the build made, or else two of
 // their sources converted by the office to both formats): every frame
-// moved a step right and down, saved, and found there.
+// moved 2 mm right and down (as a blank printed that far off needs), saved,
+// and found there.
 TEST(TextDocumentSafety, ShippedTemplatesTakeAMove)
 {
+    constexpr double kMove = 8 * kStep;
     newServiceManager();
     testsupport::TempFolder folder;
     QStringList files;
@@ -532,7 +534,7 @@ TEST(TextDocumentSafety, ShippedTemplatesTakeAMove)
             if (!before[i].movable)
                 continue;
             try {
-                doc.moveFrame(i, kStep, kStep);
+                doc.moveFrame(i, kMove, kMove);
                 moved[i] = true;
             } catch (const Error& e) {
                 // A frame as large as the page has no room in the Word format.
@@ -554,7 +556,7 @@ TEST(TextDocumentSafety, ShippedTemplatesTakeAMove)
         for (int i = 0; i < before.size(); ++i) {
             const int j = indexOf(after, before[i].text);
             ASSERT_GE(j, 0);
-            const double step = moved[i] ? kStep : 0;
+            const double step = moved[i] ? kMove : 0;
             EXPECT_NEAR(after[j].left, before[i].left + step, 0.03);
             EXPECT_NEAR(after[j].top, before[i].top + step, 0.03);
             EXPECT_NEAR(after[j].width, before[i].width, 0.06);
