@@ -259,12 +259,14 @@ TEST_P(SampleDocumentsTest, DuplicateSaysSoAndALiquidatedInstitutionsIsSignedByT
         const QString& text = printed.text;
         EXPECT_EQ(text.contains(QStringLiteral("ДУБЛИКАТ")), c.duplicate);
         EXPECT_EQ(text.contains(authority), c.signedByAuthority);
-        if (c.kind.blankKind != core::SpecialistCertificate)
+        if (c.kind.blankKind != core::SpecialistCertificate) {
             EXPECT_EQ(text.contains(head), !c.signedByAuthority);
+        }
         // The signature line of the supplement and the transcript names the
         // authority's position in the head's place.
-        if (c.kind.pages == 2 && c.kind.blankKind != core::RetrainingDiplomaSupplement)
+        if (c.kind.pages == 2 && c.kind.blankKind != core::RetrainingDiplomaSupplement) {
             EXPECT_EQ(text.contains(headPosition), !c.signedByAuthority) << text.toStdString();
+        }
         EXPECT_EQ(printed.pages, c.kind.pages);
     }
 }

@@ -252,9 +252,11 @@ TEST(ShippedTemplatesTest, EveryFrameHasANameOfItsOwnAndADuplicateStandsUnderThe
         ASSERT_NE(duplicate, nullptr);
         ASSERT_NE(number, nullptr);
         EXPECT_LE(duplicate->mm.bottom(), number->mm.top());
-        for (const FieldFrame& f : frames)
-            if (&f != duplicate)
+        for (const FieldFrame& f : frames) {
+            if (&f != duplicate) {
                 EXPECT_FALSE(f.mm.intersects(duplicate->mm)) << f.name.toStdString();
+            }
+        }
     }
 }
 
