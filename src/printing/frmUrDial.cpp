@@ -196,7 +196,6 @@ void frmUrDial::Form_Load()
     pageButtons_[1]->setEnabled(paging);
     // A dialog higher than the screen gives up height: its rows scroll,
     // and it widens by the scroll bar.
-    givenUp_ = 0;
     givenUp_ = heightGivenUp();
     const bool wide = count > 14;
     const int scrollBar = givenUp_ > 0 ? style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll_) : 0;
