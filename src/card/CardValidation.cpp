@@ -235,7 +235,9 @@ bool numberCheck(frmSD1& card, const NumberCheck& check)
                         .arg(quoted(number), e.numberAndDescription()));
     }
     const QString next = NextNumber(check.kind, card.excludedKey());
-    switch (ui::msgBox(QString::fromUtf8(check.question).arg(holder, group, next), ui::YesNoCancel | ui::Question)) {
+    // Its Отмена saves the repeated number: Esc must not answer it.
+    switch (ui::msgBox(QString::fromUtf8(check.question).arg(holder, group, next),
+                       ui::YesNoCancel | ui::Question | ui::ButtonsOnly)) {
     case ui::Yes:
         card.setLineText(line, next);
         return true;

@@ -30,10 +30,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QToolBar>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 static void initCardResources()
 {
@@ -1001,10 +1003,48 @@ void frmSD1::Text1_GotFocus(int i)
         box->selectAll();
 }
 
-void frmSD1::commitTypeAhead(int i)
+bool frmSD1::commitTypeAhead(int i, bool later)
 {
-    if (QComboBox* combo = Cm1(i))
-        core::ComboTypeAheadLostFocus(combo);
+    QComboBox* combo = Cm1(i);
+    if (!combo)
+        return true;
+    const QString typed = combo->currentText();
+    core::ComboTypeAheadLostFocus(combo);
+    // The type-ahead lets only an entry of the list stand: a text typed
+    // that is none has just been cleared.
+    if (typed.trimmed().isEmpty() || !combo->currentText().isEmpty())
+        return true;
+    if (!later) {
+        sayNotInList(i, typed);
+        return false;
+    }
+    notInListLine_ = i;
+    notInListText_ = typed;
+    QPointer<frmSD1> self(this);
+    QTimer::singleShot(0, this, [self] {
+        if (self && self->isVisible())
+            self->sayWaitingNotInList();
+    });
+    return false;
+}
+
+bool frmSD1::sayWaitingNotInList()
+{
+    if (notInListLine_ < 0)
+        return false;
+    const int i = std::exchange(notInListLine_, -1);
+    sayNotInList(i, std::exchange(notInListText_, QString()));
+    return true;
+}
+
+void frmSD1::sayNotInList(int i, const QString& typed)
+{
+    QString caption = field(i).Caption().trimmed();
+    if (caption.endsWith(QLatin1Char(':')))
+        caption.chop(1);
+    ui::warn(QStringLiteral("В списке \"%1\" нет значения \"%2\". Выберите значение из списка.")
+                 .arg(caption, typed.trimmed()));
+    focusLine(i);
 }
 
 bool frmSD1::eventFilter(QObject* watched, QEvent* event)
@@ -1022,8 +1062,10 @@ bool frmSD1::eventFilter(QObject* watched, QEvent* event)
             key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         if (enter && mods == Qt::ControlModifier) {
-            if (kind == List)
-                commitTypeAhead(i);
+            // A text typed that is no entry of its list is said, not saved
+            // as an empty line.
+            if (kind == List && !commitTypeAhead(i))
+                return true;
             Ok_Click();
             return true;
         }
@@ -1054,7 +1096,7 @@ bool frmSD1::eventFilter(QObject* watched, QEvent* event)
     // Focus out.
     const auto* focus = static_cast<QFocusEvent*>(event);
     if (kind == List && focus->reason() != Qt::PopupFocusReason && watched == lines_[size_t(i)].cm1)
-        core::ComboTypeAheadLostFocus(lines_[size_t(i)].cm1);
+        commitTypeAhead(i, true);
     return false;
 }
 
@@ -1098,6 +1140,14 @@ void frmSD1::applyFirstFocus()
 
 bool frmSD1::Ok_Click()
 {
+    // A list's text refused as the OK button took the focus is said before
+    // anything is saved.
+    if (sayWaitingNotInList())
+        return false;
+    // So is a text typed into the list that has the focus (the toolbar's
+    // save button leaves it there).
+    if (const int i = lineOfWidget(focusWidget()); i >= 0 && field(i).controlKind == List && !commitTypeAhead(i))
+        return false;
     // A date still being typed (Ctrl+Enter, the toolbar's save button) is
     // taken as typed; one that does not exist stops the save.
     for (QWidget* w = focusWidget(); w && w != this; w = w->parentWidget())
@@ -1119,6 +1169,8 @@ void frmSD1::reject()
 
 void frmSD1::Cancel_Click()
 {
+    if (sayWaitingNotInList())
+        return;
     if (!isChanged_) {
         QDialog::reject();
         return;

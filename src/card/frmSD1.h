@@ -184,7 +184,16 @@ private:
 
     bool selectListValue(int i, qlonglong value);
     int lineOfWidget(const QObject* object) const;
-    void commitTypeAhead(int i);
+    // Commits the text typed into list line i (the type-ahead's commit):
+    // the entry of that text is chosen, or the text cleared. False when a
+    // text was typed that is no entry of the list; the user is then told.
+    // `later`: the message waits until the focus has settled (the text was
+    // committed because the focus left the line).
+    bool commitTypeAhead(int i, bool later = false);
+    void sayNotInList(int i, const QString& typed);
+    // Says now the message about a text refused by a list that is still
+    // waiting for the focus to settle. False when none is waiting.
+    bool sayWaitingNotInList();
 
     int cardKind_ = 0;
     bool isLoading_ = false;
@@ -193,6 +202,10 @@ private:
     bool rowLoaded_ = false;
     bool retraining_ = false;
     bool firstFocusDone_ = false;
+    // A list line whose typed text was refused as the focus left it, and
+    // that text, until the user has been told.
+    int notInListLine_ = -1;
+    QString notInListText_;
     bool documentHintShown_ = false;
     QString rowSql_;
     QString nameText_;

@@ -2,11 +2,15 @@
 
 #include "platform/ui/Messages.h"
 
+#include <QAction>
+#include <QChildEvent>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QSignalBlocker>
 #include <QStringList>
@@ -228,6 +232,13 @@ bool DateEdit::event(QEvent* event)
 
 bool DateEdit::eventFilter(QObject* watched, QEvent* event)
 {
+    // The context menu's "Вставить" pastes as Ctrl+V does: the menu is made
+    // as a child of the editor's text and filled before it is shown (and
+    // polished).
+    if (watched == lineEdit() && event->type() == QEvent::ChildPolished) {
+        if (auto* menu = qobject_cast<QMenu*>(static_cast<QChildEvent*>(event)->child()))
+            routeMenuPaste(menu);
+    }
     // A click ends the date being typed before it moves the cursor.
     if (watched == lineEdit() && (event->type() == QEvent::MouseButtonPress ||
                                   event->type() == QEvent::MouseButtonDblClick)) {
@@ -235,6 +246,17 @@ bool DateEdit::eventFilter(QObject* watched, QEvent* event)
         commitTyping();
     }
     return QDateEdit::eventFilter(watched, event);
+}
+
+void DateEdit::routeMenuPaste(QMenu* menu)
+{
+    const QString paste = QCoreApplication::translate("QLineEdit", "&Paste");
+    for (QAction* action : menu->actions()) {
+        if (!action->text().startsWith(paste))
+            continue;
+        disconnect(action, &QAction::triggered, lineEdit(), nullptr);
+        connect(action, &QAction::triggered, this, &DateEdit::pasteDate, Qt::UniqueConnection);
+    }
 }
 
 void DateEdit::keyPressEvent(QKeyEvent* event)
@@ -495,11 +517,51 @@ void DateEdit::pasteDate()
 {
     if (!isEnabled() || isReadOnly())
         return;
-    const DateReading reading = readDate(QGuiApplication::clipboard()->text());
-    if (!reading.date.isValid() && reading.refusal.isEmpty())
-        return;  // no date text at all
-    if (take(reading))
+    cancelTyping();
+    freshFocus_ = advanced_ = false;
+    const QString text = QGuiApplication::clipboard()->text();
+    const DateReading reading = readDate(text);
+    if (reading.date.isValid() || !reading.refusal.isEmpty()) {
+        if (take(reading))
+            selectAll();
+        return;
+    }
+    // Any other text ("15.03.2015 г.") is read as its keys would be typed.
+    if (typeText(text))
         selectAll();
+}
+
+bool DateEdit::typeText(const QString& text)
+{
+    bool started = false;
+    for (const QChar c : text) {
+        if (c.isDigit() && c.unicode() < 128) {
+            if (!typing_) {
+                if (started)
+                    break;  // the date typed has been taken or refused
+                startTyping(0);
+                started = true;
+            }
+            typeDigit(c);
+            continue;
+        }
+        if (kSeparators.contains(c)) {
+            const bool passed = advanced_;
+            advanced_ = false;
+            if (typing_ && !passed)
+                nextPart();
+            continue;
+        }
+        // Any other character ends a date being typed; before one, it
+        // changes nothing.
+        advanced_ = false;
+        if (typing_)
+            break;
+    }
+    advanced_ = false;
+    // The year's last digit has taken the date (or refused it) already.
+    const bool taken = typing_ ? commitTyping() : !refusing_;
+    return started && taken;
 }
 
 void DateEdit::refuse(const QString& message)

@@ -19,6 +19,8 @@
 
 #include <optional>
 
+class QMenu;
+
 namespace core {
 
 // The form in which the date fields show and read dates.
@@ -58,8 +60,10 @@ public:
     explicit DateEdit(QWidget* parent = nullptr);
 
     // Sets the date of the text on the clipboard; a text that looks like a
-    // date but is none gets the message, any other text changes nothing.
-    // What Ctrl+V and Shift+Insert do.
+    // date but is none gets the message. Any other text is taken as its
+    // characters would be typed: "15.03.2015 г." gives 15.03.2015, a text
+    // without digits changes nothing. What Ctrl+V, Shift+Insert and the
+    // context menu's paste do.
     void pasteDate();
 
     // Ends a date being typed: takes it when it exists, refuses it (with
@@ -94,6 +98,12 @@ private:
     // Backspace with no date being typed: goes back into the part before
     // the cursor. False when it was left to the editor.
     bool backspaceIntoDate();
+    // Makes the context menu's paste action paste a date (pasteDate).
+    void routeMenuPaste(QMenu* menu);
+    // Types the digits and separators of `text` from the day on, as the
+    // keys would; the first other character after a digit ends the date.
+    // True when a date was typed and taken.
+    bool typeText(const QString& text);
     // Takes a date read from what was typed or pasted, or refuses it.
     bool take(const DateReading& reading);
     // Puts back the date the editor holds and shows the message afterwards.

@@ -379,6 +379,10 @@ void SortListViewByColumn(ReportList* list, int column, bool descending, int sor
         return;
     const UpdatesOff updatesOff(list);
     list->reportModel()->sortRows(column - 1, descending, sortKind, totalsSubItem);
+    // The header shows which column the rows are sorted by, and which way,
+    // until rows are added or the list is filled anew.
+    list->header()->setSortIndicator(column - 1, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    list->header()->setSortIndicatorShown(true);
 }
 
 double IdFromKey(const QString& key)
@@ -970,6 +974,10 @@ ReportList::ReportList(QWidget* parent) : QTreeView(parent), model_(new ReportMo
     header()->setSortIndicatorShown(false);
     prepareHeader(this);
     connect(header(), &QHeaderView::sectionClicked, this, [this](int logical) { Q_EMIT columnClicked(logical + 1); });
+    // Rows added, or the list filled anew, are in no column's order.
+    const auto unsorted = [this] { header()->setSortIndicatorShown(false); };
+    connect(model_, &QAbstractItemModel::modelReset, this, unsorted);
+    connect(model_, &QAbstractItemModel::rowsInserted, this, unsorted);
     connect(this, &QAbstractItemView::clicked, this,
             [this](const QModelIndex& index) { Q_EMIT itemClick(topLevelItem(index.row())); });
 }

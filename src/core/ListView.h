@@ -207,6 +207,8 @@ void FitListViewColumns(ReportList* list, const QList<double>& divisors, const Q
 // `totalsSubItem` reading "ИТОГО:" in any case; 0 = none) sorts after
 // everything, so it is last ascending and first descending. Text compares in
 // Russian order without regard to case. Selection and current row are kept.
+// The column's header shows the sort mark (the direction's arrow) until rows
+// are added or the list is cleared or given new columns.
 // A sort kind outside 0..3 writes no keys and changes nothing.
 void SortListViewByColumn(ReportList* list, int column, bool descending, int sortKind, int totalsSubItem = 0);
 

@@ -12,6 +12,9 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -47,6 +50,17 @@ constexpr int kOkWidth = 1215;
 constexpr int kHelpLeft = 2760;
 constexpr int kHelpWidth = 1095;
 constexpr int kDialogHeight = 7420;
+
+// The rows scroll in an area that leaves the frame's border and caption
+// free: its inset from the frame's sides and bottom, and the room above the
+// first row within it, in pixels.
+constexpr int kScrollInset = 2;
+constexpr int kRowsPad = 4;
+// The title bar and borders a window manager puts around a dialog, when no
+// window shown tells their height.
+constexpr int kDefaultDecoration = 40;
+// Rows the frame keeps in view however low the screen.
+constexpr int kLeastRowsInView = 3;
 
 constexpr const char* kFirstEntry = "Номер по порядку (№ п.п)";
 constexpr int kModeSavedUnderCallersKey = 3;
@@ -88,6 +102,16 @@ frmUrDial::frmUrDial(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Печатная форма"));
     setModal(true);
     frame_ = new QGroupBox(QStringLiteral("Выберите графы для печати"), this);
+    scroll_ = new QScrollArea(frame_);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll_->setWidgetResizable(false);
+    // The frame shows through: the rows look as if they stood in it.
+    scroll_->viewport()->setAutoFillBackground(false);
+    rows_ = new QWidget;
+    rows_->setAutoFillBackground(false);
+    scroll_->setWidget(rows_);
 
     const char* pageTexts[] = {"<", ">"};
     for (int i = 0; i < 2; ++i) {
@@ -149,7 +173,7 @@ void frmUrDial::Form_Load()
             boxes_ << nullptr;
             continue;
         }
-        auto* box = new QCheckBox(captions_[k], frame_);
+        auto* box = new QCheckBox(captions_[k], rows_);
         const QChar ch = mask[k];
         box->setChecked(ch.isDigit() && ch.digitValue() != 0);
         box->setToolTip(captions_[k]);
@@ -170,10 +194,37 @@ void frmUrDial::Form_Load()
     const bool paging = count >= 2 * kRowsPerColumn + 1;
     pageButtons_[0]->setEnabled(paging);
     pageButtons_[1]->setEnabled(paging);
+    // A dialog higher than the screen gives up height: its rows scroll,
+    // and it widens by the scroll bar.
+    givenUp_ = heightGivenUp();
     const bool wide = count > 14;
-    resize(px(wide ? kDialogWideWidth : kDialogNarrowWidth) + (wide ? 2 : 1) * extraWidth(),
-           px(kDialogHeight) + extraHeight());
+    const int scrollBar = givenUp_ > 0 ? style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll_) : 0;
+    resize(px(wide ? kDialogWideWidth : kDialogNarrowWidth) + (wide ? 2 : 1) * extraWidth() + scrollBar,
+           px(kDialogHeight) + extraHeight() - givenUp_);
     placeButtons();
+}
+
+int frmUrDial::decorationHeight() const
+{
+    const QWidget* shown = parentWidget() ? parentWidget()->window() : nullptr;
+    if (shown && shown->isVisible())
+        return std::max(0, shown->frameGeometry().height() - shown->height());
+    return kDefaultDecoration;
+}
+
+int frmUrDial::heightGivenUp() const
+{
+    const QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen();
+    if (!screen)
+        return 0;
+    const int room = screen->availableGeometry().height() - decorationHeight();
+    const int natural = px(kDialogHeight) + extraHeight();
+    if (natural <= room)
+        return 0;
+    // However low the screen, a few rows stay in view.
+    const int rowsHeight = px(kFrameHeight) + extraHeight() - px(kFirstRowTop);
+    const int most = std::max(0, rowsHeight - kLeastRowsInView * rowStep_);
+    return std::min(natural - room, most);
 }
 
 void frmUrDial::fitCaptions()
@@ -218,17 +269,27 @@ void frmUrDial::layOutPage()
         const int slot = k - first;
         const int left = slot < kRowsPerColumn ? px(kLeftColumn) : px(kRightColumn) + extraWidth();
         const int row = slot % kRowsPerColumn;
-        box->move(left, px(kFirstRowTop) + row * rowStep_);
+        // Where the frame would show it: the rows' area starts a little
+        // above the first row and inside the frame's border.
+        box->move(left - kScrollInset, kRowsPad + row * rowStep_);
         box->show();
     }
+    scroll_->verticalScrollBar()->setValue(0);
 }
 
 void frmUrDial::placeButtons()
 {
     const bool wide = ChooserCount() > 14;
-    const int frameWidth = px(wide ? kFrameWideWidth : kFrameNarrowWidth) + (wide ? 2 : 1) * extraWidth();
-    const int down = extraHeight();
-    frame_->setGeometry(px(kFrameLeft), px(kFrameTop), frameWidth, px(kFrameHeight) + down);
+    const int scrollBar = givenUp_ > 0 ? style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll_) : 0;
+    const int frameWidth = px(wide ? kFrameWideWidth : kFrameNarrowWidth) + (wide ? 2 : 1) * extraWidth() + scrollBar;
+    const int down = extraHeight() - givenUp_;
+    const int frameHeight = px(kFrameHeight) + down;
+    frame_->setGeometry(px(kFrameLeft), px(kFrameTop), frameWidth, frameHeight);
+    const int scrollTop = px(kFirstRowTop) - kRowsPad;
+    scroll_->setGeometry(kScrollInset, scrollTop, frameWidth - 2 * kScrollInset,
+                         std::max(0, frameHeight - scrollTop - kScrollInset));
+    rows_->resize(frameWidth - 2 * kScrollInset - scrollBar,
+                  kRowsPad + kRowsPerColumn * std::max(rowStep_, px(kRowStep)));
     const auto below = [down](int left, int top, int width, int height) {
         return rectOf(left, top, width, height).translated(0, down);
     };

@@ -16,6 +16,7 @@
 class QCheckBox;
 class QGroupBox;
 class QPushButton;
+class QScrollArea;
 
 namespace printing {
 
@@ -69,13 +70,21 @@ private:
     void fitCaptions();
     int extraWidth() const;
     int extraHeight() const;
+    // Pixels the dialog gives up below its natural height to fit the
+    // screen; the check boxes then scroll within the frame.
+    int heightGivenUp() const;
+    // Pixels of the window's title bar and borders around the dialog.
+    int decorationHeight() const;
 
     QStringList captions_;
     QString maskKey_;
     int page_ = 0;
     int columnWidth_ = 0;  // pixels; 0 until the boxes are made
     int rowStep_ = 0;
+    int givenUp_ = 0;      // pixels the dialog is lower than it would need
     QGroupBox* frame_ = nullptr;
+    QScrollArea* scroll_ = nullptr;  // within the frame, holding the rows
+    QWidget* rows_ = nullptr;        // the check boxes' parent
     QList<QCheckBox*> boxes_;  // per entry; null without a caption
     QPushButton* pageButtons_[2] = {};
     QPushButton* markButtons_[2] = {};

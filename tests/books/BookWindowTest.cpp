@@ -12,10 +12,15 @@
 #include "platform/settings/Settings.h"
 #include "platform/ui/Messages.h"
 #include "printing/BookPrinting.h"
+#include "platform/ui/Progress.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QHeaderView>
+#include <QRegularExpression>
+#include <QThread>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -388,14 +393,19 @@ TEST_F(BookWindowTest, SortsEveryColumnBothWays)
     EXPECT_EQ(column(list, 4), (QStringList{"Яковлев", "Ёлкина", "Абрамов", " "}));
     w->ListColumnClick(5);
     EXPECT_EQ(column(list, 4), (QStringList{" ", "Абрамов", "Ёлкина", "Яковлев"}));
+    // The header marks the column sorted by and its direction.
+    EXPECT_TRUE(list->header()->isSortIndicatorShown());
+    EXPECT_EQ(list->header()->sortIndicatorSection(), 4);
+    EXPECT_EQ(list->header()->sortIndicatorOrder(), Qt::AscendingOrder);
     // A grade column sorts as numbers; the hidden column does nothing.
     w->ListColumnClick(9);
     EXPECT_EQ(column(list, 8), (QStringList{" ", " 4", " 5", " 5"}));
     w->ListColumnClick(1);
     EXPECT_EQ(w->bookSortColumn(), 9);
-    // A refresh gives the query's order back.
+    // A refresh gives the query's order back, and the mark goes.
     w->Ref();
     EXPECT_EQ(keys(list), (QStringList{"R4", "R7", "R2", "R1"}));
+    EXPECT_FALSE(list->header()->isSortIndicatorShown());
 
     // Every column of both books sorts both ways without losing a row.
     for (int med : {1, 2}) {
@@ -408,6 +418,37 @@ TEST_F(BookWindowTest, SortsEveryColumnBothWays)
             }
         }
     }
+}
+
+// Reading the grades and filling the rows make one count of the book's
+// persons, from the first to the last, never starting again.
+TEST_F(BookWindowTest, TheBuildCountsItsPersonsOnce)
+{
+    books::frmPFM* w = open(core::RetrainingDocuments);
+    chooseGroup(0);  // every group: four persons with grade lines
+    QList<long long> counts;
+    QStringList totals;
+    ui::setStatusHandler([&](const QString& text) {
+        // The build takes longer than the progress waits before it counts:
+        // its first and last steps, and those of each pass, are shown.
+        QThread::msleep(ui::LongWork::intervalMs + 10);
+        static const QRegularExpression count(QStringLiteral("^Идет заполнение отчета\\.\\.\\. (\\d+) из (\\d+)$"));
+        if (const QRegularExpressionMatch m = count.match(text); m.hasMatch()) {
+            counts << m.captured(1).toLongLong();
+            totals << m.captured(2);
+        }
+    });
+    w->Ref();
+    ui::setStatusHandler({});
+    ASSERT_EQ(w->List()->topLevelItemCount(), 4);
+    ASSERT_GE(counts.size(), 2);
+    QStringList shown;
+    for (long long c : counts)
+        shown << QString::number(c);
+    EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end())) << shown.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(counts.last(), 4);
+    totals.removeDuplicates();
+    EXPECT_EQ(totals, QStringList{QStringLiteral("4")});
 }
 
 TEST(BookColumnModelTest, SortKindOfEachHeaderAcrossTheGradeBlock)

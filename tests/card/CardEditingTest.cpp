@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <functional>
+
 using namespace cardtest;
 using card::frmSD1;
 
@@ -269,6 +271,67 @@ TEST_F(CardEditingTest, ListTypeAheadCompletesAndCommitsOnlyEntries)
     QApplication::processEvents();
     EXPECT_EQ(groups->currentText(), QString());
     EXPECT_EQ(card->listIndex(0), -1);
+}
+
+// A text typed into a list that is no entry of it is said at once, however
+// the line is left, and nothing is saved meanwhile: the discipline of a plan
+// line does not vanish into a later "не заполнено".
+TEST_F(CardEditingTest, ATypedTextThatIsNoEntryOfItsListIsSaidAtOnce)
+{
+    const QString said = QStringLiteral(
+        "В списке \"Дисциплина\" нет значения \"Фармакология-2\". Выберите значение из списка.");
+    const struct {
+        const char* way;
+        std::function<void(frmSD1&)> leave;
+    } ways[] = {
+        {"Tab", [](frmSD1& c) { pressKey(c.Cm1(1), Qt::Key_Tab); }},
+        {"Enter", [](frmSD1& c) { pressKey(c.Cm1(1), Qt::Key_Return); }},
+        {"a click on another line", [](frmSD1& c) {
+             QTest::mouseClick(c.Text2(2), Qt::LeftButton);
+         }},
+        {"Ctrl+Enter", [](frmSD1& c) { pressKey(c.Cm1(1), Qt::Key_Return, Qt::ControlModifier); }},
+        {"OK", [](frmSD1& c) { QTest::mouseClick(c.Ok(), Qt::LeftButton); }},
+        {"Отмена", [](frmSD1& c) { QTest::mouseClick(c.Cancel(), Qt::LeftButton); }},
+        {"the toolbar's save, the focus staying", [](frmSD1& c) { c.Ok_Click(); }},
+    };
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.way);
+        const long lines = count(QStringLiteral("SPNAGR"));
+        const auto card = openCard(core::StudyPlan, 0, false, -1, kGroupZ41);
+        showCard(*card);
+        messages_.clear();
+        QComboBox* discipline = card->Cm1(1);
+        discipline->setFocus();
+        typeText(discipline, QStringLiteral("Фармакология-2"));
+        w.leave(*card);
+        QApplication::processEvents();
+        EXPECT_EQ(messages_.texts(), QStringList{said});
+        EXPECT_TRUE(card->isVisible());
+        EXPECT_EQ(discipline->currentText(), QString());
+        EXPECT_EQ(focused(), discipline);
+        EXPECT_EQ(count(QStringLiteral("SPNAGR")), lines);
+        // Said once: the next move on says nothing more.
+        pressKey(discipline, Qt::Key_Tab);
+        QApplication::processEvents();
+        EXPECT_EQ(messages_.count(), 1);
+        card->setChanged(false);
+        card->close();
+    }
+
+    // An entry typed whole, or completed, is chosen without a word.
+    const auto card = openCard(core::StudyPlan, 0, false, -1, kGroupZ41);
+    showCard(*card);
+    messages_.clear();
+    QComboBox* discipline = card->Cm1(1);
+    const QString entry = discipline->itemText(discipline->count() - 1);
+    discipline->setFocus();
+    typeText(discipline, entry);
+    pressKey(discipline, Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_EQ(messages_.count(), 0);
+    EXPECT_EQ(card->listIndex(1), discipline->count() - 1);
+    card->setChanged(false);
+    card->close();
 }
 
 TEST_F(CardEditingTest, NewPersonsDativeLinesFillAsTheyGetTheFocus)

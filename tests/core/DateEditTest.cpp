@@ -4,7 +4,12 @@
 #include "core/PrintQtValues.h"
 #include "support/TestSupport.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTimer>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -143,6 +148,31 @@ TEST_F(DateEditTest, EnterOnADateThatDoesNotExistKeepsTheEditorsDate)
     EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Даты 29.02.2023 не существует. Проверьте число и месяц.")});
     EXPECT_EQ(edit.date(), QDate(2023, 2, 15));
     EXPECT_EQ(edit.text(), QStringLiteral("15.02.2023"));
+}
+
+// The context menu's paste reads the clipboard as Ctrl+V does.
+TEST_F(DateEditTest, TheContextMenuPastesADateAsCtrlVDoes)
+{
+    QGuiApplication::clipboard()->setText(QStringLiteral("15.03.2015 г."));
+    bool pasted = false;
+    QTimer::singleShot(50, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        const QString paste = QCoreApplication::translate("QLineEdit", "&Paste");
+        for (QAction* action : menu->actions()) {
+            if (action->text().startsWith(paste)) {
+                action->trigger();
+                pasted = true;
+            }
+        }
+        menu->close();
+    });
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), edit.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&edit, &click);
+    ASSERT_TRUE(pasted);
+    EXPECT_EQ(edit.date(), QDate(2015, 3, 15));
+    EXPECT_EQ(messages.count(), 0);
 }
 
 TEST_F(DateEditTest, ArrowsStillStepTheDate)

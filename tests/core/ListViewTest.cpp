@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -132,6 +133,54 @@ TEST(ListViewTest, FirstColumnOrUnknownKindChangesNothing)
     }
     SortListViewByColumn(list.get(), 2, false, 7);
     EXPECT_EQ(column(list.get(), 1), before);
+}
+
+// The header marks the column the rows are sorted by and the direction,
+// as long as they are; rows added or the list filled anew take the mark away.
+TEST(ListViewTest, SortMarkShowsWhileTheRowsAreSortedByAColumn)
+{
+    auto list = makeList({"b", "a", "c"});
+    QHeaderView* header = list->header();
+    EXPECT_FALSE(header->isSortIndicatorShown());
+
+    SortListViewByColumn(list.get(), 3, false, SortText);
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    EXPECT_EQ(header->sortIndicatorSection(), 2);  // list column 3 is the header's section 2
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    SortListViewByColumn(list.get(), 2, true, SortText);
+    EXPECT_EQ(header->sortIndicatorSection(), 1);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+
+    // What sorts nothing leaves the mark where it was.
+    SortListViewByColumn(list.get(), 1, false, SortText);
+    SortListViewByColumn(list.get(), 3, false, 7);
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    EXPECT_EQ(header->sortIndicatorSection(), 1);
+
+    // Removing a row keeps the order; adding one does not.
+    list->removeItem(list->topLevelItem(0));
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    addListItem(list.get(), rowItemKey(9))->setText(1, QStringLiteral("я"));
+    EXPECT_FALSE(header->isSortIndicatorShown());
+
+    const struct {
+        const char* what;
+        std::function<void(ReportList*)> act;
+    } unsorting[] = {
+        {"cleared", [](ReportList* l) { l->clear(); }},
+        {"new columns", [](ReportList* l) { SetupListViewColumns(l, {QString(), QStringLiteral("Другое")}, {0, 0}); }},
+        {"rows appended", [](ReportList* l) {
+             ListAppender rows(l);
+             rows.addRow(rowItemKey(10));
+             rows.setText(1, QStringLiteral("а"));
+         }},
+    };
+    for (const auto& u : unsorting) {
+        auto other = makeList({"b", "a"});
+        SortListViewByColumn(other.get(), 2, false, SortText);
+        u.act(other.get());
+        EXPECT_FALSE(other->header()->isSortIndicatorShown()) << u.what;
+    }
 }
 
 TEST(ListViewTest, SortKeepsSelectionAndCurrentItem)

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFrame>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -196,6 +197,58 @@ TEST_F(DirectoryWindowTest, ColumnClicksSortEachKindBothWays)
     kindsWindow->Spr_ColumnClick(2);  // the column it opened sorted by: now descending
     marks = column(kindsWindow->Spr(), 1);
     EXPECT_EQ(marks.mid(5), (QStringList{"5", "4", "3", "2", "1"}));
+}
+
+// The header marks the column a list is sorted by and its direction, kept
+// as long as the rows keep that order: through a refresh, which sorts them
+// again, until a refresh that cannot sort them (a column without a sort kind
+// was chosen) shows them in the query's order.
+TEST_F(DirectoryWindowTest, TheHeaderMarksTheColumnTheListIsSortedBy)
+{
+    const auto mark = [](const frmSprav& w) {
+        const QHeaderView* header = w.Spr()->header();
+        if (!header->isSortIndicatorShown())
+            return QStringLiteral("none");
+        return QStringLiteral("%1 %2").arg(header->sortIndicatorSection() + 1)
+            .arg(header->sortIndicatorOrder() == Qt::AscendingOrder ? QStringLiteral("up") : QStringLiteral("down"));
+    };
+
+    // The grades view lists its persons in the query's order: no mark.
+    auto grades = open(0, core::SpecialistCertificates);
+    core::ReportList* persons = grades->Spr();
+    const qlonglong group = grades->Cm1()->currentData().toLongLong();
+    for (const char* surname : {"Иванова", "Абрамова", "Яковлева"})
+        insert(QStringLiteral("INSERT INTO SPSTUD (IDG, FAM, IM) VALUES (?, ?, 'Анна')"), {group, QString::fromUtf8(surname)});
+    grades->Ref();
+    ASSERT_GT(persons->topLevelItemCount(), 2);
+    EXPECT_EQ(mark(*grades), QStringLiteral("none"));
+    grades->Spr_ColumnClick(2);
+    EXPECT_EQ(mark(*grades), QStringLiteral("2 up"));
+    grades->Spr_ColumnClick(2);
+    EXPECT_EQ(mark(*grades), QStringLiteral("2 down"));
+    const QStringList sorted = keys(persons);
+    grades->Ref();  // F5, and what saving a card does
+    EXPECT_EQ(mark(*grades), QStringLiteral("2 down"));
+    EXPECT_EQ(keys(persons), sorted);
+
+    // The students list opens sorted by surname.
+    auto students = open(3);
+    EXPECT_EQ(mark(*students), QStringLiteral("2 up"));
+
+    // A column that sorts nothing leaves the rows and the mark as they were;
+    // the next refresh shows the query's order, without a mark.
+    // (The printing houses' template columns after the first have no sort kind.)
+    auto houses = open(11);
+    const int last = houses->Spr()->columnCount();
+    EXPECT_EQ(houses->definition().SortKinds.value(last - 1, -1), -1);
+    houses->Spr_ColumnClick(3);
+    EXPECT_EQ(mark(*houses), QStringLiteral("3 up"));
+    const QStringList byTemplate = keys(houses->Spr());
+    houses->Spr_ColumnClick(last);
+    EXPECT_EQ(mark(*houses), QStringLiteral("3 up"));
+    EXPECT_EQ(keys(houses->Spr()), byTemplate);
+    houses->Ref();
+    EXPECT_EQ(mark(*houses), QStringLiteral("none"));
 }
 
 TEST_F(DirectoryWindowTest, StudyPlanAndFirstColumnHeadersDoNotSort)

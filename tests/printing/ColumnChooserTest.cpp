@@ -9,6 +9,10 @@
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -124,8 +128,63 @@ TEST_F(ColumnChooser, CaptionsAreShownWhole)
         EXPECT_EQ(d.Ch1(1)->text(), captions[0]);  // fits on one line once the column widens
         EXPECT_TRUE(d.Ch1(3)->text().contains(QLatin1Char('\n')));
         EXPECT_TRUE(d.rect().contains(d.OKButton()->geometry()));
-        EXPECT_GT(d.OKButton()->y(), d.Ch1(0)->parentWidget()->geometry().bottom());
+        EXPECT_GT(d.OKButton()->y(), d.findChild<QGroupBox*>()->geometry().bottom());
     }
+}
+
+// A chooser whose rows would make it higher than the screen (the retraining
+// book: long discipline captions in two or three lines) fits the screen, its
+// buttons on it, and its rows scroll within the frame.
+TEST_F(ColumnChooser, AChooserTooHighForTheScreenFitsItAndScrollsItsRows)
+{
+    QStringList all{QString()};
+    for (int i = 1; i <= 123; ++i)
+        all << QStringLiteral("Сестринское дело в хирургии, травматологии и ортопедии с курсом реанимации, анестезиологии "
+                              "и интенсивной терапии, часть %1 (72)")
+                   .arg(i);
+    QWidget owner;  // the main window, shown
+    owner.setGeometry(10, 10, 300, 200);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    frmUrDial d(&owner);
+    d.univers(captionsOf(all), QStringLiteral("PFM0"));
+    d.Form_Load();
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    const QRect screen = d.screen()->availableGeometry();
+    EXPECT_LE(d.frameGeometry().height(), screen.height());
+    EXPECT_TRUE(d.rect().contains(d.OKButton()->geometry()));
+    EXPECT_TRUE(d.rect().contains(d.CancelButton()->geometry()));
+    EXPECT_TRUE(d.rect().contains(d.Cmd1(1)->geometry()));
+
+    // The rows scroll: the last row of the page can be brought into view, and
+    // the boxes stand whole beside the scroll bar.
+    auto* scroll = d.findChild<QScrollArea*>();
+    ASSERT_NE(scroll, nullptr);
+    QScrollBar* bar = scroll->verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_TRUE(bar->isVisible());
+    QCheckBox* lastRow = d.Ch1(14);
+    const auto inView = [&](QCheckBox* box) {
+        const QRect shown(box->mapTo(scroll->viewport(), QPoint(0, 0)), box->size());
+        return scroll->viewport()->rect().contains(shown);
+    };
+    EXPECT_TRUE(inView(d.Ch1(0)));
+    EXPECT_FALSE(inView(lastRow));
+    // The keyboard brings a box into view as it takes the focus.
+    d.Ch1(13)->setFocus();
+    QTest::keyClick(d.Ch1(13), Qt::Key_Tab);
+    EXPECT_TRUE(lastRow->hasFocus());
+    EXPECT_TRUE(inView(lastRow));
+    EXPECT_LE(d.Ch1(29)->geometry().right(), scroll->viewport()->width());
+
+    // A chooser that fits shows no scroll bar.
+    frmUrDial small(&owner);
+    small.univers(captionsOf({QString(), QStringLiteral("A"), QStringLiteral("B")}), QStringLiteral("Spr1"));
+    small.Form_Load();
+    small.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&small));
+    EXPECT_FALSE(small.findChild<QScrollArea*>()->verticalScrollBar()->isVisible());
 }
 
 TEST_F(ColumnChooser, StoredMaskTicksTheBoxes)

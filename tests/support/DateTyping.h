@@ -57,6 +57,11 @@ inline const DateTyping kDateTypings[] = {
     {"15.03.2015", true, QDate(2015, 3, 15), nullptr},
     {"31.02.2014", true, QDate(), KALVETA_NO_DATE("31.02.2014")},
     {"на днях", true, QDate(), nullptr},
+    // A pasted text with more than the date is read as its keys would be typed.
+    {"15.03.2015 г.", true, QDate(2015, 3, 15), nullptr},
+    {"Дата выдачи: 5.3.2015", true, QDate(2015, 3, 5), nullptr},
+    {"15.03.2015 10:30", true, QDate(2015, 3, 15), nullptr},
+    {"31.02.2014 г.", true, QDate(), KALVETA_NO_DATE("31.02.2014")},
     // A year of two digits, typed or pasted, is read in its nearest century.
     {"01.03.15\t", false, QDate(2015, 3, 1), nullptr},
     {"02.04.16\t", false, QDate(2016, 4, 2), nullptr},

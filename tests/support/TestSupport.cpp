@@ -2,7 +2,16 @@
 
 #include "platform/settings/Settings.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+#include <memory>
 
 #include <algorithm>
 #include <QSettings>
@@ -70,6 +79,43 @@ QStringList MessageRecorder::texts() const
     for (const auto& m : messages_)
         out << m.text;
     return out;
+}
+
+void onNextMessageBox(std::function<void(QMessageBox*)> act)
+{
+    auto* poll = new QTimer;
+    struct Watch {
+        QElapsedTimer waited;
+        bool acted = false;
+        QPointer<QMessageBox> box;
+    };
+    auto watch = std::make_shared<Watch>();
+    watch->waited.start();
+    QObject::connect(poll, &QTimer::timeout, [poll, watch, act = std::move(act)] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (watch->acted) {
+            // Done once its box is gone; a box left open is closed for the test.
+            if (watch->box.isNull() || watch->box != box) {
+                poll->stop();
+                poll->deleteLater();
+            } else if (watch->waited.elapsed() > 5000) {
+                ADD_FAILURE() << "the message box stayed open: " << box->text().toStdString();
+                box->buttons().first()->click();
+            }
+            return;
+        }
+        if (box && box->isVisible()) {
+            watch->acted = true;
+            watch->box = box;
+            watch->waited.restart();
+            act(box);
+        } else if (watch->waited.elapsed() > 5000) {
+            ADD_FAILURE() << "no message box was shown";
+            poll->stop();
+            poll->deleteLater();
+        }
+    });
+    poll->start(20);
 }
 
 TempFolder::TempFolder()

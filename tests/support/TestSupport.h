@@ -7,7 +7,10 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <vector>
+
+class QMessageBox;
 
 namespace testsupport {
 
@@ -29,6 +32,12 @@ private:
     std::deque<int> answers_;
     std::vector<ui::MessageRequest> messages_;
 };
+
+// Acts on the next real message box (ui::msgBox with no message handler)
+// once it is shown: `act` presses its keys or buttons. A box still open
+// 5 s after it appeared is closed by its first button and reported as a
+// failure, so that no test can hang on it.
+void onNextMessageBox(std::function<void(QMessageBox*)> act);
 
 // A fresh folder that is removed with the object.
 class TempFolder {

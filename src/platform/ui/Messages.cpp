@@ -3,11 +3,16 @@
 #include "platform/ui/FileDialogText.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace ui {
 namespace {
@@ -77,13 +82,46 @@ QWidget* frontWindow()
     return active ? active->window() : nullptr;
 }
 
+// A message box whose question has no Отмена (or whose Отмена goes on) is
+// answered only by its buttons: Esc and the window's close button leave it
+// open, since either would answer for the user ("Нет" may mean "go on" as
+// well as "stop"). A box with Отмена takes both as Отмена; a box with the
+// one button OK as OK.
+class QuestionBox : public QMessageBox {
+public:
+    QuestionBox(QWidget* parent, bool answersEscape) : QMessageBox(parent), answersEscape_(answersEscape) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (!answersEscape_ && event->matches(QKeySequence::Cancel)) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override
+    {
+        if (!answersEscape_ && !clickedButton()) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+
+private:
+    bool answersEscape_;
+};
+
 int showRealBox(const MessageRequest& request)
 {
     // Only the main window, which stays for the whole run, owns a box. Any
     // other window could close under a box waiting for its answer (the
     // splash closes itself) and take the box with it: the box then only
     // stands in front of it.
-    QMessageBox box(service().parent.data());
+    const QList<int> answers = answersOf(request.buttons());
+    const bool answersEscape = !request.buttonsOnly() && (answers.contains(Cancel) || answers.size() == 1);
+    QuestionBox box(service().parent.data(), answersEscape);
     box.setWindowModality(Qt::ApplicationModal);
     // A window kept above all others (the template adjustment, above the
     // office) would hide a box of the main window: such a box stands in
@@ -106,7 +144,6 @@ int showRealBox(const MessageRequest& request)
     case Information: box.setIcon(QMessageBox::Information); break;
     default: box.setIcon(QMessageBox::NoIcon); break;
     }
-    const QList<int> answers = answersOf(request.buttons());
     QMessageBox::StandardButtons buttons;
     for (int a : answers)
         buttons |= toStandard(a);
@@ -118,18 +155,75 @@ int showRealBox(const MessageRequest& request)
         defaultIndex = 2;
     if (defaultIndex < answers.size())
         box.setDefaultButton(toStandard(answers.at(defaultIndex)));
-    if (answers.contains(Cancel))
-        box.setEscapeButton(QMessageBox::Cancel);
-    else if (answers.contains(No))
-        box.setEscapeButton(QMessageBox::No);
-    else if (answers.size() == 1)
-        box.setEscapeButton(toStandard(answers.first()));
+    // Without an answer for Esc, the box stays until a button is pressed.
+    if (answersEscape)
+        box.setEscapeButton(answers.contains(Cancel) ? QMessageBox::Cancel : toStandard(answers.first()));
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
     if (!clicked)
         return answers.contains(Cancel) ? Cancel : answers.last();
     return fromStandard(box.standardButton(clicked));
 }
+
+// The shown window a dialog belongs to: the window of its parent, or of the
+// nearest of the parent's owners that is on the screen (a window still
+// being loaded may open a dialog before it shows itself), else the main
+// window. Null when none is shown.
+QWidget* shownOwner(const QDialog* dialog)
+{
+    for (QWidget* w = dialog->parentWidget(); w; w = w->parentWidget()) {
+        w = w->window();
+        if (w->isVisible())
+            return w;
+    }
+    QWidget* main = service().parent.data();
+    return main && main->isVisible() ? main->window() : nullptr;
+}
+
+// Puts a dialog, as it is shown, over the middle of the window it belongs
+// to, within that window's screen. Left to Qt, a dialog whose parent is not
+// yet shown would open at the screen's corner, one without a parent in the
+// screen's middle whatever the main window's place.
+class Placement : public QObject {
+public:
+    explicit Placement(QDialog* dialog) : QObject(dialog), dialog_(dialog) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == dialog_ && event->type() == QEvent::Show && !event->spontaneous()) {
+            dialog_->removeEventFilter(this);
+            place();
+        }
+        return false;
+    }
+
+private:
+    void place()
+    {
+        if (dialog_->testAttribute(Qt::WA_Moved))
+            return;  // placed by its own code
+        QWidget* owner = shownOwner(dialog_);
+        if (!owner)
+            return;  // nothing shown yet: Qt puts it in the screen's middle
+        const QRect over = owner->frameGeometry();
+        // The dialog's frame is not made yet: it is taken to be as thick as
+        // its owner's. The position moved to is the frame's.
+        const QSize frame = over.size() - owner->size();
+        QRect placed(QPoint(0, 0), dialog_->size() + frame);
+        placed.moveCenter(over.center());
+        if (const QScreen* screen = owner->screen()) {
+            const QRect room = screen->availableGeometry();
+            placed.moveRight(std::min(placed.right(), room.right()));
+            placed.moveBottom(std::min(placed.bottom(), room.bottom()));
+            placed.moveLeft(std::max(placed.left(), room.left()));
+            placed.moveTop(std::max(placed.top(), room.top()));
+        }
+        dialog_->move(placed.topLeft());
+    }
+
+    QDialog* dialog_;
+};
 
 } // namespace
 
@@ -147,6 +241,7 @@ int execDialog(QDialog* dialog)
         useRussianFileList(files);
     if (service().dialogHandler)
         return service().dialogHandler(dialog);
+    dialog->installEventFilter(new Placement(dialog));
     return dialog->exec();
 }
 

@@ -24,6 +24,9 @@ enum MsgStyle : int {
     Information = 64,
     DefaultButton2 = 256,
     DefaultButton3 = 512,
+    // Esc and the window's close button leave the box open even where it has
+    // Отмена: for a question whose Отмена goes on rather than stops.
+    ButtonsOnly = 0x10000,
 };
 
 // The answer: which button was pressed.
@@ -36,16 +39,22 @@ struct MessageRequest {
     int buttons() const { return style & 0x0F; }
     int icon() const { return style & 0xF0; }
     int defaultButton() const { return style & 0xF00; }
+    bool buttonsOnly() const { return (style & ButtonsOnly) != 0; }
 };
 
 // Shows a message box with the program's title (or `title` when given) and
-// returns the button pressed. Esc answers Cancel or No where the box has one.
+// returns the button pressed. Esc and the window's close button answer
+// Cancel where the box has it and OK where OK is its only button; a question
+// without Cancel (Да/Нет), or marked ButtonsOnly, is answered only by its
+// buttons.
 int msgBox(const QString& text, int style = OkOnly, const QString& title = {});
 
 // A warning: the exclamation icon and the button OK.
 inline void warn(const QString& text) { msgBox(text, Exclamation); }
 
-// Runs `dialog` modally and returns QDialog's result code.
+// Runs `dialog` modally and returns QDialog's result code. The dialog opens
+// over the middle of the window it belongs to: its parent's window, or when
+// that is not shown yet the nearest shown owner, else the main window.
 int execDialog(QDialog* dialog);
 
 // The title every message box carries unless told otherwise.
