@@ -16,14 +16,25 @@ using namespace office::uno;
 
 namespace {
 
-// Told by the UNO bridge when the connection to the office ends.
+// Told by the UNO bridge when the connection to the office ends. The bridge
+// of an office that died may tell it late, once a new office is connected:
+// only the end of the connection it was made for counts.
 class BridgeListener : public cppu::WeakImplHelper1<css::lang::XEventListener> {
 public:
-    explicit BridgeListener(std::atomic<bool>* alive) : alive_(alive) {}
-    void SAL_CALL disposing(const css::lang::EventObject&) override { alive_->store(false); }
+    BridgeListener(std::atomic<bool>* alive, const std::atomic<int>* current, int connection)
+        : alive_(alive), current_(current), connection_(connection)
+    {
+    }
+    void SAL_CALL disposing(const css::lang::EventObject&) override
+    {
+        if (current_->load() == connection_)
+            alive_->store(false);
+    }
 
 private:
     std::atomic<bool>* alive_;
+    const std::atomic<int>* current_;
+    int connection_;
 };
 
 } // namespace
@@ -68,8 +79,9 @@ bool Office::Impl::tryConnect(const QString& pipe)
         Reference<css::uno::XComponentContext> ctx(
             newBridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
         auto newDesktop = css::frame::Desktop::create(ctx);
+        const int id = ++connections;
         alive.store(true);
-        listener = Reference<css::lang::XEventListener>(new BridgeListener(&alive));
+        listener = Reference<css::lang::XEventListener>(new BridgeListener(&alive, &connections, id));
         Reference<css::lang::XComponent>(newBridge, UNO_QUERY_THROW)
             ->addEventListener(listener);
         bridge = newBridge;

@@ -18,7 +18,9 @@
 
 #include <functional>
 
-namespace office::uno {
+namespace office {
+
+namespace uno {
 
 namespace {
 
@@ -172,14 +174,23 @@ QString plainOfficeText(const QString& text)
     return out.simplified();
 }
 
-void fail(ErrorKind kind, const css::uno::Exception& e, const QString& what, bool disposed)
+bool officeLost(Office& office, const css::uno::Exception& e)
 {
-    // A closed document also reports itself disposed; only a broken bridge
-    // means the office went away.
-    const bool gone = !Office::instance().impl().connected()
-        || (disposed && e.Message.indexOf("bridge") >= 0);
-    if (gone) {
-        Office::instance().impl().alive.store(false);
+    if (!office.impl().connected())
+        return true;
+    // A closed document also reports itself disposed; only the bridge's own
+    // words ("Binary URP bridge disposed during call", "... already
+    // disposed") mean that the office went away.
+    if (e.Message.indexOf("URP bridge") >= 0) {
+        office.impl().alive.store(false);
+        return true;
+    }
+    return false;
+}
+
+void fail(ErrorKind kind, const css::uno::Exception& e, const QString& what, bool)
+{
+    if (officeLost(Office::instance(), e)) {
         // The bridge's own words say nothing of the cause.
         throw Error(ErrorKind::ConnectionLost);
     }
@@ -190,4 +201,25 @@ void fail(ErrorKind kind, const css::uno::Exception& e, const QString& what, boo
     throw Error(kind, detail);
 }
 
-} // namespace office::uno
+} // namespace uno
+
+std::optional<Error> officeErrorOf(std::exception_ptr e)
+{
+    if (!e)
+        return std::nullopt;
+    try {
+        std::rethrow_exception(e);
+    } catch (const Error& error) {
+        return error;
+    } catch (const css::uno::Exception& unoError) {
+        try {
+            uno::fail(ErrorKind::Failed, unoError);
+        } catch (const Error& error) {
+            return error;
+        }
+    } catch (...) {
+    }
+    return std::nullopt;
+}
+
+} // namespace office

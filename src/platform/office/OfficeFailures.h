@@ -4,6 +4,7 @@
 // away), the office's own messages are put plainly, and the questions the
 // office would ask the user are answered in place of the user with what
 // was asked kept for the message.
+#include "platform/office/Office.h"
 #include "platform/office/UnoTypes.h"
 
 #include <com/sun/star/task/XInteractionHandler.hpp>
@@ -14,9 +15,14 @@
 
 namespace office::uno {
 
+// Whether `office` went away: it no longer runs, or the failure `e` of one
+// of its objects says that its bridge broke (noted at once).
+bool officeLost(Office& office, const css::uno::Exception& e);
+
 // Throws office::Error of `kind` for the UNO exception `e` (ConnectionLost
-// when the office went away); `what` names the document or object.
-// `disposed` tells that `e` was a DisposedException.
+// when our office went away); `what` names the document or object.
+// `disposed` tells that `e` was a DisposedException (the bridge's words
+// tell a broken bridge whatever the type).
 [[noreturn]] void fail(ErrorKind kind, const css::uno::Exception& e, const QString& what = {}, bool disposed = false);
 
 // Runs `f`, turning UNO exceptions into office::Error of `kind`.

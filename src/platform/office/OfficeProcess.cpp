@@ -30,17 +30,22 @@ using namespace office::uno;
 namespace {
 
 // Starts a program in process group `group` (0: a group of its own) with its
-// standard streams on /dev/null and no signals blocked; `searchPath` looks
-// the program up in PATH. Returns 0 or the error number.
+// standard streams on /dev/null, no signals blocked and a broken pipe
+// handled as usual (this process ignores it); `searchPath` looks the program
+// up in PATH. Returns 0 or the error number.
 int spawnQuietly(pid_t* pid, char* const argv[], char* const envp[], pid_t group, bool searchPath)
 {
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     posix_spawnattr_setpgroup(&attr, group);
     sigset_t none;
     sigemptyset(&none);
     posix_spawnattr_setsigmask(&attr, &none);
+    sigset_t usual;
+    sigemptyset(&usual);
+    sigaddset(&usual, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attr, &usual);
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);

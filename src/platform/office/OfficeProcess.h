@@ -35,6 +35,7 @@ struct Office::Impl {
     uno::Reference<css::bridge::XBridge> bridge;
     uno::Reference<css::lang::XEventListener> listener;
     std::atomic<bool> alive{false};
+    std::atomic<int> connections{0};  // counts the connections made
     pid_t pid = 0;  // the started office's process group
     // The process group of an office of an earlier run reused by this one
     // (not our child: it is watched and ended, never reaped), and the pipe

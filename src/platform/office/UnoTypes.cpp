@@ -2,6 +2,8 @@
 
 #include <cppuhelper/bootstrap.hxx>
 
+#include <csignal>
+
 namespace office::uno {
 
 namespace {
@@ -18,6 +20,10 @@ Reference<css::uno::XComponentContext> localContext()
     auto& ctx = *ctxHolder;
     if (ctx.is())
         return ctx;
+    // The connection to an office is a pipe: when the office dies while it
+    // is written to, the write fails and the bridge reports the office
+    // gone. The signal such a write raises would end this process instead.
+    std::signal(SIGPIPE, SIG_IGN);
     if (qEnvironmentVariableIsEmpty("URE_BOOTSTRAP"))
         qputenv("URE_BOOTSTRAP", QByteArray("vnd.sun.star.pathname:") + kFundamentalRc);
     try {
