@@ -116,6 +116,17 @@ void step(F&& f)
     }
 }
 
+// Runs a step of the end of a print (alerts back on, the document shown or
+// closed): whatever it meets, the print is over.
+template <class F>
+void lastStep(F&& f)
+{
+    try {
+        f();
+    } catch (const office::Error&) {
+    }
+}
+
 // ---------------------------------------------------------------------------
 // The writers of the two paths. Rows and columns are 1-based sheet
 // positions as the print lays them out.
@@ -290,16 +301,16 @@ public:
     void restore() override
     {
         if (alertsOff_)
-            step([&] { excel_.setDisplayAlerts(true); });
+            lastStep([&] { excel_.setDisplayAlerts(true); });
     }
     void save(const QString& path) override { book_.saveAs(path); }
     void showOrClose() override
     {
         if (Office::instance().headless()) {
-            step([&] { book_.close(false); });
+            lastStep([&] { book_.close(false); });
             return;
         }
-        step([&] {
+        lastStep([&] {
             excel_.setVisible(true);
             book_.activate();
         });
@@ -307,7 +318,7 @@ public:
     void abandon() override
     {
         if (book_.isValid())
-            step([&] { book_.close(false); });
+            lastStep([&] { book_.close(false); });
         restore();
     }
 
@@ -406,10 +417,10 @@ public:
     void showOrClose() override
     {
         if (Office::instance().headless()) {
-            step([&] { document_.dispose(); });
+            lastStep([&] { document_.dispose(); });
             return;
         }
-        step([&] {
+        lastStep([&] {
             document_.setVisible(true);
             document_.activate();
         });
@@ -417,7 +428,7 @@ public:
     void abandon() override
     {
         if (document_.isOpen())
-            step([&] { document_.dispose(); });
+            lastStep([&] { document_.dispose(); });
     }
 
 private:

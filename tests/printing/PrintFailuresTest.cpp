@@ -212,20 +212,23 @@ TEST_P(PrintFailures, AnOfficeThatDiesIsToldOrThePrintIsMadeAgainOnANewOne)
 {
     // The office's processes killed at a stage of the print: the print is
     // made once more from the start on a new office; when that one dies
-    // too, the user is told that the office stopped. Either way the next
-    // print is made as usual.
+    // too, the user is told that the office stopped. An office that dies
+    // once the file is saved takes only the shown document with it. Either
+    // way the next print is made as usual.
     struct Case {
         const char* name;
         const char* stage;  // killed as the status bar shows this, or
         bool atStore;       // as the office is told to store the file
         int kills;          // offices killed in a row
+        bool remade;        // the print is made again on a new office
     };
     const Case cases[] = {
-        {"while filling, once", "Идет заполнение", false, 1},
-        {"before the store, once", "Идет сохранение", false, 1},
-        {"at the store, once", nullptr, true, 1},
-        {"while filling, every time", "Идет заполнение", false, 2},
-        {"at the store, every time", nullptr, true, 2},
+        {"while filling, once", "Идет заполнение", false, 1, true},
+        {"before the store, once", "Идет сохранение", false, 1, true},
+        {"at the store, once", nullptr, true, 1, true},
+        {"once saved", "Печатная форма", false, 1, false},
+        {"while filling, every time", "Идет заполнение", false, 2, true},
+        {"at the store, every time", nullptr, true, 2, true},
     };
     office::Office& o = office::Office::instance();
     for (const Case& c : cases) {
@@ -265,7 +268,7 @@ TEST_P(PrintFailures, AnOfficeThatDiesIsToldOrThePrintIsMadeAgainOnANewOne)
         o.setBeforeStore(nullptr);
 
         EXPECT_EQ(killed, c.kills);
-        EXPECT_EQ(o.startCount(), starts + 1);  // the one office the print made again on
+        EXPECT_EQ(o.startCount(), starts + (c.remade ? 1 : 0));
         ASSERT_EQ(messages.count(), 1);
         const QString shown = messages.texts().first();
         EXPECT_FALSE(shown.contains(QStringLiteral("bridge"), Qt::CaseInsensitive)) << shown.toStdString();
