@@ -175,9 +175,8 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
                 continue;
             work.reset();
             if (e.kind() == office::ErrorKind::CannotStore)
-                report(QStringLiteral("Не удалось сохранить документ ") + QDir::toNativeSeparators(path)
-                           + QStringLiteral(". Ошибка: ")
-                           + e.numberAndDescription(),
+                report(e.causeFirst(QStringLiteral("Не удалось сохранить документ ") + QDir::toNativeSeparators(path)
+                                    + QStringLiteral(". Ошибка: ")),
                        ui::Critical);
             else
                 report(QStringLiteral("Не удалось заполнить документ по шаблону ") + shownTemplate

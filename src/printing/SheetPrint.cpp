@@ -35,6 +35,7 @@ const PrintTexts kListTexts{
     "Печатная форма справочника выполнена, но не сохранена в файле: ",
     "Печатная форма справочника выполнена, но не сохранена.",
     "Печатная форма выполнена, но не сохранена.",
+    "Печатная форма справочника не создана: офисная программа завершила работу во время печати.",
 };
 
 const PrintTexts kBookTexts{
@@ -47,6 +48,7 @@ const PrintTexts kBookTexts{
     "Печатная форма книги выполнена, но не сохранена в файле: ",
     "Печатная форма книги выполнена, но не сохранена.",
     "Печатная форма выполнена, но не сохранена.",
+    "Печатная форма книги не создана: офисная программа завершила работу во время печати.",
 };
 
 constexpr std::array<SheetKindRules, 2> kKindRules{{
@@ -102,8 +104,22 @@ void activateMainWindow()
 }
 
 // Runs one step of filling a sheet; a step the office refuses is skipped.
+// An office that went away ends the print (nothing more can be written).
 template <class F>
 void step(F&& f)
+{
+    try {
+        f();
+    } catch (const office::Error& e) {
+        if (e.kind() == ErrorKind::ConnectionLost)
+            throw;
+    }
+}
+
+// Runs a step of the end of a print (alerts back on, the document shown or
+// closed): whatever it meets, the print is over.
+template <class F>
+void lastStep(F&& f)
 {
     try {
         f();
@@ -190,7 +206,9 @@ public:
             try {
                 book_ = excel_.addWorkbook(templates[i]);
                 used = i;
-            } catch (const office::Error&) {
+            } catch (const office::Error& e) {
+                if (e.kind() == ErrorKind::ConnectionLost)
+                    throw;
                 // A template that does not load: the next one, or a blank workbook.
             }
         }
@@ -283,16 +301,16 @@ public:
     void restore() override
     {
         if (alertsOff_)
-            step([&] { excel_.setDisplayAlerts(true); });
+            lastStep([&] { excel_.setDisplayAlerts(true); });
     }
     void save(const QString& path) override { book_.saveAs(path); }
     void showOrClose() override
     {
         if (Office::instance().headless()) {
-            step([&] { book_.close(false); });
+            lastStep([&] { book_.close(false); });
             return;
         }
-        step([&] {
+        lastStep([&] {
             excel_.setVisible(true);
             book_.activate();
         });
@@ -300,7 +318,7 @@ public:
     void abandon() override
     {
         if (book_.isValid())
-            step([&] { book_.close(false); });
+            lastStep([&] { book_.close(false); });
         restore();
     }
 
@@ -331,7 +349,7 @@ public:
                 document_ = CalcDocument::load(ConvertToURL(templates[i]));
                 used = i;
             } catch (const office::Error& e) {
-                if (e.kind() == ErrorKind::NotStarted)
+                if (e.kind() == ErrorKind::NotStarted || e.kind() == ErrorKind::ConnectionLost)
                     throw;
                 // A template that does not load: the next one, or a new document.
             }
@@ -399,10 +417,10 @@ public:
     void showOrClose() override
     {
         if (Office::instance().headless()) {
-            step([&] { document_.dispose(); });
+            lastStep([&] { document_.dispose(); });
             return;
         }
-        step([&] {
+        lastStep([&] {
             document_.setVisible(true);
             document_.activate();
         });
@@ -410,7 +428,7 @@ public:
     void abandon() override
     {
         if (document_.isOpen())
-            step([&] { document_.dispose(); });
+            lastStep([&] { document_.dispose(); });
     }
 
 private:
@@ -554,6 +572,8 @@ QString printSheetOnce(const SheetPrint& p, OfficePath path)
     try {
         templateUsed = writer->open(templates);
     } catch (const office::Error& e) {
+        if (e.kind() == ErrorKind::ConnectionLost)
+            throw;  // told by printSheet
         writer->restore();
         progress.end();
         ui::msgBox(writer->openFailure(e), ui::Information);
@@ -642,10 +662,11 @@ QString printSheetOnce(const SheetPrint& p, OfficePath path)
         progress.whileRepainting([&] { writer->save(file); });
         progress.end();
     } catch (const office::Error& e) {
+        if (e.kind() == ErrorKind::ConnectionLost)
+            throw;  // told by printSheet
         progress.end();
         activateMainWindow();
-        ui::msgBox(text(texts.notSaved) + name + QStringLiteral(". Ошибка: ") + e.numberAndDescription(),
-                   ui::Information);
+        ui::msgBox(e.causeFirst(text(texts.notSaved) + name + QStringLiteral(". Ошибка: ")), ui::Information);
         status(path == OfficePath::Calc ? texts.notSavedCalcStatus : texts.notSavedExcelStatus);
         writer->showOrClose();
         return {};
@@ -661,7 +682,25 @@ QString printSheetOnce(const SheetPrint& p, OfficePath path)
 
 QString printSheet(const SheetPrint& p, OfficePath path)
 {
-    const QString file = printSheetOnce(p, path);
+    QString file;
+    for (int attempt = 0;; ++attempt) {
+        try {
+            file = printSheetOnce(p, path);
+        } catch (const office::Error& e) {
+            // Everything else the office says ends its print with a message.
+            if (e.kind() != ErrorKind::ConnectionLost)
+                throw;
+            // The office went away: once more from the start on a new one.
+            if (attempt == 0)
+                continue;
+            const PrintTexts& texts = *rulesOf(p.kind).texts;
+            status(kStatusNotCreated);
+            activateMainWindow();
+            ui::msgBox(text(texts.officeLost) + QStringLiteral(" Ошибка: ") + e.numberAndDescription(),
+                       ui::Exclamation);
+        }
+        break;
+    }
     // What a long print freed goes back to the system at once, so that the
     // program's memory returns near where it was before the print.
 #if defined(__GLIBC__)

@@ -42,6 +42,7 @@ struct PrintTexts {
     const char* notSaved;             // followed by the name, ". Ошибка: ", number and description
     const char* notSavedExcelStatus;
     const char* notSavedCalcStatus;
+    const char* officeLost;           // followed by " Ошибка: ", number and description
 };
 
 // The two kinds of print.
@@ -90,7 +91,9 @@ struct SheetPrint {
 };
 
 // Prints `print` through `path`. Returns the full path of the saved file, or
-// an empty text when nothing was saved (the user has been told why).
+// an empty text when nothing was saved (the user has been told why). A print
+// whose office went away in the middle is made once more from the start on
+// a new office; when that one goes away too, the user is told so.
 QString printSheet(const SheetPrint& print, OfficePath path);
 
 // An .xls sheet holds 65,536 rows, the four above the lines included: a

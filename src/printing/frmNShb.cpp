@@ -332,7 +332,7 @@ void frmNShb::Command1_Click()
             question += QStringLiteral("\n\n") + QString::fromUtf8(kExportChanges) + QStringLiteral("\n")
                 + changes.join(QLatin1Char('\n'));
     } catch (const office::Error& e) {
-        ui::msgBox(sentence(QString::fromUtf8(kSaveFailed) + e.numberAndDescription()), ui::Exclamation);
+        ui::msgBox(sentence(e.causeFirst(QString::fromUtf8(kSaveFailed))), ui::Exclamation);
         return;
     }
     if (ui::msgBox(question, ui::YesNo | ui::Question | ui::DefaultButton2) != ui::Yes)
@@ -351,7 +351,7 @@ void frmNShb::Command1_Click()
         // A store cut off may end the office with the document: nothing is
         // left to adjust, and the template stays as it was.
         const bool lost = !doc_.isOpen();
-        ui::msgBox(sentence(QString::fromUtf8(kSaveFailed) + e.numberAndDescription())
+        ui::msgBox(sentence(e.causeFirst(QString::fromUtf8(kSaveFailed)))
                        + (lost ? QStringLiteral(" ") + QString::fromUtf8(kClosedAfterFailure) : QString()),
                    ui::Exclamation);
         if (lost)

@@ -29,6 +29,8 @@
 
 #include <QTest>
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 using printing::frmNShb;
@@ -219,8 +221,9 @@ TEST_P(AdjustTemplateWindow, ClosingBringsBackTheDialogThatOpenedIt)
 TEST_P(AdjustTemplateWindow, AStoreCutOffByAFullDiskIsToldAndLeavesNothing)
 {
     // The disk has room when the save begins and fills up as the office
-    // starts storing: the save ends within its time limit, says the disk is
-    // full, and leaves the template as it was and no copy beside it.
+    // starts storing: the save ends as soon as the disk is full (the
+    // store's time limit is set past the test's own), says first that the
+    // disk is full, and leaves the template as it was and no copy beside it.
     printtest::SmallDisk disk(3 << 20);
     if (!disk.mounted())
         GTEST_SKIP() << "no right to mount a small disk here";
@@ -233,7 +236,7 @@ TEST_P(AdjustTemplateWindow, AStoreCutOffByAFullDiskIsToldAndLeavesNothing)
 
     office::Office& office = office::Office::instance();
     const int limit = office.storeSeconds();
-    office.setStoreSeconds(10);
+    office.setStoreSeconds(3600);
     office.setBeforeStore([&](const QString&) { disk.fillUp(); });
     testsupport::MessageRecorder messages;
     messages.answer(ui::Yes);
@@ -246,8 +249,11 @@ TEST_P(AdjustTemplateWindow, AStoreCutOffByAFullDiskIsToldAndLeavesNothing)
         office.setStoreSeconds(limit);
         ASSERT_EQ(messages.count(), 2);
         const QString text = messages.texts()[1];
-        EXPECT_TRUE(text.startsWith(QStringLiteral("Произошла ошибка при сохранении шаблона"))) << text.toStdString();
-        EXPECT_TRUE(text.contains(QStringLiteral("75 Документ не может быть сохранен: Недостаточно места на диске")))
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Недостаточно места на диске (папка ") + disk.path()))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("Освободите место на диске и повторите. Произошла ошибка при сохранении "
+                                                 "шаблона, возможно он не сохранен, ошибка: 75 Документ не может быть "
+                                                 "сохранен")))
             << text.toStdString();
         EXPECT_FALSE(text.contains(QStringLiteral("bridge"))) << text.toStdString();
         if (!w.document().isOpen()) {  // the office went with the document
@@ -378,6 +384,12 @@ TEST(AdjustTemplateWindowMessages, TheQuestionStandsAboveTheWindow)
 
 TEST(AdjustTemplateWindowMessages, AFullDiskOrAReadOnlyTemplateIsToldAndTheFileStays)
 {
+    // A Word template saved when its disk, or the disk of the office's data
+    // folder (its profile and temporary files), is full or all but full:
+    // the save is refused at once (the store's time limit is set past the
+    // test's own), the message leads with the full disk; a read-only
+    // template is told as such. The file stays as it was, nothing is left
+    // beside it.
     testsupport::TempFolder folder;
     const QString source = folder.file(QStringLiteral("бланк.fodt"));
     {
@@ -385,21 +397,36 @@ TEST(AdjustTemplateWindowMessages, AFullDiskOrAReadOnlyTemplateIsToldAndTheFileS
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(kFixture);
     }
-    printtest::SmallDisk disk(256 << 10);
+    enum class Where { TemplateDisk, DataDisk, ReadOnly };
     struct Case {
         const char* name;
-        bool onFullDisk;
-        const char* cause;
+        Where where;
+        long long left;  // bytes left on the full disk
     };
     const Case cases[] = {
-        {"full disk", true, "Недостаточно места на диске"},
-        {"read-only", false, "только для чтения"},
+        {"template's disk full", Where::TemplateDisk, 0},
+        {"template's disk all but full", Where::TemplateDisk, 32 << 10},
+        {"data folder's disk full", Where::DataDisk, 0},
+        {"data folder's disk all but full", Where::DataDisk, 32 << 10},
+        {"read-only", Where::ReadOnly, 0},
     };
+    office::Office& office = office::Office::instance();
+    const QString dataFolder = office.dataFolder();
+    const int limit = office.storeSeconds();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.onFullDisk && !disk.mounted())
-            continue;  // no right to mount a small disk here
-        const QString where = c.onFullDisk ? disk.path() : folder.path();
+        std::optional<printtest::SmallDisk> disk;
+        if (c.where != Where::ReadOnly) {
+            disk.emplace(64 << 20);
+            if (!disk->mounted())
+                continue;  // no right to mount a small disk here
+        }
+        if (c.where == Where::DataDisk) {
+            office.shutdown();
+            office.setDataFolder(disk->path());
+        }
+        office.setStoreSeconds(3600);
+        const QString where = c.where == Where::TemplateDisk ? disk->path() : folder.path();
         const QString path = where + QStringLiteral("/Бланк.dot");
         {
             const QString made = folder.file(QStringLiteral("made.dot"));
@@ -408,23 +435,10 @@ TEST(AdjustTemplateWindowMessages, AFullDiskOrAReadOnlyTemplateIsToldAndTheFileS
             doc.storeAs(made);
             doc.close();
             QFile::remove(path);
-            // The full disk gets the template first, then is filled up.
-            QFile in(made);
-            ASSERT_TRUE(in.open(QIODevice::ReadOnly));
-            QFile out(path);
-            ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-            const QByteArray bytes = in.readAll();
-            ASSERT_EQ(out.write(bytes), bytes.size());
+            ASSERT_TRUE(QFile::copy(made, path));
         }
-        if (c.onFullDisk) {
-            QFile filler(where + QStringLiteral("/.more"));
-            ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
-            const QByteArray block(4096, 'x');
-            while (filler.write(block) == block.size() && filler.flush()) {
-            }
-        } else {
+        if (c.where == Where::ReadOnly)
             ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-        }
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         const QByteArray before = f.readAll();
@@ -432,17 +446,35 @@ TEST(AdjustTemplateWindowMessages, AFullDiskOrAReadOnlyTemplateIsToldAndTheFileS
 
         testsupport::MessageRecorder messages;
         messages.answer(ui::Yes);
-        frmNShb w(path);
-        ASSERT_TRUE(w.Form_Load()) << messages.texts().join(QLatin1Char('\n')).toStdString();
-        w.Cmd1(2)->click();  // a step to the right
-        w.Command1()->click();
-        ASSERT_EQ(messages.count(), 2);
-        const QString text = messages.texts()[1];
-        EXPECT_TRUE(text.startsWith(QStringLiteral("Произошла ошибка при сохранении шаблона"))) << text.toStdString();
-        EXPECT_TRUE(text.contains(QString::fromUtf8(c.cause))) << text.toStdString();
-        EXPECT_FALSE(text.contains(QStringLiteral(".."))) << text.toStdString();
-        EXPECT_TRUE(w.document().isOpen());  // the window stays open
-        w.Command2()->click();
+        {
+            frmNShb w(path);
+            ASSERT_TRUE(w.Form_Load()) << messages.texts().join(QLatin1Char('\n')).toStdString();
+            if (disk)
+                disk->fillUp(c.left);  // another program fills the disk meanwhile
+            w.Cmd1(2)->click();  // a step to the right
+            w.Command1()->click();
+            ASSERT_EQ(messages.count(), 2);
+            const QString text = messages.texts()[1];
+            const QString failed = QStringLiteral("Произошла ошибка при сохранении шаблона, возможно он не сохранен, "
+                                                  "ошибка: 75 Документ не может быть сохранен");
+            if (disk) {
+                EXPECT_TRUE(text.startsWith(QStringLiteral("Недостаточно места на диске (папка ") + disk->path()))
+                    << text.toStdString();
+                EXPECT_TRUE(text.contains(QStringLiteral("Освободите место на диске и повторите. ") + failed))
+                    << text.toStdString();
+            } else {
+                EXPECT_TRUE(text.startsWith(failed)) << text.toStdString();
+                EXPECT_TRUE(text.contains(QStringLiteral("только для чтения"))) << text.toStdString();
+            }
+            EXPECT_FALSE(text.contains(QStringLiteral(".."))) << text.toStdString();
+            EXPECT_TRUE(w.document().isOpen());  // the window stays open
+            w.Command2()->click();
+        }
+        office.setStoreSeconds(limit);
+        if (c.where == Where::DataDisk) {
+            office.shutdown();
+            office.setDataFolder(dataFolder);
+        }
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         EXPECT_EQ(f.readAll(), before);
         f.close();

@@ -39,6 +39,8 @@
 
 #include <stdlib.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace printtest {
 
@@ -265,14 +267,21 @@ SmallDisk::SmallDisk(long long freeBytes)
     }
 }
 
-void SmallDisk::fillUp() const
+void SmallDisk::fillUp(long long leave) const
 {
     QFile filler(QDir(path_).filePath(QStringLiteral(".filler-more")));
     if (!filler.open(QIODevice::Append))
         return;
+    auto room = [this] {
+        QStorageInfo disk(path_);
+        disk.refresh();
+        return disk.bytesAvailable();
+    };
     const QByteArray block(4096, 'x');
-    while (filler.write(block) == block.size() && filler.flush()) {
+    while (room() > leave && filler.write(block) == block.size() && filler.flush()) {
     }
+    if (leave > 0)
+        return;
     const QByteArray byte(1, 'x');
     while (filler.write(byte) == 1 && filler.flush()) {
     }
@@ -284,6 +293,30 @@ SmallDisk::~SmallDisk()
         ::umount2(QFile::encodeName(path_).constData(), MNT_DETACH);
     if (!path_.isEmpty())
         QDir(path_).removeRecursively();
+}
+
+ReadOnlyFolder::ReadOnlyFolder(const QString& path) : path_(QFileInfo(path).absoluteFilePath())
+{
+    const QByteArray folder = QFile::encodeName(path_);
+    ::chmod(folder.constData(), 0555);
+    if (::access(folder.constData(), W_OK) == 0
+        && ::mount(folder.constData(), folder.constData(), nullptr, MS_BIND, nullptr) == 0) {
+        mounted_ = true;
+        ::mount(nullptr, folder.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
+    }
+}
+
+ReadOnlyFolder::~ReadOnlyFolder()
+{
+    const QByteArray folder = QFile::encodeName(path_);
+    if (mounted_)
+        ::umount2(folder.constData(), MNT_DETACH);
+    ::chmod(folder.constData(), 0755);
+}
+
+bool ReadOnlyFolder::readOnly() const
+{
+    return ::access(QFile::encodeName(path_).constData(), W_OK) != 0;
 }
 
 bool closeOfficeDocument(const QString& path)

@@ -71,8 +71,26 @@ public:
     SmallDisk& operator=(const SmallDisk&) = delete;
     bool mounted() const { return mounted_; }
     QString path() const { return path_; }
-    // Fills what room is left (another program filling the disk).
-    void fillUp() const;
+    // Fills what room is left but for `leave` bytes (another program
+    // filling the disk).
+    void fillUp(long long leave = 0) const;
+
+private:
+    QString path_;
+    bool mounted_ = false;
+};
+
+// An existing folder that cannot be written while the object lives: its
+// mode says so and, for a user the mode does not hold back (root), it is
+// mounted read-only over itself. readOnly() tells whether writing into it
+// fails now.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString& path);
+    ~ReadOnlyFolder();
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+    bool readOnly() const;
 
 private:
     QString path_;

@@ -64,9 +64,36 @@ QString Error::noSpaceText(const QString& folder)
         + QStringLiteral("). Освободите место на диске и повторите.");
 }
 
+QString Error::noWriteAccessText(const QString& folder)
+{
+    return QStringLiteral("Нет права на запись в папку ") + QDir::toNativeSeparators(folder) + QLatin1Char('.');
+}
+
+Error Error::withCause(ErrorKind kind, const QString& cause)
+{
+    Error e(kind, cause);
+    e.cause_ = cause;
+    return e;
+}
+
+QString Error::causeFirst(const QString& context) const
+{
+    if (cause_.isEmpty())
+        return context + numberAndDescription();
+    return cause_ + QLatin1Char(' ') + context + QString::number(number_) + QLatin1Char(' ') + descriptionOf(kind_);
+}
+
+Error Error::asKind(ErrorKind kind) const
+{
+    Error e(kind, detail_);
+    e.cause_ = cause_;
+    e.diskFull_ = diskFull_;
+    return e;
+}
+
 Error Error::noSpace(ErrorKind kind, const QString& folder)
 {
-    Error e(kind, noSpaceText(folder));
+    Error e = withCause(kind, noSpaceText(folder));
     e.diskFull_ = true;
     return e;
 }

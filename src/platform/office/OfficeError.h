@@ -8,6 +8,8 @@
 // anything else the office refused.
 #include <QString>
 
+#include <exception>
+#include <optional>
 #include <stdexcept>
 
 namespace office {
@@ -49,13 +51,29 @@ public:
     // show them.
     QString numberAndDescription() const;
 
-    // A failure for want of room on the disk of `folder`: its description
-    // says so first, in the words the user acts on.
+    // A failure with a cause the user can act on (a full disk, a folder
+    // that cannot be written), told in a sentence of its own: `cause` is
+    // also the detail after the kind's description.
+    static Error withCause(ErrorKind kind, const QString& cause);
+    // That sentence; empty for other failures.
+    QString cause() const { return cause_; }
+    // The message of a failure in `context` ("Не удалось сохранить ...
+    // Ошибка: "): the context followed by the number and the description,
+    // or, for a failure with a cause, the cause first, then the context,
+    // the number and the kind's description.
+    QString causeFirst(const QString& context) const;
+
+    // A failure for want of room on the disk of `folder`: its cause says so,
+    // in the words the user acts on.
     static Error noSpace(ErrorKind kind, const QString& folder);
     // Whether the failure is for want of room on a disk.
     bool diskFull() const { return diskFull_; }
+    // The same failure (its detail, its cause) as one of another kind.
+    Error asKind(ErrorKind kind) const;
     // The sentence telling that the disk of `folder` is full.
     static QString noSpaceText(const QString& folder);
+    // The sentence telling that the folder cannot be written.
+    static QString noWriteAccessText(const QString& folder);
 
     static QString descriptionOf(ErrorKind kind);
 
@@ -64,7 +82,14 @@ private:
     int number_;
     QString description_;
     QString detail_;
+    QString cause_;
     bool diskFull_ = false;
 };
+
+// The exception `e` as a failure of the office layer: an office::Error as
+// it is, an exception of the office's own objects turned into one
+// (ConnectionLost when the office went away); nothing for any other
+// exception (or none).
+std::optional<Error> officeErrorOf(std::exception_ptr e);
 
 } // namespace office

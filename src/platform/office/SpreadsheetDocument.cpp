@@ -205,7 +205,11 @@ std::shared_ptr<DocImpl> loadSpreadsheet(const QString& pathOrUrl, const Props& 
     const QUrl u(url);
     const QString what = u.isLocalFile() ? u.toLocalFile() : pathOrUrl;
     auto doc = loadComponent(toOU(url), args, what);
-    if (!Reference<css::sheet::XSpreadsheetDocument>(doc, UNO_QUERY).is()) {
+    // The office may go away just as the document has loaded.
+    const bool spreadsheet = call(ErrorKind::CannotLoad, [&] {
+        return Reference<css::sheet::XSpreadsheetDocument>(doc, UNO_QUERY).is();
+    }, what);
+    if (!spreadsheet) {
         closeComponent(doc);
         throw Error(ErrorKind::CannotLoad, what + QStringLiteral(" (не электронная таблица)"));
     }

@@ -801,7 +801,11 @@ struct TextDocument::Impl {
                                           {"ReadOnly", Any(true)},
                                           {"MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)}}),
                                    copy);
-        } catch (const Error&) {
+        } catch (const Error& e) {
+            // No room for the office to read it back in: the disk is told,
+            // not the copy.
+            if (e.diskFull())
+                throw e.asKind(ErrorKind::CannotStore);
             out.refusal = QStringLiteral("сохраненный файл не удается прочитать");
             return out;
         }
@@ -943,8 +947,14 @@ struct TextDocument::Impl {
                 }
                 throw;
             }
-            resize(false);
-            const Check check = checkCopy(copy, records, layout);
+            Check check;
+            try {
+                resize(false);
+                check = checkCopy(copy, records, layout);
+            } catch (...) {
+                dropCopy();
+                throw;
+            }
             if (!check.refusal.isEmpty()) {
                 dropCopy();
                 throw SaveRefused(check.refusal);
@@ -1011,9 +1021,11 @@ TextDocument TextDocument::open(const QString& path, bool hidden)
                {"UpdateDocMode", Any(sal_Int16(css::document::UpdateDocMode::NO_UPDATE))}}),
         out.d_->path);
     try {
-        call(ErrorKind::CannotLoad, [&] { out.d_->filter = filterOf(out.d_->doc); }, out.d_->path);
-        if (!Reference<css::text::XTextDocument>(out.d_->doc, UNO_QUERY).is()
-            || !filterFitsExtension(out.d_->filter, QFileInfo(path).suffix()))
+        const bool text = call(ErrorKind::CannotLoad, [&] {
+            out.d_->filter = filterOf(out.d_->doc);
+            return Reference<css::text::XTextDocument>(out.d_->doc, UNO_QUERY).is();
+        }, out.d_->path);
+        if (!text || !filterFitsExtension(out.d_->filter, QFileInfo(path).suffix()))
             throw Error(ErrorKind::CannotLoad,
                         out.d_->path + QStringLiteral(" (файл поврежден или не является шаблоном документа)"));
         call(ErrorKind::CannotLoad, [&] {

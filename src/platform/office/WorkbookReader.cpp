@@ -121,7 +121,8 @@ struct WorkbookReader::Impl {
     {
         Office& office = Office::reader();
         Office::Guard guard(office);
-        auto refuse = [&](const QString& message) {
+        // `lost`: the office's own failure said that it went away.
+        auto refuse = [&](bool lost) {
             if (guard.exceeded() != Office::Guard::Exceeded::None) {
                 closed = true;
                 document.clear();
@@ -132,30 +133,31 @@ struct WorkbookReader::Impl {
                 }
                 tooLarge(what);
             }
-            if (!connectedTo(office)) {
+            if (lost || !connectedTo(office)) {
                 closed = true;
                 document.clear();
-                throw Error(ErrorKind::ConnectionLost, message);
+                // The bridge's own words say nothing of the cause.
+                throw Error(ErrorKind::ConnectionLost);
             }
         };
         try {
             // The office may have been killed just as the step ended.
             if constexpr (std::is_void_v<decltype(f())>) {
                 f();
-                refuse(QString());
+                refuse(false);
             } else {
                 auto result = f();
-                refuse(QString());
+                refuse(false);
                 return result;
             }
         } catch (const css::uno::Exception& e) {
-            refuse(toQ(e.Message));
+            refuse(officeLost(office, e));
             QString detail = what;
             if (const QString said = plainOfficeText(toQ(e.Message)); !said.isEmpty())
                 detail += QStringLiteral(" (") + said + QLatin1Char(')');
             throw Error(kind, detail);
-        } catch (const Error& e) {
-            refuse(e.detail());
+        } catch (const Error&) {
+            refuse(false);
             throw;
         }
     }

@@ -23,6 +23,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <thread>
 #include <sys/types.h>
 
 using namespace office;
@@ -128,6 +129,51 @@ TEST(OfficeProcess, ACrashedOfficeIsStartedAgainOnTheNextUse)
     EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral(".~lock.наш.ods#"))));
     EXPECT_TRUE(QFile::exists(folder.file(QStringLiteral(".~lock.чужой.ods#"))));
     again.saveAs(folder.file(QStringLiteral("наш.ods")));
+    again.close();
+}
+
+TEST(OfficeProcess, AnOfficeKilledWhileItIsWrittenToEndsTheWorkNotTheProgram)
+{
+    // The office's processes killed while a large block of cells goes to
+    // it, at a different moment each round: the program is not ended by
+    // the broken connection; the work ends with the office's loss (the
+    // block may have gone through just before), and the next use starts a
+    // new office.
+    Office& o = Office::instance();
+    QList<QVariantList> block;
+    for (int r = 0; r < 2000; ++r) {
+        QVariantList row;
+        for (int c = 0; c < 50; ++c)
+            row << QStringLiteral("ячейка %1-%2").arg(r).arg(c);
+        block << row;
+    }
+    for (int round = 0; round < 8; ++round) {
+        SCOPED_TRACE(round);
+        Workbook book = Application::attach().addWorkbook();
+        const long long group = o.processGroup();
+        ASSERT_GT(group, 0);
+        book.sheet(1).cells(1, 1).setValues(block);
+        std::thread killer([group, round] {
+            QThread::msleep(15 * round);
+            testsupport::killOffice(group);
+        });
+        try {
+            book.sheet(1).flush();
+            book.sheet(1).cells(1, 1).value();
+            killer.join();
+            book.sheet(1).cells(2, 1).setValue(1);
+            book.sheet(1).flush();
+            FAIL() << "no error from a dead office";
+        } catch (const Error& e) {
+            if (killer.joinable())
+                killer.join();
+            EXPECT_EQ(e.kind(), ErrorKind::ConnectionLost) << e.what();
+        }
+        EXPECT_FALSE(o.isRunning());
+    }
+    Workbook again = Application::attach().addWorkbook();
+    again.sheet(1).cells(1, 1).setValue(QStringLiteral("снова"));
+    EXPECT_EQ(again.sheet(1).cells(1, 1).value().toString(), QStringLiteral("снова"));
     again.close();
 }
 

@@ -413,6 +413,57 @@ TEST(WorkbookValues, AFileTooLargeToReadIsRefusedAndTheNextReads)
     office.setLimits(limits);
 }
 
+TEST(WorkbookValues, AnOfficeThatDiesWhileReadingIsToldAndTheNextWorkbookReads)
+{
+    // The reading office's processes killed after the workbook has opened,
+    // and in the middle of reading it (a sheet read in several blocks):
+    // the read ends with the office's loss in words, never the bridge's,
+    // and the next workbook is read by a new office.
+    testsupport::TempFolder folder;
+    const QString large = folder.file(QStringLiteral("большой.ods"));
+    writeOds(large,
+             "<table:table table:name=\"Лист1\"><table:table-row table:number-rows-repeated=\"100000\">"
+             "<table:table-cell table:number-columns-repeated=\"2\" office:value-type=\"float\" office:value=\"7\">"
+             "<text:p>7</text:p></table:table-cell></table:table-row></table:table>",
+             "Лист1");
+    const QString small = folder.file(QStringLiteral("малый.ods"));
+    writeOds(small,
+             "<table:table table:name=\"Лист1\"><table:table-row><table:table-cell office:value-type=\"string\">"
+             "<text:p>на месте</text:p></table:table-cell></table:table-row></table:table>",
+             "Лист1");
+
+    Office& office = Office::reader();
+    for (const bool midRead : {false, true}) {
+        SCOPED_TRACE(midRead ? "in the middle of reading" : "once opened");
+        office.ensureRunning();
+        const long long group = office.processGroup();
+        ASSERT_GT(group, 0);
+        long long readBeforeKill = -1;
+        try {
+            WorkbookReader reader = WorkbookReader::open(large);
+            if (!midRead)
+                testsupport::killOffice(group);
+            reader.read(0, WorkbookReader::Reading::ExcelValues, [&](long long done, long long total) {
+                if (midRead && readBeforeKill < 0 && done < total) {
+                    readBeforeKill = done;
+                    testsupport::killOffice(group);
+                }
+            });
+            FAIL() << "read";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::ConnectionLost);
+            EXPECT_EQ(e.numberAndDescription(), QStringLiteral("462 Связь с офисной программой потеряна"));
+        }
+        if (midRead) {
+            EXPECT_GT(readBeforeKill, 0);  // killed between two blocks
+        }
+
+        WorkbookReader reader = WorkbookReader::open(small);
+        EXPECT_EQ(reader.read(0, WorkbookReader::Reading::ExcelValues).cell(1, 1), QStringLiteral("на месте"));
+        EXPECT_NE(office.processGroup(), group);  // a new office
+    }
+}
+
 TEST(WorkbookValues, AnEarlierProfileIsMadeToKeepSavedResults)
 {
     Office& office = Office::reader();

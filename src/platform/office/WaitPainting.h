@@ -1,0 +1,13 @@
+#pragma once
+// Inside the office layer only: a long call of the office made while the
+// program's windows are repainted.
+#include <functional>
+
+namespace office::uno {
+
+// Runs `work` (a call of the office that may take a while); in the
+// program's main thread the windows are repainted meanwhile, the user's
+// input waits. Exceptions of `work` pass through.
+void waitPainting(const std::function<void()>& work);
+
+} // namespace office::uno
