@@ -437,8 +437,9 @@ TEST(AdjustTemplateWindowMessages, AFullDiskOrAReadOnlyTemplateIsToldAndTheFileS
             QFile::remove(path);
             ASSERT_TRUE(QFile::copy(made, path));
         }
-        if (c.where == Where::ReadOnly)
+        if (c.where == Where::ReadOnly) {
             ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        }
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         const QByteArray before = f.readAll();
