@@ -70,7 +70,7 @@ bool CreateNewDatabase(const QString& path, std::span<const TableRows> content, 
     if (!file.finish())
         return false;
     try {
-        core::state().MainDatabase = jet::Database::open(path);
+        core::state().MainDatabase = file.openFinished();
     } catch (const jet::Error& e) {
         showCreationError(e.number(), e.description());
         return false;

@@ -260,7 +260,7 @@ QString shippedTemplatesFolder()
     return QDir(shippedDataFolder()).filePath(QString::fromUtf8(kTemplatesFolderName));
 }
 
-void fillAppFolder(const QString& appPath, const QString& shipped, const QString& templates)
+bool fillAppFolder(const QString& appPath, const QString& shipped, const QString& templates)
 {
     const QDir app(appPath);
     for (const char* folder : kShippedFolders) {
@@ -278,17 +278,22 @@ void fillAppFolder(const QString& appPath, const QString& shipped, const QString
             continue;
         QDir(partial).removeRecursively();
         // A full disk is the usual cause: said in plain words first.
-        const QString head = QStringLiteral("Папка \"") + name + QStringLiteral("\" не скопирована в папку программы ")
-            + QDir::toNativeSeparators(appPath) + QStringLiteral(". ");
+        const QString what = QStringLiteral("папка \"") + name + QStringLiteral("\" не скопирована в папку программы ")
+            + QDir::toNativeSeparators(appPath) + QStringLiteral(" (") + why + QStringLiteral(").");
         QStorageInfo disk(appPath);
         disk.refresh();
         if (disk.isValid() && disk.bytesAvailable() < kFreeSpaceForCopy)
-            ui::msgBox(head + QStringLiteral("Недостаточно места на диске. Освободите место и запустите программу "
-                                             "снова (") + why + QStringLiteral(")."),
-                       ui::Exclamation);
+            ui::msgBox(QStringLiteral("Недостаточно места на диске: ") + what
+                           + QStringLiteral(" Освободите место и запустите программу снова. Работа программы будет "
+                                            "завершена."),
+                       ui::Critical);
         else
-            ui::msgBox(head + QStringLiteral("Причина: ") + why + QLatin1Char('.'), ui::Exclamation);
+            ui::msgBox(QStringLiteral("Не удается подготовить папку программы: ") + what
+                           + QStringLiteral(" Работа программы будет завершена."),
+                       ui::Critical);
+        return false;
     }
+    return true;
 }
 
 QString shippedUserManual()
@@ -449,7 +454,8 @@ StartResult Main(MainWindow** mainWindow)
                    ui::Critical);
         return StartResult::Failed;
     }
-    fillAppFolder(s.AppPath, shippedDataFolder(), shippedTemplatesFolder());
+    if (!fillAppFolder(s.AppPath, shippedDataFolder(), shippedTemplatesFolder()))
+        return StartResult::Failed;
     fillUserManual(s.AppPath, shippedUserManual());
     const QDir app(s.AppPath);
     s.HelpPagePath = app.filePath(QString::fromUtf8(kHelpStartPage));

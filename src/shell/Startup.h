@@ -28,8 +28,10 @@ QString shippedTemplatesFolder();
 
 // Copies the shipped folders that `appPath` lacks ("Шаблоны ЭЖ",
 // "Помощник ЭЖ") from `shipped`; "Шаблоны ЭЖ" from `templates` instead when
-// that is given. A folder is copied whole or not at all.
-void fillAppFolder(const QString& appPath, const QString& shipped, const QString& templates = QString());
+// that is given. A folder is copied whole or not at all. A folder that could
+// not be copied is reported, its cause first, and the result is false: the
+// program cannot work without it.
+bool fillAppFolder(const QString& appPath, const QString& shipped, const QString& templates = QString());
 
 // The user manual shipped with the program: the one built in the build tree
 // when the program runs from there, else the one among the shipped data.
