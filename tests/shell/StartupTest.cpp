@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QRandomGenerator>
 #include <QTemporaryFile>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -40,6 +41,12 @@ void writeFile(const QString& path, const QByteArray& content)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(content);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // KALVETA_HOME for one test.
@@ -569,36 +576,58 @@ TEST_F(MainSequenceTest, UnreadableSettingsEndTheStartWithoutANewDatabase)
                                   QStringLiteral("kalveta"))
                             .fileName();
     const QString fallback = QFileInfo(QFileInfo(ini).absolutePath()).absolutePath() + QStringLiteral("/kalveta.ini");
+    const QString folder = QFileInfo(ini).absolutePath();
+    const auto write = [](const QByteArray& content) {
+        return [content](const QString& p) {
+            QFile f(p);
+            return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+        };
+    };
+    QByteArray random(4096, '\0');
+    for (char& byte : random)
+        byte = char(QRandomGenerator::global()->bounded(256));
     struct Case {
         const char* what;
         QString file;  // the file named in the message
+        QString made;  // what stands in its way
         std::function<bool(const QString&)> make;
         const char* cause;
     };
     const Case cases[] = {
-        {"a folder", ini, [](const QString& p) { return QDir().mkdir(p); }, "на его месте папка"},
-        {"a FIFO", ini, [](const QString& p) { return ::mkfifo(QFile::encodeName(p).constData(), 0600) == 0; },
+        {"a folder", ini, ini, [](const QString& p) { return QDir().mkdir(p); }, "на его месте папка"},
+        {"a FIFO", ini, ini, [](const QString& p) { return ::mkfifo(QFile::encodeName(p).constData(), 0600) == 0; },
          "именованный канал"},
-        {"a link to nothing", ini,
+        {"a link to nothing", ini, ini,
          [](const QString& p) { return QFile::link(p + QStringLiteral(".gone"), p); }, "ссылка на несуществующий файл"},
-        {"a FIFO the settings fall back on", fallback,
+        {"a FIFO the settings fall back on", fallback, fallback,
          [](const QString& p) { return ::mkfifo(QFile::encodeName(p).constData(), 0600) == 0; },
          "именованный канал"},
+        {"random bytes", ini, ini, write(random), "файл поврежден"},
+        {"settings padded with zero bytes", ini, ini,
+         write(QByteArrayLiteral("[User]\nDB=своя.db\n") + QByteArray(4096, '\0')), "файл поврежден: в нем нулевые байты"},
+        {"text that is no settings", ini, ini, write("[User]\nDB=своя.db\nэто не настройка\n"),
+         "файл поврежден: строка 3 не является настройкой"},
+        {"a file where the settings folder should be", ini, folder, write("a file, not a folder"),
+         "на месте папки"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         settings::saveSetting(kUser, QStringLiteral("bMesOOo"), QStringLiteral("-1"));
         settings::saveSetting(kUser, QStringLiteral("DB"), QStringLiteral("своя.db"));
-        if (c.file == ini) {
+        if (c.made == ini)
             ASSERT_TRUE(QFile::remove(ini));
-        }
-        ASSERT_TRUE(c.make(c.file));
+        if (c.made == folder)
+            ASSERT_TRUE(QDir(folder).removeRecursively());
+        ASSERT_TRUE(c.make(c.made));
+        const QByteArray before = QFileInfo(c.made).isFile() ? readFile(c.made) : QByteArray();
         testsupport::MessageRecorder messages;
         EXPECT_EQ(start(), shell::StartResult::Failed);
-        const bool stillThere = QFileInfo(c.file).isSymLink() || QFileInfo::exists(c.file);
-        QDir(c.file).removeRecursively();
-        QFile::remove(c.file);
+        const bool stillThere = QFileInfo(c.made).isSymLink() || QFileInfo::exists(c.made);
+        const QByteArray after = QFileInfo(c.made).isFile() ? readFile(c.made) : QByteArray();
+        QDir(c.made).removeRecursively();
+        QFile::remove(c.made);
         EXPECT_TRUE(stillThere);
+        EXPECT_EQ(after, before);  // nothing written over it
         ASSERT_EQ(messages.count(), 1);
         EXPECT_TRUE(messages.texts()[0].startsWith(QStringLiteral("Не удается прочитать файл настроек программы ")
                                                    + c.file + QStringLiteral(" (")))
