@@ -213,8 +213,9 @@ void DatabaseFileCommands::putBack(const QString& archived, const QString& worki
     const QString staged = core::freshTemporaryName(working, core::Temporary::Restoring);
     jet::FileHold hold;
     try {
-        if (!QFile::copy(archived, staged))
-            throw jet::Error(jet::errIo, QStringLiteral("Не удалось прочитать файл ") + native(archived) + QLatin1Char('.'));
+        if (const int error = copyFile(archived, staged); error != 0)
+            throw jet::Error(jet::errIo, QStringLiteral("Не удалось скопировать файл ") + native(archived)
+                                             + QStringLiteral(": ") + jet::systemErrorText(error) + QLatin1Char('.'));
         hold = jet::FileHold::take(staged);
         putInPlace(hold, working);
     } catch (const jet::Error& e) {
@@ -445,9 +446,13 @@ bool DatabaseFileCommands::restoreFrom(const QString& chosen)
     // working file, never in its own place on the removable disk.
     ui::setStatusText(QStringLiteral("Идет проверка копии базы данных..."));
     const QString staged = core::freshTemporaryName(working, core::Temporary::Restoring);
-    if (!QFile::copy(copy, staged)) {
+    if (const int error = copyFile(copy, staged); error != 0) {
         removeDatabaseFiles(staged);
-        ui::msgBox(QStringLiteral("Не удалось прочитать файл ") + native(copy) + QLatin1Char('.'), ui::Critical);
+        QString cause = jet::systemErrorText(error);
+        cause[0] = cause[0].toUpper();
+        ui::msgBox(cause + QStringLiteral(": не удалось скопировать файл ") + native(copy)
+                       + QStringLiteral(" для восстановления. Открытая база данных не изменилась."),
+                   ui::Critical);
         ui::setStatusText(QStringLiteral("База данных не восстановлена."));
         return false;
     }
