@@ -66,7 +66,7 @@ void leaveAsKilledAfterSave(const QString& file)
     QByteArray left;
     {
         auto db = jet::Database::open(file);
-        db->execute(QStringLiteral("UPDATE INF SET REF = REF"));
+        db->execute(QStringLiteral("UPDATE INF SET REF = coalesce(REF, 0) + 1"));
         QFile j(journal);
         if (j.open(QIODevice::ReadOnly))
             left = j.readAll();

@@ -669,7 +669,7 @@ bool NewDatabaseFile::create()
 {
     const QFileInfo target(path_);
     if (target.exists() || target.isSymLink()) {
-        reportCreateFailure(jet::Error(jet::errDatabaseExists, kExistsDescription));
+        reportExisting();
         return false;
     }
     removeLeftovers(path_);
@@ -707,16 +707,24 @@ bool NewDatabaseFile::finish()
     try {
         hold_.moveTo(path_, false);
     } catch (const jet::Error& e) {
-        if (e.number() == jet::errDatabaseExists && heldElsewhere(path_))
-            ui::msgBox(msgExclusiveAccess(path_), ui::Exclamation);
-        else if (e.number() == jet::errDatabaseExists)
-            reportCreateFailure(jet::Error(jet::errDatabaseExists, kExistsDescription));
+        if (e.number() == jet::errDatabaseExists)
+            reportExisting();
         else
             reportCreateFailure(jet::Error(e.number(), QStringLiteral("Не удаётся создать файл %1: %2.").arg(path_, e.cause())));
         return false;
     }
     finished_ = true;
     return true;
+}
+
+void NewDatabaseFile::reportExisting() const
+{
+    // Another program that made the same new database a moment earlier
+    // works on it now (two programs started at once): a file in use.
+    if (heldElsewhere(path_))
+        ui::msgBox(msgExclusiveAccess(path_), ui::Exclamation);
+    else
+        reportCreateFailure(jet::Error(jet::errDatabaseExists, kExistsDescription));
 }
 
 std::unique_ptr<jet::Database> NewDatabaseFile::openFinished()

@@ -75,6 +75,10 @@ public:
     static void removeLeftovers(const QString& path);
 
 private:
+    // A file at the path: one that another program holds is told as a file
+    // in use, any other as an existing file.
+    void reportExisting() const;
+
     QString path_;
     QString temp_;
     std::unique_ptr<jet::Database> db_;
