@@ -205,28 +205,23 @@ jet::FieldDef fieldOf(const ColumnSpec& c)
     return f;
 }
 
-// The file itself and what SQLite keeps beside it.
+// The file itself and what the engine keeps beside it.
 void removeDatabaseFiles(const QString& path)
 {
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
-        QFile::remove(path + QString::fromLatin1(suffix));
+    QFile::remove(path);
+    for (const QString& companion : companionFiles(path))
+        QFile::remove(companion);
 }
 
-constexpr const char* kTemporarySuffix = ".creating";
-
-// A name beside `path` that nothing uses yet: ".<name>.<random>.creating".
-QString temporaryNameBeside(const QString& path)
+// Whether another program holds the file at `path`.
+bool heldElsewhere(const QString& path)
 {
-    const QFileInfo info(path);
-    for (;;) {
-        const QString candidate = info.dir().filePath(
-            QStringLiteral(".%1.%2%3")
-                .arg(info.fileName())
-                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))
-                .arg(QString::fromLatin1(kTemporarySuffix)));
-        if (!QFileInfo::exists(candidate))
-            return candidate;
+    try {
+        jet::FileHold::take(path);
+    } catch (const jet::Error& e) {
+        return e.number() == jet::errFileInUse;
     }
+    return false;
 }
 
 // Failures that leave the file unable to take any change: they end the
@@ -616,6 +611,35 @@ void reportCreateFailure(const jet::Error& e)
 
 } // namespace
 
+// ---- temporary files -------------------------------------------------------
+
+QString temporaryName(const QString& path, Temporary kind, const QString& unique)
+{
+    const char* purpose = "creating";
+    switch (kind) {
+    case Temporary::Creating: purpose = "creating"; break;
+    case Temporary::Copying: purpose = "part"; break;
+    case Temporary::Restoring: purpose = "restore"; break;
+    }
+    const QFileInfo info(path);
+    return info.dir().filePath(QStringLiteral(".%1.%2.%3").arg(info.fileName(), unique, QString::fromLatin1(purpose)));
+}
+
+QString freshTemporaryName(const QString& path, Temporary kind)
+{
+    for (;;) {
+        const QString candidate =
+            temporaryName(path, kind, QStringLiteral("%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+        if (!QFileInfo::exists(candidate) && !QFileInfo(candidate).isSymLink())
+            return candidate;
+    }
+}
+
+QStringList companionFiles(const QString& path)
+{
+    return {path + QStringLiteral("-journal"), path + QStringLiteral("-wal"), path + QStringLiteral("-shm")};
+}
+
 // ---- the new file ----------------------------------------------------------
 
 NewDatabaseFile::NewDatabaseFile(const QString& path) : path_(path) {}
@@ -631,19 +655,12 @@ NewDatabaseFile::~NewDatabaseFile()
 
 void NewDatabaseFile::removeLeftovers(const QString& path)
 {
-    const QFileInfo info(path);
-    const QString prefix = QLatin1Char('.') + info.fileName() + QLatin1Char('.');
-    const QDir folder = info.dir();
-    const QStringList names =
-        folder.entryList({prefix + QLatin1Char('*') + QString::fromLatin1(kTemporarySuffix)}, QDir::Files | QDir::Hidden);
-    for (const QString& name : names) {
+    const QFileInfo pattern(temporaryName(path, Temporary::Creating, QStringLiteral("*")));
+    const QDir folder = pattern.dir();
+    for (const QString& name : folder.entryList({pattern.fileName()}, QDir::Files | QDir::Hidden | QDir::System)) {
         const QString leftover = folder.filePath(name);
-        try {
-            jet::Database::open(leftover)->close();
-        } catch (const jet::Error& e) {
-            if (e.number() == jet::errFileInUse)
-                continue;  // a creation that is still running holds it
-        }
+        if (heldElsewhere(leftover))
+            continue;  // a creation that is still running holds it
         removeDatabaseFiles(leftover);
     }
 }
@@ -652,11 +669,11 @@ bool NewDatabaseFile::create()
 {
     const QFileInfo target(path_);
     if (target.exists() || target.isSymLink()) {
-        reportCreateFailure(jet::Error(jet::errDatabaseExists, kExistsDescription));
+        reportExisting();
         return false;
     }
     removeLeftovers(path_);
-    temp_ = temporaryNameBeside(path_);
+    temp_ = freshTemporaryName(path_, Temporary::Creating);
     try {
         db_ = jet::Database::create(temp_);
         makeCoreTables(*db_);
@@ -681,22 +698,40 @@ bool NewDatabaseFile::finish()
     if (!db_)
         return false;
     try {
-        db_->close();
+        hold_ = db_->closeKeepingHold();
     } catch (const jet::Error& e) {
         reportCreateFailure(e);
         return false;
     }
     db_.reset();
-    // QFile::rename never replaces an existing file.
-    if (!QFile::rename(temp_, path_)) {
-        const jet::Error e = QFileInfo::exists(path_)
-            ? jet::Error(jet::errDatabaseExists, kExistsDescription)
-            : jet::Error(jet::errIo, QStringLiteral("Не удаётся создать файл %1.").arg(path_));
-        reportCreateFailure(e);
+    try {
+        hold_.moveTo(path_, false);
+    } catch (const jet::Error& e) {
+        if (e.number() == jet::errDatabaseExists)
+            reportExisting();
+        else
+            reportCreateFailure(jet::Error(e.number(), QStringLiteral("Не удаётся создать файл %1: %2.").arg(path_, e.cause())));
         return false;
     }
     finished_ = true;
     return true;
+}
+
+void NewDatabaseFile::reportExisting() const
+{
+    // Another program that made the same new database a moment earlier
+    // works on it now (two programs started at once): a file in use.
+    if (heldElsewhere(path_))
+        ui::msgBox(msgExclusiveAccess(path_), ui::Exclamation);
+    else
+        reportCreateFailure(jet::Error(jet::errDatabaseExists, kExistsDescription));
+}
+
+std::unique_ptr<jet::Database> NewDatabaseFile::openFinished()
+{
+    if (!finished_ || !hold_.held())
+        throw jet::Error(jet::errGeneric, QStringLiteral("Файл %1 не создан.").arg(path_));
+    return jet::Database::open(path_, std::move(hold_));
 }
 
 // ---- the procedure ---------------------------------------------------------

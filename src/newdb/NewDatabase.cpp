@@ -69,7 +69,7 @@ bool CreateNewDatabase(const QString& path, std::span<const TableRows> content, 
     if (!file.finish())
         return false;
     try {
-        core::state().MainDatabase = jet::Database::open(path);
+        core::state().MainDatabase = file.openFinished();
     } catch (const jet::Error& e) {
         showCreationError(e);
         return false;

@@ -18,8 +18,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include <filesystem>
-#include <system_error>
+#include <sys/stat.h>
 
 namespace shell {
 namespace {
@@ -38,46 +37,67 @@ QString errorText(const jet::Error& e)
     return e.numberAndDescription();
 }
 
+// Whether two paths name one file: the same file, whatever links lead to it.
 bool sameFile(const QString& a, const QString& b)
 {
-    const QFileInfo fa(a), fb(b);
-    if (fa.exists() && fb.exists())
-        return fa.canonicalFilePath() == fb.canonicalFilePath();
-    return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());
+    struct stat sa {};
+    struct stat sb {};
+    if (::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
 }
 
-std::filesystem::path fsPath(const QString& path)
+// The message of a copy that could not be saved, its cause first.
+QString copyFailureText(const QString& target, const jet::Error& e)
 {
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
+    if (e.number() == jet::errFileInUse)
+        return QStringLiteral("Файл ") + native(target)
+            + QStringLiteral(" открыт другой программой: копия базы данных в нем не сохранена. Закройте эту программу "
+                             "и повторите команду.");
+    if (!e.cause().isEmpty()) {
+        QString cause = e.cause();
+        cause[0] = cause[0].toUpper();
+        return cause + QStringLiteral(": копия базы данных в файле ") + native(target) + QStringLiteral(" не сохранена.");
+    }
+    return QStringLiteral("Не удалось сохранить копию базы данных в файле ") + native(target) + QStringLiteral(". Ошибка: ")
+        + errorText(e);
 }
 
-// Puts `from` in the place of `to` in one step (both in one folder).
-bool replaceFile(const QString& from, const QString& to)
+// Puts the held file `file` in the place of `target`. A file there is
+// replaced only while it is held here too, so that no program working on it
+// is left on a file that has lost its name (errFileInUse when one does).
+void putInPlace(jet::FileHold& file, const QString& target)
 {
-    std::error_code ec;
-    std::filesystem::rename(fsPath(from), fsPath(to), ec);
-    return !ec;
+    jet::FileHold previous;
+    if (QFileInfo::exists(target))
+        previous = jet::FileHold::take(target);
+    file.moveTo(target, true);
 }
 
-// A consistent copy of the working database at `target`: written beside it
-// under a temporary name first, so that a failed copy never leaves a
-// half-written file under the name the user chose. A failure is reported.
-bool saveCopy(const QString& target)
+// A temporary database file and what the engine kept beside it.
+void removeDatabaseFiles(const QString& path)
 {
-    const QString partial = target + QStringLiteral(".part");
-    QFile::remove(partial);
+    QFile::remove(path);
+    for (const QString& companion : core::companionFiles(path))
+        QFile::remove(companion);
+}
+
+// A consistent copy of the working database at `target`, made through the
+// engine: written beside it under a temporary name first, so that a failed
+// copy never leaves a half-written file under the name the user chose, and
+// held until the result goes. A failure is reported; nothing is held then.
+jet::FileHold saveCopy(const QString& target)
+{
+    const QString partial = core::freshTemporaryName(target, core::Temporary::Copying);
     try {
-        core::db().backupTo(partial);
-        if (!replaceFile(partial, target))
-            throw jet::Error(jet::errIo, QStringLiteral("Не удалось записать файл ") + native(target) + QLatin1Char('.'));
+        jet::FileHold copy = core::db().backupTo(partial);
+        putInPlace(copy, target);
+        return copy;
     } catch (const jet::Error& e) {
         QFile::remove(partial);
-        ui::msgBox(QStringLiteral("Не удалось сохранить копию базы данных в файле ") + native(target)
-                       + QStringLiteral(". Ошибка: ") + errorText(e),
-                   ui::Critical);
-        return false;
+        ui::msgBox(copyFailureText(target, e), ui::Critical);
+        return {};
     }
-    return true;
 }
 
 qint64 kilobytes(const QString& path)
@@ -128,11 +148,6 @@ QString DatabaseFileCommands::archiveFolderOf(const QString& appPath)
     return QDir(appPath).filePath(QString::fromUtf8(kArchiveFolderName));
 }
 
-QString DatabaseFileCommands::restoreStagingPath(const QString& working)
-{
-    return working + QStringLiteral(".restore");
-}
-
 QString DatabaseFileCommands::datedCopyName(const QString& path)
 {
     const QFileInfo info(path);
@@ -178,19 +193,40 @@ bool DatabaseFileCommands::ensureClosedChildren()
     return false;
 }
 
-void DatabaseFileCommands::reopenPrevious(const QString& previous)
+void DatabaseFileCommands::reopenPrevious(const QString& previous, jet::FileHold hold)
 {
     const auto& db = core::state().MainDatabase;
     if (previous.isEmpty() || (db && db->isOpen()))
         return;
     try {
-        useAsWorkingDatabase(jet::Database::open(previous));
+        useAsWorkingDatabase(hold.held() ? jet::Database::open(previous, std::move(hold)) : jet::Database::open(previous));
     } catch (const jet::Error& e) {
         ui::msgBox(QStringLiteral("Не удалось снова открыть базу данных ") + native(previous)
                        + QStringLiteral(". Ошибка: ") + errorText(e)
                        + QStringLiteral(" Откройте базу данных командой Файл - Открыть базу данных."),
                    ui::Critical);
     }
+}
+
+void DatabaseFileCommands::putBack(const QString& archived, const QString& working)
+{
+    const QString staged = core::freshTemporaryName(working, core::Temporary::Restoring);
+    jet::FileHold hold;
+    try {
+        if (const int error = copyFile(archived, staged); error != 0)
+            throw jet::Error(jet::errIo, QStringLiteral("Не удалось скопировать файл ") + native(archived)
+                                             + QStringLiteral(": ") + jet::systemErrorText(error) + QLatin1Char('.'));
+        hold = jet::FileHold::take(staged);
+        putInPlace(hold, working);
+    } catch (const jet::Error& e) {
+        removeDatabaseFiles(staged);
+        ui::msgBox(QStringLiteral("Не удалось вернуть на место прежнюю базу данных ") + native(working)
+                       + QStringLiteral(". Ошибка: ") + errorText(e) + QStringLiteral(" Ее копия сохранена в файле ")
+                       + native(archived) + QLatin1Char('.'),
+                   ui::Critical);
+        return;
+    }
+    reopenPrevious(working, std::move(hold));
 }
 
 void DatabaseFileCommands::afterSwitch(const QString& path, const QString& statusText)
@@ -332,11 +368,12 @@ bool DatabaseFileCommands::saveAsAt(const QString& chosen)
     if (!ensureClosedChildren())
         return false;
 
-    if (!saveCopy(path))
+    jet::FileHold copy = saveCopy(path);
+    if (!copy.held())
         return false;
     std::unique_ptr<jet::Database> db;
     try {
-        db = jet::Database::open(path);
+        db = jet::Database::open(path, std::move(copy));
     } catch (const jet::Error& e) {
         ui::msgBox(QStringLiteral("Копия базы данных сохранена в файле ") + native(path)
                        + QStringLiteral(", но открыть ее не удалось. Ошибка: ") + errorText(e)
@@ -373,7 +410,7 @@ QString DatabaseFileCommands::copyInto(const QString& folder)
         return {};
 
     ui::setStatusText(QStringLiteral("Идет копирование базы данных..."));
-    if (!saveCopy(target)) {
+    if (!saveCopy(target).held()) {
         ui::setStatusText(QStringLiteral("База данных не скопирована."));
         return {};
     }
@@ -408,46 +445,62 @@ bool DatabaseFileCommands::restoreFrom(const QString& chosen)
     // The copy is verified (and brought to the current structure) beside the
     // working file, never in its own place on the removable disk.
     ui::setStatusText(QStringLiteral("Идет проверка копии базы данных..."));
-    const QString staged = restoreStagingPath(working);
-    QFile::remove(staged);
-    if (!QFile::copy(copy, staged)) {
-        ui::msgBox(QStringLiteral("Не удалось прочитать файл ") + native(copy) + QLatin1Char('.'), ui::Critical);
+    const QString staged = core::freshTemporaryName(working, core::Temporary::Restoring);
+    if (const int error = copyFile(copy, staged); error != 0) {
+        removeDatabaseFiles(staged);
+        QString cause = jet::systemErrorText(error);
+        cause[0] = cause[0].toUpper();
+        ui::msgBox(cause + QStringLiteral(": не удалось скопировать файл ") + native(copy)
+                       + QStringLiteral(" для восстановления. Открытая база данных не изменилась."),
+                   ui::Critical);
         ui::setStatusText(QStringLiteral("База данных не восстановлена."));
         return false;
     }
     QFile::setPermissions(staged, QFile::ReadOwner | QFile::WriteOwner);
     if (!core::OpenAndCheckDatabase(staged, false) || !ensureClosedChildren()) {
-        QFile::remove(staged);
+        removeDatabaseFiles(staged);
         ui::setStatusText(QStringLiteral("База данных не восстановлена."));
         return false;
     }
 
     QDir().mkpath(archiveFolder());
     const QString archived = QDir(archiveFolder()).filePath(datedCopyName(working));
-    if (!saveCopy(archived)) {
-        QFile::remove(staged);
+    if (!saveCopy(archived).held()) {
+        removeDatabaseFiles(staged);
         ui::setStatusText(QStringLiteral("База данных не восстановлена."));
         return false;
     }
 
-    core::CloseDatabase();
+    // The copy takes the working file's place while both files are held, so
+    // that no other program gets in at any moment of the replacement.
     std::unique_ptr<jet::Database> db;
+    jet::FileHold incoming;
+    jet::FileHold previous;
+    bool replaced = false;
     QString failure;
-    if (!replaceFile(staged, working)) {
-        failure = QStringLiteral("Не удалось заменить файл ") + native(working) + QLatin1Char('.');
-    } else {
-        try {
-            db = jet::Database::open(working);
-        } catch (const jet::Error& e) {
-            failure = errorText(e);
-            // Put the previous database back in its place.
-            QFile::remove(working);
-            QFile::copy(archived, working);
-        }
+    try {
+        incoming = jet::FileHold::take(staged);
+        previous = core::db().closeKeepingHold();
+        core::CloseDatabase();
+        incoming.moveTo(working, true);
+        replaced = true;
+        previous.release();
+        db = jet::Database::open(working, std::move(incoming));
+    } catch (const jet::Error& e) {
+        failure = errorText(e);
     }
     if (!db) {
-        QFile::remove(staged);
-        reopenPrevious(working);
+        if (!replaced)
+            removeDatabaseFiles(staged);
+        // The previous database again: its own file while that still has
+        // its name, else its archive copy put in the place of the one that
+        // failed.
+        if (!core::state().MainDatabase) {
+            if (replaced)
+                putBack(archived, working);
+            else
+                reopenPrevious(working, std::move(previous));
+        }
         ui::msgBox(QStringLiteral("База данных не восстановлена: ") + failure, ui::Critical);
         ui::setStatusText(QStringLiteral("База данных не восстановлена."));
         return false;
@@ -503,7 +556,7 @@ QString DatabaseFileCommands::archiveNow()
     QDir().mkpath(archiveFolder());
     const QString target = QDir(archiveFolder()).filePath(datedCopyName(working));
     ui::setStatusText(QStringLiteral("Идет архивирование базы данных..."));
-    if (!saveCopy(target)) {
+    if (!saveCopy(target).held()) {
         ui::setStatusText(QStringLiteral("База данных не архивирована."));
         return {};
     }
@@ -531,7 +584,7 @@ bool DatabaseFileCommands::mailNow()
         QStringLiteral("kalveta-mail-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")));
     QDir().mkpath(folder);
     const QString attachment = QDir(folder).filePath(QFileInfo(working).fileName());
-    if (!saveCopy(attachment))
+    if (!saveCopy(attachment).held())
         return false;
     const QStringList arguments = {QStringLiteral("--subject"), QStringLiteral("База данных программы Кальвета"),
                                    QStringLiteral("--attach"), attachment};

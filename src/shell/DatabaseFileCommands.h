@@ -4,6 +4,8 @@
 // archive, attach to a letter, and the program update notice. None of them
 // harms the open database: when one fails, the previous database stays the
 // working one.
+#include "platform/jet/Jet.h"
+
 #include <QString>
 #include <functional>
 
@@ -59,8 +61,6 @@ public:
     // "Архив" in the program's folder.
     static QString archiveFolder();
     static QString archiveFolderOf(const QString& appPath);
-    // Where a restore verifies the copy before it replaces `working`.
-    static QString restoreStagingPath(const QString& working);
     // The name of a dated copy of `path`: "qv 2024-03-05 14-30-12.db".
     static QString datedCopyName(const QString& path);
 
@@ -69,7 +69,10 @@ private:
     QString chooseFolder(const QString& title, const QString& startFolder);
     bool ensureClosedChildren();
     QString workingPath() const;
-    void reopenPrevious(const QString& previous);
+    // Opens `previous` again as the working database (on `hold` when given).
+    void reopenPrevious(const QString& previous, jet::FileHold hold = {});
+    // Puts the archive copy `archived` in the place of `working` and opens it.
+    void putBack(const QString& archived, const QString& working);
     void afterSwitch(const QString& path, const QString& statusText);
 
     QWidget* parent_;

@@ -1,6 +1,8 @@
 #include "shell/Leftovers.h"
 
 #include "core/AppState.h"
+#include "core/DatabaseSetup.h"
+#include "platform/office/TextDocument.h"
 #include "shell/DatabaseFileCommands.h"
 
 #include <QDir>
@@ -19,23 +21,66 @@
 namespace shell {
 namespace {
 
-enum class Place { Documents, Templates, Archive };
+enum class Place { Data, Documents, Templates, Archive, DatabaseFolder };
 
-// The names a killed run may leave, by the folder they are left in.
-struct LeftoverName {
-    Place place;
-    const char* pattern;  // the whole file name
-};
+// The office writes a document into a temporary file beside it first; the
+// name is the office's own.
+constexpr const char* kOfficeTemporary = R"(lu[0-9A-Za-z]+\.tmp)";
 
-constexpr LeftoverName kLeftoverNames[] = {
-    // The office writes a document into a temporary file beside it first.
-    {Place::Documents, R"(lu[0-9A-Za-z]+\.tmp)"},
-    {Place::Templates, R"(lu[0-9A-Za-z]+\.tmp)"},
-    // A template's adjusted copy, checked before it takes the template's place.
-    {Place::Templates, R"(\.~kalveta-[0-9A-Za-z]{6}\.[0-9A-Za-z]+)"},
-    // An archive copy being written.
-    {Place::Archive, R"(.+ \d{4}-\d\d-\d\d \d\d-\d\d-\d\d(\.[^.]+)?\.part)"},
-};
+// The pattern of the names a naming function of the program gives: its
+// result for stand-in parts, each stand-in then read as what may stand there.
+QString namePattern(const QString& name, const std::vector<std::pair<QString, QString>>& parts)
+{
+    QString pattern = QRegularExpression::escape(QFileInfo(name).fileName());
+    for (const auto& [standIn, what] : parts)
+        pattern.replace(QRegularExpression::escape(standIn), what);
+    return pattern;
+}
+
+const QString kNameStandIn = QStringLiteral("NAMExSTANDxIN");
+const QString kUniqueStandIn = QStringLiteral("UNIQUExSTANDxIN");
+const QString kSuffixStandIn = QStringLiteral("SUFFIXxSTANDxIN");
+
+// A temporary database file of the program of `kind`, or what the engine
+// kept beside one.
+QString temporaryDatabasePattern(core::Temporary kind)
+{
+    QStringList companions;
+    for (const QString& companion : core::companionFiles(QString()))
+        companions << QRegularExpression::escape(companion);
+    return namePattern(core::temporaryName(kNameStandIn, kind, kUniqueStandIn),
+                       {{kNameStandIn, QStringLiteral(".+")}, {kUniqueStandIn, QStringLiteral("[0-9a-f]{8}")}})
+        + QStringLiteral("(") + companions.join(QLatin1Char('|')) + QStringLiteral(")?");
+}
+
+// A template's copy that a save checks before it takes the template's place.
+QString templateCopyPattern()
+{
+    return namePattern(office::templateCopyName(kNameStandIn + QLatin1Char('.') + kSuffixStandIn, kUniqueStandIn),
+                       {{kUniqueStandIn, QStringLiteral("[0-9]+")},
+                        {QStringLiteral("XXXXXX"), QStringLiteral("[0-9A-Za-z]{6}")},
+                        {kSuffixStandIn, QStringLiteral("[0-9A-Za-z]+")}});
+}
+
+// The names a killed run may leave, by the folder they are left in: the
+// office's files where it stores documents and templates, the template
+// copies beside the templates, and the temporary database files (a new
+// database being made, a copy being written, a restored copy being checked)
+// beside the databases and the archive copies.
+std::vector<std::pair<Place, QString>> leftoverNames()
+{
+    std::vector<std::pair<Place, QString>> names{
+        {Place::Documents, QString::fromLatin1(kOfficeTemporary)},
+        {Place::Templates, QString::fromLatin1(kOfficeTemporary)},
+        {Place::Templates, templateCopyPattern()},
+        {Place::Archive, temporaryDatabasePattern(core::Temporary::Copying)},
+    };
+    for (const core::Temporary kind : core::kTemporaryKinds) {
+        names.emplace_back(Place::Data, temporaryDatabasePattern(kind));
+        names.emplace_back(Place::DatabaseFolder, temporaryDatabasePattern(kind));
+    }
+    return names;
+}
 
 using FileId = std::pair<dev_t, ino_t>;
 
@@ -66,9 +111,12 @@ QString placeFolder(Place place, const ProgramFolders& where)
 {
     const QDir app(where.appPath);
     switch (place) {
+    case Place::Data: return where.appPath;
     case Place::Documents: return app.filePath(QString::fromUtf8(core::kDocumentsFolderName));
     case Place::Templates: return where.templatesFolder;
     case Place::Archive: return DatabaseFileCommands::archiveFolderOf(where.appPath);
+    case Place::DatabaseFolder:
+        return where.databasePath.isEmpty() ? QString() : QFileInfo(where.databasePath).absolutePath();
     }
     return {};
 }
@@ -107,22 +155,17 @@ FolderHold::~FolderHold()
 QStringList findLeftovers(const ProgramFolders& where)
 {
     QStringList candidates;
-    for (const LeftoverName& name : kLeftoverNames) {
-        const QString folder = placeFolder(name.place, where);
+    for (const auto& [place, name] : leftoverNames()) {
+        const QString folder = placeFolder(place, where);
         if (folder.isEmpty())
             continue;
-        const QRegularExpression pattern(
-            QRegularExpression::anchoredPattern(QString::fromUtf8(name.pattern)));
+        const QRegularExpression pattern(QRegularExpression::anchoredPattern(name));
         const QDir dir(folder);
         for (const QString& file : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-            if (pattern.match(file).hasMatch() && !candidates.contains(dir.filePath(file)))
-                candidates << dir.filePath(file);
+            const QString path = QDir::cleanPath(dir.filePath(file));
+            if (pattern.match(file).hasMatch() && !candidates.contains(path))
+                candidates << path;
         }
-    }
-    if (!where.databasePath.isEmpty()) {
-        const QString staged = DatabaseFileCommands::restoreStagingPath(where.databasePath);
-        if (QFileInfo(staged).isFile() && !QFileInfo(staged).isSymLink())
-            candidates << staged;
     }
     if (candidates.isEmpty())
         return {};

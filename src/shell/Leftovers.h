@@ -38,11 +38,13 @@ struct ProgramFolders {
 };
 
 // The files of `where` that only the program and its office make and that a
-// killed run leaves: the office's temporary lu….tmp files in "Документы" and
-// in the templates folder, the program's ".~kalveta-……" template copies,
-// half-written archive copies ("… 2024-03-05 14-30-12.db.part") and the
-// staged copy of a restore ("qv.db.restore"). Files some process holds open
-// are not listed.
+// killed run leaves, found by the names the program gives them: the office's
+// temporary lu….tmp files in "Документы" and in the templates folder, the
+// template copies a save checks (".~kalveta-<process>-……"), and the temporary
+// database files with what the engine keeps beside them (a new database
+// being made, a copy being written, a restored copy being checked) in the
+// data folder, the database's folder and "Архив". Files some process holds
+// open are not listed.
 QStringList findLeftovers(const ProgramFolders& where);
 
 // Removes the leftovers of `where`; returns how many went.

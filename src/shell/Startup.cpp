@@ -96,48 +96,6 @@ std::filesystem::path fsPath(const QString& path)
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-// Copies a file to a new one, which its owner may read and change; the errno
-// value of a failure (the library's own copy reports a full disk as an
-// input/output error), 0 on success.
-int copyFile(const QString& from, const QString& to)
-{
-    const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return errno;
-    struct stat st {};
-    const mode_t mode = ::fstat(in, &st) == 0 ? ((st.st_mode & 0777) | S_IRUSR | S_IWUSR) : 0644;
-    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (out < 0) {
-        const int error = errno;
-        ::close(in);
-        return error;
-    }
-    int error = 0;
-    char block[64 * 1024];
-    for (;;) {
-        const ssize_t got = ::read(in, block, sizeof block);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            error = got < 0 ? errno : 0;
-            break;
-        }
-        for (ssize_t done = 0; done < got && error == 0;) {
-            const ssize_t put = ::write(out, block + done, size_t(got - done));
-            if (put < 0 && errno != EINTR)
-                error = errno;
-            else if (put > 0)
-                done += put;
-        }
-        if (error != 0)
-            break;
-    }
-    ::close(in);
-    if (::close(out) != 0 && error == 0)
-        error = errno;
-    return error;
-}
-
 // Copies a folder tree; the copies are writable by the user (templates are
 // edited in place). `why` receives the cause of a failure, naming a folder
 // as it is called in `shownAs` (the copy is made under a temporary name).
@@ -225,6 +183,45 @@ void registerChildWindows()
     core::windowFactories().showPrintParameters = printing::showPrintParameters;
 }
 
+int copyFile(const QString& from, const QString& to)
+{
+    const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return errno;
+    struct stat st {};
+    const mode_t mode = ::fstat(in, &st) == 0 ? ((st.st_mode & 0777) | S_IRUSR | S_IWUSR) : 0644;
+    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (out < 0) {
+        const int error = errno;
+        ::close(in);
+        return error;
+    }
+    int error = 0;
+    char block[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(in, block, sizeof block);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            error = got < 0 ? errno : 0;
+            break;
+        }
+        for (ssize_t done = 0; done < got && error == 0;) {
+            const ssize_t put = ::write(out, block + done, size_t(got - done));
+            if (put < 0 && errno != EINTR)
+                error = errno;
+            else if (put > 0)
+                done += put;
+        }
+        if (error != 0)
+            break;
+    }
+    ::close(in);
+    if (::close(out) != 0 && error == 0)
+        error = errno;
+    return error;
+}
+
 QString resolveAppPath()
 {
     const QString home = qEnvironmentVariable("KALVETA_HOME");
@@ -259,7 +256,7 @@ QString shippedTemplatesFolder()
     return QDir(shippedDataFolder()).filePath(QString::fromUtf8(kTemplatesFolderName));
 }
 
-void fillAppFolder(const QString& appPath, const QString& shipped, const QString& templates)
+bool fillAppFolder(const QString& appPath, const QString& shipped, const QString& templates)
 {
     const QDir app(appPath);
     for (const char* folder : kShippedFolders) {
@@ -277,17 +274,22 @@ void fillAppFolder(const QString& appPath, const QString& shipped, const QString
             continue;
         QDir(partial).removeRecursively();
         // A full disk is the usual cause: said in plain words first.
-        const QString head = QStringLiteral("Папка \"") + name + QStringLiteral("\" не скопирована в папку программы ")
-            + QDir::toNativeSeparators(appPath) + QStringLiteral(". ");
+        const QString what = QStringLiteral("папка \"") + name + QStringLiteral("\" не скопирована в папку программы ")
+            + QDir::toNativeSeparators(appPath) + QStringLiteral(" (") + why + QStringLiteral(").");
         QStorageInfo disk(appPath);
         disk.refresh();
         if (disk.isValid() && disk.bytesAvailable() < kFreeSpaceForCopy)
-            ui::msgBox(head + QStringLiteral("Недостаточно места на диске. Освободите место и запустите программу "
-                                             "снова (") + why + QStringLiteral(")."),
-                       ui::Exclamation);
+            ui::msgBox(QStringLiteral("Недостаточно места на диске: ") + what
+                           + QStringLiteral(" Освободите место и запустите программу снова. Работа программы будет "
+                                            "завершена."),
+                       ui::Critical);
         else
-            ui::msgBox(head + QStringLiteral("Причина: ") + why + QLatin1Char('.'), ui::Exclamation);
+            ui::msgBox(QStringLiteral("Не удается подготовить папку программы: ") + what
+                           + QStringLiteral(" Работа программы будет завершена."),
+                       ui::Critical);
+        return false;
     }
+    return true;
 }
 
 QString shippedUserManual()
@@ -307,11 +309,8 @@ void fillUserManual(const QString& appPath, const QString& manual)
     // Copied under a temporary name first, as the shipped folders are.
     const QString partial = target + QStringLiteral(".part");
     QFile::remove(partial);
-    if (QFile::copy(manual, partial)) {
-        QFile::setPermissions(partial, QFile::permissions(partial) | QFile::WriteOwner | QFile::ReadOwner);
-        if (QFile::rename(partial, target))
-            return;
-    }
+    if (copyFile(manual, partial) == 0 && QFile::rename(partial, target))
+        return;
     QFile::remove(partial);
 }
 
@@ -448,7 +447,8 @@ StartResult Main(MainWindow** mainWindow)
                    ui::Critical);
         return StartResult::Failed;
     }
-    fillAppFolder(s.AppPath, shippedDataFolder(), shippedTemplatesFolder());
+    if (!fillAppFolder(s.AppPath, shippedDataFolder(), shippedTemplatesFolder()))
+        return StartResult::Failed;
     fillUserManual(s.AppPath, shippedUserManual());
     const QDir app(s.AppPath);
     s.HelpPagePath = app.filePath(QString::fromUtf8(kHelpStartPage));

@@ -28,8 +28,17 @@ QString shippedTemplatesFolder();
 
 // Copies the shipped folders that `appPath` lacks ("Шаблоны ЭЖ",
 // "Помощник ЭЖ") from `shipped`; "Шаблоны ЭЖ" from `templates` instead when
-// that is given. A folder is copied whole or not at all.
-void fillAppFolder(const QString& appPath, const QString& shipped, const QString& templates = QString());
+// that is given. A folder is copied whole or not at all. A folder that could
+// not be copied is reported, its cause first, and the result is false: the
+// program cannot work without it.
+bool fillAppFolder(const QString& appPath, const QString& shipped, const QString& templates = QString());
+
+// Copies the file `from` to the new file `to` (refused where a file is),
+// which its owner may read and change; the errno value of a failure (the
+// library's own copy reports a full disk as an input/output error), 0 on
+// success. The copy is written under its own name from the start: Qt's copy
+// writes a file of another name first, which a killed run would leave.
+int copyFile(const QString& from, const QString& to);
 
 // The user manual shipped with the program: the one built in the build tree
 // when the program runs from there, else the one among the shipped data.

@@ -5,6 +5,7 @@
 #include "core/DatabaseSetup.h"
 #include "newdb/RowWriter.h"
 
+#include "support/SecondProgram.h"
 #include "support/TestSupport.h"
 
 #include <QDate>
@@ -14,6 +15,8 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <optional>
 
 namespace {
 
@@ -450,6 +453,40 @@ TEST_F(NewDatabaseTest, AFullDiskIsNamedAsTheCause)
         ASSERT_EQ(messages.count(), 1);
         EXPECT_TRUE(messages.texts()[0].startsWith(c.messageStart)) << messages.texts()[0].toStdString();
         EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("Недостаточно места на диске"))) << messages.texts()[0].toStdString();
+    }
+}
+
+// Two programs started at the same instant on a first start both make the
+// new database: the one that comes second finds the other's file at the
+// path, in use, and says so as for any file in use, whether it finds it
+// before it begins or once its own file is ready; the other's file stays.
+TEST_F(NewDatabaseTest, TheSecondOfTwoProgramsMakingOneDatabaseFindsItInUse)
+{
+    const std::vector<newdb::TableRows> content = newdb::newDatabaseContent(true);
+    for (const CreationStep found : {CreationStep::CoreTables, CreationStep::AllRows}) {
+        SCOPED_TRACE(int(found));
+        messages.clear();
+        QFile::remove(path());
+        std::optional<testsupport::SecondProgram> other;
+        if (found == CreationStep::CoreTables)
+            other.emplace(testsupport::SecondProgram::holdingNew(path()));
+        EXPECT_FALSE(newdb::CreateNewDatabase(path(), content, [&](CreationStep step, const char*, jet::Database&) {
+            if (step == found && !other)
+                other.emplace(testsupport::SecondProgram::holdingNew(path()));
+        }));
+        ASSERT_TRUE(other && other->ready());
+        ASSERT_EQ(messages.count(), 1);
+        EXPECT_EQ(messages.texts()[0],
+                  QStringLiteral("Для открытия базы данных: ") + path()
+                      + QStringLiteral(" требуется монопольный доступ. Закройте все программы, использующие эту базу "
+                                       "данных, после чего запустите программу \"")
+                      + ui::applicationTitle() + QStringLiteral("\" заново."));
+        EXPECT_EQ(messages.messages()[0].icon(), ui::Exclamation);
+        EXPECT_FALSE(core::state().MainDatabase);
+        for (const QString& name : filesIn(folder.path()))  // the other's file with its journal; nothing of ours
+            EXPECT_TRUE(name.startsWith(QStringLiteral("qv.db"))) << name.toStdString();
+        other->stop();
+        EXPECT_EQ(jet::Database::open(path())->tableNames(), QStringList{QStringLiteral("INF")});
     }
 }
 

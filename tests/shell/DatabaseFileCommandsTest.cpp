@@ -6,8 +6,12 @@
 #include "newdb/NewDatabase.h"
 #include "platform/settings/Settings.h"
 #include "shell/DatabaseFileCommands.h"
+#include "shell/Leftovers.h"
+#include "shell/Startup.h"
+#include "support/SecondProgram.h"
 #include "support/TestSupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QAbstractProxyModel>
@@ -16,9 +20,12 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 using shell::DatabaseFileCommands;
+using testsupport::SecondProgram;
 
 const QString kUser = QString::fromLatin1(settings::kSectionUser);
 
@@ -169,7 +176,7 @@ TEST_F(DatabaseFileCommandsTest, SaveAsCopiesAndContinuesWithTheCopy)
     EXPECT_EQ(workingPath(), copy);
     EXPECT_EQ(groups(QStringLiteral("Группа в рабочей базе")), 1);
     EXPECT_EQ(settings::getSetting(kUser, QStringLiteral("DB")), copy);
-    EXPECT_FALSE(QFileInfo::exists(copy + QStringLiteral(".part")));
+    EXPECT_EQ(QDir(removable.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("копия.db")});
     addGroup(QStringLiteral("Только в копии"));
 
     // The original stays as it was.
@@ -266,7 +273,7 @@ TEST_F(DatabaseFileCommandsTest, RestoreReplacesTheDatabaseAndArchivesTheOldOne)
     EXPECT_EQ(groups(QStringLiteral("После копии")), 0);
     EXPECT_EQ(groups(QStringLiteral("Группа в рабочей базе")), 1);
     EXPECT_EQ(childClosings, 1);
-    EXPECT_FALSE(QFileInfo::exists(working + QStringLiteral(".restore")));
+    EXPECT_EQ(shell::findLeftovers({app.path(), QString(), working}), QStringList());
 
     // The replaced database is in the archive, whole.
     const QStringList archived = QDir(app.file(QStringLiteral("Архив"))).entryList(QDir::Files);
@@ -289,7 +296,9 @@ TEST_F(DatabaseFileCommandsTest, RestoreFromABrokenCopyChangesNothing)
     EXPECT_EQ(messages.count(), 2);  // the question and the refusal
     EXPECT_EQ(childClosings, 0);
     expectStillWorking();
-    EXPECT_FALSE(QFileInfo::exists(working + QStringLiteral(".restore")));
+    // Nothing but the working file and the journal the engine keeps beside it.
+    for (const QString& name : QDir(app.path()).entryList(QDir::Files | QDir::Hidden))
+        EXPECT_TRUE(name.startsWith(QStringLiteral("qv.db"))) << name.toStdString();
     EXPECT_TRUE(QDir(app.file(QStringLiteral("Архив"))).entryList(QDir::Files).isEmpty());
     EXPECT_EQ(readFile(broken), QByteArray("испорченная копия"));
 }
@@ -381,6 +390,118 @@ TEST_F(DatabaseFileCommandsTest, MenuCommandTakesTheFileChosenInTheDialog)
     EXPECT_EQ(workingPath(), path);
 }
 
+// Shows a file dialog on `folder` and waits until its list shows the kind of
+// every entry (the moment a list that read the files would have read them);
+// ten seconds at most. Then closes it.
+int listFolder(QDialog* d, const QString& folder)
+{
+    auto* dialog = qobject_cast<QFileDialog*>(d);
+    auto* list = dialog ? dialog->proxyModel() : nullptr;
+    auto* files = list ? qobject_cast<QFileSystemModel*>(list->sourceModel()) : nullptr;
+    if (!files)
+        return int(QDialog::Rejected);
+    dialog->setDirectory(folder);
+    dialog->setViewMode(QFileDialog::Detail);
+    dialog->show();
+    const QModelIndex root = list->mapFromSource(files->index(folder));
+    const auto listed = [&] {
+        if (list->rowCount(root) == 0)
+            return false;
+        for (int row = 0; row < list->rowCount(root); ++row)
+            if (list->index(row, 2, root).data().toString().isEmpty())
+                return false;
+        return true;
+    };
+    for (int i = 0; i < 1000 && !listed(); ++i)
+        QTest::qWait(10);
+    EXPECT_TRUE(listed()) << folder.toStdString();
+    dialog->reject();
+    return int(QDialog::Rejected);
+}
+
+// The database engine's own lock, which other programs using the engine (the
+// sqlite3 shell) honour, holds while the program works on its file: after
+// every file dialog listed the file's folder, and after every command that
+// copies, compacts or replaces the file.
+TEST_F(DatabaseFileCommandsTest, TheEnginesOwnLockHoldsAfterEveryFileDialogAndCommand)
+{
+    if (!testsupport::outsideRead(working))
+        GTEST_SKIP() << "no sqlite3 shell here";
+    QDir().mkpath(app.file(QStringLiteral("Архив")));
+    writeFile(app.file(QStringLiteral("заметки.txt")), "текст");
+    ui::setDialogHandler([&](QDialog* d) { return listFolder(d, QFileInfo(workingPath()).absolutePath()); });
+    testsupport::MessageRecorder messages;
+    QString copy;
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"nothing yet", [] {}},
+        {"the open dialog", [&] { commands.open(); }},
+        {"the save-as dialog", [&] { commands.saveAs(); }},
+        {"the create dialog", [&] { commands.create(); }},
+        {"the folder dialog", [&] { commands.copyToRemovableDisk(); }},
+        {"the restore dialog", [&] { commands.restoreFromRemovableDisk(); }},
+        {"archive", [&] { EXPECT_FALSE(commands.archiveNow().isEmpty()); }},
+        {"compaction", [&] { EXPECT_TRUE(commands.compactNow()); }},
+        {"a copy to a removable disk", [&] { copy = commands.copyInto(removable.path()); }},
+        {"restore",
+         [&] {
+             messages.answer(ui::Yes);
+             EXPECT_TRUE(commands.restoreFrom(copy));
+         }},
+        {"save as", [&] { EXPECT_TRUE(commands.saveAsAt(app.file(QStringLiteral("как.db")))); }},
+        {"create", [&] { EXPECT_TRUE(commands.createAt(app.file(QStringLiteral("новая.db")))); }},
+    };
+    for (const auto& [what, step] : steps) {
+        SCOPED_TRACE(what);
+        step();
+        const std::optional<QString> said = testsupport::outsideRead(workingPath());
+        ASSERT_TRUE(said.has_value());
+        EXPECT_TRUE(said->contains(QStringLiteral("locked"))) << said->toStdString();
+    }
+}
+
+// A second program that tries to open the working file again and again while
+// it is replaced (a restore) or made (a new database) never gets in: the file
+// is held at every moment, and the program works on the file under the name.
+TEST_F(DatabaseFileCommandsTest, ASecondProgramNeverGetsInWhileTheFileIsReplacedOrMade)
+{
+    testsupport::MessageRecorder messages;
+    const QString copy = commands.copyInto(removable.path());
+    ASSERT_FALSE(copy.isEmpty());
+    const QString made = app.file(QStringLiteral("новая.db"));
+    const QString first = app.file(QStringLiteral("первая.db"));
+    struct Case {
+        const char* what;
+        QString path;
+        std::function<bool()> run;
+        bool madeAnew;
+    };
+    const Case cases[] = {
+        {"restore", working,
+         [&] {
+             messages.answer(ui::Yes);
+             return commands.restoreFrom(copy);
+         },
+         false},
+        {"create", made, [&] { return commands.createAt(made); }, true},
+        {"first start", first, [&] { return shell::prepareWorkingDatabase(first); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto second = SecondProgram::looping(c.path);
+        ASSERT_TRUE(second.ready());
+        ASSERT_TRUE(c.run());
+        addGroup(QStringLiteral("Записана после замены"));
+        const SecondProgram::Tries tries = second.stop();
+        EXPECT_EQ(tries.opened, 0);
+        EXPECT_EQ(tries.failed, 0);
+        EXPECT_GT(tries.refused, 0);
+        EXPECT_EQ(tries.missing > 0, c.madeAnew);
+        core::CloseDatabase();
+        core::state().MainDatabase = jet::Database::open(c.path);
+        EXPECT_EQ(groups(QStringLiteral("Записана после замены")), 1);
+    }
+}
+
 TEST_F(DatabaseFileCommandsTest, FileDialogsNameFoldersAndSizesInRussian)
 {
     QDir().mkpath(app.file(QStringLiteral("Архив")));
@@ -390,7 +511,13 @@ TEST_F(DatabaseFileCommandsTest, FileDialogsNameFoldersAndSizesInRussian)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(3 * 1024, 'x'));
     }
-    QString folderType, folderSize, fileSize;
+    const QDateTime stamp(QDate(2024, 12, 11), QTime(14, 30));
+    {
+        QFile f(other);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(stamp, QFileDevice::FileModificationTime));
+    }
+    QString folderType, folderSize, fileSize, fileType, fileDate;
     ui::setDialogHandler([&](QDialog* d) {
         auto* dialog = qobject_cast<QFileDialog*>(d);
         auto* list = dialog ? dialog->proxyModel() : nullptr;
@@ -400,17 +527,22 @@ TEST_F(DatabaseFileCommandsTest, FileDialogsNameFoldersAndSizesInRussian)
         const QModelIndex folder = list->mapFromSource(files->index(app.file(QStringLiteral("Архив"))));
         const QModelIndex file = list->mapFromSource(files->index(other));
         // The list is read in the background: waited for, ten seconds at most.
-        for (int i = 0; i < 1000 && list->index(file.row(), 1, file.parent()).data().toString().isEmpty(); ++i)
+        for (int i = 0; i < 1000 && list->index(file.row(), 2, file.parent()).data().toString().isEmpty(); ++i)
             QTest::qWait(10);
         folderType = list->index(folder.row(), 2, folder.parent()).data().toString();
         folderSize = list->index(folder.row(), 1, folder.parent()).data().toString();
         fileSize = list->index(file.row(), 1, file.parent()).data().toString();
+        fileType = list->index(file.row(), 2, file.parent()).data().toString();
+        fileDate = list->index(file.row(), 3, file.parent()).data().toString();
         return int(QDialog::Rejected);
     });
     commands.open();
     EXPECT_EQ(folderType, QStringLiteral("Папка"));
     EXPECT_EQ(folderSize, QString());
     EXPECT_EQ(fileSize, QStringLiteral("3,0 кБ"));
+    // The kind from the name alone: this file of random bytes is no database.
+    EXPECT_EQ(fileType, QStringLiteral("Файл DB"));
+    EXPECT_EQ(fileDate, QStringLiteral("11.12.2024 14:30"));
 }
 
 } // namespace

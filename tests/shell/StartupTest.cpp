@@ -5,7 +5,9 @@
 
 #include "core/AppState.h"
 #include "core/DataAccess.h"
+#include "core/DatabaseSetup.h"
 #include "newdb/NewDatabase.h"
+#include "platform/office/TextDocument.h"
 #include "platform/settings/Settings.h"
 #include "shell/Leftovers.h"
 #include "shell/MainWindow.h"
@@ -19,6 +21,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QRandomGenerator>
+#include <QTemporaryFile>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <QSettings>
@@ -48,6 +52,12 @@ void writeFile(const QString& path, const QByteArray& content)
     f.write(content);
 }
 
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 // KALVETA_HOME for one test.
 class HomeFolder {
 public:
@@ -60,6 +70,30 @@ public:
 
 private:
     QByteArray previous_;
+};
+
+// A small disk of its own for the data folder (a memory file system mounted
+// for the test); mounting needs the right to mount.
+class SmallDisk {
+public:
+    explicit SmallDisk(const char* size)
+    {
+        mounted_ = ::mount("tmpfs", QFile::encodeName(folder_.path()).constData(), "tmpfs", 0,
+                           (QByteArrayLiteral("size=") + size).constData())
+            == 0;
+    }
+    ~SmallDisk()
+    {
+        if (mounted_)
+            ::umount2(QFile::encodeName(folder_.path()).constData(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+    QString path() const { return folder_.path(); }
+    QString file(const QString& name) const { return folder_.file(name); }
+
+private:
+    testsupport::TempFolder folder_;
+    bool mounted_ = false;
 };
 
 class StartupTest : public ::testing::Test {
@@ -475,9 +509,19 @@ TEST_F(MainSequenceTest, AKilledRunsFilesGoAtTheNextStartUnlessAnotherProgramRun
 {
     settings::saveSetting(kUser, QStringLiteral("bMesOOo"), QStringLiteral("-1"));
     ASSERT_EQ(start(), shell::StartResult::MainWindowShown);
-    const QStringList left{home.file(QStringLiteral("Документы/lu3k1x9a0.tmp")),
-                           home.file(QStringLiteral("Шаблоны ЭЖ/.~kalveta-q1W2e3.ott")),
-                           home.file(QStringLiteral("qv.db.restore"))};
+    // Named as the program names them: an office's temporary file, a
+    // template's checked copy of a save (of a process that has ended) and a
+    // restored copy being checked.
+    QString templateCopy;
+    {
+        QTemporaryFile copy(office::templateCopyName(home.file(QStringLiteral("Шаблоны ЭЖ/Кальвета.ott")),
+                                                     QStringLiteral("999999")));
+        copy.setAutoRemove(false);
+        ASSERT_TRUE(copy.open());
+        templateCopy = copy.fileName();
+    }
+    const QStringList left{home.file(QStringLiteral("Документы/lu3k1x9a0.tmp")), templateCopy,
+                           core::freshTemporaryName(home.file(QStringLiteral("qv.db")), core::Temporary::Restoring)};
     for (const QString& file : left)
         writeFile(file, "x");
     const QString own = home.file(QStringLiteral("Документы/Список.ods"));
@@ -496,6 +540,25 @@ TEST_F(MainSequenceTest, AKilledRunsFilesGoAtTheNextStartUnlessAnotherProgramRun
     for (const QString& file : left)
         EXPECT_FALSE(QFileInfo::exists(file)) << file.toStdString();
     EXPECT_TRUE(QFileInfo::exists(own));
+}
+
+// A first start whose data folder lies on a disk too full for the shipped
+// templates ends there: no program without its templates, no database.
+TEST_F(MainSequenceTest, AFirstStartOnANearlyFullDiskEndsWithNothingMade)
+{
+    SmallDisk disk("256k");
+    if (!disk.mounted())
+        GTEST_SKIP() << "no right to mount a small disk here";
+    HomeFolder inside(disk.path());
+    testsupport::MessageRecorder messages;
+    EXPECT_EQ(start(), shell::StartResult::Failed);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.texts()[0].startsWith(QStringLiteral("Недостаточно места на диске: ")))
+        << messages.texts()[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(disk.file(QStringLiteral("qv.db"))));
+    EXPECT_FALSE(QFileInfo::exists(disk.file(QStringLiteral("Шаблоны ЭЖ"))));
+    EXPECT_EQ(settings::getSetting(kUser, QStringLiteral("DB")), QString());
+    EXPECT_EQ(shell::MainWindow::find(), nullptr);
 }
 
 TEST_F(MainSequenceTest, ADataFolderThatCannotBeMadeEndsTheStartNamingItsCause)
@@ -521,36 +584,58 @@ TEST_F(MainSequenceTest, UnreadableSettingsEndTheStartWithoutANewDatabase)
                                   QStringLiteral("kalveta"))
                             .fileName();
     const QString fallback = QFileInfo(QFileInfo(ini).absolutePath()).absolutePath() + QStringLiteral("/kalveta.ini");
+    const QString folder = QFileInfo(ini).absolutePath();
+    const auto write = [](const QByteArray& content) {
+        return [content](const QString& p) {
+            QFile f(p);
+            return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+        };
+    };
+    QByteArray random(4096, '\0');
+    for (char& byte : random)
+        byte = char(QRandomGenerator::global()->bounded(256));
     struct Case {
         const char* what;
         QString file;  // the file named in the message
+        QString made;  // what stands in its way
         std::function<bool(const QString&)> make;
         const char* cause;
     };
     const Case cases[] = {
-        {"a folder", ini, [](const QString& p) { return QDir().mkdir(p); }, "на его месте папка"},
-        {"a FIFO", ini, [](const QString& p) { return ::mkfifo(QFile::encodeName(p).constData(), 0600) == 0; },
+        {"a folder", ini, ini, [](const QString& p) { return QDir().mkdir(p); }, "на его месте папка"},
+        {"a FIFO", ini, ini, [](const QString& p) { return ::mkfifo(QFile::encodeName(p).constData(), 0600) == 0; },
          "именованный канал"},
-        {"a link to nothing", ini,
+        {"a link to nothing", ini, ini,
          [](const QString& p) { return QFile::link(p + QStringLiteral(".gone"), p); }, "ссылка на несуществующий файл"},
-        {"a FIFO the settings fall back on", fallback,
+        {"a FIFO the settings fall back on", fallback, fallback,
          [](const QString& p) { return ::mkfifo(QFile::encodeName(p).constData(), 0600) == 0; },
          "именованный канал"},
+        {"random bytes", ini, ini, write(random), "файл поврежден"},
+        {"settings padded with zero bytes", ini, ini,
+         write(QByteArrayLiteral("[User]\nDB=своя.db\n") + QByteArray(4096, '\0')), "файл поврежден: в нем нулевые байты"},
+        {"text that is no settings", ini, ini, write("[User]\nDB=своя.db\nэто не настройка\n"),
+         "файл поврежден: строка 3 не является настройкой"},
+        {"a file where the settings folder should be", ini, folder, write("a file, not a folder"),
+         "на месте папки"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         settings::saveSetting(kUser, QStringLiteral("bMesOOo"), QStringLiteral("-1"));
         settings::saveSetting(kUser, QStringLiteral("DB"), QStringLiteral("своя.db"));
-        if (c.file == ini) {
+        if (c.made == ini)
             ASSERT_TRUE(QFile::remove(ini));
-        }
-        ASSERT_TRUE(c.make(c.file));
+        if (c.made == folder)
+            ASSERT_TRUE(QDir(folder).removeRecursively());
+        ASSERT_TRUE(c.make(c.made));
+        const QByteArray before = QFileInfo(c.made).isFile() ? readFile(c.made) : QByteArray();
         testsupport::MessageRecorder messages;
         EXPECT_EQ(start(), shell::StartResult::Failed);
-        const bool stillThere = QFileInfo(c.file).isSymLink() || QFileInfo::exists(c.file);
-        QDir(c.file).removeRecursively();
-        QFile::remove(c.file);
+        const bool stillThere = QFileInfo(c.made).isSymLink() || QFileInfo::exists(c.made);
+        const QByteArray after = QFileInfo(c.made).isFile() ? readFile(c.made) : QByteArray();
+        QDir(c.made).removeRecursively();
+        QFile::remove(c.made);
         EXPECT_TRUE(stillThere);
+        EXPECT_EQ(after, before);  // nothing written over it
         ASSERT_EQ(messages.count(), 1);
         EXPECT_TRUE(messages.texts()[0].startsWith(QStringLiteral("Не удается прочитать файл настроек программы ")
                                                    + c.file + QStringLiteral(" (")))
@@ -568,26 +653,22 @@ TEST_F(StartupTest, FirstStartOntoAFullDiskSaysSoAndLeavesNoHalfCopy)
     testsupport::TempFolder shipped;
     writeFile(shipped.file(QStringLiteral("Шаблоны ЭЖ/Группы.ots")), QByteArray(512 << 10, 'x'));
     writeFile(shipped.file(QStringLiteral("Помощник ЭЖ/index.htm")), "<html/>");
-    testsupport::TempFolder disk;
-    if (::mount("tmpfs", QFile::encodeName(disk.path()).constData(), "tmpfs", 0, "size=128k") != 0)
+    SmallDisk disk("128k");
+    if (!disk.mounted())
         GTEST_SKIP() << "no right to mount a small disk here";
     testsupport::MessageRecorder messages;
-    shell::fillAppFolder(disk.path(), shipped.path());
-    const bool templates = QFileInfo::exists(disk.file(QStringLiteral("Шаблоны ЭЖ")));
-    const bool partial = QFileInfo::exists(disk.file(QStringLiteral("Шаблоны ЭЖ.part")));
-    const bool help = QFileInfo(disk.file(QStringLiteral("Помощник ЭЖ/index.htm"))).isFile();
-    ::umount2(QFile::encodeName(disk.path()).constData(), MNT_DETACH);
-    EXPECT_FALSE(templates);
-    EXPECT_FALSE(partial);
-    EXPECT_TRUE(help);
+    EXPECT_FALSE(shell::fillAppFolder(disk.path(), shipped.path()));
+    EXPECT_FALSE(QFileInfo::exists(disk.file(QStringLiteral("Шаблоны ЭЖ"))));
+    EXPECT_FALSE(QFileInfo::exists(disk.file(QStringLiteral("Шаблоны ЭЖ.part"))));
     ASSERT_EQ(messages.count(), 1);
-    EXPECT_TRUE(messages.texts()[0].startsWith(QStringLiteral("Папка \"Шаблоны ЭЖ\" не скопирована в папку программы ")))
-        << messages.texts()[0].toStdString();
-    EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("Недостаточно места на диске.")))
-        << messages.texts()[0].toStdString();
-    // The cause in the user's words, the folder by the name the user sees.
-    EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("не удается скопировать: на диске нет свободного места")))
-        << messages.texts()[0].toStdString();
-    EXPECT_FALSE(messages.texts()[0].contains(QStringLiteral("Failure"))) << messages.texts()[0].toStdString();
-    EXPECT_FALSE(messages.texts()[0].contains(QStringLiteral(".part"))) << messages.texts()[0].toStdString();
+    const QString text = messages.texts()[0];
+    // The cause first, in the user's words; the folder by the name the user sees.
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Недостаточно места на диске: папка \"Шаблоны ЭЖ\" не скопирована в "
+                                               "папку программы ")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("не удается скопировать: на диске нет свободного места"))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("Работа программы будет завершена."))) << text.toStdString();
+    EXPECT_EQ(messages.messages()[0].icon(), ui::Critical);
+    EXPECT_FALSE(text.contains(QStringLiteral("Failure"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral(".part"))) << text.toStdString();
 }

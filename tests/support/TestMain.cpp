@@ -1,6 +1,8 @@
 // Entry of every test program: a QApplication on the offscreen platform, a
-// private settings folder and a private data folder, then GoogleTest.
+// private settings folder and a private data folder, then GoogleTest (or the
+// part of another program this run was started as).
 #include "platform/settings/Settings.h"
+#include "support/SecondProgram.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -18,6 +20,8 @@ int main(int argc, char** argv)
     qputenv("KALVETA_HEADLESS_OFFICE", "1");
     QApplication app(argc, argv);
     settings::useSettingsFolder(home.path() + QStringLiteral("/config"));
+    if (const int code = testsupport::runProgramPartIfAsked(); code >= 0)
+        return code;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -11,10 +11,13 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <utility>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace jet {
@@ -240,15 +243,12 @@ quint32 bigEndian32(const unsigned char* p)
 
 // Whether the file's header agrees with the file: its page size, and the
 // page count it records (when the count is marked as current) against the
-// file's size. Read before the engine reads the file (and before it rolls
-// back what an unfinished session left).
-bool headerAgreesWithFile(const QString& path)
+// file's size. Read through the hold before the engine reads the file (and
+// before it rolls back what an unfinished session left).
+bool headerAgreesWithFile(const FileHold& hold)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const qint64 size = file.size();
-    const QByteArray header = file.read(100);
+    const qint64 size = hold.fileSize();
+    const QByteArray header = hold.read(0, 100);
     if (header.size() < 100 || !header.startsWith(QByteArrayLiteral("SQLite format 3\0")))
         return false;
     const auto* h = reinterpret_cast<const unsigned char*>(header.constData());
@@ -268,11 +268,34 @@ bool headerAgreesWithFile(const QString& path)
 // unfinished session is left beside it (the engine keeps it while the file
 // is open and removes it on closing), or its header disagrees with the file.
 // A cleanly closed file has its pages checked.
-CheckDepth checkDepthFor(const QString& path)
+CheckDepth checkDepthFor(const QString& journal, const FileHold& hold)
 {
-    if (QFileInfo::exists(path + QStringLiteral("-journal")) || QFileInfo::exists(path + QStringLiteral("-wal")))
+    const QString wal = journal.endsWith(QLatin1String("-journal")) ? journal.chopped(8) + QStringLiteral("-wal") : QString();
+    if (journal.isEmpty() || QFileInfo::exists(journal) || (!wal.isEmpty() && QFileInfo::exists(wal)))
         return CheckDepth::Whole;
-    return headerAgreesWithFile(path) ? CheckDepth::Pages : CheckDepth::Whole;
+    return headerAgreesWithFile(hold) ? CheckDepth::Pages : CheckDepth::Whole;
+}
+
+// The journal file the engine keeps beside the open database.
+QString journalOf(sqlite3* db)
+{
+    const char* main = sqlite3_db_filename(db, "main");
+    const char* journal = main ? sqlite3_filename_journal(main) : nullptr;
+    return journal ? QFile::decodeName(journal) : QString();
+}
+
+// After the whole check has passed, the file counts as closed cleanly: a
+// journal that an unfinished session left and the engine did not take up (its
+// last change was committed, or never reached the file) is removed, so that
+// the next opening checks the pages alone. A journal the engine rolled back
+// stays open in it until the file is closed, which removes it.
+void forgetLeftJournal(sqlite3* db, const QString& journal)
+{
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_JOURNAL_POINTER, &file) != SQLITE_OK
+        || (file && file->pMethods))
+        return;
+    ::unlink(QFile::encodeName(journal).constData());
 }
 
 QByteArray nativePath(const QString& path)
@@ -341,21 +364,30 @@ void holdOn(int fd)
     throw Error(errIo, describe(errIo, text), text);
 }
 
-// Opens the file for the hold; its descriptor.
-int openAndHold(const QString& path)
+constexpr int kHoldAttempts = 20;
+
+// Whether this process has the file open already. It is then never opened
+// again: closing the second descriptor would drop the engine's own locks on
+// it, which other programs using the engine honour.
+bool openHere(const QByteArray& native)
 {
-    const int fd = ::open(nativePath(path).constData(), O_RDWR | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        const int cause = errno;
-        const QString text = systemErrorText(cause);
-        if (cause == ENOENT)
-            throw Error(errFileNotFound, describe(errFileNotFound, text), text);
-        if (cause == EROFS || cause == EACCES || cause == EPERM)
-            throw Error(errReadOnlyFile, QStringLiteral("Файл %1 доступен только для чтения.").arg(path));
-        throw Error(errIo, describe(errIo, text), text);
+    struct stat target {};
+    if (::stat(native.constData(), &target) != 0)
+        return false;
+    DIR* fds = ::opendir("/proc/self/fd");
+    if (!fds)
+        return false;
+    bool found = false;
+    while (const dirent* entry = ::readdir(fds)) {
+        struct stat st {};
+        if (entry->d_name[0] != '.' && ::fstatat(::dirfd(fds), entry->d_name, &st, 0) == 0
+            && st.st_dev == target.st_dev && st.st_ino == target.st_ino) {
+            found = true;
+            break;
+        }
     }
-    holdOn(fd);
-    return fd;
+    ::closedir(fds);
+    return found;
 }
 
 // True when [p, end) holds nothing but blanks, semicolons and comments.
@@ -382,7 +414,144 @@ bool onlySeparators(const char* p, const char* end)
 
 } // namespace
 
-Database::Database(sqlite3* db, const QString& path, int holdFd) : db_(db), path_(path), holdFd_(holdFd) {}
+// ---- FileHold ----------------------------------------------------------------
+
+FileHold::~FileHold()
+{
+    release();
+}
+
+FileHold::FileHold(FileHold&& other) noexcept : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+
+FileHold& FileHold::operator=(FileHold&& other) noexcept
+{
+    if (this != &other) {
+        release();
+        fd_ = std::exchange(other.fd_, -1);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+FileHold FileHold::take(const QString& path)
+{
+    const QByteArray native = nativePath(path);
+    for (int attempt = 1;; ++attempt) {
+        if (openHere(native))
+            throw Error(errFileInUse, QStringLiteral("Файл базы данных уже открыт этой программой."));
+        const int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0) {
+            const int cause = errno;
+            const QString text = systemErrorText(cause);
+            if (cause == ENOENT)
+                throw Error(errFileNotFound, describe(errFileNotFound, text), text);
+            if (cause == EROFS || cause == EACCES || cause == EPERM)
+                throw Error(errReadOnlyFile, QStringLiteral("Файл %1 доступен только для чтения.").arg(path));
+            throw Error(errIo, describe(errIo, text), text);
+        }
+        holdOn(fd);
+        FileHold hold(fd, path);
+        // A program that puts another file in this one's place holds both
+        // until the new one has the name: a hold that came after that is on
+        // a file no longer under the name, and the file now there is held.
+        if (hold.holds(path))
+            return hold;
+        if (attempt == kHoldAttempts)
+            throw Error(errFileInUse, QStringLiteral("Файл базы данных открыт другой программой."));
+    }
+}
+
+FileHold FileHold::makeNew(const QString& path)
+{
+    const QByteArray native = nativePath(path);
+    const int fd = ::open(native.constData(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC | O_NOCTTY, 0600);
+    if (fd < 0) {
+        const int cause = errno;
+        if (cause == EEXIST)
+            throw Error(errDatabaseExists, QStringLiteral("Файл %1 уже существует.").arg(path));
+        const int n = cause == ENOSPC ? int(errDiskFull) : int(errIo);
+        const QString text = systemErrorText(cause);
+        throw Error(n, QStringLiteral("Не удаётся создать файл %1: %2.").arg(path, text), text);
+    }
+    try {
+        holdOn(fd);
+    } catch (const Error&) {
+        ::unlink(native.constData());
+        throw;
+    }
+    return FileHold(fd, path);
+}
+
+bool FileHold::holds(const QString& path) const
+{
+    struct stat own {};
+    struct stat named {};
+    return fd_ >= 0 && ::fstat(fd_, &own) == 0 && ::stat(nativePath(path).constData(), &named) == 0
+        && own.st_dev == named.st_dev && own.st_ino == named.st_ino;
+}
+
+void FileHold::moveTo(const QString& to, bool replace)
+{
+    const QByteArray from = nativePath(path_);
+    const QByteArray target = nativePath(to);
+    int rc = 0;
+    if (replace) {
+        rc = ::rename(from.constData(), target.constData());
+    } else {
+        rc = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
+        if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            // A file system without the one-step form: a second name first,
+            // which is refused where a file is, then the first name removed.
+            rc = ::link(from.constData(), target.constData());
+            if (rc == 0)
+                ::unlink(from.constData());
+            else if (errno == EPERM || errno == EOPNOTSUPP)
+                rc = QFileInfo::exists(to) ? (errno = EEXIST, -1) : ::rename(from.constData(), target.constData());
+        }
+    }
+    if (rc != 0) {
+        const int cause = errno;
+        if (cause == EEXIST)
+            throw Error(errDatabaseExists, QStringLiteral("Файл %1 уже существует.").arg(to));
+        const int n = cause == ENOSPC ? int(errDiskFull) : int(errIo);
+        const QString text = systemErrorText(cause);
+        throw Error(n, QStringLiteral("Не удаётся переименовать файл %1 в %2: %3.").arg(path_, to, text), text);
+    }
+    path_ = to;
+}
+
+void FileHold::release()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+QByteArray FileHold::read(qint64 offset, qint64 size) const
+{
+    QByteArray out(size, Qt::Uninitialized);
+    qint64 done = 0;
+    while (fd_ >= 0 && done < size) {
+        const ssize_t got = ::pread(fd_, out.data() + done, size_t(size - done), off_t(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += got;
+    }
+    out.truncate(done);
+    return out;
+}
+
+qint64 FileHold::fileSize() const
+{
+    struct stat st {};
+    return fd_ >= 0 && ::fstat(fd_, &st) == 0 ? qint64(st.st_size) : -1;
+}
+
+// ---- Database ----------------------------------------------------------------
+
+Database::Database(sqlite3* db, const QString& path, FileHold hold) : db_(db), path_(path), hold_(std::move(hold)) {}
 
 Database::~Database()
 {
@@ -392,18 +561,12 @@ Database::~Database()
 std::unique_ptr<Database> Database::create(const QString& path)
 {
     const QByteArray native = nativePath(path);
-    const int fd = ::open(native.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        const int cause = errno;
-        if (cause == EEXIST)
-            throw Error(errDatabaseExists, QStringLiteral("База данных уже существует."));
-        const int n = cause == ENOSPC ? int(errDiskFull) : int(errIo);
-        throw Error(n, QStringLiteral("Не удаётся создать файл %1: %2.").arg(path, systemErrorText(cause)));
-    }
+    FileHold hold;
     try {
-        holdOn(fd);
-    } catch (const Error&) {
-        ::unlink(native.constData());
+        hold = FileHold::makeNew(path);
+    } catch (const Error& e) {
+        if (e.number() == errDatabaseExists)
+            throw Error(errDatabaseExists, QStringLiteral("База данных уже существует."));
         throw;
     }
     sqlite3* raw = nullptr;
@@ -412,10 +575,9 @@ std::unique_ptr<Database> Database::create(const QString& path)
         const QString text = sqliteMessage(raw, rc);
         sqlite3_close_v2(raw);
         ::unlink(native.constData());
-        ::close(fd);
         throw Error(errIo, describe(errIo, text));
     }
-    std::unique_ptr<Database> db(new Database(raw, path, fd));
+    std::unique_ptr<Database> db(new Database(raw, path, std::move(hold)));
     try {
         configure(raw);
         db->execute(QStringLiteral("PRAGMA application_id=1263293524"));  // "KLVT"
@@ -433,26 +595,34 @@ std::unique_ptr<Database> Database::open(const QString& path)
     checkUsable(path);
     // Held before the engine opens the file: a second program is turned
     // away here even when the engine's own locks were lost.
-    const int fd = openAndHold(path);
+    return open(path, FileHold::take(path));
+}
+
+std::unique_ptr<Database> Database::open(const QString& path, FileHold hold)
+{
+    if (!hold.holds(path))
+        throw Error(errGeneric, QStringLiteral("Файл %1 не удерживается программой.").arg(path));
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(nativePath(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
         const QString text = sqliteMessage(raw, rc);
         sqlite3_close_v2(raw);
-        ::close(fd);
         const int n = errorNumberFor(rc, nullptr);
         throw Error(n, describe(n, text), text);
     }
-    std::unique_ptr<Database> db(new Database(raw, path, fd));
+    const QString journal = journalOf(raw);
+    const CheckDepth depth = checkDepthFor(journal, hold);
+    std::unique_ptr<Database> db(new Database(raw, path, std::move(hold)));
     if (sqlite3_db_readonly(raw, "main") == 1) {
         db->close();
         throw Error(errReadOnlyFile, QStringLiteral("Файл %1 доступен только для чтения.").arg(path));
     }
-    const CheckDepth depth = checkDepthFor(path);
     configure(raw);
     sqlite3_busy_timeout(raw, 0);
     lockExclusively(raw);
     checkFile(raw, depth);
+    if (depth == CheckDepth::Whole)
+        forgetLeftJournal(raw, journal);
     return db;
 }
 
@@ -466,11 +636,16 @@ void Database::close()
     sqlite3_close_v2(db_);
     db_ = nullptr;
     // Released only after the engine let go of the file.
-    if (holdFd_ >= 0)
-        ::close(holdFd_);
-    holdFd_ = -1;
+    hold_.release();
     depth_ = 0;
     schemaCache_.clear();
+}
+
+FileHold Database::closeKeepingHold()
+{
+    FileHold hold = std::move(hold_);
+    close();
+    return hold;
 }
 
 void Database::fail(int rc, const QString& context) const
@@ -815,17 +990,10 @@ void Database::rollback()
     execute(QStringLiteral("RELEASE SAVEPOINT kalveta_%1").arg(d));
 }
 
-void Database::backupTo(const QString& path)
+FileHold Database::backupTo(const QString& path)
 {
     const QByteArray native = nativePath(path);
-    const int fd = ::open(native.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        const int cause = errno;
-        if (cause == EEXIST)
-            throw Error(errDatabaseExists, QStringLiteral("Файл %1 уже существует.").arg(path));
-        throw Error(errIo, QStringLiteral("Не удаётся создать файл %1: %2.").arg(path, systemErrorText(cause)));
-    }
-    ::close(fd);
+    FileHold copy = FileHold::makeNew(path);
     sqlite3* target = nullptr;
     int rc = sqlite3_open_v2(native.constData(), &target, SQLITE_OPEN_READWRITE, nullptr);
     if (rc == SQLITE_OK) {
@@ -839,12 +1007,16 @@ void Database::backupTo(const QString& path)
             rc = sqlite3_errcode(target);
         }
     }
+    const int extended = target ? sqlite3_extended_errcode(target) : rc;
     const QString text = sqliteMessage(target, rc);
     sqlite3_close_v2(target);
     if (rc != SQLITE_OK) {
         ::unlink(native.constData());
-        throw Error(errIo, QStringLiteral("Не удалось скопировать базу данных в %1: %2").arg(path, text));
+        ::unlink((native + "-journal").constData());
+        const int n = errorNumberFor(extended, nullptr) == errDiskFull ? int(errDiskFull) : int(errIo);
+        throw Error(n, QStringLiteral("Не удалось скопировать базу данных в %1: %2").arg(path, describe(n, text)), text);
     }
+    return copy;
 }
 
 qlonglong Database::totalChanges() const

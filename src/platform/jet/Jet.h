@@ -130,6 +130,48 @@ int defaultAttributes(int type);
 
 class Database;
 
+// The program's hold on a database file: a descriptor of the file with a lock
+// of its own, which no other open or close of the file in this process can
+// drop. While it lives no other program opens the file, whatever the file is
+// called meanwhile: a file held under a temporary name and then moved into
+// its place is never free for a moment.
+class FileHold {
+public:
+    FileHold() = default;
+    ~FileHold();
+    FileHold(FileHold&& other) noexcept;
+    FileHold& operator=(FileHold&& other) noexcept;
+    FileHold(const FileHold&) = delete;
+    FileHold& operator=(const FileHold&) = delete;
+
+    // Holds the file `path` names. Fails with errFileNotFound, errReadOnlyFile,
+    // errFileInUse (another program holds it) or errIo.
+    static FileHold take(const QString& path);
+    // Makes a new file, readable by its owner only, and holds it. Fails with
+    // errDatabaseExists when a file is there, errDiskFull or errIo.
+    static FileHold makeNew(const QString& path);
+
+    bool held() const { return fd_ >= 0; }
+    // The name the file was held under or last moved to.
+    QString path() const { return path_; }
+    // Whether `path` names the held file now.
+    bool holds(const QString& path) const;
+    // Gives the held file the name `to` in one step; it stays held. A file
+    // at `to` is replaced only when `replace` is set, else refused with
+    // errDatabaseExists.
+    void moveTo(const QString& to, bool replace);
+    // Lets the file go.
+    void release();
+    // Reads `size` bytes at `offset` through the hold's own descriptor.
+    QByteArray read(qint64 offset, qint64 size) const;
+    qint64 fileSize() const;
+
+private:
+    FileHold(int fd, const QString& path) : fd_(fd), path_(path) {}
+    int fd_ = -1;
+    QString path_;
+};
+
 class Recordset {
 public:
     ~Recordset();
@@ -251,13 +293,15 @@ public:
     // with errDatabaseExists when a file is already there.
     static std::unique_ptr<Database> create(const QString& path);
     // Opens an existing file exclusively: no other program can open it until
-    // this one is closed, whatever else this process opens and closes (a
-    // file dialog reading the file keeps the hold). The whole file is checked once (a quick check of
-    // every page). Fails with errFileNotFound, errNoReadPermission,
-    // errReadOnlyFile, errReadOnlyFolder (saving needs a journal file beside
-    // the database), errFileInUse, errNotADatabase (an empty file too) or
-    // errDamaged.
+    // this one is closed. The whole file is checked once (a quick check of
+    // every page; the values of every row as well when the file was not
+    // closed cleanly, after which it counts as closed cleanly). Fails with
+    // errFileNotFound, errNoReadPermission, errReadOnlyFile, errReadOnlyFolder
+    // (saving needs a journal file beside the database), errFileInUse,
+    // errNotADatabase (an empty file too) or errDamaged.
     static std::unique_ptr<Database> open(const QString& path);
+    // The same on a file this program holds already (`hold` names `path`).
+    static std::unique_ptr<Database> open(const QString& path, FileHold hold);
 
     ~Database();
     Database(const Database&) = delete;
@@ -265,6 +309,9 @@ public:
 
     QString path() const { return path_; }
     void close();
+    // Closes the connection but keeps the file held, so that no other
+    // program gets in while this one replaces or renames it.
+    FileHold closeKeepingHold();
     bool isOpen() const { return db_ != nullptr; }
 
     // Runs one statement with its values bound in order to the "?" marks;
@@ -298,9 +345,13 @@ public:
     void rollback();
     int transactionDepth() const { return depth_; }
 
-    // Copies the whole database into a new file (the copy is consistent even
-    // while rows are being changed).
-    void backupTo(const QString& path);
+    // Copies the whole database into a new file through the engine (the copy
+    // is consistent even while rows are being changed); the copy stays held
+    // while the result lives. The file of this database is never read by
+    // other means: any other descriptor of it closed in this process would
+    // drop the engine's own locks, which other programs using the engine
+    // honour.
+    FileHold backupTo(const QString& path);
 
     sqlite3* handle() const { return db_; }
     qlonglong lastInsertKey() const;
@@ -314,7 +365,7 @@ public:
 
 private:
     friend class Recordset;
-    Database(sqlite3* db, const QString& path, int holdFd);
+    Database(sqlite3* db, const QString& path, FileHold hold);
     int executeNative(const QString& sql, const QVariantList& params, bool ddl);
     sqlite3_stmt* prepare(const QString& sql) const;
     // Binds `params`; on failure the statement is finalized unless it is
@@ -329,7 +380,7 @@ private:
 
     sqlite3* db_ = nullptr;
     QString path_;
-    int holdFd_ = -1;  // the descriptor whose lock keeps other programs out
+    FileHold hold_;  // keeps other programs out
     int depth_ = 0;
     mutable QHash<QString, TableDef> schemaCache_;
     std::set<Recordset*> openRecordsets_;

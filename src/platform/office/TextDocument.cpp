@@ -855,8 +855,7 @@ struct TextDocument::Impl {
     {
         const QFileInfo fi(path);
         removeLeftCopies(fi.absolutePath());
-        QTemporaryFile f(fi.absoluteDir().filePath(QString::fromLatin1(kCopyPrefix) + QString::number(::getpid())
-                                                   + QStringLiteral("-XXXXXX.") + fi.suffix()));
+        QTemporaryFile f(templateCopyName(path, QString::number(::getpid())));
         f.setAutoRemove(false);
         if (!f.open())
             throw Error(ErrorKind::CannotStore, path + QStringLiteral(" (папка недоступна для записи)"));
@@ -985,6 +984,12 @@ struct TextDocument::Impl {
         }
     }
 };
+
+QString templateCopyName(const QString& templatePath, const QString& pid)
+{
+    const QFileInfo fi(templatePath);
+    return fi.absoluteDir().filePath(QString::fromLatin1(kCopyPrefix) + pid + QStringLiteral("-XXXXXX.") + fi.suffix());
+}
 
 void removeLeftCopies(const QString& folder)
 {

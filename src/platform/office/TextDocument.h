@@ -50,6 +50,7 @@ QString documentFileDefect(const QString& path);
 // left behind (hidden files beginning ".~kalveta-"); the copy a running
 // save writes stays.
 void removeLeftCopies(const QString& folder);
+QString templateCopyName(const QString& templatePath, const QString& pid);  // "<folder>/.~kalveta-<pid>-XXXXXX.<suffix>"
 
 class TextDocument {
 public:

@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include <QUtf8StringView>
+
+#include <cerrno>
 #include <sys/stat.h>
 
 namespace settings {
@@ -36,6 +39,28 @@ QStringList settingsFiles()
     return files;
 }
 
+// Why a path of a settings file cannot be looked at when it names no file:
+// a file, not a folder, stands where a folder of the path should be, or the
+// path cannot be searched.
+QString whyUnreachable(const QString& path, int error)
+{
+    if (error == ENOTDIR) {
+        for (QString folder = QFileInfo(path).absolutePath();; folder = QFileInfo(folder).absolutePath()) {
+            struct stat st {};
+            if (::stat(QFile::encodeName(folder).constData(), &st) == 0 && !S_ISDIR(st.st_mode))
+                return QStringLiteral("на месте папки %1 файл, а не папка").arg(QDir::toNativeSeparators(folder));
+            if (QFileInfo(folder).isRoot())
+                break;
+        }
+        return QStringLiteral("часть пути к нему не является папкой");
+    }
+    if (error == EACCES)
+        return QStringLiteral("нет права доступа к папке, в которой он лежит");
+    if (error == ELOOP)
+        return QStringLiteral("слишком много символических ссылок в пути к нему");
+    return QStringLiteral("файл недоступен (системная ошибка %1)").arg(error);
+}
+
 // Why a settings file that is there cannot serve as one; empty when it is a
 // readable regular file or not there at all. `own` is the user's own file,
 // which also must not be a link to nothing: it would be taken for a first
@@ -45,7 +70,7 @@ QString whyNotASettingsFile(const QString& path, bool own)
     const QByteArray native = QFile::encodeName(path);
     struct stat link {};
     if (::lstat(native.constData(), &link) != 0)
-        return {};
+        return errno == ENOENT ? QString() : whyUnreachable(path, errno);
     struct stat target {};
     if (::stat(native.constData(), &target) != 0) {
         if (!own)
@@ -59,6 +84,36 @@ QString whyNotASettingsFile(const QString& path, bool own)
         return QStringLiteral("на его месте именованный канал, а не файл");
     if (!S_ISREG(target.st_mode))
         return QStringLiteral("на его месте не обычный файл, а файл устройства или сокет");
+    return {};
+}
+
+// Why the text of a settings file cannot be settings: they are text in UTF-8
+// made of lines that are empty, comments (";", "#"), section names in
+// brackets or "key=value" (a value may go on over lines that end in a
+// backslash).
+// Bytes of another kind (a file of random bytes, one padded with zero
+// bytes) would be read as no settings at all, which looks like a first start.
+QString whyNotSettingsText(const QByteArray& content)
+{
+    const QString damaged = QStringLiteral("файл поврежден: ");
+    if (content.contains('\0'))
+        return damaged + QStringLiteral("в нем нулевые байты");
+    QByteArray text = content;
+    if (text.startsWith("\xEF\xBB\xBF"))
+        text.remove(0, 3);
+    if (!QUtf8StringView(text).isValidUtf8())
+        return damaged + QStringLiteral("это не текст");
+    bool continued = false;
+    int number = 0;
+    for (const QByteArray& raw : text.split('\n')) {
+        ++number;
+        const QByteArray line = raw.trimmed();
+        const bool fits = continued || line.isEmpty() || line.startsWith(';') || line.startsWith('#')
+            || (line.startsWith('[') && line.endsWith(']')) || line.indexOf('=') > 0;
+        if (!fits)
+            return damaged + QStringLiteral("строка %1 не является настройкой").arg(number);
+        continued = line.endsWith('\\');
+    }
     return {};
 }
 
@@ -107,20 +162,21 @@ QString unreadableSettingsFile(QString* cause)
     for (int i = 0; i < files.size(); ++i)
         if (why = whyNotASettingsFile(files[i], i == 0); !why.isEmpty())
             return problem(files[i], why);
+    // Regular files all, or none: their text may be read.
+    for (const QString& file : files) {
+        QFile f(file);
+        if (!f.exists())
+            continue;
+        if (!f.open(QIODevice::ReadOnly))
+            return problem(file, f.error() == QFileDevice::PermissionsError ? QStringLiteral("нет права на чтение")
+                                                                            : QStringLiteral("файл не открывается"));
+        if (why = whyNotSettingsText(f.readAll()); !why.isEmpty())
+            return problem(file, why);
+    }
     // Now a QSettings may read them.
     const QSettings s = userSettings();
-    const QString path = s.fileName();
-    const QFileInfo fi(path);
-    if (!fi.exists())
-        return {};
-    if (!fi.isReadable())
-        return problem(path, QStringLiteral("нет права на чтение"));
-    if (s.status() != QSettings::NoError)
-        return problem(path, QStringLiteral("файл поврежден"));
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return problem(path, f.error() == QFileDevice::PermissionsError ? QStringLiteral("нет права на чтение")
-                                                                        : QStringLiteral("файл не открывается"));
+    if (QFileInfo::exists(s.fileName()) && s.status() != QSettings::NoError)
+        return problem(s.fileName(), QStringLiteral("файл поврежден"));
     return {};
 }
 

@@ -1,4 +1,5 @@
 #include "platform/jet/Jet.h"
+#include "support/SecondProgram.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -7,9 +8,11 @@
 #include <sqlite3.h>
 #include <QCoreApplication>
 #include <QProcess>
+#include <csignal>
 #include <cstdlib>
 
 using namespace jet;
+using testsupport::SecondProgram;
 
 namespace {
 
@@ -235,6 +238,30 @@ const bool kSecondProgram = [] {
     std::_Exit(code);
 }();
 
+// A program killed (kill -9) just after a save, as a program of its own.
+int killedAfterSave()
+{
+    try {
+        auto db = Database::open(qEnvironmentVariable("KALVETA_SAVE_AND_DIE"));
+        db->execute(QStringLiteral("INSERT INTO SPSTUD (FAM) VALUES (?)"), {QStringLiteral("Сохранен")});
+        ::raise(SIGKILL);
+    } catch (const Error&) {
+    }
+    return 2;
+}
+
+const bool kKilledAfterSave = testsupport::registerProgramPart("killed-after-save", &killedAfterSave);
+
+void saveAndDieInAnotherProgram(const QString& path)
+{
+    QProcess second;
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("KALVETA_SAVE_AND_DIE"), path);
+    testsupport::startProgramPart(second, "killed-after-save", env);
+    second.waitForFinished(-1);
+    EXPECT_EQ(second.exitStatus(), QProcess::CrashExit);
+}
+
 SecondOpen openInAnotherProgram(const QString& path)
 {
     QProcess second;
@@ -280,6 +307,96 @@ TEST_F(JetTest, AnotherProgramStaysOutWhileTheFileIsReadAndClosedHere)
         db->close();
         EXPECT_EQ(openInAnotherProgram(path), SecondOpen::Opened);
     }
+}
+
+// The engine's own lock, which other programs using the engine (the sqlite3
+// shell) honour, stays while the file is open: also after this program tried
+// to open it a second time, or copied it.
+TEST_F(JetTest, TheEnginesOwnLockStaysWhileTheFileIsOpen)
+{
+    auto db = makeDb();
+    if (!testsupport::outsideRead(path))
+        GTEST_SKIP() << "no sqlite3 shell here";
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"opened", [] {}},
+        {"opened again here", [&] { EXPECT_EQ(errorOf([&] { Database::open(path); }), errFileInUse); }},
+        {"held again here", [&] { EXPECT_EQ(errorOf([&] { FileHold::take(path); }), errFileInUse); }},
+        {"copied", [&] { db->backupTo(tmp.file(QStringLiteral("copy.db"))); }},
+        {"written", [&] { db->execute(QStringLiteral("INSERT INTO SPSTUD (FAM) VALUES (?)"), {QStringLiteral("А")}); }},
+    };
+    for (const auto& [what, step] : steps) {
+        SCOPED_TRACE(what);
+        step();
+        const std::optional<QString> said = testsupport::outsideRead(path);
+        ASSERT_TRUE(said.has_value());
+        EXPECT_TRUE(said->contains(QStringLiteral("locked"))) << said->toStdString();
+    }
+    db->close();
+    EXPECT_EQ(testsupport::outsideRead(path), QString());
+}
+
+// A run killed after a save leaves the engine's journal beside the file:
+// the next opening checks the whole file, and once that check has passed the
+// file counts as closed cleanly, though that session changes nothing.
+TEST_F(JetTest, AFileKilledAfterASaveIsCheckedWholeOnceOnly)
+{
+    makeDb()->close();
+    saveAndDieInAnotherProgram(path);
+    const QString journal = path + QStringLiteral("-journal");
+    ASSERT_TRUE(QFileInfo::exists(journal));
+    EXPECT_EQ(errorOf([&] { Database::open(path)->close(); }), 0);
+    EXPECT_FALSE(QFileInfo::exists(journal));
+    {
+        auto db = Database::open(path);
+        EXPECT_EQ(db->scalar(QStringLiteral("SELECT FAM FROM SPSTUD")).toString(), QStringLiteral("Сохранен"));
+    }
+    // A value that breaks its column's rule, written behind the engine's
+    // check by a program that leaves no journal: the pages alone are
+    // checked at the next opening, so it is not seen.
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw,
+                           "PRAGMA journal_mode=MEMORY; PRAGMA ignore_check_constraints=ON;"
+                           "UPDATE SPSTUD SET FAM = 'Константинопольская';",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close_v2(raw);
+    EXPECT_EQ(errorOf([&] { Database::open(path)->close(); }), 0);
+}
+
+// A file held under one name and moved to another stays held: a program
+// trying to open the name again and again never gets in, neither when a new
+// file takes a free name nor when it takes the place of a file in use.
+TEST_F(JetTest, AFileMovedIntoPlaceWhileHeldIsNeverFree)
+{
+    makeDb()->close();
+    const QString fresh = tmp.file(QStringLiteral("fresh.db"));
+    auto second = testsupport::SecondProgram::looping(fresh);
+    ASSERT_TRUE(second.ready());
+    {
+        FileHold hold = Database::open(path)->backupTo(tmp.file(QStringLiteral(".fresh.db.part")));
+        hold.moveTo(fresh, false);
+        auto db = Database::open(fresh, std::move(hold));
+        for (int i = 0; i < 20; ++i) {
+            // The file in use replaced by another copy of it, many times over.
+            FileHold incoming = db->backupTo(tmp.file(QStringLiteral(".fresh.db.restore")));
+            FileHold previous = db->closeKeepingHold();
+            incoming.moveTo(fresh, true);
+            previous.release();
+            db = Database::open(fresh, std::move(incoming));
+            db->execute(QStringLiteral("INSERT INTO SPSTUD (FAM) VALUES (?)"), {QString::number(i)});
+        }
+        const SecondProgram::Tries tries = second.stop();
+        EXPECT_EQ(tries.opened, 0);
+        EXPECT_EQ(tries.failed, 0);
+        EXPECT_GT(tries.refused, 0);
+        EXPECT_GT(tries.missing, 0);
+        EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM SPSTUD")).toInt(), 20);
+    }
+    // A name already taken is never given to another file that way.
+    FileHold other = Database::open(path)->backupTo(tmp.file(QStringLiteral("other.db")));
+    EXPECT_EQ(errorOf([&] { other.moveTo(fresh, false); }), errDatabaseExists);
+    EXPECT_EQ(Database::open(fresh)->scalar(QStringLiteral("SELECT count(*) FROM SPSTUD")).toInt(), 20);
 }
 
 TEST_F(JetTest, TextThatLooksLikeANumberStaysText)
