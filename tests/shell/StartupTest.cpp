@@ -622,10 +622,12 @@ TEST_F(MainSequenceTest, UnreadableSettingsEndTheStartWithoutANewDatabase)
         SCOPED_TRACE(c.what);
         settings::saveSetting(kUser, QStringLiteral("bMesOOo"), QStringLiteral("-1"));
         settings::saveSetting(kUser, QStringLiteral("DB"), QStringLiteral("своя.db"));
-        if (c.made == ini)
+        if (c.made == ini) {
             ASSERT_TRUE(QFile::remove(ini));
-        if (c.made == folder)
+        }
+        if (c.made == folder) {
             ASSERT_TRUE(QDir(folder).removeRecursively());
+        }
         ASSERT_TRUE(c.make(c.made));
         const QByteArray before = QFileInfo(c.made).isFile() ? readFile(c.made) : QByteArray();
         testsupport::MessageRecorder messages;
