@@ -441,7 +441,6 @@ void frmSelect::adjustTemplate()
 
 void frmSelect::browseTemplate()
 {
-    const QString extension = templateExtension();
     const QStringList filters{
         (core::state().OfficeIsOOo ? QStringLiteral("Шаблоны документов OpenOffice Writer (*.ott)")
                                    : QStringLiteral("Шаблоны документов MS Word (*.dot)")),
