@@ -13,6 +13,7 @@
 // and group line, then the file saved under the first free name in the
 // documents folder and shown to the user (under a headless office closed).
 // From the sheet's name to the save a step the office refuses is skipped.
+#include "platform/aside/Aside.h"
 #include "platform/office/OfficeError.h"
 #include "platform/ui/Progress.h"
 #include "printing/PrintJob.h"
@@ -22,8 +23,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <chrono>
-#include <future>
 #include <optional>
 
 namespace printing {
@@ -127,8 +126,8 @@ public:
     // A new stage: its text shown at once.
     void stage(const char* caption);
     void lines(long long done, long long total);
-    // Runs `f`, one long office call, on another thread while the windows
-    // are repainted; what it throws is thrown here.
+    // Runs `f`, one long office call, aside while the windows are
+    // repainted; what it throws is thrown here.
     template <class F>
     void whileRepainting(F&& f)
     {
@@ -136,10 +135,7 @@ public:
             f();
             return;
         }
-        auto done = std::async(std::launch::async, std::forward<F>(f));
-        while (done.wait_for(std::chrono::milliseconds(ui::LongWork::intervalMs)) != std::future_status::ready)
-            work_->show();
-        done.get();
+        aside::run(std::forward<F>(f));
     }
     // The cursor back, the status text kept.
     void end() { work_.reset(); }

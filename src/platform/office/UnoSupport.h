@@ -98,9 +98,10 @@ void storeBounded(const QString& file, long long needed, const std::function<voi
 // sources, error codes said in words, file addresses as paths.
 QString plainOfficeText(const QString& text);
 
-// Runs `work` (a call of the office that may take a while); in the
-// program's main thread the windows are repainted meanwhile, the user's
-// input waits. Exceptions of `work` pass through.
+// Runs `work` (a call of the office that may take a while) aside
+// (platform/aside): on the window thread the windows are repainted
+// meanwhile and the user's input waits; elsewhere it runs in place.
+// Exceptions of `work` pass through.
 void waitPainting(const std::function<void()>& work);
 
 // A handler for the office's questions: it answers each one in place of

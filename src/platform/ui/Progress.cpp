@@ -1,6 +1,8 @@
 #include "Progress.h"
 #include "Messages.h"
 
+#include "platform/aside/Aside.h"
+
 #include <QApplication>
 #include <QCursor>
 
@@ -56,8 +58,7 @@ void LongWork::show()
 void LongWork::repaint()
 {
     sinceShown_.start();
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    aside::takeEvents();
 }
 
 } // namespace ui

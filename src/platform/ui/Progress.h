@@ -8,8 +8,9 @@
 //
 // step() is cheap: the text changes and events are processed only when the
 // interval has passed since the last time (a quarter of a second), so a
-// loop may call it for every row. User input is not processed meanwhile, so
-// the work cannot be re-entered from the keyboard or the mouse.
+// loop may call it for every row. The events are taken as work run aside
+// takes them (platform/aside): user input is not processed meanwhile, so the
+// work cannot be re-entered from the keyboard or the mouse.
 #include <QElapsedTimer>
 #include <QString>
 

@@ -1,10 +1,6 @@
 #include "platform/ui/WorkAside.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
-
-#include <thread>
+#include "platform/aside/Aside.h"
 
 namespace ui {
 
@@ -27,32 +23,7 @@ void WorkAside::showCount()
 
 void WorkAside::runJob(const std::function<void()>& job)
 {
-    if (!QCoreApplication::instance()) {
-        job();
-        return;
-    }
-    std::exception_ptr error;
-    QEventLoop loop;
-    std::thread worker([&] {
-        try {
-            job();
-        } catch (...) {
-            error = std::current_exception();
-        }
-        // Queued: taken by the loop below once it runs, however early the
-        // job ends.
-        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
-    });
-    QTimer ticks;
-    ticks.setInterval(LongWork::intervalMs / 2);
-    QObject::connect(&ticks, &QTimer::timeout, &loop, [this] { showCount(); });
-    ticks.start();
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    ticks.stop();
-    worker.join();
-    showCount();
-    if (error)
-        std::rethrow_exception(error);
+    aside::run(job, [this] { showCount(); });
 }
 
 } // namespace ui

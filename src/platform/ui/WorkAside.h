@@ -1,9 +1,8 @@
 #pragma once
 // Work that blocks for long in one call (an office loading or exporting a
-// large workbook) run on a thread of its own, while the thread of the
-// windows keeps them painted and shows the work's progress through a
-// LongWork (wait cursor, status text). User input is held back meanwhile,
-// as LongWork does, so the work cannot be re-entered.
+// large workbook) run aside (platform/aside: on a thread of its own, the
+// windows painted, the user's input held back), with the work's progress
+// shown through a LongWork (wait cursor, status text).
 //
 //     ui::LongWork work(caption);
 //     ui::WorkAside aside(work, QStringLiteral("Чтение таблицы: строка"));
@@ -11,8 +10,8 @@
 //
 // The work may call `report(done, total)` from its thread as often as it
 // likes; the window thread shows the latest numbers after `countCaption`.
-// An exception of the work is thrown again by run(). Without an
-// application object the work runs on the calling thread.
+// An exception of the work is thrown again by run(). Off the window thread
+// (or without an application object) the work runs on the calling thread.
 #include "platform/ui/Progress.h"
 
 #include <QString>
