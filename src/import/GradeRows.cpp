@@ -1,10 +1,13 @@
 #include "import/GradeRows.h"
 
 #include "core/AppState.h"
+#include "core/DataAccess.h"
 #include "import/ImportTexts.h"
 
 #include <QHash>
 #include <QSet>
+
+#include <memory>
 
 namespace importer {
 namespace {
@@ -89,6 +92,38 @@ private:
     QHash<qlonglong, QHash<QByteArray, qlonglong>> byGroup_;
 };
 
+// The new grade lines of a pass, written through one recordset whose
+// INSERT is prepared once; each line's order is its own key.
+class LineWriter {
+public:
+    void add(qlonglong person, qlonglong discipline, qlonglong grade, const QVariant& hours, int vidDokum)
+    {
+        // The recordset keeps every line it added: a fresh one now and then
+        // keeps a pass over many lines from copying them all as it grows.
+        if (!rs_ || added_ % kLinesPerRecordset == 0) {
+            core::CloseRecordset(rs_);
+            rs_ = core::db().openRecordset(
+                QStringLiteral("SELECT IDE, ID, IDD, IDB, CH, VidDokum, SORT FROM EXAM WHERE 1=0"), jet::dbOpenDynaset);
+        }
+        rs_->addNew();
+        const QVariant key = rs_->value(0);
+        rs_->setValue(1, person);
+        rs_->setValue(2, discipline);
+        rs_->setValue(3, grade);
+        rs_->setValue(4, hours);
+        rs_->setValue(5, vidDokum);
+        rs_->setValue(6, key);
+        rs_->update();
+        ++added_;
+    }
+    ~LineWriter() { core::CloseRecordset(rs_); }
+
+private:
+    static constexpr long kLinesPerRecordset = 4096;
+    std::unique_ptr<jet::Recordset> rs_;
+    long added_ = 0;
+};
+
 // A grade cell that yields a line.
 struct Cell {
     int column;            // layout column
@@ -126,13 +161,11 @@ GradeOutcome runPass(const GradeImport& imp, const QList<QStringList>& rows, con
     KeysByText gradeKindKey(QStringLiteral("SELECT IDB FROM SPBALL WHERE upper(OCEN)=upper(?) ORDER BY IDB"));
     GroupPersons persons;
 
+    LineWriter lines;
     const auto addLine = [&](qlonglong person, qlonglong discipline, qlonglong grade, const QString& hours) {
         ++out.count;
-        if (!write)
-            return;
-        db.execute(QStringLiteral("INSERT INTO EXAM (ID, IDD, IDB, CH, VidDokum) VALUES (?, ?, ?, ?, ?)"),
-                   {person, discipline, grade, textOrNull(hours), vidDokum});
-        db.execute(QStringLiteral("UPDATE EXAM SET SORT=IDE WHERE IDE=?"), {db.lastInsertKey()});
+        if (write)
+            lines.add(person, discipline, grade, textOrNull(hours), vidDokum);
     };
 
     // Persons whose earlier grades this run has cleared: a person on two rows
