@@ -4,7 +4,7 @@
 // late the window thread takes it: that is how long the windows went
 // without being painted (a stall). The run is split into phases, named by
 // the caller or following the status bar: a status text whose caption (the
-// text before its count, "… 1200 из 20000") differs from the phase's begins
+// text before its count, "… 1200 из 20000" or "… 45 %") differs from the phase's begins
 // a new phase. Per phase it gives its length, its longest stall (counted in
 // the phase in which the stall began), whether it showed a count, and the
 // longest time its status text stood still.
@@ -125,7 +125,7 @@ public:
 private:
     static QString captionOf(const QString& text, bool* counted)
     {
-        static const QRegularExpression count(QStringLiteral("\\s*\\d+( из \\d+)?\\s*$"));
+        static const QRegularExpression count(QStringLiteral("\\s*\\d+( из \\d+| %)?\\s*$"));
         QString caption = text;
         const auto m = count.match(caption);
         *counted = m.hasMatch();

@@ -100,6 +100,14 @@ void reportOfficeError(const office::Error& e, bool calc)
         ui::msgBox(txt(text::kUnexpectedError) + e.numberAndDescription(), ui::Exclamation);
 }
 
+// The workbook opened by the office, how far it has loaded it shown in per
+// cent after the opening's text.
+office::WorkbookReader openWorkbook(ui::LongWork& work, const QString& path)
+{
+    ui::WorkAside aside(work, txt(text::kOpening), ui::WorkAside::Count::Percent);
+    return aside.run([&](const ui::WorkAside::Report& report) { return office::WorkbookReader::open(path, report); });
+}
+
 QString groupName(long groupId)
 {
     if (groupId <= 0)
@@ -251,17 +259,18 @@ bool frmImport::readDirectoryWorkbook(const QString& path)
         }
     }
     // The office opens and reads the workbook, and its rows are taken, on a
-    // thread of their own: the windows keep painting, with the wait cursor
-    // and the rows read so far in the status bar.
+    // thread of their own: the windows keep painting, with the wait cursor,
+    // how far the office has loaded the workbook and then the rows read so
+    // far in the status bar.
     SheetRead read;
     try {
         ui::LongWork work(txt(text::kOpening));
+        office::WorkbookReader reader = openWorkbook(work, path);
         ui::WorkAside aside(work, txt(text::kReadProgress));
         const QStringList captions = captionsOf(layout_);
         const QList<int> sizes = cutSizes(layout_, targets_);
         read = aside.run([&](const ui::WorkAside::Report& report) {
             office::SheetTexts sheet;
-            office::WorkbookReader reader = office::WorkbookReader::open(path);
             try {
                 sheet = calc ? reader.read(0, office::WorkbookReader::Reading::CalcText, report)
                              : reader.read(reader.activeSheet(), office::WorkbookReader::Reading::ExcelValues, report);
@@ -323,8 +332,7 @@ bool frmImport::readGradeWorkbook(const QString& path)
     office::WorkbookReader reader;
     try {
         ui::LongWork work(txt(text::kOpening));
-        ui::WorkAside aside(work, txt(text::kReadProgress));
-        reader = aside.run([&](const ui::WorkAside::Report&) { return office::WorkbookReader::open(path); });
+        reader = openWorkbook(work, path);
         for (const QString& name : reader.sheetNames())
             s.SheetNameList += QStringLiteral("//") + name;
     } catch (const office::Error& e) {

@@ -41,6 +41,7 @@
 #include <com/sun/star/sheet/XUniqueCellFormatRangesSupplier.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/task/XStatusIndicator.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
 #include <com/sun/star/util/Date.hpp>
 #include <com/sun/star/util/NumberFormat.hpp>
@@ -49,10 +50,18 @@
 #include <com/sun/star/util/XNumberFormatter.hpp>
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 
+#include <cppuhelper/implbase1.hxx>
+#include <rtl/ref.hxx>
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <type_traits>
 
 namespace office {
@@ -75,6 +84,101 @@ enum class Kind : unsigned char { Number, Date, Boolean };
 {
     throw Error(ErrorKind::TooLarge, what);
 }
+
+// What the office tells of a document it loads, passed on as progress. Its
+// calls come on a thread of the office bridge; the document keeps it, so it
+// is disarmed once the loading has ended.
+class LoadIndicator : public cppu::WeakImplHelper1<css::task::XStatusIndicator> {
+public:
+    explicit LoadIndicator(WorkbookReader::Progress progress) : progress_(std::move(progress)) {}
+    void disarm()
+    {
+        std::lock_guard lock(mutex_);
+        progress_ = nullptr;
+    }
+    void SAL_CALL start(const OUString&, sal_Int32 range) override
+    {
+        range_ = std::max<sal_Int32>(range, 0);
+        tell(0);
+    }
+    void SAL_CALL end() override { tell(range_); }
+    void SAL_CALL setText(const OUString&) override {}
+    void SAL_CALL setValue(sal_Int32 value) override { tell(std::max<sal_Int32>(value, 0)); }
+    void SAL_CALL reset() override {}
+
+private:
+    void tell(sal_Int32 value)
+    {
+        std::lock_guard lock(mutex_);
+        if (progress_ && range_ > 0)
+            progress_(std::min(value, range_), range_);
+    }
+    std::mutex mutex_;
+    WorkbookReader::Progress progress_;
+    sal_Int32 range_ = 0;
+};
+
+// While the office exports a sheet as text into a folder of its own, counts
+// the rows written so far from the file as it grows (a line break inside a
+// quoted text ends no row), every tenth of a second on a thread of its own.
+class ExportWatch {
+public:
+    ExportWatch(const QString& folder, long long rows, const WorkbookReader::Progress& progress)
+    {
+        if (!progress || rows <= 0)
+            return;
+        thread_ = std::thread([this, folder, rows, progress] {
+            QFile file;
+            long long counted = 0;
+            bool quoted = false;
+            progress(0, rows);
+            for (;;) {
+                {
+                    std::unique_lock lock(mutex_);
+                    if (stopped_.wait_for(lock, std::chrono::milliseconds(kEveryMs), [this] { return stop_; }))
+                        return;
+                }
+                if (!file.isOpen()) {
+                    const QStringList names = QDir(folder).entryList(QDir::Files);
+                    if (names.isEmpty())
+                        continue;
+                    file.setFileName(QDir(folder).filePath(names.first()));
+                    if (!file.open(QIODevice::ReadOnly))
+                        continue;
+                }
+                const QByteArray more = file.readAll();
+                for (const char c : more) {
+                    if (c == '"')
+                        quoted = !quoted;
+                    else if (c == '\n' && !quoted)
+                        ++counted;
+                }
+                if (!more.isEmpty())
+                    progress(std::min(counted, rows), rows);
+            }
+        });
+    }
+    ~ExportWatch()
+    {
+        if (!thread_.joinable())
+            return;
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        stopped_.notify_all();
+        thread_.join();
+    }
+    ExportWatch(const ExportWatch&) = delete;
+    ExportWatch& operator=(const ExportWatch&) = delete;
+
+private:
+    static constexpr int kEveryMs = 100;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable stopped_;
+    bool stop_ = false;
+};
 
 } // namespace
 
@@ -200,7 +304,8 @@ struct WorkbookReader::Impl {
     // column.
     void readValues(const Reference<css::sheet::XSpreadsheet>& sheet, int top, int bottom, int lastColumn,
                     const std::vector<detail::SavedResult>& saved, QList<QStringList>& out);
-    std::vector<std::vector<QString>> shownTexts(int index);
+    // `sheetRows` rows are exported; `progress` is told how many so far.
+    std::vector<std::vector<QString>> shownTexts(int index, long long sheetRows, const Progress& progress);
     // The saved results of an .xls file written over the texts the office
     // shows for its recalculation, each in its cell's number format.
     void showSaved(const Reference<css::sheet::XSpreadsheet>& sheet, int top, int bottom, int lastColumn,
@@ -602,7 +707,8 @@ void WorkbookReader::Impl::showSaved(const Reference<css::sheet::XSpreadsheet>& 
     }
 }
 
-std::vector<std::vector<QString>> WorkbookReader::Impl::shownTexts(int index)
+std::vector<std::vector<QString>> WorkbookReader::Impl::shownTexts(int index, long long sheetRows,
+                                                                   const Progress& progress)
 {
     // The texts as shown come from the office's text export of this one
     // sheet: one call instead of one per cell.
@@ -610,12 +716,15 @@ std::vector<std::vector<QString>> WorkbookReader::Impl::shownTexts(int index)
     if (!dir.isValid())
         throw Error(ErrorKind::Failed, QStringLiteral("временная папка недоступна"));
     const QString url = QUrl::fromLocalFile(dir.filePath(QStringLiteral("sheet.csv"))).toString(QUrl::FullyEncoded);
-    Reference<css::frame::XStorable>(document, UNO_QUERY_THROW)
-        ->storeToURL(toOU(url),
-                     props({{"FilterName", Any(OUString("Text - txt - csv (StarCalc)"))},
-                            {"FilterOptions",
-                             Any(toOU(QStringLiteral("9,34,76,1,,0,true,false,true,false,false,%1").arg(index + 1)))},
-                            {"Overwrite", Any(true)}}));
+    {
+        ExportWatch watch(dir.path(), sheetRows, progress);
+        Reference<css::frame::XStorable>(document, UNO_QUERY_THROW)
+            ->storeToURL(toOU(url),
+                         props({{"FilterName", Any(OUString("Text - txt - csv (StarCalc)"))},
+                                {"FilterOptions",
+                                 Any(toOU(QStringLiteral("9,34,76,1,,0,true,false,true,false,false,%1").arg(index + 1)))},
+                                {"Overwrite", Any(true)}}));
+    }
     // The export names the file after the sheet; it is the only one there.
     const QStringList files = QDir(dir.path()).entryList(QDir::Files);
     if (files.isEmpty())
@@ -666,7 +775,7 @@ SheetTexts WorkbookReader::Impl::read(int index, Reading reading, int firstRow, 
             }
             return;
         }
-        const auto shown = shownTexts(index);
+        const auto shown = shownTexts(index, lastRow + 1, progress);
         for (int r = top; r <= bottom; ++r) {
             QStringList row;
             row.reserve(lastColumn + 1);
@@ -693,7 +802,7 @@ QString SheetTexts::cell(int row, int column) const
     return line.at(column - 1);
 }
 
-WorkbookReader WorkbookReader::open(const QString& path)
+WorkbookReader WorkbookReader::open(const QString& path, const Progress& progress)
 {
     WorkbookReader out;
     out.d_ = std::make_shared<Impl>();
@@ -702,13 +811,27 @@ WorkbookReader WorkbookReader::open(const QString& path)
     const QUrl u(url);
     d.what = u.isLocalFile() ? u.toLocalFile() : path;
     auto desktop = desktopOf(Office::reader());
+    rtl::Reference<LoadIndicator> indicator(progress ? new LoadIndicator(progress) : nullptr);
+    struct Disarm {
+        rtl::Reference<LoadIndicator>& indicator;
+        ~Disarm()
+        {
+            if (indicator.is())
+                indicator->disarm();
+        }
+    } disarm{indicator};
     d.guarded(ErrorKind::CannotLoad, [&] {
-        d.document = desktop->loadComponentFromURL(
-            toOU(url), "_blank", 0,
-            props({{"Hidden", Any(true)},
-                   {"ReadOnly", Any(true)},
-                   {"MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)},
-                   {"UpdateDocMode", Any(sal_Int16(css::document::UpdateDocMode::NO_UPDATE))}}));
+        Props args = props({{"Hidden", Any(true)},
+                            {"ReadOnly", Any(true)},
+                            {"MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)},
+                            {"UpdateDocMode", Any(sal_Int16(css::document::UpdateDocMode::NO_UPDATE))}});
+        if (indicator.is()) {
+            args.realloc(args.getLength() + 1);
+            args.getArray()[args.getLength() - 1] = css::beans::PropertyValue(
+                "StatusIndicator", 0, Any(Reference<css::task::XStatusIndicator>(indicator.get())),
+                css::beans::PropertyState_DIRECT_VALUE);
+        }
+        d.document = desktop->loadComponentFromURL(toOU(url), "_blank", 0, args);
         if (!d.document.is())
             throw Error(ErrorKind::CannotLoad, d.what);
         Reference<css::sheet::XSpreadsheetDocument> sd(d.document, UNO_QUERY);

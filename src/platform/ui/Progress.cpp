@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QCursor>
 
+#include <algorithm>
+
 namespace ui {
 
 LongWork::LongWork(QString caption) : caption_(std::move(caption))
@@ -32,6 +34,15 @@ QString LongWork::text(const QString& caption, long long done, long long total)
     if (total > 0)
         t += QStringLiteral(" из ") + QString::number(total);
     return t;
+}
+
+QString LongWork::percentText(const QString& caption, long long done, long long total)
+{
+    QString t = caption;
+    if (!t.isEmpty() && !t.endsWith(QLatin1Char(' ')))
+        t += QLatin1Char(' ');
+    const long long percent = total > 0 ? std::clamp(done * 100 / total, 0LL, 100LL) : 0;
+    return t + QString::number(percent) + QStringLiteral(" %");
 }
 
 void LongWork::step(long long done, long long total)

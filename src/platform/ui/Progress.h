@@ -33,6 +33,9 @@ public:
 
     // The text step() would show for these numbers.
     static QString text(const QString& caption, long long done, long long total);
+    // The text for work measured in units of its own: the share done in per
+    // cent ("… 45 %").
+    static QString percentText(const QString& caption, long long done, long long total);
     // How often the text is renewed, in milliseconds.
     static constexpr int intervalMs = 250;
 

@@ -4,21 +4,21 @@
 
 namespace ui {
 
-WorkAside::WorkAside(LongWork& progress, QString countCaption)
-    : progress_(progress), countCaption_(std::move(countCaption))
+WorkAside::WorkAside(LongWork& progress, QString countCaption, Count form)
+    : progress_(progress), countCaption_(std::move(countCaption)), form_(form)
 {
 }
 
 void WorkAside::showCount()
 {
     const long long total = total_.load(), done = done_.load();
-    if (total <= 0 && done <= 0)
+    if ((total <= 0 && done <= 0) || (done == shownDone_ && total == shownTotal_))
         return;
-    if (!counting_) {
-        counting_ = true;
-        progress_.setCaption(countCaption_);
-    }
-    progress_.step(done, total);
+    shownDone_ = done;
+    shownTotal_ = total;
+    // The numbers of the moment shown at once: the ticks come seldom enough.
+    progress_.setCaption(form_ == Count::Percent ? LongWork::percentText(countCaption_, done, total)
+                                                 : LongWork::text(countCaption_, done, total));
 }
 
 void WorkAside::runJob(const std::function<void()>& job)

@@ -27,8 +27,11 @@ namespace ui {
 class WorkAside {
 public:
     using Report = std::function<void(long long done, long long total)>;
+    // How the numbers are shown: "12 из 100", or the share done ("12 %")
+    // for work told in units of its own.
+    enum class Count { Of, Percent };
 
-    WorkAside(LongWork& progress, QString countCaption);
+    WorkAside(LongWork& progress, QString countCaption, Count form = Count::Of);
 
     template <class F>
     auto run(F&& work) -> std::invoke_result_t<F&, const Report&>
@@ -54,7 +57,9 @@ private:
 
     LongWork& progress_;
     QString countCaption_;
-    bool counting_ = false;
+    Count form_;
+    long long shownDone_ = -1;
+    long long shownTotal_ = -1;
     std::atomic<long long> done_{0};
     std::atomic<long long> total_{0};
 };
