@@ -6,12 +6,15 @@
 // the caller or following the status bar: a status text whose caption (the
 // text before its count, "… 1200 из 20000" or "… 45 %") differs from the phase's begins
 // a new phase. Per phase it gives its length, its longest stall (counted in
-// the phase in which the stall began), whether it showed a count, and the
-// longest time its status text stood still.
+// the phase in which the stall began), whether it showed a count, the
+// longest time its status text stood still, and whether the wait pointer
+// stood over the program each time the window thread was probed.
 #include "platform/ui/Messages.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QList>
 #include <QObject>
 #include <QRegularExpression>
@@ -36,6 +39,7 @@ public:
         bool counted = false;          // some status text of the phase carried a count
         qint64 longestSameTextMs = 0;  // the longest the status text did not change
         qint64 textChangedMs = 0;
+        bool waitPointer = true;       // every probe of the phase found the wait pointer
     };
 
     // Made on the window thread; it watches until destroyed. With
@@ -91,6 +95,7 @@ public:
             it->longestStallMs = std::max(it->longestStallMs, p.longestStallMs);
             it->counted = it->counted || p.counted;
             it->longestSameTextMs = std::max(it->longestSameTextMs, p.longestSameTextMs);
+            it->waitPointer = it->waitPointer && p.waitPointer;
         }
         return out;
     }
@@ -98,9 +103,9 @@ public:
     static void print(const char* what, const QList<Phase>& phases)
     {
         for (const Phase& p : byName(phases))
-            std::printf("%s: \"%s\": %lld ms, longest stall %lld ms, %s, text still at most %lld ms\n", what,
+            std::printf("%s: \"%s\": %lld ms, longest stall %lld ms, %s, text still at most %lld ms%s\n", what,
                         qPrintable(p.name), p.lengthMs, p.longestStallMs, p.counted ? "counted" : "no count",
-                        p.longestSameTextMs);
+                        p.longestSameTextMs, p.waitPointer ? ", wait pointer" : "");
         std::fflush(stdout);
     }
 
@@ -118,6 +123,16 @@ public:
     {
         for (const Phase& p : byName(phases))
             if (p.lengthMs > ms && !p.counted && p.longestSameTextMs > ms)
+                return p.name;
+        return {};
+    }
+
+    // A stage of work (one that shows a count or whose text begins "Идет")
+    // during which the wait pointer was missing: its name, or an empty text.
+    static QString phaseWithoutWaitPointer(const QList<Phase>& phases)
+    {
+        for (const Phase& p : byName(phases))
+            if (!p.waitPointer && (p.counted || p.name.startsWith(QStringLiteral("Идет"))))
                 return p.name;
         return {};
     }
@@ -176,6 +191,11 @@ private:
                             it->longestStallMs = std::max(it->longestStallMs, late);
                             break;
                         }
+                    if (!phases_.isEmpty()) {
+                        const QCursor* pointer = QGuiApplication::overrideCursor();
+                        phases_.last().waitPointer =
+                            phases_.last().waitPointer && pointer && pointer->shape() == Qt::WaitCursor;
+                    }
                     outstanding_.store(false);
                 },
                 Qt::QueuedConnection);

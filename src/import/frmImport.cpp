@@ -10,6 +10,7 @@
 #include "import/ImportTexts.h"
 #include "import/frmImportOzen.h"
 #include "import/SheetRows.h"
+#include "platform/aside/Aside.h"
 #include "platform/office/OOo.h"
 #include "platform/office/WorkbookReader.h"
 #include "platform/settings/Settings.h"
@@ -17,13 +18,14 @@
 #include "platform/ui/Progress.h"
 #include "platform/ui/WorkAside.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+
+#include <optional>
 
 namespace importer {
 namespace {
@@ -48,30 +50,42 @@ QString namedRows(const char* intro, const QStringList& problems)
     return lines.join(QLatin1Char('\n'));
 }
 
+// Loops over many rows on the window thread take its events every tenth
+// of a second (as work run aside takes them), so that the windows are
+// painted meanwhile and never held still for long.
+class Painting {
+public:
+    Painting() { since_.start(); }
+    void now()
+    {
+        if (since_.elapsed() < kPaintMs)
+            return;
+        aside::takeEvents();
+        since_.start();
+    }
+
+private:
+    static constexpr int kPaintMs = 100;
+    QElapsedTimer since_;
+};
+
 // The pass's progress in the status bar, with the wait cursor meanwhile.
 // The windows are painted more often than the text changes, so that a
 // pass over many rows never holds them still for long.
 class PassProgress {
 public:
-    explicit PassProgress(bool checkPass) : work_(txt(checkPass ? text::kCheckProgress : text::kImportProgress))
-    {
-        sincePainted_.start();
-    }
+    explicit PassProgress(bool checkPass) : work_(txt(checkPass ? text::kCheckProgress : text::kImportProgress)) {}
     RowProgress callback()
     {
         return [this](long long done, long long total) {
             work_.step(done, total);
-            if (sincePainted_.elapsed() >= kPaintMs) {
-                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-                sincePainted_.start();
-            }
+            painting_.now();
         };
     }
 
 private:
-    static constexpr int kPaintMs = 100;
     ui::LongWork work_;
-    QElapsedTimer sincePainted_;
+    Painting painting_;
 };
 
 int px(int twips, const QWidget* w) { return core::twipsToPixels(twips, w); }
@@ -235,11 +249,13 @@ void frmImport::buildListColumns()
 
 void frmImport::addRows(const QList<int>& sheetRows, const QList<QStringList>& rows)
 {
+    Painting painting;
     core::ListAppender appender(list_);
     for (int i = 0; i < rows.size(); ++i) {
         appender.addRow(QString::number(sheetRows.value(i)));
         for (int k = 0; k < rows.at(i).size(); ++k)
             appender.setText(k + 1, rows.at(i).at(k));
+        painting.now();
     }
     appender.commit();
 }
@@ -261,12 +277,12 @@ bool frmImport::readDirectoryWorkbook(const QString& path)
     // The office opens and reads the workbook, and its rows are taken, on a
     // thread of their own: the windows keep painting, with the wait cursor,
     // how far the office has loaded the workbook and then the rows read so
-    // far in the status bar.
+    // far in the status bar; the wait cursor stays until the list is filled.
     SheetRead read;
+    std::optional<ui::LongWork> work(std::in_place, txt(text::kOpening));
     try {
-        ui::LongWork work(txt(text::kOpening));
-        office::WorkbookReader reader = openWorkbook(work, path);
-        ui::WorkAside aside(work, txt(text::kReadProgress));
+        office::WorkbookReader reader = openWorkbook(*work, path);
+        ui::WorkAside aside(*work, txt(text::kReadProgress));
         const QStringList captions = captionsOf(layout_);
         const QList<int> sizes = cutSizes(layout_, targets_);
         read = aside.run([&](const ui::WorkAside::Report& report) {
@@ -283,6 +299,7 @@ bool frmImport::readDirectoryWorkbook(const QString& path)
             return readImportSheet(sheet, captions, sizes, calc ? ReadingPath::Calc : ReadingPath::Excel);
         });
     } catch (const office::Error& e) {
+        work.reset();
         reportOfficeError(e, calc);
         return false;
     }
@@ -290,6 +307,7 @@ bool frmImport::readDirectoryWorkbook(const QString& path)
     if (calc)
         status(text::kSearchingHeader);
     if (!read.headerFound()) {
+        work.reset();
         ui::msgBox(txt(text::kNoHeader), ui::Exclamation);
         status(text::kNotImported);
         return false;
@@ -314,6 +332,7 @@ bool frmImport::readDirectoryWorkbook(const QString& path)
                 if (item->text(1).trimmed().isEmpty())
                     item->setText(1, group);
     }
+    work.reset();
     showLoadedCount();
     return true;
 }
@@ -358,9 +377,10 @@ bool frmImport::LoadGradeSheet(office::WorkbookReader& reader)
     const bool calc = core::state().OfficeIsOOo;
     const GradeSheetSettings settings = loadGradeSheetSettings();
     office::SheetTexts sheet;
+    // The wait cursor until the list is filled.
+    std::optional<ui::LongWork> work(std::in_place, txt(text::kReading));
     try {
-        ui::LongWork work(txt(text::kReading));
-        ui::WorkAside aside(work, txt(text::kReadProgress));
+        ui::WorkAside aside(*work, txt(text::kReadProgress));
         sheet = aside.run([&](const ui::WorkAside::Report& report) {
             office::SheetTexts texts = reader.read(settings.sheetName,
                                                    calc ? office::WorkbookReader::Reading::CalcText
@@ -372,6 +392,7 @@ bool frmImport::LoadGradeSheet(office::WorkbookReader& reader)
     } catch (const office::Error& e) {
         if (!calc || e.kind() == office::ErrorKind::ConnectionLost) {
             reader.close();
+            work.reset();
             reportOfficeError(e, calc);
             return false;
         }
@@ -385,6 +406,7 @@ bool frmImport::LoadGradeSheet(office::WorkbookReader& reader)
     buildListColumns();
     addRows(read.sheetRows, read.rows);
     list_->show();
+    work.reset();
     showLoadedCount();
     return true;
 }
@@ -406,7 +428,9 @@ void frmImport::removeItems(const QList<core::ListItem>& items, const QList<int>
     QList<int> sheetRows;
     QList<QStringList> rows;
     QList<int> selected;
+    Painting painting;
     for (int i = 0; i < items.size(); ++i) {
+        painting.now();
         if (gone.at(i))
             continue;
         if (items.at(i)->isSelected())
@@ -457,7 +481,10 @@ QList<core::ListItem> frmImport::takenItems() const
 QList<QStringList> frmImport::rowsOf(const QList<core::ListItem>& items) const
 {
     QList<QStringList> out;
+    out.reserve(items.size());
+    Painting painting;
     for (const core::ListItem& item : items) {
+        painting.now();
         QStringList cells;
         for (int k = 0; k < layout_.size(); ++k)
             cells << item->text(k + 1);
@@ -544,8 +571,8 @@ void frmImport::ImportDirectoryRows(bool checkPass)
         {
             PassProgress progress(true);
             outcome = checkDirectoryRows(import, rowsOf(items), rowNumbersOf(items), progress.callback());
+            removeItems(items, outcome.removed);
         }
-        removeItems(items, outcome.removed);
         label_->setText(txt(text::kRowsToAdd).arg(outcome.count));
         status(text::kCheckDone);
         showPassProblems(outcome.problems);
@@ -588,11 +615,17 @@ void frmImport::ImportGradeRows(bool checkPass)
 
 bool showImportWindow(QWidget* parent)
 {
-    frmImport window(parent);
-    if (!window.load())
-        return false;
-    ui::execDialog(&window);
-    return window.rowsWritten();
+    bool written = false;
+    {
+        frmImport window(parent);
+        if (window.load()) {
+            ui::execDialog(&window);
+            written = window.rowsWritten();
+        }
+    }
+    // The rows read, listed and checked are gone with the window.
+    ui::LongWork::giveBackFreedMemory();
+    return written;
 }
 
 void registerImportWindow()

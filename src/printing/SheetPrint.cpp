@@ -13,9 +13,6 @@
 #include <QFileInfo>
 
 #include <array>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 #include <cmath>
 #include <memory>
 
@@ -662,11 +659,7 @@ QString printSheetOnce(const SheetPrint& p, OfficePath path)
 QString printSheet(const SheetPrint& p, OfficePath path)
 {
     const QString file = printSheetOnce(p, path);
-    // What a long print freed goes back to the system at once, so that the
-    // program's memory returns near where it was before the print.
-#if defined(__GLIBC__)
-    malloc_trim(0);
-#endif
+    ui::LongWork::giveBackFreedMemory();
     return file;
 }
 

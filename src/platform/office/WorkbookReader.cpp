@@ -118,47 +118,57 @@ private:
     sal_Int32 range_ = 0;
 };
 
-// While the office exports a sheet as text into a folder of its own, counts
-// the rows written so far from the file as it grows (a line break inside a
-// quoted text ends no row), every tenth of a second on a thread of its own.
-class ExportWatch {
+// The text the office exports for a sheet into a folder of its own, read
+// and parsed while the office writes it, every tenth of a second on a
+// thread of its own, with the rows parsed so far told as progress.
+class ExportReader {
 public:
-    ExportWatch(const QString& folder, long long rows, const WorkbookReader::Progress& progress)
+    ExportReader(const QString& folder, long long rows, const WorkbookReader::Progress& progress)
+        : folder_(folder), rows_(rows), progress_(progress)
     {
-        if (!progress || rows <= 0)
-            return;
-        thread_ = std::thread([this, folder, rows, progress] {
-            QFile file;
-            long long counted = 0;
-            bool quoted = false;
-            progress(0, rows);
+        if (progress_)
+            progress_(0, rows_);
+        thread_ = std::thread([this] {
             for (;;) {
                 {
                     std::unique_lock lock(mutex_);
                     if (stopped_.wait_for(lock, std::chrono::milliseconds(kEveryMs), [this] { return stop_; }))
                         return;
                 }
-                if (!file.isOpen()) {
-                    const QStringList names = QDir(folder).entryList(QDir::Files);
-                    if (names.isEmpty())
-                        continue;
-                    file.setFileName(QDir(folder).filePath(names.first()));
-                    if (!file.open(QIODevice::ReadOnly))
-                        continue;
-                }
-                const QByteArray more = file.readAll();
-                for (const char c : more) {
-                    if (c == '"')
-                        quoted = !quoted;
-                    else if (c == '\n' && !quoted)
-                        ++counted;
-                }
-                if (!more.isEmpty())
-                    progress(std::min(counted, rows), rows);
+                readMore();
             }
         });
     }
-    ~ExportWatch()
+    ~ExportReader() { stop(); }
+    ExportReader(const ExportReader&) = delete;
+    ExportReader& operator=(const ExportReader&) = delete;
+
+    // Once the export has ended: the rows of the file it wrote (the only one
+    // in the folder). Read anew from its start when what was read while it
+    // was written is not that file.
+    QList<QStringList> rows()
+    {
+        stop();
+        const QStringList names = QDir(folder_).entryList(QDir::Files);
+        if (names.isEmpty())
+            return {};
+        const QString path = QDir(folder_).filePath(names.first());
+        if (!file_.isOpen() || QFileInfo(file_.fileName()).fileName() != names.first()) {
+            file_.close();
+            parser_ = detail::SheetTextParser();
+        }
+        if (!file_.isOpen()) {
+            file_.setFileName(path);
+            if (!file_.open(QIODevice::ReadOnly))
+                return {};
+        }
+        readMore();
+        parser_.finish();
+        return parser_.takeRows();
+    }
+
+private:
+    void stop()
     {
         if (!thread_.joinable())
             return;
@@ -169,11 +179,31 @@ public:
         stopped_.notify_all();
         thread_.join();
     }
-    ExportWatch(const ExportWatch&) = delete;
-    ExportWatch& operator=(const ExportWatch&) = delete;
 
-private:
+    void readMore()
+    {
+        if (!file_.isOpen()) {
+            const QStringList names = QDir(folder_).entryList(QDir::Files);
+            if (names.isEmpty())
+                return;
+            file_.setFileName(QDir(folder_).filePath(names.first()));
+            if (!file_.open(QIODevice::ReadOnly))
+                return;
+        }
+        const QByteArray more = file_.readAll();
+        if (more.isEmpty())
+            return;
+        parser_.feed(more);
+        if (progress_)
+            progress_(std::min<long long>(parser_.rowCount(), rows_), rows_);
+    }
+
     static constexpr int kEveryMs = 100;
+    QString folder_;
+    long long rows_;
+    WorkbookReader::Progress progress_;
+    QFile file_;
+    detail::SheetTextParser parser_;
     std::thread thread_;
     std::mutex mutex_;
     std::condition_variable stopped_;
@@ -304,8 +334,9 @@ struct WorkbookReader::Impl {
     // column.
     void readValues(const Reference<css::sheet::XSpreadsheet>& sheet, int top, int bottom, int lastColumn,
                     const std::vector<detail::SavedResult>& saved, QList<QStringList>& out);
-    // `sheetRows` rows are exported; `progress` is told how many so far.
-    std::vector<std::vector<QString>> shownTexts(int index, long long sheetRows, const Progress& progress);
+    // The rows of the sheet as shown; `sheetRows` rows are exported, and
+    // `progress` is told how many of them have been read so far.
+    QList<QStringList> shownTexts(int index, long long sheetRows, const Progress& progress);
     // The saved results of an .xls file written over the texts the office
     // shows for its recalculation, each in its cell's number format.
     void showSaved(const Reference<css::sheet::XSpreadsheet>& sheet, int top, int bottom, int lastColumn,
@@ -707,8 +738,7 @@ void WorkbookReader::Impl::showSaved(const Reference<css::sheet::XSpreadsheet>& 
     }
 }
 
-std::vector<std::vector<QString>> WorkbookReader::Impl::shownTexts(int index, long long sheetRows,
-                                                                   const Progress& progress)
+QList<QStringList> WorkbookReader::Impl::shownTexts(int index, long long sheetRows, const Progress& progress)
 {
     // The texts as shown come from the office's text export of this one
     // sheet: one call instead of one per cell.
@@ -716,26 +746,19 @@ std::vector<std::vector<QString>> WorkbookReader::Impl::shownTexts(int index, lo
     if (!dir.isValid())
         throw Error(ErrorKind::Failed, QStringLiteral("временная папка недоступна"));
     const QString url = QUrl::fromLocalFile(dir.filePath(QStringLiteral("sheet.csv"))).toString(QUrl::FullyEncoded);
-    {
-        ExportWatch watch(dir.path(), sheetRows, progress);
-        Reference<css::frame::XStorable>(document, UNO_QUERY_THROW)
-            ->storeToURL(toOU(url),
-                         props({{"FilterName", Any(OUString("Text - txt - csv (StarCalc)"))},
-                                {"FilterOptions",
-                                 Any(toOU(QStringLiteral("9,34,76,1,,0,true,false,true,false,false,%1").arg(index + 1)))},
-                                {"Overwrite", Any(true)}}));
-    }
     // The export names the file after the sheet; it is the only one there.
-    const QStringList files = QDir(dir.path()).entryList(QDir::Files);
-    if (files.isEmpty())
-        return {};
-    QFile f(dir.filePath(files.first()));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    auto rows = detail::parseSheetText(QString::fromUtf8(f.readAll()));
-    for (auto& row : rows)
-        for (auto& text : row)
-            text.replace(QChar(0x0001), QLatin1Char('\t'));
+    ExportReader reader(dir.path(), sheetRows, progress);
+    Reference<css::frame::XStorable>(document, UNO_QUERY_THROW)
+        ->storeToURL(toOU(url),
+                     props({{"FilterName", Any(OUString("Text - txt - csv (StarCalc)"))},
+                            {"FilterOptions",
+                             Any(toOU(QStringLiteral("9,34,76,1,,0,true,false,true,false,false,%1").arg(index + 1)))},
+                            {"Overwrite", Any(true)}}));
+    QList<QStringList> rows = reader.rows();
+    for (QStringList& row : rows)
+        for (QString& text : row)
+            if (text.contains(QChar(0x0001)))
+                text.replace(QChar(0x0001), QLatin1Char('\t'));
     return rows;
 }
 
@@ -775,13 +798,15 @@ SheetTexts WorkbookReader::Impl::read(int index, Reading reading, int firstRow, 
             }
             return;
         }
-        const auto shown = shownTexts(index, lastRow + 1, progress);
+        QList<QStringList> shown = shownTexts(index, lastRow + 1, progress);
+        out.rows.reserve(bottom - top + 1);
         for (int r = top; r <= bottom; ++r) {
-            QStringList row;
-            row.reserve(lastColumn + 1);
-            for (int c = 0; c <= lastColumn; ++c)
-                row << (r < int(shown.size()) && c < int(shown[r].size()) ? shown[r][c] : QString());
-            out.rows << row;
+            QStringList row = r < shown.size() ? std::move(shown[r]) : QStringList();
+            if (row.size() > lastColumn + 1)
+                row.resize(lastColumn + 1);
+            while (row.size() <= lastColumn)
+                row << QString();
+            out.rows << std::move(row);
         }
         if (!saved.empty())
             showSaved(s, top, bottom, lastColumn, saved, out.rows);

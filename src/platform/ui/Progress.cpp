@@ -7,6 +7,9 @@
 #include <QCursor>
 
 #include <algorithm>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace ui {
 
@@ -43,6 +46,13 @@ QString LongWork::percentText(const QString& caption, long long done, long long 
         t += QLatin1Char(' ');
     const long long percent = total > 0 ? std::clamp(done * 100 / total, 0LL, 100LL) : 0;
     return t + QString::number(percent) + QStringLiteral(" %");
+}
+
+void LongWork::giveBackFreedMemory()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
 }
 
 void LongWork::step(long long done, long long total)

@@ -39,6 +39,11 @@ public:
     // How often the text is renewed, in milliseconds.
     static constexpr int intervalMs = 250;
 
+    // After long work over many rows: the memory it freed goes back to the
+    // system at once, so that the program's memory returns near where it
+    // was before the work.
+    static void giveBackFreedMemory();
+
 private:
     void repaint();
     QString caption_;
