@@ -4,11 +4,12 @@
 // late the window thread takes it: that is how long the windows went
 // without being painted (a stall). The run is split into phases, named by
 // the caller or following the status bar: a status text whose caption (the
-// text before its count, "… 1200 из 20000" or "… 45 %") differs from the phase's begins
-// a new phase. Per phase it gives its length, its longest stall (counted in
-// the phase in which the stall began), whether it showed a count, the
-// longest time its status text stood still, and whether the wait pointer
-// stood over the program each time the window thread was probed.
+// text before its count: "… 1200 из 20000", "… 45 %" or the seconds of a
+// wait, "… 3 с") differs from the phase's begins a new phase. Per phase it
+// gives its length, its longest stall (counted in the phase in which the
+// stall began), whether it showed a count, the longest time its status text
+// stood still, and whether the wait pointer stood over the program each
+// time the window thread was probed.
 #include "platform/ui/Messages.h"
 
 #include <QCoreApplication>
@@ -140,7 +141,7 @@ public:
 private:
     static QString captionOf(const QString& text, bool* counted)
     {
-        static const QRegularExpression count(QStringLiteral("\\s*\\d+( из \\d+| %)?\\s*$"));
+        static const QRegularExpression count(QStringLiteral("\\s*\\d+( из \\d+| %| с)?\\s*$"));
         QString caption = text;
         const auto m = count.match(caption);
         *counted = m.hasMatch();

@@ -76,3 +76,24 @@ TEST(WorkAside, WorkToldInItsOwnUnitsIsShownInPerCent)
     for (const auto& c : cases)
         EXPECT_EQ(ui::LongWork::percentText(QStringLiteral("Открытие"), c.done, c.total), QString::fromUtf8(c.text));
 }
+
+TEST(WorkAside, AWaitWithoutNumbersCountsItsSecondsAfterItsCaption)
+{
+    ui::LongWork work(QStringLiteral("Запуск офисной программы..."));
+    ui::WorkAside aside(work, QStringLiteral("Чтение: строка"));
+    std::promise<void> promise;
+    const std::shared_future<void> counted = promise.get_future().share();
+    bool set = false;
+    ui::setStatusHandler([&](const QString& text) {
+        if (!set && text == QStringLiteral("Запуск офисной программы... 1 с")) {
+            set = true;
+            promise.set_value();
+        }
+    });
+    bool seen = false;
+    aside.run([&](const ui::WorkAside::Report&) { seen = waitForWindowThread(counted); });
+    ui::setStatusHandler({});
+    EXPECT_TRUE(seen);
+    // The caption stays for what follows.
+    EXPECT_EQ(work.caption(), QStringLiteral("Запуск офисной программы..."));
+}

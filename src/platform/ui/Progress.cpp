@@ -13,6 +13,15 @@
 
 namespace ui {
 
+namespace {
+
+QString withBlank(const QString& caption)
+{
+    return caption.isEmpty() || caption.endsWith(QLatin1Char(' ')) ? caption : caption + QLatin1Char(' ');
+}
+
+} // namespace
+
 LongWork::LongWork(QString caption) : caption_(std::move(caption))
 {
     if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
@@ -30,9 +39,7 @@ LongWork::~LongWork()
 
 QString LongWork::text(const QString& caption, long long done, long long total)
 {
-    QString t = caption;
-    if (!t.isEmpty() && !t.endsWith(QLatin1Char(' ')))
-        t += QLatin1Char(' ');
+    QString t = withBlank(caption);
     t += QString::number(done);
     if (total > 0)
         t += QStringLiteral(" из ") + QString::number(total);
@@ -41,11 +48,13 @@ QString LongWork::text(const QString& caption, long long done, long long total)
 
 QString LongWork::percentText(const QString& caption, long long done, long long total)
 {
-    QString t = caption;
-    if (!t.isEmpty() && !t.endsWith(QLatin1Char(' ')))
-        t += QLatin1Char(' ');
     const long long percent = total > 0 ? std::clamp(done * 100 / total, 0LL, 100LL) : 0;
-    return t + QString::number(percent) + QStringLiteral(" %");
+    return withBlank(caption) + QString::number(percent) + QStringLiteral(" %");
+}
+
+QString LongWork::secondsText(const QString& caption, long long seconds)
+{
+    return withBlank(caption) + QString::number(seconds) + QStringLiteral(" с");
 }
 
 void LongWork::giveBackFreedMemory()
@@ -72,7 +81,12 @@ void LongWork::setCaption(QString caption)
 
 void LongWork::show()
 {
-    setStatusText(caption_);
+    showText(caption_);
+}
+
+void LongWork::showText(const QString& text)
+{
+    setStatusText(text);
     repaint();
 }
 

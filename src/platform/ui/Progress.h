@@ -30,12 +30,19 @@ public:
     void setCaption(QString caption);
     // Shows the caption alone at once (a stage with no count).
     void show();
+    // Shows a text of the moment at once (numbers made by the caller); the
+    // caption stays for what follows.
+    void showText(const QString& text);
+    const QString& caption() const { return caption_; }
 
     // The text step() would show for these numbers.
     static QString text(const QString& caption, long long done, long long total);
     // The text for work measured in units of its own: the share done in per
     // cent ("… 45 %").
     static QString percentText(const QString& caption, long long done, long long total);
+    // The text for a wait that gives no measure of its progress (an office
+    // starting, a file being stored): the seconds waited so far ("… 3 с").
+    static QString secondsText(const QString& caption, long long seconds);
     // How often the text is renewed, in milliseconds.
     static constexpr int intervalMs = 250;
 

@@ -10,10 +10,13 @@
 //
 // The work may call `report(done, total)` from its thread as often as it
 // likes; the window thread shows the latest numbers after `countCaption`.
+// Until the first numbers come, a wait of over a second counts its seconds
+// after the caption the work began with ("Открытие таблицы... 3 с").
 // An exception of the work is thrown again by run(). Off the window thread
 // (or without an application object) the work runs on the calling thread.
 #include "platform/ui/Progress.h"
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include <atomic>
@@ -60,6 +63,9 @@ private:
     Count form_;
     long long shownDone_ = -1;
     long long shownTotal_ = -1;
+    QString waitingCaption_;
+    QElapsedTimer waited_;
+    long long shownSeconds_ = 0;
     std::atomic<long long> done_{0};
     std::atomic<long long> total_{0};
 };
