@@ -245,6 +245,9 @@ void frmNShb::showTemplate()
     } catch (const office::Error&) {
         // Left hidden: the frames still move and the template still saves.
     }
+    // This window stays in front of the office's.
+    raise();
+    activateWindow();
     ui::setStatusText(QStringLiteral("Готово"));
 }
 
@@ -253,6 +256,8 @@ int frmNShb::adjust(const QString& templatePath, QWidget* parent)
     frmNShb window(templatePath, parent);
     if (!window.Form_Load())
         return core::state().DialogResult;
+    // This window first, then the template in the office's window.
+    window.show();
     window.showTemplate();
     ui::execDialog(&window);
     return core::state().DialogResult;
