@@ -39,6 +39,7 @@
 #include "platform/office/WorkbookReader.h"
 #include "platform/settings/Settings.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/Progress.h"
 
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
@@ -610,6 +611,9 @@ int main(int argc, char** argv)
         }
         writeWorkbook(workbook, sizes.last(), kUnknownEvery);
         openCopy(sample, db);
+        // The program at rest before the import: what earlier stages freed
+        // given back, as the import gives back its own.
+        ui::LongWork::giveBackFreedMemory();
         const long long before = residentKb();
         withinGoal = windowTrial(workbook, sizes.last()) && withinGoal;
         // What the program keeps once the window has closed.
