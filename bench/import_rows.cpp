@@ -87,15 +87,17 @@ double seconds(Clock::time_point from)
     return std::chrono::duration<double>(Clock::now() - from).count();
 }
 
-// The process's resident memory, in kilobytes.
+// The process's resident memory of its own (not the pages of the program
+// and its libraries, which the first use of a library brings in), in
+// kilobytes.
 long long residentKb()
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        if (line.startsWith("RssAnon:"))
+            return line.mid(8).trimmed().split(' ').value(0).toLongLong();
     return 0;
 }
 

@@ -20,6 +20,18 @@ QString withBlank(const QString& caption)
     return caption.isEmpty() || caption.endsWith(QLatin1Char(' ')) ? caption : caption + QLatin1Char(' ');
 }
 
+#if defined(__GLIBC__)
+// Long work allocates much of its data on threads of its own (the rows of
+// a workbook read aside, say), and the office bridge allocates on its own
+// threads too. Left to itself the allocator gives threads memory pools of
+// their own, and what such a pool holds free at its end is not given back
+// to the system when asked (only the main pool's is): an import of many
+// rows could leave tens of megabytes behind. Set as the program loads,
+// before any thread starts: every thread takes its memory from the main
+// pool, so that giveBackFreedMemory() gives back all that was freed.
+const bool kOneMemoryPool = mallopt(M_ARENA_MAX, 1) == 1;
+#endif
+
 } // namespace
 
 LongWork::LongWork(QString caption) : caption_(std::move(caption))
