@@ -24,6 +24,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 #include <optional>
 
@@ -623,8 +624,10 @@ bool showImportWindow(QWidget* parent)
             written = window.rowsWritten();
         }
     }
-    // The rows read, listed and checked are gone with the window.
+    // The rows read, listed and checked are gone with the window; so is
+    // the list the opener refreshes once this returns.
     ui::LongWork::giveBackFreedMemory();
+    QTimer::singleShot(0, [] { ui::LongWork::giveBackFreedMemory(); });
     return written;
 }
 
