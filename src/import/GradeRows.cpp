@@ -1,9 +1,13 @@
 #include "import/GradeRows.h"
 
 #include "core/AppState.h"
+#include "core/DataAccess.h"
 #include "import/ImportTexts.h"
 
+#include <QHash>
 #include <QSet>
+
+#include <memory>
 
 namespace importer {
 namespace {
@@ -21,28 +25,104 @@ qlonglong key(const QString& sql, const QVariantList& params)
     return jet::toLong(core::db().scalar(sql, params));
 }
 
-qlonglong groupKey(const QString& name)
-{
-    return name.isEmpty() ? 0 : key(QStringLiteral("SELECT IDG FROM SPGRUP WHERE NAIM=? ORDER BY IDG"), {name});
-}
+// Keys looked up by a text, each text asked for once per pass. A key the
+// pass itself makes is noted with its text.
+class KeysByText {
+public:
+    explicit KeysByText(QString sql) : sql_(std::move(sql)) {}
+    qlonglong operator()(const QString& text)
+    {
+        auto it = keys_.constFind(text);
+        if (it == keys_.constEnd())
+            it = keys_.insert(text, key(sql_, {text}));
+        return it.value();
+    }
+    void note(const QString& text, qlonglong k) { keys_.insert(text, k); }
 
-// An empty name part matches a stored empty part whether it is Null or "".
-qlonglong personKey(const QStringList& names, qlonglong group)
-{
-    return key(QStringLiteral("SELECT ID FROM SPSTUD WHERE COALESCE(FAM, '')=? COLLATE RU AND COALESCE(IM, '')=? "
-                              "COLLATE RU AND COALESCE(OTCH, '')=? COLLATE RU AND IDG=? ORDER BY ID"),
-               {names.at(0), names.at(1), names.at(2), group});
-}
+private:
+    QString sql_;
+    QHash<QString, qlonglong> keys_;
+};
 
-qlonglong disciplineKey(const QString& name)
-{
-    return key(QStringLiteral("SELECT IDD FROM SPPRED WHERE NAIM=? ORDER BY IDD"), {name});
-}
+// The persons of the groups a pass meets, by their names as the database
+// compares them (an empty name part matches a stored empty part whether it
+// is Null or ""), read once per group: looking each row's person up in the
+// group would cost a pass over a large group the square of its size. Of
+// persons of one name the first stored is found.
+class GroupPersons {
+public:
+    qlonglong find(qlonglong group, const QStringList& names)
+    {
+        return persons(group).value(nameKey(names));
+    }
+    // A person the pass has added.
+    void note(qlonglong group, const QStringList& names, qlonglong person)
+    {
+        persons(group).insert(nameKey(names), person);
+    }
 
-qlonglong gradeKindKey(const QString& mark)
-{
-    return key(QStringLiteral("SELECT IDB FROM SPBALL WHERE upper(OCEN)=upper(?) ORDER BY IDB"), {mark});
-}
+private:
+    static QByteArray nameKey(const QStringList& names)
+    {
+        QByteArray out;
+        for (const QString& part : names) {
+            out += jet::Database::textKey(part);
+            out += '\0';  // a collation key holds no zero byte
+        }
+        return out;
+    }
+    QHash<QByteArray, qlonglong>& persons(qlonglong group)
+    {
+        auto it = byGroup_.find(group);
+        if (it != byGroup_.end())
+            return it.value();
+        QHash<QByteArray, qlonglong> found;
+        auto rs = core::db().openRecordset(
+            QStringLiteral("SELECT ID, FAM, IM, OTCH FROM SPSTUD WHERE IDG=? ORDER BY ID"), jet::dbOpenForwardOnly,
+            {group});
+        for (; !rs->isEOF(); rs->moveNext()) {
+            const QByteArray k =
+                nameKey({rs->value(1).toString(), rs->value(2).toString(), rs->value(3).toString()});
+            if (!found.contains(k))
+                found.insert(k, jet::toLong(rs->value(0)));
+        }
+        return byGroup_.insert(group, found).value();
+    }
+
+    QHash<qlonglong, QHash<QByteArray, qlonglong>> byGroup_;
+};
+
+// The new grade lines of a pass, written through one recordset whose
+// INSERT is prepared once; each line's order is its own key.
+class LineWriter {
+public:
+    void add(qlonglong person, qlonglong discipline, qlonglong grade, const QVariant& hours, int vidDokum)
+    {
+        // The recordset keeps every line it added: a fresh one now and then
+        // keeps a pass over many lines from copying them all as it grows.
+        if (!rs_ || added_ % kLinesPerRecordset == 0) {
+            core::CloseRecordset(rs_);
+            rs_ = core::db().openRecordset(
+                QStringLiteral("SELECT IDE, ID, IDD, IDB, CH, VidDokum, SORT FROM EXAM WHERE 1=0"), jet::dbOpenDynaset);
+        }
+        rs_->addNew();
+        const QVariant key = rs_->value(0);
+        rs_->setValue(1, person);
+        rs_->setValue(2, discipline);
+        rs_->setValue(3, grade);
+        rs_->setValue(4, hours);
+        rs_->setValue(5, vidDokum);
+        rs_->setValue(6, key);
+        rs_->update();
+        ++added_;
+    }
+    ~LineWriter() { core::CloseRecordset(rs_); }
+
+private:
+    static constexpr long kLinesPerRecordset = 4096;
+    std::unique_ptr<jet::Recordset> rs_;
+    long added_ = 0;
+};
 
 // A grade cell that yields a line.
 struct Cell {
@@ -76,14 +156,16 @@ GradeOutcome runPass(const GradeImport& imp, const QList<QStringList>& rows, con
     GradeOutcome out;
     jet::Database& db = core::db();
     const int vidDokum = core::vidDokumOf(imp.docKind);
+    KeysByText groupKey(QStringLiteral("SELECT IDG FROM SPGRUP WHERE NAIM=? ORDER BY IDG"));
+    KeysByText disciplineKey(QStringLiteral("SELECT IDD FROM SPPRED WHERE NAIM=? ORDER BY IDD"));
+    KeysByText gradeKindKey(QStringLiteral("SELECT IDB FROM SPBALL WHERE upper(OCEN)=upper(?) ORDER BY IDB"));
+    GroupPersons persons;
 
+    LineWriter lines;
     const auto addLine = [&](qlonglong person, qlonglong discipline, qlonglong grade, const QString& hours) {
         ++out.count;
-        if (!write)
-            return;
-        db.execute(QStringLiteral("INSERT INTO EXAM (ID, IDD, IDB, CH, VidDokum) VALUES (?, ?, ?, ?, ?)"),
-                   {person, discipline, grade, textOrNull(hours), vidDokum});
-        db.execute(QStringLiteral("UPDATE EXAM SET SORT=IDE WHERE IDE=?"), {db.lastInsertKey()});
+        if (write)
+            lines.add(person, discipline, grade, textOrNull(hours), vidDokum);
     };
 
     // Persons whose earlier grades this run has cleared: a person on two rows
@@ -105,12 +187,12 @@ GradeOutcome runPass(const GradeImport& imp, const QList<QStringList>& rows, con
                 skip(i, QString::fromUtf8(text::kNoNames));
             continue;
         }
-        const qlonglong group = groupKey(groupName);
+        const qlonglong group = groupName.isEmpty() ? 0 : groupKey(groupName);
         if (group <= 0) {
             skip(i, QString::fromUtf8(text::kUnknownGroup).arg(groupName));
             continue;
         }
-        qlonglong person = personKey(names, group);
+        qlonglong person = persons.find(group, names);
         if (person == 0 && !imp.addPersons) {
             skip(i, QString::fromUtf8(text::kNotInGroup).arg(fullName(names), groupName));
             continue;
@@ -161,6 +243,7 @@ GradeOutcome runPass(const GradeImport& imp, const QList<QStringList>& rows, con
             db.execute(QStringLiteral("INSERT INTO SPSTUD (FAM, IM, OTCH, IDG) VALUES (?, ?, ?, ?)"),
                        {textOrNull(names.at(0)), textOrNull(names.at(1)), textOrNull(names.at(2)), group});
             person = db.lastInsertKey();
+            persons.note(group, names, person);
         }
 
         // The person's earlier grades of this document kind are cleared once
@@ -175,9 +258,10 @@ GradeOutcome runPass(const GradeImport& imp, const QList<QStringList>& rows, con
             qlonglong discipline = c.discipline > 0 ? c.discipline : disciplineKey(imp.layout.at(c.column).caption.trimmed());
             if (discipline == 0) {
                 if (write) {
-                    db.execute(QStringLiteral("INSERT INTO SPPRED (NAIM, isNotPred) VALUES (?, 0)"),
-                               {imp.layout.at(c.column).caption.trimmed()});
+                    const QString name = imp.layout.at(c.column).caption.trimmed();
+                    db.execute(QStringLiteral("INSERT INTO SPPRED (NAIM, isNotPred) VALUES (?, 0)"), {name});
                     discipline = db.lastInsertKey();
+                    disciplineKey.note(name, discipline);
                 }
                 addLine(person, discipline, c.grade, hours);
                 continue;

@@ -10,6 +10,7 @@
 #include "import/ImportTexts.h"
 #include "import/frmImportOzen.h"
 #include "import/SheetRows.h"
+#include "platform/aside/Aside.h"
 #include "platform/office/OOo.h"
 #include "platform/office/WorkbookReader.h"
 #include "platform/settings/Settings.h"
@@ -17,13 +18,15 @@
 #include "platform/ui/Progress.h"
 #include "platform/ui/WorkAside.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
+
+#include <optional>
 
 namespace importer {
 namespace {
@@ -48,30 +51,42 @@ QString namedRows(const char* intro, const QStringList& problems)
     return lines.join(QLatin1Char('\n'));
 }
 
+// Loops over many rows on the window thread take its events every tenth
+// of a second (as work run aside takes them), so that the windows are
+// painted meanwhile and never held still for long.
+class Painting {
+public:
+    Painting() { since_.start(); }
+    void now()
+    {
+        if (since_.elapsed() < kPaintMs)
+            return;
+        aside::takeEvents();
+        since_.start();
+    }
+
+private:
+    static constexpr int kPaintMs = 100;
+    QElapsedTimer since_;
+};
+
 // The pass's progress in the status bar, with the wait cursor meanwhile.
 // The windows are painted more often than the text changes, so that a
 // pass over many rows never holds them still for long.
 class PassProgress {
 public:
-    explicit PassProgress(bool checkPass) : work_(txt(checkPass ? text::kCheckProgress : text::kImportProgress))
-    {
-        sincePainted_.start();
-    }
+    explicit PassProgress(bool checkPass) : work_(txt(checkPass ? text::kCheckProgress : text::kImportProgress)) {}
     RowProgress callback()
     {
         return [this](long long done, long long total) {
             work_.step(done, total);
-            if (sincePainted_.elapsed() >= kPaintMs) {
-                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-                sincePainted_.start();
-            }
+            painting_.now();
         };
     }
 
 private:
-    static constexpr int kPaintMs = 100;
     ui::LongWork work_;
-    QElapsedTimer sincePainted_;
+    Painting painting_;
 };
 
 int px(int twips, const QWidget* w) { return core::twipsToPixels(twips, w); }
@@ -98,6 +113,14 @@ void reportOfficeError(const office::Error& e, bool calc)
         ui::msgBox(office::OOoNotStartedReport(QStringLiteral("Calc"), e), ui::Information);
     else
         ui::msgBox(txt(text::kUnexpectedError) + e.numberAndDescription(), ui::Exclamation);
+}
+
+// The workbook opened by the office, how far it has loaded it shown in per
+// cent after the opening's text.
+office::WorkbookReader openWorkbook(ui::LongWork& work, const QString& path)
+{
+    ui::WorkAside aside(work, txt(text::kOpening), ui::WorkAside::Count::Percent);
+    return aside.run([&](const ui::WorkAside::Report& report) { return office::WorkbookReader::open(path, report); });
 }
 
 QString groupName(long groupId)
@@ -227,11 +250,13 @@ void frmImport::buildListColumns()
 
 void frmImport::addRows(const QList<int>& sheetRows, const QList<QStringList>& rows)
 {
+    Painting painting;
     core::ListAppender appender(list_);
     for (int i = 0; i < rows.size(); ++i) {
         appender.addRow(QString::number(sheetRows.value(i)));
         for (int k = 0; k < rows.at(i).size(); ++k)
             appender.setText(k + 1, rows.at(i).at(k));
+        painting.now();
     }
     appender.commit();
 }
@@ -251,17 +276,18 @@ bool frmImport::readDirectoryWorkbook(const QString& path)
         }
     }
     // The office opens and reads the workbook, and its rows are taken, on a
-    // thread of their own: the windows keep painting, with the wait cursor
-    // and the rows read so far in the status bar.
+    // thread of their own: the windows keep painting, with the wait cursor,
+    // how far the office has loaded the workbook and then the rows read so
+    // far in the status bar; the wait cursor stays until the list is filled.
     SheetRead read;
+    std::optional<ui::LongWork> work(std::in_place, txt(text::kOpening));
     try {
-        ui::LongWork work(txt(text::kOpening));
-        ui::WorkAside aside(work, txt(text::kReadProgress));
+        office::WorkbookReader reader = openWorkbook(*work, path);
+        ui::WorkAside aside(*work, txt(text::kReadProgress));
         const QStringList captions = captionsOf(layout_);
         const QList<int> sizes = cutSizes(layout_, targets_);
         read = aside.run([&](const ui::WorkAside::Report& report) {
             office::SheetTexts sheet;
-            office::WorkbookReader reader = office::WorkbookReader::open(path);
             try {
                 sheet = calc ? reader.read(0, office::WorkbookReader::Reading::CalcText, report)
                              : reader.read(reader.activeSheet(), office::WorkbookReader::Reading::ExcelValues, report);
@@ -274,6 +300,7 @@ bool frmImport::readDirectoryWorkbook(const QString& path)
             return readImportSheet(sheet, captions, sizes, calc ? ReadingPath::Calc : ReadingPath::Excel);
         });
     } catch (const office::Error& e) {
+        work.reset();
         reportOfficeError(e, calc);
         return false;
     }
@@ -281,6 +308,7 @@ bool frmImport::readDirectoryWorkbook(const QString& path)
     if (calc)
         status(text::kSearchingHeader);
     if (!read.headerFound()) {
+        work.reset();
         ui::msgBox(txt(text::kNoHeader), ui::Exclamation);
         status(text::kNotImported);
         return false;
@@ -305,6 +333,7 @@ bool frmImport::readDirectoryWorkbook(const QString& path)
                 if (item->text(1).trimmed().isEmpty())
                     item->setText(1, group);
     }
+    work.reset();
     showLoadedCount();
     return true;
 }
@@ -323,8 +352,7 @@ bool frmImport::readGradeWorkbook(const QString& path)
     office::WorkbookReader reader;
     try {
         ui::LongWork work(txt(text::kOpening));
-        ui::WorkAside aside(work, txt(text::kReadProgress));
-        reader = aside.run([&](const ui::WorkAside::Report&) { return office::WorkbookReader::open(path); });
+        reader = openWorkbook(work, path);
         for (const QString& name : reader.sheetNames())
             s.SheetNameList += QStringLiteral("//") + name;
     } catch (const office::Error& e) {
@@ -350,9 +378,10 @@ bool frmImport::LoadGradeSheet(office::WorkbookReader& reader)
     const bool calc = core::state().OfficeIsOOo;
     const GradeSheetSettings settings = loadGradeSheetSettings();
     office::SheetTexts sheet;
+    // The wait cursor until the list is filled.
+    std::optional<ui::LongWork> work(std::in_place, txt(text::kReading));
     try {
-        ui::LongWork work(txt(text::kReading));
-        ui::WorkAside aside(work, txt(text::kReadProgress));
+        ui::WorkAside aside(*work, txt(text::kReadProgress));
         sheet = aside.run([&](const ui::WorkAside::Report& report) {
             office::SheetTexts texts = reader.read(settings.sheetName,
                                                    calc ? office::WorkbookReader::Reading::CalcText
@@ -364,6 +393,7 @@ bool frmImport::LoadGradeSheet(office::WorkbookReader& reader)
     } catch (const office::Error& e) {
         if (!calc || e.kind() == office::ErrorKind::ConnectionLost) {
             reader.close();
+            work.reset();
             reportOfficeError(e, calc);
             return false;
         }
@@ -377,6 +407,7 @@ bool frmImport::LoadGradeSheet(office::WorkbookReader& reader)
     buildListColumns();
     addRows(read.sheetRows, read.rows);
     list_->show();
+    work.reset();
     showLoadedCount();
     return true;
 }
@@ -398,7 +429,9 @@ void frmImport::removeItems(const QList<core::ListItem>& items, const QList<int>
     QList<int> sheetRows;
     QList<QStringList> rows;
     QList<int> selected;
+    Painting painting;
     for (int i = 0; i < items.size(); ++i) {
+        painting.now();
         if (gone.at(i))
             continue;
         if (items.at(i)->isSelected())
@@ -449,7 +482,10 @@ QList<core::ListItem> frmImport::takenItems() const
 QList<QStringList> frmImport::rowsOf(const QList<core::ListItem>& items) const
 {
     QList<QStringList> out;
+    out.reserve(items.size());
+    Painting painting;
     for (const core::ListItem& item : items) {
+        painting.now();
         QStringList cells;
         for (int k = 0; k < layout_.size(); ++k)
             cells << item->text(k + 1);
@@ -536,8 +572,8 @@ void frmImport::ImportDirectoryRows(bool checkPass)
         {
             PassProgress progress(true);
             outcome = checkDirectoryRows(import, rowsOf(items), rowNumbersOf(items), progress.callback());
+            removeItems(items, outcome.removed);
         }
-        removeItems(items, outcome.removed);
         label_->setText(txt(text::kRowsToAdd).arg(outcome.count));
         status(text::kCheckDone);
         showPassProblems(outcome.problems);
@@ -580,11 +616,19 @@ void frmImport::ImportGradeRows(bool checkPass)
 
 bool showImportWindow(QWidget* parent)
 {
-    frmImport window(parent);
-    if (!window.load())
-        return false;
-    ui::execDialog(&window);
-    return window.rowsWritten();
+    bool written = false;
+    {
+        frmImport window(parent);
+        if (window.load()) {
+            ui::execDialog(&window);
+            written = window.rowsWritten();
+        }
+    }
+    // The rows read, listed and checked are gone with the window; so is
+    // the list the opener refreshes once this returns.
+    ui::LongWork::giveBackFreedMemory();
+    QTimer::singleShot(0, [] { ui::LongWork::giveBackFreedMemory(); });
+    return written;
 }
 
 void registerImportWindow()

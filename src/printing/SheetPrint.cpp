@@ -13,9 +13,6 @@
 #include <QFileInfo>
 
 #include <array>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 #include <cmath>
 #include <memory>
 
@@ -75,6 +72,8 @@ const PathRules& pathRules(OfficePath path)
 }
 
 constexpr const char* kNumberCaption = "№ п.п";
+constexpr const char* kShowing = "Идет открытие печатной формы в офисной программе...";
+constexpr const char* kClosing = "Идет закрытие печатной формы...";
 constexpr const char* kStudentPrefix = "Студент: ";
 constexpr double kTitleFontSize = 14;
 constexpr double kUprightHeaderHeight = 100;  // points
@@ -470,7 +469,9 @@ void writeLines(SheetWriter& writer, const SheetPrint& p, const QList<int>& at, 
             if (at[c] > 0)
                 step([&] { writer.writeText(r + 4, at[c], p.job->text(index, c)); });
         if (r % batch == 0 || r == total) {
-            step([&] { writer.send(); });
+            // The batch's texts are taken from the window's list here; the
+            // office takes them aside.
+            progress.runAside([&] { step([&] { writer.send(); }); }, false);
             progress.lines(r, total);
         }
     }
@@ -505,8 +506,8 @@ void PrintProgress::lines(long long done, long long total)
     const bool edge = done <= 1 || done >= total;
     if (!edge && shown_.elapsed() < kCountShownAfterMs)
         return;
-    // The counted text as the caption of the moment: shown and repainted at once.
-    work_->setCaption(ui::LongWork::text(caption_, done, total));
+    // The counted text of the moment: shown and repainted at once.
+    work_->showText(ui::LongWork::text(caption_, done, total));
     shown_.start();
 }
 
@@ -563,6 +564,10 @@ QString printSheetOnce(const SheetPrint& p, OfficePath path)
         }
     }
 
+    // Every call of the office below runs aside: the windows are painted
+    // however long the office takes, with the wait cursor, and the seconds
+    // of a wait that has no other count (the office starting, the file
+    // stored) counted after the stage's text.
     PrintProgress progress(texts.creating);
     std::unique_ptr<SheetWriter> writer = writerFor(path, rules);
     QStringList templates;
@@ -570,11 +575,11 @@ QString printSheetOnce(const SheetPrint& p, OfficePath path)
         templates << t + text(paths.templateExtension);
     int templateUsed = -1;
     try {
-        templateUsed = writer->open(templates);
+        templateUsed = progress.runAside([&] { return writer->open(templates); });
     } catch (const office::Error& e) {
         if (e.kind() == ErrorKind::ConnectionLost)
             throw;  // told by printSheet
-        writer->restore();
+        progress.runAside([&] { writer->restore(); });
         progress.end();
         ui::msgBox(writer->openFailure(e), ui::Information);
         return {};
@@ -582,84 +587,98 @@ QString printSheetOnce(const SheetPrint& p, OfficePath path)
     const bool templateMode = templateUsed == 0;
     const bool writeLook = !(templateMode && rules.firstTemplateKeepsLook);
     const bool alignLines = !templateMode;
-    // A name the office refuses keeps the sheet's own name.
-    step([&] { writer->setSheetName(p.sheetName); });
-
-    progress.stage(texts.filling);
-    // The unticked columns go first, so that every later step writes the
-    // sheet as it ends up: sheet column at[c] holds list column c.
-    int removed = 0;
-    for (int c = 0; c < p.flags.size(); ++c) {
-        if (p.flags[c])
-            continue;
-        step([&] { writer->removeColumn(c + 1 - removed); });
-        ++removed;
-    }
-    const int last = int(p.flags.size()) - removed;
     const QList<int> at = printedColumns(p.flags);
     const int n = int(at.size()) - 1;
+    int last = 0;
 
-    bool upright = false;
-    if (writeLook) {
-        for (int c = 0; c <= n; ++c) {
-            if (at[c] == 0)
+    progress.stage(texts.filling);
+    progress.runAside([&] {
+        // A name the office refuses keeps the sheet's own name.
+        step([&] { writer->setSheetName(p.sheetName); });
+        // The unticked columns go first, so that every later step writes the
+        // sheet as it ends up: sheet column at[c] holds list column c.
+        int removed = 0;
+        for (int c = 0; c < p.flags.size(); ++c) {
+            if (p.flags[c])
                 continue;
-            if (const auto& w = p.widths.value(c))
-                step([&] { writer->setColumnWidth(at[c], *w); });
-            upright = upright || p.upright.value(c);
+            step([&] { writer->removeColumn(c + 1 - removed); });
+            ++removed;
         }
-        if (upright)
-            step([&] { writer->setUprightHeaderHeight(); });
-    }
-    // Formats and borders of the lines go before their texts: the office
-    // then lays out the empty cells only. Long lines are sent a few columns
-    // at a time, so that what waits to be sent stays small.
-    long long formatsQueued = 0;
-    if (lines > 0)
-        for (int c = 0; c <= n; ++c) {
-            if (at[c] == 0)
-                continue;
-            step([&] {
-                writer->formatLines(at[c], lines, c == 0, alignLines && c > 0 ? job.alignments.value(c, -1) : -1);
-            });
-            formatsQueued += lines;
-            if (formatsQueued >= kFormatCellsPerSend) {
-                step([&] { writer->send(); });
-                formatsQueued = 0;
+        last = int(p.flags.size()) - removed;
+
+        bool upright = false;
+        if (writeLook) {
+            for (int c = 0; c <= n; ++c) {
+                if (at[c] == 0)
+                    continue;
+                if (const auto& w = p.widths.value(c))
+                    step([&] { writer->setColumnWidth(at[c], *w); });
+                upright = upright || p.upright.value(c);
             }
+            if (upright)
+                step([&] { writer->setUprightHeaderHeight(); });
         }
-    writer->drawBorders(lines, last);
-    step([&] { writer->send(); });
-    if (writeLook)
-        for (int c = 0; c <= n; ++c)
-            if (at[c] > 0)
+        // Formats and borders of the lines go before their texts: the office
+        // then lays out the empty cells only. Long lines are sent a few
+        // columns at a time, so that what waits to be sent stays small.
+        long long formatsQueued = 0;
+        if (lines > 0)
+            for (int c = 0; c <= n; ++c) {
+                if (at[c] == 0)
+                    continue;
                 step([&] {
-                    writer->writeHeader(at[c], c == 0 ? text(kNumberCaption) : job.captions.value(c),
-                                        p.upright.value(c));
+                    writer->formatLines(at[c], lines, c == 0, alignLines && c > 0 ? job.alignments.value(c, -1) : -1);
                 });
+                formatsQueued += lines;
+                if (formatsQueued >= kFormatCellsPerSend) {
+                    step([&] { writer->send(); });
+                    formatsQueued = 0;
+                }
+            }
+        writer->drawBorders(lines, last);
+        step([&] { writer->send(); });
+        if (writeLook)
+            for (int c = 0; c <= n; ++c)
+                if (at[c] > 0)
+                    step([&] {
+                        writer->writeHeader(at[c], c == 0 ? text(kNumberCaption) : job.captions.value(c),
+                                            p.upright.value(c));
+                    });
+    });
     writeLines(*writer, p, at, progress);
 
-    if (writeLook)
-        step([&] { writer->writeTitle(p.title, last, true); });
-    if (rules.groupLine) {
-        if (job.hasGroupFilter) {
-            const QString person =
-                job.gradesView && !job.studentName.isNull() ? text(kStudentPrefix) + job.studentName : QString();
-            writer->writeGroupLine(job.groupText, person, last, writeLook);
-        } else if (writeLook) {
-            step([&] { writer->hideRow(2); });
+    QString name, file;
+    progress.runAside([&] {
+        if (writeLook)
+            step([&] { writer->writeTitle(p.title, last, true); });
+        if (rules.groupLine) {
+            if (job.hasGroupFilter) {
+                const QString person =
+                    job.gradesView && !job.studentName.isNull() ? text(kStudentPrefix) + job.studentName : QString();
+                writer->writeGroupLine(job.groupText, person, last, writeLook);
+            } else if (writeLook) {
+                step([&] { writer->hideRow(2); });
+            }
         }
-    }
-
-    writer->restore();
-    const QString folder = documentsFolder();
-    const QString name = firstFreeName(folder, p.fileBase, text(paths.fileExtension));
-    const QString file = QDir(folder).filePath(name);
+        writer->restore();
+        const QString folder = documentsFolder();
+        name = firstFreeName(folder, p.fileBase, text(paths.fileExtension));
+        file = QDir(folder).filePath(name);
+    });
+    // The end, once the message is read: the document shown to the user, or
+    // closed under a headless office, as a stage of its own (the office
+    // takes a while over a large one); the result's text stays after it.
+    const auto showOrClose = [&] {
+        const QString result = ui::statusText();
+        PrintProgress ending(Office::instance().headless() ? kClosing : kShowing);
+        ending.runAside([&] { writer->showOrClose(); });
+        ending.end();
+        ui::setStatusText(result);
+    };
     try {
-        // What is still queued goes first, then the save, the windows
-        // repainted meanwhile.
+        // What is still queued goes first, then the save.
         progress.stage(texts.saving);
-        progress.whileRepainting([&] { writer->save(file); });
+        progress.runAside([&] { writer->save(file); });
         progress.end();
     } catch (const office::Error& e) {
         if (e.kind() == ErrorKind::ConnectionLost)
@@ -668,13 +687,13 @@ QString printSheetOnce(const SheetPrint& p, OfficePath path)
         activateMainWindow();
         ui::msgBox(e.causeFirst(text(texts.notSaved) + name + QStringLiteral(". Ошибка: ")), ui::Information);
         status(path == OfficePath::Calc ? texts.notSavedCalcStatus : texts.notSavedExcelStatus);
-        writer->showOrClose();
+        showOrClose();
         return {};
     }
     activateMainWindow();
     status(path == OfficePath::Calc ? texts.doneCalc : texts.doneExcel);
     ui::msgBox(text(texts.savedMessage) + QLatin1Char('"') + name + QStringLiteral("\"."), ui::Information);
-    writer->showOrClose();
+    showOrClose();
     return file;
 }
 
@@ -703,9 +722,7 @@ QString printSheet(const SheetPrint& p, OfficePath path)
     }
     // What a long print freed goes back to the system at once, so that the
     // program's memory returns near where it was before the print.
-#if defined(__GLIBC__)
-    malloc_trim(0);
-#endif
+    ui::LongWork::giveBackFreedMemory();
     return file;
 }
 

@@ -13,6 +13,7 @@
 // and group line, then the file saved under the first free name in the
 // documents folder and shown to the user (under a headless office closed).
 // From the sheet's name to the save a step the office refuses is skipped.
+#include "platform/aside/Aside.h"
 #include "platform/office/OfficeError.h"
 #include "platform/ui/Progress.h"
 #include "printing/PrintJob.h"
@@ -22,9 +23,8 @@
 #include <QString>
 #include <QStringList>
 
-#include <chrono>
-#include <future>
 #include <optional>
+#include <type_traits>
 
 namespace printing {
 
@@ -122,27 +122,42 @@ int linesPerSend(int columns);
 
 // The progress of one print as the user sees it: the wait cursor from the
 // first status text to the last, the lines sent to the office counted once
-// from 1 to M in the status bar ("… 12000 из 20000"), and the windows
-// repainted while the office saves. Ended before any message is shown.
+// from 1 to M in the status bar ("… 12000 из 20000"), and every call of the
+// office run aside, so that the windows are repainted whatever the office
+// takes. Ended before any message is shown.
 class PrintProgress {
 public:
     explicit PrintProgress(const char* caption);
     // A new stage: its text shown at once.
     void stage(const char* caption);
     void lines(long long done, long long total);
-    // Runs `f`, one long office call, on another thread while the windows
-    // are repainted; what it throws is thrown here.
+    // Runs `f`, calls of the office that may take long, aside (platform/
+    // aside); when `countSeconds`, a wait of over a second that shows no
+    // other count counts its seconds after the stage's text ("… 3 с").
+    // What it throws is thrown here.
     template <class F>
-    void whileRepainting(F&& f)
+    auto runAside(F&& f, bool countSeconds = true) -> std::invoke_result_t<F&>
     {
-        if (!work_) {
-            f();
-            return;
+        using R = std::invoke_result_t<F&>;
+        if (!work_)
+            return f();
+        QElapsedTimer waited;
+        waited.start();
+        long long shownSeconds = 0;
+        const auto tick = [&] {
+            const long long seconds = waited.elapsed() / 1000;
+            if (countSeconds && seconds > 0 && seconds != shownSeconds) {
+                shownSeconds = seconds;
+                work_->showText(ui::LongWork::secondsText(caption_, seconds));
+            }
+        };
+        if constexpr (std::is_void_v<R>) {
+            aside::run(f, tick);
+        } else {
+            std::optional<R> result;
+            aside::run([&] { result.emplace(f()); }, tick);
+            return std::move(*result);
         }
-        auto done = std::async(std::launch::async, std::forward<F>(f));
-        while (done.wait_for(std::chrono::milliseconds(ui::LongWork::intervalMs)) != std::future_status::ready)
-            work_->show();
-        done.get();
     }
     // The cursor back, the status text kept.
     void end() { work_.reset(); }

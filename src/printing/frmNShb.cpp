@@ -3,7 +3,10 @@
 #include "core/AppState.h"
 #include "core/ChildWindows.h"
 #include "platform/office/OOo.h"
+#include "platform/aside/Aside.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/Progress.h"
+#include "platform/ui/WorkAside.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,6 +22,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <optional>
+
 namespace printing {
 
 namespace {
@@ -26,6 +31,8 @@ namespace {
 constexpr double kStepMm = 0.25;
 constexpr double kPointsPerMm = 72.0 / 25.4;
 
+const char* const kOpening = "Идет открытие шаблона...";
+const char* const kShowing = "Идет показ шаблона в офисной программе...";
 const char* const kNotFound = "Файл шаблона не найден. Настройка шаблона не может быть произведена.";
 const char* const kCannotOpen = "Шаблон не удается открыть, настройка шаблона не может быть произведена: ";
 const char* const kQuestion = "Вы действительно хотите применить изменения и сохранить шаблон? Текстовые рамки будут "
@@ -164,12 +171,19 @@ bool frmNShb::Form_Load()
         ui::msgBox(QString::fromUtf8(kNotFound), ui::Exclamation);
         return false;
     }
+    // The template is opened hidden and read aside, with the wait cursor and
+    // the seconds counted; the office shows it only once this window is
+    // ready (showTemplate()).
+    std::optional<ui::LongWork> work(std::in_place, QString::fromUtf8(kOpening));
     try {
-        ui::setStatusText(QStringLiteral("Идет открытие шаблона..."));
-        doc_ = office::TextDocument::open(sFile);
-        doc_.setVisible(true);
-        frames_ = doc_.frames();
-        const QStringList tables = doc_.tableFirstCells();
+        QStringList tables;
+        ui::WorkAside aside(*work, QString::fromUtf8(kOpening));
+        aside.run([&](const ui::WorkAside::Report&) {
+            doc_ = office::TextDocument::open(sFile, true);
+            frames_ = doc_.frames();
+            tables = doc_.tableFirstCells();
+        });
+        work.reset();
         ui::setStatusText(QStringLiteral("Готово"));
         for (int i = 0; i < frames_.size(); ++i) {
             QString text = frames_[i].text;
@@ -189,6 +203,7 @@ bool frmNShb::Form_Load()
             item->setData(Qt::UserRole, i + 1);
         }
     } catch (const office::Error& e) {
+        work.reset();
         ui::setStatusText(QStringLiteral("Готово"));
         closeDocument();
         if (e.kind() == office::ErrorKind::NotStarted)
@@ -217,11 +232,33 @@ bool frmNShb::Form_Load()
     return true;
 }
 
+void frmNShb::showTemplate()
+{
+    if (!doc_.isOpen())
+        return;
+    ui::LongWork work(QString::fromUtf8(kShowing));
+    try {
+        aside::run([&] {
+            doc_.setVisible(true);
+            doc_.activate();
+        });
+    } catch (const office::Error&) {
+        // Left hidden: the frames still move and the template still saves.
+    }
+    // This window stays in front of the office's.
+    raise();
+    activateWindow();
+    ui::setStatusText(QStringLiteral("Готово"));
+}
+
 int frmNShb::adjust(const QString& templatePath, QWidget* parent)
 {
     frmNShb window(templatePath, parent);
     if (!window.Form_Load())
         return core::state().DialogResult;
+    // This window first, then the template in the office's window.
+    window.show();
+    window.showTemplate();
     ui::execDialog(&window);
     return core::state().DialogResult;
 }

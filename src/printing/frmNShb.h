@@ -29,9 +29,11 @@ public:
     explicit frmNShb(const QString& templatePath, QWidget* parent = nullptr);
     ~frmNShb() override;
 
-    // Opens the template and fills the lists; false (after its message)
-    // when the template cannot be adjusted.
+    // Opens the template hidden and fills the lists; false (after its
+    // message) when the template cannot be adjusted.
     bool Form_Load();
+    // The template shown in the office's window, once this window is ready.
+    void showTemplate();
     bool loaded() const { return doc_.isOpen(); }
 
     // The template, modal; returns DialogResult.

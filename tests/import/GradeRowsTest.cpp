@@ -220,3 +220,57 @@ TEST_F(GradeRowsTest, ARowWhoseDisciplinesAreAllMissingIsNamed)
     imp.addDisciplines = true;
     EXPECT_TRUE(checkGradeRows(imp, rows, {2, 3, 4}).problems.isEmpty());
 }
+
+// Persons are found by their names as the database compares them: letter
+// case aside, Ё apart from Е; of two persons of one name the first stored;
+// a person the pass adds is found by the rows after.
+TEST_F(GradeRowsTest, PersonsAreFoundByTheirNamesAsTheDatabaseComparesThem)
+{
+    jet::Database& db = core::db();
+    const qlonglong b31 = groupId(QStringLiteral("Б 31"));
+    const auto person = [&](const char* fam, const char* im, const char* otch) {
+        db.execute(QStringLiteral("INSERT INTO SPSTUD (FAM, IM, OTCH, IDG) VALUES (?, ?, ?, ?)"),
+                   {QString::fromUtf8(fam), QString::fromUtf8(im), QString::fromUtf8(otch), b31});
+        return db.lastInsertKey();
+    };
+    const qlonglong first = person("Жуков", "Олег", "Ильич");
+    person("Жуков", "Олег", "Ильич");
+    const qlonglong yo = person("Семёнова", "Алёна", "Петровна");
+    GradeImport imp;
+    imp.layout = importLayout(core::GradeSheetImport);
+    imp.layout << disciplineColumn(QStringLiteral("Анатомия"), QString());
+    imp.docKind = core::Documents;
+    imp.addPersons = true;
+
+    const struct {
+        const char* surname;
+        const char* name;
+        const char* patronymic;
+        qlonglong person;  // 0: a person the pass adds
+    } cases[] = {
+        {"жуков", "ОЛЕГ", "ильич", first},
+        {"СЕМЁНОВА", "алёна", "Петровна", yo},
+        {"Семенова", "Алена", "Петровна", 0},
+        {"Семенова", "алена", "петровна", 0},  // the person the row above added
+    };
+    QList<QStringList> rows;
+    QList<int> numbers;
+    for (const auto& c : cases) {
+        rows << QStringList{QStringLiteral("Б 31"), QString::fromUtf8(c.surname), QString::fromUtf8(c.name),
+                            QString::fromUtf8(c.patronymic), QStringLiteral("5")};
+        numbers << int(numbers.size()) + 2;
+    }
+    const long persons = count(QStringLiteral("SPSTUD"));
+    const GradeOutcome done = importGradeRows(imp, rows, numbers);
+    ASSERT_TRUE(done.ok) << done.error.toStdString();
+    EXPECT_EQ(done.count, 4);
+    EXPECT_EQ(count(QStringLiteral("SPSTUD")), persons + 1);
+    const qlonglong added = db.scalar(QStringLiteral("SELECT max(ID) FROM SPSTUD")).toLongLong();
+    QStringList expected;
+    for (const auto& c : cases)
+        expected << QString::number(c.person > 0 ? c.person : added);
+    EXPECT_EQ(column("SELECT ID FROM EXAM WHERE VidDokum=0 AND IDD=(SELECT IDD FROM SPPRED WHERE NAIM='Анатомия') "
+                     "AND ID<>? ORDER BY IDE",
+                     {ivanov_}),
+              expected);
+}

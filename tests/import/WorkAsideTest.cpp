@@ -61,3 +61,39 @@ TEST(WorkAside, AFailureOfTheWorkIsThrownToTheCaller)
     aside.run([&](const ui::WorkAside::Report&) { ran = true; });
     EXPECT_TRUE(ran);
 }
+
+TEST(WorkAside, WorkToldInItsOwnUnitsIsShownInPerCent)
+{
+    ui::LongWork work(QStringLiteral("Открытие таблицы..."));
+    ui::WorkAside aside(work, QStringLiteral("Открытие таблицы..."), ui::WorkAside::Count::Percent);
+    aside.run([](const ui::WorkAside::Report& report) { report(450000, 1000000); });
+    EXPECT_EQ(ui::statusText(), QStringLiteral("Открытие таблицы... 45 %"));
+    const struct {
+        long long done, total;
+        const char* text;
+    } cases[] = {{0, 1000, "Открытие 0 %"}, {999, 1000, "Открытие 99 %"}, {1000, 1000, "Открытие 100 %"},
+                 {1200, 1000, "Открытие 100 %"}, {5, 0, "Открытие 0 %"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ui::LongWork::percentText(QStringLiteral("Открытие"), c.done, c.total), QString::fromUtf8(c.text));
+}
+
+TEST(WorkAside, AWaitWithoutNumbersCountsItsSecondsAfterItsCaption)
+{
+    ui::LongWork work(QStringLiteral("Запуск офисной программы..."));
+    ui::WorkAside aside(work, QStringLiteral("Чтение: строка"));
+    std::promise<void> promise;
+    const std::shared_future<void> counted = promise.get_future().share();
+    bool set = false;
+    ui::setStatusHandler([&](const QString& text) {
+        if (!set && text == QStringLiteral("Запуск офисной программы... 1 с")) {
+            set = true;
+            promise.set_value();
+        }
+    });
+    bool seen = false;
+    aside.run([&](const ui::WorkAside::Report&) { seen = waitForWindowThread(counted); });
+    ui::setStatusHandler({});
+    EXPECT_TRUE(seen);
+    // The caption stays for what follows.
+    EXPECT_EQ(work.caption(), QStringLiteral("Запуск офисной программы..."));
+}

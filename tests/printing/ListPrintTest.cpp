@@ -30,7 +30,11 @@
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 
+#include <QThread>
+
+#include <chrono>
 #include <functional>
+#include <future>
 #include <tuple>
 
 using namespace printing;
@@ -347,6 +351,48 @@ TEST_P(ListPrintFailures, LongListShowsItsProgress)
         EXPECT_LT(counts[i - 1], counts[i]) << shown.join(QLatin1Char('|')).toStdString();
     EXPECT_GE(counts.first(), 1);
     EXPECT_EQ(counts.last(), 2500);
+}
+
+// The office works aside: while it stores the file, the window thread takes
+// its events under the wait cursor (the store waits for an event only that
+// thread delivers, and a guard time ends the wait otherwise). Showing or
+// closing the document is a stage of its own; the result's text stays.
+TEST_P(ListPrintFailures, TheWindowThreadTakesItsEventsWhileTheOfficeWorks)
+{
+    bool delivered = false;
+    bool waitCursor = false;
+    bool storedOffTheWindowThread = false;
+    office::Office::instance().setBeforeStore([&](const QString&) {
+        storedOffTheWindowThread = QThread::currentThread() != qApp->thread();
+        std::promise<void> taken;
+        std::future<void> done = taken.get_future();
+        QMetaObject::invokeMethod(
+            qApp,
+            [&] {
+                const QCursor* cursor = QApplication::overrideCursor();
+                waitCursor = cursor && cursor->shape() == Qt::WaitCursor;
+                taken.set_value();
+            },
+            Qt::QueuedConnection);
+        delivered = done.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
+    });
+    QStringList shown;
+    ui::setStatusHandler([&](const QString& text) {
+        shown << text + (QApplication::overrideCursor() ? QStringLiteral(" [ждать]") : QString());
+    });
+    const QString file = print(groupsJob(), "11111");
+    ui::setStatusHandler({});
+    office::Office::instance().setBeforeStore(nullptr);
+    EXPECT_FALSE(file.isEmpty());
+    EXPECT_TRUE(storedOffTheWindowThread);
+    EXPECT_TRUE(delivered);
+    EXPECT_TRUE(waitCursor);
+    const QString done = calc() ? QStringLiteral("Печатная форма справочника выполнена и сохранена.")
+                                : QStringLiteral("Печатная форма справочника выполнена.");
+    // Headless: the document is closed after the message.
+    ASSERT_GE(shown.size(), 3);
+    EXPECT_EQ(shown.mid(shown.size() - 3),
+              (QStringList{done, QStringLiteral("Идет закрытие печатной формы... [ждать]"), done}));
 }
 
 // A list or book longer than an .xls sheet is refused through the Excel

@@ -1059,6 +1059,11 @@ int Database::compareText(const QString& a, const QString& b)
     return detail::collateRu(a, b);
 }
 
+QByteArray Database::textKey(const QString& text)
+{
+    return detail::collationKeyRu(text);
+}
+
 Transaction::Transaction(Database& db) : db_(db)
 {
     db_.beginTrans();

@@ -362,6 +362,10 @@ public:
 
     // The engine's Cyrillic-aware string functions, for tests and helpers.
     static int compareText(const QString& a, const QString& b);
+    // A key of the text under the same comparison: two texts compare equal
+    // exactly when their keys are equal (for hashing texts as the database
+    // compares them).
+    static QByteArray textKey(const QString& text);
 
 private:
     friend class Recordset;

@@ -177,6 +177,23 @@ int collateRu(const QString& a, const QString& b)
     return collateCallback(coll, int(ua.size()), ua.constData(), int(ub.size()), ub.constData());
 }
 
+QByteArray collationKeyRu(const QString& text)
+{
+    UCollator* coll = sharedCollator();
+    if (!coll)
+        return text.toCaseFolded().toUtf8();
+    const auto* chars = reinterpret_cast<const UChar*>(text.utf16());
+    const auto length = static_cast<int32_t>(text.size());
+    QByteArray key(std::max<qsizetype>(32, text.size() * 4 + 8), Qt::Uninitialized);
+    int32_t needed = ucol_getSortKey(coll, chars, length, reinterpret_cast<uint8_t*>(key.data()), int32_t(key.size()));
+    if (needed > key.size()) {
+        key.resize(needed);
+        needed = ucol_getSortKey(coll, chars, length, reinterpret_cast<uint8_t*>(key.data()), needed);
+    }
+    key.resize(std::max(0, needed - 1));  // without the terminating zero
+    return key;
+}
+
 namespace {
 
 // textlength(x): the characters of a text as the rest of the program counts

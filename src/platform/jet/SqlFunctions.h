@@ -14,6 +14,9 @@ bool registerTextSemantics(sqlite3* db);
 
 // Compares two texts as the RU collation does.
 int collateRu(const QString& a, const QString& b);
+// The RU collation's key of a text: equal keys exactly for texts that
+// compare equal.
+QByteArray collationKeyRu(const QString& text);
 
 // LIKE with % and _ (and an optional escape character), case-insensitive
 // for every alphabet.

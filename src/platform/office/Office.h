@@ -21,6 +21,17 @@
 // them, so that a workbook reads with the values it was saved with (the
 // office recalculates .xls files whatever it is told; the workbook reader
 // takes their saved results from the file).
+//
+// Threads. The layer is called from one thread at a time: the window
+// thread, or the thread that runs a call aside (platform/aside) while the
+// window thread waits for it; the waiting window thread takes no user input
+// and calls nothing of the layer meanwhile. A call that may take long
+// (loading, storing a document) made on the window thread runs aside by
+// itself, the windows painted meanwhile; made on another thread, it runs on
+// that thread. What the office calls back (the end of its connection, how
+// far it has loaded a document) comes on threads of the UNO bridge; the
+// objects of the layer that receive those calls keep their state safe for
+// it. A Guard's watching thread only measures the office and may end it.
 #include <QString>
 #include <QStringList>
 

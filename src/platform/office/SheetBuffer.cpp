@@ -218,52 +218,81 @@ int weightOf(const BorderLine2& line)
 
 std::vector<std::vector<QString>> parseSheetText(const QString& text)
 {
+    SheetTextParser parser;
+    parser.feed(text.toUtf8());
+    parser.finish();
     std::vector<std::vector<QString>> rows;
-    std::vector<QString> row;
-    QString field;
-    bool quoted = false;
-    bool fieldStarted = false;
-    const int n = text.size();
-    for (int i = 0; i < n; ++i) {
-        const QChar ch = text.at(i);
-        if (quoted) {
-            if (ch == QLatin1Char('"')) {
-                if (i + 1 < n && text.at(i + 1) == QLatin1Char('"')) {
-                    field += QLatin1Char('"');
-                    ++i;
-                } else {
-                    quoted = false;
-                }
-            } else {
-                field += ch;
+    for (QStringList& row : parser.takeRows())
+        rows.emplace_back(std::make_move_iterator(row.begin()), std::make_move_iterator(row.end()));
+    return rows;
+}
+
+// Quotes, tabs and line breaks are ASCII: they never stand inside a UTF-8
+// character, so the bytes are parsed as they come and each field's bytes
+// decoded once it ends.
+void SheetTextParser::feed(const char* bytes, qsizetype size)
+{
+    for (qsizetype i = 0; i < size; ++i) {
+        const char ch = bytes[i];
+        if (afterCarriageReturn_) {
+            afterCarriageReturn_ = false;
+            if (ch == '\n')
+                continue;
+        }
+        if (quoteInQuoted_) {
+            quoteInQuoted_ = false;
+            if (ch == '"') {
+                field_ += '"';
+                continue;
             }
+            quoted_ = false;  // the quote ended the text; this character is outside it
+        }
+        if (quoted_) {
+            if (ch == '"')
+                quoteInQuoted_ = true;
+            else
+                field_ += ch;
             continue;
         }
-        if (ch == QLatin1Char('"') && !fieldStarted) {
-            quoted = true;
-            fieldStarted = true;
-        } else if (ch == QLatin1Char('\t')) {
-            row.push_back(field);
-            field.clear();
-            fieldStarted = false;
-        } else if (ch == QLatin1Char('\n') || ch == QLatin1Char('\r')) {
-            if (ch == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
-                ++i;
-            row.push_back(field);
-            rows.push_back(std::move(row));
-            row.clear();
-            field.clear();
-            fieldStarted = false;
+        if (ch == '"' && !fieldStarted_) {
+            quoted_ = true;
+            fieldStarted_ = true;
+        } else if (ch == '\t') {
+            endField();
+        } else if (ch == '\n' || ch == '\r') {
+            afterCarriageReturn_ = ch == '\r';
+            endField();
+            endRow();
         } else {
-            field += ch;
-            fieldStarted = true;
+            field_ += ch;
+            fieldStarted_ = true;
         }
     }
-    if (fieldStarted || !row.empty()) {
-        row.push_back(field);
-        rows.push_back(std::move(row));
+}
+
+void SheetTextParser::finish()
+{
+    if (quoteInQuoted_) {
+        quoteInQuoted_ = false;
+        quoted_ = false;
     }
-    return rows;
+    if (fieldStarted_ || !row_.isEmpty()) {
+        endField();
+        endRow();
+    }
+}
+
+void SheetTextParser::endField()
+{
+    row_ << QString::fromUtf8(field_);
+    field_.clear();
+    fieldStarted_ = false;
+}
+
+void SheetTextParser::endRow()
+{
+    rows_ << std::move(row_);
+    row_ = QStringList();
 }
 
 SheetBuffer::SheetBuffer(const Reference<css::lang::XComponent>& document,

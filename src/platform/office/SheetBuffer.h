@@ -12,8 +12,11 @@
 #include "platform/office/Excel.h"
 #include "platform/office/UnoSupport.h"
 
+#include <QByteArray>
 #include <QDate>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/table/BorderLine2.hpp>
@@ -268,5 +271,30 @@ int weightOf(const css::table::BorderLine2& line);
 // Parses the text the office exports for a sheet: fields separated by tabs,
 // texts in double quotes.
 std::vector<std::vector<QString>> parseSheetText(const QString& text);
+
+// The same parse fed with the exported file's UTF-8 bytes piece by piece as
+// they come (a piece may end anywhere, inside a character too), so that a
+// sheet is parsed while the office still writes it.
+class SheetTextParser {
+public:
+    void feed(const char* bytes, qsizetype size);
+    void feed(const QByteArray& bytes) { feed(bytes.constData(), bytes.size()); }
+    // The end of the text: a last row without its line break is kept.
+    void finish();
+    qsizetype rowCount() const { return rows_.size(); }
+    QList<QStringList> takeRows() { return std::move(rows_); }
+
+private:
+    void endField();
+    void endRow();
+
+    QList<QStringList> rows_;
+    QStringList row_;
+    QByteArray field_;
+    bool quoted_ = false;
+    bool fieldStarted_ = false;
+    bool quoteInQuoted_ = false;  // a quote inside a quoted text: its end, or the first of two
+    bool afterCarriageReturn_ = false;
+};
 
 } // namespace office::detail

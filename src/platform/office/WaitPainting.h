@@ -5,9 +5,10 @@
 
 namespace office::uno {
 
-// Runs `work` (a call of the office that may take a while); in the
-// program's main thread the windows are repainted meanwhile, the user's
-// input waits. Exceptions of `work` pass through.
+// Runs `work` (a call of the office that may take a while) aside
+// (platform/aside): on the window thread the windows are repainted
+// meanwhile and the user's input waits; elsewhere it runs in place.
+// Exceptions of `work` pass through.
 void waitPainting(const std::function<void()>& work);
 
 } // namespace office::uno

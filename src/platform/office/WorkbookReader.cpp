@@ -41,6 +41,7 @@
 #include <com/sun/star/sheet/XUniqueCellFormatRangesSupplier.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/task/XStatusIndicator.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
 #include <com/sun/star/util/Date.hpp>
 #include <com/sun/star/util/NumberFormat.hpp>
@@ -49,10 +50,18 @@
 #include <com/sun/star/util/XNumberFormatter.hpp>
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 
+#include <cppuhelper/implbase1.hxx>
+#include <rtl/ref.hxx>
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <type_traits>
 
 namespace office {
@@ -75,6 +84,131 @@ enum class Kind : unsigned char { Number, Date, Boolean };
 {
     throw Error(ErrorKind::TooLarge, what);
 }
+
+// What the office tells of a document it loads, passed on as progress. Its
+// calls come on a thread of the office bridge; the document keeps it, so it
+// is disarmed once the loading has ended.
+class LoadIndicator : public cppu::WeakImplHelper1<css::task::XStatusIndicator> {
+public:
+    explicit LoadIndicator(WorkbookReader::Progress progress) : progress_(std::move(progress)) {}
+    void disarm()
+    {
+        std::lock_guard lock(mutex_);
+        progress_ = nullptr;
+    }
+    void SAL_CALL start(const OUString&, sal_Int32 range) override
+    {
+        range_ = std::max<sal_Int32>(range, 0);
+        tell(0);
+    }
+    void SAL_CALL end() override { tell(range_); }
+    void SAL_CALL setText(const OUString&) override {}
+    void SAL_CALL setValue(sal_Int32 value) override { tell(std::max<sal_Int32>(value, 0)); }
+    void SAL_CALL reset() override {}
+
+private:
+    void tell(sal_Int32 value)
+    {
+        std::lock_guard lock(mutex_);
+        if (progress_ && range_ > 0)
+            progress_(std::min(value, range_), range_);
+    }
+    std::mutex mutex_;
+    WorkbookReader::Progress progress_;
+    sal_Int32 range_ = 0;
+};
+
+// The text the office exports for a sheet into a folder of its own, read
+// and parsed while the office writes it, every tenth of a second on a
+// thread of its own, with the rows parsed so far told as progress.
+class ExportReader {
+public:
+    ExportReader(const QString& folder, long long rows, const WorkbookReader::Progress& progress)
+        : folder_(folder), rows_(rows), progress_(progress)
+    {
+        if (progress_)
+            progress_(0, rows_);
+        thread_ = std::thread([this] {
+            for (;;) {
+                {
+                    std::unique_lock lock(mutex_);
+                    if (stopped_.wait_for(lock, std::chrono::milliseconds(kEveryMs), [this] { return stop_; }))
+                        return;
+                }
+                readMore();
+            }
+        });
+    }
+    ~ExportReader() { stop(); }
+    ExportReader(const ExportReader&) = delete;
+    ExportReader& operator=(const ExportReader&) = delete;
+
+    // Once the export has ended: the rows of the file it wrote (the only one
+    // in the folder). Read anew from its start when what was read while it
+    // was written is not that file.
+    QList<QStringList> rows()
+    {
+        stop();
+        const QStringList names = QDir(folder_).entryList(QDir::Files);
+        if (names.isEmpty())
+            return {};
+        const QString path = QDir(folder_).filePath(names.first());
+        if (!file_.isOpen() || QFileInfo(file_.fileName()).fileName() != names.first()) {
+            file_.close();
+            parser_ = detail::SheetTextParser();
+        }
+        if (!file_.isOpen()) {
+            file_.setFileName(path);
+            if (!file_.open(QIODevice::ReadOnly))
+                return {};
+        }
+        readMore();
+        parser_.finish();
+        return parser_.takeRows();
+    }
+
+private:
+    void stop()
+    {
+        if (!thread_.joinable())
+            return;
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        stopped_.notify_all();
+        thread_.join();
+    }
+
+    void readMore()
+    {
+        if (!file_.isOpen()) {
+            const QStringList names = QDir(folder_).entryList(QDir::Files);
+            if (names.isEmpty())
+                return;
+            file_.setFileName(QDir(folder_).filePath(names.first()));
+            if (!file_.open(QIODevice::ReadOnly))
+                return;
+        }
+        const QByteArray more = file_.readAll();
+        if (more.isEmpty())
+            return;
+        parser_.feed(more);
+        if (progress_)
+            progress_(std::min<long long>(parser_.rowCount(), rows_), rows_);
+    }
+
+    static constexpr int kEveryMs = 100;
+    QString folder_;
+    long long rows_;
+    WorkbookReader::Progress progress_;
+    QFile file_;
+    detail::SheetTextParser parser_;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable stopped_;
+    bool stop_ = false;
+};
 
 } // namespace
 
@@ -202,7 +336,9 @@ struct WorkbookReader::Impl {
     // column.
     void readValues(const Reference<css::sheet::XSpreadsheet>& sheet, int top, int bottom, int lastColumn,
                     const std::vector<detail::SavedResult>& saved, QList<QStringList>& out);
-    std::vector<std::vector<QString>> shownTexts(int index);
+    // The rows of the sheet as shown; `sheetRows` rows are exported, and
+    // `progress` is told how many of them have been read so far.
+    QList<QStringList> shownTexts(int index, long long sheetRows, const Progress& progress);
     // The saved results of an .xls file written over the texts the office
     // shows for its recalculation, each in its cell's number format.
     void showSaved(const Reference<css::sheet::XSpreadsheet>& sheet, int top, int bottom, int lastColumn,
@@ -604,7 +740,7 @@ void WorkbookReader::Impl::showSaved(const Reference<css::sheet::XSpreadsheet>& 
     }
 }
 
-std::vector<std::vector<QString>> WorkbookReader::Impl::shownTexts(int index)
+QList<QStringList> WorkbookReader::Impl::shownTexts(int index, long long sheetRows, const Progress& progress)
 {
     // The texts as shown come from the office's text export of this one
     // sheet: one call instead of one per cell.
@@ -612,23 +748,19 @@ std::vector<std::vector<QString>> WorkbookReader::Impl::shownTexts(int index)
     if (!dir.isValid())
         throw Error(ErrorKind::Failed, QStringLiteral("временная папка недоступна"));
     const QString url = QUrl::fromLocalFile(dir.filePath(QStringLiteral("sheet.csv"))).toString(QUrl::FullyEncoded);
+    // The export names the file after the sheet; it is the only one there.
+    ExportReader reader(dir.path(), sheetRows, progress);
     Reference<css::frame::XStorable>(document, UNO_QUERY_THROW)
         ->storeToURL(toOU(url),
                      props({{"FilterName", Any(OUString("Text - txt - csv (StarCalc)"))},
                             {"FilterOptions",
                              Any(toOU(QStringLiteral("9,34,76,1,,0,true,false,true,false,false,%1").arg(index + 1)))},
                             {"Overwrite", Any(true)}}));
-    // The export names the file after the sheet; it is the only one there.
-    const QStringList files = QDir(dir.path()).entryList(QDir::Files);
-    if (files.isEmpty())
-        return {};
-    QFile f(dir.filePath(files.first()));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    auto rows = detail::parseSheetText(QString::fromUtf8(f.readAll()));
-    for (auto& row : rows)
-        for (auto& text : row)
-            text.replace(QChar(0x0001), QLatin1Char('\t'));
+    QList<QStringList> rows = reader.rows();
+    for (QStringList& row : rows)
+        for (QString& text : row)
+            if (text.contains(QChar(0x0001)))
+                text.replace(QChar(0x0001), QLatin1Char('\t'));
     return rows;
 }
 
@@ -668,13 +800,15 @@ SheetTexts WorkbookReader::Impl::read(int index, Reading reading, int firstRow, 
             }
             return;
         }
-        const auto shown = shownTexts(index);
+        QList<QStringList> shown = shownTexts(index, lastRow + 1, progress);
+        out.rows.reserve(bottom - top + 1);
         for (int r = top; r <= bottom; ++r) {
-            QStringList row;
-            row.reserve(lastColumn + 1);
-            for (int c = 0; c <= lastColumn; ++c)
-                row << (r < int(shown.size()) && c < int(shown[r].size()) ? shown[r][c] : QString());
-            out.rows << row;
+            QStringList row = r < shown.size() ? std::move(shown[r]) : QStringList();
+            if (row.size() > lastColumn + 1)
+                row.resize(lastColumn + 1);
+            while (row.size() <= lastColumn)
+                row << QString();
+            out.rows << std::move(row);
         }
         if (!saved.empty())
             showSaved(s, top, bottom, lastColumn, saved, out.rows);
@@ -695,7 +829,7 @@ QString SheetTexts::cell(int row, int column) const
     return line.at(column - 1);
 }
 
-WorkbookReader WorkbookReader::open(const QString& path)
+WorkbookReader WorkbookReader::open(const QString& path, const Progress& progress)
 {
     WorkbookReader out;
     out.d_ = std::make_shared<Impl>();
@@ -704,13 +838,27 @@ WorkbookReader WorkbookReader::open(const QString& path)
     const QUrl u(url);
     d.what = u.isLocalFile() ? u.toLocalFile() : path;
     auto desktop = desktopOf(Office::reader());
+    rtl::Reference<LoadIndicator> indicator(progress ? new LoadIndicator(progress) : nullptr);
+    struct Disarm {
+        rtl::Reference<LoadIndicator>& indicator;
+        ~Disarm()
+        {
+            if (indicator.is())
+                indicator->disarm();
+        }
+    } disarm{indicator};
     d.guarded(ErrorKind::CannotLoad, [&] {
-        d.document = desktop->loadComponentFromURL(
-            toOU(url), "_blank", 0,
-            props({{"Hidden", Any(true)},
-                   {"ReadOnly", Any(true)},
-                   {"MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)},
-                   {"UpdateDocMode", Any(sal_Int16(css::document::UpdateDocMode::NO_UPDATE))}}));
+        Props args = props({{"Hidden", Any(true)},
+                            {"ReadOnly", Any(true)},
+                            {"MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)},
+                            {"UpdateDocMode", Any(sal_Int16(css::document::UpdateDocMode::NO_UPDATE))}});
+        if (indicator.is()) {
+            args.realloc(args.getLength() + 1);
+            args.getArray()[args.getLength() - 1] = css::beans::PropertyValue(
+                "StatusIndicator", 0, Any(Reference<css::task::XStatusIndicator>(indicator.get())),
+                css::beans::PropertyState_DIRECT_VALUE);
+        }
+        d.document = desktop->loadComponentFromURL(toOU(url), "_blank", 0, args);
         if (!d.document.is())
             throw Error(ErrorKind::CannotLoad, d.what);
         Reference<css::sheet::XSpreadsheetDocument> sd(d.document, UNO_QUERY);

@@ -54,15 +54,17 @@ struct SheetExtent {
 class WorkbookReader {
 public:
     enum class Reading { ExcelValues, CalcText };
-    // Told the rows read so far and the rows to read; it may be called on
-    // any thread the reading runs on.
+    // Told how far the work is (the rows read so far and the rows to read;
+    // for the loading, the office's own measure of it); it may be called
+    // on any thread, also on threads that are not the reading's own.
     using Progress = std::function<void(long long done, long long total)>;
 
     WorkbookReader() = default;
-    // Opens the workbook. CannotLoad for a file the office cannot read,
-    // TooLarge for one it cannot read within its limits, NotStarted when
-    // the office cannot be started.
-    static WorkbookReader open(const QString& path);
+    // Opens the workbook, telling `progress` how far the office has loaded
+    // it. CannotLoad for a file the office cannot read, TooLarge for one it
+    // cannot read within its limits, NotStarted when the office cannot be
+    // started.
+    static WorkbookReader open(const QString& path, const Progress& progress = {});
 
     bool isOpen() const;
     QStringList sheetNames() const;  // in workbook order

@@ -8,8 +8,9 @@
 //
 // step() is cheap: the text changes and events are processed only when the
 // interval has passed since the last time (a quarter of a second), so a
-// loop may call it for every row. User input is not processed meanwhile, so
-// the work cannot be re-entered from the keyboard or the mouse.
+// loop may call it for every row. The events are taken as work run aside
+// takes them (platform/aside): user input is not processed meanwhile, so the
+// work cannot be re-entered from the keyboard or the mouse.
 #include <QElapsedTimer>
 #include <QString>
 
@@ -29,11 +30,26 @@ public:
     void setCaption(QString caption);
     // Shows the caption alone at once (a stage with no count).
     void show();
+    // Shows a text of the moment at once (numbers made by the caller); the
+    // caption stays for what follows.
+    void showText(const QString& text);
+    const QString& caption() const { return caption_; }
 
     // The text step() would show for these numbers.
     static QString text(const QString& caption, long long done, long long total);
+    // The text for work measured in units of its own: the share done in per
+    // cent ("… 45 %").
+    static QString percentText(const QString& caption, long long done, long long total);
+    // The text for a wait that gives no measure of its progress (an office
+    // starting, a file being stored): the seconds waited so far ("… 3 с").
+    static QString secondsText(const QString& caption, long long seconds);
     // How often the text is renewed, in milliseconds.
     static constexpr int intervalMs = 250;
+
+    // After long work over many rows: the memory it freed goes back to the
+    // system at once, so that the program's memory returns near where it
+    // was before the work.
+    static void giveBackFreedMemory();
 
 private:
     void repaint();

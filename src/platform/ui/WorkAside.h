@@ -1,9 +1,8 @@
 #pragma once
 // Work that blocks for long in one call (an office loading or exporting a
-// large workbook) run on a thread of its own, while the thread of the
-// windows keeps them painted and shows the work's progress through a
-// LongWork (wait cursor, status text). User input is held back meanwhile,
-// as LongWork does, so the work cannot be re-entered.
+// large workbook) run aside (platform/aside: on a thread of its own, the
+// windows painted, the user's input held back), with the work's progress
+// shown through a LongWork (wait cursor, status text).
 //
 //     ui::LongWork work(caption);
 //     ui::WorkAside aside(work, QStringLiteral("Чтение таблицы: строка"));
@@ -11,10 +10,13 @@
 //
 // The work may call `report(done, total)` from its thread as often as it
 // likes; the window thread shows the latest numbers after `countCaption`.
-// An exception of the work is thrown again by run(). Without an
-// application object the work runs on the calling thread.
+// Until the first numbers come, a wait of over a second counts its seconds
+// after the caption the work began with ("Открытие таблицы... 3 с").
+// An exception of the work is thrown again by run(). Off the window thread
+// (or without an application object) the work runs on the calling thread.
 #include "platform/ui/Progress.h"
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include <atomic>
@@ -28,8 +30,11 @@ namespace ui {
 class WorkAside {
 public:
     using Report = std::function<void(long long done, long long total)>;
+    // How the numbers are shown: "12 из 100", or the share done ("12 %")
+    // for work told in units of its own.
+    enum class Count { Of, Percent };
 
-    WorkAside(LongWork& progress, QString countCaption);
+    WorkAside(LongWork& progress, QString countCaption, Count form = Count::Of);
 
     template <class F>
     auto run(F&& work) -> std::invoke_result_t<F&, const Report&>
@@ -55,7 +60,12 @@ private:
 
     LongWork& progress_;
     QString countCaption_;
-    bool counting_ = false;
+    Count form_;
+    long long shownDone_ = -1;
+    long long shownTotal_ = -1;
+    QString waitingCaption_;
+    QElapsedTimer waited_;
+    long long shownSeconds_ = 0;
     std::atomic<long long> done_{0};
     std::atomic<long long> total_{0};
 };

@@ -121,3 +121,35 @@ TEST(RangeBuffer, ParsesTheSheetTextTheOfficeExports)
     EXPECT_EQ(rows[1], (std::vector<QString>{QString(), QString(), QString()}));
     EXPECT_EQ(rows[2][1], QStringLiteral("3"));
 }
+
+// The text fed piece by piece as the office writes it, split anywhere (in a
+// letter, between the two quotes of a quote, between CR and LF), reads as
+// the whole text does.
+TEST(RangeBuffer, ParsesTheSheetTextPieceByPiece)
+{
+    const QStringList texts{
+        QStringLiteral("\"a\"\"b\tc\nd\"\t\"  ё  \"\t12.5\n\t\t\n\t3\t\n"),
+        QStringLiteral("Фамилия\tИмя\r\nЁлкина\t\"Анна \"\"Аня\"\"\"\r\n"),
+        QStringLiteral("без конца строки\t\"кавычка в конце\""),
+    };
+    for (const QString& text : texts) {
+        const QByteArray bytes = text.toUtf8();
+        detail::SheetTextParser whole;
+        whole.feed(bytes);
+        whole.finish();
+        const QList<QStringList> expected = whole.takeRows();
+        ASSERT_FALSE(expected.isEmpty());
+        for (qsizetype at = 0; at <= bytes.size(); ++at) {
+            detail::SheetTextParser pieces;
+            pieces.feed(bytes.left(at));
+            pieces.feed(bytes.mid(at));
+            pieces.finish();
+            EXPECT_EQ(pieces.takeRows(), expected) << text.toStdString() << " split at " << at;
+        }
+    }
+    detail::SheetTextParser quoted;
+    quoted.feed(texts[1].toUtf8());
+    quoted.finish();
+    EXPECT_EQ(quoted.takeRows(), (QList<QStringList>{{QStringLiteral("Фамилия"), QStringLiteral("Имя")},
+                                                     {QStringLiteral("Ёлкина"), QStringLiteral("Анна \"Аня\"")}}));
+}

@@ -3,6 +3,7 @@
 // (texts as shown).
 #include "OfficeFixtures.h"
 
+#include "platform/office/Calc.h"
 #include "platform/office/Excel.h"
 #include "platform/office/OOoUno.h"
 #include "platform/office/WorkbookReader.h"
@@ -10,6 +11,8 @@
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <mutex>
 
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
@@ -132,4 +135,54 @@ TEST(WorkbookReader, AFileTheOfficeCannotReadIsReportedAsSuch)
         EXPECT_EQ(e.kind(), ErrorKind::CannotLoad);
         EXPECT_TRUE(e.description().contains(QStringLiteral("нет файла.xls")));
     }
+}
+
+// How far the office has loaded a workbook and how many rows of a sheet it
+// has exported as text are told as the work goes on, from any thread; the
+// rows counted never exceed the sheet's, texts with line breaks inside
+// them included.
+TEST(WorkbookReader, TheLoadingAndTheReadingTellHowFarTheyAre)
+{
+    testsupport::TempFolder folder;
+    const QString path = folder.file(QStringLiteral("много.ods"));
+    newServiceManager();
+    constexpr int kRows = 3000;
+    {
+        CalcDocument doc = CalcDocument::createNew(true);
+        CalcSheet sheet = doc.sheet(0);
+        for (int r = 0; r < kRows; ++r) {
+            sheet.cell(0, r).setString(QStringLiteral("Строка %1").arg(r + 1));
+            sheet.cell(1, r).setString(r % 3 ? QStringLiteral("текст") : QStringLiteral("две\nстроки \"в\" ячейке"));
+        }
+        doc.storeAsUrl(ConvertToURL(path));
+        doc.dispose();
+    }
+    std::mutex mutex;
+    QList<std::pair<long long, long long>> told;
+    const WorkbookReader::Progress progress = [&](long long done, long long total) {
+        std::lock_guard lock(mutex);
+        told << std::pair(done, total);
+    };
+
+    WorkbookReader reader = WorkbookReader::open(path, progress);
+    {
+        std::lock_guard lock(mutex);
+        ASSERT_FALSE(told.isEmpty());
+        for (const auto& [done, total] : told)
+            EXPECT_TRUE(done >= 0 && done <= total && total > 0) << done << " " << total;
+        EXPECT_EQ(told.last().first, told.last().second);
+        told.clear();
+    }
+    const SheetTexts shown = reader.read(0, WorkbookReader::Reading::CalcText, progress);
+    EXPECT_EQ(shown.rowCount(), kRows);
+    EXPECT_EQ(shown.cell(1, 2), QStringLiteral("две\nстроки \"в\" ячейке"));
+    std::lock_guard lock(mutex);
+    ASSERT_FALSE(told.isEmpty());
+    long long last = 0;
+    for (const auto& [done, total] : told) {
+        EXPECT_EQ(total, kRows);
+        EXPECT_GE(done, last);
+        last = done;
+    }
+    EXPECT_EQ(told.last(), std::pair(qlonglong(kRows), qlonglong(kRows)));
 }
