@@ -123,6 +123,198 @@ const char* filterForExtension(const QString& suffix)
     return nullptr;
 }
 
+// The table row that holds a marker, as repeatTableRow() copies it once
+// per line of data: its place in the table and the texts of its cells
+// (the pattern of every copy).
+struct MarkedRow {
+    explicit MarkedRow(Reference<css::text::XTextTable> t)
+        : table(std::move(t))
+        , range(table, UNO_QUERY_THROW)
+    {
+    }
+
+    Reference<css::text::XTextTable> table;
+    Reference<css::table::XCellRange> range;
+    int row = -1;
+    int columns = 0;
+    QStringList pattern;
+    // The columns of the row by their letters, when the table's cells are
+    // placed by their names; empty when they are placed by position.
+    QStringList letters;
+    // The texts of the table's cells, read in one call (read) when the
+    // table is made of whole cells.
+    Sequence<Sequence<Any>> texts;
+    bool read = false;
+
+    // Finds the row with a cell holding `marker`; false when there is none.
+    bool find(const QString& marker)
+    {
+        // The texts of a table of whole cells come in one call; a table
+        // with split or merged cells is read cell by cell.
+        if (Reference<css::sheet::XCellRangeData> whole(table, UNO_QUERY); whole.is()) {
+            try {
+                texts = whole->getDataArray();
+                read = true;
+            } catch (const css::uno::RuntimeException&) {
+                // Split or merged cells: read cell by cell below.
+            } catch (const css::lang::IndexOutOfBoundsException&) {
+                // Rows of different numbers of cells: likewise.
+            }
+        }
+        if (read) {
+            for (sal_Int32 r = 0; r < texts.getLength() && row < 0; ++r)
+                for (const Any& cell : texts[r]) {
+                    OUString text;
+                    if ((cell >>= text) && toQ(text).contains(marker)) {
+                        row = int(r);
+                        break;
+                    }
+                }
+            if (row >= 0)
+                for (const Any& cell : texts[row]) {
+                    OUString text;
+                    if (!(cell >>= text)) {
+                        pattern.clear();  // a number: its text is read from the cell
+                        break;
+                    }
+                    pattern << toQ(text);
+                }
+        } else {
+            for (const OUString& name : table->getCellNames()) {
+                Reference<css::text::XText> text(table->getCellByName(name), UNO_QUERY);
+                if (text.is() && toQ(text->getString()).contains(marker)) {
+                    row = rowOfCellName(toQ(name));
+                    break;
+                }
+            }
+        }
+        return row >= 0;
+    }
+
+    // How the row's cells are placed, how many columns it has, and the
+    // texts of its cells where the first reading did not give them whole.
+    void readPattern()
+    {
+        // A table whose rows differ (a heading over every column above the
+        // grade row, say) places its cells by their names: the columns of
+        // the grade row itself, by their letters.
+        for (const OUString& name : table->getCellNames()) {
+            const QString cell = toQ(name);
+            if (!cell.contains(QLatin1Char('.')) && rowOfCellName(cell) == row) {
+                qsizetype i = 0;
+                while (i < cell.size() && cell[i].isLetter())
+                    ++i;
+                letters << cell.left(i);
+            }
+        }
+        std::sort(letters.begin(), letters.end(), [](const QString& a, const QString& b) {
+            return a.size() != b.size() ? a.size() < b.size() : a < b;
+        });
+        // The texts read in one call hold the grade row whole only when the
+        // table's rows are alike.
+        if (read && texts[row].getLength() == letters.size())
+            letters.clear();
+        else
+            pattern.clear();
+        columns = !letters.isEmpty()                        ? int(letters.size())
+                  : read && texts[row].getLength() > 0 ? int(texts[row].getLength())
+                                                       : table->getColumns()->getCount();
+        if (pattern.size() != columns) {
+            pattern.clear();
+            for (int c = 0; c < columns; ++c)
+                pattern << toQ(cell(c, row)->getString());
+        }
+    }
+
+    Reference<css::text::XText> cell(int c, int r) const
+    {
+        if (!letters.isEmpty())
+            return Reference<css::text::XText>(table->getCellByName(toOU(letters[c] + QString::number(r + 1))),
+                                               UNO_QUERY_THROW);
+        return Reference<css::text::XText>(range->getCellByPosition(c, r), UNO_QUERY_THROW);
+    }
+
+    // No lines of data: the row goes, or its cells are emptied when it is
+    // the table's only row.
+    void remove()
+    {
+        Reference<css::table::XTableRows> tableRows = table->getRows();
+        if (tableRows->getCount() > 1) {
+            tableRows->removeByIndex(row, 1);
+        } else {
+            for (int c = 0; c < columns; ++c)
+                cell(c, row)->setString({});
+        }
+    }
+
+    // Makes the row `n` rows, every copy like it.
+    void insertCopies(int n)
+    {
+        Reference<css::table::XTableRows> tableRows = table->getRows();
+        // A line of data is never divided between pages or the columns of
+        // a page: set on the row before it is copied, so every copy keeps it.
+        Reference<css::beans::XPropertySet>(tableRows->getByIndex(row), UNO_QUERY_THROW)
+            ->setPropertyValue("IsSplitAllowed", Any(false));
+        if (n > 1)
+            tableRows->insertByIndex(row + 1, n - 1);
+    }
+
+    // Writes each line of data into its copy of the row: the row's texts
+    // with the line's values in place of its placeholders.
+    void write(const QList<TemplateDocument::Values>& rows)
+    {
+        const int n = int(rows.size());
+        Sequence<Sequence<Any>> data(n);
+        auto* dataRows = data.getArray();
+        for (int r = 0; r < n; ++r) {
+            Sequence<Any> line(columns);
+            auto* cells = line.getArray();
+            for (int c = 0; c < columns; ++c)
+                cells[c] <<= toOU(substituted(pattern[c], rows[r]));
+            dataRows[r] = line;
+        }
+        bool written = false;
+        if (Reference<css::sheet::XCellRangeData> block(
+                letters.isEmpty() ? range->getCellRangeByPosition(0, row, columns - 1, row + n - 1) : nullptr,
+                UNO_QUERY);
+            block.is()) {
+            try {
+                block->setDataArray(data);
+                written = true;
+            } catch (const css::uno::RuntimeException&) {
+                // A table with split or merged cells: cell by cell below.
+            }
+        }
+        if (!written) {
+            for (int r = 0; r < n; ++r)
+                for (int c = 0; c < columns; ++c) {
+                    OUString text;
+                    data[r][c] >>= text;
+                    cell(c, row + r)->setString(text);
+                }
+        }
+    }
+
+    // Sets the copies whose entry of `bold` is true in bold; the cursors
+    // made for it go to `cursors`, held as long as the document.
+    void setBold(const QList<bool>& bold, int n, std::vector<Reference<css::uno::XInterface>>& cursors)
+    {
+        for (int r = 0; r < n && r < bold.size(); ++r)
+            if (bold[r] && letters.isEmpty())
+                Reference<css::beans::XPropertySet>(range->getCellRangeByPosition(0, row + r, columns - 1, row + r),
+                                                    UNO_QUERY_THROW)
+                    ->setPropertyValue("CharWeight", Any(css::awt::FontWeight::BOLD));
+            else if (bold[r])
+                for (int c = 0; c < columns; ++c) {
+                    Reference<css::text::XTextCursor> cursor = cell(c, row + r)->createTextCursor();
+                    cursor->gotoEnd(true);
+                    Reference<css::beans::XPropertySet>(cursor, UNO_QUERY_THROW)
+                        ->setPropertyValue("CharWeight", Any(css::awt::FontWeight::BOLD));
+                    cursors.push_back(cursor);
+                }
+    }
+};
+
 } // namespace
 
 struct TemplateDocument::Impl {
@@ -281,6 +473,20 @@ struct TemplateDocument::Impl {
             bodyRead = true;
         }
         return bodyPlaceholders;
+    }
+
+    // The placeholders the search found keep their places (found now,
+    // before a table row is repeated, if they were not yet); those the row
+    // holds (`pattern`) may be taken by the rows' values and are read back
+    // before they are replaced.
+    void noteRepeatedPlaceholders(const QStringList& pattern)
+    {
+        placeholdersOfBody();
+        for (const auto& hit : hits)
+            if (!repeatedTokens.contains(hit.text)
+                && std::any_of(pattern.begin(), pattern.end(),
+                               [&](const QString& cell) { return cell.contains(hit.text); }))
+                repeatedTokens << hit.text;
     }
 
     void noteTexts()
@@ -545,169 +751,21 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
         d_->changed = true;
         auto all = d_->tables();
         for (sal_Int32 t = 0; t < all->getCount(); ++t) {
-            Reference<css::text::XTextTable> table(all->getByIndex(t), UNO_QUERY_THROW);
-            Reference<css::table::XCellRange> range(table, UNO_QUERY_THROW);
-            int row = -1;
-            QStringList pattern;
-            // The texts of a table of whole cells come in one call; a
-            // table with split or merged cells is read cell by cell.
-            Sequence<Sequence<Any>> texts;
-            bool read = false;
-            if (Reference<css::sheet::XCellRangeData> whole(table, UNO_QUERY); whole.is()) {
-                try {
-                    texts = whole->getDataArray();
-                    read = true;
-                } catch (const css::uno::RuntimeException&) {
-                    // Split or merged cells: read cell by cell below.
-                } catch (const css::lang::IndexOutOfBoundsException&) {
-                    // Rows of different numbers of cells: likewise.
-                }
-            }
-            if (read) {
-                for (sal_Int32 r = 0; r < texts.getLength() && row < 0; ++r)
-                    for (const Any& cell : texts[r]) {
-                        OUString text;
-                        if ((cell >>= text) && toQ(text).contains(marker)) {
-                            row = int(r);
-                            break;
-                        }
-                    }
-                if (row >= 0)
-                    for (const Any& cell : texts[row]) {
-                        OUString text;
-                        if (!(cell >>= text)) {
-                            pattern.clear();  // a number: its text is read from the cell
-                            break;
-                        }
-                        pattern << toQ(text);
-                    }
-            } else {
-                for (const OUString& name : table->getCellNames()) {
-                    Reference<css::text::XText> text(table->getCellByName(name), UNO_QUERY);
-                    if (text.is() && toQ(text->getString()).contains(marker)) {
-                        row = rowOfCellName(toQ(name));
-                        break;
-                    }
-                }
-            }
-            if (row < 0)
+            MarkedRow marked(Reference<css::text::XTextTable>(all->getByIndex(t), UNO_QUERY_THROW));
+            if (!marked.find(marker))
                 continue;
-
-            Reference<css::table::XTableRows> tableRows = table->getRows();
-            // A table whose rows differ (a heading over every column above
-            // the grade row, say) places its cells by their names: the
-            // columns of the grade row itself, by their letters.
-            QStringList letters;
-            {
-                for (const OUString& name : table->getCellNames()) {
-                    const QString cell = toQ(name);
-                    if (!cell.contains(QLatin1Char('.')) && rowOfCellName(cell) == row) {
-                        qsizetype i = 0;
-                        while (i < cell.size() && cell[i].isLetter())
-                            ++i;
-                        letters << cell.left(i);
-                    }
-                }
-                std::sort(letters.begin(), letters.end(), [](const QString& a, const QString& b) {
-                    return a.size() != b.size() ? a.size() < b.size() : a < b;
-                });
-                // The texts read in one call hold the grade row whole only
-                // when the table's rows are alike.
-                if (read && texts[row].getLength() == letters.size())
-                    letters.clear();
-                else
-                    pattern.clear();
-            }
-            const auto cellOf = [&](int c, int r) {
-                if (!letters.isEmpty())
-                    return Reference<css::text::XText>(
-                        table->getCellByName(toOU(letters[c] + QString::number(r + 1))), UNO_QUERY_THROW);
-                return Reference<css::text::XText>(range->getCellByPosition(c, r), UNO_QUERY_THROW);
-            };
-            const int columns = !letters.isEmpty()                            ? int(letters.size())
-                                : read && texts[row].getLength() > 0 ? int(texts[row].getLength())
-                                                                     : table->getColumns()->getCount();
-            if (pattern.size() != columns) {
-                pattern.clear();
-                for (int c = 0; c < columns; ++c)
-                    pattern << toQ(cellOf(c, row)->getString());
-            }
-
-            // The placeholders the search found keep their places (found
-            // now, before the rows are written, if they were not yet);
-            // those the row holds may be taken by the rows' values and are
-            // read back before they are replaced.
-            d_->placeholdersOfBody();
-            for (const auto& hit : d_->hits)
-                if (!d_->repeatedTokens.contains(hit.text)
-                    && std::any_of(pattern.begin(), pattern.end(),
-                                   [&](const QString& cell) { return cell.contains(hit.text); }))
-                    d_->repeatedTokens << hit.text;
-
-            const int n = int(rows.size());
-            if (n == 0) {
-                if (tableRows->getCount() > 1) {
-                    tableRows->removeByIndex(row, 1);
-                } else {
-                    for (int c = 0; c < columns; ++c)
-                        cellOf(c, row)->setString({});
-                }
+            marked.readPattern();
+            d_->noteRepeatedPlaceholders(marked.pattern);
+            if (rows.isEmpty()) {
+                marked.remove();
                 return true;
             }
-            // A line of data is never divided between pages or the columns
-            // of a page: set on the row before it is copied, so every copy
-            // keeps it.
-            Reference<css::beans::XPropertySet>(tableRows->getByIndex(row), UNO_QUERY_THROW)
-                ->setPropertyValue("IsSplitAllowed", Any(false));
-            if (n > 1)
-                tableRows->insertByIndex(row + 1, n - 1);
+            marked.insertCopies(int(rows.size()));
             // The pages the rows bring are laid out by now: their texts
             // and the headings' bold are written with the views locked again.
             d_->lockForFill();
-
-            Sequence<Sequence<Any>> data(n);
-            auto* dataRows = data.getArray();
-            for (int r = 0; r < n; ++r) {
-                Sequence<Any> line(columns);
-                auto* cells = line.getArray();
-                for (int c = 0; c < columns; ++c)
-                    cells[c] <<= toOU(substituted(pattern[c], rows[r]));
-                dataRows[r] = line;
-            }
-            bool written = false;
-            if (Reference<css::sheet::XCellRangeData> block(
-                    letters.isEmpty() ? range->getCellRangeByPosition(0, row, columns - 1, row + n - 1) : nullptr,
-                    UNO_QUERY);
-                block.is()) {
-                try {
-                    block->setDataArray(data);
-                    written = true;
-                } catch (const css::uno::RuntimeException&) {
-                    // A table with split or merged cells: cell by cell below.
-                }
-            }
-            if (!written) {
-                for (int r = 0; r < n; ++r)
-                    for (int c = 0; c < columns; ++c) {
-                        OUString text;
-                        data[r][c] >>= text;
-                        cellOf(c, row + r)->setString(text);
-                    }
-            }
-            for (int r = 0; r < n && r < bold.size(); ++r)
-                if (bold[r] && letters.isEmpty())
-                    Reference<css::beans::XPropertySet>(range->getCellRangeByPosition(0, row + r, columns - 1, row + r),
-                                            UNO_QUERY_THROW)
-                        ->setPropertyValue("CharWeight", Any(css::awt::FontWeight::BOLD));
-                else if (bold[r])
-                    for (int c = 0; c < columns; ++c) {
-                        Reference<css::text::XText> cell = cellOf(c, row + r);
-                        Reference<css::text::XTextCursor> cursor = cell->createTextCursor();
-                        cursor->gotoEnd(true);
-                        Reference<css::beans::XPropertySet>(cursor, UNO_QUERY_THROW)
-                            ->setPropertyValue("CharWeight", Any(css::awt::FontWeight::BOLD));
-                        d_->frameCursors.push_back(cursor);
-                    }
+            marked.write(rows);
+            marked.setBold(bold, int(rows.size()), d_->frameCursors);
             return true;
         }
         return false;
