@@ -15,8 +15,10 @@
 #include <com/sun/star/awt/FontWeight.hpp>
 #include <com/sun/star/beans/UnknownPropertyException.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/beans/XPropertyState.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
@@ -30,12 +32,15 @@
 #include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/style/XStyle.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/table/XCellRange.hpp>
 #include <com/sun/star/table/XTableColumns.hpp>
 #include <com/sun/star/table/XTableRows.hpp>
 #include <com/sun/star/text/ControlCharacter.hpp>
 #include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextGraphicObjectsSupplier.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
@@ -320,6 +325,8 @@ struct MarkedRow {
 struct TemplateDocument::Impl {
     Reference<css::lang::XComponent> doc;
     QString path;
+    // Read from a Word format (.doc, .dot, ...), not the office's own.
+    bool wordFormat = false;
     bool shown = false;
     bool closed = false;
     // Found once: the frames and text boxes of the document, and the
@@ -367,12 +374,8 @@ struct TemplateDocument::Impl {
     std::vector<Reference<css::uno::XInterface>> frameCursors;
 
     // While the document is filled, the office neither records each change
-    // for its undo nor updates its views after each one. Only while table
-    // rows are added are the views left to follow: a document read from the
-    // Word format lays out the pages the rows bring, and lists the objects of
-    // their headers, only then.
+    // for its undo nor updates its views after each one.
     bool locked = false;
-    bool viewsLocked = false;
 
     ~Impl()
     {
@@ -384,34 +387,23 @@ struct TemplateDocument::Impl {
     Reference<css::document::XUndoManager> lockedUndo;
 
     // Called by each step of the fill before it changes the document.
-    void lockForFill(bool views = true)
+    void lockForFill()
     {
-        if (shown)
+        if (shown || locked)
             return;
-        if (!locked) {
-            lockedUndo = Reference<css::document::XUndoManagerSupplier>(doc, UNO_QUERY_THROW)->getUndoManager();
-            lockedUndo->lock();
-            locked = true;
-        }
-        if (views && !viewsLocked) {
-            lockedModel.set(doc, UNO_QUERY_THROW);
-            lockedModel->lockControllers();
-            viewsLocked = true;
-        } else if (!views && viewsLocked) {
-            viewsLocked = false;
-            lockedModel->unlockControllers();
-        }
+        lockedUndo = Reference<css::document::XUndoManagerSupplier>(doc, UNO_QUERY_THROW)->getUndoManager();
+        lockedUndo->lock();
+        lockedModel.set(doc, UNO_QUERY_THROW);
+        lockedModel->lockControllers();
+        locked = true;
     }
 
     void unlock()
     {
-        if (viewsLocked) {
-            viewsLocked = false;
-            lockedModel->unlockControllers();
-        }
         if (!locked)
             return;
         locked = false;
+        lockedModel->unlockControllers();
         lockedUndo->unlock();
     }
 
@@ -431,6 +423,131 @@ struct TemplateDocument::Impl {
     {
         Reference<css::text::XTextTablesSupplier> tts(doc, UNO_QUERY_THROW);
         return Reference<css::container::XIndexAccess>(tts->getTextTables(), UNO_QUERY_THROW);
+    }
+
+    // The pictures of the text (graphics in frames of their own), removed
+    // through the document's list of them, which holds every picture
+    // wherever it stands: also those of the header of a page the office has
+    // not laid out yet, which the draw page does not list. Those whose name
+    // starts with `prefix` go; so does, in a document read from a Word
+    // format (which keeps no names of pictures once it was stored from the
+    // office), a picture behind the text that covers a whole page: the
+    // scanned blank, whatever it is called.
+    int removeGraphics(const QString& prefix)
+    {
+        Reference<css::text::XTextGraphicObjectsSupplier> supplier(doc, UNO_QUERY);
+        if (!supplier.is())
+            return 0;
+        Reference<css::container::XNameAccess> graphics = supplier->getGraphicObjects();
+        std::vector<Reference<css::lang::XComponent>> outline;
+        std::vector<Reference<css::beans::XPropertySet>> unnamed;
+        for (const OUString& name : graphics->getElementNames()) {
+            Reference<css::uno::XInterface> graphic;
+            if (toQ(name).startsWith(prefix)) {
+                graphics->getByName(name) >>= graphic;
+                outline.emplace_back(graphic, UNO_QUERY_THROW);
+            } else if (wordFormat) {
+                graphics->getByName(name) >>= graphic;
+                unnamed.emplace_back(graphic, UNO_QUERY_THROW);
+            }
+        }
+        if (!unnamed.empty()) {
+            const std::vector<css::awt::Size> pages = pageSizes();
+            for (const auto& graphic : unnamed) {
+                bool opaque = true;
+                css::awt::Size size;
+                graphic->getPropertyValue("Opaque") >>= opaque;
+                graphic->getPropertyValue("Size") >>= size;
+                if (!opaque && std::any_of(pages.begin(), pages.end(), [&](const css::awt::Size& page) {
+                        return size.Width * 10 >= page.Width * 9 && size.Height * 10 >= page.Height * 9;
+                    }))
+                    outline.emplace_back(graphic, UNO_QUERY_THROW);
+            }
+        }
+        for (const auto& graphic : outline) {
+            const Reference<css::uno::XInterface> object(graphic, UNO_QUERY);
+            objects.erase(std::remove_if(objects.begin(), objects.end(),
+                                         [&](const Object& o) { return o.object == object; }),
+                          objects.end());
+            graphic->dispose();
+            frameCursors.push_back(object);
+            changed = true;
+        }
+        return int(outline.size());
+    }
+
+    // The sizes of the pages of the page styles in use.
+    std::vector<css::awt::Size> pageSizes() const
+    {
+        std::vector<css::awt::Size> out;
+        Reference<css::style::XStyleFamiliesSupplier> families(doc, UNO_QUERY_THROW);
+        Reference<css::container::XIndexAccess> styles(families->getStyleFamilies()->getByName("PageStyles"),
+                                                       UNO_QUERY_THROW);
+        for (sal_Int32 i = 0, n = styles->getCount(); i < n; ++i) {
+            Reference<css::style::XStyle> style(styles->getByIndex(i), UNO_QUERY_THROW);
+            if (!style->isInUse())
+                continue;
+            Reference<css::beans::XPropertySet> props(style, UNO_QUERY_THROW);
+            css::awt::Size size;
+            props->getPropertyValue("Width") >>= size.Width;
+            props->getPropertyValue("Height") >>= size.Height;
+            out.push_back(size);
+        }
+        return out;
+    }
+
+    // The drawing objects of the page whose name starts with `prefix`,
+    // but for a frame or a text box that held text when the placeholders
+    // were looked for (a field of the form) and the pictures of the text
+    // (removeGraphics()). Drawing objects are listed whether laid out or not.
+    int removeDrawnPictures(const QString& prefix)
+    {
+        Reference<css::drawing::XDrawPageSupplier> dps(doc, UNO_QUERY_THROW);
+        Reference<css::drawing::XShapes> shapes(dps->getDrawPage(), UNO_QUERY_THROW);
+        int removed = 0;
+        std::vector<int> gone;  // indexes of removed texts in `frames`
+        for (auto it = objects.begin(); it != objects.end();) {
+            if (it->holdsText) {
+                ++it;
+                continue;
+            }
+            Reference<css::container::XNamed> named(it->object, UNO_QUERY);
+            // The name first: it rules out most objects in one call.
+            Reference<css::drawing::XShape> shape;
+            if (named.is() && toQ(named->getName()).startsWith(prefix)) {
+                Reference<css::lang::XServiceInfo> info(named, UNO_QUERY_THROW);
+                const Sequence<OUString> services = info->getSupportedServiceNames();
+                if (std::none_of(services.begin(), services.end(), [](const OUString& service) {
+                        return service == "com.sun.star.text.TextFrame" || service == "com.sun.star.text.TextGraphicObject";
+                    }))
+                    shape.set(it->object, UNO_QUERY);
+            }
+            if (!shape.is()) {
+                ++it;
+                continue;
+            }
+            shapes->remove(shape);
+            changed = true;
+            ++removed;
+            frameCursors.push_back(it->object);
+            if (it->frame >= 0) {
+                gone.push_back(it->frame);
+                frameCursors.push_back(frames[size_t(it->frame)]);
+            }
+            it = objects.erase(it);
+        }
+        if (!gone.empty()) {
+            // A shape with a text went: its text goes from the frames.
+            std::sort(gone.begin(), gone.end(), std::greater<int>());
+            for (const int i : gone)
+                frames.erase(frames.begin() + i);
+            for (auto& object : objects)
+                for (const int i : gone)
+                    if (object.frame > i)
+                        --object.frame;
+            frameContents.clear();
+        }
+        return removed;
     }
 
     // The texts of the text frames and text boxes (the body's search does
@@ -633,6 +750,7 @@ TemplateDocument::Impl* load(const QString& path, const Props& args)
     if (const QString defect = documentFileDefect(path); !defect.isEmpty())
         throw Error(ErrorKind::CannotLoad, impl->path + QStringLiteral(" (") + defect + QLatin1Char(')'));
     Office::instance().ensureRunning();
+    impl->wordFormat = QFileInfo(path).suffix().startsWith(QLatin1String("do"), Qt::CaseInsensitive);
     impl->doc = loadComponent(toOU(ConvertToURL(impl->path)), args, impl->path);
     if (!Reference<css::text::XTextDocument>(impl->doc, UNO_QUERY).is())
         throw Error(ErrorKind::CannotLoad, impl->path + QStringLiteral(" (не текстовый документ)"));
@@ -747,7 +865,7 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
         throw Error(ErrorKind::Failed, QStringLiteral("документ не открыт"));
     d_->checkOpen();
     return call(ErrorKind::Failed, [&] {
-        d_->lockForFill(false);
+        d_->lockForFill();
         d_->changed = true;
         auto all = d_->tables();
         for (sal_Int32 t = 0; t < all->getCount(); ++t) {
@@ -761,9 +879,6 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
                 return true;
             }
             marked.insertCopies(int(rows.size()));
-            // The pages the rows bring are laid out by now: their texts
-            // and the headings' bold are written with the views locked again.
-            d_->lockForFill();
             marked.write(rows);
             marked.setBold(bold, int(rows.size()), d_->frameCursors);
             return true;
@@ -778,13 +893,17 @@ QStringList TemplateDocument::pictureNames() const
         return {};
     d_->checkOpen();
     return call(ErrorKind::Failed, [&] {
+        // The pictures of the text, wherever they stand, laid out or not;
+        // then the pictures drawn on the page.
         QStringList out;
+        if (Reference<css::text::XTextGraphicObjectsSupplier> graphics(d_->doc, UNO_QUERY); graphics.is())
+            for (const OUString& name : graphics->getGraphicObjects()->getElementNames())
+                out << toQ(name);
         auto page = d_->drawPage();
         for (sal_Int32 i = 0; i < page->getCount(); ++i) {
             Reference<css::container::XNamed> named(page->getByIndex(i), UNO_QUERY);
-            if (named.is()
-                && (supports(named, "com.sun.star.text.TextGraphicObject")
-                    || supports(named, "com.sun.star.drawing.GraphicObjectShape")))
+            if (named.is() && supports(named, "com.sun.star.drawing.GraphicObjectShape")
+                && !supports(named, "com.sun.star.text.TextGraphicObject"))
                 out << toQ(named->getName());
         }
         return out;
@@ -798,67 +917,8 @@ int TemplateDocument::removePictures(const QString& prefix)
     d_->checkOpen();
     return call(ErrorKind::Failed, [&] {
         d_->lockForFill();
-        // The objects as found with the frames.
         d_->frameTexts();
-        // And those laid out since: a document read from the Word format
-        // lists the objects of a page's header only once the page exists,
-        // as the pages the grade rows bring.
-        {
-            auto page = d_->drawPage();
-            for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i) {
-                Reference<css::uno::XInterface> object;
-                page->getByIndex(i) >>= object;
-                if (std::any_of(d_->objects.begin(), d_->objects.end(),
-                                [&](const Impl::Object& known) { return known.object == object; }))
-                    continue;
-                Impl::Object o;
-                o.object = object;
-                if (Reference<css::text::XText> text(object, UNO_QUERY); text.is())
-                    o.holdsText = !text->getString().isEmpty();
-                d_->objects.push_back(std::move(o));
-            }
-        }
-        Reference<css::drawing::XDrawPageSupplier> dps(d_->doc, UNO_QUERY_THROW);
-        Reference<css::drawing::XShapes> shapes(dps->getDrawPage(), UNO_QUERY_THROW);
-        int removed = 0;
-        std::vector<int> gone;  // indexes of removed texts in `frames`
-        for (auto it = d_->objects.begin(); it != d_->objects.end();) {
-            if (it->holdsText) {
-                ++it;
-                continue;
-            }
-            Reference<css::container::XNamed> named(it->object, UNO_QUERY);
-            // The name first: it rules out most objects in one call.
-            Reference<css::drawing::XShape> shape;
-            if (named.is() && toQ(named->getName()).startsWith(prefix)
-                && !supports(named, "com.sun.star.text.TextFrame"))
-                shape.set(it->object, UNO_QUERY);
-            if (!shape.is()) {
-                ++it;
-                continue;
-            }
-            shapes->remove(shape);
-            d_->changed = true;
-            ++removed;
-            d_->frameCursors.push_back(it->object);
-            if (it->frame >= 0) {
-                gone.push_back(it->frame);
-                d_->frameCursors.push_back(d_->frames[size_t(it->frame)]);
-            }
-            it = d_->objects.erase(it);
-        }
-        if (!gone.empty()) {
-            // A shape with a text went: its text goes from the frames.
-            std::sort(gone.begin(), gone.end(), std::greater<int>());
-            for (const int i : gone)
-                d_->frames.erase(d_->frames.begin() + i);
-            for (auto& object : d_->objects)
-                for (const int i : gone)
-                    if (object.frame > i)
-                        --object.frame;
-            d_->frameContents.clear();
-        }
-        return removed;
+        return d_->removeGraphics(prefix) + d_->removeDrawnPictures(prefix);
     });
 }
 

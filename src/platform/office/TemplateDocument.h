@@ -55,13 +55,17 @@ public:
     // when no table row holds the marker.
     bool repeatTableRow(const QString& marker, const QList<Values>& rows, const QList<bool>& bold = {});
 
-    // Names of the pictures of the document. The office's Word 97 export
-    // does not keep them: a stored .doc names its pictures Image1, ...
+    // Names of the pictures of the document, wherever they stand (also in
+    // the header of a page the office has not laid out yet). The office's
+    // Word 97 export does not keep them: a .doc stored from a document read
+    // from the Word format names its pictures Image1, ...
     QStringList pictureNames() const;
     // Removes every picture or drawing object whose name starts with
-    // `prefix`; returns how many were removed. A frame or text box whose
-    // text held something when the placeholders were looked for is a field
-    // of the form and stays.
+    // `prefix`, wherever it stands, laid out or not; in a document read from
+    // a Word format, also every picture behind the text that covers a whole
+    // page, whatever its name. Returns how many were removed. A frame or
+    // text box whose text held something when the placeholders were looked
+    // for is a field of the form and stays.
     int removePictures(const QString& prefix);
 
     // The text of the body, the tables, the text frames and text boxes,
