@@ -24,6 +24,14 @@ void report(const QString& text, int icon)
     ui::msgBox(text, icon);
 }
 
+// The office ended under the work again after it was started afresh.
+void reportOfficeStopped(const QString& shownTemplate, const office::Error& e)
+{
+    report(QStringLiteral("Офисная программа прекратила работу, документ по шаблону ") + shownTemplate
+               + QStringLiteral(" не сохранен. Повторите печать. Ошибка: ") + e.numberAndDescription(),
+           ui::Critical);
+}
+
 // A grade's wording as the form prints it. The wordings keep the hyphen
 // where a long word breaks in a narrow column ("удовлетво-рительно"): it
 // becomes a soft hyphen, so the word prints whole where it fits and
@@ -149,7 +157,9 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
             if (e.kind() == office::ErrorKind::ConnectionLost && attempt == 0)
                 continue;
             work.reset();
-            if (e.kind() == office::ErrorKind::NotStarted)
+            if (e.kind() == office::ErrorKind::ConnectionLost)
+                reportOfficeStopped(shownTemplate, e);
+            else if (e.kind() == office::ErrorKind::NotStarted)
                 report(office::OOoNotStartedReport(QStringLiteral("Writer"), e), ui::Exclamation);
             else if (e.diskFull())  // the office could not copy the template
                 report(QStringLiteral("Не удалось открыть шаблон ") + shownTemplate + QStringLiteral(". ") + e.detail(),
@@ -179,7 +189,9 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
             if (e.kind() == office::ErrorKind::ConnectionLost && attempt == 0)
                 continue;
             work.reset();
-            if (e.kind() == office::ErrorKind::CannotStore)
+            if (e.kind() == office::ErrorKind::ConnectionLost)
+                reportOfficeStopped(shownTemplate, e);
+            else if (e.kind() == office::ErrorKind::CannotStore)
                 report(QStringLiteral("Не удалось сохранить документ ") + QDir::toNativeSeparators(path)
                            + QStringLiteral(". Ошибка: ")
                            + e.numberAndDescription(),

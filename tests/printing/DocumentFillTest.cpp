@@ -29,6 +29,8 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 using printing::PrintRequest;
 
 namespace {
@@ -332,6 +334,71 @@ TEST_P(DocumentFillTest, FullDiskIsToldAndLeavesNothing)
          core::SpecialistCertificates, QStringLiteral("Кальвета")});
     EXPECT_TRUE(outcome.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
+}
+
+TEST_P(DocumentFillTest, AnOfficeThatDiesAtAnyStepIsToldAndTheNextPrintWorks)
+{
+    // The office killed (its whole process group) as the template has just
+    // loaded, as the fill begins, and as the document is about to be
+    // stored. Once: the document is made in a fresh office. Again in the
+    // fresh one: the user is told that the office stopped, and nothing is
+    // saved. Either way the program goes on and the next print works.
+    using Step = office::TemplateDocument::Step;
+    struct Case {
+        const char* name;
+        Step step;
+        bool everyAttempt;
+    };
+    const Case cases[] = {
+        {"loaded, once", Step::Loaded, false},   {"loaded, every time", Step::Loaded, true},
+        {"filling, once", Step::Filling, false}, {"filling, every time", Step::Filling, true},
+        {"storing, once", Step::Storing, false}, {"storing, every time", Step::Storing, true},
+    };
+    const PrintRequest request{people.retrainee, core::RetrainingDiplomaSupplement,
+                               QStringLiteral("Приложение к диплому ПК КТ") + extension, false,
+                               core::RetrainingDocuments, QStringLiteral("Приложение к диплому ПК")};
+    office::Office& office = office::Office::instance();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(documents()).removeRecursively();
+        office.ensureRunning();
+        const int starts = office.startCount();
+        int kills = 0;
+        office::TemplateDocument::setStepHook([&](Step step) {
+            if (step != c.step || (kills > 0 && !c.everyAttempt))
+                return;
+            ++kills;
+            ASSERT_GT(office.processGroup(), 0);
+            ::kill(-pid_t(office.processGroup()), SIGKILL);
+        });
+        testsupport::MessageRecorder messages;
+        const printing::PrintOutcome outcome = printing::PrintVkladish(request);
+        office::TemplateDocument::setStepHook({});
+        EXPECT_EQ(office.startCount(), starts + 1);
+        if (c.everyAttempt) {
+            EXPECT_EQ(kills, 2);
+            EXPECT_FALSE(outcome.saved);
+            ASSERT_EQ(messages.count(), 1);
+            EXPECT_TRUE(messages.texts()[0].startsWith(
+                QStringLiteral("Офисная программа прекратила работу, документ по шаблону ")))
+                << messages.texts()[0].toStdString();
+            EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral(" не сохранен. Повторите печать.")));
+            EXPECT_EQ(messages.messages()[0].icon(), ui::Critical);
+            EXPECT_EQ(QDir(documents()).entryList(QDir::Files | QDir::Hidden), QStringList{});
+        } else {
+            EXPECT_EQ(kills, 1);
+            ASSERT_TRUE(outcome.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
+            EXPECT_EQ(messages.count(), 0) << messages.texts().join(QLatin1Char('\n')).toStdString();
+            EXPECT_TRUE(readBack(outcome.documentPath).text.contains(QStringLiteral("Кузнецову Ивану Сергеевичу")));
+            EXPECT_TRUE(printtest::closeOfficeDocument(outcome.documentPath));
+        }
+        // The next print, in the office as it is now.
+        const printing::PrintOutcome next = printing::PrintVkladish(request);
+        EXPECT_TRUE(next.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(messages.count(), c.everyAttempt ? 1 : 0);
+        if (next.saved)
+            EXPECT_TRUE(printtest::closeOfficeDocument(next.documentPath));
+    }
 }
 
 TEST_P(DocumentFillTest, ANameADeletedDocumentHoldsInTheOfficeIsNotGivenAgain)

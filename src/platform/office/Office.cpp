@@ -1388,7 +1388,10 @@ void storeBounded(const QString& file, long long needed, const std::function<voi
     try {
         waitPainting(store);
     } catch (const css::uno::Exception& e) {
-        const bool lost = guard.exceeded() == Office::Guard::Exceeded::None && !office.impl().connected();
+        // The bridge tells that the office went away before the process
+        // list does.
+        const bool lost = guard.exceeded() == Office::Guard::Exceeded::None
+            && (!office.impl().connected() || e.Message.indexOf("bridge") >= 0);
         throw failed(toQ(e.Message), lost);
     }
     if (guard.exceeded() != Office::Guard::Exceeded::None)

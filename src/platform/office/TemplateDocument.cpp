@@ -114,6 +114,18 @@ int rowOfCellName(const QString& name)
     return name.mid(i, j - i).toInt() - 1;
 }
 
+std::function<void(TemplateDocument::Step)>& stepHook()
+{
+    static std::function<void(TemplateDocument::Step)> hook;
+    return hook;
+}
+
+void reachStep(TemplateDocument::Step step)
+{
+    if (stepHook())
+        stepHook()(step);
+}
+
 const char* filterForExtension(const QString& suffix)
 {
     const QString s = suffix.toLower();
@@ -391,6 +403,7 @@ struct TemplateDocument::Impl {
     {
         if (shown || locked)
             return;
+        reachStep(TemplateDocument::Step::Filling);
         lockedUndo = Reference<css::document::XUndoManagerSupplier>(doc, UNO_QUERY_THROW)->getUndoManager();
         lockedUndo->lock();
         lockedModel.set(doc, UNO_QUERY_THROW);
@@ -752,7 +765,10 @@ TemplateDocument::Impl* load(const QString& path, const Props& args)
     Office::instance().ensureRunning();
     impl->wordFormat = QFileInfo(path).suffix().startsWith(QLatin1String("do"), Qt::CaseInsensitive);
     impl->doc = loadComponent(toOU(ConvertToURL(impl->path)), args, impl->path);
-    if (!Reference<css::text::XTextDocument>(impl->doc, UNO_QUERY).is())
+    reachStep(TemplateDocument::Step::Loaded);
+    // The office may be gone by now, as at any call.
+    if (!call(ErrorKind::CannotLoad,
+              [&] { return Reference<css::text::XTextDocument>(impl->doc, UNO_QUERY).is(); }, impl->path))
         throw Error(ErrorKind::CannotLoad, impl->path + QStringLiteral(" (не текстовый документ)"));
     return impl.release();
 }
@@ -955,6 +971,12 @@ void TemplateDocument::storeAs(const QString& path)
     if (!folder.isDir() || !folder.isWritable())
         throw Error(ErrorKind::CannotStore, path + QStringLiteral(" (папка недоступна для записи)"));
     const OUString url = toOU(ConvertToURL(QFileInfo(path).absoluteFilePath()));
+    reachStep(Step::Storing);
+    // A document whose office is known to have gone is not stored, nor a
+    // new office started for it; one that goes during the store is told
+    // as lost by the store.
+    if (!Office::instance().isRunning())
+        throw Error(ErrorKind::ConnectionLost);
     // The document takes about as much room as its template.
     storeBounded(path, 2 * QFileInfo(d_->path).size(), [&] {
         Reference<css::frame::XStorable>(d_->doc, UNO_QUERY_THROW)
@@ -978,6 +1000,11 @@ void TemplateDocument::show()
         return;
     setVisible(d_->doc, true);
     activate(d_->doc);
+}
+
+void TemplateDocument::setStepHook(std::function<void(Step)> hook)
+{
+    stepHook() = std::move(hook);
 }
 
 void TemplateDocument::close()

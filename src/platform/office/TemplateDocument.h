@@ -14,6 +14,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace office {
@@ -83,6 +84,14 @@ public:
     void show();
     // Closes without saving.
     void close();
+
+    // For tests: the steps of the work on a document, and a function run
+    // at the start of each, to bring about what may happen at that moment
+    // (an office that ends). Loaded: the office has just given the loaded
+    // document; Filling: the first change is about to be made; Storing: the
+    // document is about to be stored. An empty function runs nothing.
+    enum class Step { Loaded, Filling, Storing };
+    static void setStepHook(std::function<void(Step)> hook);
 
     struct Impl;
 
