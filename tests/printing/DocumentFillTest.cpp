@@ -14,10 +14,12 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QSet>
+#include <QThread>
 #include <QUrl>
 
 #include <com/sun/star/awt/FontWeight.hpp>
@@ -370,6 +372,11 @@ TEST_P(DocumentFillTest, AnOfficeThatDiesAtAnyStepIsToldAndTheNextPrintWorks)
             ++kills;
             ASSERT_GT(office.processGroup(), 0);
             ::kill(-pid_t(office.processGroup()), SIGKILL);
+            // Dead, as the program comes to know (its process gone).
+            QElapsedTimer waited;
+            waited.start();
+            while (office.isRunning() && waited.elapsed() < 10000)
+                QThread::msleep(10);
         });
         testsupport::MessageRecorder messages;
         const printing::PrintOutcome outcome = printing::PrintVkladish(request);
@@ -396,8 +403,9 @@ TEST_P(DocumentFillTest, AnOfficeThatDiesAtAnyStepIsToldAndTheNextPrintWorks)
         const printing::PrintOutcome next = printing::PrintVkladish(request);
         EXPECT_TRUE(next.saved) << messages.texts().join(QLatin1Char('\n')).toStdString();
         EXPECT_EQ(messages.count(), c.everyAttempt ? 1 : 0);
-        if (next.saved)
+        if (next.saved) {
             EXPECT_TRUE(printtest::closeOfficeDocument(next.documentPath));
+        }
     }
 }
 

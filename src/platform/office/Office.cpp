@@ -933,6 +933,9 @@ Reference<css::uno::XComponentContext> localContext()
         return ctx;
     if (qEnvironmentVariableIsEmpty("URE_BOOTSTRAP"))
         qputenv("URE_BOOTSTRAP", QByteArray("vnd.sun.star.pathname:") + kFundamentalRc);
+    // A call to an office that has just ended writes into its closed pipe:
+    // that must fail as the call (the office lost), never end the program.
+    ::signal(SIGPIPE, SIG_IGN);
     try {
         ctx = cppu::defaultBootstrap_InitialComponentContext();
     } catch (const cppu::BootstrapException& e) {
