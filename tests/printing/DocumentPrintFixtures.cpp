@@ -306,6 +306,53 @@ QStringList boldTableCells(const QString& path)
     return out;
 }
 
+QList<double> tableCharHeights(const QString& path)
+{
+    using namespace office::uno;
+    QList<double> out;
+    testsupport::TempFolder folder;
+    const QString copy = folder.file(QStringLiteral("копия.") + QFileInfo(path).suffix());
+    if (!QFile::copy(path, copy))
+        return out;
+    const auto doc = loadComponent(toOU(QUrl::fromLocalFile(copy).toString()),
+                                   props({{"Hidden", Any(true)}, {"ReadOnly", Any(true)}}), copy);
+    Reference<css::text::XTextTablesSupplier> supplier(doc, UNO_QUERY_THROW);
+    Reference<css::container::XIndexAccess> tables(supplier->getTextTables(), UNO_QUERY_THROW);
+    for (sal_Int32 t = 0; t < tables->getCount(); ++t) {
+        Reference<css::text::XTextTable> table(tables->getByIndex(t), UNO_QUERY_THROW);
+        for (const OUString& name : table->getCellNames()) {
+            Reference<css::text::XText> cell(table->getCellByName(name), UNO_QUERY_THROW);
+            if (toQ(cell->getString()).isEmpty())
+                continue;
+            float height = 0;
+            Reference<css::beans::XPropertySet>(cell->getStart(), UNO_QUERY_THROW)->getPropertyValue("CharHeight") >>= height;
+            if (!out.contains(double(height)))
+                out << double(height);
+        }
+    }
+    closeComponent(doc);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+int firstTableRows(const QString& path)
+{
+    using namespace office::uno;
+    testsupport::TempFolder folder;
+    const QString copy = folder.file(QStringLiteral("копия.") + QFileInfo(path).suffix());
+    if (!QFile::copy(path, copy))
+        return -1;
+    const auto doc = loadComponent(toOU(QUrl::fromLocalFile(copy).toString()),
+                                   props({{"Hidden", Any(true)}, {"ReadOnly", Any(true)}}), copy);
+    Reference<css::text::XTextTablesSupplier> supplier(doc, UNO_QUERY_THROW);
+    Reference<css::container::XIndexAccess> tables(supplier->getTextTables(), UNO_QUERY_THROW);
+    int rows = -1;
+    if (tables->getCount() > 0)
+        rows = Reference<css::text::XTextTable>(tables->getByIndex(0), UNO_QUERY_THROW)->getRows()->getCount();
+    closeComponent(doc);
+    return rows;
+}
+
 QStringList bracketedTexts(const QString& text)
 {
     QStringList out;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <functional>
 #include <iterator>
+#include <optional>
 
 #include <com/sun/star/awt/FontWeight.hpp>
 #include <com/sun/star/beans/UnknownPropertyException.hpp>
@@ -24,6 +25,7 @@
 #include <com/sun/star/document/UpdateDocMode.hpp>
 #include <com/sun/star/document/XUndoManager.hpp>
 #include <com/sun/star/document/XUndoManagerSupplier.hpp>
+#include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
@@ -41,11 +43,15 @@
 #include <com/sun/star/text/ControlCharacter.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextGraphicObjectsSupplier.hpp>
+#include <com/sun/star/text/XPageCursor.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
 #include <com/sun/star/text/XTextTable.hpp>
 #include <com/sun/star/text/XTextTablesSupplier.hpp>
+#include <com/sun/star/text/XTextViewCursor.hpp>
+#include <com/sun/star/text/XTextViewCursorSupplier.hpp>
+#include <com/sun/star/util/XRefreshable.hpp>
 #include <com/sun/star/util/XSearchable.hpp>
 
 namespace office {
@@ -243,6 +249,31 @@ struct MarkedRow {
         }
     }
 
+    // The character height of the row's text in points: that of its first
+    // cell.
+    double charHeight() const
+    {
+        float height = 0;
+        Reference<css::beans::XPropertySet>(cell(0, row)->getStart(), UNO_QUERY_THROW)->getPropertyValue("CharHeight")
+            >>= height;
+        return height;
+    }
+
+    // Sets the character height of the row's text, before it is copied:
+    // the copies take it. (Characters of cells set through a cell range or
+    // a table cursor are not laid out again by the office.) The cursors made
+    // go to `cursors`, held as long as the document.
+    void setCharHeight(double points, std::vector<Reference<css::uno::XInterface>>& cursors)
+    {
+        for (int c = 0; c < columns; ++c) {
+            Reference<css::text::XTextCursor> cursor = cell(c, row)->createTextCursor();
+            cursor->gotoEnd(true);
+            Reference<css::beans::XPropertySet>(cursor, UNO_QUERY_THROW)
+                ->setPropertyValue("CharHeight", Any(float(points)));
+            cursors.push_back(cursor);
+        }
+    }
+
     Reference<css::text::XText> cell(int c, int r) const
     {
         if (!letters.isEmpty())
@@ -388,6 +419,9 @@ struct TemplateDocument::Impl {
     // While the document is filled, the office neither records each change
     // for its undo nor updates its views after each one.
     bool locked = false;
+    bool filling = false;  // the first change was made
+    // The rows the last repeatTableRow() made.
+    std::optional<MarkedRow> repeated;
 
     ~Impl()
     {
@@ -403,7 +437,10 @@ struct TemplateDocument::Impl {
     {
         if (shown || locked)
             return;
-        reachStep(TemplateDocument::Step::Filling);
+        if (!filling) {
+            filling = true;
+            reachStep(TemplateDocument::Step::Filling);
+        }
         lockedUndo = Reference<css::document::XUndoManagerSupplier>(doc, UNO_QUERY_THROW)->getUndoManager();
         lockedUndo->lock();
         lockedModel.set(doc, UNO_QUERY_THROW);
@@ -418,6 +455,44 @@ struct TemplateDocument::Impl {
         locked = false;
         lockedModel->unlockControllers();
         lockedUndo->unlock();
+    }
+
+    // The view cursor of the document's view, which lays the document out
+    // as far as it goes.
+    Reference<css::text::XTextViewCursor> viewCursor() const
+    {
+        Reference<css::frame::XModel> model(doc, UNO_QUERY_THROW);
+        Reference<css::text::XTextViewCursorSupplier> view(model->getCurrentController(), UNO_QUERY_THROW);
+        return view->getViewCursor();
+    }
+
+    // The pages of the document laid out whole. The views are unlocked
+    // first: a locked view is not laid out. The office lays a document out
+    // in passes, and a count taken just after a change may be one of an
+    // unfinished pass: the count is taken until the printed pages and the
+    // view's last page agree twice running.
+    // The pages of the document as the office lays it out. The views are
+    // unlocked first: a locked view is not laid out. The office lays out
+    // afresh what was added or changed in the text, and moves text on to
+    // later pages, but leaves text where it is when room is made before it:
+    // a count is true for a document filled from its template, not for one
+    // changed back and forth. The view's last page is asked until it is
+    // the same twice running (a count taken during a pass of the layout
+    // may be short).
+    int pageCount()
+    {
+        unlock();
+        Reference<css::util::XRefreshable>(doc, UNO_QUERY_THROW)->refresh();
+        Reference<css::text::XPageCursor> pages(viewCursor(), UNO_QUERY_THROW);
+        int last = -1;
+        for (int pass = 0; pass < 8; ++pass) {
+            pages->jumpToLastPage();
+            const int count = pages->getPage();
+            if (count == last)
+                break;
+            last = count;
+        }
+        return last;
     }
 
     void checkOpen() const
@@ -875,7 +950,8 @@ void TemplateDocument::replace(const Values& values)
     });
 }
 
-bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>& rows, const QList<bool>& bold)
+bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>& rows, const QList<bool>& bold,
+                                      double points)
 {
     if (!d_)
         throw Error(ErrorKind::Failed, QStringLiteral("документ не открыт"));
@@ -894,13 +970,32 @@ bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>
                 marked.remove();
                 return true;
             }
+            if (points > 0)
+                marked.setCharHeight(points, d_->frameCursors);
             marked.insertCopies(int(rows.size()));
             marked.write(rows);
             marked.setBold(bold, int(rows.size()), d_->frameCursors);
+            d_->repeated = std::move(marked);
             return true;
         }
         return false;
     });
+}
+
+double TemplateDocument::repeatedRowsCharHeight() const
+{
+    if (!d_ || !d_->repeated)
+        return 0;
+    d_->checkOpen();
+    return call(ErrorKind::Failed, [&] { return d_->repeated->charHeight(); });
+}
+
+int TemplateDocument::pageCount() const
+{
+    if (!d_)
+        return 0;
+    d_->checkOpen();
+    return call(ErrorKind::Failed, [&] { return d_->pageCount(); });
 }
 
 QStringList TemplateDocument::pictureNames() const

@@ -53,8 +53,18 @@ public:
     // has its text in bold. No entries remove the row. The rows are kept
     // whole: none is divided between pages or the columns of a page. A
     // value is written as it is, never searched for placeholders. False
-    // when no table row holds the marker.
-    bool repeatTableRow(const QString& marker, const QList<Values>& rows, const QList<bool>& bold = {});
+    // when no table row holds the marker. `points`, when above 0, is the
+    // character height of the rows' text.
+    bool repeatTableRow(const QString& marker, const QList<Values>& rows, const QList<bool>& bold = {},
+                        double points = 0);
+
+    // The character height in points of the text of the rows the last
+    // repeatTableRow() made (as the first has it; 0 when none was made).
+    double repeatedRowsCharHeight() const;
+    // The number of pages the office lays the document out on: true for a
+    // document filled from its template; text moved back when room was made
+    // before it may still be counted where it stood.
+    int pageCount() const;
 
     // Names of the pictures of the document, wherever they stand (also in
     // the header of a page the office has not laid out yet). The office's
