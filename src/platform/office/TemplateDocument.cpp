@@ -418,8 +418,9 @@ struct TemplateDocument::Impl {
 
     // While the document is filled, the office neither records each change
     // for its undo nor updates its views after each one.
-    bool locked = false;
-    bool filling = false;  // the first change was made
+    bool locked = false;       // the undo
+    bool viewsLocked = false;  // the views
+    bool filling = false;      // the first change was made
     // The rows the last repeatTableRow() made.
     std::optional<MarkedRow> repeated;
 
@@ -435,25 +436,39 @@ struct TemplateDocument::Impl {
     // Called by each step of the fill before it changes the document.
     void lockForFill()
     {
-        if (shown || locked)
+        if (shown)
             return;
         if (!filling) {
             filling = true;
             reachStep(TemplateDocument::Step::Filling);
         }
-        lockedUndo = Reference<css::document::XUndoManagerSupplier>(doc, UNO_QUERY_THROW)->getUndoManager();
-        lockedUndo->lock();
-        lockedModel.set(doc, UNO_QUERY_THROW);
-        lockedModel->lockControllers();
-        locked = true;
+        if (!locked) {
+            lockedUndo = Reference<css::document::XUndoManagerSupplier>(doc, UNO_QUERY_THROW)->getUndoManager();
+            lockedUndo->lock();
+            locked = true;
+        }
+        if (!viewsLocked) {
+            if (!lockedModel.is())
+                lockedModel.set(doc, UNO_QUERY_THROW);
+            lockedModel->lockControllers();
+            viewsLocked = true;
+        }
+    }
+
+    void unlockViews()
+    {
+        if (!viewsLocked)
+            return;
+        viewsLocked = false;
+        lockedModel->unlockControllers();
     }
 
     void unlock()
     {
+        unlockViews();
         if (!locked)
             return;
         locked = false;
-        lockedModel->unlockControllers();
         lockedUndo->unlock();
     }
 
@@ -473,15 +488,14 @@ struct TemplateDocument::Impl {
     // view's last page agree twice running.
     // The pages of the document as the office lays it out. The views are
     // unlocked first: a locked view is not laid out. The office lays out
-    // afresh what was added or changed in the text, and moves text on to
-    // later pages, but leaves text where it is when room is made before it:
-    // a count is true for a document filled from its template, not for one
-    // changed back and forth. The view's last page is asked until it is
-    // the same twice running (a count taken during a pass of the layout
-    // may be short).
+    // anew what was added, and text changed through a text cursor, and
+    // moves text on to later pages, but leaves text where it is when room
+    // is made before it: a count is true for a document filled from its
+    // template, not for one changed back and forth. The view's last page is
+    // asked until it is the same twice running.
     int pageCount()
     {
-        unlock();
+        unlockViews();
         Reference<css::util::XRefreshable>(doc, UNO_QUERY_THROW)->refresh();
         Reference<css::text::XPageCursor> pages(viewCursor(), UNO_QUERY_THROW);
         int last = -1;
@@ -865,7 +879,9 @@ TemplateDocument TemplateDocument::fromTemplate(const QString& path)
     // pictures and frames renamed by the export; the names the fill looks
     // for are those of the window's record.
     // The record belongs to the template: a document made from it goes without.
-    if (call(ErrorKind::CannotLoad, [&] { return TextDocument::restoreRecordedLayout(out.d_->doc); }, out.d_->path))
+    // Most templates have none: a Word one is looked at without the office.
+    if (TextDocument::mayHoldRecordedLayout(out.d_->path)
+        && call(ErrorKind::CannotLoad, [&] { return TextDocument::restoreRecordedLayout(out.d_->doc); }, out.d_->path))
         call(ErrorKind::CannotLoad, [&] { TextDocument::dropRecordedLayout(out.d_->doc); }, out.d_->path);
     return out;
 }
