@@ -268,18 +268,22 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
         try {
             work->setCaption(QStringLiteral("Заполнение документа..."));
             const int gradeRows = fillDocument(doc, data, outcome.unknownPlaceholders, &*work);
+            const auto removeBackground = [&](office::TemplateDocument& d) {
+                if (!request.keepBackground)
+                    d.removePictures(QString::fromUtf8(kBackgroundPicturePrefix));
+            };
+            removeBackground(doc);
             const auto refill = [&](double points, int lines) {
                 office::TemplateDocument remade = office::TemplateDocument::fromTemplate(templatePath);
                 QStringList unknown;
                 fillDocument(remade, data, unknown, nullptr, points, lines);
+                removeBackground(remade);
                 return remade;
             };
             if (!fitGradeTable(doc, gradeRows, refill, work)) {
                 ui::setStatusText(QStringLiteral("Готово."));
                 return outcome;
             }
-            if (!request.keepBackground)
-                doc.removePictures(QString::fromUtf8(kBackgroundPicturePrefix));
 
             work->setCaption(QStringLiteral("Сохранение документа..."));
             QDir().mkpath(folder);

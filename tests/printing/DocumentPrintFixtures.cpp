@@ -30,6 +30,7 @@
 #include <com/sun/star/table/XCellRange.hpp>
 #include <com/sun/star/table/XTableColumns.hpp>
 #include <com/sun/star/table/XTableRows.hpp>
+#include <com/sun/star/util/XRefreshable.hpp>
 
 #include <optional>
 
@@ -125,8 +126,10 @@ void provideTemplates(const QString& folder, const QStringList& names, const QSt
 
 namespace {
 
-// The pages of the office's layout of the document at `url`: the view
-// cursor sent to the last page lays the whole document out first.
+// The pages of the office's layout of the document at `url`: laid out
+// whole first (a document just loaded is laid out by the office in passes,
+// and a busy machine may catch it in the middle of one), then the view
+// cursor's last page, read until it is the same twice running.
 int pagesOf(const QUrl& url)
 {
     using namespace office::uno;
@@ -139,9 +142,19 @@ int pagesOf(const QUrl& url)
         if (!view.is())
             return 0;
         Reference<css::text::XPageCursor> cursor(view->getViewCursor(), UNO_QUERY);
-        if (!cursor.is() || !cursor->jumpToLastPage())
+        if (!cursor.is())
             return 0;
-        return int(cursor->getPage());
+        Reference<css::util::XRefreshable>(model, UNO_QUERY_THROW)->refresh();
+        int last = -1;
+        for (int pass = 0; pass < 8; ++pass) {
+            if (!cursor->jumpToLastPage())
+                return 0;
+            const int page = cursor->getPage();
+            if (page == last)
+                break;
+            last = page;
+        }
+        return last;
     }
     return 0;
 }
