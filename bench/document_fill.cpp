@@ -1,11 +1,15 @@
 // Filling one document from a shipped template (reading the person,
-// replacing the placeholders, filling the grade table, removing the scanned
-// blank, storing the document) against loading the same template without
-// its scanned blank and storing it unchanged in the same format (the
-// document the fill stores, less the texts), both in the same headless
-// office. Four lines: the specialist certificate and a supplement with 40
-// grade lines, each stored as .odt and as .doc; each prints the ratio of
-// the two times as "<line> fill/load-store ratio: <x>".
+// replacing the placeholders, filling the grade table and seeing that it
+// lies on the blank's pages, removing the scanned blank, storing the
+// document) against the least work that stores the same document, both in
+// the same headless office. For the certificate that is loading the
+// template without its scanned blank and storing it unchanged in the same
+// format (the document the fill stores, less a few texts); for a
+// supplement, whose table the fill makes 40 rows long, loading the finished
+// document itself and storing it again. Four lines: the specialist
+// certificate and a supplement with 40 grade lines, each stored as .odt and
+// as .doc; each prints the ratio of the two times as
+// "<line> fill/load-store ratio: <x>".
 #include "core/AppState.h"
 #include "core/DataAccess.h"
 #include "newdb/NewDatabase.h"
@@ -18,6 +22,7 @@
 #include <QApplication>
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -127,7 +132,8 @@ const Line kLines[] = {
     {"supplement 40 lines .doc", "Приложение к диплому", false, core::DiplomaSupplement, core::Documents, true},
 };
 
-double fill(long id, const Line& line, const QString& templateName)
+// The time of one fill; `stored` receives the document's file.
+double fill(long id, const Line& line, const QString& templateName, QString* stored = nullptr)
 {
     core::state().OfficeIsOOo = line.ooo;
     const auto start = Clock::now();
@@ -137,6 +143,8 @@ double fill(long id, const Line& line, const QString& templateName)
     if (!outcome.saved)
         throw office::Error(office::ErrorKind::Failed, QStringLiteral("документ не сохранен"));
     closeDocument(outcome.documentPath);
+    if (stored)
+        *stored = outcome.documentPath;
     return t;
 }
 
@@ -194,16 +202,27 @@ int main(int argc, char** argv)
             const auto target = [&] { return out.filePath(QStringLiteral("копия %1").arg(++n) + documentExtension); };
             const long id = line.supplement ? people.graduate : people.certificateHolder;
 
-            // Warm-up: the first document of a kind is slower.
+            // Warm-up: the first document of a kind is slower. Its result,
+            // copied, is the finished document.
             loadAndStore(bareTemplate, target());
-            fill(id, line, name);
-            double base = 1e9, filled = 1e9;
+            QString stored;
+            fill(id, line, name, &stored);
+            const QString finished =
+                QDir(home.path()).filePath(QStringLiteral("готовый %1").arg(++n) + documentExtension);
+            if (!QFile::copy(stored, finished))
+                throw office::Error(office::ErrorKind::Failed, finished);
+            double bare = 1e9, again = 1e9, filled = 1e9;
             for (int i = 0; i < kRuns; ++i) {
-                base = std::min(base, loadAndStore(bareTemplate, target()));
+                bare = std::min(bare, loadAndStore(bareTemplate, target()));
+                if (line.supplement)
+                    again = std::min(again, loadAndStore(finished, target()));
                 filled = std::min(filled, fill(id, line, name));
             }
+            const double base = line.supplement ? again : bare;
             std::printf("%s (template %s)\n", line.caption, qPrintable(name));
-            std::printf("  load without the blank and store:   %.1f ms\n", base * 1000);
+            std::printf("  load without the blank and store:   %.1f ms\n", bare * 1000);
+            if (line.supplement)
+                std::printf("  load the finished document, store:  %.1f ms\n", again * 1000);
             std::printf("  fill:                                %.1f ms\n", filled * 1000);
             std::printf("%s fill/load-store ratio: %.2f\n", line.caption, filled / base);
             withinGoal = withinGoal && filled / base <= 2.0;

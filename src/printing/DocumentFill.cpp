@@ -12,8 +12,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 
+#include <functional>
 #include <optional>
+#include <vector>
 
 namespace printing {
 
@@ -23,6 +26,14 @@ void report(const QString& text, int icon)
 {
     ui::setStatusText(QStringLiteral("Готово."));
     ui::msgBox(text, icon);
+}
+
+// The office ended under the work again after it was started afresh.
+void reportOfficeStopped(const QString& shownTemplate, const office::Error& e)
+{
+    report(QStringLiteral("Офисная программа прекратила работу, документ по шаблону ") + shownTemplate
+               + QStringLiteral(" не сохранен. Повторите печать. Ошибка: ") + e.numberAndDescription(),
+           ui::Critical);
 }
 
 // A grade's wording as the form prints it. The wordings keep the hyphen
@@ -39,12 +50,17 @@ QString gradeWording(QString text)
 
 // Puts the person's values in place of the template's placeholders and
 // the grade lines into the grades row; placeholders the program does not
-// know are added to `unknown`.
-void fillDocument(office::TemplateDocument& doc, const DocumentData& data, QStringList& unknown, ui::LongWork& work)
+// know are added to `unknown`. Returns the number of grade rows made. The
+// grade rows' text is `points` high when above 0; `lines`, when not
+// negative, is how many of the grade lines are put in. The stages are
+// shown in `work` when given.
+int fillDocument(office::TemplateDocument& doc, const DocumentData& data, QStringList& unknown, ui::LongWork* work,
+                 double points = 0, int lines = -1)
 {
     office::TemplateDocument::Values values;
     office::TemplateDocument::Values gradeTokens;  // as the template spells them
     QString gradeMarker;
+    int gradeRows = 0;
     for (const QString& token : doc.placeholders()) {
         const Placeholder* p = FindPlaceholder(token);
         if (!p) {
@@ -58,10 +74,13 @@ void fillDocument(office::TemplateDocument& doc, const DocumentData& data, QStri
         }
     }
     if (!gradeMarker.isEmpty()) {
-        work.setCaption(QStringLiteral("Заполнение таблицы оценок..."));
+        if (work)
+            work->setCaption(QStringLiteral("Заполнение таблицы оценок..."));
         QList<office::TemplateDocument::Values> rows;
         QList<bool> headings;  // shown in bold
         for (const GradeLine& line : data.grades) {
+            if (lines >= 0 && rows.size() == lines)
+                break;
             office::TemplateDocument::Values row;
             for (const auto& [token, canonical] : gradeTokens) {
                 const Placeholder& p = *FindPlaceholder(canonical);
@@ -73,13 +92,95 @@ void fillDocument(office::TemplateDocument& doc, const DocumentData& data, QStri
             rows << row;
             headings << line.heading;
         }
-        doc.repeatTableRow(gradeMarker, rows, headings);
+        if (!doc.repeatTableRow(gradeMarker, rows, headings, points))
+            rows.clear();
+        gradeRows = int(rows.size());
     }
     // Grade placeholders outside the grades row have no line to show.
     for (const auto& [token, canonical] : gradeTokens)
         values.append({token, QString()});
-    work.setCaption(QStringLiteral("Заполнение документа..."));
+    if (work)
+        work->setCaption(QStringLiteral("Заполнение документа..."));
     doc.replace(values);
+    return gradeRows;
+}
+
+// A blank with a grade table is one sheet printed on both sides.
+constexpr int kBlankPages = 2;
+// The grade table's font is made smaller, half a point at a time, down to
+// this size and no further.
+constexpr double kSmallestGradePoints = 8;
+
+// The document filled afresh from its template with the grade rows' text
+// `points` high and the first `lines` grade lines.
+using Refill = std::function<office::TemplateDocument(double points, int lines)>;
+
+// Makes a document with `lines` grade rows lie on the blank's pages. One
+// that does not is filled afresh (the office lays out anew only what is
+// added) with the grade table's font half a point smaller at a time; where
+// even the smallest size does not do, the user is told how many lines fit
+// and asked whether to store the document all the same. False when the
+// user says no; otherwise `doc` is the document to store.
+bool fitGradeTable(office::TemplateDocument& doc, int lines, const Refill& refill, std::optional<ui::LongWork>& work)
+{
+    if (lines == 0 || doc.pageCount() <= kBlankPages)
+        return true;
+    work->setCaption(QStringLiteral("Размещение таблицы оценок на бланке..."));
+    const double templatePoints = doc.repeatedRowsCharHeight();
+    doc.close();
+    // The sizes to try, largest first: the steps below the template's size
+    // down to the smallest (none when the template's is smaller already).
+    std::vector<double> sizes;
+    for (double size = templatePoints - 0.5; size >= kSmallestGradePoints; size -= 0.5)
+        sizes.push_back(size);
+    const double points = sizes.empty() ? templatePoints : sizes.back();
+    double made = 0;  // the size of the document `doc` holds; 0: none
+    const auto fits = [&](double size, int count) {
+        doc = refill(size, count);
+        made = size;
+        if (doc.pageCount() <= kBlankPages)
+            return true;
+        doc.close();
+        made = 0;
+        return false;
+    };
+    // The smallest size first: when even that does not do, no other will;
+    // when it does, the largest that does, found by halves.
+    if (!sizes.empty() && fits(points, lines)) {
+        size_t low = 0;
+        size_t high = sizes.size() - 1;
+        while (low < high) {
+            const size_t middle = (low + high) / 2;
+            if (fits(sizes[middle], lines))
+                high = middle;
+            else
+                low = middle + 1;
+        }
+        if (made != sizes[high])
+            doc = refill(sizes[high], lines);
+        return true;
+    }
+    // The most lines that fit in the smallest size, found by halves.
+    int fitting = 0;
+    for (int over = lines; over - fitting > 1;) {
+        const int middle = (fitting + over) / 2;
+        office::TemplateDocument trial = refill(points, middle);
+        (trial.pageCount() <= kBlankPages ? fitting : over) = middle;
+        trial.close();
+    }
+    work.reset();
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    const bool yes = ui::msgBox(QStringLiteral("Таблица оценок не помещается на две страницы бланка даже при шрифте %1 пт: "
+                                               "строк в таблице %2, на двух страницах помещается %3. Если сохранить "
+                                               "документ, он займет больше двух страниц. Сохранить документ?")
+                                    .arg(russian.toString(points), QString::number(lines), QString::number(fitting)),
+                                ui::YesNo | ui::Question | ui::DefaultButton2)
+        == ui::Yes;
+    if (!yes)
+        return false;
+    work.emplace(QStringLiteral("Сохранение документа..."));
+    doc = refill(points, lines);
+    return true;
 }
 
 } // namespace
@@ -144,14 +245,13 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
             if (e.kind() == office::ErrorKind::ConnectionLost && attempt == 0)
                 continue;
             work.reset();
-            if (e.kind() == office::ErrorKind::NotStarted)
+            if (e.kind() == office::ErrorKind::ConnectionLost)
+                reportOfficeStopped(shownTemplate, e);
+            else if (e.kind() == office::ErrorKind::NotStarted)
                 report(office::OOoNotStartedReport(QStringLiteral("Writer"), e), ui::Exclamation);
-            else if (e.diskFull())  // the office could not copy the template
-                report(QStringLiteral("Не удалось открыть шаблон ") + shownTemplate + QStringLiteral(". ") + e.detail(),
-                       ui::Exclamation);
-            else
-                report(QStringLiteral("Не удалось открыть шаблон ") + shownTemplate + QStringLiteral(". Ошибка: ")
-                           + e.numberAndDescription(),
+            else  // a cause (the office could not copy the template onto a full disk) first
+                report(e.causeFirst(QStringLiteral("Не удалось открыть шаблон ") + shownTemplate
+                                    + QStringLiteral(". Ошибка: ")),
                        ui::Exclamation);
             return outcome;
         }
@@ -159,9 +259,23 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
         path.clear();
         try {
             work->setCaption(QStringLiteral("Заполнение документа..."));
-            fillDocument(doc, data, outcome.unknownPlaceholders, *work);
-            if (!request.keepBackground)
-                doc.removePictures(QString::fromUtf8(kBackgroundPicturePrefix));
+            const int gradeRows = fillDocument(doc, data, outcome.unknownPlaceholders, &*work);
+            const auto removeBackground = [&](office::TemplateDocument& d) {
+                if (!request.keepBackground)
+                    d.removePictures(QString::fromUtf8(kBackgroundPicturePrefix));
+            };
+            removeBackground(doc);
+            const auto refill = [&](double points, int lines) {
+                office::TemplateDocument remade = office::TemplateDocument::fromTemplate(templatePath);
+                QStringList unknown;
+                fillDocument(remade, data, unknown, nullptr, points, lines);
+                removeBackground(remade);
+                return remade;
+            };
+            if (!fitGradeTable(doc, gradeRows, refill, work)) {
+                ui::setStatusText(QStringLiteral("Готово."));
+                return outcome;
+            }
 
             work->setCaption(QStringLiteral("Сохранение документа..."));
             QDir().mkpath(folder);
@@ -174,7 +288,9 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
             if (e.kind() == office::ErrorKind::ConnectionLost && attempt == 0)
                 continue;
             work.reset();
-            if (e.kind() == office::ErrorKind::CannotStore)
+            if (e.kind() == office::ErrorKind::ConnectionLost)
+                reportOfficeStopped(shownTemplate, e);
+            else if (e.kind() == office::ErrorKind::CannotStore)
                 report(e.causeFirst(QStringLiteral("Не удалось сохранить документ ") + QDir::toNativeSeparators(path)
                                     + QStringLiteral(". Ошибка: ")),
                        ui::Critical);

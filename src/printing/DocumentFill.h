@@ -36,7 +36,9 @@ QString DocumentFileName(const QString& folder, const QString& caption, const QS
 // a message, and the outcome says what was done. A document that carries a
 // registration number, for a person without one or without an issue date,
 // or a grades table the person has no lines for, is printed only when the
-// user says so (PrintQuestions, asked before the office starts).
+// user says so (PrintQuestions, asked before the office starts). A grade
+// table too long for the blank's two pages is set in smaller type; one that
+// does not fit even so is stored only when the user says so.
 PrintOutcome PrintVkladish(const PrintRequest& request);
 
 } // namespace printing

@@ -32,6 +32,7 @@
 #include <com/sun/star/table/XCellRange.hpp>
 #include <com/sun/star/table/XTableColumns.hpp>
 #include <com/sun/star/table/XTableRows.hpp>
+#include <com/sun/star/util/XRefreshable.hpp>
 
 #include <optional>
 
@@ -150,8 +151,10 @@ void provideTemplates(const QString& folder, const QStringList& names, const QSt
 
 namespace {
 
-// The pages of the office's layout of the document at `url`: the view
-// cursor sent to the last page lays the whole document out first.
+// The pages of the office's layout of the document at `url`: laid out
+// whole first (a document just loaded is laid out by the office in passes,
+// and a busy machine may catch it in the middle of one), then the view
+// cursor's last page, read until it is the same twice running.
 int pagesOf(const QUrl& url)
 {
     using namespace office::uno;
@@ -164,9 +167,19 @@ int pagesOf(const QUrl& url)
         if (!view.is())
             return 0;
         Reference<css::text::XPageCursor> cursor(view->getViewCursor(), UNO_QUERY);
-        if (!cursor.is() || !cursor->jumpToLastPage())
+        if (!cursor.is())
             return 0;
-        return int(cursor->getPage());
+        Reference<css::util::XRefreshable>(model, UNO_QUERY_THROW)->refresh();
+        int last = -1;
+        for (int pass = 0; pass < 8; ++pass) {
+            if (!cursor->jumpToLastPage())
+                return 0;
+            const int page = cursor->getPage();
+            if (page == last)
+                break;
+            last = page;
+        }
+        return last;
     }
     return 0;
 }
@@ -360,6 +373,53 @@ QStringList boldTableCells(const QString& path)
     }
     closeComponent(doc);
     return out;
+}
+
+QList<double> tableCharHeights(const QString& path)
+{
+    using namespace office::uno;
+    QList<double> out;
+    testsupport::TempFolder folder;
+    const QString copy = folder.file(QStringLiteral("копия.") + QFileInfo(path).suffix());
+    if (!QFile::copy(path, copy))
+        return out;
+    const auto doc = loadComponent(toOU(QUrl::fromLocalFile(copy).toString()),
+                                   props({{"Hidden", Any(true)}, {"ReadOnly", Any(true)}}), copy);
+    Reference<css::text::XTextTablesSupplier> supplier(doc, UNO_QUERY_THROW);
+    Reference<css::container::XIndexAccess> tables(supplier->getTextTables(), UNO_QUERY_THROW);
+    for (sal_Int32 t = 0; t < tables->getCount(); ++t) {
+        Reference<css::text::XTextTable> table(tables->getByIndex(t), UNO_QUERY_THROW);
+        for (const OUString& name : table->getCellNames()) {
+            Reference<css::text::XText> cell(table->getCellByName(name), UNO_QUERY_THROW);
+            if (toQ(cell->getString()).isEmpty())
+                continue;
+            float height = 0;
+            Reference<css::beans::XPropertySet>(cell->getStart(), UNO_QUERY_THROW)->getPropertyValue("CharHeight") >>= height;
+            if (!out.contains(double(height)))
+                out << double(height);
+        }
+    }
+    closeComponent(doc);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+int firstTableRows(const QString& path)
+{
+    using namespace office::uno;
+    testsupport::TempFolder folder;
+    const QString copy = folder.file(QStringLiteral("копия.") + QFileInfo(path).suffix());
+    if (!QFile::copy(path, copy))
+        return -1;
+    const auto doc = loadComponent(toOU(QUrl::fromLocalFile(copy).toString()),
+                                   props({{"Hidden", Any(true)}, {"ReadOnly", Any(true)}}), copy);
+    Reference<css::text::XTextTablesSupplier> supplier(doc, UNO_QUERY_THROW);
+    Reference<css::container::XIndexAccess> tables(supplier->getTextTables(), UNO_QUERY_THROW);
+    int rows = -1;
+    if (tables->getCount() > 0)
+        rows = Reference<css::text::XTextTable>(tables->getByIndex(0), UNO_QUERY_THROW)->getRows()->getCount();
+    closeComponent(doc);
+    return rows;
 }
 
 QStringList bracketedTexts(const QString& text)

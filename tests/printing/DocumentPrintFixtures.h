@@ -60,6 +60,12 @@ bool closeOfficeDocument(const QString& path);
 // from a copy of the file).
 QStringList boldTableCells(const QString& path);
 
+// The character heights (points) of the non-empty table cells of a
+// document file, each once, smallest first (read from a copy of the file).
+QList<double> tableCharHeights(const QString& path);
+// The number of rows of the first table of a document file.
+int firstTableRows(const QString& path);
+
 // A small disk of its own (a memory file system mounted for the test),
 // filled up but for `freeBytes`. Mounting needs the right to mount (root):
 // without it mounted() is false and the test is skipped.

@@ -11,17 +11,21 @@
 #include <algorithm>
 #include <functional>
 #include <iterator>
+#include <optional>
 
 #include <com/sun/star/awt/FontWeight.hpp>
 #include <com/sun/star/beans/UnknownPropertyException.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/beans/XPropertyState.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
 #include <com/sun/star/document/XUndoManager.hpp>
 #include <com/sun/star/document/XUndoManagerSupplier.hpp>
+#include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
@@ -30,17 +34,24 @@
 #include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/style/XStyle.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/table/XCellRange.hpp>
 #include <com/sun/star/table/XTableColumns.hpp>
 #include <com/sun/star/table/XTableRows.hpp>
 #include <com/sun/star/text/ControlCharacter.hpp>
 #include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextGraphicObjectsSupplier.hpp>
+#include <com/sun/star/text/XPageCursor.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
 #include <com/sun/star/text/XTextTable.hpp>
 #include <com/sun/star/text/XTextTablesSupplier.hpp>
+#include <com/sun/star/text/XTextViewCursor.hpp>
+#include <com/sun/star/text/XTextViewCursorSupplier.hpp>
+#include <com/sun/star/util/XRefreshable.hpp>
 #include <com/sun/star/util/XSearchable.hpp>
 
 namespace office {
@@ -109,6 +120,18 @@ int rowOfCellName(const QString& name)
     return name.mid(i, j - i).toInt() - 1;
 }
 
+std::function<void(TemplateDocument::Step)>& stepHook()
+{
+    static std::function<void(TemplateDocument::Step)> hook;
+    return hook;
+}
+
+void reachStep(TemplateDocument::Step step)
+{
+    if (stepHook())
+        stepHook()(step);
+}
+
 const char* filterForExtension(const QString& suffix)
 {
     const QString s = suffix.toLower();
@@ -123,11 +146,230 @@ const char* filterForExtension(const QString& suffix)
     return nullptr;
 }
 
+// The table row that holds a marker, as repeatTableRow() copies it once
+// per line of data: its place in the table and the texts of its cells
+// (the pattern of every copy).
+struct MarkedRow {
+    explicit MarkedRow(Reference<css::text::XTextTable> t)
+        : table(std::move(t))
+        , range(table, UNO_QUERY_THROW)
+    {
+    }
+
+    Reference<css::text::XTextTable> table;
+    Reference<css::table::XCellRange> range;
+    int row = -1;
+    int columns = 0;
+    QStringList pattern;
+    // The columns of the row by their letters, when the table's cells are
+    // placed by their names; empty when they are placed by position.
+    QStringList letters;
+    // The texts of the table's cells, read in one call (read) when the
+    // table is made of whole cells.
+    Sequence<Sequence<Any>> texts;
+    bool read = false;
+
+    // Finds the row with a cell holding `marker`; false when there is none.
+    bool find(const QString& marker)
+    {
+        // The texts of a table of whole cells come in one call; a table
+        // with split or merged cells is read cell by cell.
+        if (Reference<css::sheet::XCellRangeData> whole(table, UNO_QUERY); whole.is()) {
+            try {
+                texts = whole->getDataArray();
+                read = true;
+            } catch (const css::uno::RuntimeException&) {
+                // Split or merged cells: read cell by cell below.
+            } catch (const css::lang::IndexOutOfBoundsException&) {
+                // Rows of different numbers of cells: likewise.
+            }
+        }
+        if (read) {
+            for (sal_Int32 r = 0; r < texts.getLength() && row < 0; ++r)
+                for (const Any& cell : texts[r]) {
+                    OUString text;
+                    if ((cell >>= text) && toQ(text).contains(marker)) {
+                        row = int(r);
+                        break;
+                    }
+                }
+            if (row >= 0)
+                for (const Any& cell : texts[row]) {
+                    OUString text;
+                    if (!(cell >>= text)) {
+                        pattern.clear();  // a number: its text is read from the cell
+                        break;
+                    }
+                    pattern << toQ(text);
+                }
+        } else {
+            for (const OUString& name : table->getCellNames()) {
+                Reference<css::text::XText> text(table->getCellByName(name), UNO_QUERY);
+                if (text.is() && toQ(text->getString()).contains(marker)) {
+                    row = rowOfCellName(toQ(name));
+                    break;
+                }
+            }
+        }
+        return row >= 0;
+    }
+
+    // How the row's cells are placed, how many columns it has, and the
+    // texts of its cells where the first reading did not give them whole.
+    void readPattern()
+    {
+        // A table whose rows differ (a heading over every column above the
+        // grade row, say) places its cells by their names: the columns of
+        // the grade row itself, by their letters.
+        for (const OUString& name : table->getCellNames()) {
+            const QString cell = toQ(name);
+            if (!cell.contains(QLatin1Char('.')) && rowOfCellName(cell) == row) {
+                qsizetype i = 0;
+                while (i < cell.size() && cell[i].isLetter())
+                    ++i;
+                letters << cell.left(i);
+            }
+        }
+        std::sort(letters.begin(), letters.end(), [](const QString& a, const QString& b) {
+            return a.size() != b.size() ? a.size() < b.size() : a < b;
+        });
+        // The texts read in one call hold the grade row whole only when the
+        // table's rows are alike.
+        if (read && texts[row].getLength() == letters.size())
+            letters.clear();
+        else
+            pattern.clear();
+        columns = !letters.isEmpty()                        ? int(letters.size())
+                  : read && texts[row].getLength() > 0 ? int(texts[row].getLength())
+                                                       : table->getColumns()->getCount();
+        if (pattern.size() != columns) {
+            pattern.clear();
+            for (int c = 0; c < columns; ++c)
+                pattern << toQ(cell(c, row)->getString());
+        }
+    }
+
+    // The character height of the row's text in points: that of its first
+    // cell.
+    double charHeight() const
+    {
+        float height = 0;
+        Reference<css::beans::XPropertySet>(cell(0, row)->getStart(), UNO_QUERY_THROW)->getPropertyValue("CharHeight")
+            >>= height;
+        return height;
+    }
+
+    // Sets the character height of the row's text, before it is copied:
+    // the copies take it. (Characters of cells set through a cell range or
+    // a table cursor are not laid out again by the office.) The cursors made
+    // go to `cursors`, held as long as the document.
+    void setCharHeight(double points, std::vector<Reference<css::uno::XInterface>>& cursors)
+    {
+        for (int c = 0; c < columns; ++c) {
+            Reference<css::text::XTextCursor> cursor = cell(c, row)->createTextCursor();
+            cursor->gotoEnd(true);
+            Reference<css::beans::XPropertySet>(cursor, UNO_QUERY_THROW)
+                ->setPropertyValue("CharHeight", Any(float(points)));
+            cursors.push_back(cursor);
+        }
+    }
+
+    Reference<css::text::XText> cell(int c, int r) const
+    {
+        if (!letters.isEmpty())
+            return Reference<css::text::XText>(table->getCellByName(toOU(letters[c] + QString::number(r + 1))),
+                                               UNO_QUERY_THROW);
+        return Reference<css::text::XText>(range->getCellByPosition(c, r), UNO_QUERY_THROW);
+    }
+
+    // No lines of data: the row goes, or its cells are emptied when it is
+    // the table's only row.
+    void remove()
+    {
+        Reference<css::table::XTableRows> tableRows = table->getRows();
+        if (tableRows->getCount() > 1) {
+            tableRows->removeByIndex(row, 1);
+        } else {
+            for (int c = 0; c < columns; ++c)
+                cell(c, row)->setString({});
+        }
+    }
+
+    // Makes the row `n` rows, every copy like it.
+    void insertCopies(int n)
+    {
+        Reference<css::table::XTableRows> tableRows = table->getRows();
+        // A line of data is never divided between pages or the columns of
+        // a page: set on the row before it is copied, so every copy keeps it.
+        Reference<css::beans::XPropertySet>(tableRows->getByIndex(row), UNO_QUERY_THROW)
+            ->setPropertyValue("IsSplitAllowed", Any(false));
+        if (n > 1)
+            tableRows->insertByIndex(row + 1, n - 1);
+    }
+
+    // Writes each line of data into its copy of the row: the row's texts
+    // with the line's values in place of its placeholders.
+    void write(const QList<TemplateDocument::Values>& rows)
+    {
+        const int n = int(rows.size());
+        Sequence<Sequence<Any>> data(n);
+        auto* dataRows = data.getArray();
+        for (int r = 0; r < n; ++r) {
+            Sequence<Any> line(columns);
+            auto* cells = line.getArray();
+            for (int c = 0; c < columns; ++c)
+                cells[c] <<= toOU(substituted(pattern[c], rows[r]));
+            dataRows[r] = line;
+        }
+        bool written = false;
+        if (Reference<css::sheet::XCellRangeData> block(
+                letters.isEmpty() ? range->getCellRangeByPosition(0, row, columns - 1, row + n - 1) : nullptr,
+                UNO_QUERY);
+            block.is()) {
+            try {
+                block->setDataArray(data);
+                written = true;
+            } catch (const css::uno::RuntimeException&) {
+                // A table with split or merged cells: cell by cell below.
+            }
+        }
+        if (!written) {
+            for (int r = 0; r < n; ++r)
+                for (int c = 0; c < columns; ++c) {
+                    OUString text;
+                    data[r][c] >>= text;
+                    cell(c, row + r)->setString(text);
+                }
+        }
+    }
+
+    // Sets the copies whose entry of `bold` is true in bold; the cursors
+    // made for it go to `cursors`, held as long as the document.
+    void setBold(const QList<bool>& bold, int n, std::vector<Reference<css::uno::XInterface>>& cursors)
+    {
+        for (int r = 0; r < n && r < bold.size(); ++r)
+            if (bold[r] && letters.isEmpty())
+                Reference<css::beans::XPropertySet>(range->getCellRangeByPosition(0, row + r, columns - 1, row + r),
+                                                    UNO_QUERY_THROW)
+                    ->setPropertyValue("CharWeight", Any(css::awt::FontWeight::BOLD));
+            else if (bold[r])
+                for (int c = 0; c < columns; ++c) {
+                    Reference<css::text::XTextCursor> cursor = cell(c, row + r)->createTextCursor();
+                    cursor->gotoEnd(true);
+                    Reference<css::beans::XPropertySet>(cursor, UNO_QUERY_THROW)
+                        ->setPropertyValue("CharWeight", Any(css::awt::FontWeight::BOLD));
+                    cursors.push_back(cursor);
+                }
+    }
+};
+
 } // namespace
 
 struct TemplateDocument::Impl {
     Reference<css::lang::XComponent> doc;
     QString path;
+    // Read from a Word format (.doc, .dot, ...), not the office's own.
+    bool wordFormat = false;
     bool shown = false;
     bool closed = false;
     // Found once: the frames and text boxes of the document, and the
@@ -175,12 +417,12 @@ struct TemplateDocument::Impl {
     std::vector<Reference<css::uno::XInterface>> frameCursors;
 
     // While the document is filled, the office neither records each change
-    // for its undo nor updates its views after each one. Only while table
-    // rows are added are the views left to follow: a document read from the
-    // Word format lays out the pages the rows bring, and lists the objects of
-    // their headers, only then.
-    bool locked = false;
-    bool viewsLocked = false;
+    // for its undo nor updates its views after each one.
+    bool locked = false;       // the undo
+    bool viewsLocked = false;  // the views
+    bool filling = false;      // the first change was made
+    // The rows the last repeatTableRow() made.
+    std::optional<MarkedRow> repeated;
 
     ~Impl()
     {
@@ -192,35 +434,79 @@ struct TemplateDocument::Impl {
     Reference<css::document::XUndoManager> lockedUndo;
 
     // Called by each step of the fill before it changes the document.
-    void lockForFill(bool views = true)
+    void lockForFill()
     {
         if (shown)
             return;
+        if (!filling) {
+            filling = true;
+            reachStep(TemplateDocument::Step::Filling);
+        }
         if (!locked) {
             lockedUndo = Reference<css::document::XUndoManagerSupplier>(doc, UNO_QUERY_THROW)->getUndoManager();
             lockedUndo->lock();
             locked = true;
         }
-        if (views && !viewsLocked) {
-            lockedModel.set(doc, UNO_QUERY_THROW);
+        if (!viewsLocked) {
+            if (!lockedModel.is())
+                lockedModel.set(doc, UNO_QUERY_THROW);
             lockedModel->lockControllers();
             viewsLocked = true;
-        } else if (!views && viewsLocked) {
-            viewsLocked = false;
-            lockedModel->unlockControllers();
         }
+    }
+
+    void unlockViews()
+    {
+        if (!viewsLocked)
+            return;
+        viewsLocked = false;
+        lockedModel->unlockControllers();
     }
 
     void unlock()
     {
-        if (viewsLocked) {
-            viewsLocked = false;
-            lockedModel->unlockControllers();
-        }
+        unlockViews();
         if (!locked)
             return;
         locked = false;
         lockedUndo->unlock();
+    }
+
+    // The view cursor of the document's view, which lays the document out
+    // as far as it goes.
+    Reference<css::text::XTextViewCursor> viewCursor() const
+    {
+        Reference<css::frame::XModel> model(doc, UNO_QUERY_THROW);
+        Reference<css::text::XTextViewCursorSupplier> view(model->getCurrentController(), UNO_QUERY_THROW);
+        return view->getViewCursor();
+    }
+
+    // The pages of the document laid out whole. The views are unlocked
+    // first: a locked view is not laid out. The office lays a document out
+    // in passes, and a count taken just after a change may be one of an
+    // unfinished pass: the count is taken until the printed pages and the
+    // view's last page agree twice running.
+    // The pages of the document as the office lays it out. The views are
+    // unlocked first: a locked view is not laid out. The office lays out
+    // anew what was added, and text changed through a text cursor, and
+    // moves text on to later pages, but leaves text where it is when room
+    // is made before it: a count is true for a document filled from its
+    // template, not for one changed back and forth. The view's last page is
+    // asked until it is the same twice running.
+    int pageCount()
+    {
+        unlockViews();
+        Reference<css::util::XRefreshable>(doc, UNO_QUERY_THROW)->refresh();
+        Reference<css::text::XPageCursor> pages(viewCursor(), UNO_QUERY_THROW);
+        int last = -1;
+        for (int pass = 0; pass < 8; ++pass) {
+            pages->jumpToLastPage();
+            const int count = pages->getPage();
+            if (count == last)
+                break;
+            last = count;
+        }
+        return last;
     }
 
     void checkOpen() const
@@ -239,6 +525,131 @@ struct TemplateDocument::Impl {
     {
         Reference<css::text::XTextTablesSupplier> tts(doc, UNO_QUERY_THROW);
         return Reference<css::container::XIndexAccess>(tts->getTextTables(), UNO_QUERY_THROW);
+    }
+
+    // The pictures of the text (graphics in frames of their own), removed
+    // through the document's list of them, which holds every picture
+    // wherever it stands: also those of the header of a page the office has
+    // not laid out yet, which the draw page does not list. Those whose name
+    // starts with `prefix` go; so does, in a document read from a Word
+    // format (which keeps no names of pictures once it was stored from the
+    // office), a picture behind the text that covers a whole page: the
+    // scanned blank, whatever it is called.
+    int removeGraphics(const QString& prefix)
+    {
+        Reference<css::text::XTextGraphicObjectsSupplier> supplier(doc, UNO_QUERY);
+        if (!supplier.is())
+            return 0;
+        Reference<css::container::XNameAccess> graphics = supplier->getGraphicObjects();
+        std::vector<Reference<css::lang::XComponent>> outline;
+        std::vector<Reference<css::beans::XPropertySet>> unnamed;
+        for (const OUString& name : graphics->getElementNames()) {
+            Reference<css::uno::XInterface> graphic;
+            if (toQ(name).startsWith(prefix)) {
+                graphics->getByName(name) >>= graphic;
+                outline.emplace_back(graphic, UNO_QUERY_THROW);
+            } else if (wordFormat) {
+                graphics->getByName(name) >>= graphic;
+                unnamed.emplace_back(graphic, UNO_QUERY_THROW);
+            }
+        }
+        if (!unnamed.empty()) {
+            const std::vector<css::awt::Size> pages = pageSizes();
+            for (const auto& graphic : unnamed) {
+                bool opaque = true;
+                css::awt::Size size;
+                graphic->getPropertyValue("Opaque") >>= opaque;
+                graphic->getPropertyValue("Size") >>= size;
+                if (!opaque && std::any_of(pages.begin(), pages.end(), [&](const css::awt::Size& page) {
+                        return size.Width * 10 >= page.Width * 9 && size.Height * 10 >= page.Height * 9;
+                    }))
+                    outline.emplace_back(graphic, UNO_QUERY_THROW);
+            }
+        }
+        for (const auto& graphic : outline) {
+            const Reference<css::uno::XInterface> object(graphic, UNO_QUERY);
+            objects.erase(std::remove_if(objects.begin(), objects.end(),
+                                         [&](const Object& o) { return o.object == object; }),
+                          objects.end());
+            graphic->dispose();
+            frameCursors.push_back(object);
+            changed = true;
+        }
+        return int(outline.size());
+    }
+
+    // The sizes of the pages of the page styles in use.
+    std::vector<css::awt::Size> pageSizes() const
+    {
+        std::vector<css::awt::Size> out;
+        Reference<css::style::XStyleFamiliesSupplier> families(doc, UNO_QUERY_THROW);
+        Reference<css::container::XIndexAccess> styles(families->getStyleFamilies()->getByName("PageStyles"),
+                                                       UNO_QUERY_THROW);
+        for (sal_Int32 i = 0, n = styles->getCount(); i < n; ++i) {
+            Reference<css::style::XStyle> style(styles->getByIndex(i), UNO_QUERY_THROW);
+            if (!style->isInUse())
+                continue;
+            Reference<css::beans::XPropertySet> props(style, UNO_QUERY_THROW);
+            css::awt::Size size;
+            props->getPropertyValue("Width") >>= size.Width;
+            props->getPropertyValue("Height") >>= size.Height;
+            out.push_back(size);
+        }
+        return out;
+    }
+
+    // The drawing objects of the page whose name starts with `prefix`,
+    // but for a frame or a text box that held text when the placeholders
+    // were looked for (a field of the form) and the pictures of the text
+    // (removeGraphics()). Drawing objects are listed whether laid out or not.
+    int removeDrawnPictures(const QString& prefix)
+    {
+        Reference<css::drawing::XDrawPageSupplier> dps(doc, UNO_QUERY_THROW);
+        Reference<css::drawing::XShapes> shapes(dps->getDrawPage(), UNO_QUERY_THROW);
+        int removed = 0;
+        std::vector<int> gone;  // indexes of removed texts in `frames`
+        for (auto it = objects.begin(); it != objects.end();) {
+            if (it->holdsText) {
+                ++it;
+                continue;
+            }
+            Reference<css::container::XNamed> named(it->object, UNO_QUERY);
+            // The name first: it rules out most objects in one call.
+            Reference<css::drawing::XShape> shape;
+            if (named.is() && toQ(named->getName()).startsWith(prefix)) {
+                Reference<css::lang::XServiceInfo> info(named, UNO_QUERY_THROW);
+                const Sequence<OUString> services = info->getSupportedServiceNames();
+                if (std::none_of(services.begin(), services.end(), [](const OUString& service) {
+                        return service == "com.sun.star.text.TextFrame" || service == "com.sun.star.text.TextGraphicObject";
+                    }))
+                    shape.set(it->object, UNO_QUERY);
+            }
+            if (!shape.is()) {
+                ++it;
+                continue;
+            }
+            shapes->remove(shape);
+            changed = true;
+            ++removed;
+            frameCursors.push_back(it->object);
+            if (it->frame >= 0) {
+                gone.push_back(it->frame);
+                frameCursors.push_back(frames[size_t(it->frame)]);
+            }
+            it = objects.erase(it);
+        }
+        if (!gone.empty()) {
+            // A shape with a text went: its text goes from the frames.
+            std::sort(gone.begin(), gone.end(), std::greater<int>());
+            for (const int i : gone)
+                frames.erase(frames.begin() + i);
+            for (auto& object : objects)
+                for (const int i : gone)
+                    if (object.frame > i)
+                        --object.frame;
+            frameContents.clear();
+        }
+        return removed;
     }
 
     // The texts of the text frames and text boxes (the body's search does
@@ -281,6 +692,20 @@ struct TemplateDocument::Impl {
             bodyRead = true;
         }
         return bodyPlaceholders;
+    }
+
+    // The placeholders the search found keep their places (found now,
+    // before a table row is repeated, if they were not yet); those the row
+    // holds (`pattern`) may be taken by the rows' values and are read back
+    // before they are replaced.
+    void noteRepeatedPlaceholders(const QStringList& pattern)
+    {
+        placeholdersOfBody();
+        for (const auto& hit : hits)
+            if (!repeatedTokens.contains(hit.text)
+                && std::any_of(pattern.begin(), pattern.end(),
+                               [&](const QString& cell) { return cell.contains(hit.text); }))
+                repeatedTokens << hit.text;
     }
 
     void noteTexts()
@@ -427,8 +852,12 @@ TemplateDocument::Impl* load(const QString& path, const Props& args)
     if (const QString defect = documentFileDefect(path); !defect.isEmpty())
         throw Error(ErrorKind::CannotLoad, impl->path + QStringLiteral(" (") + defect + QLatin1Char(')'));
     Office::instance().ensureRunning();
+    impl->wordFormat = QFileInfo(path).suffix().startsWith(QLatin1String("do"), Qt::CaseInsensitive);
     impl->doc = loadComponent(toOU(ConvertToURL(impl->path)), args, impl->path);
-    if (!Reference<css::text::XTextDocument>(impl->doc, UNO_QUERY).is())
+    reachStep(TemplateDocument::Step::Loaded);
+    // The office may be gone by now, as at any call.
+    if (!call(ErrorKind::CannotLoad,
+              [&] { return Reference<css::text::XTextDocument>(impl->doc, UNO_QUERY).is(); }, impl->path))
         throw Error(ErrorKind::CannotLoad, impl->path + QStringLiteral(" (не текстовый документ)"));
     return impl.release();
 }
@@ -450,7 +879,9 @@ TemplateDocument TemplateDocument::fromTemplate(const QString& path)
     // pictures and frames renamed by the export; the names the fill looks
     // for are those of the window's record.
     // The record belongs to the template: a document made from it goes without.
-    if (call(ErrorKind::CannotLoad, [&] { return TextDocument::restoreRecordedLayout(out.d_->doc); }, out.d_->path))
+    // Most templates have none: a Word one is looked at without the office.
+    if (TextDocument::mayHoldRecordedLayout(out.d_->path)
+        && call(ErrorKind::CannotLoad, [&] { return TextDocument::restoreRecordedLayout(out.d_->doc); }, out.d_->path))
         call(ErrorKind::CannotLoad, [&] { TextDocument::dropRecordedLayout(out.d_->doc); }, out.d_->path);
     return out;
 }
@@ -535,183 +966,52 @@ void TemplateDocument::replace(const Values& values)
     });
 }
 
-bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>& rows, const QList<bool>& bold)
+bool TemplateDocument::repeatTableRow(const QString& marker, const QList<Values>& rows, const QList<bool>& bold,
+                                      double points)
 {
     if (!d_)
         throw Error(ErrorKind::Failed, QStringLiteral("документ не открыт"));
     d_->checkOpen();
     return call(ErrorKind::Failed, [&] {
-        d_->lockForFill(false);
+        d_->lockForFill();
         d_->changed = true;
         auto all = d_->tables();
         for (sal_Int32 t = 0; t < all->getCount(); ++t) {
-            Reference<css::text::XTextTable> table(all->getByIndex(t), UNO_QUERY_THROW);
-            Reference<css::table::XCellRange> range(table, UNO_QUERY_THROW);
-            int row = -1;
-            QStringList pattern;
-            // The texts of a table of whole cells come in one call; a
-            // table with split or merged cells is read cell by cell.
-            Sequence<Sequence<Any>> texts;
-            bool read = false;
-            if (Reference<css::sheet::XCellRangeData> whole(table, UNO_QUERY); whole.is()) {
-                try {
-                    texts = whole->getDataArray();
-                    read = true;
-                } catch (const css::uno::RuntimeException&) {
-                    // Split or merged cells: read cell by cell below.
-                } catch (const css::lang::IndexOutOfBoundsException&) {
-                    // Rows of different numbers of cells: likewise.
-                }
-            }
-            if (read) {
-                for (sal_Int32 r = 0; r < texts.getLength() && row < 0; ++r)
-                    for (const Any& cell : texts[r]) {
-                        OUString text;
-                        if ((cell >>= text) && toQ(text).contains(marker)) {
-                            row = int(r);
-                            break;
-                        }
-                    }
-                if (row >= 0)
-                    for (const Any& cell : texts[row]) {
-                        OUString text;
-                        if (!(cell >>= text)) {
-                            pattern.clear();  // a number: its text is read from the cell
-                            break;
-                        }
-                        pattern << toQ(text);
-                    }
-            } else {
-                for (const OUString& name : table->getCellNames()) {
-                    Reference<css::text::XText> text(table->getCellByName(name), UNO_QUERY);
-                    if (text.is() && toQ(text->getString()).contains(marker)) {
-                        row = rowOfCellName(toQ(name));
-                        break;
-                    }
-                }
-            }
-            if (row < 0)
+            MarkedRow marked(Reference<css::text::XTextTable>(all->getByIndex(t), UNO_QUERY_THROW));
+            if (!marked.find(marker))
                 continue;
-
-            Reference<css::table::XTableRows> tableRows = table->getRows();
-            // A table whose rows differ (a heading over every column above
-            // the grade row, say) places its cells by their names: the
-            // columns of the grade row itself, by their letters.
-            QStringList letters;
-            {
-                for (const OUString& name : table->getCellNames()) {
-                    const QString cell = toQ(name);
-                    if (!cell.contains(QLatin1Char('.')) && rowOfCellName(cell) == row) {
-                        qsizetype i = 0;
-                        while (i < cell.size() && cell[i].isLetter())
-                            ++i;
-                        letters << cell.left(i);
-                    }
-                }
-                std::sort(letters.begin(), letters.end(), [](const QString& a, const QString& b) {
-                    return a.size() != b.size() ? a.size() < b.size() : a < b;
-                });
-                // The texts read in one call hold the grade row whole only
-                // when the table's rows are alike.
-                if (read && texts[row].getLength() == letters.size())
-                    letters.clear();
-                else
-                    pattern.clear();
-            }
-            const auto cellOf = [&](int c, int r) {
-                if (!letters.isEmpty())
-                    return Reference<css::text::XText>(
-                        table->getCellByName(toOU(letters[c] + QString::number(r + 1))), UNO_QUERY_THROW);
-                return Reference<css::text::XText>(range->getCellByPosition(c, r), UNO_QUERY_THROW);
-            };
-            const int columns = !letters.isEmpty()                            ? int(letters.size())
-                                : read && texts[row].getLength() > 0 ? int(texts[row].getLength())
-                                                                     : table->getColumns()->getCount();
-            if (pattern.size() != columns) {
-                pattern.clear();
-                for (int c = 0; c < columns; ++c)
-                    pattern << toQ(cellOf(c, row)->getString());
-            }
-
-            // The placeholders the search found keep their places (found
-            // now, before the rows are written, if they were not yet);
-            // those the row holds may be taken by the rows' values and are
-            // read back before they are replaced.
-            d_->placeholdersOfBody();
-            for (const auto& hit : d_->hits)
-                if (!d_->repeatedTokens.contains(hit.text)
-                    && std::any_of(pattern.begin(), pattern.end(),
-                                   [&](const QString& cell) { return cell.contains(hit.text); }))
-                    d_->repeatedTokens << hit.text;
-
-            const int n = int(rows.size());
-            if (n == 0) {
-                if (tableRows->getCount() > 1) {
-                    tableRows->removeByIndex(row, 1);
-                } else {
-                    for (int c = 0; c < columns; ++c)
-                        cellOf(c, row)->setString({});
-                }
+            marked.readPattern();
+            d_->noteRepeatedPlaceholders(marked.pattern);
+            if (rows.isEmpty()) {
+                marked.remove();
                 return true;
             }
-            // A line of data is never divided between pages or the columns
-            // of a page: set on the row before it is copied, so every copy
-            // keeps it.
-            Reference<css::beans::XPropertySet>(tableRows->getByIndex(row), UNO_QUERY_THROW)
-                ->setPropertyValue("IsSplitAllowed", Any(false));
-            if (n > 1)
-                tableRows->insertByIndex(row + 1, n - 1);
-            // The pages the rows bring are laid out by now: their texts
-            // and the headings' bold are written with the views locked again.
-            d_->lockForFill();
-
-            Sequence<Sequence<Any>> data(n);
-            auto* dataRows = data.getArray();
-            for (int r = 0; r < n; ++r) {
-                Sequence<Any> line(columns);
-                auto* cells = line.getArray();
-                for (int c = 0; c < columns; ++c)
-                    cells[c] <<= toOU(substituted(pattern[c], rows[r]));
-                dataRows[r] = line;
-            }
-            bool written = false;
-            if (Reference<css::sheet::XCellRangeData> block(
-                    letters.isEmpty() ? range->getCellRangeByPosition(0, row, columns - 1, row + n - 1) : nullptr,
-                    UNO_QUERY);
-                block.is()) {
-                try {
-                    block->setDataArray(data);
-                    written = true;
-                } catch (const css::uno::RuntimeException&) {
-                    // A table with split or merged cells: cell by cell below.
-                }
-            }
-            if (!written) {
-                for (int r = 0; r < n; ++r)
-                    for (int c = 0; c < columns; ++c) {
-                        OUString text;
-                        data[r][c] >>= text;
-                        cellOf(c, row + r)->setString(text);
-                    }
-            }
-            for (int r = 0; r < n && r < bold.size(); ++r)
-                if (bold[r] && letters.isEmpty())
-                    Reference<css::beans::XPropertySet>(range->getCellRangeByPosition(0, row + r, columns - 1, row + r),
-                                            UNO_QUERY_THROW)
-                        ->setPropertyValue("CharWeight", Any(css::awt::FontWeight::BOLD));
-                else if (bold[r])
-                    for (int c = 0; c < columns; ++c) {
-                        Reference<css::text::XText> cell = cellOf(c, row + r);
-                        Reference<css::text::XTextCursor> cursor = cell->createTextCursor();
-                        cursor->gotoEnd(true);
-                        Reference<css::beans::XPropertySet>(cursor, UNO_QUERY_THROW)
-                            ->setPropertyValue("CharWeight", Any(css::awt::FontWeight::BOLD));
-                        d_->frameCursors.push_back(cursor);
-                    }
+            if (points > 0)
+                marked.setCharHeight(points, d_->frameCursors);
+            marked.insertCopies(int(rows.size()));
+            marked.write(rows);
+            marked.setBold(bold, int(rows.size()), d_->frameCursors);
+            d_->repeated = std::move(marked);
             return true;
         }
         return false;
     });
+}
+
+double TemplateDocument::repeatedRowsCharHeight() const
+{
+    if (!d_ || !d_->repeated)
+        return 0;
+    d_->checkOpen();
+    return call(ErrorKind::Failed, [&] { return d_->repeated->charHeight(); });
+}
+
+int TemplateDocument::pageCount() const
+{
+    if (!d_)
+        return 0;
+    d_->checkOpen();
+    return call(ErrorKind::Failed, [&] { return d_->pageCount(); });
 }
 
 QStringList TemplateDocument::pictureNames() const
@@ -720,13 +1020,17 @@ QStringList TemplateDocument::pictureNames() const
         return {};
     d_->checkOpen();
     return call(ErrorKind::Failed, [&] {
+        // The pictures of the text, wherever they stand, laid out or not;
+        // then the pictures drawn on the page.
         QStringList out;
+        if (Reference<css::text::XTextGraphicObjectsSupplier> graphics(d_->doc, UNO_QUERY); graphics.is())
+            for (const OUString& name : graphics->getGraphicObjects()->getElementNames())
+                out << toQ(name);
         auto page = d_->drawPage();
         for (sal_Int32 i = 0; i < page->getCount(); ++i) {
             Reference<css::container::XNamed> named(page->getByIndex(i), UNO_QUERY);
-            if (named.is()
-                && (supports(named, "com.sun.star.text.TextGraphicObject")
-                    || supports(named, "com.sun.star.drawing.GraphicObjectShape")))
+            if (named.is() && supports(named, "com.sun.star.drawing.GraphicObjectShape")
+                && !supports(named, "com.sun.star.text.TextGraphicObject"))
                 out << toQ(named->getName());
         }
         return out;
@@ -740,67 +1044,8 @@ int TemplateDocument::removePictures(const QString& prefix)
     d_->checkOpen();
     return call(ErrorKind::Failed, [&] {
         d_->lockForFill();
-        // The objects as found with the frames.
         d_->frameTexts();
-        // And those laid out since: a document read from the Word format
-        // lists the objects of a page's header only once the page exists,
-        // as the pages the grade rows bring.
-        {
-            auto page = d_->drawPage();
-            for (sal_Int32 i = 0, n = page->getCount(); i < n; ++i) {
-                Reference<css::uno::XInterface> object;
-                page->getByIndex(i) >>= object;
-                if (std::any_of(d_->objects.begin(), d_->objects.end(),
-                                [&](const Impl::Object& known) { return known.object == object; }))
-                    continue;
-                Impl::Object o;
-                o.object = object;
-                if (Reference<css::text::XText> text(object, UNO_QUERY); text.is())
-                    o.holdsText = !text->getString().isEmpty();
-                d_->objects.push_back(std::move(o));
-            }
-        }
-        Reference<css::drawing::XDrawPageSupplier> dps(d_->doc, UNO_QUERY_THROW);
-        Reference<css::drawing::XShapes> shapes(dps->getDrawPage(), UNO_QUERY_THROW);
-        int removed = 0;
-        std::vector<int> gone;  // indexes of removed texts in `frames`
-        for (auto it = d_->objects.begin(); it != d_->objects.end();) {
-            if (it->holdsText) {
-                ++it;
-                continue;
-            }
-            Reference<css::container::XNamed> named(it->object, UNO_QUERY);
-            // The name first: it rules out most objects in one call.
-            Reference<css::drawing::XShape> shape;
-            if (named.is() && toQ(named->getName()).startsWith(prefix)
-                && !supports(named, "com.sun.star.text.TextFrame"))
-                shape.set(it->object, UNO_QUERY);
-            if (!shape.is()) {
-                ++it;
-                continue;
-            }
-            shapes->remove(shape);
-            d_->changed = true;
-            ++removed;
-            d_->frameCursors.push_back(it->object);
-            if (it->frame >= 0) {
-                gone.push_back(it->frame);
-                d_->frameCursors.push_back(d_->frames[size_t(it->frame)]);
-            }
-            it = d_->objects.erase(it);
-        }
-        if (!gone.empty()) {
-            // A shape with a text went: its text goes from the frames.
-            std::sort(gone.begin(), gone.end(), std::greater<int>());
-            for (const int i : gone)
-                d_->frames.erase(d_->frames.begin() + i);
-            for (auto& object : d_->objects)
-                for (const int i : gone)
-                    if (object.frame > i)
-                        --object.frame;
-            d_->frameContents.clear();
-        }
-        return removed;
+        return d_->removeGraphics(prefix) + d_->removeDrawnPictures(prefix);
     });
 }
 
@@ -837,6 +1082,12 @@ void TemplateDocument::storeAs(const QString& path)
     if (!folder.isDir() || !folder.isWritable())
         throw Error(ErrorKind::CannotStore, path + QStringLiteral(" (папка недоступна для записи)"));
     const OUString url = toOU(ConvertToURL(QFileInfo(path).absoluteFilePath()));
+    reachStep(Step::Storing);
+    // A document whose office is known to have gone is not stored, nor a
+    // new office started for it; one that goes during the store is told
+    // as lost by the store.
+    if (!Office::instance().isRunning())
+        throw Error(ErrorKind::ConnectionLost);
     // The document takes about as much room as its template.
     storeBounded(path, 2 * QFileInfo(d_->path).size(), [&] {
         Reference<css::frame::XStorable>(d_->doc, UNO_QUERY_THROW)
@@ -860,6 +1111,11 @@ void TemplateDocument::show()
         return;
     setVisible(d_->doc, true);
     activate(d_->doc);
+}
+
+void TemplateDocument::setStepHook(std::function<void(Step)> hook)
+{
+    stepHook() = std::move(hook);
 }
 
 void TemplateDocument::close()

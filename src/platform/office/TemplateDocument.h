@@ -14,6 +14,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace office {
@@ -52,16 +53,30 @@ public:
     // has its text in bold. No entries remove the row. The rows are kept
     // whole: none is divided between pages or the columns of a page. A
     // value is written as it is, never searched for placeholders. False
-    // when no table row holds the marker.
-    bool repeatTableRow(const QString& marker, const QList<Values>& rows, const QList<bool>& bold = {});
+    // when no table row holds the marker. `points`, when above 0, is the
+    // character height of the rows' text.
+    bool repeatTableRow(const QString& marker, const QList<Values>& rows, const QList<bool>& bold = {},
+                        double points = 0);
 
-    // Names of the pictures of the document. The office's Word 97 export
-    // does not keep them: a stored .doc names its pictures Image1, ...
+    // The character height in points of the text of the rows the last
+    // repeatTableRow() made (as the first has it; 0 when none was made).
+    double repeatedRowsCharHeight() const;
+    // The number of pages the office lays the document out on: true for a
+    // document filled from its template; text moved back when room was made
+    // before it may still be counted where it stood.
+    int pageCount() const;
+
+    // Names of the pictures of the document, wherever they stand (also in
+    // the header of a page the office has not laid out yet). The office's
+    // Word 97 export does not keep them: a .doc stored from a document read
+    // from the Word format names its pictures Image1, ...
     QStringList pictureNames() const;
     // Removes every picture or drawing object whose name starts with
-    // `prefix`; returns how many were removed. A frame or text box whose
-    // text held something when the placeholders were looked for is a field
-    // of the form and stays.
+    // `prefix`, wherever it stands, laid out or not; in a document read from
+    // a Word format, also every picture behind the text that covers a whole
+    // page, whatever its name. Returns how many were removed. A frame or
+    // text box whose text held something when the placeholders were looked
+    // for is a field of the form and stays.
     int removePictures(const QString& prefix);
 
     // The text of the body, the tables, the text frames and text boxes,
@@ -79,6 +94,14 @@ public:
     void show();
     // Closes without saving.
     void close();
+
+    // For tests: the steps of the work on a document, and a function run
+    // at the start of each, to bring about what may happen at that moment
+    // (an office that ends). Loaded: the office has just given the loaded
+    // document; Filling: the first change is about to be made; Storing: the
+    // document is about to be stored. An empty function runs nothing.
+    enum class Step { Loaded, Filling, Storing };
+    static void setStepHook(std::function<void(Step)> hook);
 
     struct Impl;
 

@@ -1084,6 +1084,22 @@ bool TextDocument::readAsItsFormat(const Reference<css::lang::XComponent>& doc, 
     return !judged.contains(ext) || filterFitsExtension(filterOf(doc), ext);
 }
 
+bool TextDocument::mayHoldRecordedLayout(const QString& path)
+{
+    const QString ext = QFileInfo(path).suffix().toLower();
+    if (ext != QLatin1String("dot") && ext != QLatin1String("doc"))
+        return true;  // a package: its properties are compressed
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray bytes = file.readAll();
+    const QByteArray name(kLayoutProperty);
+    QByteArray wide;
+    for (const char c : name)
+        wide.append(c).append('\0');
+    return bytes.contains(name) || bytes.contains(wide);
+}
+
 bool TextDocument::restoreRecordedLayout(const Reference<css::lang::XComponent>& doc)
 {
     // Most templates were never saved here: their objects are not read.

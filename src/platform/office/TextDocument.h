@@ -135,6 +135,12 @@ public:
     static bool readAsItsFormat(const com::sun::star::uno::Reference<com::sun::star::lang::XComponent>& doc,
                                 const QString& path);
 
+    // For the office layer: false when the file at `path` surely holds no
+    // record of a save here (a file of a Word format, which keeps the
+    // record's name as it is, without that name in it); true otherwise.
+    // Reads the file only.
+    static bool mayHoldRecordedLayout(const QString& path);
+
     // For the office layer: gives the objects of a text document loaded in
     // any other way (a new document made from a template, say) the names the
     // record of the last save here keeps, as open() does. Leaves the names
