@@ -193,8 +193,7 @@ private:
         const bool text = isField(k) && import_.targets.at(k).type >= jet::dbText;
         if (text)
             return storedTexts(k).contains(value.toUpper());
-        const QString sql = text ? QStringLiteral("SELECT 1 FROM %1 WHERE upper(%2)=upper(?) LIMIT 1")
-                                 : QStringLiteral("SELECT 1 FROM %1 WHERE %2=? LIMIT 1");
+        const QString sql = QStringLiteral("SELECT 1 FROM %1 WHERE %2=? LIMIT 1");
         try {
             return !jet::isNull(core::db().scalar(sql.arg(table_, col.target), {value}));
         } catch (const jet::Error&) {

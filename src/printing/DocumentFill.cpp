@@ -249,7 +249,10 @@ PrintOutcome PrintVkladish(const PrintRequest& request)
                 reportOfficeStopped(shownTemplate, e);
             else if (e.kind() == office::ErrorKind::NotStarted)
                 report(office::OOoNotStartedReport(QStringLiteral("Writer"), e), ui::Exclamation);
-            else  // a cause (the office could not copy the template onto a full disk) first
+            else if (e.diskFull())  // the office could not copy the template: the disk is the whole cause
+                report(e.cause() + QStringLiteral(" Не удалось открыть шаблон ") + shownTemplate + QLatin1Char('.'),
+                       ui::Exclamation);
+            else
                 report(e.causeFirst(QStringLiteral("Не удалось открыть шаблон ") + shownTemplate
                                     + QStringLiteral(". Ошибка: ")),
                        ui::Exclamation);

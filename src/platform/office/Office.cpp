@@ -1,6 +1,7 @@
 #include "platform/office/Office.h"
 
 #include "platform/office/OfficeProcess.h"
+#include "platform/office/WaitPainting.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -78,11 +79,17 @@ bool Office::ensureRunning()
         d_->removeStaleLocks();
     }
     d_->reusedGroup = 0;  // a reused office that went away is not ours to end
-    localContext();  // throws NotStarted without the office's runtime
-    if (d_->reuseEarlier())
-        return false;
-    d_->start();
-    return true;
+    // Loading the runtime and starting the office take a second or more:
+    // the windows are painted meanwhile.
+    bool started = false;
+    waitPainting([&] {
+        localContext();  // throws NotStarted without the office's runtime
+        if (d_->reuseEarlier())
+            return;
+        d_->start();
+        started = true;
+    });
+    return started;
 }
 
 bool Office::isRunning()
