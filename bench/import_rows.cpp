@@ -168,13 +168,10 @@ double importRun(const QString& workbook, int rowCount)
     return t;
 }
 
-// The bare work: the used range read in one call, the group names turned
-// into keys from one read of the groups, and one prepared INSERT bound anew
-// per row.
-double baselineRun(const QString& workbook)
+// The bare read of a workbook: its first sheet's used range in one call.
+css::uno::Sequence<css::uno::Sequence<css::uno::Any>> usedRange(const QString& workbook)
 {
     using namespace office::uno;
-    const auto start = Clock::now();
     auto desktop = desktopOf(office::Office::reader());
     Reference<css::lang::XComponent> doc = desktop->loadComponentFromURL(
         toOU(QUrl::fromLocalFile(workbook).toString()), "_blank", 0,
@@ -189,6 +186,17 @@ double baselineRun(const QString& workbook)
                           sheet->getCellRangeByPosition(0, 0, end.EndColumn, end.EndRow), UNO_QUERY_THROW)
                           ->getDataArray();
     doc->dispose();
+    return data;
+}
+
+// The bare work: the used range read in one call, the group names turned
+// into keys from one read of the groups, and one prepared INSERT bound anew
+// per row.
+double baselineRun(const QString& workbook)
+{
+    using namespace office::uno;
+    const auto start = Clock::now();
+    const auto data = usedRange(workbook);
 
     sqlite3* db = core::db().handle();
     QHash<QString, qlonglong> groups;
@@ -341,20 +349,7 @@ double gradeBaseline(const QString& workbook)
 {
     using namespace office::uno;
     const auto start = Clock::now();
-    auto desktop = desktopOf(office::Office::reader());
-    Reference<css::lang::XComponent> doc = desktop->loadComponentFromURL(
-        toOU(QUrl::fromLocalFile(workbook).toString()), "_blank", 0,
-        props({{"Hidden", Any(true)}, {"ReadOnly", Any(true)}}));
-    Reference<css::sheet::XSpreadsheetDocument> sd(doc, UNO_QUERY_THROW);
-    Reference<css::container::XIndexAccess> sheets(sd->getSheets(), UNO_QUERY_THROW);
-    Reference<css::sheet::XSpreadsheet> sheet(sheets->getByIndex(0), UNO_QUERY_THROW);
-    auto cursor = sheet->createCursor();
-    Reference<css::sheet::XUsedAreaCursor>(cursor, UNO_QUERY_THROW)->gotoEndOfUsedArea(false);
-    const auto end = Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
-    const auto data = Reference<css::sheet::XCellRangeData>(
-                          sheet->getCellRangeByPosition(0, 0, end.EndColumn, end.EndRow), UNO_QUERY_THROW)
-                          ->getDataArray();
-    doc->dispose();
+    const auto data = usedRange(workbook);
 
     sqlite3* db = core::db().handle();
     const auto text = [](sqlite3_stmt* st, int c) {

@@ -34,6 +34,7 @@
 #include <com/sun/star/table/XTableRows.hpp>
 #include <com/sun/star/util/XRefreshable.hpp>
 
+#include <functional>
 #include <optional>
 
 #include <gtest/gtest.h>
@@ -347,31 +348,44 @@ bool closeOfficeDocument(const QString& path)
     return false;
 }
 
-QStringList boldTableCells(const QString& path)
+namespace {
+
+// Calls `visit` with the text of every cell of every table of the document
+// at `path`, read from a copy: the document itself stays open in the
+// office for the user.
+void forEachTableCell(const QString& path,
+                      const std::function<void(const office::uno::Reference<css::text::XText>&)>& visit)
 {
     using namespace office::uno;
-    QStringList out;
-    // A copy: the document itself stays open in the office for the user.
     testsupport::TempFolder folder;
     const QString copy = folder.file(QStringLiteral("копия.") + QFileInfo(path).suffix());
     if (!QFile::copy(path, copy))
-        return out;
+        return;
     const auto doc = loadComponent(toOU(QUrl::fromLocalFile(copy).toString()),
                                    props({{"Hidden", Any(true)}, {"ReadOnly", Any(true)}}), copy);
     Reference<css::text::XTextTablesSupplier> supplier(doc, UNO_QUERY_THROW);
     Reference<css::container::XIndexAccess> tables(supplier->getTextTables(), UNO_QUERY_THROW);
     for (sal_Int32 t = 0; t < tables->getCount(); ++t) {
         Reference<css::text::XTextTable> table(tables->getByIndex(t), UNO_QUERY_THROW);
-        for (const OUString& name : table->getCellNames()) {
-            Reference<css::text::XText> cell(table->getCellByName(name), UNO_QUERY_THROW);
-            Reference<css::beans::XPropertySet> start(cell->getStart(), UNO_QUERY_THROW);
-            float weight = 0;
-            start->getPropertyValue("CharWeight") >>= weight;
-            if (weight >= css::awt::FontWeight::BOLD && !toQ(cell->getString()).isEmpty())
-                out << toQ(cell->getString());
-        }
+        for (const OUString& name : table->getCellNames())
+            visit(Reference<css::text::XText>(table->getCellByName(name), UNO_QUERY_THROW));
     }
     closeComponent(doc);
+}
+
+} // namespace
+
+QStringList boldTableCells(const QString& path)
+{
+    using namespace office::uno;
+    QStringList out;
+    forEachTableCell(path, [&](const Reference<css::text::XText>& cell) {
+        Reference<css::beans::XPropertySet> start(cell->getStart(), UNO_QUERY_THROW);
+        float weight = 0;
+        start->getPropertyValue("CharWeight") >>= weight;
+        if (weight >= css::awt::FontWeight::BOLD && !toQ(cell->getString()).isEmpty())
+            out << toQ(cell->getString());
+    });
     return out;
 }
 
@@ -379,27 +393,14 @@ QList<double> tableCharHeights(const QString& path)
 {
     using namespace office::uno;
     QList<double> out;
-    testsupport::TempFolder folder;
-    const QString copy = folder.file(QStringLiteral("копия.") + QFileInfo(path).suffix());
-    if (!QFile::copy(path, copy))
-        return out;
-    const auto doc = loadComponent(toOU(QUrl::fromLocalFile(copy).toString()),
-                                   props({{"Hidden", Any(true)}, {"ReadOnly", Any(true)}}), copy);
-    Reference<css::text::XTextTablesSupplier> supplier(doc, UNO_QUERY_THROW);
-    Reference<css::container::XIndexAccess> tables(supplier->getTextTables(), UNO_QUERY_THROW);
-    for (sal_Int32 t = 0; t < tables->getCount(); ++t) {
-        Reference<css::text::XTextTable> table(tables->getByIndex(t), UNO_QUERY_THROW);
-        for (const OUString& name : table->getCellNames()) {
-            Reference<css::text::XText> cell(table->getCellByName(name), UNO_QUERY_THROW);
-            if (toQ(cell->getString()).isEmpty())
-                continue;
-            float height = 0;
-            Reference<css::beans::XPropertySet>(cell->getStart(), UNO_QUERY_THROW)->getPropertyValue("CharHeight") >>= height;
-            if (!out.contains(double(height)))
-                out << double(height);
-        }
-    }
-    closeComponent(doc);
+    forEachTableCell(path, [&](const Reference<css::text::XText>& cell) {
+        if (toQ(cell->getString()).isEmpty())
+            return;
+        float height = 0;
+        Reference<css::beans::XPropertySet>(cell->getStart(), UNO_QUERY_THROW)->getPropertyValue("CharHeight") >>= height;
+        if (!out.contains(double(height)))
+            out << double(height);
+    });
     std::sort(out.begin(), out.end());
     return out;
 }

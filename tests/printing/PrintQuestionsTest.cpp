@@ -5,8 +5,6 @@
 
 #include "core/AppState.h"
 #include "core/DataAccess.h"
-#include "newdb/NewDatabase.h"
-#include "platform/jet/Jet.h"
 #include "platform/office/Office.h"
 #include "platform/ui/Messages.h"
 #include "printing/DocumentFill.h"
@@ -27,29 +25,11 @@
 
 namespace {
 
-class PrintQuestionsTest : public ::testing::TestWithParam<bool> {
+class PrintQuestionsTest : public printtest::SampleDatabaseTest {
 protected:
-    void SetUp() override
-    {
-        core::resetState();
-        core::state().AppPath = home.path();
-        core::state().OfficeIsOOo = GetParam();
-        printing::UseDefaultTemplateNames();
-        testsupport::MessageRecorder quiet;
-        ASSERT_TRUE(newdb::CreateNewDatabase(home.file(QStringLiteral("kalveta.db")), false));
-    }
-    void TearDown() override { core::CloseDatabase(); }
-
     QString extension() const { return GetParam() ? QStringLiteral(".ott") : QStringLiteral(".dot"); }
     QString templates() const { return home.file(QStringLiteral("Шаблоны ЭЖ")); }
     QString documents() const { return home.file(QStringLiteral("Документы")); }
-    long personId(const char* surname) const
-    {
-        return long(jet::toLong(core::db().scalar(QStringLiteral("SELECT ID FROM SPSTUD WHERE FAM = ?"),
-                                                  {QString::fromUtf8(surname)})));
-    }
-
-    testsupport::TempFolder home;
 };
 
 } // namespace

@@ -24,12 +24,9 @@ int openDocumentCount()
     return n;
 }
 
-namespace {
-
-// Whether a process of the group still runs (its start program, reaped by
-// the program only later, may stay a zombie meanwhile).
-bool groupRuns(long long group)
+std::vector<GroupMember> groupMembers(long long group)
 {
+    std::vector<GroupMember> out;
     const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& e : entries) {
         QFile stat(QStringLiteral("/proc/%1/stat").arg(e));
@@ -37,20 +34,26 @@ bool groupRuns(long long group)
             continue;
         const QByteArray line = stat.readAll();
         const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 2 && fields.at(2).toLongLong() == group && !fields.at(0).startsWith('Z'))
-            return true;
+        if (fields.size() > 2 && fields.at(2).toLongLong() == group)
+            out.push_back({pid_t(e.toInt()), fields.at(0).isEmpty() ? '?' : fields.at(0).at(0)});
     }
-    return false;
+    return out;
 }
 
-} // namespace
+bool groupAlive(long long group)
+{
+    for (const GroupMember& m : groupMembers(group))
+        if (m.state != 'Z')
+            return true;
+    return false;
+}
 
 void killOffice(long long group)
 {
     if (group <= 0)
         return;
     ::kill(pid_t(-group), SIGKILL);
-    for (int i = 0; i < 500 && groupRuns(group); ++i)
+    for (int i = 0; i < 500 && groupAlive(group); ++i)
         QThread::msleep(10);
 }
 

@@ -9,6 +9,7 @@
 #include "platform/office/TextDocument.h"
 
 #include "OfficeFixtures.h"
+#include "support/OfficeDocuments.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -27,39 +28,11 @@
 #include <sys/types.h>
 
 using namespace office;
+using testsupport::groupAlive;
+using testsupport::groupMembers;
+using testsupport::GroupMember;
 
 namespace {
-
-struct GroupMember {
-    pid_t pid;
-    char state;
-};
-
-std::vector<GroupMember> groupMembers(long long group)
-{
-    std::vector<GroupMember> out;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& e : entries) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(e));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 2 && fields.at(2).toLongLong() == group)
-            out.push_back({pid_t(e.toInt()), fields.at(0).isEmpty() ? '?' : fields.at(0).at(0)});
-    }
-    return out;
-}
-
-// Whether a process of the group still runs (helpers the office started
-// and left to the system may linger as zombies for a moment).
-bool groupAlive(long long group)
-{
-    for (const GroupMember& m : groupMembers(group))
-        if (m.state != 'Z')
-            return true;
-    return false;
-}
 
 // A crash of the office: the office process dies, its start program ends.
 void crashOffice(long long group)
