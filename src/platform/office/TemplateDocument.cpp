@@ -481,18 +481,14 @@ struct TemplateDocument::Impl {
         return view->getViewCursor();
     }
 
-    // The pages of the document laid out whole. The views are unlocked
-    // first: a locked view is not laid out. The office lays a document out
-    // in passes, and a count taken just after a change may be one of an
-    // unfinished pass: the count is taken until the printed pages and the
-    // view's last page agree twice running.
     // The pages of the document as the office lays it out. The views are
     // unlocked first: a locked view is not laid out. The office lays out
     // anew what was added, and text changed through a text cursor, and
     // moves text on to later pages, but leaves text where it is when room
     // is made before it: a count is true for a document filled from its
-    // template, not for one changed back and forth. The view's last page is
-    // asked until it is the same twice running.
+    // template, not for one changed back and forth. The office lays a
+    // document out in passes, so the view's last page is asked until it is
+    // the same twice running.
     int pageCount()
     {
         unlockViews();
