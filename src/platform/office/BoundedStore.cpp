@@ -2,7 +2,7 @@
 
 #include "platform/office/OfficeFailures.h"
 #include "platform/office/OfficeProcess.h"
-#include "platform/office/WaitPainting.h"
+#include "platform/aside/Aside.h"
 
 #include <QDir>
 #include <QFile>
@@ -210,7 +210,7 @@ void storeBounded(const QString& file, long long needed, const std::function<voi
         return Error(ErrorKind::CannotStore, detail);
     };
     try {
-        waitPainting(store);
+        aside::run(store);
     } catch (const css::uno::Exception& e) {
         const bool lost = !officeEnded() && officeLost(office, e);
         throw failed(toQ(e.Message), lost);

@@ -4,7 +4,7 @@
 #include "platform/office/OfficeDesktop.h"
 #include "platform/office/OfficeFailures.h"
 #include "platform/office/OfficeProcess.h"
-#include "platform/office/WaitPainting.h"
+#include "platform/aside/Aside.h"
 
 #include <QFileInfo>
 #include <QUrl>
@@ -49,7 +49,7 @@ Reference<css::lang::XComponent> loadComponent(const OUString& url, const Props&
         return Error(ErrorKind::CannotLoad, why.isEmpty() ? what : what + QStringLiteral(" (") + why + QLatin1Char(')'));
     };
     try {
-        waitPainting([&] { doc = desk->loadComponentFromURL(url, "_blank", 0, all); });
+        aside::run([&] { doc = desk->loadComponentFromURL(url, "_blank", 0, all); });
     } catch (const css::lang::DisposedException& e) {
         fail(ErrorKind::CannotLoad, e, what, true);
     } catch (const css::uno::Exception& e) {

@@ -1,7 +1,7 @@
 #include "platform/office/Office.h"
 
 #include "platform/office/OfficeProcess.h"
-#include "platform/office/WaitPainting.h"
+#include "platform/aside/Aside.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -82,7 +82,7 @@ bool Office::ensureRunning()
     // Loading the runtime and starting the office take a second or more:
     // the windows are painted meanwhile.
     bool started = false;
-    waitPainting([&] {
+    aside::run([&] {
         localContext();  // throws NotStarted without the office's runtime
         if (d_->reuseEarlier())
             return;
